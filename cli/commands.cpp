@@ -1,0 +1,237 @@
+#include "commands.h"
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <sstream>
+
+#include "core/errors.h"
+#include "core/filtering.h"
+#include "core/parameters.h"
+#include "core/signal_synthesis.h"
+#include "core/state.h"
+
+namespace pulsefir::cli {
+
+namespace {
+
+// A step of the command line that does not name its own parameters.
+struct UsageError {
+    std::string message;
+};
+
+struct Session {
+    std::unique_ptr<CoreState> state = std::make_unique<CoreState>();
+    ParameterValues values;
+
+    double f(std::string_view section, std::string_view key) const { return values.get(section, key); }
+    int i(std::string_view section, std::string_view key) const { return values.getInt(section, key); }
+
+    double samplingFrequency() const { return f("MainForm", "FNmSuperSpin"); }
+
+    ToneBurstParameters burst() const {
+        ToneBurstParameters p;
+        p.Amplitude = f("SignalForm", "Exp_Am_NmSuperSpin");
+        p.Frequency = f("SignalForm", "Exp_F_NmSuperSpin");
+        p.PhaseDeg = f("SignalForm", "Exp_Phaze_NmSuperSpin");
+        p.FrontTimeConstant = f("SignalForm", "Exp_Front_NmSuperSpin");
+        p.ExcitationTime = f("SignalForm", "Exp_Time_NmSuperSpin");
+        p.Shift = f("SignalForm", "Exp_Shift_NmSuperSpin");
+        return p;
+    }
+
+    void draw() { state->SignalHalfWidth = i("MainForm", "SWNmSpinEdit"); }
+};
+
+std::string formatNumber(double value) {
+    char buffer[40];
+    std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    return buffer;
+}
+
+// Writes to the named file, or to standard output for "-".
+void writeTo(const std::string &file, std::ostream &out, const std::function<void(std::ostream &)> &write) {
+    if (file == "-") {
+        write(out);
+        out.flush();
+        return;
+    }
+    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
+    if (!stream)
+        throw CoreError("Unable to write to " + file + ".");
+    write(stream);
+    stream.flush();
+    if (!stream)
+        throw CoreError("Unable to write to " + file + ".");
+}
+
+template <typename Array>
+void writeBuffer(std::ostream &s, const Array &buffer, int halfWidth) {
+    s << "index,value\n";
+    const int n = std::clamp(halfWidth, -1, Array::HalfWidth);
+    for (int k = -n; k <= n; ++k)
+        s << k << ',' << formatNumber(buffer[k]) << '\n';
+}
+
+std::string rangeText(const ParameterDefinition &d) {
+    return formatNumber(d.minimum) + ".." + formatNumber(d.maximum);
+}
+
+void applySet(Session &session, const std::string &assignment) {
+    const auto eq = assignment.find('=');
+    const auto dot = assignment.find('.');
+    if (eq == std::string::npos || dot == std::string::npos || dot > eq)
+        throw UsageError{"--set wants Section.Key=VALUE, got '" + assignment + "'"};
+    const std::string section = assignment.substr(0, dot);
+    const std::string key = assignment.substr(dot + 1, eq - dot - 1);
+    const std::string text = assignment.substr(eq + 1);
+    const ParameterDefinition *d = FindParameter(section, key);
+    if (!d)
+        throw UsageError{"unknown key " + section + "." + key};
+    const auto value = ParseDecimal(text);
+    const bool whole = value && std::floor(*value) == *value;
+    if (!value || (d->kind != ParameterKind::Float && !whole))
+        throw UsageError{section + "." + key + ": '" + text + "' is not " +
+                         (d->kind == ParameterKind::Float ? "a number" : "a whole number")};
+    if (*value < d->minimum || *value > d->maximum)
+        throw UsageError{section + "." + key + ": " + text + " is outside " + rangeText(*d)};
+    session.values.set(section, key, *value);
+}
+
+using StepAction = std::function<void(Session &, std::ostream &)>;
+
+struct Step {
+    const char *name;
+    const char *help;
+    bool takesFile;
+    std::function<void(Session &, const std::string &file, std::ostream &)> action;
+};
+
+const std::vector<Step> &steps() {
+    static const std::vector<Step> table{
+        {"draw", "take MainForm.SWNmSpinEdit as the signal half-width", false,
+         [](Session &s, const std::string &, std::ostream &) { s.draw(); }},
+        {"load-signal", "clear the signal and add one tone burst", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             LoadSignal(*s.state, s.burst(), s.samplingFrequency());
+             s.draw();
+         }},
+        {"add-signal", "add one tone burst (an echo when the shift changed)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             AddSignal(*s.state, s.burst(), s.samplingFrequency());
+             s.draw();
+         }},
+        {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             AddNoise(*s.state, s.f("SignalForm", "NoiseNmSuperSpin"));
+             s.draw();
+         }},
+        {"apply", "apply the filter to the signal (the filtered signal)", false,
+         [](Session &s, const std::string &, std::ostream &) { CalcOut(*s.state); }},
+        {"write-signal", "write the signal as CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->SignalBuffer, s.state->SignalHalfWidth); });
+         }},
+        {"write-output", "write the filtered signal as CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->OutputBuffer, s.state->SignalHalfWidth); });
+         }},
+        {"write-response", "write the desired response as CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out,
+                     [&](std::ostream &o) { writeBuffer(o, s.state->ResponseBuffer, s.state->SignalHalfWidth); });
+         }},
+        {"write-filter", "write the filter taps as CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->FilterBuffer, s.state->FilterHalfWidth); });
+         }},
+    };
+    return table;
+}
+
+const Step *findStep(const std::string &name) {
+    for (const auto &step : steps())
+        if (name == step.name)
+            return &step;
+    return nullptr;
+}
+
+const char *kindText(ParameterKind kind) {
+    switch (kind) {
+    case ParameterKind::Float: return "number";
+    case ParameterKind::Integer: return "integer";
+    case ParameterKind::Check: return "0 or 1";
+    case ParameterKind::Radio: return "item index";
+    }
+    return "";
+}
+
+} // namespace
+
+void PrintUsage(std::ostream &out) {
+    out << "Usage: pulsefir-cli [--set Section.Key=VALUE | STEP]...\n"
+           "Designs an FIR correction filter for ultrasonic pulses without the windows.\n"
+           "Options and steps run in the order given on one state; VALUE takes '.' or ','.\n\n"
+           "Steps:\n";
+    for (const auto &step : steps()) {
+        std::string name = step.name;
+        if (step.takesFile)
+            name += " FILE";
+        out << "  " << name << std::string(name.size() < 22 ? 22 - name.size() : 1, ' ') << step.help << '\n';
+    }
+    out << "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\nKeys:\n";
+    for (const auto &d : ParameterDefinitions()) {
+        std::string name = std::string(d.section) + "." + std::string(d.key);
+        out << "  " << name << std::string(name.size() < 38 ? 38 - name.size() : 1, ' ') << kindText(d.kind) << ' '
+            << rangeText(d) << ", default " << formatNumber(d.defaultValue) << '\n';
+    }
+}
+
+int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+    Session session;
+    // As the main window does when it is created.
+    session.draw();
+    try {
+        for (std::size_t k = 0; k < args.size(); ++k) {
+            const std::string &arg = args[k];
+            if (arg == "--help" || arg == "-h") {
+                PrintUsage(out);
+                return ExitOk;
+            }
+            if (arg == "--set") {
+                if (k + 1 >= args.size())
+                    throw UsageError{"--set needs Section.Key=VALUE"};
+                applySet(session, args[++k]);
+                continue;
+            }
+            if (arg.rfind("--set=", 0) == 0) {
+                applySet(session, arg.substr(6));
+                continue;
+            }
+            const Step *step = findStep(arg);
+            if (!step)
+                throw UsageError{"unknown step '" + arg + "'"};
+            std::string file;
+            if (step->takesFile) {
+                if (k + 1 >= args.size())
+                    throw UsageError{std::string(step->name) + " needs a FILE"};
+                file = args[++k];
+            }
+            step->action(session, file, out);
+        }
+    } catch (const UsageError &error) {
+        err << "pulsefir-cli: " << error.message << "\n\n";
+        PrintUsage(err);
+        return ExitUsage;
+    } catch (const CoreError &error) {
+        err << "pulsefir-cli: " << error.what() << '\n';
+        return ExitCoreError;
+    }
+    return ExitOk;
+}
+
+} // namespace pulsefir::cli

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace pulsefir::cli {
+
+// Exit codes: 0 done, 1 the core reported an error, 2 the command line is wrong.
+constexpr int ExitOk = 0;
+constexpr int ExitCoreError = 1;
+constexpr int ExitUsage = 2;
+
+// Runs the options and steps in the order given on one fresh core state.
+int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+
+void PrintUsage(std::ostream &out);
+
+} // namespace pulsefir::cli

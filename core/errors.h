@@ -1,0 +1,32 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace pulsefir {
+
+// Every failure of the core is one of these, carrying the text the user is shown.
+class CoreError : public std::runtime_error {
+public:
+    explicit CoreError(const std::string &message) : std::runtime_error(message) {}
+};
+
+enum class FloatingPointFault { InvalidOperation, DivisionByZero, Overflow };
+
+// The three trapped floating-point faults; underflow, denormals and inexact results are not faults.
+class FloatingPointError : public CoreError {
+public:
+    explicit FloatingPointError(FloatingPointFault fault);
+    FloatingPointFault fault() const noexcept { return m_fault; }
+    static const char *messageFor(FloatingPointFault fault) noexcept;
+
+private:
+    FloatingPointFault m_fault;
+};
+
+// Throws DivisionByZero when the divisor is zero, Overflow when the quotient is not finite.
+double CheckedReciprocal(double divisor);
+// Throws Overflow when a value about to be stored is not finite.
+void CheckStored(double value);
+
+} // namespace pulsefir

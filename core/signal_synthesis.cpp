@@ -1,0 +1,67 @@
+#include "signal_synthesis.h"
+
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "constants.h"
+#include "errors.h"
+
+namespace pulsefir {
+
+void AddSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
+    const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
+    // Both reciprocals come first, so a failure leaves the buffer as it was.
+    const double dt = CheckedReciprocal(samplingFrequency);     // µs per sample
+    const double r = CheckedReciprocal(burst.FrontTimeConstant); // 1/µs
+    const double omega = burst.Frequency * TwoPi;                // rad/µs
+    const double phi = burst.PhaseDeg * Pi / 180.0;              // rad
+    const double a = burst.Amplitude;
+    const double rise = burst.ExcitationTime;
+    const double shift = burst.Shift;
+
+    // Compute into a scratch row first: a fault in the middle must not leave half a burst.
+    std::vector<double> added(static_cast<std::size_t>(2 * n + 1 > 0 ? 2 * n + 1 : 0));
+    std::optional<double> decayStartLevel;
+    for (int i = -n; i <= n; ++i) {
+        const double t = i * dt + shift; // the burst's own time, µs
+        double v = 0.0;
+        if (t < 0.0) {
+            v = 0.0;
+        } else if (t < rise) {
+            const double e = a * (1.0 - std::exp(-r * t));
+            v = e * std::cos(omega * t + phi);
+            decayStartLevel = e;
+        } else {
+            // When no sample fell in the rise (the rise lies before -N or between two samples,
+            // or lasts 0 µs), the decay starts from the continuous level at the end of the rise.
+            const double level = decayStartLevel ? *decayStartLevel : a * (1.0 - std::exp(-r * rise));
+            const double e = level * std::exp(-r * (t - rise));
+            v = e * std::cos(omega * t + phi);
+        }
+        CheckStored(v);
+        added[static_cast<std::size_t>(i + n)] = v;
+    }
+    for (int i = -n; i <= n; ++i) {
+        const double sum = state.SignalBuffer[i] + added[static_cast<std::size_t>(i + n)];
+        CheckStored(sum);
+        state.SignalBuffer[i] = sum;
+    }
+}
+
+void LoadSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
+    state.SignalBuffer.fill(0.0);
+    AddSignal(state, burst, samplingFrequency);
+}
+
+void AddNoise(CoreState &state, double noiseAmplitude) {
+    const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
+    for (int i = -n; i <= n; ++i) {
+        const int k = state.NextRandom(NoiseLevels);
+        const double sum = state.SignalBuffer[i] + ((k - NoiseLevels / 2) * noiseAmplitude) / (NoiseLevels / 2);
+        CheckStored(sum);
+        state.SignalBuffer[i] = sum;
+    }
+}
+
+} // namespace pulsefir
