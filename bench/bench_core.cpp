@@ -1,25 +1,35 @@
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <memory>
+#include <vector>
 
+#include "core/filter_search.h"
+#include "core/filter_synthesis.h"
 #include "core/filtering.h"
 #include "core/signal_synthesis.h"
+#include "core/spectra.h"
 #include "core/state.h"
+#include "core/trig_kernels.h"
 
 using namespace pulsefir;
 
 namespace {
 
+constexpr double Fs = 0.8; // MHz
+
 std::unique_ptr<CoreState> preparedState(int n, int m) {
     auto state = std::make_unique<CoreState>();
     state->SignalHalfWidth = n;
-    LoadSignal(*state, ToneBurstParameters{}, 0.8);
-    AddNoise(*state, 0.04);
+    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    AddNoise(*state, 0.04); // every sample non-zero: no sample is skipped anywhere
     state->FilterHalfWidth = m;
     for (int j = -m; j <= m; ++j)
         state->FilterBuffer[j] = 1.0 / (1.0 + j * j);
     return state;
 }
+
+// ---- Filter application -------------------------------------------------------------------
 
 // The sum written literally: i outer, j inner, one double accumulator.
 void ScalarCalcOut(CoreState &state) {
@@ -36,29 +46,215 @@ void ScalarCalcOut(CoreState &state) {
     }
 }
 
+void setMacRate(benchmark::State &bench, int n, int m) {
+    bench.counters["MAC/s"] = benchmark::Counter(static_cast<double>(2 * n + 1) * (2 * m + 1),
+                                                 benchmark::Counter::kIsIterationInvariantRate);
+}
+
 void BM_CalcOut(benchmark::State &bench) {
-    auto state = preparedState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)));
+    const int n = static_cast<int>(bench.range(0));
+    const int m = static_cast<int>(bench.range(1));
+    auto state = preparedState(n, m);
     for (auto _ : bench) {
         CalcOut(*state);
         benchmark::DoNotOptimize(state->OutputBuffer[0]);
     }
-    bench.counters["MAC/s"] = benchmark::Counter(
-        static_cast<double>((2 * bench.range(0) + 1) * (2 * bench.range(1) + 1)), benchmark::Counter::kIsIterationInvariantRate);
+    setMacRate(bench, n, m);
 }
 
 void BM_CalcOutScalarReference(benchmark::State &bench) {
-    auto state = preparedState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)));
+    const int n = static_cast<int>(bench.range(0));
+    const int m = static_cast<int>(bench.range(1));
+    auto state = preparedState(n, m);
     for (auto _ : bench) {
         ScalarCalcOut(*state);
         benchmark::DoNotOptimize(state->OutputBuffer[0]);
     }
-    bench.counters["MAC/s"] = benchmark::Counter(
-        static_cast<double>((2 * bench.range(0) + 1) * (2 * bench.range(1) + 1)), benchmark::Counter::kIsIterationInvariantRate);
+    setMacRate(bench, n, m);
 }
-
-} // namespace
 
 BENCHMARK(BM_CalcOut)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CalcOutScalarReference)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond);
+
+// ---- Filter search ------------------------------------------------------------------------
+
+class IdleHost : public SearchHost {
+public:
+    explicit IdleHost(int limit) : m_limit(limit) {}
+    void ProcessMessages() override {}
+    void ShowEpoch(std::int32_t) override {}
+    double RandomStep() override { return 0.0002; }
+    void ShowBestObjective(long double best) override { benchmark::DoNotOptimize(best); }
+    std::int32_t EpochLimit() override { return m_limit; }
+
+private:
+    int m_limit;
+};
+
+// One epoch written literally: increments, the trial output in 80-bit extended precision with
+// i outer and j inner (each partial sum rounded to double), the objective, the acceptance.
+long double LiteralEpoch(CoreState &s, long double best, double step) {
+    const int nf = s.FilterHalfWidth;
+    const int ns = s.SignalHalfWidth;
+    for (int j = -nf; j <= nf; ++j)
+        s.SecondFilterBuffer[j] = (s.NextRandom(1000) - 500) * step / 500;
+    for (int i = -ns; i <= ns; ++i) {
+        s.TrialOutputBuffer[i] = 0.0;
+        for (int j = -nf; j <= nf; ++j)
+            s.TrialOutputBuffer[i] = static_cast<double>(
+                static_cast<long double>(s.TrialOutputBuffer[i]) +
+                (static_cast<long double>(s.FilterBuffer[j]) + s.SecondFilterBuffer[j]) * static_cast<long double>(s.SignalBuffer[i + j]));
+    }
+    long double objective = 0.0L;
+    for (int i = -ns; i <= ns; ++i) {
+        if (i < 0) {
+            const long double d = static_cast<long double>(s.TrialOutputBuffer[i]) - s.ResponseBuffer[i];
+            objective += d * d;
+        } else if (std::fabs(s.TrialOutputBuffer[i]) > std::fabs(s.ResponseBuffer[0])) {
+            const long double d = static_cast<long double>(std::fabs(s.TrialOutputBuffer[i])) - std::fabs(s.ResponseBuffer[0]);
+            objective += d * d;
+        }
+    }
+    if (objective < best) {
+        best = objective;
+        for (int j = -nf; j <= nf; ++j)
+            s.FilterBuffer[j] = s.FilterBuffer[j] + s.SecondFilterBuffer[j];
+    }
+    return best;
+}
+
+constexpr int EpochsPerIteration = 200;
+
+void BM_SearchEpoch(benchmark::State &bench) {
+    auto state = preparedState(1000, 100);
+    LoadStartFilter(*state, Delta);
+    IdleHost host(EpochsPerIteration - 1);
+    for (auto _ : bench) {
+        const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
+        benchmark::DoNotOptimize(outcome.BestObjective);
+    }
+    bench.counters["epoch_us"] = benchmark::Counter(static_cast<double>(EpochsPerIteration) * 1e-6,
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+
+void BM_SearchEpochLiteralReference(benchmark::State &bench) {
+    auto state = preparedState(1000, 100);
+    LoadStartFilter(*state, Delta);
+    BuildResponse(*state, ResponseParameters{}, Fs);
+    for (auto _ : bench) {
+        long double best = 1E4000L;
+        for (int e = 0; e < EpochsPerIteration; ++e)
+            best = LiteralEpoch(*state, best, 0.0002);
+        benchmark::DoNotOptimize(best);
+    }
+    bench.counters["epoch_us"] = benchmark::Counter(static_cast<double>(EpochsPerIteration) * 1e-6,
+                                                    benchmark::Counter::kIsIterationInvariantRate |
+                                                        benchmark::Counter::kInvert);
+}
+
+// A whole default run: 50 001 epochs with a host that does nothing.
+void BM_DefaultSearch(benchmark::State &bench) {
+    auto state = preparedState(1000, 100);
+    for (auto _ : bench) {
+        LoadStartFilter(*state, Delta);
+        IdleHost host(50000);
+        const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
+        benchmark::DoNotOptimize(outcome.BestObjective);
+    }
+}
+
+BENCHMARK(BM_SearchEpoch)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SearchEpochLiteralReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DefaultSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
+// ---- Spectra ------------------------------------------------------------------------------
+
+// CalcSpectors written literally with scalar std::sin/std::cos on one thread.
+void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p) {
+    const double dt = 1.0 / fs;
+    const int n = p.PointCount;
+    auto &r = state.Spectra;
+    const double low = 6.28318 * p.LowFrequency;
+    const double step = (6.28318 * p.HighFrequency - low) / (n - 1);
+    for (int k = 0; k < n; ++k)
+        r.OmegaBuffer[static_cast<std::size_t>(k)] = low + k * step;
+    std::vector<double> s(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
+    auto source = [&](const double *x, int h, double *amp, double *phase) {
+        detail::FourierSumsScalar(x, h, r.OmegaBuffer.data(), dt, 0, n - 1, s.data(), c.data());
+        for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
+            amp[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
+            phase[k] = std::atan2(c[k], s[k]);
+        }
+        NormalizeAmplitudes(amp, n);
+    };
+    source(state.SignalBuffer.centre(), state.SignalHalfWidth, r.SignalAmplitudeBuffer.data(), r.SignalPhaseBuffer.data());
+    source(state.FilterBuffer.centre(), state.FilterHalfWidth, r.FilterAmplitudeBuffer.data(), r.FilterPhaseBuffer.data());
+    source(state.OutputBuffer.centre(), state.SignalHalfWidth, r.OutputAmplitudeBuffer.data(), r.OutputPhaseBuffer.data());
+}
+
+std::unique_ptr<CoreState> spectraState(int points, int n, int m, SpectorParameters &p) {
+    auto state = preparedState(n, m);
+    CalcOut(*state);
+    p.PointCount = points;
+    return state;
+}
+
+void BM_CalcSpectors(benchmark::State &bench) {
+    SpectorParameters p;
+    auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
+                              static_cast<int>(bench.range(2)), p);
+    for (auto _ : bench) {
+        CalcSpectors(*state, Fs, p);
+        benchmark::DoNotOptimize(state->Spectra.SignalAmplitudeBuffer[0]);
+    }
+    bench.counters["vector_trig"] = VectorTrigonometryAvailable() ? 1 : 0;
+}
+
+void BM_CalcSpectorsScalarReference(benchmark::State &bench) {
+    SpectorParameters p;
+    auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
+                              static_cast<int>(bench.range(2)), p);
+    for (auto _ : bench) {
+        ScalarCalcSpectors(*state, Fs, p);
+        benchmark::DoNotOptimize(state->Spectra.SignalAmplitudeBuffer[0]);
+    }
+}
+
+BENCHMARK(BM_CalcSpectors)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CalcSpectorsScalarReference)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CalcSpectors)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_CalcSpectorsScalarReference)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+// ---- Filter synthesis ---------------------------------------------------------------------
+
+void BM_SynthesizeFilter(benchmark::State &bench) {
+    auto state = std::make_unique<CoreState>();
+    FilterSynthesisParameters p;
+    p.FilterHalfWidth = static_cast<int>(bench.range(0));
+    p.WinType = Hanning;
+    for (auto _ : bench) {
+        SynthesizeFilter(*state, p, Fs);
+        benchmark::DoNotOptimize(state->FilterBuffer[0]);
+    }
+}
+
+void BM_SynthesizeFilterScalarReference(benchmark::State &bench) {
+    auto state = std::make_unique<CoreState>();
+    const int n = static_cast<int>(bench.range(0));
+    for (auto _ : bench) {
+        state->FilterBuffer.fill(0.0);
+        detail::SynthesizePassbandScalar(state->FilterBuffer.centre(), -n, n, 0.04 * 6.28318, 0.01 * 6.28318 / 1000,
+                                         1 / Fs, 0.0, 1.0, PassbandWeighting::Rectangular);
+        for (int j = -n; j <= n; ++j)
+            state->FilterBuffer[j] *= WindowFactor(Hanning, j, n);
+        benchmark::DoNotOptimize(state->FilterBuffer[0]);
+    }
+}
+
+BENCHMARK(BM_SynthesizeFilter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SynthesizeFilterScalarReference)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
 
 BENCHMARK_MAIN();

@@ -9,10 +9,16 @@
 #include <memory>
 #include <sstream>
 
+#include <csignal>
+#include <unistd.h>
+
 #include "core/errors.h"
+#include "core/filter_search.h"
+#include "core/filter_synthesis.h"
 #include "core/filtering.h"
 #include "core/parameters.h"
 #include "core/signal_synthesis.h"
+#include "core/spectra.h"
 #include "core/state.h"
 
 namespace pulsefir::cli {
@@ -45,7 +51,89 @@ struct Session {
     }
 
     void draw() { state->SignalHalfWidth = i("MainForm", "SWNmSpinEdit"); }
+
+    FilterSynthesisParameters synthesis() const {
+        FilterSynthesisParameters p;
+        p.FilterHalfWidth = i("FilterForm", "WINNmSpinEdit");
+        p.K = f("FilterForm", "K_NmSuperSpin");
+        p.F0 = f("FilterForm", "F0_NmSuperSpin");
+        p.DF = f("FilterForm", "DF_NmSuperSpin");
+        p.PhazeShift = i("FilterForm", "PhazeShiftNmSpinEdit");
+        p.FilterType = i("FilterForm", "FilterTypeRadioGroup");
+        p.WinType = i("FilterForm", "WinTypeRadioGroup");
+        return p;
+    }
+
+    ResponseParameters response() const {
+        ResponseParameters r;
+        r.Ar1 = f("FilterForm", "Ar1_NmSuperSpin");
+        r.Tr1 = f("FilterForm", "Tr1_NmSuperSpin");
+        r.ResponseShape = i("FilterForm", "ResponseRadioGroup");
+        return r;
+    }
+
+    SpectorParameters spectra() const {
+        SpectorParameters p;
+        p.LowFrequency = f("SpectorForm", "FL_NmSuperSpin");
+        p.HighFrequency = f("SpectorForm", "FH_NmSuperSpin");
+        p.PointCount = i("SpectorForm", "PointsNmSpinEdit");
+        p.NormalizeSignal = i("SpectorForm", "CheckBox5") != 0;
+        p.NormalizeFilter = i("SpectorForm", "CheckBox6") != 0;
+        p.NormalizeOutput = i("SpectorForm", "CheckBox7") != 0;
+        return p;
+    }
 };
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void onInterrupt(int) { interrupted = 1; }
+
+// Progress on standard error when it is a terminal; Ctrl+C stops after the current epoch.
+class ConsoleSearchHost : public SearchHost {
+public:
+    explicit ConsoleSearchHost(Session &session) : m_session(session), m_tty(::isatty(STDERR_FILENO) != 0) {
+        interrupted = 0;
+        m_previous = std::signal(SIGINT, onInterrupt);
+    }
+    ~ConsoleSearchHost() override {
+        std::signal(SIGINT, m_previous);
+        if (m_tty && m_drawn)
+            std::fputc('\n', stderr);
+    }
+    void ProcessMessages() override {
+        if (interrupted)
+            StopSearch(*m_session.state);
+    }
+    void ShowEpoch(std::int32_t epoch) override { m_epoch = epoch; }
+    double RandomStep() override { return m_session.f("FilterForm", "RandomNmSuperSpin"); }
+    void ShowBestObjective(long double best) override {
+        if (!m_tty || (m_epoch % ProgressEvery != 0 && m_epoch != 1))
+            return;
+        const int limit = EpochLimit();
+        const int width = 30;
+        const int filled = limit > 0 ? static_cast<int>(std::min(1.0, static_cast<double>(m_epoch) / (limit + 1)) * width) : width;
+        std::fprintf(stderr, "\r[%s%s] epoch %d/%d objective %s", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+                     std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), m_epoch, limit + 1,
+                     FormatObjective(best, '.').c_str());
+        std::fflush(stderr);
+        m_drawn = true;
+    }
+    std::int32_t EpochLimit() override { return m_session.i("FilterForm", "EpochNmSpinEdit"); }
+
+private:
+    static constexpr int ProgressEvery = 256; // epochs between redraws of the bar
+    Session &m_session;
+    bool m_tty;
+    bool m_drawn = false;
+    std::int32_t m_epoch = 0;
+    void (*m_previous)(int) = SIG_DFL;
+};
+
+std::string formatLong(long double value) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.17Lg", value);
+    return buffer;
+}
 
 std::string formatNumber(double value) {
     char buffer[40];
@@ -77,6 +165,15 @@ void writeBuffer(std::ostream &s, const Array &buffer, int halfWidth) {
         s << k << ',' << formatNumber(buffer[k]) << '\n';
 }
 
+void writeSpectra(std::ostream &s, const SpectorResults &r) {
+    s << "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,output_phase\n";
+    for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k)
+        s << formatNumber(GridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
+          << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
+          << formatNumber(r.FilterPhaseBuffer[k]) << ',' << formatNumber(r.OutputAmplitudeBuffer[k]) << ','
+          << formatNumber(r.OutputPhaseBuffer[k]) << '\n';
+}
+
 std::string rangeText(const ParameterDefinition &d) {
     return formatNumber(d.minimum) + ".." + formatNumber(d.maximum);
 }
@@ -102,7 +199,6 @@ void applySet(Session &session, const std::string &assignment) {
     session.values.set(section, key, *value);
 }
 
-using StepAction = std::function<void(Session &, std::ostream &)>;
 
 struct Step {
     const char *name;
@@ -132,6 +228,25 @@ const std::vector<Step> &steps() {
          }},
         {"apply", "apply the filter to the signal (the filtered signal)", false,
          [](Session &s, const std::string &, std::ostream &) { CalcOut(*s.state); }},
+        {"synthesize", "make the filter by the window method (FilterForm fields)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             SynthesizeFilter(*s.state, s.synthesis(), s.samplingFrequency());
+         }},
+        {"start-filter", "load the initial filter of the search (FilterForm.RadioGroup1)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             LoadStartFilter(*s.state, s.i("FilterForm", "RadioGroup1"));
+         }},
+        {"search", "search a filter toward the desired response; prints the last epoch and objective", false,
+         [](Session &s, const std::string &, std::ostream &out) {
+             ConsoleSearchHost host(s);
+             const auto outcome = SearchFilter(*s.state, s.response(), s.samplingFrequency(),
+                                               s.i("FilterForm", "WINNmSpinEdit"), host);
+             out << "epoch " << outcome.Epoch << " objective " << formatLong(outcome.BestObjective) << '\n';
+         }},
+        {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             CalcSpectors(*s.state, s.samplingFrequency(), s.spectra());
+         }},
         {"write-signal", "write the signal as CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->SignalBuffer, s.state->SignalHalfWidth); });
@@ -148,6 +263,10 @@ const std::vector<Step> &steps() {
         {"write-filter", "write the filter taps as CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->FilterBuffer, s.state->FilterHalfWidth); });
+         }},
+        {"write-spectra", "write the spectra as CSV, one row per grid frequency", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
          }},
     };
     return table;

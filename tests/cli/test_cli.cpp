@@ -145,10 +145,47 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--set", "SignalForm.Exp_Front_NmSuperSpin=0", "load-signal"}, 2, "outside 0.001..10000"}),
     [](const auto &info) { return std::string(info.param.name); });
 
+TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
+    const auto result = runCli({"--set", "SignalForm.Exp_Shift_NmSuperSpin=75", "load-signal", "synthesize", "apply",
+                                "spectra", "write-spectra", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 401u);
+    EXPECT_EQ(rows[0], "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,"
+                       "output_phase");
+    EXPECT_NEAR(std::stod(rows[1]), 0.01, 1e-15);
+    EXPECT_NEAR(std::stod(rows[400]), 0.07, 1e-15);
+    double largest = 0.0;
+    for (std::size_t k = 1; k < rows.size(); ++k)
+        largest = std::max(largest, std::stod(rows[k].substr(rows[k].find(',') + 1)));
+    EXPECT_EQ(largest, 1.0) << "the signal's amplitudes are normalised";
+}
+
+TEST(CliTest, SearchPrintsTheLastEpochAndTheObjective) {
+    const auto result = runCli({"load-signal", "--set", "FilterForm.RadioGroup1=1", "start-filter", "--set",
+                                "FilterForm.EpochNmSpinEdit=20", "search", "write-filter", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_GE(rows.size(), 2u);
+    EXPECT_EQ(rows[0].rfind("epoch 21 objective ", 0), 0u) << rows[0];
+    EXPECT_EQ(rows.size(), 1u + 1u + 201u) << "the filter of half-width 100 follows";
+    EXPECT_TRUE(result.err.empty()) << "no progress bar when standard error is not a terminal";
+    const auto again = runCli({"load-signal", "--set", "FilterForm.RadioGroup1=1", "start-filter", "--set",
+                               "FilterForm.EpochNmSpinEdit=20", "search", "write-filter", "-"});
+    EXPECT_EQ(again.out, result.out) << "the generator is never reseeded: every run is the same";
+}
+
+TEST(CliTest, TooManySpectrumPointsIsACoreError) {
+    const auto result = runCli({"--set", "SpectorForm.PointsNmSpinEdit=20000", "spectra"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("Количество точек не должно превышать 10001"), std::string::npos) << result.err;
+}
+
 TEST(CliTest, HelpListsEveryStepAndKey) {
     const auto result = runCli({"--help"});
     ASSERT_EQ(result.exitCode, 0);
-    for (const char *word : {"load-signal", "add-signal", "add-noise", "apply", "write-output", "MainForm.FNmSuperSpin",
+    for (const char *word : {"load-signal", "add-signal", "add-noise", "apply", "write-output", "synthesize", "search",
+                             "start-filter", "spectra", "write-spectra", "write-response", "draw", "MainForm.FNmSuperSpin",
                              "SpectorForm.CheckBox9", "FilterForm.WinTypeRadioGroup"})
         EXPECT_NE(result.out.find(word), std::string::npos) << word;
 }

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "state.h"
+
+namespace pulsefir {
+
+enum ResponseShapeIndex { HalfWave = 0, TwoHalfWaves = 1, TwoHalfWavesSymmetric = 2 };
+enum StartFilterKindIndex { Zero = 0, Delta = 1 };
+
+struct ResponseParameters {
+    double Ar1 = 1.4;  // peak amplitude, signal units
+    double Tr1 = 12.5; // peak duration, µs
+    int ResponseShape = HalfWave;
+};
+
+// What the caller of a search provides; called in this order in every epoch.
+class SearchHost {
+public:
+    virtual ~SearchHost() = default;
+    virtual void ProcessMessages() = 0;                  // any user action, StopSearch included
+    virtual void ShowEpoch(std::int32_t epoch) = 0;      // "Эпоха N"
+    virtual double RandomStep() = 0;                     // current tap increment scale
+    virtual void ShowBestObjective(long double best) = 0; // "Целевая функция ..."
+    virtual std::int32_t EpochLimit() = 0;
+};
+
+struct SearchOutcome {
+    std::int32_t Epoch = 0;       // the last epoch run
+    long double BestObjective = 0; // the lowest objective accepted in the run
+};
+
+// Clears FilterBuffer; with Delta sets tap 0 to 1. FilterHalfWidth is not changed.
+void LoadStartFilter(CoreState &state, int startFilterKind);
+
+// Fills ResponseBuffer with the desired response (cleared first; nothing beyond +-10000).
+// Throws a division-by-zero error, changing nothing, for a zero sampling frequency or Tr1.
+void BuildResponse(CoreState &state, const ResponseParameters &response, double samplingFrequency);
+
+// Random search from the present FilterBuffer: every epoch perturbs every tap, applies the trial
+// filter to the signal and keeps the perturbation when the objective beats the best of the run.
+// Runs until the epoch number passes the host's EpochLimit or StopSearch is called from the
+// host's ProcessMessages. A floating-point fault ends the run with the error; what was accepted
+// so far stays in FilterBuffer.
+SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
+                           int filterHalfWidth, SearchHost &host);
+
+// Ends a running search after its current epoch.
+void StopSearch(CoreState &state);
+
+// The objective of a trial output against the desired response: sample by sample before the
+// centre, and from the centre on only the excess over the desired peak amplitude.
+long double SearchObjective(const CoreState &state, const double *trialOutput, int signalHalfWidth);
+
+// The format of "#0.000000########": at least one integer digit, 6 to 14 decimals, with the
+// given decimal separator.
+std::string FormatObjective(long double value, char decimalSeparator);
+
+} // namespace pulsefir

@@ -1,0 +1,60 @@
+#include "filter_synthesis.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "constants.h"
+#include "errors.h"
+#include "parallel.h"
+#include "trig_kernels.h"
+
+namespace pulsefir {
+
+namespace {
+// Taps handed to one thread at a time; a multiple of the vector width.
+constexpr int TapGrain = 64;
+} // namespace
+
+double WindowFactor(int winType, int j, int n) {
+    switch (winType) {
+    case Bartlett: return 1.0 - static_cast<double>(2 * std::abs(j)) / n; // not 1 - |j|/N
+    case Hanning: return (std::cos(j * Pi / n) + 1.0) * 0.5;
+    case Hamming: return std::cos(j * Pi / n) * 0.46 + 0.54;
+    case Blackman: return 0.54 + 0.46 * std::cos(j * Pi / 2.0 / n) + 0.08 * std::cos(j * TwoPi / n);
+    case Cos: return std::abs(std::cos(j * Pi / 2.0 / n));
+    case Cos2: {
+        const double c = std::cos(j * Pi / 2.0 / n);
+        return c * c;
+    }
+    default: return 1.0;
+    }
+}
+
+void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, double samplingFrequency) {
+    // Derived quantities first: a zero sampling frequency must leave the old filter in place.
+    const double spacing = CheckedReciprocal(samplingFrequency); // µs
+    const double omega0 = p.F0 * TwoPi;                         // rad/µs
+    const double deltaOmega = (p.DF * TwoPi) / 1000.0;          // rad/µs per frequency step
+    const double phase = p.PhazeShift * Pi / 180.0;             // rad
+
+    const int n = std::clamp(p.FilterHalfWidth, -1, MaxFilterHalfWidth);
+    state.FilterHalfWidth = n;
+    state.FilterBuffer.fill(0.0);
+    if (n < 1)
+        return; // nothing to sum; the windows would divide by N
+
+    double *taps = state.FilterBuffer.centre();
+    if (p.FilterType >= Rectangular && p.FilterType <= Sin) {
+        const auto weighting = static_cast<PassbandWeighting>(p.FilterType);
+        state.pool().forRange(-n, n, TapGrain, [&](int first, int last) {
+            SynthesizePassband(taps, first, last, omega0, deltaOmega, spacing, phase, p.K, weighting);
+        });
+    }
+    if (p.WinType >= Bartlett && p.WinType <= Cos2)
+        for (int j = -n; j <= n; ++j)
+            taps[j] = taps[j] * WindowFactor(p.WinType, j, n);
+    for (int j = -n; j <= n; ++j)
+        CheckStored(taps[j]);
+}
+
+} // namespace pulsefir

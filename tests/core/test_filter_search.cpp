@@ -1,0 +1,402 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/filter_search.h"
+#include "core/filter_synthesis.h"
+#include "core/filtering.h"
+#include "core/signal_synthesis.h"
+
+using namespace pulsefir;
+
+namespace {
+
+constexpr double Fs = 0.8; // MHz
+
+// A host with fixed answers that records the order of its calls and lets a test act in the
+// message processing of a chosen epoch.
+class ScriptedHost : public SearchHost {
+public:
+    double step = 0.0002;
+    std::int32_t limit = 3;
+    std::string calls;
+    std::vector<std::int32_t> epochs;
+    std::vector<long double> bests;
+    std::function<void(int epoch)> onMessages; // epoch about to run
+    std::function<void()> afterIncrements;     // at the best-objective display
+
+    void ProcessMessages() override {
+        calls += 'P';
+        if (onMessages)
+            onMessages(static_cast<int>(epochs.size()) + 1);
+    }
+    void ShowEpoch(std::int32_t epoch) override {
+        calls += 'E';
+        epochs.push_back(epoch);
+    }
+    double RandomStep() override {
+        calls += 'R';
+        return step;
+    }
+    void ShowBestObjective(long double best) override {
+        calls += 'B';
+        bests.push_back(best);
+        if (afterIncrements)
+            afterIncrements();
+    }
+    std::int32_t EpochLimit() override {
+        calls += 'L';
+        return limit;
+    }
+};
+
+std::unique_ptr<CoreState> stateWithSignal() {
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 200;
+    ToneBurstParameters burst;
+    burst.Frequency = 0.1;
+    burst.FrontTimeConstant = 20;
+    burst.ExcitationTime = 60;
+    burst.Shift = 40;
+    LoadSignal(*state, burst, Fs);
+    LoadStartFilter(*state, Delta);
+    return state;
+}
+
+SearchOutcome search(CoreState &state, ScriptedHost &host, int n = 20, int shape = HalfWave) {
+    ResponseParameters r;
+    r.ResponseShape = shape;
+    return SearchFilter(state, r, Fs, n, host);
+}
+
+} // namespace
+
+TEST(BuildResponseTest, DefaultHalfWave) {
+    auto state = std::make_unique<CoreState>();
+    BuildResponse(*state, ResponseParameters{}, Fs);
+    EXPECT_EQ(state->ResponseBuffer[0], 1.4);
+    EXPECT_NEAR(state->ResponseBuffer[5], 1.86e-6, 0.01e-6);
+    EXPECT_EQ(state->ResponseBuffer[-5], state->ResponseBuffer[5]);
+    EXPECT_EQ(state->ResponseBuffer[6], 0.0);
+    EXPECT_NEAR(state->ResponseBuffer[2], std::cos(2 * (3.14159 / 12.5) * 1.25) * 1.4, 1e-15);
+}
+
+TEST(BuildResponseTest, TwoHalfWavesAddANegativeLobeBeforeTheCentre) {
+    for (int shape : {TwoHalfWaves, TwoHalfWavesSymmetric}) {
+        auto state = std::make_unique<CoreState>();
+        state->ResponseBuffer[40] = 9.0; // cleared first
+        ResponseParameters r;
+        r.ResponseShape = shape;
+        BuildResponse(*state, r, Fs);
+        EXPECT_NEAR(state->ResponseBuffer[-10], -0.56, 0.001) << shape;
+        EXPECT_NEAR(state->ResponseBuffer[-5], 7.4e-7, 0.1e-7) << "the lobe overwrote -M";
+        EXPECT_NE(state->ResponseBuffer[-15], 0.0);
+        EXPECT_EQ(state->ResponseBuffer[-16], 0.0);
+        EXPECT_EQ(state->ResponseBuffer[40], 0.0);
+        if (shape == TwoHalfWaves)
+            EXPECT_NEAR(state->ResponseBuffer[5], 1.86e-6, 0.01e-6) << "the positive side keeps the half wave";
+        else
+            EXPECT_EQ(state->ResponseBuffer[10], state->ResponseBuffer[-10]);
+    }
+}
+
+TEST(BuildResponseTest, ShortPeakGivesASingleSample) {
+    for (auto [shape, expected] : {std::pair{HalfWave, 2.0}, {TwoHalfWaves, 2.0 / 2.5}, {TwoHalfWavesSymmetric, 2.0 / 2.5}}) {
+        auto state = std::make_unique<CoreState>();
+        ResponseParameters r;
+        r.Ar1 = 2.0;
+        r.Tr1 = 2.4; // Tr1 * Fs < 2: M = 0
+        r.ResponseShape = shape;
+        BuildResponse(*state, r, Fs);
+        EXPECT_DOUBLE_EQ(state->ResponseBuffer[0], expected) << shape;
+        EXPECT_EQ(state->ResponseBuffer[1], 0.0);
+        EXPECT_EQ(state->ResponseBuffer[-1], 0.0);
+    }
+}
+
+TEST(BuildResponseTest, LongPeakStopsAtTheEndOfTheBuffer) {
+    auto state = std::make_unique<CoreState>();
+    ResponseParameters r;
+    r.Tr1 = 200;
+    r.ResponseShape = TwoHalfWavesSymmetric;
+    BuildResponse(*state, r, 10000); // M = 10^6
+    EXPECT_EQ(state->ResponseBuffer[0], 1.4);
+    EXPECT_NE(state->ResponseBuffer[10000], 0.0);
+    EXPECT_NE(state->ResponseBuffer[-10000], 0.0);
+}
+
+TEST(BuildResponseTest, UnknownShapeLeavesTheResponseZeroAndZeroDivisorsFail) {
+    auto state = std::make_unique<CoreState>();
+    ResponseParameters r;
+    r.ResponseShape = 3;
+    BuildResponse(*state, r, Fs);
+    EXPECT_EQ(state->ResponseBuffer[0], 0.0);
+    r.ResponseShape = HalfWave;
+    BuildResponse(*state, r, Fs);
+    r.Tr1 = 0.0;
+    EXPECT_THROW(BuildResponse(*state, r, Fs), FloatingPointError);
+    EXPECT_EQ(state->ResponseBuffer[0], 1.4) << "unchanged by the failed call";
+    r.Tr1 = 12.5;
+    EXPECT_THROW(BuildResponse(*state, r, 0.0), FloatingPointError);
+}
+
+TEST(SearchFilterTest, HostIsCalledInOrderAndLimitEGivesEPlusOneEpochs) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.limit = 1;
+    const auto outcome = search(*state, host);
+    EXPECT_EQ(host.calls, "PERBLPERBL");
+    EXPECT_EQ(host.epochs, (std::vector<std::int32_t>{1, 2}));
+    EXPECT_EQ(outcome.Epoch, 2);
+    EXPECT_FALSE(state->SearchRunning);
+    EXPECT_EQ(state->FilterHalfWidth, 20);
+}
+
+TEST(SearchFilterTest, StopDuringTheFirstEpochKeepsItsIncrements) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.limit = 1000;
+    host.onMessages = [&](int) { StopSearch(*state); };
+    const auto outcome = search(*state, host);
+    EXPECT_EQ(outcome.Epoch, 1);
+    for (int j = -20; j <= 20; ++j)
+        ASSERT_EQ(state->FilterBuffer[j], (j == 0 ? 1.0 : 0.0) + state->SecondFilterBuffer[j]) << j;
+}
+
+TEST(SearchFilterTest, FirstIncrementsOfAFreshGenerator) {
+    auto state = stateWithSignal();
+    state->random() = RandomGenerator{};
+    ScriptedHost host;
+    host.step = 1.0;
+    host.limit = 0;
+    search(*state, host);
+    EXPECT_DOUBLE_EQ(state->SecondFilterBuffer[-20], -1.0);
+    EXPECT_DOUBLE_EQ(state->SecondFilterBuffer[-19], -0.938);
+    EXPECT_DOUBLE_EQ(state->SecondFilterBuffer[-18], 0.722);
+}
+
+TEST(SearchFilterTest, ZeroStepKeepsTheFilterAndFindsItsObjective) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.step = 0.0;
+    host.limit = 4;
+    const auto outcome = search(*state, host);
+    for (int j = -20; j <= 20; ++j)
+        ASSERT_EQ(state->FilterBuffer[j], j == 0 ? 1.0 : 0.0);
+    state->FilterHalfWidth = 20;
+    CalcOut(*state);
+    EXPECT_EQ(outcome.BestObjective, SearchObjective(*state, state->OutputBuffer.centre(), state->SignalHalfWidth));
+    EXPECT_GT(outcome.BestObjective, 0.0L);
+}
+
+TEST(SearchFilterTest, AllZeroSignalAcceptsOnlyTheFirstEpoch) {
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 200;
+    ScriptedHost host;
+    host.limit = 5;
+    std::vector<double> firstIncrements;
+    host.afterIncrements = [&] {
+        if (firstIncrements.empty())
+            for (int j = -20; j <= 20; ++j)
+                firstIncrements.push_back(state->SecondFilterBuffer[j]);
+    };
+    search(*state, host);
+    long double expected = 0.0L;
+    for (int i = -200; i < 0; ++i)
+        expected += static_cast<long double>(state->ResponseBuffer[i]) * state->ResponseBuffer[i];
+    for (long double best : host.bests)
+        EXPECT_EQ(best, expected);
+    for (int j = -20; j <= 20; ++j)
+        ASSERT_EQ(state->FilterBuffer[j], firstIncrements[static_cast<std::size_t>(j + 20)]) << j;
+}
+
+TEST(SearchFilterTest, BestObjectiveNeverRises) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.step = 0.01;
+    host.limit = 200;
+    search(*state, host);
+    for (std::size_t k = 1; k < host.bests.size(); ++k)
+        ASSERT_LE(host.bests[k], host.bests[k - 1]);
+    EXPECT_LT(host.bests.back(), host.bests.front()) << "the search improves this filter";
+}
+
+// The trial output of every epoch is the plain double correlation with the trial taps.
+TEST(SearchFilterTest, TrialOutputEqualsThePlainLoopBitForBit) {
+    auto state = stateWithSignal();
+    AddNoise(*state, 0.1);
+    ScriptedHost host;
+    host.step = 0.05;
+    host.limit = 6;
+    std::vector<double> before(41);
+    host.onMessages = [&](int) {
+        for (int j = -20; j <= 20; ++j)
+            before[static_cast<std::size_t>(j + 20)] = state->FilterBuffer[j];
+    };
+    int checked = 0;
+    host.afterIncrements = [&] {
+        for (int i = -200; i <= 200; ++i) {
+            double acc = 0.0;
+            for (int j = -20; j <= 20; ++j)
+                acc = acc + (before[static_cast<std::size_t>(j + 20)] + state->SecondFilterBuffer[j]) * state->SignalBuffer[i + j];
+            ASSERT_EQ(state->TrialOutputBuffer[i], acc) << i;
+        }
+        ++checked;
+    };
+    search(*state, host);
+    EXPECT_EQ(checked, 7);
+}
+
+TEST(SearchFilterTest, ResponseShapesOneAndTwoSearchAlike) {
+    auto a = stateWithSignal();
+    auto b = stateWithSignal();
+    ScriptedHost hostA;
+    ScriptedHost hostB;
+    hostA.limit = hostB.limit = 50;
+    hostA.step = hostB.step = 0.01;
+    search(*a, hostA, 20, TwoHalfWaves);
+    search(*b, hostB, 20, TwoHalfWavesSymmetric);
+    EXPECT_EQ(hostA.bests, hostB.bests);
+    for (int j = -20; j <= 20; ++j)
+        ASSERT_EQ(a->FilterBuffer[j], b->FilterBuffer[j]);
+    EXPECT_NE(a->ResponseBuffer[10], b->ResponseBuffer[10]);
+}
+
+TEST(SearchFilterTest, StopWhileIdleDoesNotAffectTheNextSearch) {
+    auto state = stateWithSignal();
+    StopSearch(*state);
+    ScriptedHost host;
+    host.limit = 3;
+    EXPECT_EQ(search(*state, host).Epoch, 4);
+}
+
+TEST(SearchFilterTest, ResetOfTheStartFilterMidRunKeepsTheBestObjective) {
+    // A signal equal to the desired response: the delta filter reaches objective 0 at once.
+    auto state = stateWithSignal();
+    BuildResponse(*state, ResponseParameters{}, Fs);
+    for (int i = -200; i <= 200; ++i)
+        state->SignalBuffer[i] = state->ResponseBuffer[i];
+    ScriptedHost host;
+    host.step = 0.0;
+    host.limit = 8;
+    host.onMessages = [&](int epoch) {
+        if (epoch == 4)
+            LoadStartFilter(*state, Zero);
+    };
+    search(*state, host);
+    // The zero filter's trials never beat the 0 reached before the reset, so none is accepted,
+    // although a fresh run would accept its first trial.
+    for (long double best : host.bests)
+        EXPECT_EQ(best, 0.0L);
+    for (int j = -20; j <= 20; ++j)
+        ASSERT_EQ(state->FilterBuffer[j], 0.0);
+}
+
+TEST(SearchFilterTest, SynthesisMidRunReplacesTheFilterAndItsHalfWidth) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.limit = 5;
+    host.onMessages = [&](int epoch) {
+        if (epoch == 3) {
+            FilterSynthesisParameters p;
+            p.FilterHalfWidth = 7;
+            SynthesizeFilter(*state, p, Fs);
+        }
+    };
+    state->SecondFilterBuffer.fill(0.0);
+    search(*state, host);
+    EXPECT_EQ(state->FilterHalfWidth, 7);
+    EXPECT_TRUE(state->SecondFilterBuffer[7] != 0.0 || state->SecondFilterBuffer[-7] != 0.0);
+    for (int j = 8; j <= 20; ++j)
+        ASSERT_EQ(state->FilterBuffer[j], 0.0) << "taps outside the new width are untouched";
+}
+
+TEST(SearchFilterTest, NewSignalMidRunIsMeasuredFromTheNextTrial) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.step = 0.0;
+    host.limit = 4;
+    host.onMessages = [&](int epoch) {
+        if (epoch == 3)
+            state->SignalBuffer.fill(0.0);
+    };
+    search(*state, host);
+    long double zeroSignalObjective = 0.0L;
+    for (int i = -200; i < 0; ++i)
+        zeroSignalObjective += static_cast<long double>(state->ResponseBuffer[i]) * state->ResponseBuffer[i];
+    EXPECT_NE(host.bests[1], zeroSignalObjective);
+    EXPECT_EQ(host.bests[4], std::min(host.bests[1], zeroSignalObjective));
+}
+
+TEST(SearchFilterTest, OverflowEndsTheRunAndKeepsWhatWasAccepted) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.limit = 100;
+    std::vector<double> accepted;
+    host.onMessages = [&](int epoch) {
+        if (epoch == 4) {
+            for (int j = -20; j <= 20; ++j)
+                accepted.push_back(state->FilterBuffer[j]);
+            state->SignalBuffer[0] = 1e308;
+            host.step = 1e10;
+        }
+    };
+    try {
+        search(*state, host);
+        FAIL() << "no error";
+    } catch (const FloatingPointError &error) {
+        EXPECT_STREQ(error.what(), "Floating point overflow");
+    }
+    EXPECT_EQ(host.epochs.back(), 4);
+    EXPECT_FALSE(state->SearchRunning);
+    for (int j = -20; j <= 20; ++j)
+        ASSERT_EQ(state->FilterBuffer[j], accepted[static_cast<std::size_t>(j + 20)]);
+}
+
+TEST(SearchFilterTest, HostErrorEndsTheRun) {
+    auto state = stateWithSignal();
+    struct FailingHost : ScriptedHost {
+        double RandomStep() override { throw CoreError("'x' is not a valid floating point value."); }
+    } host;
+    EXPECT_THROW(search(*state, host), CoreError);
+    EXPECT_FALSE(state->SearchRunning);
+}
+
+TEST(LoadStartFilterTest, DeltaIsASingleOneAndKeepsTheHalfWidth) {
+    auto state = std::make_unique<CoreState>();
+    state->FilterBuffer[-1000] = 3.0;
+    state->FilterBuffer[500] = 3.0;
+    state->FilterHalfWidth = 42;
+    LoadStartFilter(*state, Delta);
+    for (int j = -1000; j <= 1000; ++j)
+        ASSERT_EQ(state->FilterBuffer[j], j == 0 ? 1.0 : 0.0);
+    EXPECT_EQ(state->FilterHalfWidth, 42);
+    LoadStartFilter(*state, Zero);
+    EXPECT_EQ(state->FilterBuffer[0], 0.0);
+}
+
+struct ObjectiveText {
+    long double value;
+    char separator;
+    const char *text;
+};
+
+void PrintTo(const ObjectiveText &c, std::ostream *os) { *os << c.text; }
+
+class FormatObjectiveTest : public ::testing::TestWithParam<ObjectiveText> {};
+
+TEST_P(FormatObjectiveTest, SixToFourteenDecimals) {
+    EXPECT_EQ(FormatObjective(GetParam().value, GetParam().separator), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FormatObjectiveTest,
+                         ::testing::Values(ObjectiveText{0.0L, ',', "0,000000"}, ObjectiveText{0.5L, '.', "0.500000"},
+                                           ObjectiveText{123.456L, ',', "123,456000"},
+                                           ObjectiveText{1.2166604320214241L, '.', "1.21666043202142"},
+                                           ObjectiveText{2.5e-9L, ',', "0,0000000025"},
+                                           ObjectiveText{1e-15L, '.', "0.000000"}));

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "core/errors.h"
+#include "core/signal_synthesis.h"
+#include "core/spectra.h"
+#include "core/trig_kernels.h"
+
+using namespace pulsefir;
+
+namespace {
+
+constexpr double Fs = 0.8;                // MHz
+constexpr double HalfPi = 1.5707963267948966;
+
+std::unique_ptr<CoreState> freshState() {
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 1000;
+    return state;
+}
+
+double wrapPhase(double phi) {
+    while (phi > M_PI)
+        phi -= 2 * M_PI;
+    while (phi <= -M_PI)
+        phi += 2 * M_PI;
+    return phi;
+}
+
+} // namespace
+
+TEST(SpectraTest, AllZeroBuffersGiveZeroAmplitudeAndPhase) {
+    auto state = freshState();
+    CalcSpectors(*state, Fs, SpectorParameters{});
+    const auto &r = state->Spectra;
+    ASSERT_EQ(r.SpectorPointCount, 400);
+    for (std::size_t k = 0; k < 400; ++k) {
+        for (const auto *a : {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer})
+            ASSERT_EQ((*a)[k], 0.0);
+        for (const auto *p : {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer}) {
+            ASSERT_EQ((*p)[k], 0.0);
+            ASSERT_FALSE(std::signbit((*p)[k]));
+        }
+    }
+}
+
+struct DeltaCase {
+    const char *name;
+    int index;
+    bool normalize;
+};
+
+void PrintTo(const DeltaCase &c, std::ostream *os) { *os << c.name; }
+
+class DeltaSpectrumTest : public ::testing::TestWithParam<DeltaCase> {};
+
+// A single 1 at index d: amplitude 1 and phase pi/2 - d * omega * dt, wrapped, at every point.
+TEST_P(DeltaSpectrumTest, AmplitudeOneAndLinearPhase) {
+    const auto &c = GetParam();
+    auto state = freshState();
+    state->SignalBuffer[c.index] = 1.0;
+    state->OutputBuffer[c.index] = 1.0;
+    SpectorParameters p;
+    p.NormalizeSignal = p.NormalizeOutput = c.normalize;
+    CalcSpectors(*state, Fs, p);
+    const auto &r = state->Spectra;
+    for (std::size_t k = 0; k < 400; ++k) {
+        const double expected = wrapPhase(HalfPi - c.index * r.OmegaBuffer[k] / Fs);
+        ASSERT_NEAR(r.SignalAmplitudeBuffer[k], 1.0, 1e-14) << k;
+        ASSERT_NEAR(r.SignalPhaseBuffer[k], expected, 1e-9) << k;
+        ASSERT_EQ(r.OutputPhaseBuffer[k], r.SignalPhaseBuffer[k]);
+        if (c.index == 0) {
+            ASSERT_EQ(r.SignalAmplitudeBuffer[k], 1.0);
+            ASSERT_EQ(r.SignalPhaseBuffer[k], std::atan2(1.0, 0.0));
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Deltas, DeltaSpectrumTest,
+                         ::testing::Values(DeltaCase{"at_zero", 0, true}, DeltaCase{"at_zero_raw", 0, false},
+                                           DeltaCase{"at_37", 37, true}, DeltaCase{"at_minus_900", -900, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(SpectraTest, TwoPointsAreTheTwoEndFrequencies) {
+    auto state = freshState();
+    SpectorParameters p;
+    p.PointCount = 2;
+    p.LowFrequency = 0.02;
+    p.HighFrequency = 0.09;
+    CalcSpectors(*state, Fs, p);
+    EXPECT_EQ(state->Spectra.OmegaBuffer[0], 6.28318 * 0.02);
+    EXPECT_NEAR(state->Spectra.OmegaBuffer[1], 6.28318 * 0.09, 1e-16);
+    EXPECT_NEAR(GridFrequency(state->Spectra.OmegaBuffer[1]), 0.09, 1e-15);
+}
+
+TEST(SpectraTest, OnePointLiesAtTheLowerFrequency) {
+    auto state = freshState();
+    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    SpectorParameters p;
+    p.PointCount = 1;
+    CalcSpectors(*state, Fs, p);
+    EXPECT_EQ(state->Spectra.SpectorPointCount, 1);
+    EXPECT_EQ(state->Spectra.OmegaBuffer[0], 6.28318 * 0.01);
+    EXPECT_EQ(state->Spectra.SignalAmplitudeBuffer[0], 1.0) << "normalised by itself";
+}
+
+TEST(SpectraTest, MoreThanTheCapacityIsRefusedBeforeAnythingIsWritten) {
+    auto state = freshState();
+    CalcSpectors(*state, Fs, SpectorParameters{});
+    state->Spectra.OmegaBuffer[500] = 42.0;
+    SpectorParameters p;
+    p.PointCount = 10002;
+    try {
+        CalcSpectors(*state, Fs, p);
+        FAIL() << "no error";
+    } catch (const CoreError &error) {
+        EXPECT_STREQ(error.what(), "Количество точек не должно превышать 10001");
+    }
+    EXPECT_EQ(state->Spectra.SpectorPointCount, 400);
+    EXPECT_EQ(state->Spectra.OmegaBuffer[500], 42.0);
+    p.PointCount = 10001;
+    EXPECT_NO_THROW(CalcSpectors(*state, Fs, p));
+    EXPECT_NEAR(state->Spectra.OmegaBuffer[10000], 6.28318 * 0.07, 1e-15);
+}
+
+TEST(SpectraTest, FilterHalfWidthZeroUsesTapZeroOnly) {
+    auto state = freshState();
+    state->FilterHalfWidth = 0;
+    state->FilterBuffer[0] = -0.25;
+    state->FilterBuffer[1] = 5.0;
+    SpectorParameters p;
+    p.NormalizeFilter = false;
+    CalcSpectors(*state, Fs, p);
+    for (std::size_t k = 0; k < 400; ++k)
+        ASSERT_EQ(state->Spectra.FilterAmplitudeBuffer[k], 0.25);
+    p.NormalizeFilter = true;
+    CalcSpectors(*state, Fs, p);
+    EXPECT_EQ(state->Spectra.FilterAmplitudeBuffer[7], 1.0);
+}
+
+TEST(SpectraTest, NormalisationUsesTheMaximumOfTheChosenRange) {
+    auto state = freshState();
+    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    SpectorParameters raw;
+    raw.NormalizeSignal = false;
+    CalcSpectors(*state, Fs, raw);
+    double maximum = 0.0;
+    std::vector<double> amplitudes(400);
+    for (std::size_t k = 0; k < 400; ++k) {
+        amplitudes[k] = state->Spectra.SignalAmplitudeBuffer[k];
+        maximum = std::max(maximum, amplitudes[k]);
+    }
+    CalcSpectors(*state, Fs, SpectorParameters{});
+    for (std::size_t k = 0; k < 400; ++k)
+        ASSERT_EQ(state->Spectra.SignalAmplitudeBuffer[k], amplitudes[k] / maximum);
+    SpectorParameters upper;
+    upper.LowFrequency = 0.06;
+    upper.HighFrequency = 0.2;
+    CalcSpectors(*state, Fs, upper);
+    double upperMax = 0.0;
+    for (std::size_t k = 0; k < 400; ++k)
+        upperMax = std::max(upperMax, state->Spectra.SignalAmplitudeBuffer[k]);
+    EXPECT_EQ(upperMax, 1.0);
+    EXPECT_LT(state->Spectra.SignalAmplitudeBuffer[399], 0.1) << "scaled by the range's own, smaller maximum";
+}
+
+TEST(SpectraTest, FewerPointsLeaveLaterEntriesAndADownwardGridIsValid) {
+    auto state = freshState();
+    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    CalcSpectors(*state, Fs, SpectorParameters{});
+    const double old = state->Spectra.SignalAmplitudeBuffer[250];
+    SpectorParameters p;
+    p.PointCount = 100;
+    p.LowFrequency = 0.07;
+    p.HighFrequency = 0.01;
+    CalcSpectors(*state, Fs, p);
+    EXPECT_EQ(state->Spectra.SpectorPointCount, 100);
+    EXPECT_EQ(state->Spectra.SignalAmplitudeBuffer[250], old);
+    EXPECT_GT(state->Spectra.OmegaBuffer[0], state->Spectra.OmegaBuffer[99]);
+    EXPECT_NEAR(state->Spectra.OmegaBuffer[99], 6.28318 * 0.01, 1e-15);
+}
+
+TEST(SpectraTest, ZeroSamplingFrequencyIsADivisionByZero) {
+    auto state = freshState();
+    EXPECT_THROW(CalcSpectors(*state, 0.0, SpectorParameters{}), FloatingPointError);
+}
+
+// The vector sums agree with scalar std::sin/std::cos to 1e-9 of the largest amplitude, also at
+// angles of 10^8 rad, and phases to 1e-9 rad where the amplitude is not tiny.
+TEST(SpectraTest, VectorSumsAgreeWithTheScalarReference) {
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 10000;
+    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    AddNoise(*state, 0.04);
+    const int n = 203;
+    std::vector<double> omega(n);
+    for (int k = 0; k < n; ++k)
+        omega[static_cast<std::size_t>(k)] = 6.28318 * (0.01 + k * 50.0);
+    std::vector<double> s1(n), c1(n), s2(n), c2(n);
+    const double *x = state->SignalBuffer.centre();
+    detail::FourierSumsScalar(x, 10000, omega.data(), 1.25, 0, n - 1, s1.data(), c1.data());
+    FourierSums(x, 10000, omega.data(), 1.25, 0, n - 1, s2.data(), c2.data());
+    double maximum = 0.0;
+    for (int k = 0; k < n; ++k)
+        maximum = std::max(maximum, std::hypot(s1[static_cast<std::size_t>(k)], c1[static_cast<std::size_t>(k)]));
+    for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
+        const double a1 = std::hypot(s1[k], c1[k]);
+        ASSERT_NEAR(std::hypot(s2[k], c2[k]), a1, 1e-9 * maximum) << k;
+        if (a1 > 1e-3 * maximum) {
+            ASSERT_NEAR(wrapPhase(std::atan2(c2[k], s2[k]) - std::atan2(c1[k], s1[k])), 0.0, 1e-9) << k;
+        }
+    }
+}
