@@ -1,0 +1,20 @@
+#include <QApplication>
+#include <QLocale>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+QObject *makeNumericFieldsTest(const QLocale &locale);
+
+// Runs every test class; the separator-sensitive ones once under a comma and once under a
+// point locale.
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    int failures = 0;
+    for (const QLocale &locale : {QLocale(QLocale::Russian, QLocale::Russia), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+        std::unique_ptr<QObject> test(makeNumericFieldsTest(locale));
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
+    return failures == 0 ? 0 : 1;
+}

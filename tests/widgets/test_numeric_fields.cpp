@@ -1,0 +1,583 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <memory>
+
+#include "core/errors.h"
+#include "scripted_platform.h"
+#include "ui/widgets/numeric_fields.h"
+
+using namespace pulsefir;
+using namespace pulsefir::ui;
+
+Q_DECLARE_METATYPE(TNumberFormat)
+
+namespace {
+
+// Writes an example in the notation "1 234,5" with the current locale's separators.
+QString L(const QString &example) {
+    const auto sep = NumberSeparators::current();
+    QString out;
+    for (QChar c : example)
+        out += c == ' ' ? sep.group : c == ',' ? sep.decimal : c;
+    return out;
+}
+
+QChar decimalChar() { return NumberSeparators::current().decimal; }
+
+} // namespace
+
+class NumericFieldsTest : public QObject {
+    Q_OBJECT
+public:
+    explicit NumericFieldsTest(QLocale locale) : m_locale(std::move(locale)) {}
+
+private:
+    QLocale m_locale;
+    std::unique_ptr<PlatformScope> m_scope;
+    std::unique_ptr<QWidget> m_window;
+    TNmSuperSpin *m_field = nullptr;
+    TNmSpinEdit *m_integer = nullptr;
+    QLineEdit *m_other = nullptr;
+
+    ScriptedPlatform &platform() { return m_scope->platform; }
+
+    // Gives the field the focus with the caret at `caret` and nothing selected.
+    void placeCaret(QLineEdit *edit, const QString &text, int caret) {
+        edit->setText(text);
+        edit->setFocus(Qt::TabFocusReason);
+        QVERIFY(edit->hasFocus());
+        edit->deselect();
+        edit->setCursorPosition(caret);
+    }
+
+    void leaveField() {
+        m_other->setFocus(Qt::TabFocusReason);
+        QCoreApplication::processEvents();
+    }
+
+private slots:
+    void initTestCase() {
+        QLocale::setDefault(m_locale);
+        qInfo() << "locale" << m_locale.name() << "decimal" << QLocale().decimalPoint();
+    }
+
+    void init() {
+        m_scope = std::make_unique<PlatformScope>();
+        m_window = std::make_unique<QWidget>();
+        auto *layout = new QVBoxLayout(m_window.get());
+        m_field = new TNmSuperSpin(m_window.get());
+        m_field->setRange(0.001, 10000);
+        m_field->setValue(0.8);
+        m_integer = new TNmSpinEdit(m_window.get());
+        m_integer->setRange(1, 10000);
+        m_integer->setValue(1000);
+        m_other = new QLineEdit(m_window.get());
+        layout->addWidget(m_field);
+        layout->addWidget(m_integer);
+        layout->addWidget(m_other);
+        m_window->resize(240, 120);
+        m_window->show();
+        QApplication::setActiveWindow(m_window.get());
+        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+        m_other->setFocus(Qt::OtherFocusReason);
+        QVERIFY(m_other->hasFocus());
+    }
+
+    void cleanup() {
+        m_window.reset();
+        m_scope.reset();
+    }
+
+    // ---- Formatting and parsing --------------------------------------------------------
+
+    void formatting_data() {
+        QTest::addColumn<double>("value");
+        QTest::addColumn<TNumberFormat>("format");
+        QTest::addColumn<QString>("text");
+        const auto T = TNumberFormat::Thousands;
+        const auto S = TNumberFormat::Scientific;
+        QTest::newRow("fraction") << 0.8 << T << L("0,8");
+        QTest::newRow("thousands grouped") << 10000.0 << T << L("10 000");
+        QTest::newRow("grouped with fraction") << 1234.5678 << T << L("1 234,5678");
+        QTest::newRow("negative whole") << -180.0 << T << L("-180");
+        QTest::newRow("small fraction") << 0.0002 << T << L("0,0002");
+        QTest::newRow("binary fraction shows 15 digits") << 0.1 + 1.0 << T << L("1,1");
+        QTest::newRow("15 significant digits") << 1234.56789012345678 << T << L("1 234,56789012346");
+        QTest::newRow("negative rounding to zero") << -1e-20 << T << L("0");
+        QTest::newRow("scientific small") << 0.0002 << S << L("2E-4");
+        QTest::newRow("scientific large") << 12345.0 << S << L("1,2345E4");
+        QTest::newRow("scientific zero") << 0.0 << S << L("0E0");
+        QTest::newRow("scientific negative") << -0.5 << S << L("-5E-1");
+        QTest::newRow("engineering") << 12345.0 << TNumberFormat::Engineering << L("12,345E3");
+        QTest::newRow("standard has no groups") << 1234.5 << TNumberFormat::Standard << L("1234,5");
+    }
+
+    void formatting() {
+        QFETCH(double, value);
+        QFETCH(TNumberFormat, format);
+        QFETCH(QString, text);
+        QCOMPARE(FormatValueText(value, format, -1, NumberSeparators::current()), text);
+        m_field->setNumberFormat(format);
+        m_field->setValue(value);
+        QCOMPARE(m_field->text(), text);
+    }
+
+    void fixedDecimals() {
+        QCOMPARE(FormatValueText(2.5, TNumberFormat::Thousands, 3, NumberSeparators::current()), L("2,500"));
+        QCOMPARE(FormatValueText(1234.0, TNumberFormat::Thousands, 0, NumberSeparators::current()), L("1 234"));
+    }
+
+    void parsing_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<double>("value");
+        QTest::newRow("grouped") << L("1 234,5") << 1234.5;
+        QTest::newRow("empty is zero") << QString() << 0.0;
+        QTest::newRow("lone separator") << L(",5") << 0.5;
+        QTest::newRow("exponent without digits") << L("1E") << 1.0;
+        QTest::newRow("negative exponent") << L("2E-4") << 0.0002;
+        QTest::newRow("fraction with exponent") << L("1,5E3") << 1500.0;
+        QTest::newRow("lower-case e and blanks") << L(" 7e1 ") << 70.0;
+    }
+
+    void parsing() {
+        QFETCH(QString, text);
+        QFETCH(double, value);
+        QCOMPARE(ParseFieldText(text, NumberSeparators::current()), value);
+    }
+
+    void parsingLoneMinusIsNegativeZero() {
+        QVERIFY(std::signbit(ParseFieldText("-", NumberSeparators::current())));
+    }
+
+    void parsingFailures_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("sign before the E") << L("-E5");
+        QTest::newRow("letters") << L("abc");
+        QTest::newRow("two separators") << L("1,2,3");
+        // Under a point locale the comma is the thousands separator and "1,5" reads 15.
+        if (decimalChar() == ',')
+            QTest::newRow("point under a comma locale") << QString("1.5");
+    }
+
+    void parsingFailures() {
+        QFETCH(QString, text);
+        m_field->setText(text);
+        try {
+            m_field->Value();
+            QFAIL("no error");
+        } catch (const CoreError &error) {
+            QCOMPARE(QString::fromStdString(error.what()), "'" + text + "' is not a valid floating point value.");
+        }
+    }
+
+    // ---- Typing ----------------------------------------------------------------------------
+
+    void typingReplacesTheLoneZero() {
+        m_field->setValue(0);
+        m_field->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_field->selectedText(), QString("0"));
+        QTest::keyClicks(m_field, "1234567");
+        QCOMPARE(m_field->text(), L("1 234 567"));
+        QCOMPARE(m_field->cursorPosition(), static_cast<int>(m_field->text().size()));
+        QCOMPARE(platform().beeps, 0);
+    }
+
+    void separatorTypedTwiceIsPlacedOnce() {
+        placeCaret(m_field, "12", 2);
+        QTest::keyClick(m_field, decimalChar().toLatin1());
+        QTest::keyClick(m_field, decimalChar().toLatin1());
+        QTest::keyClicks(m_field, "5");
+        QCOMPARE(m_field->text(), L("12,5"));
+        placeCaret(m_field, L("12,5"), 1);
+        QTest::keyClick(m_field, decimalChar().toLatin1());
+        QCOMPARE(m_field->text(), L("12,5"));
+        QCOMPARE(m_field->cursorPosition(), 3);
+    }
+
+    void separatorGoesBeforeTheExponent() {
+        m_field->setNumberFormat(TNumberFormat::Scientific);
+        placeCaret(m_field, "15E3", 4);
+        QTest::keyClick(m_field, decimalChar().toLatin1());
+        QCOMPARE(m_field->text(), L("15,E3"));
+        QCOMPARE(m_field->cursorPosition(), 3);
+    }
+
+    void minusTogglesTheSign_data() {
+        QTest::addColumn<int>("caret");
+        for (int caret = 0; caret <= 4; ++caret)
+            QTest::newRow(qPrintable(QString("caret %1").arg(caret))) << caret;
+    }
+
+    void minusTogglesTheSign() {
+        QFETCH(int, caret);
+        placeCaret(m_field, L("12,5"), caret);
+        QTest::keyClick(m_field, '-');
+        QCOMPARE(m_field->text(), L("-12,5"));
+        QCOMPARE(m_field->cursorPosition(), caret + 1);
+        QTest::keyClick(m_field, '-');
+        QCOMPARE(m_field->text(), L("12,5"));
+    }
+
+    void minusAfterTheETogglesTheExponentSign() {
+        m_field->setNumberFormat(TNumberFormat::Scientific);
+        placeCaret(m_field, "1E5", 3);
+        QTest::keyClick(m_field, '-');
+        QCOMPARE(m_field->text(), QString("1E-5"));
+        QCOMPARE(m_field->cursorPosition(), 4);
+        QTest::keyClick(m_field, '-');
+        QCOMPARE(m_field->text(), QString("1E5"));
+    }
+
+    void digitRules_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("digit replaces zero after a minus") << "-0" << 2 << "7" << "-7" << 0;
+        QTest::newRow("caret before the minus acts after it") << "-0" << 0 << "7" << "-7" << 0;
+        QTest::newRow("digit replaces the zero after E") << "1E0" << 2 << "5" << "1E5" << 0;
+        QTest::newRow("exponent 4932 is accepted") << "1E493" << 5 << "2" << "1E4932" << 0;
+        QTest::newRow("exponent above 4932 is refused") << "1E493" << 5 << "3" << "1E493" << 1;
+        QTest::newRow("lower-case e becomes E") << "12" << 2 << "e" << "12E" << 0;
+        QTest::newRow("E jumps behind an existing E") << "1E5" << 0 << "E7" << "1E75" << 0;
+        QTest::newRow("letters are refused") << "12" << 2 << "x" << "12" << 1;
+        QTest::newRow("blank is refused") << "12" << 2 << " " << "12" << 1;
+        QTest::newRow("ten characters at most") << "123 456 789" << 11 << "1" << "123 456 789" << 1;
+    }
+
+    void digitRules() {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QFETCH(int, beeps);
+        m_field->setNumberFormat(text.contains('E') ? TNumberFormat::Scientific : TNumberFormat::Thousands);
+        placeCaret(m_field, L(text), caret);
+        for (QChar c : typed)
+            QTest::keyClick(m_field, c.toLatin1());
+        QCOMPARE(m_field->text(), L(expected));
+        QCOMPARE(platform().beeps, beeps);
+    }
+
+    void groupingKeepsTheCaretByItsDigit() {
+        placeCaret(m_field, "", 0);
+        m_field->setText("0");
+        m_field->selectAll();
+        QTest::keyClicks(m_field, "1234");
+        QCOMPARE(m_field->text(), L("1 234"));
+        QCOMPARE(m_field->cursorPosition(), 5);
+        m_field->setCursorPosition(1);
+        QTest::keyClicks(m_field, "567");
+        QCOMPARE(m_field->text(), L("1 567 234"));
+        // right after the 7
+        QCOMPARE(m_field->cursorPosition(), 5);
+    }
+
+    void trailingZerosSurviveTyping() {
+        placeCaret(m_field, "0", 1);
+        QTest::keyClick(m_field, decimalChar().toLatin1());
+        QTest::keyClicks(m_field, "000");
+        QCOMPARE(m_field->text(), L("0,000"));
+        QTest::keyClick(m_field, Qt::Key_Space);
+        // Space regroups even without a change of separators
+        QCOMPARE(m_field->text(), QString("0"));
+        // the blank itself is refused
+        QCOMPARE(platform().beeps, 1);
+    }
+
+    // ---- Deleting -------------------------------------------------------------------------
+
+    void deleting_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("backspace after the separator leaves a zero") << "3,25" << 2 << int(Qt::Key_Backspace) << "0,25";
+        QTest::newRow("backspace skips the separator") << "12,5" << 3 << int(Qt::Key_Backspace) << "1,5";
+        QTest::newRow("delete skips the separator") << "12,5" << 2 << int(Qt::Key_Delete) << "12,";
+        QTest::newRow("backspace skips a group separator") << "1 234" << 2 << int(Qt::Key_Backspace) << "234";
+        QTest::newRow("digit after a sign is simply deleted") << "-5,2" << 2 << int(Qt::Key_Backspace) << "-,2";
+        QTest::newRow("deleting the sign") << "-5" << 1 << int(Qt::Key_Backspace) << "5";
+        QTest::newRow("last digit leaves zero") << "7" << 1 << int(Qt::Key_Backspace) << "0";
+        QTest::newRow("nothing before the start") << "12" << 0 << int(Qt::Key_Backspace) << "12";
+        QTest::newRow("nothing after the end") << "12" << 2 << int(Qt::Key_Delete) << "12";
+        QTest::newRow("scientific keeps a digit after E") << "5E3" << 3 << int(Qt::Key_Backspace) << "5E0";
+    }
+
+    void deleting() {
+        QFETCH(QString, text);
+        QFETCH(int, caret);
+        QFETCH(int, key);
+        QFETCH(QString, expected);
+        m_field->setNumberFormat(text.contains('E') ? TNumberFormat::Scientific : TNumberFormat::Thousands);
+        placeCaret(m_field, L(text), caret);
+        QTest::keyClick(m_field, Qt::Key(key));
+        QCOMPARE(m_field->text(), L(expected));
+        QCOMPARE(platform().beeps, 0);
+    }
+
+    void deletingTheWholeSelectionShowsFormattedZero() {
+        m_field->setValue(1234.5);
+        m_field->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_field, Qt::Key_Backspace);
+        QCOMPARE(m_field->text(), QString("0"));
+        m_field->setNumberFormat(TNumberFormat::Scientific);
+        m_field->setValue(12345);
+        m_field->selectAll();
+        QTest::keyClick(m_field, Qt::Key_Delete);
+        QCOMPARE(m_field->text(), QString("0E0"));
+    }
+
+    // ---- Clipboard ------------------------------------------------------------------------
+
+    void copyLeavesOutThousandsSeparators() {
+        m_field->setValue(1234567.5);
+        m_field->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_field, 'c', Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), L("1234567,5"));
+        m_field->deselect();
+        QTest::keyClick(m_field, 'c', Qt::ControlModifier);
+        // an empty selection copies 0
+        QCOMPARE(QApplication::clipboard()->text(), QString("0"));
+    }
+
+    void cutCopiesAndDeletes() {
+        placeCaret(m_field, L("12,75"), 5);
+        m_field->setSelection(3, 2);
+        QTest::keyClick(m_field, 'x', Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("75"));
+        QCOMPARE(m_field->text(), L("12,"));
+    }
+
+    void pasteGoesThroughTheTypingRules() {
+        QApplication::clipboard()->setText(L("1a2,5x"));
+        m_field->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_field, 'v', Qt::ControlModifier);
+        QCOMPARE(m_field->text(), L("12,5"));
+        QCOMPARE(platform().beeps, 2);
+    }
+
+    // ---- Enter, focus and leaving -------------------------------------------------------
+
+    void enterBeepsWithoutADefaultButton() {
+        m_field->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(m_field, Qt::Key_Return);
+        QTest::keyClick(m_integer, Qt::Key_Return);
+        QCOMPARE(platform().beeps, 2);
+    }
+
+    void enterClicksTheDefaultButton() {
+        auto *button = new QPushButton("OK", m_window.get());
+        button->setDefault(true);
+        int clicks = 0;
+        connect(button, &QPushButton::clicked, [&] { ++clicks; });
+        placeCaret(m_field, "5", 1);
+        QTest::keyClick(m_field, Qt::Key_Return);
+        QCOMPARE(clicks, 1);
+        QVERIFY(m_field->hasFocus());
+        QCOMPARE(m_field->selectedText(), QString("5"));
+        QCOMPARE(platform().beeps, 0);
+    }
+
+    void focusingClickSelectsAllThenClicksPlaceTheCaret() {
+        m_field->setValue(1234.5);
+        m_other->setFocus();
+        QTest::mouseClick(m_field, Qt::LeftButton, {}, QPoint(10, m_field->height() / 2));
+        QVERIFY(m_field->hasFocus());
+        QCOMPARE(m_field->selectedText(), m_field->text());
+        QTest::mouseClick(m_field, Qt::LeftButton, {}, QPoint(10, m_field->height() / 2));
+        QVERIFY(!m_field->hasSelectedText());
+        m_other->setFocus();
+        QTest::mouseClick(m_integer, Qt::LeftButton, {}, QPoint(10, m_integer->height() / 2));
+        QCOMPARE(m_integer->selectedText(), QString("1000"));
+    }
+
+    void leavingBelowTheRangeClampsBeepsAndKeepsTheFocus() {
+        m_field->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(m_field, "0");
+        QCOMPARE(m_field->text(), QString("0"));
+        leaveField();
+        QCOMPARE(m_field->text(), L("0,001"));
+        QCOMPARE(platform().beeps, 1);
+        QTRY_VERIFY(m_field->hasFocus());
+        leaveField();
+        QVERIFY(m_other->hasFocus());
+        QCOMPARE(platform().beeps, 1);
+    }
+
+    void leavingNormalisesTheText() {
+        placeCaret(m_field, L("0012,50"), 7);
+        leaveField();
+        QCOMPARE(m_field->text(), L("12,5"));
+    }
+
+    void onInvalidEntryReplacesTheReaction() {
+        int calls = 0;
+        m_field->OnInvalidEntry = [&] { ++calls; };
+        m_field->setValue(20000);
+        m_field->setFocus(Qt::TabFocusReason);
+        leaveField();
+        QCOMPARE(calls, 1);
+        QCOMPARE(platform().beeps, 0);
+        QCOMPARE(m_field->text(), L("20 000"));
+    }
+
+    void valueSetOutsideTheRangeIsShownAsItIs() {
+        m_field->setValue(-5);
+        QCOMPARE(m_field->text(), QString("-5"));
+        QCOMPARE(m_field->Value(), -5.0);
+    }
+
+    // ---- Stepping ---------------------------------------------------------------------------
+
+    void steppingStopsShortOfTheBound() {
+        m_field->setValue(9999.5);
+        m_field->stepUp();
+        QCOMPARE(m_field->Value(), 9999.5);
+        QCOMPARE(platform().beeps, 1);
+        m_field->setValue(9998.5);
+        m_field->stepUp();
+        QCOMPARE(m_field->Value(), 9999.5);
+    }
+
+    void steppingBelowTheRangeIsAnInvalidEntry() {
+        m_field->setValue(-3);
+        m_field->stepUp();
+        QCOMPARE(m_field->Value(), 0.001);
+        QCOMPARE(platform().beeps, 1);
+    }
+
+    void binaryFractionSteppedShowsFifteenDigits() {
+        m_field->setValue(0.1);
+        QTest::mouseClick(m_field->spinButton(), Qt::LeftButton, {}, m_field->spinButton()->upRect().center());
+        QCOMPARE(m_field->text(), L("1,1"));
+        QTest::mouseClick(m_field->spinButton(), Qt::LeftButton, {}, m_field->spinButton()->downRect().center());
+        QCOMPARE(m_field->text(), L("0,1"));
+    }
+
+    void holdingTheUpButtonAccelerates() {
+        m_field->setRange(0, 10000);
+        m_field->setValue(0);
+        TSpinButton *button = m_field->spinButton();
+        QTest::mousePress(button, Qt::LeftButton, {}, button->upRect().center());
+        QCOMPARE(m_field->Value(), 1.0);
+        QCOMPARE(button->repeatTimer()->interval(), TSpinButton::FirstRepeatMs);
+        // The press, the first repeat 400 ms later and five more step by 1; then every second
+        // repeat makes the step 1 larger.
+        const double expectedSteps[] = {1, 1, 1, 1, 1, 1, 2, 2, 3, 3, 4, 4};
+        double previous = m_field->Value();
+        for (std::size_t k = 0; k < std::size(expectedSteps); ++k) {
+            platform().now += k == 0 ? TSpinButton::FirstRepeatMs : TSpinButton::RepeatMs;
+            QVERIFY(QMetaObject::invokeMethod(button, "repeatStep"));
+            QCOMPARE(button->repeatTimer()->interval(), TSpinButton::RepeatMs);
+            QCOMPARE(m_field->Value() - previous, expectedSteps[k]);
+            previous = m_field->Value();
+        }
+        QTest::mouseRelease(button, Qt::LeftButton, {}, button->upRect().center());
+        QVERIFY(!button->repeatTimer()->isActive());
+        platform().now += 250; // a pause of more than 200 ms starts again at Increment
+        m_field->stepUp();
+        QCOMPARE(m_field->Value() - previous, 1.0);
+    }
+
+    void accelerationStopsAtAFifthOfTheRange() {
+        m_field->setRange(0, 10000);
+        m_field->setWrap(true); // wraps instead of stopping, so the step can keep growing
+        m_field->setValue(0);
+        double largest = 0;
+        for (int k = 0; k < 6000; ++k) {
+            platform().now += TSpinButton::RepeatMs;
+            m_field->stepUp();
+            largest = std::max(largest, m_field->currentStep());
+        }
+        QCOMPARE(largest, 2000.0);
+        QCOMPARE(m_field->currentStep(), 2000.0);
+    }
+
+    void keyReleaseResetsTheStep() {
+        m_field->setRange(0, 10000);
+        m_field->setValue(0);
+        m_field->setFocus(Qt::TabFocusReason);
+        for (int k = 0; k < 10; ++k) {
+            platform().now += 30;
+            QTest::keyPress(m_field, Qt::Key_Up);
+        }
+        QVERIFY(m_field->currentStep() > 1.0);
+        QTest::keyRelease(m_field, Qt::Key_Up);
+        QCOMPARE(m_field->currentStep(), 1.0);
+        platform().now += 30;
+        QTest::keyPress(m_field, Qt::Key_Down);
+        QCOMPARE(m_field->currentStep(), 1.0);
+    }
+
+    void readOnlyFieldBeepsOnSteps() {
+        m_field->setReadOnly(true);
+        m_field->stepUp();
+        QCOMPARE(m_field->Value(), 0.8);
+        m_integer->setReadOnly(true);
+        m_integer->stepUp();
+        QCOMPARE(m_integer->Value(), 1000);
+        QCOMPARE(platform().beeps, 2);
+    }
+
+    // ---- Integer field -----------------------------------------------------------------------
+
+    void integerFieldWithAFractionReadsItsMinimum() {
+        m_integer->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(m_integer, QString("1") + decimalChar() + "5");
+        QCOMPARE(m_integer->text(), L("1,5"));
+        QCOMPARE(m_integer->Value(), 1);
+        leaveField();
+        QCOMPARE(m_integer->text(), L("1,5"));
+        QCOMPARE(platform().beeps, 0);
+    }
+
+    void integerFieldRefusesLettersWithABeep() {
+        m_integer->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(m_integer, "2a");
+        QCOMPARE(m_integer->text(), QString("2"));
+        QCOMPARE(platform().beeps, 1);
+    }
+
+    void integerFieldClampsSilently() {
+        m_integer->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(m_integer, "20000");
+        // out of range until the field is left
+        QCOMPARE(m_integer->Value(), 20000);
+        leaveField();
+        QCOMPARE(m_integer->text(), QString("10000"));
+        m_integer->stepUp();
+        QCOMPARE(m_integer->Value(), 10000);
+        m_integer->setValue(1);
+        QTest::mouseClick(m_integer->spinButton(), Qt::LeftButton, {}, m_integer->spinButton()->downRect().center());
+        QCOMPARE(m_integer->Value(), 1);
+        QCOMPARE(platform().beeps, 0);
+        m_integer->setValue(50000);
+        // setting clamps
+        QCOMPARE(m_integer->text(), QString("10000"));
+    }
+
+    void plainSpinEditWithoutTypingStillSteps() {
+        auto *box = new TSpinEdit(m_window.get());
+        box->setRange(1, 10);
+        box->setValue(1);
+        box->setEditorEnabled(false);
+        box->show();
+        box->setFocus(Qt::TabFocusReason);
+        QTest::keyClicks(box, "7");
+        QCOMPARE(box->Value(), 1);
+        QTest::keyClick(box, Qt::Key_Up);
+        QCOMPARE(box->Value(), 2);
+    }
+};
+
+QObject *makeNumericFieldsTest(const QLocale &locale) { return new NumericFieldsTest(locale); }
+
+#include "test_numeric_fields.moc"

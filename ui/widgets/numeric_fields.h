@@ -1,0 +1,182 @@
+#pragma once
+
+#include <QLineEdit>
+
+#include <functional>
+
+#include "ui/widgets/numeric_text.h"
+#include "ui/widgets/spin_button.h"
+
+namespace pulsefir::ui {
+
+// The integer edit with an up/down button. `Value` is the text read as an integer, or
+// `MinValue` when the text is not one; setting it clamps to the range (none when the bounds are
+// equal). Stepping clamps silently; leaving the field sets an out-of-range value to the bound.
+class TSpinEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TSpinEdit(QWidget *parent = nullptr);
+
+    int Value() const;
+    void setValue(int value);
+    int MinValue() const { return m_min; }
+    int MaxValue() const { return m_max; }
+    void setMinValue(int value) { m_min = value; }
+    void setMaxValue(int value) { m_max = value; }
+    void setRange(int minimum, int maximum);
+    int Increment() const { return m_increment; }
+    void setIncrement(int increment) { m_increment = increment; }
+    bool EditorEnabled() const { return m_editorEnabled; }
+    void setEditorEnabled(bool enabled) { m_editorEnabled = enabled; }
+
+    TSpinButton *spinButton() const { return m_button; }
+
+    void stepUp();
+    void stepDown();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    // Enter in a plain spin edit does nothing of its own.
+    virtual void enterPressed() {}
+
+private:
+    bool hasRange() const { return m_min != m_max; }
+    int clamp(int value) const;
+    bool textIsInteger(int *value) const;
+
+    int m_min = 0;
+    int m_max = 0;
+    int m_increment = 1;
+    bool m_editorEnabled = true;
+    TSpinButton *m_button;
+};
+
+// The integer field of the windows: centred, Enter presses the window's default button (or
+// beeps), and the click that enters the field selects all of it.
+class TNmSpinEdit : public TSpinEdit {
+    Q_OBJECT
+public:
+    explicit TNmSpinEdit(QWidget *parent = nullptr);
+
+protected:
+    void enterPressed() override;
+    void focusInEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool m_clickFocused = false;
+};
+
+// The one-line edit for a real number: keeps its text a valid number while the user types,
+// formats it, and enforces its range when the user leaves it.
+class TNmNumEdit : public QLineEdit {
+    Q_OBJECT
+public:
+    explicit TNmNumEdit(QWidget *parent = nullptr);
+
+    // The number shown. Throws CoreError "'text' is not a valid floating point value." when the
+    // text cannot be converted.
+    double Value() const;
+    // Formats the text; no range check.
+    void setValue(double value);
+
+    double MinValue() const { return m_min; }
+    double MaxValue() const { return m_max; }
+    void setMinValue(double value) { m_min = value; }
+    void setMaxValue(double value) { m_max = value; }
+    void setRange(double minimum, double maximum);
+    bool hasRange() const { return !(m_min == 0.0 && m_max == 0.0); }
+    int Decimals() const { return m_decimals; }
+    void setDecimals(int decimals);
+    TNumberFormat NumberFormat() const { return m_format; }
+    void setNumberFormat(TNumberFormat format);
+    bool EditorEnabled() const { return m_editorEnabled; }
+    void setEditorEnabled(bool enabled) { m_editorEnabled = enabled; }
+    bool AutoSelect() const { return m_autoSelect; }
+    void setAutoSelect(bool on) { m_autoSelect = on; }
+    // How many characters the user can type; text the field sets itself is not limited.
+    int MaxLength() const { return m_maxLength; }
+    void setMaxLength(int length) { m_maxLength = length; }
+    // When set, replaces the built-in reaction to an out-of-range value.
+    std::function<void()> OnInvalidEntry;
+
+    // The reaction to an out-of-range value: clamp to the bound, beep, take the focus back.
+    void InvalidEntry();
+
+    QString formatted(double value) const;
+
+signals:
+    // The focus left the field with a value in range.
+    void exited();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool editable() const { return m_editorEnabled && !isReadOnly(); }
+    NumericTextEditor editor() const;
+    void apply(const NumericTextEditor &editor);
+    void typeText(const QString &text);
+    void copySelection();
+    void groupDigits(int releasedKey);
+
+    double m_min = 0.0;
+    double m_max = 0.0;
+    int m_decimals = -1;
+    TNumberFormat m_format = TNumberFormat::Thousands;
+    bool m_editorEnabled = true;
+    bool m_autoSelect = true;
+    int m_maxLength = 10;
+    bool m_clickFocused = false;
+};
+
+// The float field with its spin button: the button and the Up and Down keys step the value by
+// `Increment`, faster while held, never past a bound.
+class TNmSuperSpin : public TNmNumEdit {
+    Q_OBJECT
+public:
+    static constexpr int AccelerationPauseMs = 200;
+
+    explicit TNmSuperSpin(QWidget *parent = nullptr);
+
+    double Increment() const { return m_increment; }
+    void setIncrement(double increment);
+    bool RoundValues() const { return m_roundValues; }
+    void setRoundValues(bool on) { m_roundValues = on; }
+    bool Wrap() const { return m_wrap; }
+    void setWrap(bool on) { m_wrap = on; }
+    double currentStep() const { return m_step; }
+
+    TSpinButton *spinButton() const { return m_button; }
+
+    void stepUp();
+    void stepDown();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void accelerate();
+    void resetStep();
+    double rounded(double value) const;
+    void step(bool up);
+
+    double m_increment = 1.0;
+    bool m_roundValues = false;
+    bool m_wrap = false;
+    double m_step = 1.0;
+    int m_fastSteps = 0;
+    qint64 m_lastStep = 0;
+    bool m_stepped = false;
+    TSpinButton *m_button;
+};
+
+} // namespace pulsefir::ui
