@@ -6,6 +6,7 @@
 #include <vector>
 
 QObject *makeNumericFieldsTest(const QLocale &locale);
+QObject *makeChartTest();
 
 // Runs every test class; the separator-sensitive ones once under a comma and once under a
 // point locale.
@@ -16,5 +17,8 @@ int main(int argc, char **argv) {
         std::unique_ptr<QObject> test(makeNumericFieldsTest(locale));
         failures += QTest::qExec(test.get(), argc, argv);
     }
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    std::unique_ptr<QObject> chart(makeChartTest());
+    failures += QTest::qExec(chart.get(), argc, argv);
     return failures == 0 ? 0 : 1;
 }

@@ -1,15 +1,54 @@
 #pragma once
 
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <optional>
+#include <vector>
+
 #include "ui/widgets/platform.h"
 
-// Counts beeps instead of sounding them and runs a clock the test sets.
+// Counts beeps instead of sounding them, runs a clock the test sets, answers file dialogs and
+// questions from scripts and records every message box instead of showing it.
 class ScriptedPlatform : public pulsefir::ui::Platform {
 public:
+    struct Message {
+        QString kind; // "error", "information", "question"
+        QString title;
+        QString text;
+    };
+
     int beeps = 0;
     qint64 now = 100000; // ms
+    std::deque<std::optional<QString>> dialogAnswers; // nullopt: the user cancels
+    std::vector<pulsefir::ui::FileDialogRequest> dialogRequests;
+    std::deque<bool> questionAnswers; // Yes is true
+    std::vector<Message> messages;
 
     void beep() override { ++beeps; }
     qint64 tickCount() override { return now; }
+    std::optional<QString> runFileDialog(QWidget *, const pulsefir::ui::FileDialogRequest &request) override {
+        dialogRequests.push_back(request);
+        if (dialogAnswers.empty())
+            return std::nullopt;
+        std::optional<QString> answer;
+        answer.swap(dialogAnswers.front());
+        dialogAnswers.pop_front();
+        return answer;
+    }
+    void showError(QWidget *, const QString &text) override { messages.push_back({"error", QString(), text}); }
+    void showInformation(QWidget *, const QString &title, const QString &text) override {
+        messages.push_back({"information", title, text});
+    }
+    bool askYesNo(QWidget *, const QString &title, const QString &text) override {
+        messages.push_back({"question", title, text});
+        if (questionAnswers.empty())
+            return false;
+        const bool answer = questionAnswers.front();
+        questionAnswers.pop_front();
+        return answer;
+    }
 };
 
 // Installs a scripted platform for the lifetime of the object.
@@ -17,5 +56,7 @@ class PlatformScope {
 public:
     PlatformScope() { pulsefir::ui::Platform::install(&platform); }
     ~PlatformScope() { pulsefir::ui::Platform::install(nullptr); }
+    PlatformScope(const PlatformScope &) = delete;
+    PlatformScope &operator=(const PlatformScope &) = delete;
     ScriptedPlatform platform;
 };

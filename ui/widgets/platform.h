@@ -1,11 +1,28 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
+
+#include <optional>
+
+class QWidget;
 
 namespace pulsefir::ui {
 
+// What a file dialog is asked to show; the caller keeps it between uses, as the dialog
+// component keeps its file name and folder.
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Save;
+    QString title;
+    QString initialDirectory;
+    QString fileName;      // proposed name; after a confirmed use the full chosen name
+    QString filter;        // Qt syntax: "Bitmaps (*.bmp)" or "*.flt;;*.*"
+    QString defaultSuffix; // added to a name typed without one; empty adds nothing
+};
+
 // The platform services whose effects tests must observe or control. The program runs on the
-// Qt implementation; tests install a scripted one.
+// Qt implementation; tests install a scripted one, so no test blocks on a modal dialog.
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -13,6 +30,12 @@ public:
     virtual void beep() = 0;
     // A millisecond tick count, for the spin acceleration.
     virtual qint64 tickCount() = 0;
+    // A modal file dialog; the chosen full name, or nothing when the user cancels.
+    virtual std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request) = 0;
+    // Message boxes: an error (error icon, OK), an information (title, OK), a question (Yes/No).
+    virtual void showError(QWidget *parent, const QString &text) = 0;
+    virtual void showInformation(QWidget *parent, const QString &title, const QString &text) = 0;
+    virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
 
     // The services in use; the Qt implementation unless a test installed another.
     static Platform &current();
@@ -24,6 +47,10 @@ class QtPlatform : public Platform {
 public:
     void beep() override;
     qint64 tickCount() override;
+    std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request) override;
+    void showError(QWidget *parent, const QString &text) override;
+    void showInformation(QWidget *parent, const QString &title, const QString &text) override;
+    bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
 };
 
 } // namespace pulsefir::ui

@@ -1,0 +1,52 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QImage>
+
+#include <cmath>
+#include <memory>
+
+#include "ui/widgets/chart.h"
+
+using namespace pulsefir::ui;
+
+namespace {
+
+// The main window's heaviest picture: three series of 20001 points each.
+std::unique_ptr<TChart> mainChart(bool markers) {
+    auto chart = std::make_unique<TChart>();
+    chart->resize(870, 640);
+    const QColor colors[] = {Qt::black, QColor(255, 0, 0), QColor(0, 255, 0)};
+    for (int s = 0; s < 3; ++s) {
+        TLineSeries *series = chart->addSeries(QString("Series%1").arg(s + 1), Qt::gray);
+        for (int i = -10000; i <= 10000; ++i) {
+            const double t = i * 1.25;
+            series->AddPoint(i, (s + 1) * 0.5 * std::sin(0.02 * t + s) * std::exp(-std::abs(t) / 4000.0), colors[s]);
+        }
+        series->setPointerVisible(markers);
+        series->setPointerSize(1, 1);
+    }
+    return chart;
+}
+
+void BM_RenderMainChart(benchmark::State &bench) {
+    auto chart = mainChart(bench.range(0) != 0);
+    QImage image(870, 640, QImage::Format_RGB32);
+    for (auto _ : bench) {
+        chart->render(image);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+}
+
+BENCHMARK(BM_RenderMainChart)->ArgName("markers")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,356 @@
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <cmath>
+#include <memory>
+
+#include "core/errors.h"
+#include "scripted_platform.h"
+#include "ui/widgets/chart.h"
+
+using namespace pulsefir;
+using namespace pulsefir::ui;
+
+namespace {
+
+using Range = std::pair<double, double>;
+
+void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, QPoint at) {
+    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &event);
+}
+
+// A press, a move in steps and a release, as a hand would drag.
+void drag(QWidget *w, Qt::MouseButton button, QPoint from, QPoint to) {
+    sendMouse(w, QEvent::MouseButtonPress, button, button, from);
+    for (int k = 1; k <= 4; ++k)
+        sendMouse(w, QEvent::MouseMove, Qt::NoButton, button, from + (to - from) * k / 4);
+    sendMouse(w, QEvent::MouseButtonRelease, button, Qt::NoButton, to);
+}
+
+bool near(const Range &a, const Range &b, double tolerance) {
+    return std::abs(a.first - b.first) <= tolerance && std::abs(a.second - b.second) <= tolerance;
+}
+
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+} // namespace
+
+class ChartTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PlatformScope> m_scope;
+    std::unique_ptr<TChart> m_chart;
+
+    ScriptedPlatform &platform() { return m_scope->platform; }
+    TLineSeries *line() { return m_chart->Series(0); }
+
+    // The point where value (x, y) is drawn now.
+    QPoint pixelOf(double x, double y) {
+        return {static_cast<int>(std::lround(m_chart->mapping(TChart::BottomAxis).toPixel(x))),
+                static_cast<int>(std::lround(m_chart->mapping(TChart::LeftAxis).toPixel(y)))};
+    }
+
+private slots:
+    void init() {
+        m_scope = std::make_unique<PlatformScope>();
+        m_chart = std::make_unique<TChart>();
+        m_chart->addSeries("Series1", Qt::gray);
+        m_chart->addSeries("Series2", Qt::red);
+        m_chart->resize(600, 400);
+        for (int i = 0; i <= 100; ++i)
+            line()->AddPoint(i, i * 0.5, Qt::black);
+        m_chart->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_chart.get()));
+    }
+
+    void cleanup() {
+        m_chart.reset();
+        m_scope.reset();
+    }
+
+    void automaticAxesSpanTheActiveSeries() {
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
+        QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
+        m_chart->Series(1)->AddPoint(-50, 200, Qt::red);
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(-50, 100));
+        m_chart->Series(1)->setActive(false);
+        QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
+    }
+
+    void onlyLaterSeriesWidenTheAxesForTheirMarkers() {
+        line()->setPointerVisible(true);
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
+        m_chart->Series(1)->AddPoint(50, 25, Qt::red);
+        m_chart->Series(1)->setPointerVisible(true);
+        const auto [lo, hi] = m_chart->visibleRange(TChart::BottomAxis);
+        QVERIFY(lo < 0 && hi > 100);
+    }
+
+    void pointsStayInAscendingX() {
+        TLineSeries *s = m_chart->Series(1);
+        s->AddPoint(5, 1, Qt::red);
+        s->AddPoint(3, 2, Qt::red);
+        s->AddPoint(5, 3, Qt::red);
+        s->AddPoint(4, 4, Qt::red);
+        s->AddPoint(5, 5, Qt::red);
+        const double ys[] = {2, 4, 1, 3, 5}; // equal x keep the order they were added in
+        QCOMPARE(s->Count(), 5);
+        for (int k = 0; k < 5; ++k)
+            QCOMPARE(s->point(k).y, ys[k]);
+    }
+
+    void axisRangeRules_data() {
+        QTest::addColumn<double>("first");
+        QTest::addColumn<double>("second");
+        QTest::addColumn<double>("minimum");
+        QTest::addColumn<double>("maximum");
+        QTest::newRow("in order") << 1.0 << 2.0 << 1.0 << 2.0;
+        QTest::newRow("wrong order swapped") << 5.0 << -1.0 << -1.0 << 5.0;
+        QTest::newRow("too narrow widened") << 3.0 << 3.0 << 3.0 << 3.0 + 1e-10;
+    }
+
+    void axisRangeRules() {
+        QFETCH(double, first);
+        QFETCH(double, second);
+        QFETCH(double, minimum);
+        QFETCH(double, maximum);
+        AxisState axis;
+        SetAxisRange(axis, first, second);
+        QCOMPARE(axis.minimum, minimum);
+        QCOMPARE(axis.maximum, maximum);
+        QVERIFY(!axis.automatic && !axis.automaticMinimum && !axis.automaticMaximum);
+    }
+
+    void ticksUseReadableSteps() {
+        double step = 0;
+        const auto ticks = NiceTicks(0.013, 0.07, 400, 70, 0.0, &step);
+        QCOMPARE(step, 0.01);
+        QCOMPARE(ticks.front(), 0.02);
+        NiceTicks(-1000, 1000, 500, 70, 0.0, &step);
+        QCOMPARE(step, 500.0);
+        NiceTicks(0, 1e-7, 300, 28, 0.0001, &step);
+        QCOMPARE(step, 0.0001);
+    }
+
+    void downRightDragOfSeventeenPixelsZooms() {
+        const QPoint from(150, 100);
+        const QPoint to = from + QPoint(17, 17);
+        const auto x = m_chart->mapping(TChart::BottomAxis);
+        const auto y = m_chart->mapping(TChart::LeftAxis);
+        PaintCounter counter;
+        m_chart->installEventFilter(&counter);
+        drag(m_chart.get(), Qt::LeftButton, from, to);
+        m_chart->removeEventFilter(&counter);
+        QVERIFY(m_chart->Zoomed());
+        QVERIFY(m_chart->hasSavedAxes());
+        QVERIFY(near(m_chart->visibleRange(TChart::BottomAxis), {x.toValue(from.x()), x.toValue(to.x())}, 1e-9));
+        QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), {y.toValue(to.y()), y.toValue(from.y())}, 1e-9));
+        // The animation repaints seven frames before the release is done.
+        QVERIFY(counter.paints >= TChart::AnimationFrames);
+    }
+
+    void reverseDragUndoesTheZoom() {
+        drag(m_chart.get(), Qt::LeftButton, {100, 80}, {300, 250});
+        QVERIFY(m_chart->Zoomed());
+        drag(m_chart.get(), Qt::LeftButton, {300, 250}, {200, 150});
+        QVERIFY(!m_chart->Zoomed());
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
+        QVERIFY(m_chart->axis(TChart::BottomAxis).automatic);
+    }
+
+    void shortDragsDoNothing_data() {
+        QTest::addColumn<QPoint>("delta");
+        QTest::newRow("16 across") << QPoint(16, 40);
+        QTest::newRow("16 down") << QPoint(40, 16);
+        QTest::newRow("16 both") << QPoint(16, 16);
+        QTest::newRow("16 up-left") << QPoint(-16, -40);
+    }
+
+    void shortDragsDoNothing() {
+        QFETCH(QPoint, delta);
+        drag(m_chart.get(), Qt::LeftButton, {200, 150}, QPoint(200, 150) + delta);
+        QVERIFY(!m_chart->Zoomed());
+        QVERIFY(!m_chart->hasSavedAxes());
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
+    }
+
+    void oneUndoReturnsToTheViewBeforeTwoZooms() {
+        drag(m_chart.get(), Qt::LeftButton, {100, 80}, {400, 300});
+        const auto firstZoom = m_chart->visibleRange(TChart::BottomAxis);
+        drag(m_chart.get(), Qt::LeftButton, {150, 100}, {300, 200});
+        QVERIFY(m_chart->visibleRange(TChart::BottomAxis) != firstZoom);
+        m_chart->UndoZoom();
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
+        QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
+        QVERIFY(!m_chart->Zoomed());
+    }
+
+    void undoWithoutZoomChangesNothingVisible() {
+        const QImage before = m_chart->renderImage();
+        m_chart->UndoZoom();
+        QCOMPARE(m_chart->renderImage(), before);
+    }
+
+    void refilledSeriesKeepTheZoomedRanges() {
+        drag(m_chart.get(), Qt::LeftButton, {100, 80}, {400, 300});
+        const auto zoomed = m_chart->visibleRange(TChart::BottomAxis);
+        line()->ClearPoints();
+        for (int i = -500; i <= 500; ++i)
+            line()->AddPoint(i, 0, Qt::black);
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), zoomed);
+    }
+
+    void rightDragPansByTheMouseDistance() {
+        const auto x = m_chart->mapping(TChart::BottomAxis);
+        const auto y = m_chart->mapping(TChart::LeftAxis);
+        drag(m_chart.get(), Qt::RightButton, {200, 150}, {240, 170});
+        const double dx = 40 * x.valuePerPixel();
+        const double dy = 20 * y.valuePerPixel();
+        QVERIFY(near(m_chart->visibleRange(TChart::BottomAxis), {0 - dx, 100 - dx}, 1e-9));
+        QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), {0 + dy, 50 + dy}, 1e-9));
+        QVERIFY(m_chart->hasSavedAxes());
+        QVERIFY(!m_chart->popupMenu()->isVisible());
+        m_chart->UndoZoom();
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
+    }
+
+    void wheelStepsShiftTheVerticalAxisByThreePercent() {
+        QWheelEvent down(QPointF(200, 150), m_chart->mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, -120),
+                         Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(m_chart.get(), &down);
+        QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), {1.5, 51.5}, 1e-12));
+        QWheelEvent up(QPointF(200, 150), m_chart->mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, 240),
+                       Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(m_chart.get(), &up);
+        QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), {1.5 - 2 * 1.5, 51.5 - 2 * 1.5}, 1e-12));
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
+    }
+
+    void pointAddedLeftOfAllIsNotJoinedToThePreviousOne() {
+        line()->ClearPoints();
+        line()->AddPoint(10, 0, Qt::red);
+        line()->AddPoint(20, 0, Qt::red);
+        line()->AddPoint(0, 10, Qt::blue);
+        const QImage image = m_chart->renderImage();
+        // The segment from the new point goes to (10, 0) and takes that point's colour.
+        QCOMPARE(QColor(image.pixel(pixelOf(5, 5))), QColor(Qt::red));
+        // Nothing joins (20, 0), added before it, to the new point.
+        const QRgb between = image.pixel(pixelOf(10, 5));
+        QVERIFY(between != QColor(Qt::red).rgb() && between != QColor(Qt::blue).rgb());
+    }
+
+    void markersReachTheirSizeFromThePoint_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("size 1") << 1;
+        QTest::newRow("size 2") << 2;
+        QTest::newRow("size 4") << 4;
+    }
+
+    void markersReachTheirSizeFromThePoint() {
+        QFETCH(int, size);
+        line()->ClearPoints();
+        line()->AddPoint(0, 0, Qt::black);
+        line()->AddPoint(10, 10, Qt::black);
+        line()->AddPoint(5, 5, QColor(0, 0, 255)); // in the middle of the line
+        line()->setPointerVisible(true);
+        line()->setPointerSize(size, size);
+        const QImage image = m_chart->renderImage();
+        const QPoint p = pixelOf(5, 5);
+        const QRgb blue = qRgb(0, 0, 255);
+        QCOMPARE(image.pixel(p + QPoint(size, size)) & 0xffffff, blue & 0xffffff);
+        QCOMPARE(image.pixel(p + QPoint(-size, size)) & 0xffffff, blue & 0xffffff);
+        QVERIFY((image.pixel(p + QPoint(size + 1, -size - 1)) & 0xffffff) != (blue & 0xffffff));
+        QVERIFY((image.pixel(p + QPoint(-size - 1, size + 1)) & 0xffffff) != (blue & 0xffffff));
+        line()->setPointerVisible(false);
+        const QImage plain = m_chart->renderImage();
+        QVERIFY((plain.pixel(p + QPoint(size, -size)) & 0xffffff) != (blue & 0xffffff));
+    }
+
+    void markerSizeBelowOneIsRefused() {
+        TSeriesPointer &pointer = line()->Pointer();
+        pointer.setHorizSize(3);
+        try {
+            pointer.setHorizSize(0);
+            QFAIL("no error");
+        } catch (const CoreError &error) {
+            QCOMPARE(QString(error.what()), QString("Pointer size must be greater than zero"));
+        }
+        QCOMPARE(pointer.HorizSize(), 3);
+        QVERIFY_THROWS_EXCEPTION(CoreError, pointer.setVertSize(-1));
+        QCOMPARE(pointer.VertSize(), 1);
+    }
+
+    void savedPictureIsTheZoomedViewAtTheChartsSize() {
+        drag(m_chart.get(), Qt::LeftButton, {100, 80}, {400, 300});
+        QTemporaryDir dir;
+        const QString name = dir.filePath("picture"); // no extension
+        QVERIFY(m_chart->SavePictureToFile(name));
+        QVERIFY(QFile::exists(name));
+        QImageReader reader(name);
+        QCOMPARE(reader.format(), QByteArray("bmp"));
+        const QImage saved = reader.read();
+        QCOMPARE(saved.size(), m_chart->size());
+        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), m_chart->renderImage());
+    }
+
+    void unwritablePictureIsReported() {
+        QVERIFY(!m_chart->SavePictureToFile("/nonexistent-folder/picture.bmp"));
+        QCOMPARE(platform().messages.size(), std::size_t(1));
+        QCOMPARE(platform().messages[0].text, QString("Unable to write to /nonexistent-folder/picture.bmp."));
+    }
+
+    void pictureMenuOffersClipboardAndFile() {
+        const auto actions = m_chart->popupMenu()->actions();
+        QCOMPARE(actions.size(), 4);
+        QCOMPARE(actions[0]->text(), QString("Сохранить картинку"));
+        QVERIFY(actions[1]->isSeparator());
+        QCOMPARE(actions[2]->text(), QString("в буфер обмена"));
+        QCOMPARE(actions[3]->text(), QString("в граф. файл"));
+        QCOMPARE(actions[3]->objectName(), QString("SaveToBMPFileN6"));
+
+        actions[2]->trigger();
+        QCOMPARE(QApplication::clipboard()->image().size(), m_chart->size());
+
+        QTemporaryDir dir;
+        const QString name = dir.filePath("chart.bmp");
+        platform().dialogAnswers = {std::nullopt, name};
+        actions[3]->trigger(); // cancelled
+        QVERIFY(!QFile::exists(name));
+        actions[3]->trigger();
+        QVERIFY(QFile::exists(name));
+        QCOMPARE(platform().dialogRequests.size(), std::size_t(2));
+        const auto &request = platform().dialogRequests[0];
+        QCOMPARE(request.title, QString("Записаь картинку в файл"));
+        QCOMPARE(request.fileName, QString("NoName.bmp"));
+        QCOMPARE(request.filter, QString("Bitmaps (*.bmp)"));
+        QVERIFY(request.defaultSuffix.isEmpty());
+    }
+
+    void rightClickOpensTheMenu() {
+        sendMouse(m_chart.get(), QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, {200, 150});
+        sendMouse(m_chart.get(), QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, {200, 150});
+        QTRY_VERIFY(m_chart->popupMenu()->isVisible());
+        m_chart->popupMenu()->hide();
+    }
+};
+
+QObject *makeChartTest() { return new ChartTest; }
+
+#include "test_chart.moc"

@@ -1,0 +1,544 @@
+#include "chart.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QLinearGradient>
+#include <QLocale>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "core/errors.h"
+
+namespace pulsefir::ui {
+
+namespace {
+
+constexpr QRgb Aqua = qRgb(0, 255, 255);
+constexpr int TickLength = 2;       // px
+constexpr int LabelGap = 3;         // px between tick and label
+constexpr int MinimumXLabelGap = 70; // px between bottom-axis labels
+constexpr int MinimumYLabelGap = 28; // px between left-axis labels
+constexpr double LeftAxisMinimumStep = 0.0001;
+// Coordinates far outside the picture are held here so the rasteriser never sees huge numbers.
+constexpr double PixelLimit = 1e7;
+
+double limited(double pixel) { return std::clamp(pixel, -PixelLimit, PixelLimit); }
+
+QString tickLabel(double value, double step) {
+    const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    QString text = locale.toString(value, 'f', std::clamp(decimals, 0, 12));
+    if (value == 0.0 || (text.startsWith('-') && locale.toDouble(text) == 0.0))
+        text = locale.toString(0.0, 'f', std::clamp(decimals, 0, 12));
+    return text;
+}
+
+} // namespace
+
+// ---- Series -------------------------------------------------------------------------------------
+
+void TSeriesPointer::setHorizSize(int size) {
+    if (size < 1)
+        throw CoreError("Pointer size must be greater than zero");
+    m_horizSize = size;
+}
+
+void TSeriesPointer::setVertSize(int size) {
+    if (size < 1)
+        throw CoreError("Pointer size must be greater than zero");
+    m_vertSize = size;
+}
+
+TLineSeries::TLineSeries(const QString &name, QColor seriesColor, QObject *parent)
+    : QObject(parent), m_seriesColor(seriesColor) {
+    setObjectName(name);
+}
+
+void TLineSeries::AddPoint(double x, double y, QColor color) {
+    const ChartPoint point{x, y, color.rgb()};
+    if (m_points.empty() || x >= m_points.back().x) {
+        m_points.push_back(point);
+    } else {
+        // After every point whose x is not greater than the new one.
+        const auto at = std::upper_bound(m_points.begin(), m_points.end(), x,
+                                         [](double value, const ChartPoint &p) { return value < p.x; });
+        m_points.insert(at, point);
+    }
+    emit changed();
+}
+
+void TLineSeries::ClearPoints() {
+    m_points.clear();
+    emit changed();
+}
+
+void TLineSeries::setActive(bool active) {
+    m_active = active;
+    emit changed();
+}
+
+void TLineSeries::setLineWidth(int width) {
+    m_lineWidth = std::max(1, width);
+    emit changed();
+}
+
+void TLineSeries::setPointerVisible(bool visible) {
+    m_pointer.setVisible(visible);
+    emit changed();
+}
+
+void TLineSeries::setPointerSize(int horizontal, int vertical) {
+    m_pointer.setHorizSize(horizontal);
+    m_pointer.setVertSize(vertical);
+    emit changed();
+}
+
+// ---- Chart --------------------------------------------------------------------------------------
+
+TChart::TChart(QWidget *parent) : QWidget(parent), m_popup(new QMenu(this)) {
+    setObjectName("Chart");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(false);
+    setMinimumSize(120, 90);
+
+    m_popup->setObjectName("PopupMenu");
+    QAction *heading = m_popup->addAction("Сохранить картинку");
+    heading->setObjectName("N3");
+    QAction *separator = m_popup->addSeparator();
+    separator->setObjectName("N4");
+    QAction *clipboard = m_popup->addAction("в буфер обмена");
+    clipboard->setObjectName("SaveToClipBoardN5");
+    QAction *file = m_popup->addAction("в граф. файл");
+    file->setObjectName("SaveToBMPFileN6");
+    connect(clipboard, &QAction::triggered, this, &TChart::SaveToClipBoardN5Click);
+    connect(file, &QAction::triggered, this, &TChart::SaveToBMPFileN6Click);
+
+    m_pictureDialog.kind = FileDialogRequest::Kind::Save;
+    m_pictureDialog.title = "Записаь картинку в файл";
+    m_pictureDialog.fileName = "NoName.bmp";
+    m_pictureDialog.filter = "Bitmaps (*.bmp)";
+}
+
+TLineSeries *TChart::addSeries(const QString &name, QColor seriesColor) {
+    auto *series = new TLineSeries(name, seriesColor, this);
+    connect(series, &TLineSeries::changed, this, &TChart::onSeriesChanged);
+    m_series.push_back(series);
+    return series;
+}
+
+void TChart::onSeriesChanged() {
+    m_cacheValid = false;
+    update();
+}
+
+std::pair<double, double> TChart::dataRange(bool horizontal) const {
+    double lo = std::numeric_limits<double>::infinity();
+    double hi = -std::numeric_limits<double>::infinity();
+    int pad = 0; // px of room for the markers of every series but the first
+    for (std::size_t s = 0; s < m_series.size(); ++s) {
+        const TLineSeries *series = m_series[s];
+        if (!series->Active() || series->Count() == 0)
+            continue;
+        if (horizontal) {
+            lo = std::min(lo, series->points().front().x);
+            hi = std::max(hi, series->points().back().x);
+        } else {
+            for (const ChartPoint &p : series->points()) {
+                lo = std::min(lo, p.y);
+                hi = std::max(hi, p.y);
+            }
+        }
+        if (s > 0 && series->Pointer().Visible())
+            pad = std::max(pad, horizontal ? series->Pointer().HorizSize() : series->Pointer().VertSize());
+    }
+    if (!(lo <= hi))
+        return {0.0, 1.0};
+    if (hi - lo < MinimumAxisRange) {
+        // A flat curve is shown in the middle of a unit range.
+        lo -= 1.0;
+        hi += 1.0;
+    }
+    if (pad > 0) {
+        const double pixels = 0.96 * (horizontal ? width() * 0.96 : height() * 0.9);
+        if (pixels > 2.0 * pad + 1) {
+            const double perPixel = (hi - lo) / (pixels - 2.0 * pad);
+            lo -= pad * perPixel;
+            hi += pad * perPixel;
+        }
+    }
+    return {lo, hi};
+}
+
+std::pair<double, double> TChart::visibleRange(Axis which) const {
+    const AxisState &a = m_axes[which];
+    const bool horizontal = which == BottomAxis || which == TopAxis;
+    std::pair<double, double> range{a.minimum, a.maximum};
+    if (a.automatic || a.automaticMinimum || a.automaticMaximum) {
+        const auto data = dataRange(horizontal);
+        if (a.automatic || a.automaticMinimum)
+            range.first = data.first;
+        if (a.automatic || a.automaticMaximum)
+            range.second = data.second;
+    }
+    if (range.second - range.first < MinimumAxisRange)
+        range.second = range.first + MinimumAxisRange;
+    return range;
+}
+
+int TChart::leftLabelWidth() const {
+    const QFontMetrics metrics(font());
+    const auto [lo, hi] = visibleRange(LeftAxis);
+    double step = 1;
+    const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
+    const auto ticks = NiceTicks(lo, hi, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
+    int widest = metrics.horizontalAdvance("0");
+    for (double t : ticks)
+        widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
+    return widest + TickLength + LabelGap + 4;
+}
+
+int TChart::bottomLabelHeight() const { return QFontMetrics(font()).height() + TickLength + LabelGap + 4; }
+
+ChartLayout TChart::layoutFor(QSize size) const {
+    return ChartLayout::compute(size.isValid() ? size : this->size(), leftLabelWidth(), bottomLabelHeight());
+}
+
+AxisMapping TChart::mapping(Axis which) const {
+    const ChartLayout l = layoutFor(size());
+    const auto [lo, hi] = visibleRange(which);
+    if (which == BottomAxis || which == TopAxis)
+        return AxisMapping(lo, hi, l.xMinimumPixel, l.xMaximumPixel);
+    return AxisMapping(lo, hi, l.yMinimumPixel, l.yMaximumPixel);
+}
+
+// ---- Drawing --------------------------------------------------------------------------------
+
+QImage TChart::renderImage(QSize size) const {
+    QImage image(size.isValid() ? size : this->size(), QImage::Format_RGB32);
+    render(image);
+    return image;
+}
+
+void TChart::render(QImage &image) const {
+    const ChartLayout layout = layoutFor(image.size());
+    {
+        QPainter painter(&image);
+        // Background: a vertical gradient from white to aqua; the back wall is transparent.
+        QLinearGradient gradient(0, 0, 0, image.height());
+        gradient.setColorAt(0, Qt::white);
+        gradient.setColorAt(1, QColor(Aqua));
+        painter.fillRect(image.rect(), gradient);
+        // Frame: a single border line.
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
+        drawAxes(painter, layout);
+    }
+    drawSeries(image, layout);
+}
+
+void TChart::drawAxes(QPainter &painter, const ChartLayout &l) const {
+    painter.setFont(font());
+    const QFontMetrics metrics(font());
+    const auto [xlo, xhi] = visibleRange(BottomAxis);
+    const auto [ylo, yhi] = visibleRange(LeftAxis);
+    const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
+    const AxisMapping ymap(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
+    double xstep = 1;
+    double ystep = 1;
+    const auto xticks = NiceTicks(xlo, xhi, l.xMaximumPixel - l.xMinimumPixel, MinimumXLabelGap, 0.0, &xstep);
+    const auto yticks =
+        NiceTicks(ylo, yhi, l.yMinimumPixel - l.yMaximumPixel, MinimumYLabelGap, LeftAxisMinimumStep, &ystep);
+
+    // Grid, dotted, inside the plot area.
+    painter.setPen(QPen(QColor(160, 160, 160), 1, Qt::DotLine));
+    for (double t : xticks) {
+        const int x = static_cast<int>(std::lround(xmap.toPixel(t)));
+        painter.drawLine(x, l.plot.top(), x, l.plot.bottom());
+    }
+    for (double t : yticks) {
+        const int y = static_cast<int>(std::lround(ymap.toPixel(t)));
+        painter.drawLine(l.plot.left(), y, l.plot.right(), y);
+    }
+
+    // Axis lines, ticks and labels.
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawLine(l.leftAxisX, l.plot.top(), l.leftAxisX, l.plot.bottom());
+    painter.drawLine(l.plot.left(), l.bottomAxisY, l.plot.right(), l.bottomAxisY);
+    for (double t : yticks) {
+        const int y = static_cast<int>(std::lround(ymap.toPixel(t)));
+        painter.drawLine(l.leftAxisX - TickLength, y, l.leftAxisX, y);
+        const QString text = tickLabel(t, ystep);
+        const int w = metrics.horizontalAdvance(text);
+        painter.drawText(l.leftAxisX - TickLength - LabelGap - w, y + metrics.ascent() / 2 - 1, text);
+    }
+    for (double t : xticks) {
+        const int x = static_cast<int>(std::lround(xmap.toPixel(t)));
+        painter.drawLine(x, l.bottomAxisY, x, l.bottomAxisY + TickLength);
+        const QString text = tickLabel(t, xstep);
+        const int w = metrics.horizontalAdvance(text);
+        painter.drawText(x - w / 2, l.bottomAxisY + TickLength + LabelGap + metrics.ascent(), text);
+    }
+}
+
+void TChart::drawSeries(QImage &image, const ChartLayout &l) const {
+    const auto [xlo, xhi] = visibleRange(BottomAxis);
+    const auto [ylo, yhi] = visibleRange(LeftAxis);
+    const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
+    const AxisMapping ymap(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
+    const QRect clip = l.plot.intersected(image.rect());
+    std::vector<QPointF> run;
+    for (const TLineSeries *series : m_series) {
+        if (!series->Active() || series->Count() == 0)
+            continue;
+        const auto &points = series->points();
+        {
+            // Lines: consecutive segments of one colour go out as one polyline.
+            QPainter painter(&image);
+            painter.setClipRect(clip);
+            painter.setRenderHint(QPainter::Antialiasing, false);
+            std::size_t k = 1;
+            while (k < points.size()) {
+                const QRgb color = points[k].color;
+                run.clear();
+                run.emplace_back(limited(xmap.toPixel(points[k - 1].x)), limited(ymap.toPixel(points[k - 1].y)));
+                while (k < points.size() && points[k].color == color) {
+                    run.emplace_back(limited(xmap.toPixel(points[k].x)), limited(ymap.toPixel(points[k].y)));
+                    ++k;
+                }
+                QPen pen{QColor(color)};
+                pen.setWidth(series->LineWidth());
+                pen.setCosmetic(true);
+                painter.setPen(pen);
+                painter.drawPolyline(run.data(), static_cast<int>(run.size()));
+            }
+        }
+        if (!series->Pointer().Visible())
+            continue;
+        // Markers: filled rectangles written straight into the picture; a marker that lands
+        // where the previous one lay is the same pixels and is not written again.
+        const int h = series->Pointer().HorizSize();
+        const int v = series->Pointer().VertSize();
+        long long lastX = std::numeric_limits<long long>::min();
+        long long lastY = 0;
+        QRgb lastColor = 0;
+        for (const ChartPoint &p : points) {
+            const double fx = xmap.toPixel(p.x);
+            const double fy = ymap.toPixel(p.y);
+            if (!(std::abs(fx) < PixelLimit && std::abs(fy) < PixelLimit))
+                continue;
+            const long long px = std::llround(fx);
+            const long long py = std::llround(fy);
+            if (px == lastX && py == lastY && p.color == lastColor)
+                continue;
+            lastX = px;
+            lastY = py;
+            lastColor = p.color;
+            const int x0 = static_cast<int>(std::max<long long>(clip.left(), px - h));
+            const int x1 = static_cast<int>(std::min<long long>(clip.right(), px + h));
+            const int y0 = static_cast<int>(std::max<long long>(clip.top(), py - v));
+            const int y1 = static_cast<int>(std::min<long long>(clip.bottom(), py + v));
+            const QRgb color = 0xff000000u | p.color;
+            for (int y = y0; y <= y1; ++y) {
+                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
+                for (int x = x0; x <= x1; ++x)
+                    line[x] = color;
+            }
+        }
+    }
+}
+
+void TChart::paintEvent(QPaintEvent *) {
+    if (!m_cacheValid || m_cache.size() != size()) {
+        m_cache = QImage(size(), QImage::Format_RGB32);
+        render(m_cache);
+        m_cacheValid = true;
+    }
+    QPainter painter(this);
+    painter.drawImage(0, 0, m_cache);
+    if (m_banding) {
+        // The rubber band: a one-pixel outline that inverts what lies under it.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        painter.setPen(QPen(Qt::white, 1));
+        painter.drawRect(QRect(m_bandStart, m_bandEnd).normalized());
+    }
+}
+
+// ---- Zoom, pan, wheel -----------------------------------------------------------------------
+
+void TChart::saveAxesOnce() {
+    if (m_savedFull)
+        return;
+    m_saved = m_axes;
+    m_savedFull = true;
+}
+
+void TChart::fixAxesAtVisibleRanges() {
+    std::array<std::pair<double, double>, 4> ranges;
+    for (int a = 0; a < 4; ++a)
+        ranges[static_cast<std::size_t>(a)] = visibleRange(static_cast<Axis>(a));
+    for (int a = 0; a < 4; ++a)
+        SetAxisRange(m_axes[static_cast<std::size_t>(a)], ranges[static_cast<std::size_t>(a)].first,
+                     ranges[static_cast<std::size_t>(a)].second);
+}
+
+void TChart::zoomTo(const QRect &r) {
+    saveAxesOnce();
+    std::array<std::pair<double, double>, 4> targets;
+    for (int a = 0; a < 4; ++a) {
+        const AxisMapping map = mapping(static_cast<Axis>(a));
+        const bool horizontal = a == BottomAxis || a == TopAxis;
+        targets[static_cast<std::size_t>(a)] =
+            horizontal ? std::pair{map.toValue(r.left()), map.toValue(r.right())}
+                       : std::pair{map.toValue(r.bottom()), map.toValue(r.top())};
+    }
+    fixAxesAtVisibleRanges();
+    // Seven frames, each bound a third of its remaining way, then the exact target.
+    for (int frame = 0; frame < AnimationFrames; ++frame) {
+        for (std::size_t a = 0; a < 4; ++a) {
+            AxisState &axis = m_axes[a];
+            SetAxisRange(axis, axis.minimum + (targets[a].first - axis.minimum) / 3,
+                         axis.maximum + (targets[a].second - axis.maximum) / 3);
+        }
+        m_cacheValid = false;
+        repaint();
+    }
+    for (std::size_t a = 0; a < 4; ++a)
+        SetAxisRange(m_axes[a], targets[a].first, targets[a].second);
+    m_zoomed = true;
+    m_cacheValid = false;
+}
+
+void TChart::UndoZoom() {
+    if (m_savedFull) {
+        m_axes = m_saved;
+        m_savedFull = false;
+    }
+    m_cacheValid = false;
+    repaint();
+    m_zoomed = false;
+}
+
+void TChart::mousePressEvent(QMouseEvent *event) {
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton) {
+        m_banding = true;
+        m_bandStart = m_bandEnd = pos;
+        update();
+    } else if (event->button() == Qt::RightButton) {
+        m_panning = layoutFor(size()).plot.contains(pos);
+        m_panned = false;
+        m_panLast = pos;
+    }
+}
+
+void TChart::mouseMoveEvent(QMouseEvent *event) {
+    const QPoint pos = event->position().toPoint();
+    if (m_banding && (event->buttons() & Qt::LeftButton)) {
+        m_bandEnd = pos;
+        update();
+    }
+    if (m_panning && (event->buttons() & Qt::RightButton)) {
+        if (!layoutFor(size()).plot.contains(pos)) {
+            m_panning = false; // leaving the plot area ends the pan
+            return;
+        }
+        const QPoint delta = pos - m_panLast;
+        if (delta.isNull())
+            return;
+        saveAxesOnce();
+        std::array<double, 4> perPixel;
+        for (int a = 0; a < 4; ++a)
+            perPixel[static_cast<std::size_t>(a)] = mapping(static_cast<Axis>(a)).valuePerPixel();
+        fixAxesAtVisibleRanges();
+        for (std::size_t a = 0; a < 4; ++a) {
+            const bool horizontal = a == BottomAxis || a == TopAxis;
+            // The curves follow the mouse: right moves the range left, down moves it up.
+            const double shift = horizontal ? -delta.x() * perPixel[a] : delta.y() * perPixel[a];
+            SetAxisRange(m_axes[a], m_axes[a].minimum + shift, m_axes[a].maximum + shift);
+        }
+        m_panLast = pos;
+        m_panned = true;
+        m_cacheValid = false;
+        update();
+    }
+}
+
+void TChart::mouseReleaseEvent(QMouseEvent *event) {
+    const QPoint pos = event->position().toPoint();
+    if (event->button() == Qt::LeftButton && m_banding) {
+        m_banding = false;
+        m_bandEnd = pos;
+        const int dx = m_bandEnd.x() - m_bandStart.x();
+        const int dy = m_bandEnd.y() - m_bandStart.y();
+        if (std::abs(dx) > ZoomThresholdPx && std::abs(dy) > ZoomThresholdPx) {
+            if (dx > 0 && dy > 0)
+                zoomTo(QRect(m_bandStart, m_bandEnd));
+            else
+                UndoZoom();
+            repaint();
+        } else {
+            update();
+        }
+    } else if (event->button() == Qt::RightButton) {
+        const bool panned = m_panned;
+        m_panning = false;
+        m_panned = false;
+        // A right click opens the picture menu; a right drag only pans.
+        if (!panned)
+            m_popup->popup(mapToGlobal(pos));
+    }
+}
+
+void TChart::wheelEvent(QWheelEvent *event) {
+    m_wheelRemainder += event->angleDelta().y() / 120.0;
+    const int steps = static_cast<int>(m_wheelRemainder);
+    if (steps == 0)
+        return;
+    m_wheelRemainder -= steps;
+    saveAxesOnce();
+    fixAxesAtVisibleRanges();
+    for (Axis a : {LeftAxis, RightAxis}) {
+        AxisState &axis = m_axes[a];
+        // Wheel down (negative steps) raises both bounds, wheel up lowers them.
+        const double shift = -steps * WheelShare * (axis.maximum - axis.minimum);
+        SetAxisRange(axis, axis.minimum + shift, axis.maximum + shift);
+    }
+    m_cacheValid = false;
+    update();
+    event->accept();
+}
+
+// ---- Picture export -------------------------------------------------------------------------
+
+void TChart::CopyPictureToClipboard() { QApplication::clipboard()->setImage(renderImage(size())); }
+
+bool TChart::SavePictureToFile(const QString &fileName) {
+    const QImage image = renderImage(size());
+    if (!image.save(fileName, "BMP")) {
+        Platform::current().showError(this, "Unable to write to " + fileName + ".");
+        return false;
+    }
+    return true;
+}
+
+void TChart::SaveToClipBoardN5Click() { CopyPictureToClipboard(); }
+
+void TChart::SaveToBMPFileN6Click() {
+    const auto chosen = Platform::current().runFileDialog(this, m_pictureDialog);
+    if (!chosen)
+        return;
+    m_pictureDialog.fileName = *chosen;
+    m_pictureDialog.initialDirectory = QFileInfo(*chosen).absolutePath();
+    SavePictureToFile(*chosen);
+}
+
+} // namespace pulsefir::ui

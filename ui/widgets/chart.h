@@ -1,0 +1,160 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QObject>
+#include <QPoint>
+#include <QWidget>
+
+#include <array>
+#include <vector>
+
+#include "ui/widgets/chart_geometry.h"
+#include "ui/widgets/platform.h"
+
+class QMenu;
+
+namespace pulsefir::ui {
+
+// The point markers of a series: filled rectangles reaching HorizSize pixels left and right and
+// VertSize pixels up and down from each point.
+class TSeriesPointer {
+public:
+    bool Visible() const { return m_visible; }
+    void setVisible(bool visible) { m_visible = visible; }
+    int HorizSize() const { return m_horizSize; }
+    int VertSize() const { return m_vertSize; }
+    // A size below 1 is refused with "Pointer size must be greater than zero".
+    void setHorizSize(int size);
+    void setVertSize(int size);
+
+private:
+    bool m_visible = false;
+    int m_horizSize = 1;
+    int m_vertSize = 1;
+};
+
+struct ChartPoint {
+    double x;
+    double y;
+    QRgb color;
+};
+
+// A line through coloured points kept in ascending x; each segment is drawn in the colour of
+// the point it ends at.
+class TLineSeries : public QObject {
+    Q_OBJECT
+public:
+    TLineSeries(const QString &name, QColor seriesColor, QObject *parent);
+
+    // Inserts so that x stays ascending; points with equal x keep the order they were added in.
+    void AddPoint(double x, double y, QColor color);
+    void ClearPoints();
+    int Count() const { return static_cast<int>(m_points.size()); }
+    const ChartPoint &point(int index) const { return m_points[static_cast<std::size_t>(index)]; }
+    const std::vector<ChartPoint> &points() const { return m_points; }
+
+    bool Active() const { return m_active; }
+    void setActive(bool active);
+    int LineWidth() const { return m_lineWidth; }
+    void setLineWidth(int width);
+    TSeriesPointer &Pointer() { return m_pointer; }
+    const TSeriesPointer &Pointer() const { return m_pointer; }
+    void setPointerVisible(bool visible);
+    void setPointerSize(int horizontal, int vertical);
+    QColor SeriesColor() const { return m_seriesColor; }
+
+signals:
+    void changed();
+
+private:
+    std::vector<ChartPoint> m_points;
+    bool m_active = true;
+    int m_lineWidth = 1;
+    TSeriesPointer m_pointer;
+    QColor m_seriesColor;
+};
+
+// The chart of the main, filter and spectra windows: a fixed list of line series against the
+// bottom (x) and left (y) axes, mouse zoom with animated frames and undo, panning, wheel
+// scrolling, and export of its picture.
+class TChart : public QWidget {
+    Q_OBJECT
+public:
+    enum Axis { LeftAxis = 0, BottomAxis = 1, RightAxis = 2, TopAxis = 3 };
+    static constexpr int ZoomThresholdPx = 16;
+    static constexpr int AnimationFrames = 7;
+    static constexpr double WheelShare = 0.03; // of the vertical range per wheel step
+
+    explicit TChart(QWidget *parent = nullptr);
+
+    TLineSeries *addSeries(const QString &name, QColor seriesColor);
+    int SeriesCount() const { return static_cast<int>(m_series.size()); }
+    TLineSeries *Series(int index) const { return m_series[static_cast<std::size_t>(index)]; }
+
+    // The axes as set (automatic ones hold whatever they last held).
+    const AxisState &axis(Axis which) const { return m_axes[which]; }
+    // The range shown on an axis now: the data's for an automatic axis.
+    std::pair<double, double> visibleRange(Axis which) const;
+    ChartLayout layoutFor(QSize size) const;
+    AxisMapping mapping(Axis which) const;
+    bool Zoomed() const { return m_zoomed; }
+    bool hasSavedAxes() const { return m_savedFull; }
+
+    void UndoZoom();
+    void zoomTo(const QRect &pixels);
+    void CopyPictureToClipboard();
+    // Writes the picture as a BMP file under exactly this name; reports a failure to the user.
+    bool SavePictureToFile(const QString &fileName);
+    void repaintNow() { repaint(); }
+    // The chart as on screen, at `size` (the widget's own by default).
+    QImage renderImage(QSize size = {}) const;
+    void render(QImage &image) const;
+
+    QMenu *popupMenu() const { return m_popup; }
+    FileDialogRequest &savePictureDialog() { return m_pictureDialog; }
+
+public slots:
+    void SaveToClipBoardN5Click();
+    void SaveToBMPFileN6Click();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+
+private:
+    void saveAxesOnce();
+    void fixAxesAtVisibleRanges();
+    std::pair<double, double> dataRange(bool horizontal) const;
+    int leftLabelWidth() const;
+    int bottomLabelHeight() const;
+    void drawAxes(QPainter &painter, const ChartLayout &layout) const;
+    void drawSeries(QImage &image, const ChartLayout &layout) const;
+    void onSeriesChanged();
+
+    std::vector<TLineSeries *> m_series;
+    std::array<AxisState, 4> m_axes{};
+    std::array<AxisState, 4> m_saved{};
+    bool m_savedFull = false;
+    bool m_zoomed = false;
+
+    // Mouse state
+    bool m_banding = false;
+    QPoint m_bandStart;
+    QPoint m_bandEnd;
+    bool m_panning = false;
+    bool m_panned = false;
+    QPoint m_panLast;
+    double m_wheelRemainder = 0.0;
+
+    mutable QImage m_cache;
+    mutable bool m_cacheValid = false;
+
+    QMenu *m_popup;
+    FileDialogRequest m_pictureDialog;
+};
+
+} // namespace pulsefir::ui
