@@ -73,12 +73,20 @@ void TLineSeries::AddPoint(double x, double y, QColor color) {
                                          [](double value, const ChartPoint &p) { return value < p.x; });
         m_points.insert(at, point);
     }
+    touch();
+}
+
+// Tells the chart once per batch of changes; the chart clears the flag when it repaints.
+void TLineSeries::touch() {
+    if (m_changePending)
+        return;
+    m_changePending = true;
     emit changed();
 }
 
 void TLineSeries::ClearPoints() {
     m_points.clear();
-    emit changed();
+    touch();
 }
 
 void TLineSeries::setActive(bool active) {
@@ -138,6 +146,11 @@ TLineSeries *TChart::addSeries(const QString &name, QColor seriesColor) {
 void TChart::onSeriesChanged() {
     m_cacheValid = false;
     update();
+}
+
+void TChart::clearPendingChanges() const {
+    for (TLineSeries *series : m_series)
+        series->m_changePending = false;
 }
 
 std::pair<double, double> TChart::dataRange(bool horizontal) const {
@@ -229,6 +242,7 @@ QImage TChart::renderImage(QSize size) const {
 }
 
 void TChart::render(QImage &image) const {
+    clearPendingChanges();
     const ChartLayout layout = layoutFor(image.size());
     {
         QPainter painter(&image);

@@ -68,11 +68,15 @@ signals:
     void changed();
 
 private:
+    void touch();
+
     std::vector<ChartPoint> m_points;
     bool m_active = true;
     int m_lineWidth = 1;
     TSeriesPointer m_pointer;
     QColor m_seriesColor;
+    bool m_changePending = false;
+    friend class TChart;
 };
 
 // The chart of the main, filter and spectra windows: a fixed list of line series against the
@@ -134,6 +138,7 @@ private:
     void drawAxes(QPainter &painter, const ChartLayout &layout) const;
     void drawSeries(QImage &image, const ChartLayout &layout) const;
     void onSeriesChanged();
+    void clearPendingChanges() const;
 
     std::vector<TLineSeries *> m_series;
     std::array<AxisState, 4> m_axes{};

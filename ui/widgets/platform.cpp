@@ -44,7 +44,7 @@ std::optional<QString> QtPlatform::runFileDialog(QWidget *parent, const FileDial
 }
 
 void QtPlatform::showError(QWidget *parent, const QString &text) {
-    QMessageBox::critical(parent, QApplication::applicationDisplayName(), text);
+    QMessageBox::critical(parent, QApplication::applicationName(), text);
 }
 
 void QtPlatform::showInformation(QWidget *parent, const QString &title, const QString &text) {

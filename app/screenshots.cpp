@@ -1,0 +1,59 @@
+// Runs the typical use of the program on its real windows and writes a PNG of each of the four
+// windows into the folder given as argument, so the program can be looked at without a display.
+#include <QApplication>
+#include <QDir>
+#include <QTimer>
+
+#include <cstdio>
+
+#include "ui/Application.h"
+
+using namespace pulsefir::ui;
+
+int main(int argc, char **argv) {
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: pulsefir-screenshots FOLDER\n");
+        return 2;
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Тривелан");
+    const QDir folder(QString::fromLocal8Bit(argv[1]));
+    if (!folder.exists() && !QDir().mkpath(folder.path())) {
+        std::fprintf(stderr, "cannot create %s\n", argv[1]);
+        return 1;
+    }
+    Application program;
+    TMainForm &main = program.mainForm();
+    main.show();
+
+    // 2. A tone burst from the signal window.
+    main.SignalBitBtn->click();
+    program.signalForm().Exp_Load_BitBtn->click();
+    // 3. A window-method filter.
+    main.FilterBitBtn->click();
+    program.filterForm().SynthesizeBitBtn->click();
+    // 4. The filtered signal, shown.
+    main.CalcOutBitBtn->click();
+    main.CheckBox2->setChecked(true);
+    // 5. The spectra, phases of the signal included.
+    main.SpectorBitBtn->click();
+    program.spectorForm().CheckBox2->setChecked(true);
+    program.spectorForm().CalcSpectorsBitBtn->click();
+    QApplication::processEvents();
+
+    int failures = 0;
+    const std::pair<QWidget *, const char *> shots[] = {{&main, "main.png"},
+                                                        {&program.signalForm(), "signal.png"},
+                                                        {&program.filterForm(), "filter.png"},
+                                                        {&program.spectorForm(), "spectra.png"}};
+    for (const auto &[window, name] : shots) {
+        const QString path = folder.filePath(name);
+        if (!window->grab().save(path, "PNG")) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            ++failures;
+        } else {
+            std::printf("%s\n", qPrintable(path));
+        }
+    }
+    return failures == 0 ? 0 : 1;
+}

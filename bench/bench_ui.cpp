@@ -1,0 +1,104 @@
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTimer>
+
+#include <algorithm>
+#include <memory>
+
+#include "ui/Application.h"
+
+using namespace pulsefir::ui;
+
+namespace {
+
+std::unique_ptr<Application> openProgram() {
+    auto program = std::make_unique<Application>();
+    program->mainForm().show();
+    program->filterForm().show();
+    program->spectorForm().show();
+    QApplication::processEvents();
+    program->signalForm().Exp_Load_BitBtnClick();
+    return program;
+}
+
+// A default search started from the window (50 001 epochs, half-widths 1000 and 100), with a
+// 10 ms timer in the same program: the longest wait between two of its ticks is reported.
+void BM_WindowDefaultSearch(benchmark::State &bench) {
+    auto program = openProgram();
+    TFilterForm &filter = program->filterForm();
+    double longestGapMs = 0;
+    for (auto _ : bench) {
+        filter.StartBitBtnClick();
+        QElapsedTimer sinceTick;
+        sinceTick.start();
+        QTimer ticker;
+        ticker.setInterval(10);
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            longestGapMs = std::max(longestGapMs, static_cast<double>(sinceTick.nsecsElapsed()) / 1e6);
+            sinceTick.restart();
+        });
+        ticker.start();
+        filter.Serch1_BitBtnClick();
+        ticker.stop();
+    }
+    bench.counters["longest_tick_gap_ms"] = longestGapMs;
+}
+
+// "Рисовать" at the largest half-width: three series of 20001 points, painted before it returns.
+void BM_MainDrawAtLimit(benchmark::State &bench) {
+    auto program = openProgram();
+    TMainForm &main = program->mainForm();
+    main.SWNmSpinEdit->setValue(10000);
+    main.DrawBitBtnClick();
+    program->signalForm().Exp_Load_BitBtnClick();
+    for (auto _ : bench)
+        main.DrawBitBtnClick();
+}
+
+// "Расчет спектров" with 10001 points (default half-widths), computed, plotted and painted.
+void BM_SpectraClickAtLimit(benchmark::State &bench) {
+    auto program = openProgram();
+    TSpectorForm &spector = program->spectorForm();
+    spector.PointsNmSpinEdit->setValue(10001);
+    for (auto _ : bench) {
+        spector.CalcSpectorsBitBtnClick();
+        spector.Chart->repaintNow();
+    }
+}
+
+// Only the plotting of 10001 points in six series and the paint.
+void BM_SpectraPlotAtLimit(benchmark::State &bench) {
+    auto program = openProgram();
+    TSpectorForm &spector = program->spectorForm();
+    spector.PointsNmSpinEdit->setValue(10001);
+    spector.CalcSpectorsBitBtnClick();
+    const auto &r = program->state().Spectra;
+    for (auto _ : bench) {
+        for (TLineSeries *s : spector.Series)
+            s->ClearPoints();
+        for (TLineSeries *s : spector.Series)
+            for (int k = 0; k < r.SpectorPointCount; ++k)
+                s->AddPoint(r.OmegaBuffer[static_cast<std::size_t>(k)] / 2 / 3.14159,
+                            r.SignalAmplitudeBuffer[static_cast<std::size_t>(k)], Qt::black);
+        spector.UpdateSeriesView();
+        spector.Chart->repaintNow();
+    }
+}
+
+BENCHMARK(BM_WindowDefaultSearch)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_MainDrawAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpectraClickAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpectraPlotAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

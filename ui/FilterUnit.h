@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTabWidget>
+
+#include "core/filter_search.h"
+#include "core/state.h"
+#include "ui/FormBase.h"
+#include "ui/widgets/chart.h"
+
+namespace pulsefir::ui {
+
+class TMainForm;
+
+// The filter synthesis window: window-method synthesis, the random search toward a desired
+// response with its per-epoch display, and the chart of the filter taps.
+class TFilterForm : public TForm, public SearchHost {
+    Q_OBJECT
+public:
+    TFilterForm(CoreState &state, TMainForm &mainForm);
+
+    bool searching() const { return m_searching; }
+
+    QWidget *Panel1;
+    TNmSpinEdit *WINNmSpinEdit;
+    QWidget *Panel2;
+    TChart *Chart;
+    TLineSeries *Series1;
+    QWidget *Panel5;
+    QPushButton *ViewFilterBitBtn;
+    QCheckBox *PointsCheckBox;
+    QPushButton *ZoomUnDoButton;
+    QTabWidget *PageControl1;
+    QWidget *TabSheet1;
+    TNmSuperSpin *Ar1_NmSuperSpin;
+    TNmSuperSpin *Tr1_NmSuperSpin;
+    TNmSuperSpin *RandomNmSuperSpin;
+    TNmSpinEdit *EpochNmSpinEdit;
+    TRadioGroup *RadioGroup1;
+    TRadioGroup *ResponseRadioGroup;
+    QPushButton *StartBitBtn;
+    QPushButton *Serch1_BitBtn;
+    QPushButton *Break1_BitBtn;
+    QLabel *EpochLabel;
+    QLabel *AimLabel;
+    QWidget *TabSheet2;
+    TNmSuperSpin *F0_NmSuperSpin;
+    TNmSuperSpin *DF_NmSuperSpin;
+    TRadioGroup *FilterTypeRadioGroup;
+    TRadioGroup *WinTypeRadioGroup;
+    TNmSuperSpin *K_NmSuperSpin;
+    TNmSpinEdit *PhazeShiftNmSpinEdit;
+    QPushButton *SynthesizeBitBtn;
+
+public slots:
+    void SynthesizeBitBtnClick();
+    void Serch1_BitBtnClick();
+    void Break1_BitBtnClick();
+    void StartBitBtnClick();
+    void ViewFilterBitBtnClick();
+    void PointsCheckBoxClick();
+    void ZoomUnDoButtonClick();
+
+    // SearchHost, called once per epoch by the search.
+public:
+    void ProcessMessages() override;
+    void ShowEpoch(std::int32_t epoch) override;
+    double RandomStep() override;
+    void ShowBestObjective(long double best) override;
+    std::int32_t EpochLimit() override;
+
+private:
+    void showProgress(bool force);
+
+    CoreState &m_state;
+    TMainForm &m_main;
+    bool m_searching = false;
+    std::int32_t m_epoch = 0;
+    long double m_best = 0;
+    QElapsedTimer m_sinceShown;
+};
+
+} // namespace pulsefir::ui

@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+#include "ui/widgets/numeric_fields.h"
+#include "ui/widgets/radio_group.h"
+
+namespace pulsefir::ui {
+
+// A window of the program: it knows its components in the order its layout declares them
+// (the order the project file stores them in), and runs its handlers so that an error ends
+// the handler with a message box, never the program.
+class TForm : public QWidget {
+    Q_OBJECT
+public:
+    TForm(const QString &name, const QString &caption);
+
+    // Every component, containers before what they hold, in declaration order.
+    const std::vector<QWidget *> &components() const { return m_components; }
+    QWidget *component(const QString &name) const;
+    // Whether the window's border lets the user resize it (the project file restores the size
+    // of such windows only).
+    bool sizeable() const { return m_sizeable; }
+
+    // Shows the window, brings it to the front and gives it the focus.
+    void showAndFocus();
+
+protected:
+    template <typename T> T *declare(T *component) {
+        m_components.push_back(component);
+        return component;
+    }
+    void setSizeable(bool sizeable) { m_sizeable = sizeable; }
+
+    // Runs a click handler; an error is shown with its text and the handler ends there.
+    void guard(const std::function<void()> &handler);
+
+    // Field factories: name, range, default and display settings come from the parameter
+    // definitions shared with the command-line tool.
+    TNmSuperSpin *floatField(QWidget *parent, const char *key, TNumberFormat format = TNumberFormat::Thousands);
+    TNmSpinEdit *integerField(QWidget *parent, const char *key);
+    TSpinEdit *arrowSpin(QWidget *parent, const char *key);
+    QCheckBox *checkBox(QWidget *parent, const char *key, const QString &caption);
+    TRadioGroup *radioGroup(QWidget *parent, const char *key, const QString &caption, const QStringList &items);
+    QPushButton *button(QWidget *parent, const char *name, const QString &caption, bool bold = false);
+    QLabel *label(QWidget *parent, const QString &text, const char *name = nullptr);
+
+private:
+    std::vector<QWidget *> m_components;
+    bool m_sizeable = true;
+};
+
+// Disables a button for the duration of a handler and enables it again however it ends.
+class DisabledWhile {
+public:
+    explicit DisabledWhile(QWidget *widget) : m_widget(widget) { m_widget->setEnabled(false); }
+    ~DisabledWhile() { m_widget->setEnabled(true); }
+    DisabledWhile(const DisabledWhile &) = delete;
+    DisabledWhile &operator=(const DisabledWhile &) = delete;
+
+private:
+    QWidget *m_widget;
+};
+
+} // namespace pulsefir::ui

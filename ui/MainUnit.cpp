@@ -1,0 +1,265 @@
+#include "MainUnit.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "core/filter_search.h"
+#include "core/filtering.h"
+#include "ui/FilterUnit.h"
+#include "ui/SignalUnit.h"
+#include "ui/SpectorUnit.h"
+
+namespace pulsefir::ui {
+
+namespace {
+constexpr QRgb SignalColor = qRgb(0, 0, 0);
+constexpr QRgb OutputColor = qRgb(255, 0, 0);
+constexpr QRgb ResponseColor = qRgb(0, 255, 0);
+
+QToolButton *toolButton(QWidget *parent, const char *name, QStyle::StandardPixmap icon, const QString &hint) {
+    auto *b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setIconSize(QSize(24, 24));
+    b->setToolTip(hint);
+    b->setAutoRaise(true);
+    return b;
+}
+} // namespace
+
+TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), m_state(state) {
+    resize(870, 640);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // Tool bar
+    Panel1 = declare(new QFrame(this));
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedHeight(41);
+    static_cast<QFrame *>(Panel1)->setFrameShape(QFrame::StyledPanel);
+    auto *bar = new QHBoxLayout(Panel1);
+    bar->setContentsMargins(4, 2, 4, 2);
+    OpenFileSpeedButton = declare(toolButton(Panel1, "OpenFileSpeedButton", QStyle::SP_DialogOpenButton, "Загрузить проект"));
+    SaveFileSpeedButton = declare(toolButton(Panel1, "SaveFileSpeedButton", QStyle::SP_DialogSaveButton, "Сохранить проект"));
+    ExitSpeedButton = declare(toolButton(Panel1, "ExitSpeedButton", QStyle::SP_DialogCloseButton, "Выход"));
+    SignalBitBtn = button(Panel1, "SignalBitBtn", "Сигнал", true);
+    FilterBitBtn = button(Panel1, "FilterBitBtn", "Фильтр", true);
+    SpectorBitBtn = button(Panel1, "SpectorBitBtn", "Спектры", true);
+    StaticText1 = label(Panel1, "Пользуйтесь  Zoom - ом !!!", "StaticText1");
+    StaticText1->setStyleSheet("color: red;");
+    ZoomUnDoButton = button(Panel1, "ZoomUnDoButton", "Отмена ZOOM-а");
+    for (QWidget *w : std::initializer_list<QWidget *>{OpenFileSpeedButton, SaveFileSpeedButton, ExitSpeedButton,
+                                                       SignalBitBtn, FilterBitBtn, SpectorBitBtn})
+        bar->addWidget(w);
+    bar->addSpacing(16);
+    bar->addWidget(StaticText1);
+    bar->addStretch(1);
+    bar->addWidget(ZoomUnDoButton);
+    layout->addWidget(Panel1);
+
+    // Chart
+    Chart = declare(new TChart(this));
+    Series1 = Chart->addSeries("Series1", Qt::lightGray);
+    Series2 = Chart->addSeries("Series2", Qt::red);
+    Series3 = Chart->addSeries("Series3", Qt::green);
+    layout->addWidget(Chart, 1);
+
+    // Settings panel
+    Panel2 = declare(new QFrame(this));
+    Panel2->setObjectName("Panel2");
+    Panel2->setFixedHeight(166);
+    static_cast<QFrame *>(Panel2)->setFrameShape(QFrame::StyledPanel);
+    auto *grid = new QGridLayout(Panel2);
+    LineWidthSpinEdit = arrowSpin(Panel2, "LineWidthSpinEdit");
+    PointsCheckBox = checkBox(Panel2, "PointsCheckBox", "Точки");
+    PointSizeSpinEdit = arrowSpin(Panel2, "PointSizeSpinEdit");
+    FNmSuperSpin = floatField(Panel2, "FNmSuperSpin");
+    SWNmSpinEdit = integerField(Panel2, "SWNmSpinEdit");
+    CheckBox1 = checkBox(Panel2, "CheckBox1", "Показать сигнал");
+    CheckBox2 = checkBox(Panel2, "CheckBox2", "После фильтрации");
+    CheckBox3 = checkBox(Panel2, "CheckBox3", "Желаемый отклик");
+    CalcOutBitBtn = button(Panel2, "CalcOutBitBtn", "Расчет фильтрации");
+    DrawBitBtn = button(Panel2, "DrawBitBtn", "Рисовать");
+    grid->addWidget(label(Panel2, "Частота дискретизации [МГц]"), 0, 0);
+    grid->addWidget(FNmSuperSpin, 0, 1);
+    grid->addWidget(label(Panel2, "Полуширина массива сигнала"), 1, 0);
+    grid->addWidget(SWNmSpinEdit, 1, 1);
+    grid->addWidget(CheckBox1, 0, 2);
+    grid->addWidget(CheckBox2, 1, 2);
+    grid->addWidget(CheckBox3, 2, 2);
+    grid->addWidget(CalcOutBitBtn, 0, 3);
+    grid->addWidget(DrawBitBtn, 1, 3);
+    auto *lineRow = new QHBoxLayout;
+    lineRow->addWidget(LineWidthSpinEdit);
+    lineRow->addWidget(label(Panel2, "толщина линий"));
+    grid->addLayout(lineRow, 0, 4);
+    grid->addWidget(PointsCheckBox, 1, 4);
+    grid->addWidget(PointSizeSpinEdit, 2, 4);
+    grid->setColumnStretch(5, 1);
+    grid->setRowStretch(3, 1);
+    layout->addWidget(Panel2);
+
+    OpenDialog.kind = FileDialogRequest::Kind::Open;
+    OpenDialog.title = "Загрузить проект из файла";
+    OpenDialog.fileName = "NoName.flt";
+    OpenDialog.filter = "*.flt (*.flt);;*.* (*)";
+    OpenDialog.defaultSuffix = "flt";
+    SaveDialog.kind = FileDialogRequest::Kind::Save;
+    SaveDialog.title = "Сохранить проект в файл";
+    SaveDialog.fileName = "NoName.flt";
+    SaveDialog.filter = "*.flt (*.flt);;*.* (*)";
+    SaveDialog.defaultSuffix = "flt";
+
+    connect(OpenFileSpeedButton, &QToolButton::clicked, this, &TMainForm::OpenFileSpeedButtonClick);
+    connect(SaveFileSpeedButton, &QToolButton::clicked, this, &TMainForm::SaveFileSpeedButtonClick);
+    connect(ExitSpeedButton, &QToolButton::clicked, this, &TMainForm::ExitSpeedButtonClick);
+    connect(SignalBitBtn, &QPushButton::clicked, this, &TMainForm::SignalBitBtnClick);
+    connect(FilterBitBtn, &QPushButton::clicked, this, &TMainForm::FilterBitBtnClick);
+    connect(SpectorBitBtn, &QPushButton::clicked, this, &TMainForm::SpectorBitBtnClick);
+    connect(ZoomUnDoButton, &QPushButton::clicked, this, &TMainForm::ZoomUnDoButtonClick);
+    connect(CalcOutBitBtn, &QPushButton::clicked, this, &TMainForm::CalcOutBitBtnClick);
+    connect(DrawBitBtn, &QPushButton::clicked, this, &TMainForm::DrawBitBtnClick);
+    connect(LineWidthSpinEdit, &QLineEdit::textChanged, this, &TMainForm::LineWidthSpinEditChange);
+    connect(PointsCheckBox, &QCheckBox::toggled, this, &TMainForm::PointsCheckBoxClick);
+    connect(PointSizeSpinEdit, &QLineEdit::textChanged, this, &TMainForm::PointSizeSpinEditChange);
+    for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3})
+        connect(box, &QCheckBox::toggled, this, &TMainForm::CheckBox1Click);
+
+    FormCreate();
+}
+
+void TMainForm::FormCreate() {
+    move(1, 1);
+    const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
+    OpenDialog.initialDirectory = SaveDialog.initialDirectory = Chart->savePictureDialog().initialDirectory = folder;
+    DrawBitBtnClick();
+}
+
+void TMainForm::attachWindows(TSignalForm *signalForm, TFilterForm *filterForm, TSpectorForm *spectorForm) {
+    m_signalForm = signalForm;
+    m_filterForm = filterForm;
+    m_spectorForm = spectorForm;
+}
+
+std::vector<TForm *> TMainForm::windows() {
+    std::vector<TForm *> all{this};
+    for (TForm *w : std::initializer_list<TForm *>{m_signalForm, m_filterForm, m_spectorForm})
+        if (w)
+            all.push_back(w);
+    return all;
+}
+
+void TMainForm::DrawBitBtnClick() {
+    DisabledWhile disabled(DrawBitBtn);
+    // The field's range check runs only when it loses the focus; the buffers bound the value.
+    m_state.SignalHalfWidth = std::clamp(SWNmSpinEdit->Value(), 1, MaxSignalHalfWidth);
+    RefreshChart();
+}
+
+void TMainForm::RefreshChart() {
+    const int n = UsableSignalHalfWidth(m_state.SignalHalfWidth);
+    for (TLineSeries *s : {Series1, Series2, Series3})
+        s->setActive(false);
+    const std::pair<TLineSeries *, const SignalArray *> curves[] = {
+        {Series1, &m_state.SignalBuffer}, {Series2, &m_state.OutputBuffer}, {Series3, &m_state.ResponseBuffer}};
+    const QRgb colors[] = {SignalColor, OutputColor, ResponseColor};
+    for (std::size_t c = 0; c < 3; ++c) {
+        TLineSeries *series = curves[c].first;
+        series->ClearPoints();
+        for (int i = -n; i <= n; ++i)
+            series->AddPoint(i, (*curves[c].second)[i], QColor(colors[c]));
+    }
+    ApplyDisplaySettings();
+    Chart->repaintNow();
+}
+
+void TMainForm::ApplyDisplaySettings() {
+    LineWidthSpinEditChange();
+    PointsCheckBoxClick();
+    PointSizeSpinEditChange();
+    CheckBox1Click();
+}
+
+void TMainForm::CalcOutBitBtnClick() {
+    guard([&] {
+        CalcOut(m_state);
+        RefreshChart();
+    });
+}
+
+void TMainForm::LineWidthSpinEditChange() {
+    for (int s = 0; s < Chart->SeriesCount(); ++s)
+        Chart->Series(s)->setLineWidth(LineWidthSpinEdit->Value());
+}
+
+void TMainForm::PointsCheckBoxClick() {
+    for (int s = 0; s < Chart->SeriesCount(); ++s)
+        Chart->Series(s)->setPointerVisible(PointsCheckBox->isChecked());
+}
+
+void TMainForm::PointSizeSpinEditChange() {
+    guard([&] {
+        for (int s = 0; s < Chart->SeriesCount(); ++s)
+            Chart->Series(s)->setPointerSize(PointSizeSpinEdit->Value(), PointSizeSpinEdit->Value());
+    });
+}
+
+void TMainForm::CheckBox1Click() {
+    Series1->setActive(CheckBox1->isChecked());
+    Series2->setActive(CheckBox2->isChecked());
+    Series3->setActive(CheckBox3->isChecked());
+}
+
+void TMainForm::ExitSpeedButtonClick() { close(); }
+
+void TMainForm::SignalBitBtnClick() {
+    if (m_signalForm)
+        m_signalForm->showAndFocus();
+}
+
+void TMainForm::FilterBitBtnClick() {
+    if (m_filterForm)
+        m_filterForm->showAndFocus();
+}
+
+void TMainForm::SpectorBitBtnClick() {
+    if (m_spectorForm)
+        m_spectorForm->showAndFocus();
+}
+
+void TMainForm::ZoomUnDoButtonClick() { Chart->UndoZoom(); }
+
+void TMainForm::SaveToClipBoardN5Click() { Chart->SaveToClipBoardN5Click(); }
+
+void TMainForm::SaveToBMPFileN6Click() { Chart->SaveToBMPFileN6Click(); }
+
+void TMainForm::OpenFileSpeedButtonClick() {
+    if (onOpenProject)
+        guard(onOpenProject);
+}
+
+void TMainForm::SaveFileSpeedButtonClick() {
+    if (onSaveProject)
+        guard(onSaveProject);
+}
+
+void TMainForm::closeEvent(QCloseEvent *event) {
+    // A running search ends after its current epoch; the program ends when its handler returns.
+    if (m_state.SearchRunning)
+        StopSearch(m_state);
+    for (TForm *w : windows())
+        if (w != this)
+            w->hide();
+    event->accept();
+    QCoreApplication::quit();
+}
+
+} // namespace pulsefir::ui

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QToolButton>
+
+#include "core/state.h"
+#include "ui/FormBase.h"
+#include "ui/widgets/chart.h"
+#include "ui/widgets/platform.h"
+
+namespace pulsefir::ui {
+
+class TSignalForm;
+class TFilterForm;
+class TSpectorForm;
+
+// The main window: the sampling frequency and signal half-width shared by every computation,
+// the chart of signal, filtered signal and desired response against the sample index, filter
+// application, the other windows' buttons and the project buttons. Closing it ends the program.
+class TMainForm : public TForm {
+    Q_OBJECT
+public:
+    explicit TMainForm(CoreState &state);
+
+    void attachWindows(TSignalForm *signalForm, TFilterForm *filterForm, TSpectorForm *spectorForm);
+    TSignalForm *signalForm() const { return m_signalForm; }
+    TFilterForm *filterForm() const { return m_filterForm; }
+    TSpectorForm *spectorForm() const { return m_spectorForm; }
+    // The four windows in the order they were created.
+    std::vector<TForm *> windows();
+
+    // The sampling frequency in MHz, as every computation reads it when it starts.
+    double samplingFrequency() const { return FNmSuperSpin->Value(); }
+
+    // Handlers that hosts of the project file install for the two project buttons.
+    std::function<void()> onOpenProject;
+    std::function<void()> onSaveProject;
+
+    QWidget *Panel1;
+    QToolButton *OpenFileSpeedButton;
+    QToolButton *SaveFileSpeedButton;
+    QToolButton *ExitSpeedButton;
+    QPushButton *SignalBitBtn;
+    QPushButton *FilterBitBtn;
+    QPushButton *SpectorBitBtn;
+    QLabel *StaticText1;
+    QPushButton *ZoomUnDoButton;
+    TChart *Chart;
+    TLineSeries *Series1;
+    TLineSeries *Series2;
+    TLineSeries *Series3;
+    QWidget *Panel2;
+    TSpinEdit *LineWidthSpinEdit;
+    QCheckBox *PointsCheckBox;
+    TSpinEdit *PointSizeSpinEdit;
+    TNmSuperSpin *FNmSuperSpin;
+    TNmSpinEdit *SWNmSpinEdit;
+    QCheckBox *CheckBox1;
+    QCheckBox *CheckBox2;
+    QCheckBox *CheckBox3;
+    QPushButton *CalcOutBitBtn;
+    QPushButton *DrawBitBtn;
+
+    FileDialogRequest OpenDialog;
+    FileDialogRequest SaveDialog;
+
+public slots:
+    void DrawBitBtnClick();
+    void RefreshChart();
+    void CalcOutBitBtnClick();
+    void LineWidthSpinEditChange();
+    void PointsCheckBoxClick();
+    void PointSizeSpinEditChange();
+    void CheckBox1Click();
+    void ExitSpeedButtonClick();
+    void SignalBitBtnClick();
+    void FilterBitBtnClick();
+    void SpectorBitBtnClick();
+    void ZoomUnDoButtonClick();
+    void SaveToClipBoardN5Click();
+    void SaveToBMPFileN6Click();
+    void OpenFileSpeedButtonClick();
+    void SaveFileSpeedButtonClick();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void ApplyDisplaySettings();
+
+    CoreState &m_state;
+    TSignalForm *m_signalForm = nullptr;
+    TFilterForm *m_filterForm = nullptr;
+    TSpectorForm *m_spectorForm = nullptr;
+};
+
+} // namespace pulsefir::ui

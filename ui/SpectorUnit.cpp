@@ -1,0 +1,156 @@
+#include "SpectorUnit.h"
+
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "ui/MainUnit.h"
+
+namespace pulsefir::ui {
+
+namespace {
+// The colour of every point of Series1..Series6.
+constexpr QRgb SeriesColors[6] = {qRgb(0, 0, 0),   qRgb(0, 0, 255), qRgb(128, 0, 0),
+                                  qRgb(0, 0, 128), qRgb(255, 0, 0), qRgb(0, 128, 0)};
+// The colours stored with the series, never seen.
+const Qt::GlobalColor StoredColors[6] = {Qt::lightGray, Qt::red, Qt::green, Qt::yellow, Qt::blue, Qt::white};
+
+QLabel *boldLabel(QWidget *parent, const QString &text) {
+    auto *l = new QLabel(text, parent);
+    QFont f = l->font();
+    f.setBold(true);
+    l->setFont(f);
+    return l;
+}
+} // namespace
+
+TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
+    : TForm("SpectorForm", "SpectorForm"), m_state(state), m_main(mainForm) {
+    resize(815, 609);
+    move(314, 289);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    Panel1 = declare(new QFrame(this));
+    Panel1->setObjectName("Panel1");
+    Panel1->setFixedHeight(41);
+    static_cast<QFrame *>(Panel1)->setFrameShape(QFrame::StyledPanel);
+    auto *top = new QHBoxLayout(Panel1);
+    ZoomUnDoButton = button(Panel1, "ZoomUnDoButton", "Отмена ZOOM-а");
+    top->addWidget(ZoomUnDoButton);
+    top->addStretch(1);
+
+    Chart = declare(new TChart(this));
+    for (int s = 0; s < 6; ++s)
+        Series[static_cast<std::size_t>(s)] = Chart->addSeries(QString("Series%1").arg(s + 1), StoredColors[s]);
+
+    Panel2 = declare(new QFrame(this));
+    Panel2->setObjectName("Panel2");
+    Panel2->setFixedHeight(147);
+    static_cast<QFrame *>(Panel2)->setFrameShape(QFrame::StyledPanel);
+    auto *grid = new QGridLayout(Panel2);
+    grid->setVerticalSpacing(2);
+    FL_NmSuperSpin = floatField(Panel2, "FL_NmSuperSpin");
+    FH_NmSuperSpin = floatField(Panel2, "FH_NmSuperSpin");
+    PointsNmSpinEdit = integerField(Panel2, "PointsNmSpinEdit");
+    CheckBox1 = checkBox(Panel2, "CheckBox1", "Амплитудный спектр");
+    CheckBox2 = checkBox(Panel2, "CheckBox2", "Фазовый спектр");
+    CheckBox3 = checkBox(Panel2, "CheckBox3", "Амплитудный спектр");
+    CheckBox4 = checkBox(Panel2, "CheckBox4", "Фазовый спектр");
+    CheckBox5 = checkBox(Panel2, "CheckBox5", "Нормировать амплитуду");
+    CheckBox6 = checkBox(Panel2, "CheckBox6", "Нормировать амплитуду");
+    LineWidthSpinEdit = arrowSpin(Panel2, "LineWidthSpinEdit");
+    PointsCheckBox = checkBox(Panel2, "PointsCheckBox", "Точки");
+    PointSizeSpinEdit = arrowSpin(Panel2, "PointSizeSpinEdit");
+    CheckBox7 = checkBox(Panel2, "CheckBox7", "Нормировать амплитуду");
+    CheckBox8 = checkBox(Panel2, "CheckBox8", "Амплитудный спектр");
+    CheckBox9 = checkBox(Panel2, "CheckBox9", "Фазовый спектр");
+    CalcSpectorsBitBtn = button(Panel2, "CalcSpectorsBitBtn", "Расчет спектров", true);
+
+    grid->addWidget(new QLabel("Нижняя частота [МГц]", Panel2), 0, 0);
+    grid->addWidget(FL_NmSuperSpin, 0, 1);
+    grid->addWidget(new QLabel("Верхняя частота [МГц]", Panel2), 1, 0);
+    grid->addWidget(FH_NmSuperSpin, 1, 1);
+    grid->addWidget(new QLabel("Количество точек", Panel2), 2, 0);
+    grid->addWidget(PointsNmSpinEdit, 2, 1);
+    grid->addWidget(CalcSpectorsBitBtn, 3, 0, 1, 2);
+    // Three columns: normalisation on top, amplitude below it, phase at the bottom.
+    const std::tuple<const char *, QCheckBox *, QCheckBox *, QCheckBox *> columns[] = {
+        {"УЗ сигнал", CheckBox5, CheckBox1, CheckBox2},
+        {"Фильтр", CheckBox6, CheckBox3, CheckBox4},
+        {"Сигнал после фильтра", CheckBox7, CheckBox8, CheckBox9}};
+    int column = 2;
+    for (const auto &[heading, normalize, amplitude, phase] : columns) {
+        grid->addWidget(boldLabel(Panel2, QString::fromUtf8(heading)), 0, column);
+        grid->addWidget(normalize, 1, column);
+        grid->addWidget(amplitude, 2, column);
+        grid->addWidget(phase, 3, column);
+        ++column;
+    }
+    grid->addWidget(new QLabel("толщина линий", Panel2), 0, column);
+    grid->addWidget(LineWidthSpinEdit, 1, column);
+    grid->addWidget(PointsCheckBox, 2, column);
+    grid->addWidget(PointSizeSpinEdit, 3, column);
+    grid->setHorizontalSpacing(6);
+    grid->setContentsMargins(6, 4, 6, 4);
+    for (QWidget *field : std::initializer_list<QWidget *>{FL_NmSuperSpin, FH_NmSuperSpin, PointsNmSpinEdit})
+        field->setMinimumWidth(80);
+
+    layout->addWidget(Panel1);
+    layout->addWidget(Chart, 1);
+    layout->addWidget(Panel2);
+
+    connect(CalcSpectorsBitBtn, &QPushButton::clicked, this, &TSpectorForm::CalcSpectorsBitBtnClick);
+    connect(ZoomUnDoButton, &QPushButton::clicked, this, &TSpectorForm::ZoomUnDoButtonClick);
+    for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox8, CheckBox9, PointsCheckBox})
+        connect(box, &QCheckBox::toggled, this, &TSpectorForm::UpdateSeriesView);
+    for (TSpinEdit *spin : {LineWidthSpinEdit, PointSizeSpinEdit})
+        connect(spin, &QLineEdit::textChanged, this, &TSpectorForm::UpdateSeriesView);
+}
+
+void TSpectorForm::CalcSpectorsBitBtnClick() {
+    guard([&] {
+        DisabledWhile disabled(CalcSpectorsBitBtn);
+        const double samplingFrequency = m_main.samplingFrequency();
+        SpectorParameters p;
+        p.LowFrequency = FL_NmSuperSpin->Value();
+        p.HighFrequency = FH_NmSuperSpin->Value();
+        p.PointCount = PointsNmSpinEdit->Value();
+        p.NormalizeSignal = CheckBox5->isChecked();
+        p.NormalizeFilter = CheckBox6->isChecked();
+        p.NormalizeOutput = CheckBox7->isChecked();
+        CalcSpectors(m_state, samplingFrequency, p);
+
+        for (TLineSeries *s : Series)
+            s->setActive(false);
+        for (TLineSeries *s : Series)
+            s->ClearPoints();
+        const SpectorResults &r = m_state.Spectra;
+        const SpectorArray *data[6] = {&r.SignalAmplitudeBuffer, &r.SignalPhaseBuffer, &r.FilterAmplitudeBuffer,
+                                       &r.FilterPhaseBuffer,     &r.OutputAmplitudeBuffer, &r.OutputPhaseBuffer};
+        for (std::size_t s = 0; s < 6; ++s)
+            for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k)
+                Series[s]->AddPoint(GridFrequency(r.OmegaBuffer[k]), (*data[s])[k], QColor(SeriesColors[s]));
+        UpdateSeriesView();
+    });
+}
+
+void TSpectorForm::UpdateSeriesView() {
+    const QCheckBox *shown[6] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox8, CheckBox9};
+    for (std::size_t s = 0; s < 6; ++s)
+        Series[s]->setActive(shown[s]->isChecked());
+    guard([&] {
+        for (int s = 0; s < Chart->SeriesCount(); ++s) {
+            TLineSeries *series = Chart->Series(s);
+            series->setLineWidth(LineWidthSpinEdit->Value());
+            series->setPointerVisible(PointsCheckBox->isChecked());
+            series->setPointerSize(PointSizeSpinEdit->Value(), PointSizeSpinEdit->Value());
+        }
+    });
+}
+
+void TSpectorForm::ZoomUnDoButtonClick() { Chart->UndoZoom(); }
+
+} // namespace pulsefir::ui

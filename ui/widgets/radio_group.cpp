@@ -1,0 +1,39 @@
+#include "radio_group.h"
+
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+namespace pulsefir::ui {
+
+TRadioGroup::TRadioGroup(const QString &caption, const QStringList &items, QWidget *parent)
+    : QGroupBox(caption, parent), m_group(new QButtonGroup(this)) {
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(6, 2, 6, 2);
+    layout->setSpacing(0);
+    for (int k = 0; k < items.size(); ++k) {
+        auto *button = new QRadioButton(items[k], this);
+        m_group->addButton(button, k);
+        layout->addWidget(button);
+    }
+    connect(m_group, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+        if (checked)
+            emit itemIndexChanged(id);
+    });
+}
+
+void TRadioGroup::setItemIndex(int index) {
+    if (index == ItemIndex())
+        return;
+    if (index >= 0 && index < ItemCount()) {
+        m_group->button(index)->setChecked(true);
+        return;
+    }
+    // No item: an exclusive group cannot uncheck its last button, so lift that for a moment.
+    m_group->setExclusive(false);
+    for (QAbstractButton *button : m_group->buttons())
+        button->setChecked(false);
+    m_group->setExclusive(true);
+    emit itemIndexChanged(-1);
+}
+
+} // namespace pulsefir::ui
