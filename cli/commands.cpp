@@ -20,6 +20,7 @@
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "core/state.h"
+#include "project/ProjectParameters.h"
 
 namespace pulsefir::cli {
 
@@ -292,9 +293,10 @@ const char *kindText(ParameterKind kind) {
 } // namespace
 
 void PrintUsage(std::ostream &out) {
-    out << "Usage: pulsefir-cli [--set Section.Key=VALUE | STEP]...\n"
+    out << "Usage: pulsefir-cli [--set Section.Key=VALUE | --project FILE | STEP]...\n"
            "Designs an FIR correction filter for ultrasonic pulses without the windows.\n"
-           "Options and steps run in the order given on one state; VALUE takes '.' or ','.\n\n"
+           "Options and steps run in the order given on one state; VALUE takes '.' or ','.\n"
+           "--project FILE takes every key of a project file (*.flt) where it stands.\n\n"
            "Steps:\n";
     for (const auto &step : steps()) {
         std::string name = step.name;
@@ -325,6 +327,12 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                 if (k + 1 >= args.size())
                     throw UsageError{"--set needs Section.Key=VALUE"};
                 applySet(session, args[++k]);
+                continue;
+            }
+            if (arg == "--project") {
+                if (k + 1 >= args.size())
+                    throw UsageError{"--project needs a FILE"};
+                project::ReadProjectParameters(QString::fromLocal8Bit(args[++k].c_str()), session.values);
                 continue;
             }
             if (arg.rfind("--set=", 0) == 0) {

@@ -11,6 +11,7 @@ PACKAGES=(
   libgtest-dev googletest libbenchmark-dev
   libsleef-dev
   xvfb xauth fonts-dejavu-core imagemagick
+  clang libclang-rt-14-dev
 )
 
 install_missing() {

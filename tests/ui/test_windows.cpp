@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -290,6 +292,132 @@ private slots:
         spector().PointsNmSpinEdit->setValue(100);
         click(spector().CalcSpectorsBitBtn);
         QCOMPARE(spector().Series[0]->Count(), 100);
+    }
+
+    // ---- Project file ----------------------------------------------------------------------
+
+    void projectKeysStandInTheOrderOfTheWindowsLayouts() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("keys.flt");
+        platform().dialogAnswers = {name};
+        click(main().SaveFileSpeedButton);
+        QCOMPARE(main().windowTitle(), name);
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QMap<QString, QStringList> keys;
+        QStringList sections;
+        QString section;
+        for (const QByteArray &line : file.readAll().split('\n')) {
+            const QString text = QString::fromUtf8(line).trimmed();
+            if (text.startsWith('[')) {
+                section = text.mid(1, text.size() - 2);
+                sections << section;
+            } else if (text.contains('=')) {
+                keys[section] << text.left(text.indexOf('='));
+            }
+        }
+        QCOMPARE(sections, (QStringList{"MainForm", "SignalForm", "FilterForm", "SpectorForm"}));
+        const QStringList head{"Top", "Left", "Width", "Height"};
+        const QStringList tail{"Wisible", "Enabled"};
+        QCOMPARE(keys["MainForm"], (head + QStringList{"LineWidthSpinEdit", "PointsCheckBox", "PointSizeSpinEdit",
+                                                      "FNmSuperSpin", "SWNmSpinEdit", "CheckBox1", "CheckBox2",
+                                                      "CheckBox3"}
+                     + tail));
+        QCOMPARE(keys["SignalForm"], (head + QStringList{"NoiseNmSuperSpin", "Exp_F_NmSuperSpin", "Exp_Phaze_NmSuperSpin",
+                                    "Exp_Front_NmSuperSpin", "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin",
+                                    "Exp_Am_NmSuperSpin"}
+                     + tail));
+        QCOMPARE(keys["FilterForm"], (head + QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin",
+                                    "RandomNmSuperSpin", "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup",
+                                    "F0_NmSuperSpin", "DF_NmSuperSpin", "FilterTypeRadioGroup", "WinTypeRadioGroup",
+                                    "K_NmSuperSpin", "PhazeShiftNmSpinEdit"}
+                     + tail));
+        QCOMPARE(keys["SpectorForm"], (head + QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
+                                    "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "LineWidthSpinEdit",
+                                    "PointsCheckBox", "PointSizeSpinEdit", "CheckBox7", "CheckBox8", "CheckBox9"} +
+                     tail));
+    }
+
+    void projectRoundTripThroughTheWindows() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("round.flt");
+        main().FNmSuperSpin->setValue(1.25);
+        main().SWNmSpinEdit->setValue(1500);
+        main().CheckBox2->setChecked(true);
+        main().LineWidthSpinEdit->setValue(4);
+        signal().Exp_Shift_NmSuperSpin->setValue(-123.456);
+        signal().Exp_Am_NmSuperSpin->setValue(0.001);
+        filter().WinTypeRadioGroup->setItemIndex(4);
+        filter().RandomNmSuperSpin->setValue(0.00002);
+        filter().PhazeShiftNmSpinEdit->setValue(-90);
+        filter().PointsCheckBox->setChecked(false);
+        spector().CheckBox9->setChecked(true);
+        spector().PointsNmSpinEdit->setValue(777);
+        spector().move(120, 130);
+        spector().show();
+        platform().dialogAnswers = {name};
+        click(main().SaveFileSpeedButton);
+
+        // A fresh start of the program loads it.
+        m_app = std::make_unique<Application>();
+        main().show();
+        platform().dialogAnswers = {name};
+        click(main().OpenFileSpeedButton);
+        QCOMPARE(main().windowTitle(), name);
+        QCOMPARE(main().FNmSuperSpin->Value(), 1.25);
+        QCOMPARE(main().SWNmSpinEdit->Value(), 1500);
+        QVERIFY(main().CheckBox2->isChecked());
+        QCOMPARE(main().LineWidthSpinEdit->Value(), 4);
+        QCOMPARE(signal().Exp_Shift_NmSuperSpin->Value(), -123.456);
+        QCOMPARE(signal().Exp_Am_NmSuperSpin->Value(), 0.001);
+        QCOMPARE(filter().WinTypeRadioGroup->ItemIndex(), 4);
+        QCOMPARE(filter().RandomNmSuperSpin->text(), QString("2E-5"));
+        QCOMPARE(filter().PhazeShiftNmSpinEdit->Value(), -90);
+        QVERIFY(!filter().PointsCheckBox->isChecked());
+        QVERIFY(spector().CheckBox9->isChecked());
+        QCOMPARE(spector().PointsNmSpinEdit->Value(), 777);
+        QVERIFY(spector().isVisible());
+        QVERIFY(!signal().isVisible());
+        QCOMPARE(spector().pos(), QPoint(120, 130));
+        QVERIFY(errors().isEmpty());
+    }
+
+    void loadingAppliesDisplaySettingsAndComputesNothing() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("display.flt");
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[MainForm]\r\nLineWidthSpinEdit=3\r\nCheckBox1=0\r\nPointsCheckBox=0\r\nSWNmSpinEdit=50\r\n"
+                   "[FilterForm]\r\nWidth=100\r\nHeight=100\r\nLeft=33\r\n");
+        file.close();
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        const double sample = state().SignalBuffer[579];
+        const QSize filterSize = filter().size();
+        platform().dialogAnswers = {name};
+        click(main().OpenFileSpeedButton);
+        QVERIFY(!main().Series1->Active());
+        QCOMPARE(main().Series2->LineWidth(), 3);
+        QVERIFY(!main().Series3->Pointer().Visible());
+        QCOMPARE(main().Series1->Count(), 2001);
+        QCOMPARE(state().SignalHalfWidth, 1000);
+        QCOMPARE(state().SignalBuffer[579], sample);
+        QCOMPARE(filter().size(), filterSize);
+        QCOMPARE(filter().pos().x(), 33);
+    }
+
+    void malformedProjectIsReportedAndChangesNothing() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("bad.flt");
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("[MainForm]\nSWNmSpinEdit=50\n[SpectorForm]\nFL_NmSuperSpin=0;5\n");
+        file.close();
+        platform().dialogAnswers = {name};
+        click(main().OpenFileSpeedButton);
+        QCOMPARE(errors(), QStringList{"'0;5' is not a valid floating point value."});
+        QCOMPARE(main().SWNmSpinEdit->Value(), 1000);
+        QCOMPARE(main().windowTitle(), QString("Тривелан"));
     }
 
     void noiseIsAddedAndDrawn() {

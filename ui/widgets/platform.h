@@ -5,21 +5,13 @@
 
 #include <optional>
 
+#include "project/ProjectInterfaces.h"
+
 class QWidget;
 
 namespace pulsefir::ui {
 
-// What a file dialog is asked to show; the caller keeps it between uses, as the dialog
-// component keeps its file name and folder.
-struct FileDialogRequest {
-    enum class Kind { Open, Save };
-    Kind kind = Kind::Save;
-    QString title;
-    QString initialDirectory;
-    QString fileName;      // proposed name; after a confirmed use the full chosen name
-    QString filter;        // Qt syntax: "Bitmaps (*.bmp)" or "*.flt;;*.*"
-    QString defaultSuffix; // added to a name typed without one; empty adds nothing
-};
+using FileDialogRequest = project::FileDialogRequest;
 
 // The platform services whose effects tests must observe or control. The program runs on the
 // Qt implementation; tests install a scripted one, so no test blocks on a modal dialog.

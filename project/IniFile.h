@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <vector>
+
+namespace pulsefir::project {
+
+// An INI text held in memory as its lines, so that what is not touched is written back byte for
+// byte. Sections and keys compare without regard to letter case; of duplicate keys the first
+// counts; lines that are neither a section nor a key are kept as they are and otherwise ignored.
+// Reads CRLF or LF line ends and a UTF-8 byte-order mark; writes CRLF.
+class IniDocument {
+public:
+    static constexpr int MaxValueLength = 2047;
+
+    IniDocument() = default;
+    static IniDocument parse(const QByteArray &bytes);
+    QByteArray serialize() const;
+
+    bool hasSection(const QString &section) const;
+    bool hasKey(const QString &section, const QString &key) const;
+
+    // The value text (at most 2047 characters), or the default when the section or key is missing.
+    QString readString(const QString &section, const QString &key, const QString &defaultValue) const;
+    // Decimal digits with an optional sign, or "0x"/"0X" and hexadecimal digits; anything else
+    // gives the default.
+    int readInteger(const QString &section, const QString &key, int defaultValue) const;
+    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+
+    // Replaces the value in place, or appends the key at the end of its section, or appends the
+    // section at the end of the text.
+    void writeString(const QString &section, const QString &key, const QString &value);
+    void writeInteger(const QString &section, const QString &key, int value);
+    void writeBool(const QString &section, const QString &key, bool value);
+    // Removes the section line and everything up to the next section.
+    void eraseSection(const QString &section);
+
+private:
+    struct Line {
+        QByteArray text;    // as read, without the line end
+        QByteArray section; // for a section line: its name
+        QByteArray key;     // for a key line: its name
+        int valueStart = -1;
+    };
+    static Line makeLine(const QByteArray &text);
+    int sectionLine(const QString &section) const;
+    int sectionEnd(int header) const; // one past the section's last line
+    int keyLine(const QString &section, const QString &key) const;
+
+    std::vector<Line> m_lines;
+    bool m_byteOrderMark = false; // written back as it was read
+};
+
+// Parses an integer as the reader does; false when the text is not one.
+bool ParseIniInteger(const QString &text, int &value);
+
+} // namespace pulsefir::project

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+#include "core/parameters.h"
+
+namespace pulsefir::project {
+
+// Reads the parameter keys of the four sections from a project file into `values`, with the
+// windows' rules: floats with either decimal separator and no range check, integers clamped to
+// their range, radio indexes to -1..items - 1, booleans from integers; a missing or non-integer
+// key keeps the value. Throws CoreError for a float that is not a number, changing nothing.
+void ReadProjectParameters(const QString &fileName, ParameterValues &values);
+void ReadProjectParameters(const class IniDocument &document, ParameterValues &values);
+
+} // namespace pulsefir::project

@@ -1,0 +1,44 @@
+// libFuzzer target: any bytes as a project file, through the INI reader, the window loader and
+// the command line's parameter reader. None may crash or read outside its memory, and the
+// reader's own output must read back to the same text.
+#include <cstdint>
+#include <cstdlib>
+
+#include "core/errors.h"
+#include "fake_windows.h"
+#include "project/IniFile.h"
+#include "project/ProjectParameters.h"
+#include "project/SaveLoadPrjUnit.h"
+
+using namespace pulsefir;
+using namespace pulsefir::project;
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    IniDocument doc = IniDocument::parse(bytes);
+    const QByteArray once = doc.serialize();
+    if (IniDocument::parse(once).serialize() != once)
+        std::abort();
+
+    auto windows = MakeProgramWindows();
+    try {
+        for (auto &w : windows)
+            LoadWindowSettings(doc, *w);
+    } catch (const CoreError &) {
+    }
+    ParameterValues values;
+    try {
+        ReadProjectParameters(doc, values);
+    } catch (const CoreError &) {
+    }
+
+    // Saving over whatever was read keeps it readable and puts the sections back as written.
+    const QByteArray saved = ComposeProject(bytes, Pointers(windows), ',');
+    const IniDocument reread = IniDocument::parse(saved);
+    if (reread.readInteger("SignalForm", "Top", -1) != windows[1]->frameRect.top())
+        std::abort();
+    doc.writeString("MainForm", "Top", "5");
+    if (doc.readString("MainForm", "Top", QString()) != "5")
+        std::abort();
+    return 0;
+}
