@@ -47,8 +47,8 @@ void ScalarCalcOut(CoreState &state) {
 }
 
 void setMacRate(benchmark::State &bench, int n, int m) {
-    bench.counters["MAC/s"] = benchmark::Counter(static_cast<double>(2 * n + 1) * (2 * m + 1),
-                                                 benchmark::Counter::kIsIterationInvariantRate);
+    bench.counters["MAC/s"] =
+        benchmark::Counter(static_cast<double>(2 * n + 1) * (2 * m + 1), benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void BM_CalcOut(benchmark::State &bench) {
@@ -79,7 +79,7 @@ BENCHMARK(BM_CalcOutScalarReference)->Args({1000, 100})->Args({10000, 1000})->Un
 // ---- Filter search ------------------------------------------------------------------------
 
 class IdleHost : public SearchHost {
-public:
+  public:
     explicit IdleHost(int limit) : m_limit(limit) {}
     void ProcessMessages() override {}
     void ShowEpoch(std::int32_t) override {}
@@ -87,7 +87,7 @@ public:
     void ShowBestObjective(long double best) override { benchmark::DoNotOptimize(best); }
     std::int32_t EpochLimit() override { return m_limit; }
 
-private:
+  private:
     int m_limit;
 };
 
@@ -101,9 +101,10 @@ long double LiteralEpoch(CoreState &s, long double best, double step) {
     for (int i = -ns; i <= ns; ++i) {
         s.TrialOutputBuffer[i] = 0.0;
         for (int j = -nf; j <= nf; ++j)
-            s.TrialOutputBuffer[i] = static_cast<double>(
-                static_cast<long double>(s.TrialOutputBuffer[i]) +
-                (static_cast<long double>(s.FilterBuffer[j]) + s.SecondFilterBuffer[j]) * static_cast<long double>(s.SignalBuffer[i + j]));
+            s.TrialOutputBuffer[i] =
+                static_cast<double>(static_cast<long double>(s.TrialOutputBuffer[i]) +
+                                    (static_cast<long double>(s.FilterBuffer[j]) + s.SecondFilterBuffer[j]) *
+                                        static_cast<long double>(s.SignalBuffer[i + j]));
     }
     long double objective = 0.0L;
     for (int i = -ns; i <= ns; ++i) {
@@ -111,7 +112,8 @@ long double LiteralEpoch(CoreState &s, long double best, double step) {
             const long double d = static_cast<long double>(s.TrialOutputBuffer[i]) - s.ResponseBuffer[i];
             objective += d * d;
         } else if (std::fabs(s.TrialOutputBuffer[i]) > std::fabs(s.ResponseBuffer[0])) {
-            const long double d = static_cast<long double>(std::fabs(s.TrialOutputBuffer[i])) - std::fabs(s.ResponseBuffer[0]);
+            const long double d =
+                static_cast<long double>(std::fabs(s.TrialOutputBuffer[i])) - std::fabs(s.ResponseBuffer[0]);
             objective += d * d;
         }
     }
@@ -133,9 +135,9 @@ void BM_SearchEpoch(benchmark::State &bench) {
         const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
         benchmark::DoNotOptimize(outcome.BestObjective);
     }
-    bench.counters["epoch_us"] = benchmark::Counter(static_cast<double>(EpochsPerIteration) * 1e-6,
-                                                    benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+    bench.counters["epoch_us"] =
+        benchmark::Counter(static_cast<double>(EpochsPerIteration) * 1e-6,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 void BM_SearchEpochLiteralReference(benchmark::State &bench) {
@@ -148,9 +150,9 @@ void BM_SearchEpochLiteralReference(benchmark::State &bench) {
             best = LiteralEpoch(*state, best, 0.0002);
         benchmark::DoNotOptimize(best);
     }
-    bench.counters["epoch_us"] = benchmark::Counter(static_cast<double>(EpochsPerIteration) * 1e-6,
-                                                    benchmark::Counter::kIsIterationInvariantRate |
-                                                        benchmark::Counter::kInvert);
+    bench.counters["epoch_us"] =
+        benchmark::Counter(static_cast<double>(EpochsPerIteration) * 1e-6,
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 // A whole default run: 50 001 epochs with a host that does nothing.
@@ -188,9 +190,12 @@ void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p)
         }
         NormalizeAmplitudes(amp, n);
     };
-    source(state.SignalBuffer.centre(), state.SignalHalfWidth, r.SignalAmplitudeBuffer.data(), r.SignalPhaseBuffer.data());
-    source(state.FilterBuffer.centre(), state.FilterHalfWidth, r.FilterAmplitudeBuffer.data(), r.FilterPhaseBuffer.data());
-    source(state.OutputBuffer.centre(), state.SignalHalfWidth, r.OutputAmplitudeBuffer.data(), r.OutputPhaseBuffer.data());
+    source(state.SignalBuffer.centre(), state.SignalHalfWidth, r.SignalAmplitudeBuffer.data(),
+           r.SignalPhaseBuffer.data());
+    source(state.FilterBuffer.centre(), state.FilterHalfWidth, r.FilterAmplitudeBuffer.data(),
+           r.FilterPhaseBuffer.data());
+    source(state.OutputBuffer.centre(), state.SignalHalfWidth, r.OutputAmplitudeBuffer.data(),
+           r.OutputPhaseBuffer.data());
 }
 
 std::unique_ptr<CoreState> spectraState(int points, int n, int m, SpectorParameters &p) {
@@ -224,7 +229,11 @@ void BM_CalcSpectorsScalarReference(benchmark::State &bench) {
 BENCHMARK(BM_CalcSpectors)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CalcSpectorsScalarReference)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CalcSpectors)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_CalcSpectorsScalarReference)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_CalcSpectorsScalarReference)
+    ->Args({10001, 10000, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 
 // ---- Filter synthesis ---------------------------------------------------------------------
 

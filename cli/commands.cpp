@@ -87,11 +87,13 @@ struct Session {
 
 volatile std::sig_atomic_t interrupted = 0;
 
-extern "C" void onInterrupt(int) { interrupted = 1; }
+extern "C" void onInterrupt(int) {
+    interrupted = 1;
+}
 
 // Progress on standard error when it is a terminal; Ctrl+C stops after the current epoch.
 class ConsoleSearchHost : public SearchHost {
-public:
+  public:
     explicit ConsoleSearchHost(Session &session) : m_session(session), m_tty(::isatty(STDERR_FILENO) != 0) {
         interrupted = 0;
         m_previous = std::signal(SIGINT, onInterrupt);
@@ -112,8 +114,10 @@ public:
             return;
         const int limit = EpochLimit();
         const int width = 30;
-        const int filled = limit > 0 ? static_cast<int>(std::min(1.0, static_cast<double>(m_epoch) / (limit + 1)) * width) : width;
-        std::fprintf(stderr, "\r[%s%s] epoch %d/%d objective %s", std::string(static_cast<std::size_t>(filled), '#').c_str(),
+        const int filled =
+            limit > 0 ? static_cast<int>(std::min(1.0, static_cast<double>(m_epoch) / (limit + 1)) * width) : width;
+        std::fprintf(stderr, "\r[%s%s] epoch %d/%d objective %s",
+                     std::string(static_cast<std::size_t>(filled), '#').c_str(),
                      std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), m_epoch, limit + 1,
                      FormatObjective(best, '.').c_str());
         std::fflush(stderr);
@@ -121,7 +125,7 @@ public:
     }
     std::int32_t EpochLimit() override { return m_session.i("FilterForm", "EpochNmSpinEdit"); }
 
-private:
+  private:
     static constexpr int ProgressEvery = 256; // epochs between redraws of the bar
     Session &m_session;
     bool m_tty;
@@ -158,8 +162,7 @@ void writeTo(const std::string &file, std::ostream &out, const std::function<voi
         throw CoreError("Unable to write to " + file + ".");
 }
 
-template <typename Array>
-void writeBuffer(std::ostream &s, const Array &buffer, int halfWidth) {
+template <typename Array> void writeBuffer(std::ostream &s, const Array &buffer, int halfWidth) {
     s << "index,value\n";
     const int n = std::clamp(halfWidth, -1, Array::HalfWidth);
     for (int k = -n; k <= n; ++k)
@@ -200,7 +203,6 @@ void applySet(Session &session, const std::string &assignment) {
     session.values.set(section, key, *value);
 }
 
-
 struct Step {
     const char *name;
     const char *help;
@@ -240,8 +242,8 @@ const std::vector<Step> &steps() {
         {"search", "search a filter toward the desired response; prints the last epoch and objective", false,
          [](Session &s, const std::string &, std::ostream &out) {
              ConsoleSearchHost host(s);
-             const auto outcome = SearchFilter(*s.state, s.response(), s.samplingFrequency(),
-                                               s.i("FilterForm", "WINNmSpinEdit"), host);
+             const auto outcome =
+                 SearchFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"), host);
              out << "epoch " << outcome.Epoch << " objective " << formatLong(outcome.BestObjective) << '\n';
          }},
         {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)", false,
@@ -250,11 +252,13 @@ const std::vector<Step> &steps() {
          }},
         {"write-signal", "write the signal as CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
-             writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->SignalBuffer, s.state->SignalHalfWidth); });
+             writeTo(file, out,
+                     [&](std::ostream &o) { writeBuffer(o, s.state->SignalBuffer, s.state->SignalHalfWidth); });
          }},
         {"write-output", "write the filtered signal as CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
-             writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->OutputBuffer, s.state->SignalHalfWidth); });
+             writeTo(file, out,
+                     [&](std::ostream &o) { writeBuffer(o, s.state->OutputBuffer, s.state->SignalHalfWidth); });
          }},
         {"write-response", "write the desired response as CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
@@ -263,7 +267,8 @@ const std::vector<Step> &steps() {
          }},
         {"write-filter", "write the filter taps as CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
-             writeTo(file, out, [&](std::ostream &o) { writeBuffer(o, s.state->FilterBuffer, s.state->FilterHalfWidth); });
+             writeTo(file, out,
+                     [&](std::ostream &o) { writeBuffer(o, s.state->FilterBuffer, s.state->FilterHalfWidth); });
          }},
         {"write-spectra", "write the spectra as CSV, one row per grid frequency", true,
          [](Session &s, const std::string &file, std::ostream &out) {
@@ -282,10 +287,14 @@ const Step *findStep(const std::string &name) {
 
 const char *kindText(ParameterKind kind) {
     switch (kind) {
-    case ParameterKind::Float: return "number";
-    case ParameterKind::Integer: return "integer";
-    case ParameterKind::Check: return "0 or 1";
-    case ParameterKind::Radio: return "item index";
+    case ParameterKind::Float:
+        return "number";
+    case ParameterKind::Integer:
+        return "integer";
+    case ParameterKind::Check:
+        return "0 or 1";
+    case ParameterKind::Radio:
+        return "item index";
     }
     return "";
 }

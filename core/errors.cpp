@@ -4,14 +4,16 @@
 
 namespace pulsefir {
 
-FloatingPointError::FloatingPointError(FloatingPointFault fault)
-    : CoreError(messageFor(fault)), m_fault(fault) {}
+FloatingPointError::FloatingPointError(FloatingPointFault fault) : CoreError(messageFor(fault)), m_fault(fault) {}
 
 const char *FloatingPointError::messageFor(FloatingPointFault fault) noexcept {
     switch (fault) {
-    case FloatingPointFault::InvalidOperation: return "Invalid floating point operation";
-    case FloatingPointFault::DivisionByZero: return "Floating point division by zero";
-    case FloatingPointFault::Overflow: return "Floating point overflow";
+    case FloatingPointFault::InvalidOperation:
+        return "Invalid floating point operation";
+    case FloatingPointFault::DivisionByZero:
+        return "Floating point division by zero";
+    case FloatingPointFault::Overflow:
+        return "Floating point overflow";
     }
     return "Invalid floating point operation";
 }

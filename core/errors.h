@@ -7,7 +7,7 @@ namespace pulsefir {
 
 // Every failure of the core is one of these, carrying the text the user is shown.
 class CoreError : public std::runtime_error {
-public:
+  public:
     explicit CoreError(const std::string &message) : std::runtime_error(message) {}
 };
 
@@ -15,12 +15,12 @@ enum class FloatingPointFault { InvalidOperation, DivisionByZero, Overflow };
 
 // The three trapped floating-point faults; underflow, denormals and inexact results are not faults.
 class FloatingPointError : public CoreError {
-public:
+  public:
     explicit FloatingPointError(FloatingPointFault fault);
     FloatingPointFault fault() const noexcept { return m_fault; }
     static const char *messageFor(FloatingPointFault fault) noexcept;
 
-private:
+  private:
     FloatingPointFault m_fault;
 };
 

@@ -151,7 +151,9 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
     return outcome;
 }
 
-void StopSearch(CoreState &state) { state.SearchRunning = false; }
+void StopSearch(CoreState &state) {
+    state.SearchRunning = false;
+}
 
 std::string FormatObjective(long double value, char decimalSeparator) {
     // Up to 14 decimals, trailing zeros dropped down to 6.

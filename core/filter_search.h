@@ -18,17 +18,17 @@ struct ResponseParameters {
 
 // What the caller of a search provides; called in this order in every epoch.
 class SearchHost {
-public:
+  public:
     virtual ~SearchHost() = default;
-    virtual void ProcessMessages() = 0;                  // any user action, StopSearch included
-    virtual void ShowEpoch(std::int32_t epoch) = 0;      // "Эпоха N"
-    virtual double RandomStep() = 0;                     // current tap increment scale
+    virtual void ProcessMessages() = 0;                   // any user action, StopSearch included
+    virtual void ShowEpoch(std::int32_t epoch) = 0;       // "Эпоха N"
+    virtual double RandomStep() = 0;                      // current tap increment scale
     virtual void ShowBestObjective(long double best) = 0; // "Целевая функция ..."
     virtual std::int32_t EpochLimit() = 0;
 };
 
 struct SearchOutcome {
-    std::int32_t Epoch = 0;       // the last epoch run
+    std::int32_t Epoch = 0;        // the last epoch run
     long double BestObjective = 0; // the lowest objective accepted in the run
 };
 

@@ -17,25 +17,31 @@ constexpr int TapGrain = 64;
 
 double WindowFactor(int winType, int j, int n) {
     switch (winType) {
-    case Bartlett: return 1.0 - static_cast<double>(2 * std::abs(j)) / n; // not 1 - |j|/N
-    case Hanning: return (std::cos(j * Pi / n) + 1.0) * 0.5;
-    case Hamming: return std::cos(j * Pi / n) * 0.46 + 0.54;
-    case Blackman: return 0.54 + 0.46 * std::cos(j * Pi / 2.0 / n) + 0.08 * std::cos(j * TwoPi / n);
-    case Cos: return std::abs(std::cos(j * Pi / 2.0 / n));
+    case Bartlett:
+        return 1.0 - static_cast<double>(2 * std::abs(j)) / n; // not 1 - |j|/N
+    case Hanning:
+        return (std::cos(j * Pi / n) + 1.0) * 0.5;
+    case Hamming:
+        return std::cos(j * Pi / n) * 0.46 + 0.54;
+    case Blackman:
+        return 0.54 + 0.46 * std::cos(j * Pi / 2.0 / n) + 0.08 * std::cos(j * TwoPi / n);
+    case Cos:
+        return std::abs(std::cos(j * Pi / 2.0 / n));
     case Cos2: {
         const double c = std::cos(j * Pi / 2.0 / n);
         return c * c;
     }
-    default: return 1.0;
+    default:
+        return 1.0;
     }
 }
 
 void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, double samplingFrequency) {
     // Derived quantities first: a zero sampling frequency must leave the old filter in place.
     const double spacing = CheckedReciprocal(samplingFrequency); // µs
-    const double omega0 = p.F0 * TwoPi;                         // rad/µs
-    const double deltaOmega = (p.DF * TwoPi) / 1000.0;          // rad/µs per frequency step
-    const double phase = p.PhazeShift * Pi / 180.0;             // rad
+    const double omega0 = p.F0 * TwoPi;                          // rad/µs
+    const double deltaOmega = (p.DF * TwoPi) / 1000.0;           // rad/µs per frequency step
+    const double phase = p.PhazeShift * Pi / 180.0;              // rad
 
     const int n = std::clamp(p.FilterHalfWidth, -1, MaxFilterHalfWidth);
     state.FilterHalfWidth = n;

@@ -11,9 +11,9 @@ constexpr int OutputBlock = 32;
 
 // Built twice, for AVX2 and for the baseline; the loader picks the one the processor runs.
 // Both give the same bits: only the vector width differs, never the order of operations.
-__attribute__((target_clones("avx2", "default")))
-void correlateBlocks(const double *__restrict signal, const double *__restrict taps, int m,
-                     double *__restrict out, int first, int blocks) {
+__attribute__((target_clones("avx2", "default"))) void correlateBlocks(const double *__restrict signal,
+                                                                       const double *__restrict taps, int m,
+                                                                       double *__restrict out, int first, int blocks) {
     for (int b = 0; b < blocks; ++b) {
         const int i0 = first + b * OutputBlock;
         double acc[OutputBlock] = {};
@@ -44,10 +44,9 @@ void Correlate(const double *signal, const double *taps, int m, double *out, int
     }
 }
 
-void CorrelateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out,
-                       int first, int last) {
-    pool.forRange(first, last, OutputBlock * 4,
-                  [&](int lo, int hi) { Correlate(signal, taps, m, out, lo, hi); });
+void CorrelateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out, int first,
+                       int last) {
+    pool.forRange(first, last, OutputBlock * 4, [&](int lo, int hi) { Correlate(signal, taps, m, out, lo, hi); });
 }
 
 } // namespace pulsefir

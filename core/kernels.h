@@ -12,7 +12,7 @@ class WorkerPool;
 void Correlate(const double *signal, const double *taps, int m, double *out, int first, int last);
 
 // The same, split over the pool's threads.
-void CorrelateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out,
-                       int first, int last);
+void CorrelateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out, int first,
+                       int last);
 
 } // namespace pulsefir

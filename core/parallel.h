@@ -15,7 +15,7 @@ namespace pulsefir {
 // workers spin for a short while before they sleep: waking a sleeping thread costs more than an
 // epoch's share of work.
 class WorkerPool {
-public:
+  public:
     // threads: how many threads take part, the caller included; 0 means one per core.
     explicit WorkerPool(int threads = 0);
     ~WorkerPool();
@@ -32,7 +32,7 @@ public:
     // multiples of `grain` from `first`, and runs body(chunkFirst, chunkLast) on each non-empty one.
     void forRange(int first, int last, int grain, const std::function<void(int, int)> &body);
 
-private:
+  private:
     void workerLoop(int part);
 
     std::vector<std::thread> m_workers;

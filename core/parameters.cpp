@@ -1,8 +1,8 @@
 #include "parameters.h"
 
 #include <array>
-#include <cmath>
 #include <charconv>
+#include <cmath>
 #include <stdexcept>
 
 namespace pulsefir {
@@ -71,7 +71,9 @@ std::size_t indexOf(std::string_view section, std::string_view key) {
 
 } // namespace
 
-std::span<const ParameterDefinition> ParameterDefinitions() { return Definitions; }
+std::span<const ParameterDefinition> ParameterDefinitions() {
+    return Definitions;
+}
 
 const ParameterDefinition *FindParameter(std::string_view section, std::string_view key) {
     for (const auto &d : Definitions)

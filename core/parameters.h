@@ -35,13 +35,13 @@ std::optional<double> ParseDecimal(std::string_view text);
 
 // The current value of every setting, starting at the defaults.
 class ParameterValues {
-public:
+  public:
     ParameterValues();
     double get(std::string_view section, std::string_view key) const;
     int getInt(std::string_view section, std::string_view key) const;
     void set(std::string_view section, std::string_view key, double value);
 
-private:
+  private:
     std::vector<double> m_values; // parallel to ParameterDefinitions()
 };
 

@@ -12,7 +12,7 @@ namespace pulsefir {
 void AddSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
     const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
     // Both reciprocals come first, so a failure leaves the buffer as it was.
-    const double dt = CheckedReciprocal(samplingFrequency);     // µs per sample
+    const double dt = CheckedReciprocal(samplingFrequency);      // µs per sample
     const double r = CheckedReciprocal(burst.FrontTimeConstant); // 1/µs
     const double omega = burst.Frequency * TwoPi;                // rad/µs
     const double phi = burst.PhaseDeg * Pi / 180.0;              // rad

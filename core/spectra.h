@@ -25,6 +25,8 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
 void NormalizeAmplitudes(double *amplitudes, int n);
 
 // The frequency in MHz of an angular grid frequency, as the spectra are plotted.
-inline double GridFrequency(double omega) { return (omega / 2.0) / 3.14159; }
+inline double GridFrequency(double omega) {
+    return (omega / 2.0) / 3.14159;
+}
 
 } // namespace pulsefir

@@ -17,9 +17,8 @@ constexpr int MaxSpectorPoints = 10001;
 // Samples indexed symmetrically around zero, -Half..+Half. Pad extra zero entries on each side
 // are never written by any operation: a filter sum that reaches beyond the array reads them as
 // samples of value 0 instead of touching memory outside it.
-template <int Half, int Pad = 0>
-class SymmetricArray {
-public:
+template <int Half, int Pad = 0> class SymmetricArray {
+  public:
     static constexpr int HalfWidth = Half;
     static constexpr int Size = 2 * Half + 1;
 
@@ -42,7 +41,7 @@ public:
 
     void fill(double value) { std::fill(centre() - Half, centre() + Half + 1, value); }
 
-private:
+  private:
     std::array<double, static_cast<std::size_t>(2 * (Half + Pad) + 1)> m_storage{};
 };
 
@@ -53,29 +52,28 @@ using SpectorArray = std::array<double, MaxSpectorPoints>;
 // The program's single pseudo-random generator: 32-bit linear congruential, state 0 at start and
 // never reseeded, so every run draws the same sequence.
 class RandomGenerator {
-public:
+  public:
     // An integer in 0..range-1: the upper 32 bits of state * range after the state step.
     std::int32_t next(std::int32_t range) {
         m_state = m_state * 134775813u + 1u;
-        return static_cast<std::int32_t>((static_cast<std::uint64_t>(m_state) *
-                                          static_cast<std::uint32_t>(range)) >>
+        return static_cast<std::int32_t>((static_cast<std::uint64_t>(m_state) * static_cast<std::uint32_t>(range)) >>
                                          32);
     }
     std::uint32_t state() const { return m_state; }
 
-private:
+  private:
     std::uint32_t m_state = 0;
 };
 
 // Results of the last spectrum computation.
 struct SpectorResults {
-    SpectorArray OmegaBuffer{};          // rad/µs
+    SpectorArray OmegaBuffer{}; // rad/µs
     SpectorArray SignalAmplitudeBuffer{};
-    SpectorArray SignalPhaseBuffer{};    // rad
+    SpectorArray SignalPhaseBuffer{}; // rad
     SpectorArray FilterAmplitudeBuffer{};
-    SpectorArray FilterPhaseBuffer{};    // rad
+    SpectorArray FilterPhaseBuffer{}; // rad
     SpectorArray OutputAmplitudeBuffer{};
-    SpectorArray OutputPhaseBuffer{};    // rad
+    SpectorArray OutputPhaseBuffer{}; // rad
     std::int32_t SpectorPointCount = 0;
 };
 
@@ -105,14 +103,18 @@ struct CoreState {
     // Shared by the kernels that split their work over the cores; created once with the state.
     WorkerPool &pool() { return *m_pool; }
 
-private:
+  private:
     RandomGenerator m_random;
     std::unique_ptr<WorkerPool> m_pool;
 };
 
 // A half-width as the loops use it: a value above the buffer's bound is held at the bound, so no
 // entry outside the arrays is touched; a negative one visits nothing (returned as -1).
-inline int UsableSignalHalfWidth(int n) { return std::clamp(n, -1, MaxSignalHalfWidth); }
-inline int UsableFilterHalfWidth(int n) { return std::clamp(n, -1, MaxFilterHalfWidth); }
+inline int UsableSignalHalfWidth(int n) {
+    return std::clamp(n, -1, MaxSignalHalfWidth);
+}
+inline int UsableFilterHalfWidth(int n) {
+    return std::clamp(n, -1, MaxFilterHalfWidth);
+}
 
 } // namespace pulsefir

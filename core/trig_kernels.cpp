@@ -22,16 +22,22 @@ void SynthesizePassbandScalar(double *taps, int first, int last, double omega0, 
         for (int j = first; j <= last; ++j) {
             const double c = std::cos((j * omega) * spacing + phase);
             switch (weighting) {
-            case PassbandWeighting::Rectangular: taps[j] = taps[j] + (c * signedGain) / 2000.0; break;
-            case PassbandWeighting::Linear: taps[j] = taps[j] + ((c * linearGain) / 2000.0) / 1000.0; break;
-            case PassbandWeighting::Sin: taps[j] = taps[j] - (sinGain * c) / 2000.0; break;
+            case PassbandWeighting::Rectangular:
+                taps[j] = taps[j] + (c * signedGain) / 2000.0;
+                break;
+            case PassbandWeighting::Linear:
+                taps[j] = taps[j] + ((c * linearGain) / 2000.0) / 1000.0;
+                break;
+            case PassbandWeighting::Sin:
+                taps[j] = taps[j] - (sinGain * c) / 2000.0;
+                break;
             }
         }
     }
 }
 
-void FourierSumsScalar(const double *x, int h, const double *omega, double spacing, int first, int last,
-                       double *sinSum, double *cosSum) {
+void FourierSumsScalar(const double *x, int h, const double *omega, double spacing, int first, int last, double *sinSum,
+                       double *cosSum) {
     for (int k = first; k <= last; ++k) {
         double s = 0.0;
         double c = 0.0;

@@ -27,13 +27,13 @@ namespace detail {
 // Implemented in the AVX2 translation unit; only called when VectorTrigonometryAvailable().
 void SynthesizePassbandAvx2(double *taps, int first, int last, double omega0, double deltaOmega, double spacing,
                             double phase, double gain, PassbandWeighting weighting);
-void FourierSumsAvx2(const double *x, int h, const double *omega, double spacing, int first, int last,
-                     double *sinSum, double *cosSum);
+void FourierSumsAvx2(const double *x, int h, const double *omega, double spacing, int first, int last, double *sinSum,
+                     double *cosSum);
 // Scalar versions, also the reference the vector ones are tested against.
 void SynthesizePassbandScalar(double *taps, int first, int last, double omega0, double deltaOmega, double spacing,
                               double phase, double gain, PassbandWeighting weighting);
-void FourierSumsScalar(const double *x, int h, const double *omega, double spacing, int first, int last,
-                       double *sinSum, double *cosSum);
+void FourierSumsScalar(const double *x, int h, const double *omega, double spacing, int first, int last, double *sinSum,
+                       double *cosSum);
 } // namespace detail
 
 } // namespace pulsefir

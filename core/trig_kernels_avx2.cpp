@@ -16,7 +16,9 @@ constexpr int Lanes = 4;
 constexpr int BandHalfCount = 1000;
 
 // Lane offsets 0, 1, 2, 3 as doubles.
-inline __m256d laneOffsets() { return _mm256_set_pd(3.0, 2.0, 1.0, 0.0); }
+inline __m256d laneOffsets() {
+    return _mm256_set_pd(3.0, 2.0, 1.0, 0.0);
+}
 
 } // namespace
 
@@ -35,9 +37,15 @@ void SynthesizePassbandAvx2(double *taps, int first, int last, double omega0, do
         const __m256d omegaV = _mm256_set1_pd(omega);
         double factor = 0.0;
         switch (weighting) {
-        case PassbandWeighting::Rectangular: factor = (i < 0 ? -1.0 : 1.0) * gain; break;
-        case PassbandWeighting::Linear: factor = i * gain; break;
-        case PassbandWeighting::Sin: factor = std::sin(i * Pi / BandHalfCount) * gain; break;
+        case PassbandWeighting::Rectangular:
+            factor = (i < 0 ? -1.0 : 1.0) * gain;
+            break;
+        case PassbandWeighting::Linear:
+            factor = i * gain;
+            break;
+        case PassbandWeighting::Sin:
+            factor = std::sin(i * Pi / BandHalfCount) * gain;
+            break;
         }
         const __m256d factorV = _mm256_set1_pd(factor);
         // One group of four taps starting at j; the last group of a range may be partial.
@@ -76,8 +84,8 @@ void SynthesizePassbandAvx2(double *taps, int first, int last, double omega0, do
     }
 }
 
-void FourierSumsAvx2(const double *x, int h, const double *omega, double spacing, int first, int last,
-                     double *sinSum, double *cosSum) {
+void FourierSumsAvx2(const double *x, int h, const double *omega, double spacing, int first, int last, double *sinSum,
+                     double *cosSum) {
     const __m256d spacingV = _mm256_set1_pd(spacing);
     for (int k = first; k <= last; k += Lanes) {
         const int valid = last - k + 1 < Lanes ? last - k + 1 : Lanes;
@@ -93,7 +101,8 @@ void FourierSumsAvx2(const double *x, int h, const double *omega, double spacing
             if (x[i] == 0.0)
                 continue;
             const __m256d xv = _mm256_set1_pd(x[i]);
-            const __m256d theta = _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(static_cast<double>(i)), omegaV), spacingV);
+            const __m256d theta =
+                _mm256_mul_pd(_mm256_mul_pd(_mm256_set1_pd(static_cast<double>(i)), omegaV), spacingV);
             const Sleef___m256d_2 sc = Sleef_sincosd4_u35(theta);
             s = _mm256_add_pd(s, _mm256_mul_pd(xv, sc.x));
             c = _mm256_add_pd(c, _mm256_mul_pd(xv, sc.y));

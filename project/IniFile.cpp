@@ -6,7 +6,9 @@ namespace pulsefir::project {
 
 namespace {
 
-QByteArray trimmed(const QByteArray &bytes) { return bytes.trimmed(); }
+QByteArray trimmed(const QByteArray &bytes) {
+    return bytes.trimmed();
+}
 
 bool sameName(const QByteArray &a, const QString &b) {
     return QString::fromUtf8(a).compare(b, Qt::CaseInsensitive) == 0;
@@ -87,14 +89,19 @@ int IniDocument::keyLine(const QString &section, const QString &key) const {
         return -1;
     const int end = sectionEnd(header);
     for (int k = header + 1; k < end; ++k)
-        if (!m_lines[static_cast<std::size_t>(k)].key.isEmpty() && sameName(m_lines[static_cast<std::size_t>(k)].key, key))
+        if (!m_lines[static_cast<std::size_t>(k)].key.isEmpty() &&
+            sameName(m_lines[static_cast<std::size_t>(k)].key, key))
             return k;
     return -1;
 }
 
-bool IniDocument::hasSection(const QString &section) const { return sectionLine(section) >= 0; }
+bool IniDocument::hasSection(const QString &section) const {
+    return sectionLine(section) >= 0;
+}
 
-bool IniDocument::hasKey(const QString &section, const QString &key) const { return keyLine(section, key) >= 0; }
+bool IniDocument::hasKey(const QString &section, const QString &key) const {
+    return keyLine(section, key) >= 0;
+}
 
 QString IniDocument::readString(const QString &section, const QString &key, const QString &defaultValue) const {
     const int k = keyLine(section, key);

@@ -12,7 +12,7 @@ namespace pulsefir::project {
 // counts; lines that are neither a section nor a key are kept as they are and otherwise ignored.
 // Reads CRLF or LF line ends and a UTF-8 byte-order mark; writes CRLF.
 class IniDocument {
-public:
+  public:
     static constexpr int MaxValueLength = 2047;
 
     IniDocument() = default;
@@ -37,7 +37,7 @@ public:
     // Removes the section line and everything up to the next section.
     void eraseSection(const QString &section);
 
-private:
+  private:
     struct Line {
         QByteArray text;    // as read, without the line end
         QByteArray section; // for a section line: its name

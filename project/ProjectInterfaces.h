@@ -26,21 +26,21 @@ enum class ControlKind { Edit, IntegerSpin, CheckBox, TrackBar, SpeedButton, Rad
 // One stored control of a window, by name and kind, with the value accessors of its kind.
 // Setters behave as the control's ordinary setters (its change handlers run).
 class ProjectControl {
-public:
+  public:
     virtual ~ProjectControl() = default;
     virtual QString name() const = 0;
     virtual ControlKind kind() const = 0;
 
-    virtual QString text() const { return {}; }                 // Edit
+    virtual QString text() const { return {}; } // Edit
     virtual void setText(const QString &) {}
-    virtual int integerValue() const { return 0; }              // IntegerSpin, TrackBar, RadioGroup
-    virtual void setIntegerValue(int) {}                        // IntegerSpin clamps to its range
-    virtual int itemCount() const { return 0; }                 // RadioGroup
-    virtual bool checked() const { return false; }              // CheckBox, SpeedButton (Down)
+    virtual int integerValue() const { return 0; } // IntegerSpin, TrackBar, RadioGroup
+    virtual void setIntegerValue(int) {}           // IntegerSpin clamps to its range
+    virtual int itemCount() const { return 0; }    // RadioGroup
+    virtual bool checked() const { return false; } // CheckBox, SpeedButton (Down)
     virtual void setChecked(bool) {}
-    virtual double floatValue() const { return 0.0; }           // FloatField; may throw CoreError
-    virtual void setFloatValue(double) {}                       // no range check
-    virtual int columnCount() const { return 0; }               // StringGrid
+    virtual double floatValue() const { return 0.0; } // FloatField; may throw CoreError
+    virtual void setFloatValue(double) {}             // no range check
+    virtual int columnCount() const { return 0; }     // StringGrid
     virtual int rowCount() const { return 0; }
     virtual void setGridSize(int, int) {}
     virtual QString cell(int, int) const { return {}; }
@@ -49,7 +49,7 @@ public:
 
 // One window of the application with its stored controls in component order.
 class ProjectWindow {
-public:
+  public:
     virtual ~ProjectWindow() = default;
     virtual QString name() const = 0;
     virtual QRect frame() const = 0; // outer position and size, screen pixels
@@ -67,7 +67,7 @@ public:
 
 // The dialogs and message boxes of the project flows.
 class ProjectHost {
-public:
+  public:
     virtual ~ProjectHost() = default;
     virtual std::optional<QString> runFileDialog(const FileDialogRequest &request) = 0;
     virtual void showInformation(const QString &title, const QString &text) = 0;

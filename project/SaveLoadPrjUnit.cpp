@@ -16,11 +16,13 @@ namespace {
 
 using Actions = std::vector<std::function<void()>>;
 
-[[noreturn]] void fail(const QString &message) { throw CoreError(message.toStdString()); }
+[[noreturn]] void fail(const QString &message) {
+    throw CoreError(message.toStdString());
+}
 
 // Gives the window its enabled state back however the save of its section ends.
 class EnabledRestorer {
-public:
+  public:
     explicit EnabledRestorer(ProjectWindow &window) : m_window(window), m_enabled(window.isEnabled()) {
         m_window.setEnabled(false);
     }
@@ -30,7 +32,7 @@ public:
     }
     bool enabled() const { return m_enabled; }
 
-private:
+  private:
     ProjectWindow &m_window;
     bool m_enabled;
 };
@@ -38,13 +40,21 @@ private:
 void writeControl(IniDocument &doc, const QString &section, ProjectControl &c, QChar decimal) {
     const QString key = c.name();
     switch (c.kind()) {
-    case ControlKind::Edit: doc.writeString(section, key, c.text()); break;
+    case ControlKind::Edit:
+        doc.writeString(section, key, c.text());
+        break;
     case ControlKind::IntegerSpin:
     case ControlKind::TrackBar:
-    case ControlKind::RadioGroup: doc.writeInteger(section, key, c.integerValue()); break;
+    case ControlKind::RadioGroup:
+        doc.writeInteger(section, key, c.integerValue());
+        break;
     case ControlKind::CheckBox:
-    case ControlKind::SpeedButton: doc.writeBool(section, key, c.checked()); break;
-    case ControlKind::FloatField: doc.writeString(section, key, FormatGeneralFloat(c.floatValue(), decimal)); break;
+    case ControlKind::SpeedButton:
+        doc.writeBool(section, key, c.checked());
+        break;
+    case ControlKind::FloatField:
+        doc.writeString(section, key, FormatGeneralFloat(c.floatValue(), decimal));
+        break;
     case ControlKind::StringGrid: {
         const int columns = c.columnCount();
         const int rows = c.rowCount();

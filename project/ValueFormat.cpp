@@ -60,6 +60,8 @@ std::optional<double> ParseProjectFloat(const QString &text) {
     return ParseDecimal(text.toStdString());
 }
 
-QString InvalidFloatMessage(const QString &text) { return "'" + text + "' is not a valid floating point value."; }
+QString InvalidFloatMessage(const QString &text) {
+    return "'" + text + "' is not a valid floating point value.";
+}
 
 } // namespace pulsefir::project

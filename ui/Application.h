@@ -13,7 +13,7 @@ namespace pulsefir::ui {
 // The program's four windows over one core state, created in the order main, signal, filter,
 // spectra; only the main window is shown.
 class Application {
-public:
+  public:
     Application();
     ~Application();
 
@@ -23,7 +23,7 @@ public:
     TFilterForm &filterForm() { return *m_filter; }
     TSpectorForm &spectorForm() { return *m_spector; }
 
-private:
+  private:
     std::unique_ptr<CoreState> m_state;
     std::unique_ptr<TMainForm> m_main;
     std::unique_ptr<TSignalForm> m_signal;

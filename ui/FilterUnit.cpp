@@ -28,9 +28,7 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     layout->setSpacing(0);
 
     // Top strip
-    Panel1 = declare(new QFrame(this));
-    Panel1->setObjectName("Panel1");
-    static_cast<QFrame *>(Panel1)->setFrameShape(QFrame::StyledPanel);
+    Panel1 = panel(this, "Panel1");
     auto *top = new QHBoxLayout(Panel1);
     label(Panel1, "Полуширина фильтра [точек]", "Label1");
     WINNmSpinEdit = integerField(Panel1, "WINNmSpinEdit");
@@ -180,9 +178,13 @@ void TFilterForm::Serch1_BitBtnClick() {
     });
 }
 
-void TFilterForm::Break1_BitBtnClick() { StopSearch(m_state); }
+void TFilterForm::Break1_BitBtnClick() {
+    StopSearch(m_state);
+}
 
-void TFilterForm::StartBitBtnClick() { LoadStartFilter(m_state, RadioGroup1->ItemIndex()); }
+void TFilterForm::StartBitBtnClick() {
+    LoadStartFilter(m_state, RadioGroup1->ItemIndex());
+}
 
 void TFilterForm::ViewFilterBitBtnClick() {
     Series1->ClearPoints();
@@ -197,20 +199,30 @@ void TFilterForm::PointsCheckBoxClick() {
         Chart->Series(s)->setPointerVisible(PointsCheckBox->isChecked());
 }
 
-void TFilterForm::ZoomUnDoButtonClick() { Chart->UndoZoom(); }
+void TFilterForm::ZoomUnDoButtonClick() {
+    Chart->UndoZoom();
+}
 
-void TFilterForm::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void TFilterForm::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
-void TFilterForm::ShowEpoch(std::int32_t epoch) { m_epoch = epoch; }
+void TFilterForm::ShowEpoch(std::int32_t epoch) {
+    m_epoch = epoch;
+}
 
-double TFilterForm::RandomStep() { return RandomNmSuperSpin->Value(); }
+double TFilterForm::RandomStep() {
+    return RandomNmSuperSpin->Value();
+}
 
 void TFilterForm::ShowBestObjective(long double best) {
     m_best = best;
     showProgress(false);
 }
 
-std::int32_t TFilterForm::EpochLimit() { return EpochNmSpinEdit->Value(); }
+std::int32_t TFilterForm::EpochLimit() {
+    return EpochNmSpinEdit->Value();
+}
 
 void TFilterForm::showProgress(bool force) {
     if (m_epoch == 0)

@@ -16,7 +16,7 @@ class TMainForm;
 // response with its per-epoch display, and the chart of the filter taps.
 class TFilterForm : public TForm, public SearchHost {
     Q_OBJECT
-public:
+  public:
     TFilterForm(CoreState &state, TMainForm &mainForm);
 
     bool searching() const { return m_searching; }
@@ -52,7 +52,7 @@ public:
     TNmSpinEdit *PhazeShiftNmSpinEdit;
     QPushButton *SynthesizeBitBtn;
 
-public slots:
+  public slots:
     void SynthesizeBitBtnClick();
     void Serch1_BitBtnClick();
     void Break1_BitBtnClick();
@@ -62,14 +62,14 @@ public slots:
     void ZoomUnDoButtonClick();
 
     // SearchHost, called once per epoch by the search.
-public:
+  public:
     void ProcessMessages() override;
     void ShowEpoch(std::int32_t epoch) override;
     double RandomStep() override;
     void ShowBestObjective(long double best) override;
     std::int32_t EpochLimit() override;
 
-private:
+  private:
     void showProgress(bool force);
 
     CoreState &m_state;

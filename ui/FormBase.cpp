@@ -108,3 +108,16 @@ QLabel *TForm::label(QWidget *parent, const QString &text, const char *name) {
 }
 
 } // namespace pulsefir::ui
+
+namespace pulsefir::ui {
+
+QFrame *TForm::panel(QWidget *parent, const char *name, int height) {
+    auto *frame = declare(new QFrame(parent));
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    if (height > 0)
+        frame->setFixedHeight(height);
+    return frame;
+}
+
+} // namespace pulsefir::ui

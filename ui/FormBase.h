@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 #include <QWidget>
@@ -18,7 +19,7 @@ namespace pulsefir::ui {
 // the handler with a message box, never the program.
 class TForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TForm(const QString &name, const QString &caption);
 
     // Every component, containers before what they hold, in declaration order.
@@ -31,7 +32,7 @@ public:
     // Shows the window, brings it to the front and gives it the focus.
     void showAndFocus();
 
-protected:
+  protected:
     template <typename T> T *declare(T *component) {
         m_components.push_back(component);
         return component;
@@ -50,21 +51,23 @@ protected:
     TRadioGroup *radioGroup(QWidget *parent, const char *key, const QString &caption, const QStringList &items);
     QPushButton *button(QWidget *parent, const char *name, const QString &caption, bool bold = false);
     QLabel *label(QWidget *parent, const QString &text, const char *name = nullptr);
+    // A framed panel; a height of 0 leaves it to the layout.
+    QFrame *panel(QWidget *parent, const char *name, int height = 0);
 
-private:
+  private:
     std::vector<QWidget *> m_components;
     bool m_sizeable = true;
 };
 
 // Disables a button for the duration of a handler and enables it again however it ends.
 class DisabledWhile {
-public:
+  public:
     explicit DisabledWhile(QWidget *widget) : m_widget(widget) { m_widget->setEnabled(false); }
     ~DisabledWhile() { m_widget->setEnabled(true); }
     DisabledWhile(const DisabledWhile &) = delete;
     DisabledWhile &operator=(const DisabledWhile &) = delete;
 
-private:
+  private:
     QWidget *m_widget;
 };
 

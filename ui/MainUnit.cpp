@@ -41,14 +41,13 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     layout->setSpacing(0);
 
     // Tool bar
-    Panel1 = declare(new QFrame(this));
-    Panel1->setObjectName("Panel1");
-    Panel1->setFixedHeight(41);
-    static_cast<QFrame *>(Panel1)->setFrameShape(QFrame::StyledPanel);
+    Panel1 = panel(this, "Panel1", 41);
     auto *bar = new QHBoxLayout(Panel1);
     bar->setContentsMargins(4, 2, 4, 2);
-    OpenFileSpeedButton = declare(toolButton(Panel1, "OpenFileSpeedButton", QStyle::SP_DialogOpenButton, "Загрузить проект"));
-    SaveFileSpeedButton = declare(toolButton(Panel1, "SaveFileSpeedButton", QStyle::SP_DialogSaveButton, "Сохранить проект"));
+    OpenFileSpeedButton =
+        declare(toolButton(Panel1, "OpenFileSpeedButton", QStyle::SP_DialogOpenButton, "Загрузить проект"));
+    SaveFileSpeedButton =
+        declare(toolButton(Panel1, "SaveFileSpeedButton", QStyle::SP_DialogSaveButton, "Сохранить проект"));
     ExitSpeedButton = declare(toolButton(Panel1, "ExitSpeedButton", QStyle::SP_DialogCloseButton, "Выход"));
     SignalBitBtn = button(Panel1, "SignalBitBtn", "Сигнал", true);
     FilterBitBtn = button(Panel1, "FilterBitBtn", "Фильтр", true);
@@ -73,10 +72,7 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     layout->addWidget(Chart, 1);
 
     // Settings panel
-    Panel2 = declare(new QFrame(this));
-    Panel2->setObjectName("Panel2");
-    Panel2->setFixedHeight(166);
-    static_cast<QFrame *>(Panel2)->setFrameShape(QFrame::StyledPanel);
+    Panel2 = panel(this, "Panel2", 166);
     auto *grid = new QGridLayout(Panel2);
     LineWidthSpinEdit = arrowSpin(Panel2, "LineWidthSpinEdit");
     PointsCheckBox = checkBox(Panel2, "PointsCheckBox", "Точки");
@@ -218,7 +214,9 @@ void TMainForm::CheckBox1Click() {
     Series3->setActive(CheckBox3->isChecked());
 }
 
-void TMainForm::ExitSpeedButtonClick() { close(); }
+void TMainForm::ExitSpeedButtonClick() {
+    close();
+}
 
 void TMainForm::SignalBitBtnClick() {
     if (m_signalForm)
@@ -235,11 +233,17 @@ void TMainForm::SpectorBitBtnClick() {
         m_spectorForm->showAndFocus();
 }
 
-void TMainForm::ZoomUnDoButtonClick() { Chart->UndoZoom(); }
+void TMainForm::ZoomUnDoButtonClick() {
+    Chart->UndoZoom();
+}
 
-void TMainForm::SaveToClipBoardN5Click() { Chart->SaveToClipBoardN5Click(); }
+void TMainForm::SaveToClipBoardN5Click() {
+    Chart->SaveToClipBoardN5Click();
+}
 
-void TMainForm::SaveToBMPFileN6Click() { Chart->SaveToBMPFileN6Click(); }
+void TMainForm::SaveToBMPFileN6Click() {
+    Chart->SaveToBMPFileN6Click();
+}
 
 void TMainForm::OpenFileSpeedButtonClick() {
     if (onOpenProject)

@@ -18,7 +18,7 @@ class TSpectorForm;
 // application, the other windows' buttons and the project buttons. Closing it ends the program.
 class TMainForm : public TForm {
     Q_OBJECT
-public:
+  public:
     explicit TMainForm(CoreState &state);
 
     void attachWindows(TSignalForm *signalForm, TFilterForm *filterForm, TSpectorForm *spectorForm);
@@ -63,7 +63,7 @@ public:
     FileDialogRequest OpenDialog;
     FileDialogRequest SaveDialog;
 
-public slots:
+  public slots:
     void DrawBitBtnClick();
     void RefreshChart();
     void CalcOutBitBtnClick();
@@ -81,10 +81,10 @@ public slots:
     void OpenFileSpeedButtonClick();
     void SaveFileSpeedButtonClick();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent *event) override;
 
-private:
+  private:
     void FormCreate();
     void ApplyDisplaySettings();
 

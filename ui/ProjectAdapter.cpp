@@ -13,44 +13,44 @@ namespace {
 using project::ControlKind;
 
 class FloatControl : public project::ProjectControl {
-public:
+  public:
     explicit FloatControl(TNmNumEdit *w) : m_w(w) {}
     QString name() const override { return m_w->objectName(); }
     ControlKind kind() const override { return ControlKind::FloatField; }
     double floatValue() const override { return m_w->Value(); }
     void setFloatValue(double v) override { m_w->setValue(v); }
 
-private:
+  private:
     TNmNumEdit *m_w;
 };
 
 class IntegerControl : public project::ProjectControl {
-public:
+  public:
     explicit IntegerControl(TSpinEdit *w) : m_w(w) {}
     QString name() const override { return m_w->objectName(); }
     ControlKind kind() const override { return ControlKind::IntegerSpin; }
     int integerValue() const override { return m_w->Value(); }
     void setIntegerValue(int v) override { m_w->setValue(v); }
 
-private:
+  private:
     TSpinEdit *m_w;
 };
 
 class CheckControl : public project::ProjectControl {
-public:
+  public:
     CheckControl(QAbstractButton *w, ControlKind kind) : m_w(w), m_kind(kind) {}
     QString name() const override { return m_w->objectName(); }
     ControlKind kind() const override { return m_kind; }
     bool checked() const override { return m_w->isChecked(); }
     void setChecked(bool v) override { m_w->setChecked(v); }
 
-private:
+  private:
     QAbstractButton *m_w;
     ControlKind m_kind;
 };
 
 class RadioControl : public project::ProjectControl {
-public:
+  public:
     explicit RadioControl(TRadioGroup *w) : m_w(w) {}
     QString name() const override { return m_w->objectName(); }
     ControlKind kind() const override { return ControlKind::RadioGroup; }
@@ -58,36 +58,36 @@ public:
     void setIntegerValue(int v) override { m_w->setItemIndex(v); }
     int itemCount() const override { return m_w->ItemCount(); }
 
-private:
+  private:
     TRadioGroup *m_w;
 };
 
 class EditControl : public project::ProjectControl {
-public:
+  public:
     explicit EditControl(QLineEdit *w) : m_w(w) {}
     QString name() const override { return m_w->objectName(); }
     ControlKind kind() const override { return ControlKind::Edit; }
     QString text() const override { return m_w->text(); }
     void setText(const QString &t) override { m_w->setText(t); }
 
-private:
+  private:
     QLineEdit *m_w;
 };
 
 class TrackControl : public project::ProjectControl {
-public:
+  public:
     explicit TrackControl(QSlider *w) : m_w(w) {}
     QString name() const override { return m_w->objectName(); }
     ControlKind kind() const override { return ControlKind::TrackBar; }
     int integerValue() const override { return m_w->value(); }
     void setIntegerValue(int v) override { m_w->setValue(v); }
 
-private:
+  private:
     QSlider *m_w;
 };
 
 class GridControl : public project::ProjectControl {
-public:
+  public:
     explicit GridControl(QTableWidget *w) : m_w(w) {}
     QString name() const override { return m_w->objectName(); }
     ControlKind kind() const override { return ControlKind::StringGrid; }
@@ -105,7 +105,7 @@ public:
         m_w->setItem(row, column, new QTableWidgetItem(text));
     }
 
-private:
+  private:
     QTableWidget *m_w;
 };
 
@@ -140,7 +140,9 @@ FormProjectWindow::FormProjectWindow(TForm &form, bool mainWindow) : m_form(form
 
 FormProjectWindow::~FormProjectWindow() = default;
 
-QRect FormProjectWindow::frame() const { return m_form.frameGeometry(); }
+QRect FormProjectWindow::frame() const {
+    return m_form.frameGeometry();
+}
 
 void FormProjectWindow::resizeOuter(int width, int height) {
     const QRect outer = m_form.frameGeometry();

@@ -11,7 +11,7 @@ namespace pulsefir::ui {
 // A window of the program as the project file sees it: its stored controls, by the kind of each
 // component, in the window's declaration order.
 class FormProjectWindow : public project::ProjectWindow {
-public:
+  public:
     FormProjectWindow(TForm &form, bool mainWindow);
     ~FormProjectWindow() override;
 
@@ -28,7 +28,7 @@ public:
     bool isMainWindow() const override { return m_main; }
     std::vector<project::ProjectControl *> controls() override;
 
-private:
+  private:
     TForm &m_form;
     bool m_main;
     std::vector<std::unique_ptr<project::ProjectControl>> m_controls;
@@ -36,24 +36,24 @@ private:
 
 // Adapters for a set of windows, the first one the main window.
 class ProjectWindows {
-public:
+  public:
     explicit ProjectWindows(const std::vector<TForm *> &forms);
     const std::vector<project::ProjectWindow *> &windows() const { return m_pointers; }
 
-private:
+  private:
     std::vector<std::unique_ptr<FormProjectWindow>> m_windows;
     std::vector<project::ProjectWindow *> m_pointers;
 };
 
 // The project flows' dialogs and message boxes, shown by the platform over `parent`.
 class PlatformProjectHost : public project::ProjectHost {
-public:
+  public:
     explicit PlatformProjectHost(QWidget *parent) : m_parent(parent) {}
     std::optional<QString> runFileDialog(const project::FileDialogRequest &request) override;
     void showInformation(const QString &title, const QString &text) override;
     bool askYesNo(const QString &title, const QString &text) override;
 
-private:
+  private:
     QWidget *m_parent;
 };
 

@@ -17,16 +17,10 @@ TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Panel1 = declare(new QFrame(this));
-    Panel1->setObjectName("Panel1");
-    Panel1->setFixedHeight(41);
-    static_cast<QFrame *>(Panel1)->setFrameShape(QFrame::StyledPanel);
+    Panel1 = panel(this, "Panel1", 41);
 
     // The bottom panel comes before the page control in the layout's declarations.
-    Panel2 = declare(new QFrame(this));
-    Panel2->setObjectName("Panel2");
-    Panel2->setFixedHeight(69);
-    static_cast<QFrame *>(Panel2)->setFrameShape(QFrame::StyledPanel);
+    Panel2 = panel(this, "Panel2", 69);
     auto *bottom = new QHBoxLayout(Panel2);
     AddNoiseBitBtn = button(Panel2, "AddNoiseBitBtn", "Добавить шум", true);
     NoiseNmSuperSpin = floatField(Panel2, "NoiseNmSuperSpin");
@@ -53,13 +47,12 @@ TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     Exp_Time_NmSuperSpin = floatField(bevel, "Exp_Time_NmSuperSpin");
     Exp_Shift_NmSuperSpin = floatField(bevel, "Exp_Shift_NmSuperSpin");
     Exp_Am_NmSuperSpin = floatField(bevel, "Exp_Am_NmSuperSpin");
-    const std::pair<const char *, TNmSuperSpin *> rows[] = {
-        {"Частота ПЭП [МГц]", Exp_F_NmSuperSpin},
-        {"Амплитуда", Exp_Am_NmSuperSpin},
-        {"Фаза [град]", Exp_Phaze_NmSuperSpin},
-        {"Пост. времени фронта [мкс]", Exp_Front_NmSuperSpin},
-        {"Длительность возбуждения [мкс]", Exp_Time_NmSuperSpin},
-        {"Сдвиг сигнал [мкс]", Exp_Shift_NmSuperSpin}};
+    const std::pair<const char *, TNmSuperSpin *> rows[] = {{"Частота ПЭП [МГц]", Exp_F_NmSuperSpin},
+                                                            {"Амплитуда", Exp_Am_NmSuperSpin},
+                                                            {"Фаза [град]", Exp_Phaze_NmSuperSpin},
+                                                            {"Пост. времени фронта [мкс]", Exp_Front_NmSuperSpin},
+                                                            {"Длительность возбуждения [мкс]", Exp_Time_NmSuperSpin},
+                                                            {"Сдвиг сигнал [мкс]", Exp_Shift_NmSuperSpin}};
     int row = 0;
     for (const auto &[text, field] : rows) {
         QLabel *caption = label(bevel, QString::fromUtf8(text));

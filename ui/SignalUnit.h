@@ -14,7 +14,7 @@ class TMainForm;
 // changes SignalBuffer and has the main window redraw.
 class TSignalForm : public TForm {
     Q_OBJECT
-public:
+  public:
     TSignalForm(CoreState &state, TMainForm &mainForm);
 
     // The burst as the fields describe it now (read in the order the operation reads them).
@@ -36,12 +36,12 @@ public:
     QPushButton *Exp_Load_BitBtn;
     QPushButton *AddSignalBitBtn;
 
-public slots:
+  public slots:
     void AddSignalBitBtnClick();
     void Exp_Load_BitBtnClick();
     void AddNoiseBitBtnClick();
 
-private:
+  private:
     void addSignalAndDraw();
 
     CoreState &m_state;

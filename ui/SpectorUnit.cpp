@@ -33,10 +33,7 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    Panel1 = declare(new QFrame(this));
-    Panel1->setObjectName("Panel1");
-    Panel1->setFixedHeight(41);
-    static_cast<QFrame *>(Panel1)->setFrameShape(QFrame::StyledPanel);
+    Panel1 = panel(this, "Panel1", 41);
     auto *top = new QHBoxLayout(Panel1);
     ZoomUnDoButton = button(Panel1, "ZoomUnDoButton", "Отмена ZOOM-а");
     top->addWidget(ZoomUnDoButton);
@@ -46,10 +43,7 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     for (int s = 0; s < 6; ++s)
         Series[static_cast<std::size_t>(s)] = Chart->addSeries(QString("Series%1").arg(s + 1), StoredColors[s]);
 
-    Panel2 = declare(new QFrame(this));
-    Panel2->setObjectName("Panel2");
-    Panel2->setFixedHeight(147);
-    static_cast<QFrame *>(Panel2)->setFrameShape(QFrame::StyledPanel);
+    Panel2 = panel(this, "Panel2", 147);
     auto *grid = new QGridLayout(Panel2);
     grid->setVerticalSpacing(2);
     FL_NmSuperSpin = floatField(Panel2, "FL_NmSuperSpin");
@@ -128,7 +122,7 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
         for (TLineSeries *s : Series)
             s->ClearPoints();
         const SpectorResults &r = m_state.Spectra;
-        const SpectorArray *data[6] = {&r.SignalAmplitudeBuffer, &r.SignalPhaseBuffer, &r.FilterAmplitudeBuffer,
+        const SpectorArray *data[6] = {&r.SignalAmplitudeBuffer, &r.SignalPhaseBuffer,     &r.FilterAmplitudeBuffer,
                                        &r.FilterPhaseBuffer,     &r.OutputAmplitudeBuffer, &r.OutputPhaseBuffer};
         for (std::size_t s = 0; s < 6; ++s)
             for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k)
@@ -151,6 +145,8 @@ void TSpectorForm::UpdateSeriesView() {
     });
 }
 
-void TSpectorForm::ZoomUnDoButtonClick() { Chart->UndoZoom(); }
+void TSpectorForm::ZoomUnDoButtonClick() {
+    Chart->UndoZoom();
+}
 
 } // namespace pulsefir::ui

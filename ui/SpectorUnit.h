@@ -13,7 +13,7 @@ class TMainForm;
 // signal over a chosen frequency range, up to six curves on one chart.
 class TSpectorForm : public TForm {
     Q_OBJECT
-public:
+  public:
     TSpectorForm(CoreState &state, TMainForm &mainForm);
 
     QWidget *Panel1;
@@ -38,12 +38,12 @@ public:
     QCheckBox *CheckBox9;
     QPushButton *CalcSpectorsBitBtn;
 
-public slots:
+  public slots:
     void CalcSpectorsBitBtnClick();
     void UpdateSeriesView();
     void ZoomUnDoButtonClick();
 
-private:
+  private:
     CoreState &m_state;
     TMainForm &m_main;
 };

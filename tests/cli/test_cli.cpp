@@ -74,8 +74,8 @@ TEST(CliTest, LoadSignalWritesTheDefaultBurst) {
 
 TEST(CliTest, SetBetweenTwoStepsMakesAnEcho) {
     const auto single = runCli({"load-signal", "write-signal", "-"});
-    const auto echo = runCli({"load-signal", "--set", "SignalForm.Exp_Shift_NmSuperSpin=40", "add-signal",
-                              "write-signal", "-"});
+    const auto echo =
+        runCli({"load-signal", "--set", "SignalForm.Exp_Shift_NmSuperSpin=40", "add-signal", "write-signal", "-"});
     ASSERT_EQ(echo.exitCode, 0) << echo.err;
     const auto shifted = runCli({"--set", "SignalForm.Exp_Shift_NmSuperSpin=40", "load-signal", "write-signal", "-"});
     for (int i : {-50, 0, 300, 999})
@@ -103,7 +103,8 @@ TEST(CliTest, ApplyWithADeltaLikeDefaultFilterIsZero) {
 }
 
 TEST(CliTest, WritesToAFile) {
-    const auto path = std::filesystem::temp_directory_path() / ("pulsefir-cli-file-" + std::to_string(::getpid()) + ".csv");
+    const auto path =
+        std::filesystem::temp_directory_path() / ("pulsefir-cli-file-" + std::to_string(::getpid()) + ".csv");
     const auto result = runCli({"load-signal", "write-filter", path.string()});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(readFile(path));
@@ -119,7 +120,9 @@ struct BadInput {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const BadInput &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BadInput &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class CliBadInputTest : public ::testing::TestWithParam<BadInput> {};
 
@@ -133,16 +136,17 @@ TEST_P(CliBadInputTest, FailsWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliBadInputTest,
-    ::testing::Values(
-        BadInput{"unknown_step", {"load-signal", "frobnicate"}, 2, "unknown step 'frobnicate'"},
-        BadInput{"unknown_key", {"--set", "MainForm.Nothing=1"}, 2, "unknown key MainForm.Nothing"},
-        BadInput{"not_a_number", {"--set", "MainForm.FNmSuperSpin=fast"}, 2, "'fast' is not a number"},
-        BadInput{"out_of_range", {"--set", "MainForm.SWNmSpinEdit=20000"}, 2, "outside 1..10000"},
-        BadInput{"fraction_for_integer", {"--set", "MainForm.SWNmSpinEdit=1.5"}, 2, "not a whole number"},
-        BadInput{"missing_file", {"write-signal"}, 2, "needs a FILE"},
-        BadInput{"unwritable_file", {"write-signal", "/nonexistent-dir/x.csv"}, 1, "Unable to write to"},
-        BadInput{"zero_time_constant_is_range_checked",
-                 {"--set", "SignalForm.Exp_Front_NmSuperSpin=0", "load-signal"}, 2, "outside 0.001..10000"}),
+    ::testing::Values(BadInput{"unknown_step", {"load-signal", "frobnicate"}, 2, "unknown step 'frobnicate'"},
+                      BadInput{"unknown_key", {"--set", "MainForm.Nothing=1"}, 2, "unknown key MainForm.Nothing"},
+                      BadInput{"not_a_number", {"--set", "MainForm.FNmSuperSpin=fast"}, 2, "'fast' is not a number"},
+                      BadInput{"out_of_range", {"--set", "MainForm.SWNmSpinEdit=20000"}, 2, "outside 1..10000"},
+                      BadInput{"fraction_for_integer", {"--set", "MainForm.SWNmSpinEdit=1.5"}, 2, "not a whole number"},
+                      BadInput{"missing_file", {"write-signal"}, 2, "needs a FILE"},
+                      BadInput{"unwritable_file", {"write-signal", "/nonexistent-dir/x.csv"}, 1, "Unable to write to"},
+                      BadInput{"zero_time_constant_is_range_checked",
+                               {"--set", "SignalForm.Exp_Front_NmSuperSpin=0", "load-signal"},
+                               2,
+                               "outside 0.001..10000"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
@@ -185,7 +189,7 @@ TEST(CliTest, HelpListsEveryStepAndKey) {
     const auto result = runCli({"--help"});
     ASSERT_EQ(result.exitCode, 0);
     for (const char *word : {"load-signal", "add-signal", "add-noise", "apply", "write-output", "synthesize", "search",
-                             "start-filter", "spectra", "write-spectra", "write-response", "draw", "MainForm.FNmSuperSpin",
-                             "SpectorForm.CheckBox9", "FilterForm.WinTypeRadioGroup"})
+                             "start-filter", "spectra", "write-spectra", "write-response", "draw",
+                             "MainForm.FNmSuperSpin", "SpectorForm.CheckBox9", "FilterForm.WinTypeRadioGroup"})
         EXPECT_NE(result.out.find(word), std::string::npos) << word;
 }

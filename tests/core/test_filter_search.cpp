@@ -21,7 +21,7 @@ constexpr double Fs = 0.8; // MHz
 // A host with fixed answers that records the order of its calls and lets a test act in the
 // message processing of a chosen epoch.
 class ScriptedHost : public SearchHost {
-public:
+  public:
     double step = 0.0002;
     std::int32_t limit = 3;
     std::string calls;
@@ -106,7 +106,8 @@ TEST(BuildResponseTest, TwoHalfWavesAddANegativeLobeBeforeTheCentre) {
 }
 
 TEST(BuildResponseTest, ShortPeakGivesASingleSample) {
-    for (auto [shape, expected] : {std::pair{HalfWave, 2.0}, {TwoHalfWaves, 2.0 / 2.5}, {TwoHalfWavesSymmetric, 2.0 / 2.5}}) {
+    for (auto [shape, expected] :
+         {std::pair{HalfWave, 2.0}, {TwoHalfWaves, 2.0 / 2.5}, {TwoHalfWavesSymmetric, 2.0 / 2.5}}) {
         auto state = std::make_unique<CoreState>();
         ResponseParameters r;
         r.Ar1 = 2.0;
@@ -243,7 +244,8 @@ TEST(SearchFilterTest, TrialOutputEqualsThePlainLoopBitForBit) {
         for (int i = -200; i <= 200; ++i) {
             double acc = 0.0;
             for (int j = -20; j <= 20; ++j)
-                acc = acc + (before[static_cast<std::size_t>(j + 20)] + state->SecondFilterBuffer[j]) * state->SignalBuffer[i + j];
+                acc = acc + (before[static_cast<std::size_t>(j + 20)] + state->SecondFilterBuffer[j]) *
+                                state->SignalBuffer[i + j];
             ASSERT_EQ(state->TrialOutputBuffer[i], acc) << i;
         }
         ++checked;
@@ -386,7 +388,9 @@ struct ObjectiveText {
     const char *text;
 };
 
-void PrintTo(const ObjectiveText &c, std::ostream *os) { *os << c.text; }
+void PrintTo(const ObjectiveText &c, std::ostream *os) {
+    *os << c.text;
+}
 
 class FormatObjectiveTest : public ::testing::TestWithParam<ObjectiveText> {};
 

@@ -92,7 +92,9 @@ struct WindowCase {
     double factor; // w(j), computed by hand from the window's formula
 };
 
-void PrintTo(const WindowCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const WindowCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class WindowTest : public ::testing::TestWithParam<WindowCase> {};
 
@@ -111,19 +113,20 @@ TEST_P(WindowTest, TapIsTheUnwindowedTapTimesTheFactor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, WindowTest,
-    ::testing::Values(WindowCase{"bartlett_n1_centre_kept", Bartlett, 1, 0, 1.0},
-                      WindowCase{"bartlett_n1_end_negated", Bartlett, 1, 1, -1.0},
-                      WindowCase{"bartlett_zero_at_half", Bartlett, 100, 50, 0.0},
-                      WindowCase{"bartlett_minus_one_at_end", Bartlett, 100, -100, -1.0},
-                      WindowCase{"hanning_centre", Hanning, 100, 0, 1.0},
-                      WindowCase{"hanning_end_nearly_zero", Hanning, 100, 100, (std::cos(100 * 3.14159 / 100) + 1) * 0.5},
-                      WindowCase{"hamming_end", Hamming, 100, -100, std::cos(-100 * 3.14159 / 100) * 0.46 + 0.54},
-                      WindowCase{"blackman_centre_1_08", Blackman, 100, 0, 1.08},
-                      WindowCase{"blackman_end", Blackman, 100, 100,
-                                 0.54 + 0.46 * std::cos(100 * 3.14159 / 2 / 100) + 0.08 * std::cos(100 * 6.28318 / 100)},
-                      WindowCase{"cos_quarter", Cos, 100, 50, std::abs(std::cos(50 * 3.14159 / 2 / 100))},
-                      WindowCase{"cos2_quarter", Cos2, 100, -50, std::pow(std::cos(-50 * 3.14159 / 2 / 100), 2)},
-                      WindowCase{"unknown_window_changes_nothing", 9, 100, 30, 1.0}),
+    ::testing::Values(
+        WindowCase{"bartlett_n1_centre_kept", Bartlett, 1, 0, 1.0},
+        WindowCase{"bartlett_n1_end_negated", Bartlett, 1, 1, -1.0},
+        WindowCase{"bartlett_zero_at_half", Bartlett, 100, 50, 0.0},
+        WindowCase{"bartlett_minus_one_at_end", Bartlett, 100, -100, -1.0},
+        WindowCase{"hanning_centre", Hanning, 100, 0, 1.0},
+        WindowCase{"hanning_end_nearly_zero", Hanning, 100, 100, (std::cos(100 * 3.14159 / 100) + 1) * 0.5},
+        WindowCase{"hamming_end", Hamming, 100, -100, std::cos(-100 * 3.14159 / 100) * 0.46 + 0.54},
+        WindowCase{"blackman_centre_1_08", Blackman, 100, 0, 1.08},
+        WindowCase{"blackman_end", Blackman, 100, 100,
+                   0.54 + 0.46 * std::cos(100 * 3.14159 / 2 / 100) + 0.08 * std::cos(100 * 6.28318 / 100)},
+        WindowCase{"cos_quarter", Cos, 100, 50, std::abs(std::cos(50 * 3.14159 / 2 / 100))},
+        WindowCase{"cos2_quarter", Cos2, 100, -50, std::pow(std::cos(-50 * 3.14159 / 2 / 100), 2)},
+        WindowCase{"unknown_window_changes_nothing", 9, 100, 30, 1.0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(FilterSynthesisTest, WindowEndFactorsFollowTheFiveDecimalPi) {
@@ -179,8 +182,9 @@ TEST(FilterSynthesisTest, VectorKernelAgreesWithScalarLoop) {
         double f0, df, fs;
         PassbandWeighting weighting;
     };
-    for (const Case c : {Case{0.04, 0.01, 0.8, PassbandWeighting::Rectangular}, Case{200, 200, 0.8, PassbandWeighting::Linear},
-                         Case{3.5, 1.25, 12.0, PassbandWeighting::Sin}}) {
+    for (const Case c :
+         {Case{0.04, 0.01, 0.8, PassbandWeighting::Rectangular}, Case{200, 200, 0.8, PassbandWeighting::Linear},
+          Case{3.5, 1.25, 12.0, PassbandWeighting::Sin}}) {
         std::vector<double> a(2001), b(2001);
         const double spacing = 1.0 / c.fs;
         detail::SynthesizePassbandScalar(a.data() + 1000, -1000, 997, c.f0 * 6.28318, c.df * 6.28318 / 1000, spacing,

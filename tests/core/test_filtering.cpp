@@ -91,7 +91,9 @@ struct WidthCase {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const WidthCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const WidthCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class CalcOutWidthTest : public ::testing::TestWithParam<WidthCase> {};
 

@@ -25,7 +25,9 @@ struct BurstSample {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const BurstSample &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const BurstSample &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class DefaultBurstTest : public ::testing::TestWithParam<BurstSample> {};
 
@@ -49,8 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BurstSample{"burst start has zero envelope", -60, 0.0},
                       BurstSample{"first rise sample", -59, -0.00299391},
                       BurstSample{"time zero, carrier slightly off its zero", 0, 8.22854e-06},
-                      BurstSample{"after time zero", 1, -0.149386},
-                      BurstSample{"last rise sample", 579, 0.427733},
+                      BurstSample{"after time zero", 1, -0.149386}, BurstSample{"last rise sample", 579, 0.427733},
                       BurstSample{"first decay sample starts from the last rise envelope", 580, 0.000236786},
                       BurstSample{"second decay sample", 581, -0.424325},
                       BurstSample{"end of range", 1000, 2.11569e-05}),
@@ -134,7 +135,9 @@ struct UnsetDecayCase {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const UnsetDecayCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const UnsetDecayCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class UnsetDecayLevelTest : public ::testing::TestWithParam<UnsetDecayCase> {};
 
@@ -152,8 +155,8 @@ TEST_P(UnsetDecayLevelTest, DecayStartsFromTheContinuousLevelAndStaysFinite) {
         const double t = i * dt + burst.Shift;
         if (t < burst.ExcitationTime)
             continue;
-        const double expected =
-            level * std::exp(-r * (t - burst.ExcitationTime)) * std::cos(burst.Frequency * 6.28318 * t + 90.0 * 3.14159 / 180.0);
+        const double expected = level * std::exp(-r * (t - burst.ExcitationTime)) *
+                                std::cos(burst.Frequency * 6.28318 * t + 90.0 * 3.14159 / 180.0);
         EXPECT_NEAR(state->SignalBuffer[i], expected, 1e-12) << GetParam().name << " at " << i;
     }
     for (int i = -1000; i <= 1000; ++i)
@@ -173,7 +176,9 @@ struct ZeroDivisorCase {
 };
 
 // Names the case in test listings instead of dumping its bytes.
-void PrintTo(const ZeroDivisorCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ZeroDivisorCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class ZeroDivisorTest : public ::testing::TestWithParam<ZeroDivisorCase> {};
 
@@ -219,8 +224,8 @@ TEST(SignalSynthesisTest, HalfWidthAboveTheBoundIsHeldAtTheBound) {
 TEST(NoiseTest, FirstNoiseAfterStartUsesTheFirstDraws) {
     auto state = stateWithHalfWidth(1000);
     AddNoise(*state, 0.04);
-    EXPECT_DOUBLE_EQ(state->SignalBuffer[-1000], -0.04);      // first draw 0
-    EXPECT_DOUBLE_EQ(state->SignalBuffer[-999], -0.03752);    // second draw 31
+    EXPECT_DOUBLE_EQ(state->SignalBuffer[-1000], -0.04);           // first draw 0
+    EXPECT_DOUBLE_EQ(state->SignalBuffer[-999], -0.03752);         // second draw 31
     EXPECT_DOUBLE_EQ(state->SignalBuffer[-998], 0.04 * 361 / 500); // third draw 861
     EXPECT_EQ(state->SignalBuffer[1001], 0.0);
 }

@@ -13,7 +13,7 @@ using namespace pulsefir;
 
 namespace {
 
-constexpr double Fs = 0.8;                // MHz
+constexpr double Fs = 0.8; // MHz
 constexpr double HalfPi = 1.5707963267948966;
 
 std::unique_ptr<CoreState> freshState() {
@@ -53,7 +53,9 @@ struct DeltaCase {
     bool normalize;
 };
 
-void PrintTo(const DeltaCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const DeltaCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class DeltaSpectrumTest : public ::testing::TestWithParam<DeltaCase> {};
 

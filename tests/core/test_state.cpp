@@ -71,8 +71,8 @@ class WorkerPoolTest : public ::testing::TestWithParam<int> {};
 
 TEST_P(WorkerPoolTest, ForRangeCoversEveryIndexExactlyOnce) {
     WorkerPool pool(GetParam());
-    for (auto [first, last, grain] : {std::tuple{-1000, 1000, 32}, {0, 0, 32}, {5, 4, 8}, {-10000, 10000, 128},
-                                      {-3, 200, 1}}) {
+    for (auto [first, last, grain] :
+         {std::tuple{-1000, 1000, 32}, {0, 0, 32}, {5, 4, 8}, {-10000, 10000, 128}, {-3, 200, 1}}) {
         std::vector<int> hits(static_cast<std::size_t>(std::max(0, last - first + 1)), 0);
         for (int repeat = 0; repeat < 50; ++repeat)
             pool.forRange(first, last, grain, [&](int lo, int hi) {

@@ -14,13 +14,16 @@
 
 // Windows and controls without widgets, holding their values in members.
 class FakeControl : public pulsefir::project::ProjectControl {
-public:
+  public:
     FakeControl(QString name, pulsefir::project::ControlKind kind) : m_name(std::move(name)), m_kind(kind) {}
     QString name() const override { return m_name; }
     pulsefir::project::ControlKind kind() const override { return m_kind; }
 
     QString text() const override { return textValue; }
-    void setText(const QString &t) override { textValue = t; ++changes; }
+    void setText(const QString &t) override {
+        textValue = t;
+        ++changes;
+    }
     int integerValue() const override { return integer; }
     void setIntegerValue(int v) override {
         integer = (minimum != maximum) ? std::clamp(v, minimum, maximum) : v;
@@ -28,16 +31,26 @@ public:
     }
     int itemCount() const override { return items; }
     bool checked() const override { return check; }
-    void setChecked(bool v) override { check = v; ++changes; }
+    void setChecked(bool v) override {
+        check = v;
+        ++changes;
+    }
     double floatValue() const override {
         if (unreadable)
             throw pulsefir::CoreError("'-E' is not a valid floating point value.");
         return number;
     }
-    void setFloatValue(double v) override { number = v; ++changes; }
+    void setFloatValue(double v) override {
+        number = v;
+        ++changes;
+    }
     int columnCount() const override { return columns; }
     int rowCount() const override { return rows; }
-    void setGridSize(int c, int r) override { columns = c; rows = r; cells.clear(); }
+    void setGridSize(int c, int r) override {
+        columns = c;
+        rows = r;
+        cells.clear();
+    }
     QString cell(int c, int r) const override {
         auto it = cells.find({c, r});
         return it == cells.end() ? QString() : it->second;
@@ -57,13 +70,13 @@ public:
     std::map<std::pair<int, int>, QString> cells;
     int changes = 0;
 
-private:
+  private:
     QString m_name;
     pulsefir::project::ControlKind m_kind;
 };
 
 class FakeWindow : public pulsefir::project::ProjectWindow {
-public:
+  public:
     FakeWindow(QString name, QRect frame, bool sizeable, bool main = false)
         : frameRect(frame), canResize(sizeable), mainWindow(main), m_name(std::move(name)) {}
     QString name() const override { return m_name; }
@@ -107,7 +120,7 @@ public:
     int repaints = 0;
     std::vector<std::unique_ptr<FakeControl>> owned;
 
-private:
+  private:
     QString m_name;
 };
 
@@ -127,7 +140,9 @@ inline std::vector<std::unique_ptr<FakeWindow>> MakeProgramWindows() {
                 continue;
             const QString key = QString::fromStdString(std::string(d.key));
             switch (d.kind) {
-            case ParameterKind::Float: w->add(key, ControlKind::FloatField).number = d.defaultValue; break;
+            case ParameterKind::Float:
+                w->add(key, ControlKind::FloatField).number = d.defaultValue;
+                break;
             case ParameterKind::Integer: {
                 FakeControl &c = w->add(key, ControlKind::IntegerSpin);
                 c.integer = static_cast<int>(d.defaultValue);
@@ -135,7 +150,9 @@ inline std::vector<std::unique_ptr<FakeWindow>> MakeProgramWindows() {
                 c.maximum = static_cast<int>(d.maximum);
                 break;
             }
-            case ParameterKind::Check: w->add(key, ControlKind::CheckBox).check = d.defaultValue != 0; break;
+            case ParameterKind::Check:
+                w->add(key, ControlKind::CheckBox).check = d.defaultValue != 0;
+                break;
             case ParameterKind::Radio: {
                 FakeControl &c = w->add(key, ControlKind::RadioGroup);
                 c.integer = static_cast<int>(d.defaultValue);

@@ -18,7 +18,9 @@ struct ReadCase {
     const char *expected;
 };
 
-void PrintTo(const ReadCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const ReadCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class IniReadTest : public ::testing::TestWithParam<ReadCase> {};
 
@@ -48,7 +50,8 @@ TEST(IniDocumentTest, ValuesAreCutAt2047Characters) {
 }
 
 TEST(IniDocumentTest, IntegersAndBooleans) {
-    const auto doc = IniDocument::parse("[A]\ndec=-42\nhex=0x1F\nHEX=0X10\nbad=12a\nfrac=1,5\nempty=\nbool=7\nzero=0\n");
+    const auto doc =
+        IniDocument::parse("[A]\ndec=-42\nhex=0x1F\nHEX=0X10\nbad=12a\nfrac=1,5\nempty=\nbool=7\nzero=0\n");
     EXPECT_EQ(doc.readInteger("A", "dec", 0), -42);
     EXPECT_EQ(doc.readInteger("A", "hex", 0), 31);
     EXPECT_EQ(doc.readInteger("A", "missing", 99), 99);

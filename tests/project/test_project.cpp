@@ -30,7 +30,7 @@ void writeAll(const QString &name, const QByteArray &bytes) {
 }
 
 class ScriptedHost : public ProjectHost {
-public:
+  public:
     std::deque<std::optional<QString>> answers;
     std::deque<bool> yesNo;
     std::vector<std::pair<QString, QString>> informations;
@@ -57,7 +57,7 @@ public:
 };
 
 class ProjectTest : public ::testing::Test {
-protected:
+  protected:
     QTemporaryDir dir;
     std::vector<std::unique_ptr<FakeWindow>> windows = MakeProgramWindows();
     ScriptedHost host;
@@ -74,26 +74,28 @@ struct FloatText {
     const char *comma;
 };
 
-void PrintTo(const FloatText &c, std::ostream *os) { *os << c.comma; }
+void PrintTo(const FloatText &c, std::ostream *os) {
+    *os << c.comma;
+}
 
 class GeneralFloatTest : public ::testing::TestWithParam<FloatText> {};
 
 TEST_P(GeneralFloatTest, WrittenInTheGeneralDecimalForm) {
     EXPECT_EQ(FormatGeneralFloat(GetParam().value, ','), QString(GetParam().comma));
     EXPECT_EQ(FormatGeneralFloat(GetParam().value, '.'), QString(GetParam().comma).replace(',', '.'));
-    EXPECT_EQ(ParseProjectFloat(FormatGeneralFloat(GetParam().value, ',')), std::optional<double>(
-                  std::stod(QString(GetParam().comma).replace(',', '.').toStdString())));
+    EXPECT_EQ(ParseProjectFloat(FormatGeneralFloat(GetParam().value, ',')),
+              std::optional<double>(std::stod(QString(GetParam().comma).replace(',', '.').toStdString())));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Values, GeneralFloatTest,
-    ::testing::Values(FloatText{0.8, "0,8"}, FloatText{10000, "10000"}, FloatText{-180, "-180"},
-                      FloatText{0.0002, "0,0002"}, FloatText{0.00002, "2E-5"}, FloatText{1.5e20, "1,5E20"},
-                      FloatText{0, "0"}, FloatText{1.0 / 3.0, "0,333333333333333"},
-                      FloatText{123456789012345678.0, "1,23456789012346E17"},
-                      FloatText{999999999999999.0, "999999999999999"}, FloatText{1e15, "1E15"},
-                      FloatText{0.001, "0,001"}, FloatText{-2.5e-7, "-2,5E-7"}, FloatText{12.5, "12,5"},
-                      FloatText{0.1 + 1.0, "1,1"}));
+INSTANTIATE_TEST_SUITE_P(Values, GeneralFloatTest,
+                         ::testing::Values(FloatText{0.8, "0,8"}, FloatText{10000, "10000"}, FloatText{-180, "-180"},
+                                           FloatText{0.0002, "0,0002"}, FloatText{0.00002, "2E-5"},
+                                           FloatText{1.5e20, "1,5E20"}, FloatText{0, "0"},
+                                           FloatText{1.0 / 3.0, "0,333333333333333"},
+                                           FloatText{123456789012345678.0, "1,23456789012346E17"},
+                                           FloatText{999999999999999.0, "999999999999999"}, FloatText{1e15, "1E15"},
+                                           FloatText{0.001, "0,001"}, FloatText{-2.5e-7, "-2,5E-7"},
+                                           FloatText{12.5, "12,5"}, FloatText{0.1 + 1.0, "1,1"}));
 
 TEST(ProjectFloatTest, EitherSeparatorAndNothingElse) {
     EXPECT_EQ(ParseProjectFloat("0,04"), std::optional<double>(0.04));
@@ -244,7 +246,9 @@ struct LocaleCase {
     char written;
 };
 
-void PrintTo(const LocaleCase &c, std::ostream *os) { *os << c.name; }
+void PrintTo(const LocaleCase &c, std::ostream *os) {
+    *os << c.name;
+}
 
 class ProjectLocaleTest : public ::testing::TestWithParam<LocaleCase> {};
 
@@ -328,7 +332,8 @@ TEST_F(ProjectTest, KindsNoWindowHasAreStoredAsTheFormatSays) {
     grid.rows = 14;
     grid.cells[{2, 13}] = "x";
     const QByteArray content = ComposeProject({}, {&window}, ',');
-    EXPECT_TRUE(content.contains("Edit1=hello\r\nTrackBar1=7\r\nSpeedButton1=1\r\nGColCount=3\r\nGRowCount=14\r\nG00000000=\r\n"));
+    EXPECT_TRUE(content.contains(
+        "Edit1=hello\r\nTrackBar1=7\r\nSpeedButton1=1\r\nGColCount=3\r\nGRowCount=14\r\nG00000000=\r\n"));
     EXPECT_TRUE(content.contains("G00020013=x\r\nWisible=0"));
     EXPECT_EQ(GridCellKey("G", 2, 13), QString("G00020013"));
 

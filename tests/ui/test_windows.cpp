@@ -18,10 +18,14 @@ using namespace pulsefir::ui;
 
 namespace {
 
-void click(QWidget *button) { QTest::mouseClick(button, Qt::LeftButton); }
+void click(QWidget *button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 // Runs `action` from the event processing that the next search epoch does.
-void duringNextEpoch(std::function<void()> action) { QTimer::singleShot(0, qApp, std::move(action)); }
+void duringNextEpoch(std::function<void()> action) {
+    QTimer::singleShot(0, qApp, std::move(action));
+}
 
 } // namespace
 
@@ -46,7 +50,7 @@ class WindowsTest : public QObject {
         return texts;
     }
 
-private slots:
+  private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
 
     void init() {
@@ -319,23 +323,28 @@ private slots:
         QCOMPARE(sections, (QStringList{"MainForm", "SignalForm", "FilterForm", "SpectorForm"}));
         const QStringList head{"Top", "Left", "Width", "Height"};
         const QStringList tail{"Wisible", "Enabled"};
-        QCOMPARE(keys["MainForm"], (head + QStringList{"LineWidthSpinEdit", "PointsCheckBox", "PointSizeSpinEdit",
-                                                      "FNmSuperSpin", "SWNmSpinEdit", "CheckBox1", "CheckBox2",
-                                                      "CheckBox3"}
-                     + tail));
-        QCOMPARE(keys["SignalForm"], (head + QStringList{"NoiseNmSuperSpin", "Exp_F_NmSuperSpin", "Exp_Phaze_NmSuperSpin",
-                                    "Exp_Front_NmSuperSpin", "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin",
-                                    "Exp_Am_NmSuperSpin"}
-                     + tail));
-        QCOMPARE(keys["FilterForm"], (head + QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin",
-                                    "RandomNmSuperSpin", "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup",
-                                    "F0_NmSuperSpin", "DF_NmSuperSpin", "FilterTypeRadioGroup", "WinTypeRadioGroup",
-                                    "K_NmSuperSpin", "PhazeShiftNmSpinEdit"}
-                     + tail));
-        QCOMPARE(keys["SpectorForm"], (head + QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
-                                    "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "LineWidthSpinEdit",
-                                    "PointsCheckBox", "PointSizeSpinEdit", "CheckBox7", "CheckBox8", "CheckBox9"} +
-                     tail));
+        QCOMPARE(keys["MainForm"], (head +
+                                    QStringList{"LineWidthSpinEdit", "PointsCheckBox", "PointSizeSpinEdit",
+                                                "FNmSuperSpin", "SWNmSpinEdit", "CheckBox1", "CheckBox2", "CheckBox3"} +
+                                    tail));
+        QCOMPARE(keys["SignalForm"],
+                 (head +
+                  QStringList{"NoiseNmSuperSpin", "Exp_F_NmSuperSpin", "Exp_Phaze_NmSuperSpin", "Exp_Front_NmSuperSpin",
+                              "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin", "Exp_Am_NmSuperSpin"} +
+                  tail));
+        QCOMPARE(
+            keys["FilterForm"],
+            (head +
+             QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin", "RandomNmSuperSpin",
+                         "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup", "F0_NmSuperSpin", "DF_NmSuperSpin",
+                         "FilterTypeRadioGroup", "WinTypeRadioGroup", "K_NmSuperSpin", "PhazeShiftNmSpinEdit"} +
+             tail));
+        QCOMPARE(keys["SpectorForm"],
+                 (head +
+                  QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
+                              "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "LineWidthSpinEdit", "PointsCheckBox",
+                              "PointSizeSpinEdit", "CheckBox7", "CheckBox8", "CheckBox9"} +
+                  tail));
     }
 
     void projectRoundTripThroughTheWindows() {

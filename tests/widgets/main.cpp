@@ -13,7 +13,8 @@ QObject *makeChartTest();
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     int failures = 0;
-    for (const QLocale &locale : {QLocale(QLocale::Russian, QLocale::Russia), QLocale(QLocale::English, QLocale::UnitedStates)}) {
+    for (const QLocale &locale :
+         {QLocale(QLocale::Russian, QLocale::Russia), QLocale(QLocale::English, QLocale::UnitedStates)}) {
         std::unique_ptr<QObject> test(makeNumericFieldsTest(locale));
         failures += QTest::qExec(test.get(), argc, argv);
     }

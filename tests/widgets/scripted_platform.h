@@ -12,7 +12,7 @@
 // Counts beeps instead of sounding them, runs a clock the test sets, answers file dialogs and
 // questions from scripts and records every message box instead of showing it.
 class ScriptedPlatform : public pulsefir::ui::Platform {
-public:
+  public:
     struct Message {
         QString kind; // "error", "information", "question"
         QString title;
@@ -20,7 +20,7 @@ public:
     };
 
     int beeps = 0;
-    qint64 now = 100000; // ms
+    qint64 now = 100000;                              // ms
     std::deque<std::optional<QString>> dialogAnswers; // nullopt: the user cancels
     std::vector<pulsefir::ui::FileDialogRequest> dialogRequests;
     std::deque<bool> questionAnswers; // Yes is true
@@ -53,7 +53,7 @@ public:
 
 // Installs a scripted platform for the lifetime of the object.
 class PlatformScope {
-public:
+  public:
     PlatformScope() { pulsefir::ui::Platform::install(&platform); }
     ~PlatformScope() { pulsefir::ui::Platform::install(nullptr); }
     PlatformScope(const PlatformScope &) = delete;

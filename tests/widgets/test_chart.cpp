@@ -41,7 +41,7 @@ bool near(const Range &a, const Range &b, double tolerance) {
 }
 
 class PaintCounter : public QObject {
-public:
+  public:
     int paints = 0;
     bool eventFilter(QObject *, QEvent *event) override {
         if (event->type() == QEvent::Paint)
@@ -67,7 +67,7 @@ class ChartTest : public QObject {
                 static_cast<int>(std::lround(m_chart->mapping(TChart::LeftAxis).toPixel(y)))};
     }
 
-private slots:
+  private slots:
     void init() {
         m_scope = std::make_unique<PlatformScope>();
         m_chart = std::make_unique<TChart>();
@@ -351,6 +351,8 @@ private slots:
     }
 };
 
-QObject *makeChartTest() { return new ChartTest; }
+QObject *makeChartTest() {
+    return new ChartTest;
+}
 
 #include "test_chart.moc"

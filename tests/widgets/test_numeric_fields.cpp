@@ -28,16 +28,18 @@ QString L(const QString &example) {
     return out;
 }
 
-QChar decimalChar() { return NumberSeparators::current().decimal; }
+QChar decimalChar() {
+    return NumberSeparators::current().decimal;
+}
 
 } // namespace
 
 class NumericFieldsTest : public QObject {
     Q_OBJECT
-public:
+  public:
     explicit NumericFieldsTest(QLocale locale) : m_locale(std::move(locale)) {}
 
-private:
+  private:
     QLocale m_locale;
     std::unique_ptr<PlatformScope> m_scope;
     std::unique_ptr<QWidget> m_window;
@@ -61,7 +63,7 @@ private:
         QCoreApplication::processEvents();
     }
 
-private slots:
+  private slots:
     void initTestCase() {
         QLocale::setDefault(m_locale);
         qInfo() << "locale" << m_locale.name() << "decimal" << QLocale().decimalPoint();
@@ -151,9 +153,7 @@ private slots:
         QCOMPARE(ParseFieldText(text, NumberSeparators::current()), value);
     }
 
-    void parsingLoneMinusIsNegativeZero() {
-        QVERIFY(std::signbit(ParseFieldText("-", NumberSeparators::current())));
-    }
+    void parsingLoneMinusIsNegativeZero() { QVERIFY(std::signbit(ParseFieldText("-", NumberSeparators::current()))); }
 
     void parsingFailures_data() {
         QTest::addColumn<QString>("text");
@@ -240,16 +240,26 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
         QTest::addColumn<int>("beeps");
-        QTest::newRow("digit replaces zero after a minus") << "-0" << 2 << "7" << "-7" << 0;
-        QTest::newRow("caret before the minus acts after it") << "-0" << 0 << "7" << "-7" << 0;
-        QTest::newRow("digit replaces the zero after E") << "1E0" << 2 << "5" << "1E5" << 0;
-        QTest::newRow("exponent 4932 is accepted") << "1E493" << 5 << "2" << "1E4932" << 0;
-        QTest::newRow("exponent above 4932 is refused") << "1E493" << 5 << "3" << "1E493" << 1;
-        QTest::newRow("lower-case e becomes E") << "12" << 2 << "e" << "12E" << 0;
-        QTest::newRow("E jumps behind an existing E") << "1E5" << 0 << "E7" << "1E75" << 0;
-        QTest::newRow("letters are refused") << "12" << 2 << "x" << "12" << 1;
-        QTest::newRow("blank is refused") << "12" << 2 << " " << "12" << 1;
-        QTest::newRow("ten characters at most") << "123 456 789" << 11 << "1" << "123 456 789" << 1;
+        QTest::newRow("digit replaces zero after a minus") << "-0" << 2 << "7"
+                                                           << "-7" << 0;
+        QTest::newRow("caret before the minus acts after it") << "-0" << 0 << "7"
+                                                              << "-7" << 0;
+        QTest::newRow("digit replaces the zero after E") << "1E0" << 2 << "5"
+                                                         << "1E5" << 0;
+        QTest::newRow("exponent 4932 is accepted") << "1E493" << 5 << "2"
+                                                   << "1E4932" << 0;
+        QTest::newRow("exponent above 4932 is refused") << "1E493" << 5 << "3"
+                                                        << "1E493" << 1;
+        QTest::newRow("lower-case e becomes E") << "12" << 2 << "e"
+                                                << "12E" << 0;
+        QTest::newRow("E jumps behind an existing E") << "1E5" << 0 << "E7"
+                                                      << "1E75" << 0;
+        QTest::newRow("letters are refused") << "12" << 2 << "x"
+                                             << "12" << 1;
+        QTest::newRow("blank is refused") << "12" << 2 << " "
+                                          << "12" << 1;
+        QTest::newRow("ten characters at most") << "123 456 789" << 11 << "1"
+                                                << "123 456 789" << 1;
     }
 
     void digitRules() {
@@ -578,6 +588,8 @@ private slots:
     }
 };
 
-QObject *makeNumericFieldsTest(const QLocale &locale) { return new NumericFieldsTest(locale); }
+QObject *makeNumericFieldsTest(const QLocale &locale) {
+    return new NumericFieldsTest(locale);
+}
 
 #include "test_numeric_fields.moc"

@@ -22,15 +22,17 @@ namespace pulsefir::ui {
 namespace {
 
 constexpr QRgb Aqua = qRgb(0, 255, 255);
-constexpr int TickLength = 2;       // px
-constexpr int LabelGap = 3;         // px between tick and label
+constexpr int TickLength = 2;        // px
+constexpr int LabelGap = 3;          // px between tick and label
 constexpr int MinimumXLabelGap = 70; // px between bottom-axis labels
 constexpr int MinimumYLabelGap = 28; // px between left-axis labels
 constexpr double LeftAxisMinimumStep = 0.0001;
 // Coordinates far outside the picture are held here so the rasteriser never sees huge numbers.
 constexpr double PixelLimit = 1e7;
 
-double limited(double pixel) { return std::clamp(pixel, -PixelLimit, PixelLimit); }
+double limited(double pixel) {
+    return std::clamp(pixel, -PixelLimit, PixelLimit);
+}
 
 QString tickLabel(double value, double step) {
     const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
@@ -219,7 +221,9 @@ int TChart::leftLabelWidth() const {
     return widest + TickLength + LabelGap + 4;
 }
 
-int TChart::bottomLabelHeight() const { return QFontMetrics(font()).height() + TickLength + LabelGap + 4; }
+int TChart::bottomLabelHeight() const {
+    return QFontMetrics(font()).height() + TickLength + LabelGap + 4;
+}
 
 ChartLayout TChart::layoutFor(QSize size) const {
     return ChartLayout::compute(size.isValid() ? size : this->size(), leftLabelWidth(), bottomLabelHeight());
@@ -410,9 +414,8 @@ void TChart::zoomTo(const QRect &r) {
     for (int a = 0; a < 4; ++a) {
         const AxisMapping map = mapping(static_cast<Axis>(a));
         const bool horizontal = a == BottomAxis || a == TopAxis;
-        targets[static_cast<std::size_t>(a)] =
-            horizontal ? std::pair{map.toValue(r.left()), map.toValue(r.right())}
-                       : std::pair{map.toValue(r.bottom()), map.toValue(r.top())};
+        targets[static_cast<std::size_t>(a)] = horizontal ? std::pair{map.toValue(r.left()), map.toValue(r.right())}
+                                                          : std::pair{map.toValue(r.bottom()), map.toValue(r.top())};
     }
     fixAxesAtVisibleRanges();
     // Seven frames, each bound a third of its remaining way, then the exact target.
@@ -533,7 +536,9 @@ void TChart::wheelEvent(QWheelEvent *event) {
 
 // ---- Picture export -------------------------------------------------------------------------
 
-void TChart::CopyPictureToClipboard() { QApplication::clipboard()->setImage(renderImage(size())); }
+void TChart::CopyPictureToClipboard() {
+    QApplication::clipboard()->setImage(renderImage(size()));
+}
 
 bool TChart::SavePictureToFile(const QString &fileName) {
     const QImage image = renderImage(size());
@@ -544,7 +549,9 @@ bool TChart::SavePictureToFile(const QString &fileName) {
     return true;
 }
 
-void TChart::SaveToClipBoardN5Click() { CopyPictureToClipboard(); }
+void TChart::SaveToClipBoardN5Click() {
+    CopyPictureToClipboard();
+}
 
 void TChart::SaveToBMPFileN6Click() {
     const auto chosen = Platform::current().runFileDialog(this, m_pictureDialog);

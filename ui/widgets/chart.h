@@ -19,7 +19,7 @@ namespace pulsefir::ui {
 // The point markers of a series: filled rectangles reaching HorizSize pixels left and right and
 // VertSize pixels up and down from each point.
 class TSeriesPointer {
-public:
+  public:
     bool Visible() const { return m_visible; }
     void setVisible(bool visible) { m_visible = visible; }
     int HorizSize() const { return m_horizSize; }
@@ -28,7 +28,7 @@ public:
     void setHorizSize(int size);
     void setVertSize(int size);
 
-private:
+  private:
     bool m_visible = false;
     int m_horizSize = 1;
     int m_vertSize = 1;
@@ -44,7 +44,7 @@ struct ChartPoint {
 // the point it ends at.
 class TLineSeries : public QObject {
     Q_OBJECT
-public:
+  public:
     TLineSeries(const QString &name, QColor seriesColor, QObject *parent);
 
     // Inserts so that x stays ascending; points with equal x keep the order they were added in.
@@ -64,10 +64,10 @@ public:
     void setPointerSize(int horizontal, int vertical);
     QColor SeriesColor() const { return m_seriesColor; }
 
-signals:
+  signals:
     void changed();
 
-private:
+  private:
     void touch();
 
     std::vector<ChartPoint> m_points;
@@ -84,7 +84,7 @@ private:
 // scrolling, and export of its picture.
 class TChart : public QWidget {
     Q_OBJECT
-public:
+  public:
     enum Axis { LeftAxis = 0, BottomAxis = 1, RightAxis = 2, TopAxis = 3 };
     static constexpr int ZoomThresholdPx = 16;
     static constexpr int AnimationFrames = 7;
@@ -118,18 +118,18 @@ public:
     QMenu *popupMenu() const { return m_popup; }
     FileDialogRequest &savePictureDialog() { return m_pictureDialog; }
 
-public slots:
+  public slots:
     void SaveToClipBoardN5Click();
     void SaveToBMPFileN6Click();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 
-private:
+  private:
     void saveAxesOnce();
     void fixAxesAtVisibleRanges();
     std::pair<double, double> dataRange(bool horizontal) const;

@@ -26,7 +26,9 @@ void SetAxisRange(AxisState &axis, double first, double second) {
     axis.automatic = axis.automaticMinimum = axis.automaticMaximum = false;
 }
 
-double AxisMapping::valuePerPixel() const { return std::abs((m_max - m_min) / (m_p1 - m_p0)); }
+double AxisMapping::valuePerPixel() const {
+    return std::abs((m_max - m_min) / (m_p1 - m_p0));
+}
 
 ChartLayout ChartLayout::compute(QSize size, int leftLabelWidth, int bottomLabelHeight) {
     ChartLayout l;

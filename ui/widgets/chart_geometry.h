@@ -27,7 +27,7 @@ constexpr double MinimumAxisRange = 1e-10;
 // Value <-> pixel along one axis: `minimumPixel` is where the axis minimum lies, `maximumPixel`
 // where its maximum lies (for a vertical axis the maximum is the upper, smaller pixel).
 class AxisMapping {
-public:
+  public:
     AxisMapping() = default;
     AxisMapping(double minimum, double maximum, double minimumPixel, double maximumPixel)
         : m_min(minimum), m_max(maximum), m_p0(minimumPixel), m_p1(maximumPixel) {}
@@ -39,7 +39,7 @@ public:
     double minimum() const { return m_min; }
     double maximum() const { return m_max; }
 
-private:
+  private:
     double m_min = 0.0;
     double m_max = 1.0;
     double m_p0 = 0.0;

@@ -17,7 +17,9 @@ namespace pulsefir::ui {
 
 namespace {
 
-void beep() { Platform::current().beep(); }
+void beep() {
+    Platform::current().beep();
+}
 
 // Places the spin button inside the edit's right edge and keeps the text clear of it.
 void placeSpinButton(QLineEdit *edit, TSpinButton *button) {
@@ -27,7 +29,9 @@ void placeSpinButton(QLineEdit *edit, TSpinButton *button) {
     edit->setTextMargins(0, 0, width, 0);
 }
 
-bool isEnter(const QKeyEvent *event) { return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter; }
+bool isEnter(const QKeyEvent *event) {
+    return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+}
 
 // Enter: the window's default push button, if a direct child of it has one, is clicked as if
 // with the focus on it; otherwise a beep.
@@ -121,7 +125,9 @@ int TSpinEdit::Value() const {
     return textIsInteger(&v) ? v : m_min;
 }
 
-int TSpinEdit::clamp(int value) const { return hasRange() ? std::clamp(value, m_min, m_max) : value; }
+int TSpinEdit::clamp(int value) const {
+    return hasRange() ? std::clamp(value, m_min, m_max) : value;
+}
 
 void TSpinEdit::setValue(int value) {
     const QString t = QString::number(clamp(value));
@@ -129,22 +135,22 @@ void TSpinEdit::setValue(int value) {
         setText(t);
 }
 
-void TSpinEdit::stepUp() {
+void TSpinEdit::step(int sign) {
     if (isReadOnly()) {
         beep();
         return;
     }
-    const long long next = static_cast<long long>(Value()) + m_increment;
-    setValue(static_cast<int>(std::clamp<long long>(next, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
+    const long long next = static_cast<long long>(Value()) + sign * static_cast<long long>(m_increment);
+    setValue(static_cast<int>(
+        std::clamp<long long>(next, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
+}
+
+void TSpinEdit::stepUp() {
+    step(+1);
 }
 
 void TSpinEdit::stepDown() {
-    if (isReadOnly()) {
-        beep();
-        return;
-    }
-    const long long next = static_cast<long long>(Value()) - m_increment;
-    setValue(static_cast<int>(std::clamp<long long>(next, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
+    step(-1);
 }
 
 void TSpinEdit::keyPressEvent(QKeyEvent *event) {
@@ -193,9 +199,13 @@ void TSpinEdit::resizeEvent(QResizeEvent *event) {
     placeSpinButton(this, m_button);
 }
 
-TNmSpinEdit::TNmSpinEdit(QWidget *parent) : TSpinEdit(parent) { setAlignment(Qt::AlignCenter); }
+TNmSpinEdit::TNmSpinEdit(QWidget *parent) : TSpinEdit(parent) {
+    setAlignment(Qt::AlignCenter);
+}
 
-void TNmSpinEdit::enterPressed() { pressDefaultButtonOrBeep(this, true); }
+void TNmSpinEdit::enterPressed() {
+    pressDefaultButtonOrBeep(this, true);
+}
 
 void TNmSpinEdit::focusInEvent(QFocusEvent *event) {
     TSpinEdit::focusInEvent(event);
@@ -220,7 +230,9 @@ QString TNmNumEdit::formatted(double value) const {
     return FormatValueText(value, m_format, m_decimals, NumberSeparators::current());
 }
 
-double TNmNumEdit::Value() const { return ParseFieldText(text(), NumberSeparators::current()); }
+double TNmNumEdit::Value() const {
+    return ParseFieldText(text(), NumberSeparators::current());
+}
 
 void TNmNumEdit::setValue(double value) {
     const QString t = formatted(value);
@@ -233,9 +245,13 @@ void TNmNumEdit::setRange(double minimum, double maximum) {
     m_max = maximum;
 }
 
-void TNmNumEdit::setDecimals(int decimals) { m_decimals = std::clamp(decimals, -1, 14); }
+void TNmNumEdit::setDecimals(int decimals) {
+    m_decimals = std::clamp(decimals, -1, 14);
+}
 
-void TNmNumEdit::setNumberFormat(TNumberFormat format) { m_format = format; }
+void TNmNumEdit::setNumberFormat(TNumberFormat format) {
+    m_format = format;
+}
 
 NumericTextEditor TNmNumEdit::editor() const {
     const bool selected = hasSelectedText();
@@ -310,8 +326,8 @@ void TNmNumEdit::keyPressEvent(QKeyEvent *event) {
         return;
     }
     const QString typed = event->text();
-    const bool printable = !typed.isEmpty() && typed[0].isPrint() &&
-                           !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    const bool printable =
+        !typed.isEmpty() && typed[0].isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (printable) {
         if (!editable()) {
             beep();
@@ -476,9 +492,13 @@ void TNmSuperSpin::step(bool up) {
     }
 }
 
-void TNmSuperSpin::stepUp() { step(true); }
+void TNmSuperSpin::stepUp() {
+    step(true);
+}
 
-void TNmSuperSpin::stepDown() { step(false); }
+void TNmSuperSpin::stepDown() {
+    step(false);
+}
 
 void TNmSuperSpin::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Up) {

@@ -14,7 +14,7 @@ namespace pulsefir::ui {
 // equal). Stepping clamps silently; leaving the field sets an out-of-range value to the bound.
 class TSpinEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit TSpinEdit(QWidget *parent = nullptr);
 
     int Value() const;
@@ -34,14 +34,15 @@ public:
     void stepUp();
     void stepDown();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     // Enter in a plain spin edit does nothing of its own.
     virtual void enterPressed() {}
 
-private:
+  private:
+    void step(int sign);
     bool hasRange() const { return m_min != m_max; }
     int clamp(int value) const;
     bool textIsInteger(int *value) const;
@@ -57,15 +58,15 @@ private:
 // beeps), and the click that enters the field selects all of it.
 class TNmSpinEdit : public TSpinEdit {
     Q_OBJECT
-public:
+  public:
     explicit TNmSpinEdit(QWidget *parent = nullptr);
 
-protected:
+  protected:
     void enterPressed() override;
     void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
-private:
+  private:
     bool m_clickFocused = false;
 };
 
@@ -73,7 +74,7 @@ private:
 // formats it, and enforces its range when the user leaves it.
 class TNmNumEdit : public QLineEdit {
     Q_OBJECT
-public:
+  public:
     explicit TNmNumEdit(QWidget *parent = nullptr);
 
     // The number shown. Throws CoreError "'text' is not a valid floating point value." when the
@@ -107,18 +108,18 @@ public:
 
     QString formatted(double value) const;
 
-signals:
+  signals:
     // The focus left the field with a value in range.
     void exited();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
-private:
+  private:
     bool editable() const { return m_editorEnabled && !isReadOnly(); }
     NumericTextEditor editor() const;
     void apply(const NumericTextEditor &editor);
@@ -140,7 +141,7 @@ private:
 // `Increment`, faster while held, never past a bound.
 class TNmSuperSpin : public TNmNumEdit {
     Q_OBJECT
-public:
+  public:
     static constexpr int AccelerationPauseMs = 200;
 
     explicit TNmSuperSpin(QWidget *parent = nullptr);
@@ -158,12 +159,12 @@ public:
     void stepUp();
     void stepDown();
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-private:
+  private:
     void accelerate();
     void resetStep();
     double rounded(double value) const;

@@ -2,8 +2,8 @@
 
 #include <QLocale>
 
-#include <charconv>
 #include <cfloat>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -202,15 +202,21 @@ NumericTextEditor::NumericTextEditor(QString text, int caret, int selectionStart
     : m_text(std::move(text)), m_caret(caret), m_selectionStart(selectionStart), m_selectionLength(selectionLength),
       m_format(format), m_separators(separators) {}
 
-int NumericTextEditor::exponentPosition() const { return static_cast<int>(m_text.indexOf('E')); }
+int NumericTextEditor::exponentPosition() const {
+    return static_cast<int>(m_text.indexOf('E'));
+}
 
-int NumericTextEditor::separatorPosition() const { return static_cast<int>(m_text.indexOf(m_separators.decimal)); }
+int NumericTextEditor::separatorPosition() const {
+    return static_cast<int>(m_text.indexOf(m_separators.decimal));
+}
 
 bool NumericTextEditor::isProtected(QChar c) const {
     return c == m_separators.group || c == m_separators.decimal || c == 'E';
 }
 
-QString NumericTextEditor::zeroText() const { return FormatValueText(0.0, m_format, -1, m_separators); }
+QString NumericTextEditor::zeroText() const {
+    return FormatValueText(0.0, m_format, -1, m_separators);
+}
 
 void NumericTextEditor::typeCharacter(QChar c, int maxLength) {
     m_refused = false;

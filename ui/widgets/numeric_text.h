@@ -26,7 +26,7 @@ QString FormatValueText(double value, TNumberFormat format, int decimals, const 
 // The text and caret of a float field while the user types; every rule of typing and deleting.
 // A rule that refuses a key sets `refused`, and the field beeps.
 class NumericTextEditor {
-public:
+  public:
     NumericTextEditor(QString text, int caret, int selectionStart, int selectionLength, TNumberFormat format,
                       NumberSeparators separators);
 
@@ -41,9 +41,9 @@ public:
 
     static constexpr int MaxExponent = 4932;
 
-private:
-    int exponentPosition() const;   // index of "E", or -1
-    int separatorPosition() const;  // index of the decimal separator, or -1
+  private:
+    int exponentPosition() const;    // index of "E", or -1
+    int separatorPosition() const;   // index of the decimal separator, or -1
     bool isProtected(QChar c) const; // never deleted: separators and the "E"
     void removeAt(int index);
     void afterDeletion();

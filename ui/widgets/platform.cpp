@@ -17,9 +17,13 @@ Platform &Platform::current() {
     return installed ? *installed : qtPlatform;
 }
 
-void Platform::install(Platform *platform) { installed = platform; }
+void Platform::install(Platform *platform) {
+    installed = platform;
+}
 
-void QtPlatform::beep() { QApplication::beep(); }
+void QtPlatform::beep() {
+    QApplication::beep();
+}
 
 qint64 QtPlatform::tickCount() {
     static QElapsedTimer clock;

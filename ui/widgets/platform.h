@@ -16,7 +16,7 @@ using FileDialogRequest = project::FileDialogRequest;
 // The platform services whose effects tests must observe or control. The program runs on the
 // Qt implementation; tests install a scripted one, so no test blocks on a modal dialog.
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
     // The default beep for a refused keystroke or step.
     virtual void beep() = 0;
@@ -36,7 +36,7 @@ public:
 };
 
 class QtPlatform : public Platform {
-public:
+  public:
     void beep() override;
     qint64 tickCount() override;
     std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request) override;

@@ -9,7 +9,7 @@ namespace pulsefir::ui {
 // A framed group of radio buttons with one selected item, or none (ItemIndex -1).
 class TRadioGroup : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     TRadioGroup(const QString &caption, const QStringList &items, QWidget *parent = nullptr);
 
     int ItemIndex() const { return m_group->checkedId(); }
@@ -19,10 +19,10 @@ public:
     int ItemCount() const { return static_cast<int>(m_group->buttons().size()); }
     QAbstractButton *item(int index) const { return m_group->button(index); }
 
-signals:
+  signals:
     void itemIndexChanged(int index);
 
-private:
+  private:
     QButtonGroup *m_group;
 };
 

@@ -18,11 +18,17 @@ TSpinButton::TSpinButton(QWidget *parent) : QWidget(parent) {
     connect(&m_repeat, &QTimer::timeout, this, &TSpinButton::repeatStep);
 }
 
-QSize TSpinButton::sizeHint() const { return {ButtonWidth, 20}; }
+QSize TSpinButton::sizeHint() const {
+    return {ButtonWidth, 20};
+}
 
-QRect TSpinButton::upRect() const { return {0, 0, width(), height() / 2}; }
+QRect TSpinButton::upRect() const {
+    return {0, 0, width(), height() / 2};
+}
 
-QRect TSpinButton::downRect() const { return {0, height() / 2, width(), height() - height() / 2}; }
+QRect TSpinButton::downRect() const {
+    return {0, height() / 2, width(), height() - height() / 2};
+}
 
 void TSpinButton::paintEvent(QPaintEvent *) {
     QPainter painter(this);
@@ -37,7 +43,8 @@ void TSpinButton::paintEvent(QPaintEvent *) {
         QStyleOption arrow;
         arrow.initFrom(this);
         arrow.rect = button.rect.adjusted(3, 2, -3, -2);
-        style()->drawPrimitive(up ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow, &painter, this);
+        style()->drawPrimitive(up ? QStyle::PE_IndicatorArrowUp : QStyle::PE_IndicatorArrowDown, &arrow, &painter,
+                               this);
     }
 }
 

@@ -9,7 +9,7 @@ namespace pulsefir::ui {
 // at once, then repeats while held: the first repeat after 400 ms, then every 100 ms.
 class TSpinButton : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int FirstRepeatMs = 400;
     static constexpr int RepeatMs = 100;
 
@@ -22,20 +22,20 @@ public:
 
     QSize sizeHint() const override;
 
-signals:
+  signals:
     void upClicked();
     void downClicked();
     void pressed(); // before the first step: the owner takes the focus
 
-protected:
+  protected:
     void paintEvent(QPaintEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
 
-private slots:
+  private slots:
     void repeatStep();
 
-private:
+  private:
     enum class Held { None, Up, Down };
     Held m_held = Held::None;
     QTimer m_repeat;
