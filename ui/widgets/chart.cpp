@@ -80,6 +80,7 @@ void TLineSeries::AddPoint(double x, double y, QColor color) {
 
 // Tells the chart once per batch of changes; the chart clears the flag when it repaints.
 void TLineSeries::touch() {
+    ++m_revision;
     if (m_changePending)
         return;
     m_changePending = true;
@@ -93,6 +94,7 @@ void TLineSeries::ClearPoints() {
 
 void TLineSeries::setActive(bool active) {
     m_active = active;
+    ++m_revision;
     emit changed();
 }
 
@@ -103,12 +105,14 @@ void TLineSeries::setLineWidth(int width) {
 
 void TLineSeries::setPointerVisible(bool visible) {
     m_pointer.setVisible(visible);
+    ++m_revision;
     emit changed();
 }
 
 void TLineSeries::setPointerSize(int horizontal, int vertical) {
     m_pointer.setHorizSize(horizontal);
     m_pointer.setVertSize(vertical);
+    ++m_revision;
     emit changed();
 }
 
@@ -156,6 +160,21 @@ void TChart::clearPendingChanges() const {
 }
 
 std::pair<double, double> TChart::dataRange(bool horizontal) const {
+    // Every paint and mouse step asks for these; the points are scanned again only after a change.
+    unsigned long long revision = 0;
+    for (const TLineSeries *series : m_series)
+        revision += series->m_revision;
+    RangeCache &cache = m_rangeCache[horizontal ? 1 : 0];
+    if (cache.valid && cache.revision == revision && cache.size == size())
+        return cache.range;
+    cache.range = scanDataRange(horizontal);
+    cache.revision = revision;
+    cache.size = size();
+    cache.valid = true;
+    return cache.range;
+}
+
+std::pair<double, double> TChart::scanDataRange(bool horizontal) const {
     double lo = std::numeric_limits<double>::infinity();
     double hi = -std::numeric_limits<double>::infinity();
     int pad = 0; // px of room for the markers of every series but the first

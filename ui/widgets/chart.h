@@ -76,6 +76,7 @@ class TLineSeries : public QObject {
     TSeriesPointer m_pointer;
     QColor m_seriesColor;
     bool m_changePending = false;
+    unsigned long long m_revision = 0; // counts every change of points, visibility or markers
     friend class TChart;
 };
 
@@ -133,6 +134,7 @@ class TChart : public QWidget {
     void saveAxesOnce();
     void fixAxesAtVisibleRanges();
     std::pair<double, double> dataRange(bool horizontal) const;
+    std::pair<double, double> scanDataRange(bool horizontal) const;
     int leftLabelWidth() const;
     int bottomLabelHeight() const;
     void drawAxes(QPainter &painter, const ChartLayout &layout) const;
@@ -154,6 +156,14 @@ class TChart : public QWidget {
     bool m_panned = false;
     QPoint m_panLast;
     double m_wheelRemainder = 0.0;
+
+    struct RangeCache {
+        bool valid = false;
+        unsigned long long revision = 0;
+        QSize size;
+        std::pair<double, double> range;
+    };
+    mutable std::array<RangeCache, 2> m_rangeCache{}; // vertical, horizontal
 
     mutable QImage m_cache;
     mutable bool m_cacheValid = false;
