@@ -100,8 +100,13 @@ class ConsoleSearchHost : public SearchHost {
     }
     ~ConsoleSearchHost() override {
         std::signal(SIGINT, m_previous);
+        finish();
+    }
+    // Ends the progress line, so what follows starts on a line of its own.
+    void finish() {
         if (m_tty && m_drawn)
             std::fputc('\n', stderr);
+        m_drawn = false;
     }
     void ProcessMessages() override {
         if (interrupted)
