@@ -249,6 +249,7 @@ const std::vector<Step> &steps() {
              ConsoleSearchHost host(s);
              const auto outcome =
                  SearchFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"), host);
+             host.finish();
              out << "epoch " << outcome.Epoch << " objective " << formatLong(outcome.BestObjective) << '\n';
          }},
         {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)", false,
