@@ -29,6 +29,17 @@ void placeSpinButton(QLineEdit *edit, TSpinButton *button) {
     edit->setTextMargins(0, 0, width, 0);
 }
 
+// Up and Down step a field on key-down, so keyboard auto-repeat repeats the step.
+template <typename Field> bool stepOnArrowKey(Field *field, const QKeyEvent *event) {
+    if (event->key() == Qt::Key_Up)
+        field->stepUp();
+    else if (event->key() == Qt::Key_Down)
+        field->stepDown();
+    else
+        return false;
+    return true;
+}
+
 bool isEnter(const QKeyEvent *event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
@@ -154,14 +165,8 @@ void TSpinEdit::stepDown() {
 }
 
 void TSpinEdit::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Up) {
-        stepUp();
+    if (stepOnArrowKey(this, event))
         return;
-    }
-    if (event->key() == Qt::Key_Down) {
-        stepDown();
-        return;
-    }
     if (isEnter(event)) {
         enterPressed();
         event->accept();
@@ -501,14 +506,8 @@ void TNmSuperSpin::stepDown() {
 }
 
 void TNmSuperSpin::keyPressEvent(QKeyEvent *event) {
-    if (event->key() == Qt::Key_Up) {
-        stepUp();
+    if (stepOnArrowKey(this, event))
         return;
-    }
-    if (event->key() == Qt::Key_Down) {
-        stepDown();
-        return;
-    }
     TNmNumEdit::keyPressEvent(event);
 }
 
