@@ -20,6 +20,7 @@
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "core/state.h"
+#include "project/NumberText.h"
 #include "project/ProjectParameters.h"
 
 namespace pulsefir::cli {
@@ -124,7 +125,7 @@ class ConsoleSearchHost : public SearchHost {
         std::fprintf(stderr, "\r[%s%s] epoch %d/%d objective %s",
                      std::string(static_cast<std::size_t>(filled), '#').c_str(),
                      std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), m_epoch, limit + 1,
-                     FormatObjective(best, '.').c_str());
+                     text::FormatObjective(best, '.').c_str());
         std::fflush(stderr);
         m_drawn = true;
     }
@@ -139,16 +140,14 @@ class ConsoleSearchHost : public SearchHost {
     void (*m_previous)(int) = SIG_DFL;
 };
 
+// Numbers in the tool's output: '.' as the decimal point whatever the locale, and the shortest
+// text that reads back as the same value.
 std::string formatLong(long double value) {
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17Lg", value);
-    return buffer;
+    return text::GeneralText(value, 17);
 }
 
 std::string formatNumber(double value) {
-    char buffer[40];
-    std::snprintf(buffer, sizeof buffer, "%.17g", value);
-    return buffer;
+    return text::ShortestText(value);
 }
 
 // Writes to the named file, or to standard output for "-".

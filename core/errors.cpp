@@ -28,6 +28,15 @@ double CheckedReciprocal(double divisor) {
     return result;
 }
 
+void CheckComputed(std::span<const double> values) {
+    // x - x is 0 for every finite x and NaN otherwise: one sum tells whether all are finite.
+    double probe = 0.0;
+    for (double v : values)
+        probe += v - v;
+    if (probe != 0.0)
+        throw FloatingPointError(FloatingPointFault::Overflow);
+}
+
 void CheckStored(double value) {
     if (std::isnan(value))
         throw FloatingPointError(FloatingPointFault::InvalidOperation);

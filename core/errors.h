@@ -1,5 +1,6 @@
 #pragma once
 
+#include <span>
 #include <stdexcept>
 #include <string>
 
@@ -28,5 +29,10 @@ class FloatingPointError : public CoreError {
 double CheckedReciprocal(double divisor);
 // Throws Overflow when a value about to be stored is not finite.
 void CheckStored(double value);
+// Checks the results of a computation from finite inputs before any of them is stored. Such a
+// result can only become infinite or NaN through an overflow on its way (a NaN then comes from
+// inf - inf or 0 * inf, or from the sine of an angle that overflowed), so the first fault, and the
+// one reported, is "Floating point overflow".
+void CheckComputed(std::span<const double> values);
 
 } // namespace pulsefir

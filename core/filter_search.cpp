@@ -2,8 +2,8 @@
 
 #include <cfloat>
 #include <cmath>
-#include <cstdio>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,27 +52,33 @@ void LoadStartFilter(CoreState &state, int startFilterKind) {
 void BuildResponse(CoreState &state, const ResponseParameters &r, double samplingFrequency) {
     const double spacing = CheckedReciprocal(samplingFrequency); // µs
     const double w = checkedQuotient(Pi, r.Tr1);                 // rad/µs
-    // Samples in half the peak duration. A range beyond the buffer is only written up to its end.
+    // Samples in half the peak duration, held to -1..1e9 before the conversion to an integer (a
+    // negative duration or sampling frequency gives an empty peak). A range beyond the buffer is
+    // only written up to its end.
     const double halfPeak = std::trunc(r.Tr1 / spacing / 2.0);
-    const long long m = halfPeak > 1e9 ? 1000000000LL : static_cast<long long>(halfPeak);
-    state.ResponseBuffer.fill(0.0);
-    if (r.ResponseShape < HalfWave || r.ResponseShape > TwoHalfWavesSymmetric)
-        return;
-    const long long limit = MaxSignalHalfWidth;
-    for (long long k = 0; k <= m && k <= limit; ++k) {
-        const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1;
-        state.ResponseBuffer[static_cast<int>(k)] = v;
-        state.ResponseBuffer[static_cast<int>(-k)] = v;
+    const long long m = !(halfPeak >= -1.0) ? -1LL : halfPeak > 1e9 ? 1000000000LL : static_cast<long long>(halfPeak);
+    // The response is computed into scratch storage and checked before it replaces the buffer.
+    std::vector<double> scratch(static_cast<std::size_t>(SignalArray::Size), 0.0);
+    double *response = scratch.data() + MaxSignalHalfWidth;
+    if (r.ResponseShape >= HalfWave && r.ResponseShape <= TwoHalfWavesSymmetric) {
+        const long long limit = MaxSignalHalfWidth;
+        for (long long k = 0; k <= m && k <= limit; ++k) {
+            const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1;
+            response[k] = v;
+            response[-k] = v;
+        }
+        // The side lobe starts at k = M and so replaces the samples at +-M of the central half wave.
+        if (r.ResponseShape != HalfWave) {
+            for (long long k = std::max(m, 0LL); k <= 3 * m && k <= limit; ++k) {
+                const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1 / 2.5;
+                response[-k] = v;
+                if (r.ResponseShape == TwoHalfWavesSymmetric)
+                    response[k] = v;
+            }
+        }
     }
-    if (r.ResponseShape == HalfWave)
-        return;
-    // The side lobe starts at k = M and so replaces the samples at +-M of the central half wave.
-    for (long long k = m; k <= 3 * m && k <= limit; ++k) {
-        const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1 / 2.5;
-        state.ResponseBuffer[static_cast<int>(-k)] = v;
-        if (r.ResponseShape == TwoHalfWavesSymmetric)
-            state.ResponseBuffer[static_cast<int>(k)] = v;
-    }
+    CheckComputed(scratch);
+    state.ResponseBuffer.assign(MaxSignalHalfWidth, scratch);
 }
 
 long double SearchObjective(const CoreState &state, const double *trial, int ns) {
@@ -102,9 +108,14 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
 
     SearchOutcome outcome;
     outcome.BestObjective = initialBestObjective();
+    // An epoch works in scratch storage and changes the shared state only once all of it has
+    // succeeded: a fault leaves the filter, the increments, the trial output and the generator
+    // as the previous epoch left them.
+    std::vector<double> increments(FilterArray::Size);
     std::vector<double> trialTaps(FilterArray::Size);
+    std::vector<double> trialOutput(SignalArray::Size);
     double *trialTap = trialTaps.data() + MaxFilterHalfWidth;
-    double *trial = state.TrialOutputBuffer.centre();
+    double *trial = trialOutput.data() + MaxSignalHalfWidth;
 
     for (;;) {
         host.ProcessMessages();
@@ -115,32 +126,47 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
         // Both half-widths are read anew: the user may have synthesized a filter or redrawn.
         const int nf = UsableFilterHalfWidth(state.FilterHalfWidth);
         const int ns = UsableSignalHalfWidth(state.SignalHalfWidth);
-        for (int j = -nf; j <= nf; ++j) {
-            const int n = state.NextRandom(NoiseLevels);
-            const double increment = (n - NoiseLevels / 2) * step / (NoiseLevels / 2);
-            CheckStored(increment);
-            state.SecondFilterBuffer[j] = increment;
-            trialTap[j] = state.FilterBuffer[j] + increment;
-        }
-        if (ns >= 0 && nf >= 0)
-            CorrelateParallel(state.pool(), state.SignalBuffer.centre(), trialTap, nf, trial, -ns, ns);
-        else
-            for (int i = -ns; i <= ns; ++i)
-                trial[i] = 0.0;
-        for (int i = -ns; i <= ns; ++i)
-            CheckStored(trial[i]);
+        const auto tapCount = static_cast<std::size_t>(std::max(0, 2 * nf + 1));
+        const auto sampleCount = static_cast<std::size_t>(std::max(0, 2 * ns + 1));
+        const std::span<const double> epochIncrements(increments.data() + MaxFilterHalfWidth - std::max(nf, 0),
+                                                      tapCount);
+        const std::span<const double> epochTaps(trialTap - std::max(nf, 0), tapCount);
+        const std::span<const double> epochTrial(trial - std::max(ns, 0), sampleCount);
 
-        const long double objective = SearchObjective(state, trial, ns);
-        if (std::isnan(objective))
-            throw FloatingPointError(FloatingPointFault::InvalidOperation);
-        if (objective < outcome.BestObjective) {
-            outcome.BestObjective = objective;
+        const RandomGenerator before = state.random();
+        bool accepted = false;
+        try {
             for (int j = -nf; j <= nf; ++j) {
-                const double tap = state.FilterBuffer[j] + state.SecondFilterBuffer[j];
-                CheckStored(tap);
-                state.FilterBuffer[j] = tap;
+                const int n = state.NextRandom(NoiseLevels);
+                const double increment = (n - NoiseLevels / 2) * step / (NoiseLevels / 2);
+                increments[static_cast<std::size_t>(j + MaxFilterHalfWidth)] = increment;
+                trialTap[j] = state.FilterBuffer[j] + increment;
             }
+            CheckComputed(epochIncrements);
+            CheckComputed(epochTaps);
+            if (ns >= 0 && nf >= 0)
+                CorrelateParallel(state.pool(), state.SignalBuffer.centre(), trialTap, nf, trial, -ns, ns);
+            else
+                for (int i = -ns; i <= ns; ++i)
+                    trial[i] = 0.0;
+            CheckComputed(epochTrial);
+
+            const long double objective = SearchObjective(state, trial, ns);
+            if (std::isnan(objective))
+                throw FloatingPointError(FloatingPointFault::InvalidOperation);
+            if (objective < outcome.BestObjective) {
+                outcome.BestObjective = objective;
+                accepted = true;
+            }
+        } catch (...) {
+            state.random() = before;
+            throw;
         }
+        state.SecondFilterBuffer.assign(nf, epochIncrements);
+        state.TrialOutputBuffer.assign(ns, epochTrial);
+        // The accepted taps are the trial taps: the filter plus this epoch's increments.
+        if (accepted)
+            state.FilterBuffer.assign(nf, epochTaps);
         host.ShowBestObjective(outcome.BestObjective);
         if (host.EpochLimit() < outcome.Epoch)
             state.SearchRunning = false;
@@ -153,22 +179,6 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
 
 void StopSearch(CoreState &state) {
     state.SearchRunning = false;
-}
-
-std::string FormatObjective(long double value, char decimalSeparator) {
-    // Up to 14 decimals, trailing zeros dropped down to 6.
-    char buffer[128];
-    std::snprintf(buffer, sizeof buffer, "%.14Lf", value);
-    std::string text = buffer;
-    const auto point = text.find('.');
-    if (point == std::string::npos)
-        return text;
-    std::size_t end = text.size();
-    while (end > point + 7 && text[end - 1] == '0')
-        --end;
-    text.resize(end);
-    text[point] = decimalSeparator;
-    return text;
 }
 
 } // namespace pulsefir

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "state.h"
 
@@ -53,9 +52,5 @@ void StopSearch(CoreState &state);
 // The objective of a trial output against the desired response: sample by sample before the
 // centre, and from the centre on only the excess over the desired peak amplitude.
 long double SearchObjective(const CoreState &state, const double *trialOutput, int signalHalfWidth);
-
-// The format of "#0.000000########": at least one integer digit, 6 to 14 decimals, with the
-// given decimal separator.
-std::string FormatObjective(long double value, char decimalSeparator);
 
 } // namespace pulsefir

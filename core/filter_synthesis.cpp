@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "constants.h"
 #include "errors.h"
@@ -44,12 +45,16 @@ void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, doub
     const double phase = p.PhazeShift * Pi / 180.0;              // rad
 
     const int n = std::clamp(p.FilterHalfWidth, -1, MaxFilterHalfWidth);
-    state.FilterHalfWidth = n;
-    state.FilterBuffer.fill(0.0);
-    if (n < 1)
-        return; // nothing to sum; the windows would divide by N
+    if (n < 1) {
+        // Nothing to sum (the windows would divide by N): the filter is cleared.
+        state.FilterHalfWidth = n;
+        state.FilterBuffer.fill(0.0);
+        return;
+    }
 
-    double *taps = state.FilterBuffer.centre();
+    // The taps are computed into scratch storage and checked before the filter is replaced.
+    std::vector<double> scratch(static_cast<std::size_t>(2 * n + 1), 0.0);
+    double *taps = scratch.data() + n;
     if (p.FilterType >= Rectangular && p.FilterType <= Sin) {
         const auto weighting = static_cast<PassbandWeighting>(p.FilterType);
         state.pool().forRange(-n, n, TapGrain, [&](int first, int last) {
@@ -59,8 +64,10 @@ void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, doub
     if (p.WinType >= Bartlett && p.WinType <= Cos2)
         for (int j = -n; j <= n; ++j)
             taps[j] = taps[j] * WindowFactor(p.WinType, j, n);
-    for (int j = -n; j <= n; ++j)
-        CheckStored(taps[j]);
+    CheckComputed(scratch);
+    state.FilterHalfWidth = n;
+    state.FilterBuffer.fill(0.0);
+    state.FilterBuffer.assign(n, scratch);
 }
 
 } // namespace pulsefir

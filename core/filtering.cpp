@@ -1,5 +1,7 @@
 #include "filtering.h"
 
+#include <vector>
+
 #include "errors.h"
 #include "kernels.h"
 
@@ -10,16 +12,15 @@ void CalcOut(CoreState &state) {
     const int m = UsableFilterHalfWidth(state.FilterHalfWidth);
     if (n < 0)
         return;
-    double *out = state.OutputBuffer.centre();
-    if (m < 0) {
-        // No taps: every sum is empty.
-        for (int i = -n; i <= n; ++i)
-            out[i] = 0.0;
-        return;
+    // Every sum over no taps is 0; otherwise the sums go to scratch storage and are checked
+    // before the filtered signal is replaced.
+    std::vector<double> sums(static_cast<std::size_t>(2 * n + 1), 0.0);
+    if (m >= 0) {
+        CorrelateParallel(state.pool(), state.SignalBuffer.centre(), state.FilterBuffer.centre(), m, sums.data() + n,
+                          -n, n);
+        CheckComputed(sums);
     }
-    CorrelateParallel(state.pool(), state.SignalBuffer.centre(), state.FilterBuffer.centre(), m, out, -n, n);
-    for (int i = -n; i <= n; ++i)
-        CheckStored(out[i]);
+    state.OutputBuffer.assign(n, sums);
 }
 
 } // namespace pulsefir

@@ -1,5 +1,6 @@
 #include "signal_synthesis.h"
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -20,8 +21,9 @@ void AddSignal(CoreState &state, const ToneBurstParameters &burst, double sampli
     const double rise = burst.ExcitationTime;
     const double shift = burst.Shift;
 
-    // Compute into a scratch row first: a fault in the middle must not leave half a burst.
-    std::vector<double> added(static_cast<std::size_t>(2 * n + 1 > 0 ? 2 * n + 1 : 0));
+    // The new samples go to scratch storage, are checked, and only then replace the buffer's:
+    // a fault anywhere leaves the signal exactly as it was.
+    std::vector<double> sums(static_cast<std::size_t>(std::max(0, 2 * n + 1)));
     std::optional<double> decayStartLevel;
     for (int i = -n; i <= n; ++i) {
         const double t = i * dt + shift; // the burst's own time, µs
@@ -39,14 +41,10 @@ void AddSignal(CoreState &state, const ToneBurstParameters &burst, double sampli
             const double e = level * std::exp(-r * (t - rise));
             v = e * std::cos(omega * t + phi);
         }
-        CheckStored(v);
-        added[static_cast<std::size_t>(i + n)] = v;
+        sums[static_cast<std::size_t>(i + n)] = state.SignalBuffer[i] + v;
     }
-    for (int i = -n; i <= n; ++i) {
-        const double sum = state.SignalBuffer[i] + added[static_cast<std::size_t>(i + n)];
-        CheckStored(sum);
-        state.SignalBuffer[i] = sum;
-    }
+    CheckComputed(sums);
+    state.SignalBuffer.assign(n, sums);
 }
 
 void LoadSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
@@ -56,12 +54,21 @@ void LoadSignal(CoreState &state, const ToneBurstParameters &burst, double sampl
 
 void AddNoise(CoreState &state, double noiseAmplitude) {
     const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
+    // A failed run must not have used up draws of the shared generator either.
+    const RandomGenerator before = state.random();
+    std::vector<double> sums(static_cast<std::size_t>(std::max(0, 2 * n + 1)));
     for (int i = -n; i <= n; ++i) {
         const int k = state.NextRandom(NoiseLevels);
-        const double sum = state.SignalBuffer[i] + ((k - NoiseLevels / 2) * noiseAmplitude) / (NoiseLevels / 2);
-        CheckStored(sum);
-        state.SignalBuffer[i] = sum;
+        sums[static_cast<std::size_t>(i + n)] =
+            state.SignalBuffer[i] + ((k - NoiseLevels / 2) * noiseAmplitude) / (NoiseLevels / 2);
     }
+    try {
+        CheckComputed(sums);
+    } catch (...) {
+        state.random() = before;
+        throw;
+    }
+    state.SignalBuffer.assign(n, sums);
 }
 
 } // namespace pulsefir

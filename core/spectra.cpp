@@ -1,6 +1,8 @@
 #include "spectra.h"
 
 #include <cmath>
+#include <memory>
+#include <span>
 #include <vector>
 
 #include "constants.h"
@@ -15,19 +17,18 @@ namespace {
 // Grid points handed to one thread at a time; a multiple of the vector width.
 constexpr int PointGrain = 8;
 
-void sourceSpectrum(CoreState &state, const double *x, int h, int n, double spacing, double *amplitude, double *phase) {
+void sourceSpectrum(CoreState &state, const double *omega, const double *x, int h, int n, double spacing,
+                    double *amplitude, double *phase) {
     std::vector<double> s(static_cast<std::size_t>(n));
     std::vector<double> c(static_cast<std::size_t>(n));
-    const double *omega = state.Spectra.OmegaBuffer.data();
     state.pool().forRange(0, n - 1, PointGrain, [&](int first, int last) {
         FourierSums(x, h, omega, spacing, first, last, s.data(), c.data());
     });
     for (int k = 0; k < n; ++k) {
-        const double a = std::sqrt(s[k] * s[k] + c[k] * c[k]);
-        CheckStored(a);
-        amplitude[k] = a;
+        amplitude[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
         phase[k] = std::atan2(c[k], s[k]);
     }
+    CheckComputed(std::span<const double>(amplitude, static_cast<std::size_t>(n)));
 }
 
 } // namespace
@@ -48,33 +49,41 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
         throw CoreError("Количество точек не должно превышать 10001");
     const double spacing = CheckedReciprocal(samplingFrequency); // µs
     const int n = p.PointCount < 0 ? 0 : p.PointCount;
-    auto &r = state.Spectra;
-    r.SpectorPointCount = n;
-    if (n == 0)
+    if (n == 0) {
+        state.Spectra.SpectorPointCount = 0;
         return;
+    }
+    // Everything is computed into a scratch copy of the results, which replaces the shared ones
+    // only when all of it succeeded.
+    auto scratch = std::make_unique<SpectorResults>(state.Spectra); // entries beyond N stay
+    auto &r = *scratch;
+    r.SpectorPointCount = n;
+    {
+        const double low = TwoPi * p.LowFrequency;   // rad/µs
+        const double high = TwoPi * p.HighFrequency; // rad/µs
+        // One point has no step: it lies at the lower frequency.
+        const double step = n > 1 ? (high - low) / (n - 1) : 0.0;
+        for (int k = 0; k < n; ++k)
+            r.OmegaBuffer[static_cast<std::size_t>(k)] = low + k * step;
+        CheckComputed(std::span<const double>(r.OmegaBuffer.data(), static_cast<std::size_t>(n)));
 
-    const double low = TwoPi * p.LowFrequency;   // rad/µs
-    const double high = TwoPi * p.HighFrequency; // rad/µs
-    // One point has no step: it lies at the lower frequency.
-    const double step = n > 1 ? (high - low) / (n - 1) : 0.0;
-    CheckStored(step);
-    for (int k = 0; k < n; ++k)
-        r.OmegaBuffer[static_cast<std::size_t>(k)] = low + k * step;
-
-    const int hs = UsableSignalHalfWidth(state.SignalHalfWidth);
-    const int hf = UsableFilterHalfWidth(state.FilterHalfWidth);
-    sourceSpectrum(state, state.SignalBuffer.centre(), hs, n, spacing, r.SignalAmplitudeBuffer.data(),
-                   r.SignalPhaseBuffer.data());
-    if (p.NormalizeSignal)
-        NormalizeAmplitudes(r.SignalAmplitudeBuffer.data(), n);
-    sourceSpectrum(state, state.FilterBuffer.centre(), hf, n, spacing, r.FilterAmplitudeBuffer.data(),
-                   r.FilterPhaseBuffer.data());
-    if (p.NormalizeFilter)
-        NormalizeAmplitudes(r.FilterAmplitudeBuffer.data(), n);
-    sourceSpectrum(state, state.OutputBuffer.centre(), hs, n, spacing, r.OutputAmplitudeBuffer.data(),
-                   r.OutputPhaseBuffer.data());
-    if (p.NormalizeOutput)
-        NormalizeAmplitudes(r.OutputAmplitudeBuffer.data(), n);
+        const int hs = UsableSignalHalfWidth(state.SignalHalfWidth);
+        const int hf = UsableFilterHalfWidth(state.FilterHalfWidth);
+        const double *omega = r.OmegaBuffer.data();
+        sourceSpectrum(state, omega, state.SignalBuffer.centre(), hs, n, spacing, r.SignalAmplitudeBuffer.data(),
+                       r.SignalPhaseBuffer.data());
+        if (p.NormalizeSignal)
+            NormalizeAmplitudes(r.SignalAmplitudeBuffer.data(), n);
+        sourceSpectrum(state, omega, state.FilterBuffer.centre(), hf, n, spacing, r.FilterAmplitudeBuffer.data(),
+                       r.FilterPhaseBuffer.data());
+        if (p.NormalizeFilter)
+            NormalizeAmplitudes(r.FilterAmplitudeBuffer.data(), n);
+        sourceSpectrum(state, omega, state.OutputBuffer.centre(), hs, n, spacing, r.OutputAmplitudeBuffer.data(),
+                       r.OutputPhaseBuffer.data());
+        if (p.NormalizeOutput)
+            NormalizeAmplitudes(r.OutputAmplitudeBuffer.data(), n);
+    }
+    state.Spectra = r;
 }
 
 } // namespace pulsefir

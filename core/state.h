@@ -41,6 +41,10 @@ template <int Half, int Pad = 0> class SymmetricArray {
 
     void fill(double value) { std::fill(centre() - Half, centre() + Half + 1, value); }
 
+    // Replaces the entries -n..+n by `values` (2n + 1 of them, checked beforehand): the last
+    // step of every operation, which computes into scratch storage first.
+    void assign(int n, std::span<const double> values) { std::copy(values.begin(), values.end(), range(n).begin()); }
+
   private:
     std::array<double, static_cast<std::size_t>(2 * (Half + Pad) + 1)> m_storage{};
 };

@@ -1,9 +1,9 @@
 #include "ValueFormat.h"
 
 #include <cmath>
-#include <cstdio>
 #include <string>
 
+#include "NumberText.h"
 #include "core/parameters.h"
 
 namespace pulsefir::project {
@@ -17,14 +17,11 @@ constexpr int FixedExponentHigh = 15;
 QString FormatGeneralFloat(double value, QChar decimal) {
     if (!std::isfinite(value) || value == 0.0)
         return "0";
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.*e", SignificantDigits - 1, std::fabs(value));
-    const std::string s = buffer;
-    const auto ePos = s.find('e');
-    std::string digits = s.substr(0, 1) + s.substr(2, ePos - 2);
+    const auto parts = text::ScientificParts(std::fabs(value), SignificantDigits - 1);
+    std::string digits = parts.mantissa.substr(0, 1) + parts.mantissa.substr(2);
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
-    const int e = std::stoi(s.substr(ePos + 1)) + 1; // value = 0.d1d2... x 10^e
+    const int e = parts.exponent + 1; // value = 0.d1d2... x 10^e
     QString out = value < 0 ? "-" : "";
     if (e >= FixedExponentLow && e <= FixedExponentHigh) {
         if (e <= 0) {

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "core/filter_synthesis.h"
+#include "project/NumberText.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
@@ -232,7 +233,8 @@ void TFilterForm::showProgress(bool force) {
     m_sinceShown.start();
     EpochLabel->setText("Эпоха " + QString::number(m_epoch));
     const char decimal = NumberSeparators::current().decimal.toLatin1();
-    AimLabel->setText("Целевая функция " + QString::fromStdString(FormatObjective(m_best, decimal ? decimal : '.')));
+    AimLabel->setText("Целевая функция " +
+                      QString::fromStdString(text::FormatObjective(m_best, decimal ? decimal : '.')));
 }
 
 } // namespace pulsefir::ui

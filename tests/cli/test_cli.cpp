@@ -2,6 +2,7 @@
 
 #include <sys/wait.h>
 
+#include <charconv>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,6 +11,13 @@
 #include <vector>
 
 namespace {
+
+// A CSV number, read without the C library's locale.
+double number(const std::string &text) {
+    double value = 0.0;
+    std::from_chars(text.data(), text.data() + text.size(), value);
+    return value;
+}
 
 struct Result {
     int exitCode;
@@ -53,7 +61,7 @@ double valueAt(const std::string &csv, int index) {
     for (const auto &line : lines(csv)) {
         const auto comma = line.find(',');
         if (comma != std::string::npos && line.substr(0, comma) == std::to_string(index))
-            return std::stod(line.substr(comma + 1));
+            return number(line.substr(comma + 1));
     }
     ADD_FAILURE() << "no row " << index;
     return 0.0;
@@ -157,11 +165,11 @@ TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
     ASSERT_EQ(rows.size(), 401u);
     EXPECT_EQ(rows[0], "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,"
                        "output_phase");
-    EXPECT_NEAR(std::stod(rows[1]), 0.01, 1e-15);
-    EXPECT_NEAR(std::stod(rows[400]), 0.07, 1e-15);
+    EXPECT_NEAR(number(rows[1]), 0.01, 1e-15);
+    EXPECT_NEAR(number(rows[400]), 0.07, 1e-15);
     double largest = 0.0;
     for (std::size_t k = 1; k < rows.size(); ++k)
-        largest = std::max(largest, std::stod(rows[k].substr(rows[k].find(',') + 1)));
+        largest = std::max(largest, number(rows[k].substr(rows[k].find(',') + 1)));
     EXPECT_EQ(largest, 1.0) << "the signal's amplitudes are normalised";
 }
 

@@ -381,26 +381,3 @@ TEST(LoadStartFilterTest, DeltaIsASingleOneAndKeepsTheHalfWidth) {
     LoadStartFilter(*state, Zero);
     EXPECT_EQ(state->FilterBuffer[0], 0.0);
 }
-
-struct ObjectiveText {
-    long double value;
-    char separator;
-    const char *text;
-};
-
-void PrintTo(const ObjectiveText &c, std::ostream *os) {
-    *os << c.text;
-}
-
-class FormatObjectiveTest : public ::testing::TestWithParam<ObjectiveText> {};
-
-TEST_P(FormatObjectiveTest, SixToFourteenDecimals) {
-    EXPECT_EQ(FormatObjective(GetParam().value, GetParam().separator), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(Texts, FormatObjectiveTest,
-                         ::testing::Values(ObjectiveText{0.0L, ',', "0,000000"}, ObjectiveText{0.5L, '.', "0.500000"},
-                                           ObjectiveText{123.456L, ',', "123,456000"},
-                                           ObjectiveText{1.2166604320214241L, '.', "1.21666043202142"},
-                                           ObjectiveText{2.5e-9L, ',', "0,0000000025"},
-                                           ObjectiveText{1e-15L, '.', "0.000000"}));

@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/errors.h"
+#include "core/parameters.h"
 #include "fake_windows.h"
 #include "project/ProjectParameters.h"
 #include "project/SaveLoadPrjUnit.h"
@@ -84,7 +85,7 @@ TEST_P(GeneralFloatTest, WrittenInTheGeneralDecimalForm) {
     EXPECT_EQ(FormatGeneralFloat(GetParam().value, ','), QString(GetParam().comma));
     EXPECT_EQ(FormatGeneralFloat(GetParam().value, '.'), QString(GetParam().comma).replace(',', '.'));
     EXPECT_EQ(ParseProjectFloat(FormatGeneralFloat(GetParam().value, ',')),
-              std::optional<double>(std::stod(QString(GetParam().comma).replace(',', '.').toStdString())));
+              pulsefir::ParseDecimal(QString(GetParam().comma).toStdString()));
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, GeneralFloatTest,

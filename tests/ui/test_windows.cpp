@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 
+#include "c_locale.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
 #include "core/signal_synthesis.h"
@@ -51,7 +52,11 @@ class WindowsTest : public QObject {
     }
 
   private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia)); }
+    void initTestCase() {
+        const std::string mismatch = CLocaleMismatch();
+        QVERIFY2(mismatch.empty(), mismatch.c_str());
+        QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    }
 
     void init() {
         m_scope = std::make_unique<PlatformScope>();

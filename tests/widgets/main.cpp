@@ -2,8 +2,12 @@
 #include <QLocale>
 #include <QTest>
 
+#include <cstdio>
 #include <memory>
+#include <string>
 #include <vector>
+
+#include "c_locale.h"
 
 QObject *makeNumericFieldsTest(const QLocale &locale);
 QObject *makeChartTest();
@@ -12,6 +16,10 @@ QObject *makeChartTest();
 // point locale.
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    if (const std::string mismatch = CLocaleMismatch(); !mismatch.empty()) {
+        std::fputs(("locale: " + mismatch + "\n").c_str(), stderr);
+        return 1;
+    }
     int failures = 0;
     for (const QLocale &locale :
          {QLocale(QLocale::Russian, QLocale::Russia), QLocale(QLocale::English, QLocale::UnitedStates)}) {

@@ -5,10 +5,10 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <string>
 
 #include "core/errors.h"
+#include "project/NumberText.h"
 
 namespace pulsefir::ui {
 
@@ -19,12 +19,6 @@ constexpr int MaxDecimals = 14;
 
 [[noreturn]] void invalidValue(const QString &text) {
     throw CoreError(("'" + text + "' is not a valid floating point value.").toStdString());
-}
-
-std::string printf(const char *format, int precision, double value) {
-    char buffer[400];
-    std::snprintf(buffer, sizeof buffer, format, precision, value);
-    return buffer;
 }
 
 void stripTrailingZeros(std::string &s) {
@@ -42,13 +36,13 @@ void stripTrailingZeros(std::string &s) {
 // Fixed notation of |value|: decimals -1 drops trailing zeros and keeps 15 significant digits.
 std::string fixedDigits(double magnitude, int decimals) {
     if (decimals >= 0)
-        return printf("%.*f", std::min(decimals, MaxDecimals), magnitude);
-    std::string s = printf("%.*f", MaxDecimals, magnitude);
+        return text::FixedText(magnitude, std::min(decimals, MaxDecimals));
+    std::string s = text::FixedText(magnitude, MaxDecimals);
     stripTrailingZeros(s);
     const auto point = s.find('.');
     if (point != std::string::npos) {
         const int integerDigits = static_cast<int>(point);
-        s = printf("%.*f", std::max(0, MaxSignificantDigits - integerDigits), magnitude);
+        s = text::FixedText(magnitude, std::max(0, MaxSignificantDigits - integerDigits));
         stripTrailingZeros(s);
     }
     return s;
@@ -57,10 +51,9 @@ std::string fixedDigits(double magnitude, int decimals) {
 // Mantissa digits and exponent of |value| in scientific notation, d.ddd and e.
 void scientificParts(double magnitude, int decimals, std::string &mantissa, int &exponent) {
     const int precision = decimals >= 0 ? std::min(decimals, MaxDecimals) : MaxDecimals;
-    std::string s = printf("%.*e", precision, magnitude);
-    const auto e = s.find('e');
-    exponent = std::stoi(s.substr(e + 1));
-    mantissa = s.substr(0, e);
+    auto parts = text::ScientificParts(magnitude, precision);
+    exponent = parts.exponent;
+    mantissa = std::move(parts.mantissa);
     if (decimals < 0)
         stripTrailingZeros(mantissa);
 }
