@@ -345,6 +345,68 @@ class NumericFieldsTest : public QObject {
         QCOMPARE(m_field->text(), QString("0E0"));
     }
 
+    // Entering selects all; the first digit then replaces the formatted zero that the selection
+    // leaves, in either format.
+    void digitOverTheWholeText_data() {
+        QTest::addColumn<TNumberFormat>("format");
+        QTest::addColumn<double>("value");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("scientific digit") << TNumberFormat::Scientific << 0.0002 << "3" << L("3E0");
+        QTest::newRow("scientific digits then exponent") << TNumberFormat::Scientific << 0.0002 << "25e2" << L("25E2");
+        QTest::newRow("thousands digits") << TNumberFormat::Thousands << 0.8 << "25" << L("25");
+        QTest::newRow("thousands fraction")
+            << TNumberFormat::Thousands << 1.4 << "2" + QString(decimalChar()) + "5" << L("2,5");
+    }
+
+    void digitOverTheWholeText() {
+        QFETCH(TNumberFormat, format);
+        QFETCH(double, value);
+        QFETCH(QString, keys);
+        QFETCH(QString, text);
+        m_field->setNumberFormat(format);
+        m_field->setRange(0, 10000);
+        m_field->setValue(value);
+        m_field->setFocus(Qt::TabFocusReason);
+        QCOMPARE(m_field->selectedText(), m_field->text());
+        QTest::keyClicks(m_field, keys);
+        QCOMPARE(m_field->text(), text);
+        leaveField();
+        QCOMPARE(m_field->Value(), ParseFieldText(text, NumberSeparators::current()));
+    }
+
+    // The click on the spin button gave the focus: the next click in the text places the caret.
+    void clickAfterTheSpinButtonPlacesTheCaret() {
+        m_field->setValue(1234.5);
+        QTest::mouseClick(m_field->spinButton(), Qt::LeftButton, {}, m_field->spinButton()->upRect().center());
+        QVERIFY(m_field->hasFocus());
+        QTest::mouseClick(m_field, Qt::LeftButton, {}, QPoint(10, m_field->height() / 2));
+        QVERIFY(!m_field->hasSelectedText());
+        QTest::mouseClick(m_integer->spinButton(), Qt::LeftButton, {}, m_integer->spinButton()->upRect().center());
+        QVERIFY(m_integer->hasFocus());
+        QTest::mouseClick(m_integer, Qt::LeftButton, {}, QPoint(10, m_integer->height() / 2));
+        QVERIFY(!m_integer->hasSelectedText());
+    }
+
+    // A text that cannot be read ("-E3": the only digit of a negative mantissa deleted) is
+    // reported in an error box when the field is left or stepped, and stays for correcting.
+    void unreadableTextIsReportedOnLeavingAndStepping() {
+        m_field->setNumberFormat(TNumberFormat::Scientific);
+        m_field->setRange(-10000, 10000);
+        placeCaret(m_field, "-5E3", 2);
+        QTest::keyClick(m_field, Qt::Key_Backspace);
+        QCOMPARE(m_field->text(), QString("-E3"));
+        const QString message = "'-E3' is not a valid floating point value.";
+        QTest::keyClick(m_field, Qt::Key_Up);
+        QCOMPARE(platform().messages.size(), std::size_t(1));
+        QCOMPARE(platform().messages.back().text, message);
+        leaveField();
+        QCOMPARE(platform().messages.size(), std::size_t(2));
+        QCOMPARE(platform().messages.back().kind, QString("error"));
+        QCOMPARE(platform().messages.back().text, message);
+        QCOMPARE(m_field->text(), QString("-E3"));
+    }
+
     // ---- Clipboard ------------------------------------------------------------------------
 
     void copyLeavesOutThousandsSeparators() {

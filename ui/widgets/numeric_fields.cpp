@@ -21,6 +21,15 @@ void beep() {
     Platform::current().beep();
 }
 
+// The spin button gives the field the focus (Qt itself does so first, as for a click in the
+// text); the next click in the text then places the caret instead of selecting all.
+constexpr Qt::FocusReason SpinButtonFocusReason = Qt::OtherFocusReason;
+
+// A text that cannot be read as a number is reported as reading `Value` reports it.
+void reportInvalidText(QWidget *field, const CoreError &error) {
+    Platform::current().showError(field, QString::fromUtf8(error.what()));
+}
+
 // Places the spin button inside the edit's right edge and keeps the text clear of it.
 void placeSpinButton(QLineEdit *edit, TSpinButton *button) {
     const int frame = edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, edit);
@@ -102,8 +111,9 @@ TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent), m_button(new TSpinBut
     disableSideEntrances(this);
     setText("0");
     connect(m_button, &TSpinButton::pressed, this, [this] {
+        forgetFocusingClick();
         if (!hasFocus())
-            setFocus(Qt::MouseFocusReason);
+            setFocus(SpinButtonFocusReason);
     });
     connect(m_button, &TSpinButton::upClicked, this, &TSpinEdit::stepUp);
     connect(m_button, &TSpinButton::downClicked, this, &TSpinEdit::stepDown);
@@ -395,8 +405,9 @@ void TNmNumEdit::focusOutEvent(QFocusEvent *event) {
     double v = 0.0;
     try {
         v = Value();
-    } catch (const CoreError &) {
-        return; // the text stays for the user to correct; reading it reports the error
+    } catch (const CoreError &error) {
+        reportInvalidText(this, error); // the text stays for the user to correct
+        return;
     }
     setValue(v);
     if (hasRange() && (v < m_min || v > m_max)) {
@@ -428,8 +439,9 @@ void TNmNumEdit::InvalidEntry() {
 
 TNmSuperSpin::TNmSuperSpin(QWidget *parent) : TNmNumEdit(parent), m_button(new TSpinButton(this)) {
     connect(m_button, &TSpinButton::pressed, this, [this] {
+        forgetFocusingClick();
         if (!hasFocus())
-            setFocus(Qt::MouseFocusReason);
+            setFocus(SpinButtonFocusReason);
     });
     connect(m_button, &TSpinButton::upClicked, this, &TNmSuperSpin::stepUp);
     connect(m_button, &TSpinButton::downClicked, this, &TNmSuperSpin::stepDown);
@@ -475,8 +487,8 @@ void TNmSuperSpin::step(bool up) {
     double v = 0.0;
     try {
         v = Value();
-    } catch (const CoreError &) {
-        beep();
+    } catch (const CoreError &error) {
+        reportInvalidText(this, error);
         return;
     }
     const bool ranged = hasRange();

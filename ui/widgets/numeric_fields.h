@@ -40,6 +40,8 @@ class TSpinEdit : public QLineEdit {
     void resizeEvent(QResizeEvent *event) override;
     // Enter in a plain spin edit does nothing of its own.
     virtual void enterPressed() {}
+    // The spin button was pressed: the click that focused the field is not one in its text.
+    virtual void forgetFocusingClick() {}
 
   private:
     void step(int sign);
@@ -63,6 +65,7 @@ class TNmSpinEdit : public TSpinEdit {
 
   protected:
     void enterPressed() override;
+    void forgetFocusingClick() override { m_clickFocused = false; }
     void focusInEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
@@ -118,6 +121,8 @@ class TNmNumEdit : public QLineEdit {
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    // The spin button was pressed: the click that focused the field is not one in its text.
+    void forgetFocusingClick() { m_clickFocused = false; }
 
   private:
     bool editable() const { return m_editorEnabled && !isReadOnly(); }

@@ -384,8 +384,9 @@ void NumericTextEditor::deleteSelection() {
     if (m_selectionLength <= 0)
         return;
     if (m_selectionStart == 0 && m_selectionLength >= m_text.size()) {
+        // The caret stands at the lone zero, so a digit typed next replaces it ("3" gives 3E0).
         m_text = zeroText();
-        m_caret = static_cast<int>(m_text.size());
+        m_caret = 1;
         m_selectionLength = 0;
         return;
     }
