@@ -46,7 +46,7 @@ int main(int argc, char **argv) {
                                                         {&program.signalForm(), "signal.png"},
                                                         {&program.filterForm(), "filter.png"},
                                                         {&program.spectorForm(), "spectra.png"}};
-    for (const auto &[window, name] : shots) {
+    const auto save = [&](QWidget *window, const char *name) {
         const QString path = folder.filePath(name);
         if (!window->grab().save(path, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
@@ -54,6 +54,13 @@ int main(int argc, char **argv) {
         } else {
             std::printf("%s\n", qPrintable(path));
         }
-    }
+    };
+    for (const auto &[window, name] : shots)
+        save(window, name);
+    // The search tab of the filter window, with the one field in scientific format.
+    TFilterForm &filter = program.filterForm();
+    filter.PageControl1->setCurrentWidget(filter.TabSheet1);
+    QApplication::processEvents();
+    save(&filter, "filter-search.png");
     return failures == 0 ? 0 : 1;
 }

@@ -150,11 +150,19 @@ std::string formatNumber(double value) {
     return text::ShortestText(value);
 }
 
+// Standard output that could not be written (a full disk, a closed pipe) is an error, not a
+// silent success.
+void checkWritten(std::ostream &out) {
+    out.flush();
+    if (!out)
+        throw CoreError("Unable to write to standard output.");
+}
+
 // Writes to the named file, or to standard output for "-".
 void writeTo(const std::string &file, std::ostream &out, const std::function<void(std::ostream &)> &write) {
     if (file == "-") {
         write(out);
-        out.flush();
+        checkWritten(out);
         return;
     }
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);
@@ -327,14 +335,15 @@ void PrintUsage(std::ostream &out) {
 }
 
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
-    Session session;
-    // As the main window does when it is created.
-    session.draw();
     try {
+        Session session;
+        // As the main window does when it is created.
+        session.draw();
         for (std::size_t k = 0; k < args.size(); ++k) {
             const std::string &arg = args[k];
             if (arg == "--help" || arg == "-h") {
                 PrintUsage(out);
+                checkWritten(out);
                 return ExitOk;
             }
             if (arg == "--set") {
@@ -346,7 +355,10 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             if (arg == "--project") {
                 if (k + 1 >= args.size())
                     throw UsageError{"--project needs a FILE"};
-                project::ReadProjectParameters(QString::fromLocal8Bit(args[++k].c_str()), session.values);
+                const std::string &file = args[++k];
+                if (!project::ReadProjectParameters(QString::fromLocal8Bit(file.c_str()), session.values))
+                    err << "pulsefir-cli: " << file
+                        << " has none of the sections MainForm, SignalForm, FilterForm, SpectorForm: it set nothing\n";
                 continue;
             }
             if (arg.rfind("--set=", 0) == 0) {
@@ -364,12 +376,17 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             }
             step->action(session, file, out);
         }
+        checkWritten(out);
     } catch (const UsageError &error) {
         err << "pulsefir-cli: " << error.message << "\n\n";
         PrintUsage(err);
         return ExitUsage;
-    } catch (const CoreError &error) {
+    } catch (const std::exception &error) {
+        // CoreError, and whatever else went wrong (memory, a file): a message, never an abort.
         err << "pulsefir-cli: " << error.what() << '\n';
+        return ExitCoreError;
+    } catch (...) {
+        err << "pulsefir-cli: unexpected error\n";
         return ExitCoreError;
     }
     return ExitOk;

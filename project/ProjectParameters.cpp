@@ -11,11 +11,13 @@
 
 namespace pulsefir::project {
 
-void ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
+bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
     ParameterValues read = values;
+    bool anySection = false;
     for (const ParameterDefinition &d : ParameterDefinitions()) {
         const QString section = QString::fromUtf8(d.section.data(), static_cast<int>(d.section.size()));
         const QString key = QString::fromUtf8(d.key.data(), static_cast<int>(d.key.size()));
+        anySection = anySection || doc.hasSection(section);
         if (!doc.hasKey(section, key))
             continue;
         const double current = values.get(d.section, d.key);
@@ -44,13 +46,14 @@ void ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
         }
     }
     values = read;
+    return anySection;
 }
 
-void ReadProjectParameters(const QString &fileName, ParameterValues &values) {
+bool ReadProjectParameters(const QString &fileName, ParameterValues &values) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw CoreError(("Unable to read " + fileName + ".").toStdString());
-    ReadProjectParameters(IniDocument::parse(file.readAll()), values);
+    return ReadProjectParameters(IniDocument::parse(file.readAll()), values);
 }
 
 } // namespace pulsefir::project

@@ -10,7 +10,9 @@ namespace pulsefir::project {
 // windows' rules: floats with either decimal separator and no range check, integers clamped to
 // their range, radio indexes to -1..items - 1, booleans from integers; a missing or non-integer
 // key keeps the value. Throws CoreError for a float that is not a number, changing nothing.
-void ReadProjectParameters(const QString &fileName, ParameterValues &values);
-void ReadProjectParameters(const class IniDocument &document, ParameterValues &values);
+// Both return whether the file had any of the four window sections (a file without them is no
+// error: it simply sets nothing).
+bool ReadProjectParameters(const QString &fileName, ParameterValues &values);
+bool ReadProjectParameters(const class IniDocument &document, ParameterValues &values);
 
 } // namespace pulsefir::project

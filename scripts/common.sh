@@ -12,7 +12,12 @@ PACKAGES=(
   libsleef-dev
   xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
+  locales
 )
+
+# The locales the tests run under: Russian (decimal comma), as our users run the program, and
+# US English (decimal point).
+TEST_LOCALES=(ru_RU.UTF-8 en_US.UTF-8)
 
 install_missing() {
   local missing=()
@@ -29,6 +34,31 @@ install_missing() {
   if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
   $sudo apt-get update -qq
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# Generates the test locales where the C library does not have them yet.
+ensure_locales() {
+  local missing=()
+  for l in "${TEST_LOCALES[@]}"; do
+    # `locale -a` lists ru_RU.UTF-8 as ru_RU.utf8.
+    if ! locale -a 2>/dev/null | grep -qix "${l%%.*}.utf8"; then
+      missing+=("$l")
+    fi
+  done
+  if [ "${#missing[@]}" -eq 0 ]; then
+    return 0
+  fi
+  echo "Generating locales: ${missing[*]}"
+  local sudo=""
+  if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+  for l in "${missing[@]}"; do
+    if grep -q "^# *$l UTF-8" /etc/locale.gen; then
+      $sudo sed -i "s/^# *\($l UTF-8\)/\1/" /etc/locale.gen
+    elif ! grep -q "^$l UTF-8" /etc/locale.gen; then
+      echo "$l UTF-8" | $sudo tee -a /etc/locale.gen >/dev/null
+    fi
+  done
+  $sudo locale-gen >/dev/null
 }
 
 # build DIR [cmake options...]

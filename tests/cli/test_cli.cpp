@@ -32,15 +32,17 @@ std::string readFile(const std::filesystem::path &path) {
     return text.str();
 }
 
-// Runs the tool with the given arguments (each quoted for the shell).
-Result runCli(const std::vector<std::string> &args) {
+// Runs the tool with the given arguments (each quoted for the shell); standard output goes to a
+// file that is read back, or where `stdoutRedirect` sends it (">/dev/full", ">&-").
+Result runCli(const std::vector<std::string> &args, const std::string &stdoutRedirect = "") {
     const auto dir = std::filesystem::temp_directory_path();
     const auto outPath = dir / ("pulsefir-cli-out-" + std::to_string(::getpid()));
     const auto errPath = dir / ("pulsefir-cli-err-" + std::to_string(::getpid()));
     std::string command = "'" PULSEFIR_CLI "'";
     for (const auto &arg : args)
         command += " '" + arg + "'";
-    command += " >'" + outPath.string() + "' 2>'" + errPath.string() + "' </dev/null";
+    command += (stdoutRedirect.empty() ? " >'" + outPath.string() + "'" : " " + stdoutRedirect) + " 2>'" +
+               errPath.string() + "' </dev/null";
     const int status = std::system(command.c_str());
     Result result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(outPath), readFile(errPath)};
     std::filesystem::remove(outPath);
@@ -125,6 +127,7 @@ struct BadInput {
     std::vector<std::string> args;
     int exitCode;
     const char *message;
+    const char *stdoutRedirect = "";
 };
 
 // Names the case in test listings instead of dumping its bytes.
@@ -136,7 +139,7 @@ class CliBadInputTest : public ::testing::TestWithParam<BadInput> {};
 
 TEST_P(CliBadInputTest, FailsWithAClearMessage) {
     const auto &c = GetParam();
-    const auto result = runCli(c.args);
+    const auto result = runCli(c.args, c.stdoutRedirect);
     EXPECT_EQ(result.exitCode, c.exitCode) << result.err;
     EXPECT_NE(result.err.find(c.message), std::string::npos) << result.err;
     EXPECT_TRUE(result.out.empty()) << result.out;
@@ -151,6 +154,13 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"fraction_for_integer", {"--set", "MainForm.SWNmSpinEdit=1.5"}, 2, "not a whole number"},
                       BadInput{"missing_file", {"write-signal"}, 2, "needs a FILE"},
                       BadInput{"unwritable_file", {"write-signal", "/nonexistent-dir/x.csv"}, 1, "Unable to write to"},
+                      BadInput{"full_disk_file", {"write-signal", "/dev/full"}, 1, "Unable to write to /dev/full"},
+                      BadInput{"full_standard_output",
+                               {"load-signal", "write-signal", "-"},
+                               1,
+                               "Unable to write to standard output",
+                               ">/dev/full"},
+                      BadInput{"closed_standard_output", {"--help"}, 1, "Unable to write to standard output", ">&-"},
                       BadInput{"zero_time_constant_is_range_checked",
                                {"--set", "SignalForm.Exp_Front_NmSuperSpin=0", "load-signal"},
                                2,
@@ -200,4 +210,16 @@ TEST(CliTest, HelpListsEveryStepAndKey) {
                              "start-filter", "spectra", "write-spectra", "write-response", "draw",
                              "MainForm.FNmSuperSpin", "SpectorForm.CheckBox9", "FilterForm.WinTypeRadioGroup"})
         EXPECT_NE(result.out.find(word), std::string::npos) << word;
+    // Defaults in their shortest form, not as the binary fraction's 17 digits.
+    EXPECT_NE(result.out.find("0.001..10000, default 0.8\n"), std::string::npos);
+    EXPECT_EQ(result.out.find("0.80000000000000004"), std::string::npos);
+}
+
+TEST(CliTest, ProjectWithoutWindowSectionsSaysSoAndGoesOn) {
+    const auto path = std::filesystem::temp_directory_path() / ("pulsefir-cli-" + std::to_string(::getpid()) + ".flt");
+    std::ofstream(path) << "[Other]\nFNmSuperSpin=5\n";
+    const auto result = runCli({"--project", path.string(), "draw"});
+    std::filesystem::remove(path);
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.err.find("has none of the sections"), std::string::npos) << result.err;
 }

@@ -93,6 +93,43 @@ class WindowsTest : public QObject {
         QCOMPARE(filter().PageControl1->currentWidget(), filter().TabSheet2);
     }
 
+    // Typed as a user types them into the real windows: entering selects the shown value, the
+    // digits replace it, leaving keeps the number.
+    void typingIntoTheWindowsFields_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<double>("value");
+        QTest::newRow("amplitude") << "Exp_Am_NmSuperSpin"
+                                   << "25" << 25.0;
+        QTest::newRow("sampling frequency") << "FNmSuperSpin"
+                                            << "2,5" << 2.5;
+        QTest::newRow("noise amplitude") << "NoiseNmSuperSpin"
+                                         << "0,5" << 0.5;
+        QTest::newRow("random increments") << "RandomNmSuperSpin"
+                                           << "3" << 3.0;
+    }
+
+    void typingIntoTheWindowsFields() {
+        QFETCH(QString, field);
+        QFETCH(QString, keys);
+        QFETCH(double, value);
+        click(main().SignalBitBtn);
+        click(main().FilterBitBtn);
+        TNmSuperSpin *edit = nullptr;
+        for (QWidget *window : std::initializer_list<QWidget *>{&main(), &signal(), &filter()})
+            if (!edit)
+                edit = window->findChild<TNmSuperSpin *>(field);
+        QVERIFY(edit);
+        QApplication::setActiveWindow(edit->window());
+        QVERIFY(QTest::qWaitForWindowActive(edit->window()));
+        edit->setFocus(Qt::TabFocusReason);
+        QVERIFY(edit->hasFocus());
+        QTest::keyClicks(edit, keys);
+        edit->clearFocus();
+        QCOMPARE(edit->Value(), value);
+        QVERIFY(errors().isEmpty());
+    }
+
     void typicalUseComputesAndPlotsEveryStep() {
         // A reference computed on a separate state with the same operations.
         auto reference = std::make_unique<CoreState>();
