@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "core/errors.h"
+#include "project/FileAccess.h"
 #include "project/IniFile.h"
 #include "project/ValueFormat.h"
 
@@ -50,10 +51,7 @@ bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
 }
 
 bool ReadProjectParameters(const QString &fileName, ParameterValues &values) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw CoreError(("Unable to read " + fileName + ".").toStdString());
-    return ReadProjectParameters(IniDocument::parse(file.readAll()), values);
+    return ReadProjectParameters(IniDocument::parse(ReadProjectBytes(fileName)), values);
 }
 
 } // namespace pulsefir::project

@@ -2,12 +2,12 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <functional>
 
 #include "core/errors.h"
+#include "project/FileAccess.h"
 #include "project/ValueFormat.h"
 
 namespace pulsefir::project {
@@ -146,10 +146,7 @@ void planWindow(const IniDocument &doc, ProjectWindow &window, Actions &actions)
 }
 
 IniDocument readDocument(const QString &fileName) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        fail("Unable to read " + fileName + ".");
-    return IniDocument::parse(file.readAll());
+    return IniDocument::parse(ReadProjectBytes(fileName));
 }
 
 } // namespace
@@ -207,35 +204,17 @@ void LoadProjectFile(const QString &fileName, const Windows &windows) {
         action();
 }
 
-void SaveProjectFile(const QString &fileName, const Windows &windows, QChar decimal, SaveOptions options) {
+void SaveProjectFile(const QString &fileName, const Windows &windows, QChar decimal) {
+    // The sections of other names in an existing file are kept, so it is read first.
     QByteArray existing;
-    if (QFileInfo::exists(fileName)) {
-        QFile old(fileName);
-        if (!old.open(QIODevice::ReadOnly))
+    if (KindOfPath(fileName) != PathKind::Missing) {
+        try {
+            existing = ReadProjectBytes(fileName);
+        } catch (const CoreError &) {
             fail("Unable to write to " + fileName + ".");
-        existing = old.readAll();
+        }
     }
-    const QByteArray content = ComposeProject(existing, windows, decimal);
-
-    // A complete new copy replaces the old file only once every byte of it is written.
-    QSaveFile file(fileName);
-    file.setDirectWriteFallback(false);
-    bool ok = file.open(QIODevice::WriteOnly);
-    const bool injected = options.failAfterBytes >= 0;
-    const qint64 limit = injected ? std::min<qint64>(options.failAfterBytes, content.size()) : content.size();
-    constexpr qint64 Chunk = 4096;
-    for (qint64 at = 0; ok && at < limit; at += Chunk) {
-        const qint64 n = std::min<qint64>(Chunk, limit - at);
-        ok = file.write(content.constData() + at, n) == n;
-    }
-    if (injected)
-        ok = false; // the write that a test makes fail part-way
-    if (!ok) {
-        file.cancelWriting();
-        fail("Unable to write to " + fileName + ".");
-    }
-    if (!file.commit())
-        fail("Unable to write to " + fileName + ".");
+    WriteFileSafely(fileName, ComposeProject(existing, windows, decimal));
 }
 
 QString OpenProject(FileDialogRequest &dialog, const QString &caption, const Windows &windows, ProjectHost &host) {
@@ -243,7 +222,7 @@ QString OpenProject(FileDialogRequest &dialog, const QString &caption, const Win
     dialog.title = "Загрузить проект из файла";
     if (const auto chosen = host.runFileDialog(dialog)) {
         dialog.fileName = *chosen;
-        if (QFileInfo::exists(*chosen)) {
+        if (KindOfPath(*chosen) != PathKind::Missing) {
             LoadProjectFile(*chosen, windows);
             result = *chosen;
         } else {
@@ -261,7 +240,7 @@ QString SaveProject(FileDialogRequest &dialog, const QString &caption, const Win
     if (const auto chosen = host.runFileDialog(dialog)) {
         dialog.fileName = *chosen;
         bool write = true;
-        if (QFileInfo::exists(*chosen))
+        if (KindOfPath(*chosen) != PathKind::Missing)
             write = host.askYesNo("Confirm", "Файл с именем \r" + *chosen + "\rуже существует\rЗаписать в него?");
         if (write) {
             SaveProjectFile(*chosen, windows, decimal);

@@ -13,11 +13,6 @@ namespace pulsefir::project {
 
 using Windows = std::vector<ProjectWindow *>;
 
-struct SaveOptions {
-    // For tests: the atomic write fails once this many bytes are written (-1: never).
-    qint64 failAfterBytes = -1;
-};
-
 // The load flow: the open dialog, then the project, or the message that the file does not exist.
 // Returns the caption the main window gets: the loaded file's full name, or `caption` as it was.
 QString OpenProject(FileDialogRequest &dialog, const QString &caption, const Windows &windows, ProjectHost &host);
@@ -30,7 +25,7 @@ QString SaveProject(FileDialogRequest &dialog, const QString &caption, const Win
 void LoadProjectFile(const QString &fileName, const Windows &windows);
 // Writes every window's section into a new copy of the file that replaces the old one only once
 // it is complete; throws CoreError "Unable to write to NAME." and leaves the old file as it was.
-void SaveProjectFile(const QString &fileName, const Windows &windows, QChar decimal, SaveOptions options = {});
+void SaveProjectFile(const QString &fileName, const Windows &windows, QChar decimal);
 
 // One window's section, on a document in memory.
 void SaveWindowSettings(IniDocument &document, ProjectWindow &window, QChar decimal);

@@ -1,10 +1,12 @@
 #include "ValueFormat.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "NumberText.h"
-#include "core/parameters.h"
 
 namespace pulsefir::project {
 
@@ -12,12 +14,49 @@ namespace {
 constexpr int SignificantDigits = 15;
 constexpr int FixedExponentLow = -3;
 constexpr int FixedExponentHigh = 15;
+// 1.79769313486231E308: the largest value with 15 significant digits below the largest double.
+constexpr double LargestWrittenMagnitude = 1.79769313486231e308;
+// The decimal exponent of the first significant digit of integer.fraction x 10^exponent, held
+// to +-1e9 (only its sign matters to the caller: above or below the double range).
+long long decimalMagnitude(const std::string &integer, const std::string &fraction, const std::string &exponent) {
+    long long e = 0;
+    const bool negative = exponent[0] == '-';
+    for (char c : exponent.substr(negative ? 1 : 0))
+        e = std::min(e * 10 + (c - '0'), 1000000000LL);
+    e = negative ? -e : e;
+    const auto first = integer.find_first_not_of('0');
+    if (first != std::string::npos)
+        return e + static_cast<long long>(integer.size() - first) - 1;
+    const auto firstFraction = fraction.find_first_not_of('0');
+    return e - static_cast<long long>(firstFraction == std::string::npos ? 0 : firstFraction) - 1;
+}
+
+// A value as an error box shows it: control characters (a NUL among them) escaped as \xHH, and
+// a long value cut to its first 80 characters and an ellipsis.
+QString shownValue(const QString &text) {
+    constexpr int ShownLimit = 80;
+    QString shown;
+    for (QChar c : text) {
+        if (shown.size() >= ShownLimit)
+            return shown.left(ShownLimit) + QChar(0x2026);
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            shown += QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+        else
+            shown += c;
+    }
+    return shown.size() > ShownLimit ? shown.left(ShownLimit) + QChar(0x2026) : shown;
+}
+
 } // namespace
 
 QString FormatGeneralFloat(double value, QChar decimal) {
-    if (!std::isfinite(value) || value == 0.0)
+    if (std::isnan(value) || value == 0.0)
         return "0";
-    const auto parts = text::ScientificParts(std::fabs(value), SignificantDigits - 1);
+    // Infinity (a field holding 1E400 not yet left) and a value whose 15 digits round above the
+    // largest double are written as the largest 15-digit value that still loads back.
+    const double magnitude =
+        std::isinf(value) ? LargestWrittenMagnitude : std::min(std::fabs(value), LargestWrittenMagnitude);
+    const auto parts = text::ScientificParts(magnitude, SignificantDigits - 1);
     std::string digits = parts.mantissa.substr(0, 1) + parts.mantissa.substr(2);
     while (digits.size() > 1 && digits.back() == '0')
         digits.pop_back();
@@ -53,12 +92,62 @@ QString FormatGeneralFloat(double value, QChar decimal) {
 }
 
 std::optional<double> ParseProjectFloat(const QString &text) {
-    // The number grammar is the command line's: one '.' or ',', an optional exponent.
-    return ParseDecimal(text.toStdString());
+    // The fields' grammar with either separator: blanks, a sign, digits with one '.' or ',' (at
+    // least one digit), an optional exponent whose digits may be missing (exponent 0), blanks.
+    const std::string s = text.toStdString();
+    std::size_t p = 0;
+    const std::size_t n = s.size();
+    const auto digit = [&](std::size_t k) { return k < n && s[k] >= '0' && s[k] <= '9'; };
+    while (p < n && s[p] == ' ')
+        ++p;
+    bool negative = false;
+    if (p < n && (s[p] == '+' || s[p] == '-'))
+        negative = s[p++] == '-';
+    std::string integer;
+    std::string fraction;
+    bool separator = false;
+    for (; p < n; ++p) {
+        if (digit(p))
+            (separator ? fraction : integer) += s[p];
+        else if ((s[p] == '.' || s[p] == ',') && !separator)
+            separator = true;
+        else
+            break;
+    }
+    if (integer.empty() && fraction.empty())
+        return std::nullopt;
+    std::string exponent = "0";
+    if (p < n && (s[p] == 'E' || s[p] == 'e')) {
+        ++p;
+        std::string sign;
+        if (p < n && (s[p] == '+' || s[p] == '-'))
+            sign = s[p++] == '-' ? "-" : "";
+        std::string digits;
+        while (digit(p))
+            digits += s[p++];
+        if (!digits.empty())
+            exponent = sign + digits;
+    }
+    while (p < n && s[p] == ' ')
+        ++p;
+    if (p != n)
+        return std::nullopt;
+
+    const std::string number = (integer.empty() ? "0" : integer) + "." + fraction + "e" + exponent;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error == std::errc::result_out_of_range) {
+        // Beyond the double range: the largest finite double of its sign; below it (an
+        // underflow, no error): zero.
+        value = decimalMagnitude(integer, fraction, exponent) > 0 ? std::numeric_limits<double>::max() : 0.0;
+    } else if (error != std::errc() || end != number.data() + number.size()) {
+        return std::nullopt;
+    }
+    return negative ? -value : value;
 }
 
 QString InvalidFloatMessage(const QString &text) {
-    return "'" + text + "' is not a valid floating point value.";
+    return "'" + shownValue(text) + "' is not a valid floating point value.";
 }
 
 } // namespace pulsefir::project

@@ -4,12 +4,17 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
+#include <cstdlib>
 #include <deque>
+#include <limits>
 #include <optional>
+#include <utility>
 
 #include "core/errors.h"
 #include "core/parameters.h"
 #include "fake_windows.h"
+#include "project/FileAccess.h"
 #include "project/ProjectParameters.h"
 #include "project/SaveLoadPrjUnit.h"
 #include "project/ValueFormat.h"
@@ -97,6 +102,44 @@ INSTANTIATE_TEST_SUITE_P(Values, GeneralFloatTest,
                                            FloatText{999999999999999.0, "999999999999999"}, FloatText{1e15, "1E15"},
                                            FloatText{0.001, "0,001"}, FloatText{-2.5e-7, "-2,5E-7"},
                                            FloatText{12.5, "12,5"}, FloatText{0.1 + 1.0, "1,1"}));
+
+// Values at the edges of the double range load as the nearest finite double; every value that a
+// save writes loads back and is written again the same.
+TEST(ProjectFloatTest, EdgesOfTheDoubleRange) {
+    const double max = std::numeric_limits<double>::max();
+    const double denormMin = std::numeric_limits<double>::denorm_min();
+    const std::pair<const char *, double> reads[] = {{"1E400", max},
+                                                     {"-1,5E99999999999", -max},
+                                                     {"0,0001E400", max},
+                                                     {"1E-400", 0.0},
+                                                     {"1E", 1.0},
+                                                     {"2,5e", 2.5},
+                                                     {"4,9E-324", denormMin},
+                                                     {"1,7976931348623157E308", max},
+                                                     {"1,79769313486232E308", max}};
+    for (const auto &[text, value] : reads)
+        EXPECT_EQ(ParseProjectFloat(text), std::optional<double>(value)) << text;
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(FormatGeneralFloat(inf, ','), QString("1,79769313486231E308"));
+    EXPECT_EQ(FormatGeneralFloat(-inf, ','), QString("-1,79769313486231E308"));
+    EXPECT_EQ(FormatGeneralFloat(max, ','), QString("1,79769313486231E308"));
+    for (double v : {max, -max, inf, -inf, std::numeric_limits<double>::min(), denormMin, 1e-310, 0.1, 1.0 / 3.0,
+                     -20000.0, 20000.0, 0.001, 10000.0, 1e15, 1e16, 123456789012345678.0, -0.0}) {
+        const QString text = FormatGeneralFloat(v, ',');
+        const auto back = ParseProjectFloat(text);
+        ASSERT_TRUE(back.has_value()) << text.toStdString();
+        EXPECT_TRUE(std::isfinite(*back)) << text.toStdString();
+        EXPECT_EQ(FormatGeneralFloat(*back, ','), text);
+    }
+}
+
+// The error box shows the value as it is, control characters escaped, a long one cut.
+TEST(ProjectFloatTest, InvalidValueMessageKeepsEveryCharacterUpToALimit) {
+    EXPECT_EQ(InvalidFloatMessage(QString("1") + QChar(0) + "5\t"),
+              QString("'1\\x005\\x09' is not a valid floating point value."));
+    const QString message = InvalidFloatMessage(QString(1000000, 'x'));
+    EXPECT_EQ(message, "'" + QString(80, 'x') + QChar(0x2026) + "' is not a valid floating point value.");
+}
 
 TEST(ProjectFloatTest, EitherSeparatorAndNothingElse) {
     EXPECT_EQ(ParseProjectFloat("0,04"), std::optional<double>(0.04));
@@ -295,20 +338,76 @@ TEST_F(ProjectTest, UnreadableFieldStopsTheSaveAndLeavesTheOldFile) {
     EXPECT_TRUE(win(1).enabled) << "the window gets its enabled state back";
 }
 
-TEST_F(ProjectTest, WriteFailingPartWayLeavesTheOldFileAndNoTemporaryFile) {
+// Fails the n-th system call of a save (0: creating the temporary file, then its mode, every
+// chunk written, the sync, the close, the rename), passing the others to the real ones.
+class FailingSteps : public SaveSteps {
+  public:
+    explicit FailingSteps(int failAt) : m_failAt(failAt) { SaveSteps::install(this); }
+    ~FailingSteps() override { SaveSteps::install(nullptr); }
+    bool failed = false;
+    int createTemporary(const std::string &d, std::string &p) override {
+        return next() ? SaveSteps::createTemporary(d, p) : -1;
+    }
+    bool setMode(int fd, const std::string &r) override { return next() && SaveSteps::setMode(fd, r); }
+    bool write(int fd, const char *d, std::size_t n) override { return next() && SaveSteps::write(fd, d, n); }
+    bool sync(int fd) override { return next() && SaveSteps::sync(fd); }
+    bool close(int fd) override {
+        const bool ok = next();
+        SaveSteps::close(fd); // the descriptor is gone either way, as with a real failing close
+        return ok;
+    }
+    bool rename(const std::string &f, const std::string &t) override { return next() && SaveSteps::rename(f, t); }
+
+  private:
+    bool next() {
+        if (m_calls++ != m_failAt)
+            return true;
+        failed = true;
+        return false;
+    }
+    int m_failAt;
+    int m_calls = 0;
+};
+
+TEST_F(ProjectTest, EveryFailingStepOfASaveLeavesTheOldFileAndNoTemporaryFile) {
     const QString name = path("p.flt");
-    writeAll(name, "[Other]\r\nkeep=me\r\n");
+    // Three chunks of new content, so that a write in the middle fails too.
+    writeAll(name, "[Other]\r\nkeep=" + QByteArray(9000, 'x') + "\r\n");
     const QByteArray before = readAll(name);
-    for (qint64 failAfter : {0LL, 10LL, 5000LL}) {
+    int steps = 0;
+    for (;; ++steps) {
+        FailingSteps failing(steps);
         try {
-            SaveProjectFile(name, Pointers(windows), ',', SaveOptions{failAfter});
-            FAIL() << "no error";
+            SaveProjectFile(name, Pointers(windows), ',');
         } catch (const CoreError &error) {
             EXPECT_EQ(QString(error.what()), "Unable to write to " + name + ".");
         }
-        EXPECT_EQ(readAll(name), before);
-        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.flt"});
+        if (!failing.failed)
+            break;
+        EXPECT_EQ(readAll(name), before) << "failing step " << steps;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"p.flt"}) << steps;
     }
+    EXPECT_GE(steps, 8) << "create, mode, three writes, sync, close, rename";
+    EXPECT_NE(readAll(name), before) << "with no step failing the save went through";
+}
+
+// A real full disk: a tiny tmpfs holding the old project and a filler that takes the rest.
+TEST_F(ProjectTest, FullDiskLeavesTheOldFile) {
+    const QString mountPoint = path("tiny");
+    QDir().mkpath(mountPoint);
+    const std::string mount = "mount -t tmpfs -o size=8k tmpfs '" + mountPoint.toStdString() + "' 2>/dev/null";
+    if (std::system(mount.c_str()) != 0)
+        GTEST_SKIP() << "skipped: this machine does not let the test mount a tmpfs (needs root and CAP_SYS_ADMIN)";
+    const QString name = mountPoint + "/p.flt";
+    writeAll(name, QByteArray(1153, 'p'));
+    writeAll(mountPoint + "/filler", QByteArray(4096, 'f'));
+    const QByteArray before = readAll(name);
+    EXPECT_THROW(SaveProjectFile(name, Pointers(windows), ','), CoreError);
+    const QByteArray after = readAll(name);
+    const QStringList left = QDir(mountPoint).entryList(QDir::Files | QDir::Hidden);
+    std::system(("umount '" + mountPoint.toStdString() + "'").c_str());
+    EXPECT_EQ(after, before);
+    EXPECT_EQ(left, (QStringList{"filler", "p.flt"}));
 }
 
 TEST_F(ProjectTest, UnwritablePlaceIsReported) {
