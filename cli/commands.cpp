@@ -12,6 +12,8 @@
 #include <csignal>
 #include <unistd.h>
 
+#include <QLocale>
+
 #include "core/errors.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
@@ -286,6 +288,13 @@ const std::vector<Step> &steps() {
         {"write-spectra", "write the spectra as CSV, one row per grid frequency", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
+         }},
+        {"save-project", "save the current values as a project file (*.flt) that the windows open", true,
+         [](Session &s, const std::string &file, std::ostream &) {
+             // The decimal separator the windows would write under the user's locale.
+             const QString decimal = QLocale().decimalPoint();
+             project::SaveProjectParameters(QString::fromLocal8Bit(file.c_str()), s.values,
+                                            decimal.isEmpty() ? QChar('.') : decimal.at(0));
          }},
     };
     return table;

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "core/errors.h"
 #include "project/FileAccess.h"
 #include "project/IniFile.h"
+#include "project/SaveLoadPrjUnit.h"
 #include "project/ValueFormat.h"
+#include "project/WindowPlacement.h"
 
 namespace pulsefir::project {
 
@@ -48,6 +52,82 @@ bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
     }
     values = read;
     return anySection;
+}
+
+namespace {
+
+// One stored setting as the save code sees a control of a window.
+class ParameterControl : public ProjectControl {
+  public:
+    ParameterControl(const ParameterDefinition &d, const ParameterValues &values) : m_d(d), m_values(values) {}
+    QString name() const override { return QString::fromUtf8(m_d.key.data(), static_cast<int>(m_d.key.size())); }
+    ControlKind kind() const override {
+        switch (m_d.kind) {
+        case ParameterKind::Float:
+            return ControlKind::FloatField;
+        case ParameterKind::Integer:
+            return ControlKind::IntegerSpin;
+        case ParameterKind::Check:
+            return ControlKind::CheckBox;
+        case ParameterKind::Radio:
+            return ControlKind::RadioGroup;
+        }
+        return ControlKind::Edit;
+    }
+    int integerValue() const override { return static_cast<int>(std::lround(value())); }
+    int itemCount() const override { return static_cast<int>(m_d.maximum) + 1; }
+    bool checked() const override { return value() != 0; }
+    double floatValue() const override { return value(); }
+
+  private:
+    double value() const { return m_values.get(m_d.section, m_d.key); }
+    const ParameterDefinition &m_d;
+    const ParameterValues &m_values;
+};
+
+// A window of the program as it starts, holding the settings of its section.
+class ParameterWindow : public ProjectWindow {
+  public:
+    ParameterWindow(const WindowPlacement &placement, const ParameterValues &values) : m_placement(placement) {
+        for (const ParameterDefinition &d : ParameterDefinitions())
+            if (d.section == placement.section)
+                m_controls.push_back(std::make_unique<ParameterControl>(d, values));
+    }
+    QString name() const override {
+        return QString::fromUtf8(m_placement.section.data(), static_cast<int>(m_placement.section.size()));
+    }
+    QRect frame() const override { return m_placement.frame; }
+    void moveTo(int, int) override {}
+    void resizeOuter(int, int) override {}
+    bool sizeable() const override { return !m_placement.clientSize; }
+    bool isVisible() const override { return m_placement.visible; }
+    void setVisible(bool) override {}
+    bool isEnabled() const override { return true; }
+    void setEnabled(bool) override {}
+    void repaint() override {}
+    bool isMainWindow() const override { return m_placement.section == "MainForm"; }
+    std::vector<ProjectControl *> controls() override {
+        std::vector<ProjectControl *> result;
+        for (auto &c : m_controls)
+            result.push_back(c.get());
+        return result;
+    }
+
+  private:
+    const WindowPlacement &m_placement;
+    std::vector<std::unique_ptr<ParameterControl>> m_controls;
+};
+
+} // namespace
+
+void SaveProjectParameters(const QString &fileName, const ParameterValues &values, QChar decimal) {
+    std::vector<std::unique_ptr<ParameterWindow>> windows;
+    Windows pointers;
+    for (const WindowPlacement &placement : DesignedPlacements) {
+        windows.push_back(std::make_unique<ParameterWindow>(placement, values));
+        pointers.push_back(windows.back().get());
+    }
+    SaveProjectFile(fileName, pointers, decimal);
 }
 
 bool ReadProjectParameters(const QString &fileName, ParameterValues &values) {

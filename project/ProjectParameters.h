@@ -15,4 +15,9 @@ namespace pulsefir::project {
 bool ReadProjectParameters(const QString &fileName, ParameterValues &values);
 bool ReadProjectParameters(const class IniDocument &document, ParameterValues &values);
 
+// Saves `values` as a project file through the windows' save code, each window at the place and
+// size it starts with; an existing file is replaced without asking, its other sections kept.
+// Throws CoreError "Unable to write to NAME." when the save fails.
+void SaveProjectParameters(const QString &fileName, const ParameterValues &values, QChar decimal);
+
 } // namespace pulsefir::project

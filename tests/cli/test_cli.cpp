@@ -155,6 +155,9 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"missing_file", {"write-signal"}, 2, "needs a FILE"},
                       BadInput{"unwritable_file", {"write-signal", "/nonexistent-dir/x.csv"}, 1, "Unable to write to"},
                       BadInput{"full_disk_file", {"write-signal", "/dev/full"}, 1, "Unable to write to /dev/full"},
+                      BadInput{
+                          "unwritable_project", {"save-project", "/proc/p.flt"}, 1, "Unable to write to /proc/p.flt."},
+                      BadInput{"project_from_a_device", {"--project", "/dev/stdin"}, 1, "не является файлом проекта"},
                       BadInput{"full_standard_output",
                                {"load-signal", "write-signal", "-"},
                                1,
@@ -213,6 +216,25 @@ TEST(CliTest, HelpListsEveryStepAndKey) {
     // Defaults in their shortest form, not as the binary fraction's 17 digits.
     EXPECT_NE(result.out.find("0.001..10000, default 0.8\n"), std::string::npos);
     EXPECT_EQ(result.out.find("0.80000000000000004"), std::string::npos);
+}
+
+// A scripted design saved by the tool opens with every value it had: saving what was loaded
+// gives the same file.
+TEST(CliTest, SavedProjectLoadsBackUnchanged) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto first = dir / ("pulsefir-cli-a-" + std::to_string(::getpid()) + ".flt");
+    const auto second = dir / ("pulsefir-cli-b-" + std::to_string(::getpid()) + ".flt");
+    const auto saved = runCli({"--set", "SignalForm.Exp_Am_NmSuperSpin=2.5", "--set", "FilterForm.WinTypeRadioGroup=3",
+                               "save-project", first.string()});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err;
+    const auto again = runCli({"--project", first.string(), "save-project", second.string()});
+    ASSERT_EQ(again.exitCode, 0) << again.err;
+    const std::string text = readFile(first);
+    EXPECT_EQ(readFile(second), text);
+    EXPECT_NE(text.find("Exp_Am_NmSuperSpin=2.5\r\n"), std::string::npos);
+    EXPECT_NE(text.find("WinTypeRadioGroup=3\r\n"), std::string::npos);
+    std::filesystem::remove(first);
+    std::filesystem::remove(second);
 }
 
 TEST(CliTest, ProjectWithoutWindowSectionsSaysSoAndGoesOn) {

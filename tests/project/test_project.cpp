@@ -2,13 +2,16 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cmath>
 #include <cstdlib>
+
 #include <deque>
 #include <limits>
 #include <optional>
+#include <sys/stat.h>
 #include <utility>
 
 #include "core/errors.h"
@@ -408,6 +411,37 @@ TEST_F(ProjectTest, FullDiskLeavesTheOldFile) {
     std::system(("umount '" + mountPoint.toStdString() + "'").c_str());
     EXPECT_EQ(after, before);
     EXPECT_EQ(left, (QStringList{"filler", "p.flt"}));
+}
+
+// Only a regular file of project size is read: a FIFO (opening it would block), a folder, a
+// device and a huge file are refused before anything is read, and nothing changes.
+TEST_F(ProjectTest, WhatCannotBeAProjectIsRefusedAtOnce) {
+    const QString fifo = path("fifo.flt");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString huge = path("huge.flt");
+    {
+        QFile file(huge);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(50 * 1000 * 1000)); // sparse: 50 MB that cost nothing to make
+    }
+    const std::pair<QString, QString> cases[] = {
+        {fifo, "Файл " + fifo + " не является файлом проекта"},
+        {dir.path(), "Файл " + dir.path() + " не является файлом проекта"},
+        {"/dev/zero", "Файл /dev/zero не является файлом проекта"},
+        {huge, "Файл " + huge + " слишком велик для файла проекта"},
+    };
+    for (const auto &[name, message] : cases) {
+        try {
+            LoadProjectFile(name, Pointers(windows));
+            ADD_FAILURE() << "no error for " << name.toStdString();
+        } catch (const CoreError &error) {
+            EXPECT_EQ(QString::fromUtf8(error.what()), message);
+        }
+        EXPECT_EQ(win(0).control("SWNmSpinEdit").changes, 0);
+        // Saving over it is refused too, and leaves it what it was.
+        EXPECT_THROW(SaveProjectFile(name, Pointers(windows), ','), CoreError) << name.toStdString();
+    }
+    EXPECT_EQ(QFileInfo(huge).size(), 50 * 1000 * 1000);
 }
 
 TEST_F(ProjectTest, UnwritablePlaceIsReported) {

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QRect>
+
+#include <string_view>
+
+namespace pulsefir::project {
+
+// Where each window of the program starts, as the project file stores it: the outer frame's
+// position and size in screen pixels, except for the filter window, whose designed size is that
+// of its client area (its size is never applied on load). Only the main window starts shown.
+struct WindowPlacement {
+    std::string_view section;
+    QRect frame;
+    bool clientSize; // `frame`'s size is the client area's, not the outer size
+    bool visible;
+};
+
+inline constexpr WindowPlacement DesignedPlacements[] = {
+    {"MainForm", QRect(1, 1, 870, 640), false, true},
+    {"SignalForm", QRect(758, 249, 512, 379), false, false},
+    {"FilterForm", QRect(200, 20, 566, 771), true, false},
+    {"SpectorForm", QRect(314, 289, 815, 609), false, false},
+};
+
+inline const WindowPlacement &DesignedPlacement(std::string_view section) {
+    for (const auto &p : DesignedPlacements)
+        if (p.section == section)
+            return p;
+    return DesignedPlacements[0];
+}
+
+} // namespace pulsefir::project
