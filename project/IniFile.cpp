@@ -1,59 +1,109 @@
 #include "IniFile.h"
 
+#include <cstring>
 #include <limits>
 
 namespace pulsefir::project {
 
 namespace {
 
-QByteArray trimmed(const QByteArray &bytes) {
-    return bytes.trimmed();
-}
-
-bool sameName(const QByteArray &a, const QString &b) {
-    return QString::fromUtf8(a).compare(b, Qt::CaseInsensitive) == 0;
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
 } // namespace
 
-IniDocument::Line IniDocument::makeLine(const QByteArray &text) {
+IniDocument::Line IniDocument::makeLine(qint32 start, qint32 length) const {
     Line line;
-    line.text = text;
-    const QByteArray t = trimmed(text);
-    if (t.startsWith('[')) {
-        const int close = t.indexOf(']');
-        if (close > 0) {
-            line.section = trimmed(t.mid(1, close - 1));
+    line.start = start;
+    line.length = length;
+    const char *text = m_text.constData() + start;
+    qint32 b = 0;
+    qint32 e = length;
+    while (b < e && isBlank(text[b]))
+        ++b;
+    while (e > b && isBlank(text[e - 1]))
+        --e;
+    if (b < e && text[b] == '[') {
+        const char *close = static_cast<const char *>(std::memchr(text + b, ']', static_cast<std::size_t>(e - b)));
+        if (close && close > text + b + 1) {
+            qint32 nb = b + 1;
+            qint32 ne = static_cast<qint32>(close - text);
+            while (nb < ne && isBlank(text[nb]))
+                ++nb;
+            while (ne > nb && isBlank(text[ne - 1]))
+                --ne;
+            line.isSection = true;
+            line.nameStart = nb;
+            line.nameLength = ne - nb;
             return line;
         }
     }
-    const int eq = text.indexOf('=');
-    if (eq > 0 && !t.startsWith(';') && !t.startsWith('#')) {
-        const QByteArray key = trimmed(text.left(eq));
-        if (!key.isEmpty()) {
-            line.key = key;
-            line.valueStart = eq + 1;
+    const char *eq = static_cast<const char *>(std::memchr(text, '=', static_cast<std::size_t>(length)));
+    if (eq && eq > text && b < e && text[b] != ';' && text[b] != '#') {
+        qint32 ke = static_cast<qint32>(eq - text);
+        while (ke > b && isBlank(text[ke - 1]))
+            --ke;
+        if (ke > b && b < static_cast<qint32>(eq - text)) {
+            line.nameStart = b;
+            line.nameLength = ke - b;
+            line.valueStart = static_cast<qint32>(eq - text) + 1;
         }
     }
     return line;
 }
 
+IniDocument::Line IniDocument::appendLine(const QByteArray &text) {
+    const auto start = static_cast<qint32>(m_text.size());
+    m_text += text;
+    return makeLine(start, static_cast<qint32>(text.size()));
+}
+
+bool IniDocument::nameIs(const Line &line, const QByteArray &name) const {
+    return line.nameLength == name.size() && qstrnicmp(m_text.constData() + line.start + line.nameStart,
+                                                       name.constData(), static_cast<std::size_t>(name.size())) == 0;
+}
+
 IniDocument IniDocument::parse(const QByteArray &bytes) {
     IniDocument doc;
-    QByteArray data = bytes;
-    if (data.startsWith("\xEF\xBB\xBF")) {
-        data.remove(0, 3);
+    doc.m_text = bytes;
+    qint32 start = 0;
+    if (doc.m_text.startsWith("\xEF\xBB\xBF")) {
+        start = 3;
         doc.m_byteOrderMark = true;
     }
-    int start = 0;
-    while (start < data.size()) {
-        int end = data.indexOf('\n', start);
-        if (end < 0)
-            end = static_cast<int>(data.size());
-        QByteArray text = data.mid(start, end - start);
-        if (text.endsWith('\r'))
-            text.chop(1);
-        doc.m_lines.push_back(makeLine(text));
+    const auto size = static_cast<qint32>(doc.m_text.size());
+    // CR LF line ends: the CR is not part of the line. A run of other lines is kept as one entry;
+    // its joining line ends are rewritten as CR LF, as a save writes every line end.
+    while (start < size) {
+        const char *nl = static_cast<const char *>(
+            std::memchr(doc.m_text.constData() + start, '\n', static_cast<std::size_t>(size - start)));
+        qint32 end = nl ? static_cast<qint32>(nl - doc.m_text.constData()) : size;
+        qint32 length = end - start;
+        if (length > 0 && doc.m_text[start + length - 1] == '\r')
+            --length;
+        Line line = doc.makeLine(start, length);
+        if (line.isOther() && !doc.m_lines.empty() && doc.m_lines.back().isOther()) {
+            // Extend the run: its text becomes "previous CR LF this line" at the end of m_text
+            // only when the two are not already adjacent with a CR LF between them.
+            Line &run = doc.m_lines.back();
+            const qint32 runEnd = run.start + run.length;
+            if (runEnd + 2 == start && doc.m_text[runEnd] == '\r') {
+                run.length = start + length - run.start; // the file's own CR LF joins them
+            } else {
+                if (runEnd != static_cast<qint32>(doc.m_text.size())) {
+                    // Move the run to the end of the buffer, where it can grow.
+                    const QByteArray moved = doc.textOf(run);
+                    run.start = static_cast<qint32>(doc.m_text.size());
+                    doc.m_text += moved;
+                }
+                doc.m_text += "\r\n";
+                doc.m_text.append(doc.m_text.constData() + start, length);
+                run.length = static_cast<qint32>(doc.m_text.size()) - run.start;
+            }
+        } else {
+            doc.m_lines.push_back(line);
+        }
         start = end + 1;
     }
     return doc;
@@ -62,23 +112,23 @@ IniDocument IniDocument::parse(const QByteArray &bytes) {
 QByteArray IniDocument::serialize() const {
     QByteArray out = m_byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray();
     for (const Line &line : m_lines) {
-        out += line.text;
+        out.append(m_text.constData() + line.start, line.length);
         out += "\r\n";
     }
     return out;
 }
 
 int IniDocument::sectionLine(const QString &section) const {
+    const QByteArray name = section.toUtf8();
     for (int k = 0; k < static_cast<int>(m_lines.size()); ++k)
-        if (!m_lines[static_cast<std::size_t>(k)].section.isNull() &&
-            sameName(m_lines[static_cast<std::size_t>(k)].section, section))
+        if (m_lines[static_cast<std::size_t>(k)].isSection && nameIs(m_lines[static_cast<std::size_t>(k)], name))
             return k;
     return -1;
 }
 
 int IniDocument::sectionEnd(int header) const {
     int k = header + 1;
-    while (k < static_cast<int>(m_lines.size()) && m_lines[static_cast<std::size_t>(k)].section.isNull())
+    while (k < static_cast<int>(m_lines.size()) && !m_lines[static_cast<std::size_t>(k)].isSection)
         ++k;
     return k;
 }
@@ -88,9 +138,9 @@ int IniDocument::keyLine(const QString &section, const QString &key) const {
     if (header < 0)
         return -1;
     const int end = sectionEnd(header);
+    const QByteArray name = key.toUtf8();
     for (int k = header + 1; k < end; ++k)
-        if (!m_lines[static_cast<std::size_t>(k)].key.isEmpty() &&
-            sameName(m_lines[static_cast<std::size_t>(k)].key, key))
+        if (m_lines[static_cast<std::size_t>(k)].isKey() && nameIs(m_lines[static_cast<std::size_t>(k)], name))
             return k;
     return -1;
 }
@@ -108,7 +158,9 @@ QString IniDocument::readString(const QString &section, const QString &key, cons
     if (k < 0)
         return defaultValue;
     const Line &line = m_lines[static_cast<std::size_t>(k)];
-    return QString::fromUtf8(line.text.mid(line.valueStart)).trimmed().left(MaxValueLength);
+    return QString::fromUtf8(m_text.constData() + line.start + line.valueStart, line.length - line.valueStart)
+        .trimmed()
+        .left(MaxValueLength);
 }
 
 bool ParseIniInteger(const QString &text, int &value) {
@@ -148,22 +200,22 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     const QByteArray text = key.toUtf8() + "=" + value.toUtf8();
     const int existing = keyLine(section, key);
     if (existing >= 0) {
-        m_lines[static_cast<std::size_t>(existing)] = makeLine(text);
+        m_lines[static_cast<std::size_t>(existing)] = appendLine(text);
         return;
     }
     int header = sectionLine(section);
     if (header < 0) {
-        m_lines.push_back(makeLine("[" + section.toUtf8() + "]"));
-        m_lines.push_back(makeLine(text));
+        m_lines.push_back(appendLine("[" + section.toUtf8() + "]"));
+        m_lines.push_back(appendLine(text));
         return;
     }
     // After the section's last key (blank lines and comments after it stay after it).
     int at = header + 1;
     const int end = sectionEnd(header);
     for (int k = header + 1; k < end; ++k)
-        if (!m_lines[static_cast<std::size_t>(k)].key.isEmpty())
+        if (m_lines[static_cast<std::size_t>(k)].isKey())
             at = k + 1;
-    m_lines.insert(m_lines.begin() + at, makeLine(text));
+    m_lines.insert(m_lines.begin() + at, appendLine(text));
 }
 
 void IniDocument::writeInteger(const QString &section, const QString &key, int value) {

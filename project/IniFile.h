@@ -8,9 +8,11 @@
 namespace pulsefir::project {
 
 // An INI text held in memory as its lines, so that what is not touched is written back byte for
-// byte. Sections and keys compare without regard to letter case; of duplicate keys the first
-// counts; lines that are neither a section nor a key are kept as they are and otherwise ignored.
-// Reads CRLF or LF line ends and a UTF-8 byte-order mark; writes CRLF.
+// byte. The text is kept once, in one buffer; a line is a few offsets into it, and a run of lines
+// that are neither sections nor keys (blank lines, comments) is one entry, so the memory stays a
+// small multiple of the file's size whatever the file holds. Sections and keys compare without regard to letter case;
+// of duplicate keys the first counts; lines that are neither a section nor a key are kept as they are and otherwise
+// ignored. Reads CRLF or LF line ends and a UTF-8 byte-order mark; writes CRLF.
 class IniDocument {
   public:
     static constexpr int MaxValueLength = 2047;
@@ -38,17 +40,27 @@ class IniDocument {
     void eraseSection(const QString &section);
 
   private:
+    // Offsets into m_text. A run of other lines is one entry whose text holds them joined by
+    // CRLF, as they are written back.
     struct Line {
-        QByteArray text;    // as read, without the line end
-        QByteArray section; // for a section line: its name
-        QByteArray key;     // for a key line: its name
-        int valueStart = -1;
+        qint32 start = 0;
+        qint32 length = 0;
+        qint32 nameStart = 0; // section or key name, relative to start
+        qint32 nameLength = 0;
+        qint32 valueStart = -1; // key lines: where the value begins, relative to start
+        bool isSection = false;
+        bool isKey() const { return valueStart >= 0; }
+        bool isOther() const { return !isSection && !isKey(); }
     };
-    static Line makeLine(const QByteArray &text);
+    Line makeLine(qint32 start, qint32 length) const; // classifies text already in m_text
+    Line appendLine(const QByteArray &text);          // adds a written line to m_text
+    QByteArray textOf(const Line &line) const { return m_text.mid(line.start, line.length); }
+    bool nameIs(const Line &line, const QByteArray &name) const;
     int sectionLine(const QString &section) const;
     int sectionEnd(int header) const; // one past the section's last line
     int keyLine(const QString &section, const QString &key) const;
 
+    QByteArray m_text; // the file as read, then every line written since
     std::vector<Line> m_lines;
     bool m_byteOrderMark = false; // written back as it was read
 };
