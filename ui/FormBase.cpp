@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include <exception>
+#include <new>
 
 #include "core/parameters.h"
 #include "ui/widgets/platform.h"
@@ -31,6 +32,8 @@ void TForm::showAndFocus() {
 void TForm::guard(const std::function<void()> &handler) {
     try {
         handler();
+    } catch (const std::bad_alloc &) {
+        Platform::current().showError(this, "Недостаточно памяти для этой операции");
     } catch (const std::exception &error) {
         Platform::current().showError(this, QString::fromUtf8(error.what()));
     }

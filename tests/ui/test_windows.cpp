@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <cmath>
+
 #include <memory>
+#include <sys/stat.h>
 
 #include "c_locale.h"
 #include "core/filter_synthesis.h"

@@ -3,13 +3,45 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
+#include <QMimeDatabase>
 #include <QPushButton>
+#include <QStyle>
 
 namespace pulsefir::ui {
 
 namespace {
 Platform *installed = nullptr;
+}
+
+QIcon PlainFileIconProvider::icon(IconType type) const {
+    const QStyle *style = QApplication::style();
+    switch (type) {
+    case Folder:
+        return style->standardIcon(QStyle::SP_DirIcon);
+    case Drive:
+        return style->standardIcon(QStyle::SP_DriveHDIcon);
+    case Computer:
+        return style->standardIcon(QStyle::SP_ComputerIcon);
+    default:
+        return style->standardIcon(QStyle::SP_FileIcon);
+    }
+}
+
+QIcon PlainFileIconProvider::icon(const QFileInfo &info) const {
+    // isDir() and isRoot() only stat the name; nothing is opened.
+    if (info.isRoot())
+        return icon(Drive);
+    return icon(info.isDir() ? Folder : File);
+}
+
+QString PlainFileIconProvider::type(const QFileInfo &info) const {
+    if (info.isDir())
+        return QStringLiteral("Folder");
+    // The name's extension only: reading the content to guess a type blocks on special files
+    // such as /proc/kmsg.
+    return QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension).comment();
 }
 
 Platform &Platform::current() {
@@ -36,7 +68,12 @@ std::optional<QString> QtPlatform::runFileDialog(QWidget *parent, const FileDial
     QFileDialog dialog(parent, request.title, request.initialDirectory, request.filter);
     const bool save = request.kind == FileDialogRequest::Kind::Save;
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // Any name, in the open dialog too: a name that does not exist reaches the project's own
+    // message instead of being refused by the dialog.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    // The dialog runs on the window thread: it must never read a file to draw it.
+    PlainFileIconProvider icons;
+    dialog.setIconProvider(&icons);
     // The callers ask about replacing a file themselves, where they ask at all.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
     dialog.setDefaultSuffix(request.defaultSuffix);

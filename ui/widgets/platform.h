@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractFileIconProvider>
 #include <QString>
 #include <QtGlobal>
 
@@ -33,6 +34,15 @@ class Platform {
     static Platform &current();
     // Installs `platform` (not owned) for the whole process; nullptr restores the Qt one.
     static void install(Platform *platform);
+};
+
+// Icons and type names for the file dialogs from the name alone: the standard icon provider
+// reads files to guess their types, which blocks on special files.
+class PlainFileIconProvider : public QAbstractFileIconProvider {
+  public:
+    QIcon icon(IconType type) const override;
+    QIcon icon(const QFileInfo &info) const override;
+    QString type(const QFileInfo &info) const override;
 };
 
 class QtPlatform : public Platform {
