@@ -10,7 +10,7 @@ PACKAGES=(
   qt6-base-dev
   libgtest-dev googletest libbenchmark-dev
   libsleef-dev
-  xvfb xauth fonts-dejavu-core imagemagick
+  xvfb xauth openbox fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
   locales
 )

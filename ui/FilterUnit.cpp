@@ -8,6 +8,7 @@
 
 #include "core/filter_synthesis.h"
 #include "project/NumberText.h"
+#include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
@@ -23,7 +24,7 @@ constexpr QRgb TapColor = qRgb(0, 0, 0);
 TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     : TForm("FilterForm", "Синтез фильтра"), m_state(state), m_main(mainForm) {
     setSizeable(false);
-    move(200, 20);
+    setOuterGeometry(project::DesignedPlacement("FilterForm").frame, false);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

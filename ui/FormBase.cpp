@@ -1,6 +1,9 @@
 #include "FormBase.h"
 
 #include <QApplication>
+#include <QHideEvent>
+#include <QShowEvent>
+#include <QTimer>
 
 #include <exception>
 #include <new>
@@ -20,6 +23,98 @@ QWidget *TForm::component(const QString &name) const {
         if (w->objectName() == name)
             return w;
     return nullptr;
+}
+
+namespace {
+
+// What the window system draws around a window's client area.
+QMargins marginsOf(const QWidget &w) {
+    const QRect outer = w.frameGeometry();
+    const QRect inner = w.geometry();
+    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
+            outer.bottom() - inner.bottom()};
+}
+
+} // namespace
+
+std::optional<QMargins> TForm::knownMargins() const {
+    if (m_frameMargins)
+        return m_frameMargins;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && qobject_cast<TForm *>(w) && w->isVisible() && w->frameGeometry() != w->geometry())
+            return marginsOf(*w);
+    return std::nullopt;
+}
+
+QMargins TForm::frameMargins() const {
+    if (isVisible() && frameGeometry() != geometry())
+        m_frameMargins = marginsOf(*this);
+    return knownMargins().value_or(QMargins());
+}
+
+QRect TForm::outerGeometry() const {
+    // A shown window that the window manager has not framed yet is given the frame it will get.
+    if (isVisible())
+        return frameGeometry() != geometry() ? frameGeometry() : geometry().marginsAdded(frameMargins());
+    if (m_outerWhileHidden)
+        return m_sizeable ? *m_outerWhileHidden : QRect(m_outerWhileHidden->topLeft(), size().grownBy(frameMargins()));
+    return geometry().marginsAdded(frameMargins());
+}
+
+QRect TForm::clientFor(const QRect &outer, const QMargins &margins) const {
+    const QRect client = outer.marginsRemoved(margins);
+    return m_sizeable ? client : QRect(client.topLeft(), size());
+}
+
+void TForm::setOuterGeometry(const QRect &frame, bool resizeToo) {
+    QRect outer = outerGeometry();
+    outer.moveTopLeft(frame.topLeft());
+    if (resizeToo)
+        outer.setSize(frame.size());
+    if (isVisible()) {
+        // Placed by its client area, which the window system puts exactly where it is asked to;
+        // the frame then stands where it should.
+        setGeometry(clientFor(outer, frameMargins()));
+        return;
+    }
+    m_outerWhileHidden = outer;
+    setGeometry(clientFor(outer, frameMargins()));
+    m_clientWhileHidden = geometry();
+}
+
+void TForm::settleOuterGeometry(const QRect &outer, int attemptsLeft) {
+    constexpr int PollMs = 20; // the window manager frames a window within a few of these
+    if (!isVisible())
+        return;
+    if (frameGeometry() != geometry() || attemptsLeft <= 0) {
+        setOuterGeometry(outer, true);
+        return;
+    }
+    QTimer::singleShot(PollMs, this, [this, outer, attemptsLeft] { settleOuterGeometry(outer, attemptsLeft - 1); });
+}
+
+void TForm::showEvent(QShowEvent *event) {
+    if (m_outerWhileHidden && geometry() != m_clientWhileHidden)
+        m_outerWhileHidden.reset(); // moved or resized by other means since
+    if (m_outerWhileHidden && !event->spontaneous()) {
+        const QRect outer = *m_outerWhileHidden;
+        m_outerWhileHidden.reset();
+        const auto margins = knownMargins();
+        setGeometry(clientFor(outer, margins.value_or(QMargins())));
+        // No window shows a frame yet (the first window of the program): the frame is known
+        // only once the window manager has drawn it.
+        if (!margins)
+            settleOuterGeometry(outer, 50);
+    }
+    QWidget::showEvent(event);
+}
+
+void TForm::hideEvent(QHideEvent *event) {
+    QWidget::hideEvent(event);
+    if (!event->spontaneous()) {
+        m_outerWhileHidden = outerGeometry();
+        m_clientWhileHidden = geometry();
+    }
 }
 
 void TForm::showAndFocus() {

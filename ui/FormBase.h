@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "ui/widgets/numeric_fields.h"
@@ -31,6 +32,16 @@ class TForm : public QWidget {
 
     // Shows the window, brings it to the front and gives it the focus.
     void showAndFocus();
+
+    // The outer frame (what the window system draws around the client area, title bar
+    // included), in screen pixels. A hidden window has no frame of its own: it is given the
+    // margins it had when last shown, or those of the last window seen shown, so that stored
+    // positions and sizes mean the same whether the window is shown or not.
+    QRect outerGeometry() const;
+    QMargins frameMargins() const;
+    // Moves and sizes the window so that its outer frame becomes `frame` (the size only when
+    // `resize` is set).
+    void setOuterGeometry(const QRect &frame, bool resize);
 
   protected:
     template <typename T> T *declare(T *component) {
@@ -57,6 +68,20 @@ class TForm : public QWidget {
   private:
     std::vector<QWidget *> m_components;
     bool m_sizeable = true;
+    mutable std::optional<QMargins> m_frameMargins; // as last seen while shown
+    // Where a hidden window's frame is to stand: the window system knows no frame for it, and
+    // places a window never shown by its client area.
+    std::optional<QRect> m_outerWhileHidden;
+    QRect m_clientWhileHidden; // what was set for it; a window moved since by anyone else drops it
+    // The decoration this window had when last seen framed, or that of another shown window.
+    std::optional<QMargins> knownMargins() const;
+    QRect clientFor(const QRect &outer, const QMargins &margins) const;
+    // Gives a window just shown the outer frame `outer` once the window manager has framed it.
+    void settleOuterGeometry(const QRect &outer, int attemptsLeft);
+
+  protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 };
 
 // Disables a button for the duration of a handler and enables it again however it ends.

@@ -12,6 +12,7 @@
 
 #include "core/filter_search.h"
 #include "core/filtering.h"
+#include "project/WindowPlacement.h"
 #include "ui/FilterUnit.h"
 #include "ui/SignalUnit.h"
 #include "ui/SpectorUnit.h"
@@ -35,7 +36,6 @@ QToolButton *toolButton(QWidget *parent, const char *name, QStyle::StandardPixma
 } // namespace
 
 TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), m_state(state) {
-    resize(870, 640);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -133,7 +133,7 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
 }
 
 void TMainForm::FormCreate() {
-    move(1, 1);
+    setOuterGeometry(project::DesignedPlacement("MainForm").frame, true);
     const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
     OpenDialog.initialDirectory = SaveDialog.initialDirectory = Chart->savePictureDialog().initialDirectory = folder;
     DrawBitBtnClick();

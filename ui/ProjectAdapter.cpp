@@ -141,12 +141,18 @@ FormProjectWindow::FormProjectWindow(TForm &form, bool mainWindow) : m_form(form
 FormProjectWindow::~FormProjectWindow() = default;
 
 QRect FormProjectWindow::frame() const {
-    return m_form.frameGeometry();
+    return m_form.outerGeometry();
+}
+
+void FormProjectWindow::moveTo(int left, int top) {
+    QRect outer = m_form.outerGeometry();
+    outer.moveTopLeft(QPoint(left, top));
+    m_form.setOuterGeometry(outer, false);
 }
 
 void FormProjectWindow::resizeOuter(int width, int height) {
-    const QRect outer = m_form.frameGeometry();
-    m_form.resize(width - (outer.width() - m_form.width()), height - (outer.height() - m_form.height()));
+    const QRect outer = m_form.outerGeometry();
+    m_form.setOuterGeometry(QRect(outer.topLeft(), QSize(width, height)), true);
 }
 
 std::vector<project::ProjectControl *> FormProjectWindow::controls() {

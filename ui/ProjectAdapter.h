@@ -17,7 +17,7 @@ class FormProjectWindow : public project::ProjectWindow {
 
     QString name() const override { return m_form.objectName(); }
     QRect frame() const override;
-    void moveTo(int left, int top) override { m_form.move(left, top); }
+    void moveTo(int left, int top) override;
     void resizeOuter(int width, int height) override;
     bool sizeable() const override { return m_form.sizeable(); }
     bool isVisible() const override { return m_form.isVisible(); }

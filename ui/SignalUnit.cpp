@@ -5,14 +5,14 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 
 namespace pulsefir::ui {
 
 TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     : TForm("SignalForm", "Синтез сигнала"), m_state(state), m_main(mainForm) {
-    resize(512, 379);
-    move(758, 249);
+    setOuterGeometry(project::DesignedPlacement("SignalForm").frame, true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 
 namespace pulsefir::ui {
@@ -27,8 +28,7 @@ QLabel *boldLabel(QWidget *parent, const QString &text) {
 
 TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     : TForm("SpectorForm", "SpectorForm"), m_state(state), m_main(mainForm) {
-    resize(815, 609);
-    move(314, 289);
+    setOuterGeometry(project::DesignedPlacement("SpectorForm").frame, true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

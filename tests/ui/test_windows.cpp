@@ -407,8 +407,8 @@ class WindowsTest : public QObject {
         filter().PointsCheckBox->setChecked(false);
         spector().CheckBox9->setChecked(true);
         spector().PointsNmSpinEdit->setValue(777);
-        spector().move(120, 130);
         spector().show();
+        spector().move(120, 130); // as the user drags a shown window: its frame goes there
         platform().dialogAnswers = {name};
         click(main().SaveFileSpeedButton);
 
@@ -432,7 +432,7 @@ class WindowsTest : public QObject {
         QCOMPARE(spector().PointsNmSpinEdit->Value(), 777);
         QVERIFY(spector().isVisible());
         QVERIFY(!signal().isVisible());
-        QCOMPARE(spector().pos(), QPoint(120, 130));
+        QCOMPARE(spector().outerGeometry().topLeft(), QPoint(120, 130));
         QVERIFY(errors().isEmpty());
     }
 
@@ -457,7 +457,7 @@ class WindowsTest : public QObject {
         QCOMPARE(state().SignalHalfWidth, 1000);
         QCOMPARE(state().SignalBuffer[579], sample);
         QCOMPARE(filter().size(), filterSize);
-        QCOMPARE(filter().pos().x(), 33);
+        QCOMPARE(filter().outerGeometry().left(), 33);
     }
 
     void malformedProjectIsReportedAndChangesNothing() {
