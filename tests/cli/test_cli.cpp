@@ -2,9 +2,12 @@
 
 #include <sys/wait.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -57,6 +60,25 @@ double valueAt(const std::string &csv, int index) {
     }
     ADD_FAILURE() << "no row " << index;
     return 0.0;
+}
+
+// The comma-separated cells of a CSV row, empty ones included.
+std::vector<std::string> cells(const std::string &row) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (std::size_t comma; (comma = row.find(',', start)) != std::string::npos; start = comma + 1)
+        result.push_back(row.substr(start, comma - start));
+    result.push_back(row.substr(start));
+    return result;
+}
+
+// A cell as a number, read independently of the C library's locale; nothing for an empty cell.
+std::optional<double> number(const std::string &cell) {
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), value);
+    if (cell.empty() || ec != std::errc() || end != cell.data() + cell.size())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -155,8 +177,11 @@ TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(result.out);
     ASSERT_EQ(rows.size(), 401u);
-    EXPECT_EQ(rows[0], "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,"
-                       "output_phase");
+    EXPECT_EQ(rows[0].rfind("frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,"
+                            "output_amplitude,output_phase,",
+                            0),
+              0u)
+        << rows[0];
     EXPECT_NEAR(std::stod(rows[1]), 0.01, 1e-15);
     EXPECT_NEAR(std::stod(rows[400]), 0.07, 1e-15);
     double largest = 0.0;
@@ -164,6 +189,86 @@ TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
         largest = std::max(largest, std::stod(rows[k].substr(rows[k].find(',') + 1)));
     EXPECT_EQ(largest, 1.0) << "the signal's amplitudes are normalised";
 }
+
+// The nine view columns follow the seven of the computation. The default filter is symmetric
+// about tap 0: its group delay is 0 except next to the zeros of its response, where the phase
+// jumps by π.
+TEST(CliTest, SpectraViewsFollowTheExistingColumns) {
+    const auto result = runCli({"load-signal", "synthesize", "apply", "spectra", "write-spectra", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 401u);
+    EXPECT_EQ(rows[0], "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,"
+                       "output_phase,signal_amplitude_db,signal_phase_unwrapped,signal_group_delay_us,"
+                       "filter_amplitude_db,filter_phase_unwrapped,filter_group_delay_us,output_amplitude_db,"
+                       "output_phase_unwrapped,output_group_delay_us");
+    std::vector<std::vector<double>> table;
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        const auto row = cells(rows[k]);
+        ASSERT_EQ(row.size(), 16u) << k;
+        std::vector<double> values;
+        for (const auto &cell : row) {
+            const auto value = number(cell);
+            ASSERT_TRUE(value.has_value()) << k << ": '" << cell << "'";
+            values.push_back(*value);
+        }
+        table.push_back(values);
+    }
+    constexpr std::size_t FilterAmplitude = 3, FilterPhase = 4, FilterDb = 10, FilterUnwrapped = 11, FilterDelay = 12;
+    double loudest = -1e300;
+    int flat = 0;
+    for (std::size_t k = 0; k < table.size(); ++k) {
+        const auto &row = table[k];
+        loudest = std::max(loudest, row[FilterDb]);
+        if (row[FilterAmplitude] > 1e-10)
+            EXPECT_NEAR(row[FilterDb], 20 * std::log10(row[FilterAmplitude]), 1e-9) << k;
+        EXPECT_NEAR(std::remainder(row[FilterUnwrapped] - row[FilterPhase], 2 * M_PI), 0.0, 1e-9) << k;
+        // The phase of a real response is ±π/2 by the sign of the response.
+        const bool sameSignAround = k > 0 && k + 1 < table.size() &&
+                                    (table[k - 1][FilterPhase] > 0) == (row[FilterPhase] > 0) &&
+                                    (table[k + 1][FilterPhase] > 0) == (row[FilterPhase] > 0);
+        if (sameSignAround) {
+            EXPECT_NEAR(row[FilterDelay], 0.0, 1e-6) << k;
+            ++flat;
+        }
+    }
+    EXPECT_EQ(loudest, 0.0) << "the filter's normalised peak is 0 dB";
+    EXPECT_GT(flat, 200);
+}
+
+struct EmptyViewCase {
+    const char *name;
+    std::vector<std::string> settings;
+    std::size_t filledCells; // leading cells of a data row that hold a number
+};
+
+class SpectraViewCellsTest : public ::testing::TestWithParam<EmptyViewCase> {};
+
+// A view that cannot be formed leaves its cells empty; the computed columns are still written.
+TEST_P(SpectraViewCellsTest, ViewsThatCannotBeFormedAreLeftEmpty) {
+    auto args = GetParam().settings;
+    for (const char *step : {"load-signal", "spectra", "write-spectra", "-"})
+        args.push_back(step);
+    const auto result = runCli(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_GE(rows.size(), 2u);
+    const auto row = cells(rows[1]);
+    ASSERT_EQ(row.size(), 16u);
+    for (std::size_t c = 0; c < row.size(); ++c) {
+        const bool signalOrOutputDelay = c == 9 || c == 12 || c == 15;
+        const bool filled = c < 7 || (GetParam().filledCells > 7 && !signalOrOutputDelay);
+        EXPECT_EQ(number(row[c]).has_value(), filled) << c << ": '" << row[c] << "'";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Grids, SpectraViewCellsTest,
+                         ::testing::Values(EmptyViewCase{"one_point", {"--set", "SpectorForm.PointsNmSpinEdit=1"}, 7},
+                                           EmptyViewCase{"one_frequency",
+                                                         {"--set", "SpectorForm.FL_NmSuperSpin=0.04", "--set",
+                                                          "SpectorForm.FH_NmSuperSpin=0.04"},
+                                                         16}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CliTest, SearchPrintsTheLastEpochAndTheObjective) {
     const auto result = runCli({"load-signal", "--set", "FilterForm.RadioGroup1=1", "start-filter", "--set",
