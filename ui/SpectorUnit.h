@@ -59,12 +59,14 @@ class TSpectorForm : public TForm {
 
   private:
     using SeriesValues = std::array<std::vector<double>, 6>;
+    // The six curves of the last results as the display options show them; throws a CoreError,
+    // before any series changes, when a view cannot be formed (fewer than two grid points).
     SeriesValues seriesValues() const;
     void fillSeries(const SeriesValues &values);
 
     CoreState &m_state;
     TMainForm &m_main;
-    bool m_hasResults = false; // a computation has filled state.Spectra since the window opened
+    bool m_hasResults = false; // a computation has filled state.Spectra since start-up
 };
 
 } // namespace pulsefir::ui
