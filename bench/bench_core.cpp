@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "core/filter_search.h"
@@ -9,6 +10,7 @@
 #include "core/filtering.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
+#include "core/spectrum_views.h"
 #include "core/state.h"
 #include "core/trig_kernels.h"
 
@@ -226,7 +228,27 @@ void BM_CalcSpectorsScalarReference(benchmark::State &bench) {
     }
 }
 
+// dB, unwrapped phase and group delay of all three sources from the last results.
+void BM_SpectrumViews(benchmark::State &bench) {
+    SpectorParameters p;
+    auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
+                              static_cast<int>(bench.range(2)), p);
+    CalcSpectors(*state, Fs, p);
+    const auto &r = state->Spectra;
+    const auto n = static_cast<std::size_t>(r.SpectorPointCount);
+    const std::span<const double> omega(r.OmegaBuffer.data(), n);
+    for (auto _ : bench) {
+        for (const auto *source : {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer})
+            benchmark::DoNotOptimize(AmplitudeDecibels(std::span<const double>(source->data(), n)));
+        for (const auto *source : {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer}) {
+            const auto unwrapped = UnwrapPhase(std::span<const double>(source->data(), n));
+            benchmark::DoNotOptimize(GroupDelay(omega, unwrapped));
+        }
+    }
+}
+
 BENCHMARK(BM_CalcSpectors)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpectrumViews)->Args({400, 1000, 100})->Args({10001, 10000, 1000})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CalcSpectorsScalarReference)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CalcSpectors)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_CalcSpectorsScalarReference)

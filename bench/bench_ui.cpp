@@ -87,10 +87,29 @@ void BM_SpectraPlotAtLimit(benchmark::State &bench) {
     }
 }
 
+// One display option switched at 10001 points: the six series refilled from the last results
+// (group delay of the three phases), painted; then switched back, refilled and painted again.
+void BM_SpectraDelayToggleAtLimit(benchmark::State &bench) {
+    auto program = openProgram();
+    TSpectorForm &spector = program->spectorForm();
+    spector.PointsNmSpinEdit->setValue(10001);
+    for (QCheckBox *phase : {spector.CheckBox2, spector.CheckBox4, spector.CheckBox9})
+        phase->setChecked(true);
+    spector.CalcSpectorsBitBtnClick();
+    for (auto _ : bench) {
+        spector.DelayCheckBox->setChecked(true);
+        spector.Chart->repaintNow();
+        spector.DelayCheckBox->setChecked(false);
+        spector.Chart->repaintNow();
+    }
+    bench.SetItemsProcessed(2 * bench.iterations()); // switches
+}
+
 BENCHMARK(BM_WindowDefaultSearch)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(BM_MainDrawAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SpectraClickAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_SpectraPlotAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_SpectraDelayToggleAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -7,7 +8,9 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <span>
 #include <sstream>
+#include <vector>
 
 #include <csignal>
 #include <unistd.h>
@@ -21,6 +24,7 @@
 #include "core/parameters.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
+#include "core/spectrum_views.h"
 #include "core/state.h"
 #include "project/NumberText.h"
 #include "project/ProjectParameters.h"
@@ -183,13 +187,47 @@ template <typename Array> void writeBuffer(std::ostream &s, const Array &buffer,
         s << k << ',' << formatNumber(buffer[k]) << '\n';
 }
 
+// The readable views of one source's spectrum; a view that cannot be formed (fewer than two
+// points, a grid on one frequency) stays empty and leaves its column empty.
+struct SpectrumViews {
+    std::vector<double> decibels;
+    std::vector<double> unwrapped; // rad
+    std::vector<double> delay;     // µs
+};
+
+SpectrumViews spectrumViews(const SpectorResults &r, const SpectorArray &amplitude, const SpectorArray &phase) {
+    const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
+    SpectrumViews v;
+    try {
+        v.decibels = AmplitudeDecibels(std::span<const double>(amplitude.data(), n));
+        v.unwrapped = UnwrapPhase(std::span<const double>(phase.data(), n));
+        v.delay = GroupDelay(std::span<const double>(r.OmegaBuffer.data(), n), v.unwrapped);
+    } catch (const CoreError &) {
+    }
+    return v;
+}
+
+std::string viewCell(const std::vector<double> &view, std::size_t k) {
+    return k < view.size() ? formatNumber(view[k]) : std::string();
+}
+
 void writeSpectra(std::ostream &s, const SpectorResults &r) {
-    s << "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,output_phase\n";
-    for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k)
+    s << "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,output_phase";
+    for (const char *source : {"signal", "filter", "output"})
+        s << ',' << source << "_amplitude_db," << source << "_phase_unwrapped," << source << "_group_delay_us";
+    s << '\n';
+    const SpectrumViews views[3] = {spectrumViews(r, r.SignalAmplitudeBuffer, r.SignalPhaseBuffer),
+                                    spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer),
+                                    spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer)};
+    for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k) {
         s << formatNumber(GridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
           << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
           << formatNumber(r.FilterPhaseBuffer[k]) << ',' << formatNumber(r.OutputAmplitudeBuffer[k]) << ','
-          << formatNumber(r.OutputPhaseBuffer[k]) << '\n';
+          << formatNumber(r.OutputPhaseBuffer[k]);
+        for (const SpectrumViews &v : views)
+            s << ',' << viewCell(v.decibels, k) << ',' << viewCell(v.unwrapped, k) << ',' << viewCell(v.delay, k);
+        s << '\n';
+    }
 }
 
 std::string rangeText(const ParameterDefinition &d) {
@@ -285,7 +323,10 @@ const std::vector<Step> &steps() {
              writeTo(file, out,
                      [&](std::ostream &o) { writeBuffer(o, s.state->FilterBuffer, s.state->FilterHalfWidth); });
          }},
-        {"write-spectra", "write the spectra as CSV, one row per grid frequency", true,
+        {"write-spectra",
+         "write the spectra as CSV, one row per grid frequency; also in dB, unwrapped phase and group delay in "
+         "microseconds",
+         true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
          }},

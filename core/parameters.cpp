@@ -60,6 +60,9 @@ constexpr std::array Definitions{
     ParameterDefinition{"SpectorForm", "CheckBox7", K::Check, 0, 1, 1},
     ParameterDefinition{"SpectorForm", "CheckBox8", K::Check, 0, 1, 1},
     ParameterDefinition{"SpectorForm", "CheckBox9", K::Check, 0, 1, 0},
+    ParameterDefinition{"SpectorForm", "DbCheckBox", K::Check, 0, 1, 0},
+    ParameterDefinition{"SpectorForm", "UnwrapCheckBox", K::Check, 0, 1, 0},
+    ParameterDefinition{"SpectorForm", "DelayCheckBox", K::Check, 0, 1, 0},
 };
 
 std::size_t indexOf(std::string_view section, std::string_view key) {

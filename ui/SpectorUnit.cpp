@@ -5,6 +5,10 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <span>
+
+#include "core/spectrum_views.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 
@@ -25,6 +29,12 @@ QLabel *boldLabel(QWidget *parent, const QString &text) {
     return l;
 }
 } // namespace
+
+QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay) {
+    const QString amplitude = decibels ? "амплитуда [дБ]" : "амплитуда (норм.)";
+    const QString phase = groupDelay ? "групповая задержка [мкс]" : unwrapped ? "развернутая фаза [рад]" : "фаза [рад]";
+    return amplitude + " / " + phase;
+}
 
 TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     : TForm("SpectorForm", "SpectorForm"), m_state(state), m_main(mainForm) {
@@ -62,6 +72,9 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     CheckBox8 = checkBox(Panel2, "CheckBox8", "Амплитудный спектр");
     CheckBox9 = checkBox(Panel2, "CheckBox9", "Фазовый спектр");
     CalcSpectorsBitBtn = button(Panel2, "CalcSpectorsBitBtn", "Расчет спектров", true);
+    DbCheckBox = checkBox(Panel2, "DbCheckBox", "Амплитуда в дБ");
+    UnwrapCheckBox = checkBox(Panel2, "UnwrapCheckBox", "Развернуть фазу");
+    DelayCheckBox = checkBox(Panel2, "DelayCheckBox", "Групповая задержка [мкс]");
 
     grid->addWidget(new QLabel("Нижняя частота [МГц]", Panel2), 0, 0);
     grid->addWidget(FL_NmSuperSpin, 0, 1);
@@ -87,6 +100,13 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     grid->addWidget(LineWidthSpinEdit, 1, column);
     grid->addWidget(PointsCheckBox, 2, column);
     grid->addWidget(PointSizeSpinEdit, 3, column);
+    // Display options of the curves already computed, one compact row under everything else.
+    auto *options = new QHBoxLayout;
+    options->setSpacing(12);
+    for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox})
+        options->addWidget(box);
+    options->addStretch(1);
+    grid->addLayout(options, 4, 0, 1, column + 1);
     grid->setHorizontalSpacing(6);
     grid->setContentsMargins(6, 4, 6, 4);
     for (QWidget *field : std::initializer_list<QWidget *>{FL_NmSuperSpin, FH_NmSuperSpin, PointsNmSpinEdit})
@@ -102,6 +122,41 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::UpdateSeriesView);
     for (TSpinEdit *spin : {LineWidthSpinEdit, PointSizeSpinEdit})
         connect(spin, &QLineEdit::textChanged, this, &TSpectorForm::UpdateSeriesView);
+    for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox})
+        connect(box, &QCheckBox::toggled, this, &TSpectorForm::DisplayOptionsClick);
+}
+
+QString TSpectorForm::verticalCaption() const {
+    return SpectraVerticalCaption(DbCheckBox->isChecked(), UnwrapCheckBox->isChecked(), DelayCheckBox->isChecked());
+}
+
+TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
+    const SpectorResults &r = m_state.Spectra;
+    const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
+    auto points = [n](const SpectorArray &a) { return std::span<const double>(a.data(), n); };
+    const SpectorArray *amplitudes[3] = {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer};
+    const SpectorArray *phases[3] = {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer};
+    SeriesValues values;
+    for (std::size_t c = 0; c < 3; ++c) {
+        const auto amplitude = points(*amplitudes[c]);
+        const auto phase = points(*phases[c]);
+        values[2 * c] = DbCheckBox->isChecked() ? AmplitudeDecibels(amplitude)
+                                                : std::vector<double>(amplitude.begin(), amplitude.end());
+        if (DelayCheckBox->isChecked())
+            values[2 * c + 1] = GroupDelay(points(r.OmegaBuffer), UnwrapPhase(phase));
+        else if (UnwrapCheckBox->isChecked())
+            values[2 * c + 1] = UnwrapPhase(phase);
+        else
+            values[2 * c + 1] = std::vector<double>(phase.begin(), phase.end());
+    }
+    return values;
+}
+
+void TSpectorForm::fillSeries(const SeriesValues &values) {
+    const SpectorResults &r = m_state.Spectra;
+    for (std::size_t s = 0; s < 6; ++s)
+        for (std::size_t k = 0; k < values[s].size(); ++k)
+            Series[s]->AddPoint(GridFrequency(r.OmegaBuffer[k]), values[s][k], QColor(SeriesColors[s]));
 }
 
 void TSpectorForm::CalcSpectorsBitBtnClick() {
@@ -116,17 +171,15 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
         p.NormalizeFilter = CheckBox6->isChecked();
         p.NormalizeOutput = CheckBox7->isChecked();
         CalcSpectors(m_state, samplingFrequency, p);
+        m_hasResults = true;
+        // Formed before the series change: a view that cannot be formed leaves the chart as it was.
+        const SeriesValues values = seriesValues();
 
         for (TLineSeries *s : Series)
             s->setActive(false);
         for (TLineSeries *s : Series)
             s->ClearPoints();
-        const SpectorResults &r = m_state.Spectra;
-        const SpectorArray *data[6] = {&r.SignalAmplitudeBuffer, &r.SignalPhaseBuffer,     &r.FilterAmplitudeBuffer,
-                                       &r.FilterPhaseBuffer,     &r.OutputAmplitudeBuffer, &r.OutputPhaseBuffer};
-        for (std::size_t s = 0; s < 6; ++s)
-            for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k)
-                Series[s]->AddPoint(GridFrequency(r.OmegaBuffer[k]), (*data[s])[k], QColor(SeriesColors[s]));
+        fillSeries(values);
         UpdateSeriesView();
     });
 }
@@ -147,6 +200,22 @@ void TSpectorForm::UpdateSeriesView() {
 
 void TSpectorForm::ZoomUnDoButtonClick() {
     Chart->UndoZoom();
+}
+
+// The three display options redraw the last results at once; nothing is computed anew, and
+// before the first computation the chart stays empty.
+void TSpectorForm::DisplayOptionsClick() {
+    if (!m_hasResults)
+        return;
+    guard([&] {
+        const SeriesValues values = seriesValues();
+        for (TLineSeries *s : Series)
+            s->setActive(false);
+        for (TLineSeries *s : Series)
+            s->ClearPoints();
+        fillSeries(values);
+        UpdateSeriesView();
+    });
 }
 
 } // namespace pulsefir::ui

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <vector>
+
 #include "core/spectra.h"
 #include "core/state.h"
 #include "ui/FormBase.h"
@@ -8,6 +11,10 @@
 namespace pulsefir::ui {
 
 class TMainForm;
+
+// The caption of the chart's vertical axis for the display options of the spectra window:
+// amplitude (normalised or in dB), then phase, unwrapped phase or group delay.
+QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay);
 
 // The spectra window: amplitude and phase spectra of the signal, the filter and the filtered
 // signal over a chosen frequency range, up to six curves on one chart.
@@ -37,15 +44,29 @@ class TSpectorForm : public TForm {
     QCheckBox *CheckBox8;
     QCheckBox *CheckBox9;
     QPushButton *CalcSpectorsBitBtn;
+    QCheckBox *DbCheckBox;
+    QCheckBox *UnwrapCheckBox;
+    QCheckBox *DelayCheckBox;
+
+    // The vertical axis caption for the display options as they stand.
+    QString verticalCaption() const;
 
   public slots:
     void CalcSpectorsBitBtnClick();
     void UpdateSeriesView();
     void ZoomUnDoButtonClick();
+    void DisplayOptionsClick();
 
   private:
+    using SeriesValues = std::array<std::vector<double>, 6>;
+    // The six curves of the last results as the display options show them; throws a CoreError,
+    // before any series changes, when a view cannot be formed (fewer than two grid points).
+    SeriesValues seriesValues() const;
+    void fillSeries(const SeriesValues &values);
+
     CoreState &m_state;
     TMainForm &m_main;
+    bool m_hasResults = false; // a computation has filled state.Spectra since start-up
 };
 
 } // namespace pulsefir::ui

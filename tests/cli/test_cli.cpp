@@ -3,9 +3,11 @@
 #include <sys/wait.h>
 
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -67,6 +69,26 @@ double valueAt(const std::string &csv, int index) {
     }
     ADD_FAILURE() << "no row " << index;
     return 0.0;
+}
+
+// The comma-separated cells of a CSV row, empty ones included.
+std::vector<std::string> cells(const std::string &row) {
+    std::vector<std::string> result(1);
+    for (const char c : row)
+        if (c == ',')
+            result.emplace_back();
+        else
+            result.back().push_back(c);
+    return result;
+}
+
+// A cell as a number, read independently of the C library's locale; nothing for an empty cell.
+std::optional<double> cellNumber(const std::string &cell) {
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(cell.data(), cell.data() + cell.size(), value);
+    if (cell.empty() || ec != std::errc() || end != cell.data() + cell.size())
+        return std::nullopt;
+    return value;
 }
 
 } // namespace
@@ -176,14 +198,49 @@ TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(result.out);
     ASSERT_EQ(rows.size(), 401u);
-    EXPECT_EQ(rows[0], "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,"
-                       "output_phase");
+    EXPECT_EQ(rows[0].rfind("frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,"
+                            "output_amplitude,output_phase,",
+                            0),
+              0u)
+        << rows[0];
     EXPECT_NEAR(number(rows[1]), 0.01, 1e-15);
     EXPECT_NEAR(number(rows[400]), 0.07, 1e-15);
     double largest = 0.0;
     for (std::size_t k = 1; k < rows.size(); ++k)
         largest = std::max(largest, number(rows[k].substr(rows[k].find(',') + 1)));
     EXPECT_EQ(largest, 1.0) << "the signal's amplitudes are normalised";
+}
+
+// The nine view columns follow the seven of the computation. The default filter is symmetric
+// about tap 0: its phase is ±π/2 by the sign of its real response, and its group delay is 0
+// wherever that sign holds on both neighbours.
+TEST(CliTest, SpectraViewsFollowTheExistingColumns) {
+    const auto result = runCli({"synthesize", "spectra", "write-spectra", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 401u);
+    EXPECT_EQ(rows[0].substr(rows[0].find(",signal_amplitude_db")),
+              ",signal_amplitude_db,signal_phase_unwrapped,signal_group_delay_us,filter_amplitude_db,"
+              "filter_phase_unwrapped,filter_group_delay_us,output_amplitude_db,output_phase_unwrapped,"
+              "output_group_delay_us");
+    std::vector<std::vector<double>> table; // [row][column]
+    for (std::size_t k = 1; k < rows.size(); ++k) {
+        table.emplace_back();
+        for (const auto &cell : cells(rows[k]))
+            table.back().push_back(cellNumber(cell).value_or(NAN));
+        ASSERT_EQ(table.back().size(), 16u);
+    }
+    constexpr std::size_t Amplitude = 3, Phase = 4, Db = 10, Delay = 12; // the filter's columns
+    double loudest = -1e300;
+    for (std::size_t k = 1; k + 1 < table.size(); ++k) {
+        loudest = std::max(loudest, table[k][Db]);
+        EXPECT_NEAR(table[k][Db], std::max(-200.0, 20 * std::log10(table[k][Amplitude])), 1e-9) << k;
+        if ((table[k - 1][Phase] > 0) == (table[k][Phase] > 0) && (table[k + 1][Phase] > 0) == (table[k][Phase] > 0)) {
+            EXPECT_NEAR(table[k][Delay], 0.0, 1e-6) << k;
+        }
+    }
+    EXPECT_EQ(loudest, 0.0) << "the normalised peak";
+    EXPECT_EQ(table[0][7], -200.0) << "the all-zero signal";
 }
 
 TEST(CliTest, SearchPrintsTheLastEpochAndTheObjective) {

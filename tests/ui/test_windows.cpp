@@ -5,15 +5,17 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <cmath>
-
 #include <memory>
-#include <sys/stat.h>
+#include <numbers>
+#include <vector>
 
 #include "c_locale.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
 #include "core/signal_synthesis.h"
+#include "core/spectrum_views.h"
 #include "scripted_platform.h"
 #include "ui/Application.h"
 
@@ -343,6 +345,104 @@ class WindowsTest : public QObject {
         QCOMPARE(spector().Series[0]->Count(), 100);
     }
 
+    // ---- Spectra display options -------------------------------------------------------------
+
+    // The options redraw the last results: the buffers are cleared after the computation, yet
+    // the curves still show the designed filter, with its side lobes in dB and a flat zero delay
+    // between the zeros of its response (where the ±π/2 phase changes sign).
+    void displayOptionsRedrawTheLastResultsWithoutComputing() {
+        click(main().SpectorBitBtn);
+        click(spector().DbCheckBox);
+        QCOMPARE(spector().Series[0]->Count(), 0);
+        click(spector().DbCheckBox);
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        click(main().FilterBitBtn);
+        click(filter().SynthesizeBitBtn);
+        click(spector().CalcSpectorsBitBtn);
+        const SpectorResults results = state().Spectra;
+        const int n = results.SpectorPointCount;
+        state().FilterBuffer.fill(0.0);
+        state().SignalBuffer.fill(0.0);
+
+        click(spector().DbCheckBox);
+        click(spector().CheckBox4);
+        click(spector().DelayCheckBox);
+        const auto db = AmplitudeDecibels({results.FilterAmplitudeBuffer.data(), static_cast<std::size_t>(n)});
+        double deepest = 0.0;
+        int flat = 0;
+        for (int k = 0; k < n; ++k) {
+            const auto i = static_cast<std::size_t>(k);
+            QCOMPARE(spector().Series[2]->point(k).y, db[i]);
+            deepest = std::min(deepest, db[i]);
+            const auto side = [&](int j) { return results.FilterPhaseBuffer[static_cast<std::size_t>(j)] > 0; };
+            if (k > 0 && k + 1 < n && side(k - 1) == side(k) && side(k + 1) == side(k)) {
+                ++flat;
+                QVERIFY2(std::abs(spector().Series[3]->point(k).y) < 1e-6, qPrintable(QString::number(k)));
+            }
+        }
+        QVERIFY(deepest < -40.0);
+        QVERIFY(flat > n / 2);
+
+        // The signal's phase unwrapped: whole turns away from the computed one, no step above π.
+        click(spector().DelayCheckBox);
+        click(spector().CheckBox2);
+        click(spector().UnwrapCheckBox);
+        const TLineSeries *phase = spector().Series[1];
+        double turns = 0.0;
+        for (int k = 1; k < n; ++k) {
+            turns =
+                (phase->point(k).y - results.SignalPhaseBuffer[static_cast<std::size_t>(k)]) / (2 * std::numbers::pi);
+            QVERIFY(std::abs(turns - std::round(turns)) < 1e-9);
+            QVERIFY(std::abs(phase->point(k).y - phase->point(k - 1).y) <= std::numbers::pi);
+        }
+        QVERIFY(std::abs(turns) > 10);
+        click(spector().UnwrapCheckBox);
+        click(spector().DbCheckBox);
+        QCOMPARE(spector().Series[2]->point(17).y, results.FilterAmplitudeBuffer[17]);
+        QCOMPARE(spector().Series[1]->point(17).y, results.SignalPhaseBuffer[17]);
+        QCOMPARE(spector().Series[3]->point(17).y, results.FilterPhaseBuffer[17]);
+        QVERIFY(errors().isEmpty());
+    }
+
+    void verticalCaptionFollowsTheOptions_data() {
+        QTest::addColumn<QStringList>("boxes");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("none") << QStringList{} << QString("амплитуда (норм.) / фаза [рад]");
+        QTest::newRow("dB") << QStringList{"DbCheckBox"} << QString("амплитуда [дБ] / фаза [рад]");
+        QTest::newRow("unwrap") << QStringList{"UnwrapCheckBox"}
+                                << QString("амплитуда (норм.) / развернутая фаза [рад]");
+        QTest::newRow("delay wins over unwrap, with dB") << QStringList{"UnwrapCheckBox", "DelayCheckBox", "DbCheckBox"}
+                                                         << QString("амплитуда [дБ] / групповая задержка [мкс]");
+    }
+
+    void verticalCaptionFollowsTheOptions() {
+        QFETCH(QStringList, boxes);
+        QFETCH(QString, caption);
+        for (const QString &box : boxes)
+            qobject_cast<QCheckBox *>(spector().component(box))->setChecked(true);
+        QCOMPARE(spector().verticalCaption(), caption);
+    }
+
+    // Stored options come back in a fresh program and draw nothing until a computation.
+    void displayOptionsSurviveASaveAndLoad() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("views.flt");
+        spector().DbCheckBox->setChecked(true);
+        spector().DelayCheckBox->setChecked(true);
+        platform().dialogAnswers = {name, name};
+        click(main().SaveFileSpeedButton);
+        m_app = std::make_unique<Application>();
+        click(main().OpenFileSpeedButton);
+        QVERIFY(spector().DbCheckBox->isChecked() && spector().DelayCheckBox->isChecked());
+        QVERIFY(!spector().UnwrapCheckBox->isChecked());
+        QCOMPARE(spector().Series[1]->Count(), 0);
+        state().SignalBuffer[8] = 1.0; // a pure delay of 8 samples, 10 µs
+        click(spector().CalcSpectorsBitBtn);
+        QCOMPARE(spector().Series[4]->point(0).y, DecibelFloor);
+        QVERIFY(std::abs(spector().Series[1]->point(399).y - 10.0) < 1e-8);
+    }
+
     // ---- Project file ----------------------------------------------------------------------
 
     void projectKeysStandInTheOrderOfTheWindowsLayouts() {
@@ -388,7 +488,8 @@ class WindowsTest : public QObject {
                  (head +
                   QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
                               "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "LineWidthSpinEdit", "PointsCheckBox",
-                              "PointSizeSpinEdit", "CheckBox7", "CheckBox8", "CheckBox9"} +
+                              "PointSizeSpinEdit", "CheckBox7", "CheckBox8", "CheckBox9", "DbCheckBox",
+                              "UnwrapCheckBox", "DelayCheckBox"} +
                   tail));
     }
 
