@@ -96,6 +96,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
                            int filterHalfWidth, SearchHost &host) {
     BuildResponse(state, response, samplingFrequency);
     state.TrialOutputBuffer.fill(0.0);
+    state.SearchTrace.clear();
     state.SearchRunning = true;
     RunningGuard guard{state};
     state.FilterHalfWidth = std::clamp(filterHalfWidth, -1, MaxFilterHalfWidth);
@@ -135,6 +136,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
             throw FloatingPointError(FloatingPointFault::InvalidOperation);
         if (objective < outcome.BestObjective) {
             outcome.BestObjective = objective;
+            state.SearchTrace.push_back({outcome.Epoch, objective});
             for (int j = -nf; j <= nf; ++j) {
                 const double tap = state.FilterBuffer[j] + state.SecondFilterBuffer[j];
                 CheckStored(tap);

@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev
   libgtest-dev googletest libbenchmark-dev
   libsleef-dev
+  libeigen3-dev libfftw3-dev
   xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
 )
