@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -25,6 +25,12 @@ struct FftwFree {
     void operator()(void *p) const { fftw_free(p); }
 };
 template <typename T> using FftwBuffer = std::unique_ptr<T[], FftwFree>;
+
+// |re + i im|; std::hypot guards against overflow that sample values never come near, at several
+// times the cost.
+inline double magnitude(const fftw_complex &c) {
+    return std::sqrt(c[0] * c[0] + c[1] * c[1]);
+}
 
 template <typename T> FftwBuffer<T> fftwAlloc(std::size_t count) {
     auto *p = static_cast<T *>(fftw_malloc(sizeof(T) * std::max<std::size_t>(count, 1)));
@@ -107,25 +113,80 @@ std::optional<double> settlesBelow(const std::vector<double> &e, double level) {
     return crossingAbove(e, m, level);
 }
 
-void measureSpectrum(const SignalArray &buffer, int halfWidth, double samplingFrequency, PulseMetrics &m) {
+// The curve's spectrum and envelope from one zero-padded transform: the curve counts as zero
+// outside its window, as everywhere in the program, and the padding keeps the Hilbert transform
+// of one end from wrapping onto the other.
+struct Transformed {
+    std::vector<double> amplitude; // |V| at bins 0..points/2
+    std::vector<double> envelope;  // samples -halfWidth..+halfWidth
+    int points = 0;
+};
+
+// The two transforms of one size with their buffers. Planning costs more than the transforms
+// themselves, so the plans are made once per size and kept for the life of the program.
+struct Workspace {
+    explicit Workspace(int points)
+        : real(fftwAlloc<double>(static_cast<std::size_t>(points))),
+          spectrum(fftwAlloc<fftw_complex>(static_cast<std::size_t>(points))),
+          analytic(fftwAlloc<fftw_complex>(static_cast<std::size_t>(points))),
+          forward(realForward(points, real.get(), spectrum.get())),
+          backward(complexBackward(points, spectrum.get(), analytic.get())) {}
+    FftwBuffer<double> real;
+    FftwBuffer<fftw_complex> spectrum;
+    FftwBuffer<fftw_complex> analytic;
+    Plan forward;
+    Plan backward;
+};
+
+Transformed transform(const SignalArray &buffer, int halfWidth) {
     const int samples = 2 * halfWidth + 1;
     const int points = spectrumPoints(samples);
     const int bins = points / 2 + 1;
-    auto in = fftwAlloc<double>(static_cast<std::size_t>(points));
-    auto out = fftwAlloc<fftw_complex>(static_cast<std::size_t>(bins));
-    const Plan plan = realForward(points, in.get(), out.get());
-    const auto curve = buffer.range(halfWidth);
-    std::fill(std::copy(curve.begin(), curve.end(), in.get()), in.get() + points, 0.0);
-    plan.execute();
 
-    std::vector<double> amplitude(static_cast<std::size_t>(bins));
+    // One workspace per size, used by one caller at a time. The planner's mutex is made first so
+    // that it outlives the plans destroyed at exit.
+    plannerMutex();
+    static std::mutex workspacesMutex;
+    static std::map<int, std::unique_ptr<Workspace>> workspaces;
+    const std::lock_guard lock(workspacesMutex);
+    auto &slot = workspaces[points];
+    if (!slot)
+        slot = std::make_unique<Workspace>(points);
+    Workspace &w = *slot;
+    double *real = w.real.get();
+    fftw_complex *spectrum = w.spectrum.get();
+    const fftw_complex *analytic = w.analytic.get();
+
+    const auto curve = buffer.range(halfWidth);
+    std::fill(std::copy(curve.begin(), curve.end(), real), real + points, 0.0);
+    w.forward.execute();
+
+    Transformed t;
+    t.points = points;
+    t.amplitude.resize(static_cast<std::size_t>(bins));
     for (int k = 0; k < bins; ++k)
-        amplitude[static_cast<std::size_t>(k)] = std::hypot(out[k][0], out[k][1]);
+        t.amplitude[static_cast<std::size_t>(k)] = magnitude(spectrum[k]);
+    // Analytic signal: positive frequencies doubled, negative ones removed; the zero and the
+    // Nyquist frequency (points is even) kept once.
+    for (int k = 1; k < bins - 1; ++k) {
+        spectrum[k][0] *= 2.0;
+        spectrum[k][1] *= 2.0;
+    }
+    for (int k = bins; k < points; ++k)
+        spectrum[k][0] = spectrum[k][1] = 0.0;
+    w.backward.execute();
+    t.envelope.resize(static_cast<std::size_t>(samples));
+    for (int p = 0; p < samples; ++p)
+        t.envelope[static_cast<std::size_t>(p)] = magnitude(analytic[p]) / points;
+    return t;
+}
+
+void measureSpectrum(const std::vector<double> &amplitude, int points, double samplingFrequency, PulseMetrics &m) {
     const auto peak = std::max_element(amplitude.begin(), amplitude.end());
     if (!(*peak > 0.0))
         return;
     const int peakBin = static_cast<int>(peak - amplitude.begin());
-    const double half = *peak / 2.0; // -6 dB of amplitude
+    const double half = *peak / 2.0;                    // -6 dB of amplitude
     const double binWidth = samplingFrequency / points; // MHz
     const double lower = crossingBelow(amplitude, peakBin, half) * binWidth;
     const double upper = crossingAbove(amplitude, peakBin, half) * binWidth;
@@ -144,28 +205,8 @@ void PulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope) {
     halfWidth = std::clamp(halfWidth, -1, MaxSignalHalfWidth);
     if (halfWidth < 0)
         return;
-    const int n = 2 * halfWidth + 1;
-    const int bins = n / 2 + 1;
-    auto real = fftwAlloc<double>(static_cast<std::size_t>(n));
-    auto spectrum = fftwAlloc<fftw_complex>(static_cast<std::size_t>(n));
-    auto analytic = fftwAlloc<fftw_complex>(static_cast<std::size_t>(n));
-    const Plan forward = realForward(n, real.get(), spectrum.get());
-    const Plan backward = complexBackward(n, spectrum.get(), analytic.get());
-    const auto curve = buffer.range(halfWidth);
-    std::copy(curve.begin(), curve.end(), real.get());
-    forward.execute();
-    // Analytic signal: positive frequencies doubled, negative ones removed; the zero frequency
-    // (and the Nyquist bin of an even length) kept once.
-    for (int k = 1; k < bins; ++k) {
-        const double weight = (n % 2 == 0 && k == n / 2) ? 1.0 : 2.0;
-        spectrum[k][0] *= weight;
-        spectrum[k][1] *= weight;
-    }
-    for (int k = bins; k < n; ++k)
-        spectrum[k][0] = spectrum[k][1] = 0.0;
-    backward.execute();
-    for (int p = 0; p < n; ++p)
-        envelope[p] = std::hypot(analytic[p][0], analytic[p][1]) / n;
+    const Transformed t = transform(buffer, halfWidth);
+    std::copy(t.envelope.begin(), t.envelope.end(), envelope);
 }
 
 PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency) {
@@ -175,8 +216,8 @@ PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double sampl
         return m;
     const double spacing = CheckedReciprocal(samplingFrequency); // µs per sample
     const int n = 2 * halfWidth + 1;
-    std::vector<double> e(static_cast<std::size_t>(n));
-    PulseEnvelope(buffer, halfWidth, e.data());
+    const Transformed t = transform(buffer, halfWidth);
+    const std::vector<double> &e = t.envelope;
 
     const auto peakAt = std::max_element(e.begin(), e.end());
     const double peak = *peakAt;
@@ -220,7 +261,7 @@ PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double sampl
     const double stop = crossingAbove(e, n - 1 - static_cast<int>(last - e.rbegin()), tenth);
     m.Duration20dB = (stop - start) * spacing;
 
-    measureSpectrum(buffer, halfWidth, samplingFrequency, m);
+    measureSpectrum(t.amplitude, t.points, samplingFrequency, m);
     return m;
 }
 

@@ -28,8 +28,9 @@ struct PulseMetrics {
 // The spectrum is zero-padded to at least this many points (a power of two).
 constexpr int MetricsSpectrumPoints = 65536;
 
-// Envelope |v + i H{v}| of samples -halfWidth..+halfWidth (H by FFT over exactly those samples),
-// written to envelope[0 .. 2 * halfWidth].
+// Envelope |v + i H{v}| of samples -halfWidth..+halfWidth, written to envelope[0 .. 2 * halfWidth].
+// H is the Hilbert transform of the curve taken as zero outside the window, by FFT zero-padded to
+// the spectrum's size.
 void PulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope);
 
 // The metrics of buffer[-halfWidth..+halfWidth] sampled at samplingFrequency MHz.

@@ -136,17 +136,20 @@ INSTANTIATE_TEST_SUITE_P(
                      {&M::Bandwidth6dBPercent, "bandwidth", NAN, 0}}}),
     [](const auto &info) { return info.param.name; });
 
-TEST(PulseEnvelopeTest, EnvelopeOfAToneIsItsAmplitude) {
-    // A whole number of periods in the window: the Hilbert transform of cos is sin exactly.
+// A narrow-band tone: its spectrum has no negative-frequency part worth the name, so the
+// envelope is the Gaussian itself at every sample.
+TEST(PulseEnvelopeTest, EnvelopeOfAGaussianToneIsTheGaussian) {
     auto state = std::make_unique<CoreState>();
-    const int half = 500;
-    const int n = 2 * half + 1;
+    const int half = 4000;
+    const double fs = 20.0; // MHz
     for (int i = -half; i <= half; ++i)
-        state->SignalBuffer[i] = 0.7 * std::cos(2 * FullPi * 13 * (i + half) / n + 0.3);
-    std::vector<double> e(n);
+        state->SignalBuffer[i] = 0.7 * gaussTone(i / fs);
+    std::vector<double> e(2 * half + 1);
     PulseEnvelope(state->SignalBuffer, half, e.data());
-    for (int p = 0; p < n; ++p)
-        ASSERT_NEAR(e[static_cast<std::size_t>(p)], 0.7, 1e-12) << p;
+    for (int i = -half; i <= half; ++i) {
+        const double u = i / fs - T0;
+        ASSERT_NEAR(e[static_cast<std::size_t>(i + half)], 0.7 * std::exp(-u * u / (2 * Sigma * Sigma)), 1e-9) << i;
+    }
 }
 
 TEST(PulseMetricsPeakTest, PeakIndexAndTimeFollowTheSampling) {
