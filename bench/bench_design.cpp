@@ -12,7 +12,7 @@ using namespace pulsefir;
 
 namespace {
 
-constexpr double Fs = 0.8;           // MHz
+constexpr double Fs = 0.8;              // MHz
 constexpr double Regularization = 1e-6; // the field's default
 
 // The default burst of the signal window over -n..n.

@@ -198,10 +198,10 @@ void writeMetrics(std::ostream &s, const CoreState &state, double samplingFreque
     for (const auto &[name, buffer] : curves) {
         const PulseMetrics m = MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency);
         s << name << ',' << optionalText(m.Peak) << ',' << (m.PeakIndex ? std::to_string(*m.PeakIndex) : "") << ','
-          << optionalText(m.PeakTime) << ',' << optionalText(m.Width6dB) << ',' << optionalText(m.RingDown20dB)
-          << ',' << optionalText(m.RingDown40dB) << ',' << optionalText(m.SideLevelDb) << ','
-          << optionalText(m.Duration20dB) << ',' << optionalText(m.PeakFrequency) << ','
-          << optionalText(m.CentreFrequency) << ',' << optionalText(m.Bandwidth6dBPercent) << '\n';
+          << optionalText(m.PeakTime) << ',' << optionalText(m.Width6dB) << ',' << optionalText(m.RingDown20dB) << ','
+          << optionalText(m.RingDown40dB) << ',' << optionalText(m.SideLevelDb) << ',' << optionalText(m.Duration20dB)
+          << ',' << optionalText(m.PeakFrequency) << ',' << optionalText(m.CentreFrequency) << ','
+          << optionalText(m.Bandwidth6dBPercent) << '\n';
     }
 }
 

@@ -228,8 +228,8 @@ PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double sampl
     m.PeakIndex = p0 - halfWidth;
     m.PeakTime = (p0 - halfWidth) * spacing;
 
-    const double half = peak / 2.0;       // -6 dB
-    const double tenth = peak / 10.0;     // -20 dB
+    const double half = peak / 2.0;        // -6 dB
+    const double tenth = peak / 10.0;      // -20 dB
     const double hundredth = peak / 100.0; // -40 dB
     const double left = crossingBelow(e, p0, half);
     const double right = crossingAbove(e, p0, half);

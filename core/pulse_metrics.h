@@ -10,17 +10,17 @@ namespace pulsefir {
 // transducer's data sheet. A value that does not exist for the curve (a ring-down that never
 // ends inside the window, no side lobe, any value of an all-zero curve) is empty.
 struct PulseMetrics {
-    std::optional<double> Peak;           // largest envelope value, signal units
-    std::optional<int> PeakIndex;         // sample index of the peak
-    std::optional<double> PeakTime;       // µs
-    std::optional<double> Width6dB;       // µs, contiguous span around the peak with e >= peak / 2
-    std::optional<double> RingDown20dB;   // µs from the peak until e stays below peak / 10
-    std::optional<double> RingDown40dB;   // µs from the peak until e stays below peak / 100
-    std::optional<double> SideLevelDb;    // dB re the peak, largest envelope outside the main lobe
-    std::optional<double> Duration20dB;   // µs, first to last time e >= peak / 10
-    std::optional<double> PeakFrequency;  // MHz, maximum of the amplitude spectrum
-    std::optional<double> LowerFrequency; // MHz, -6 dB below the spectral peak
-    std::optional<double> UpperFrequency; // MHz, -6 dB above the spectral peak
+    std::optional<double> Peak;                // largest envelope value, signal units
+    std::optional<int> PeakIndex;              // sample index of the peak
+    std::optional<double> PeakTime;            // µs
+    std::optional<double> Width6dB;            // µs, contiguous span around the peak with e >= peak / 2
+    std::optional<double> RingDown20dB;        // µs from the peak until e stays below peak / 10
+    std::optional<double> RingDown40dB;        // µs from the peak until e stays below peak / 100
+    std::optional<double> SideLevelDb;         // dB re the peak, largest envelope outside the main lobe
+    std::optional<double> Duration20dB;        // µs, first to last time e >= peak / 10
+    std::optional<double> PeakFrequency;       // MHz, maximum of the amplitude spectrum
+    std::optional<double> LowerFrequency;      // MHz, -6 dB below the spectral peak
+    std::optional<double> UpperFrequency;      // MHz, -6 dB above the spectral peak
     std::optional<double> CentreFrequency;     // MHz, (lower + upper) / 2
     std::optional<double> Bandwidth6dBPercent; // (upper - lower) / centre * 100
 };

@@ -144,6 +144,7 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     TabSheet3 = declare(new QWidget);
     TabSheet3->setObjectName("TabSheet3");
     auto *convergence = new QVBoxLayout(TabSheet3);
+    convergence->addWidget(label(TabSheet3, "lg(целевая функция) по эпохам последнего поиска", "Label11"));
     ConvergenceChart = declare(new TChart(TabSheet3));
     ConvergenceChart->setObjectName("ConvergenceChart");
     ConvergenceSeries = ConvergenceChart->addSeries("ConvergenceSeries", Qt::darkBlue);

@@ -29,7 +29,8 @@ constexpr QRgb SignalColor = qRgb(0, 0, 0);
 constexpr QRgb OutputColor = qRgb(255, 0, 0);
 constexpr QRgb ResponseColor = qRgb(0, 255, 0);
 
-constexpr int MetricsDigits = 4; // significant digits in the metrics table
+constexpr int MetricsDigits = 4;          // significant digits in the metrics table
+constexpr double MetricsFontScale = 0.85; // ten columns fit the window's width
 const QString NoValue = QStringLiteral("—");
 
 // The metrics table's columns: caption and the value it shows.
@@ -39,15 +40,15 @@ struct MetricsColumn {
 };
 const MetricsColumn MetricsColumns[] = {
     {"Пик", &PulseMetrics::Peak},
-    {"t пика [мкс]", &PulseMetrics::PeakTime},
-    {"Ширина -6 дБ [мкс]", &PulseMetrics::Width6dB},
-    {"Спад -20 дБ [мкс]", &PulseMetrics::RingDown20dB},
-    {"Спад -40 дБ [мкс]", &PulseMetrics::RingDown40dB},
-    {"Боковые [дБ]", &PulseMetrics::SideLevelDb},
-    {"Длит. -20 дБ [мкс]", &PulseMetrics::Duration20dB},
-    {"f пика [МГц]", &PulseMetrics::PeakFrequency},
-    {"f центр. [МГц]", &PulseMetrics::CentreFrequency},
-    {"Полоса -6 дБ [%]", &PulseMetrics::Bandwidth6dBPercent},
+    {"t пика\n[мкс]", &PulseMetrics::PeakTime},
+    {"Ширина\n-6 дБ [мкс]", &PulseMetrics::Width6dB},
+    {"Спад\n-20 дБ [мкс]", &PulseMetrics::RingDown20dB},
+    {"Спад\n-40 дБ [мкс]", &PulseMetrics::RingDown40dB},
+    {"Боковые\n[дБ]", &PulseMetrics::SideLevelDb},
+    {"Длит.\n-20 дБ [мкс]", &PulseMetrics::Duration20dB},
+    {"f пика\n[МГц]", &PulseMetrics::PeakFrequency},
+    {"f центр.\n[МГц]", &PulseMetrics::CentreFrequency},
+    {"Полоса\n-6 дБ [%]", &PulseMetrics::Bandwidth6dBPercent},
 };
 
 // A metric with a few significant digits and the user's decimal separator; "—" when missing.
@@ -155,6 +156,11 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     MetricsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MetricsTable->setSelectionMode(QAbstractItemView::NoSelection);
     MetricsTable->setFocusPolicy(Qt::NoFocus);
+    QFont small = MetricsTable->font();
+    small.setPointSizeF(small.pointSizeF() * MetricsFontScale);
+    MetricsTable->setFont(small);
+    MetricsTable->horizontalHeader()->setFont(small);
+    MetricsTable->verticalHeader()->setFont(small);
     MetricsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     MetricsTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     MetricsTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -167,7 +173,7 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
         }
     MetricsTable->resizeRowsToContents();
     MetricsTable->setFixedHeight(MetricsTable->horizontalHeader()->sizeHint().height() +
-                                 3 * MetricsTable->verticalHeader()->defaultSectionSize() + 2 * MetricsTable->frameWidth());
+                                 MetricsTable->verticalHeader()->length() + 2 * MetricsTable->frameWidth());
     layout->addWidget(MetricsTable);
 
     OpenDialog.kind = FileDialogRequest::Kind::Open;

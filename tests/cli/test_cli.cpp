@@ -229,8 +229,8 @@ std::pair<double, double> objectiveAndResidual(const std::string &line) {
 TEST(CliTest, LeastSquaresPrintsObjectiveAndResidual) {
     const auto outputPath =
         std::filesystem::temp_directory_path() / ("pulsefir-cli-ls-" + std::to_string(::getpid()) + ".csv");
-    const auto result = runCli({"load-signal", "least-squares", "apply", "write-output", outputPath.string(),
-                                "write-response", "-"});
+    const auto result =
+        runCli({"load-signal", "least-squares", "apply", "write-output", outputPath.string(), "write-response", "-"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const std::string output = readFile(outputPath);
     std::filesystem::remove(outputPath);

@@ -116,16 +116,15 @@ TEST_P(LeastSquaresDenseTest, TapsAgreeWithDirectSolution) {
     EXPECT_NEAR(outcome.Cost, ref.residual + ref.lambda * ref.h.squaredNorm(), 1e-9 * std::max(1.0, outcome.Cost));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    SmallCases, LeastSquaresDenseTest,
-    testing::Values(DenseCase{"BurstNoRegularisation", 20, 3, 0.0, HalfWave, false},
-                    DenseCase{"BurstRegularised", 20, 3, 1e-3, TwoHalfWaves, false},
-                    DenseCase{"NoiseNoRegularisation", 20, 3, 0.0, TwoHalfWavesSymmetric, true},
-                    DenseCase{"NoiseStronglyRegularised", 20, 3, 0.5, HalfWave, true},
-                    DenseCase{"FilterLongerThanWindow", 4, 6, 1e-3, HalfWave, true},
-                    // The sums reach past sample 10000, where the signal counts as 0.
-                    DenseCase{"WindowAtTheBufferEnd", 9998, 3, 0.0, TwoHalfWaves, true}),
-    [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(SmallCases, LeastSquaresDenseTest,
+                         testing::Values(DenseCase{"BurstNoRegularisation", 20, 3, 0.0, HalfWave, false},
+                                         DenseCase{"BurstRegularised", 20, 3, 1e-3, TwoHalfWaves, false},
+                                         DenseCase{"NoiseNoRegularisation", 20, 3, 0.0, TwoHalfWavesSymmetric, true},
+                                         DenseCase{"NoiseStronglyRegularised", 20, 3, 0.5, HalfWave, true},
+                                         DenseCase{"FilterLongerThanWindow", 4, 6, 1e-3, HalfWave, true},
+                                         // The sums reach past sample 10000, where the signal counts as 0.
+                                         DenseCase{"WindowAtTheBufferEnd", 9998, 3, 0.0, TwoHalfWaves, true}),
+                         [](const auto &info) { return info.param.name; });
 
 // With a unit impulse as the signal, y_i = h_{-i}: the best filter is the desired response
 // mirrored in time (the correlation of CalcOut), exact wherever the taps reach.

@@ -334,14 +334,13 @@ class WindowsTest : public QObject {
                   QStringList{"NoiseNmSuperSpin", "Exp_F_NmSuperSpin", "Exp_Phaze_NmSuperSpin", "Exp_Front_NmSuperSpin",
                               "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin", "Exp_Am_NmSuperSpin"} +
                   tail));
-        QCOMPARE(
-            keys["FilterForm"],
-            (head +
-             QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin", "RandomNmSuperSpin",
-                         "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup", "F0_NmSuperSpin", "DF_NmSuperSpin",
-                         "FilterTypeRadioGroup", "WinTypeRadioGroup", "K_NmSuperSpin", "PhazeShiftNmSpinEdit",
-                         "RegularizationNmSuperSpin"} +
-             tail));
+        QCOMPARE(keys["FilterForm"],
+                 (head +
+                  QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin",
+                              "RandomNmSuperSpin", "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup",
+                              "F0_NmSuperSpin", "DF_NmSuperSpin", "FilterTypeRadioGroup", "WinTypeRadioGroup",
+                              "K_NmSuperSpin", "PhazeShiftNmSpinEdit", "RegularizationNmSuperSpin"} +
+                  tail));
         QCOMPARE(keys["SpectorForm"],
                  (head +
                   QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
