@@ -122,7 +122,9 @@ INSTANTIATE_TEST_SUITE_P(SmallCases, LeastSquaresDenseTest,
                                          DenseCase{"NoiseNoRegularisation", 20, 3, 0.0, TwoHalfWavesSymmetric, true},
                                          DenseCase{"NoiseStronglyRegularised", 20, 3, 0.5, HalfWave, true},
                                          DenseCase{"FilterLongerThanWindow", 4, 6, 1e-3, HalfWave, true},
-                                         // The sums reach past sample 10000, where the signal counts as 0.
+                                         // 400 steps of the sliding update along the diagonals of the normal matrix.
+                    DenseCase{"LongFilterSlidingUpdate", 2000, 200, 0.0, TwoHalfWaves, true},
+                    // The sums reach past sample 10000, where the signal counts as 0.
                                          DenseCase{"WindowAtTheBufferEnd", 9998, 3, 0.0, TwoHalfWaves, true}),
                          [](const auto &info) { return info.param.name; });
 
