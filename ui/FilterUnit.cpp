@@ -287,10 +287,6 @@ void TFilterForm::showProgress(bool force) {
     AimLabel->setText("Целевая функция " + QString::fromStdString(FormatObjective(m_best, decimal ? decimal : '.')));
 }
 
-} // namespace pulsefir::ui
-
-namespace pulsefir::ui {
-
 void TFilterForm::showConvergence(bool force) {
     if (!force && m_sinceConvergenceShown.isValid() && m_sinceConvergenceShown.elapsed() < ConvergenceRepaintMs)
         return;
