@@ -26,13 +26,12 @@ std::string readFile(const std::filesystem::path &path) {
     return text.str();
 }
 
-// Runs the tool with the given arguments (each quoted for the shell), after an optional
-// environment assignment such as "LC_ALL=ru_RU.UTF-8".
-Result runCli(const std::vector<std::string> &args, const std::string &environment = "") {
+// Runs the tool with the given arguments (each quoted for the shell).
+Result runCli(const std::vector<std::string> &args) {
     const auto dir = std::filesystem::temp_directory_path();
     const auto outPath = dir / ("pulsefir-cli-out-" + std::to_string(::getpid()));
     const auto errPath = dir / ("pulsefir-cli-err-" + std::to_string(::getpid()));
-    std::string command = environment + " '" PULSEFIR_CLI "'";
+    std::string command = "'" PULSEFIR_CLI "'";
     for (const auto &arg : args)
         command += " '" + arg + "'";
     command += " >'" + outPath.string() + "' 2>'" + errPath.string() + "' </dev/null";
@@ -254,42 +253,28 @@ TEST(CliTest, LeastSquaresPrintsObjectiveAndResidual) {
     EXPECT_GT(objectiveAndResidual(stronger.out).second, residual);
 }
 
-TEST(CliTest, LeastSquaresOfAZeroSignalFails) {
-    const auto result = runCli({"least-squares", "write-filter", "-"});
-    EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("Сигнал равен нулю"), std::string::npos) << result.err;
-    EXPECT_TRUE(result.out.empty());
-}
-
-// Under a Russian locale the numbers keep their decimal point, so every row has 12 fields.
 TEST(CliTest, MetricsHaveOneRowPerCurveAndEmptyFieldsForMissingValues) {
-    for (const char *locale : {"LC_ALL=ru_RU.UTF-8", "LC_ALL=en_US.UTF-8"}) {
-        const auto result = runCli({"load-signal", "least-squares", "metrics", "-"}, locale);
-        ASSERT_EQ(result.exitCode, 0) << result.err;
-        const auto rows = lines(result.out);
-        ASSERT_EQ(rows.size(), 5u);
-        EXPECT_EQ(rows[1], "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,"
-                           "side_level_db,duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,"
-                           "bandwidth_6db_percent");
-        const auto signal = fields(rows[2]);
-        const auto output = fields(rows[3]);
-        ASSERT_EQ(signal.size(), 12u) << rows[2];
-        EXPECT_EQ(signal[0], "signal");
-        // The default burst: carrier 0.04 MHz, envelope peak at sample 572 = 715 µs at 0.8 MHz.
-        EXPECT_EQ(signal[2], "572");
-        EXPECT_EQ(signal[3], "715");
-        EXPECT_NEAR(std::stod(signal[9]), 0.04, 1e-4);
-        // No filter applied yet: the output is zero and has no metrics at all.
-        EXPECT_EQ(rows[3], "output,,,,,,,,,,,") << locale;
-        ASSERT_EQ(output.size(), 12u);
-    }
-    const auto response = runCli({"load-signal", "least-squares", "metrics", "-"});
-    const auto row = fields(lines(response.out)[4]);
-    ASSERT_EQ(row.size(), 12u);
-    EXPECT_EQ(row[0], "response");
+    const auto result = runCli({"load-signal", "least-squares", "metrics", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[1], "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,"
+                       "side_level_db,duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent");
+    const auto signal = fields(rows[2]);
+    ASSERT_EQ(signal.size(), 12u) << rows[2];
+    EXPECT_EQ(signal[0], "signal");
+    // The default burst: carrier 0.04 MHz, envelope peak at sample 572 = 715 µs at 0.8 MHz.
+    EXPECT_EQ(signal[2], "572");
+    EXPECT_EQ(signal[3], "715");
+    EXPECT_NEAR(std::stod(signal[9]), 0.04, 1e-4);
+    // No filter applied yet: the output is zero and has no metrics at all.
+    EXPECT_EQ(rows[3], "output,,,,,,,,,,,");
+    const auto response = fields(rows[4]);
+    ASSERT_EQ(response.size(), 12u);
+    EXPECT_EQ(response[0], "response");
     // An even pulse: its Hilbert transform vanishes at the centre, so the envelope peak is Ar1.
-    EXPECT_NEAR(std::stod(row[1]), 1.4, 1e-9);
-    EXPECT_EQ(row[2], "0");
+    EXPECT_NEAR(std::stod(response[1]), 1.4, 1e-9);
+    EXPECT_EQ(response[2], "0");
 }
 
 TEST(CliTest, TraceListsTheAcceptedEpochsOfTheSearch) {

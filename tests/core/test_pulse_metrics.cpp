@@ -151,17 +151,4 @@ TEST(PulseEnvelopeTest, EnvelopeOfAGaussianToneIsTheGaussian) {
     }
 }
 
-TEST(PulseMetricsPeakTest, PeakIndexAndTimeFollowTheSampling) {
-    auto state = std::make_unique<CoreState>();
-    const double fs = 0.8;
-    for (int i = -1000; i <= 1000; ++i) {
-        const double t = i / fs - 100.0;
-        state->SignalBuffer[i] = std::exp(-t * t / 200.0) * std::cos(2 * FullPi * 0.1 * t);
-    }
-    const PulseMetrics m = MeasurePulse(state->SignalBuffer, 1000, fs);
-    ASSERT_TRUE(m.PeakIndex && m.PeakTime);
-    EXPECT_EQ(*m.PeakIndex, 80);
-    EXPECT_DOUBLE_EQ(*m.PeakTime, 100.0);
-}
-
 } // namespace
