@@ -1,6 +1,7 @@
 #include "commands.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -8,8 +9,10 @@
 #include <iostream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <span>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include <csignal>
@@ -21,7 +24,9 @@
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
+#include "core/least_squares.h"
 #include "core/parameters.h"
+#include "core/pulse_metrics.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "core/spectrum_views.h"
@@ -180,6 +185,45 @@ void writeTo(const std::string &file, std::ostream &out, const std::function<voi
         throw CoreError("Unable to write to " + file + ".");
 }
 
+// Number text independent of the process locale: the shortest text that reads back the same
+// double, or 17 significant digits of an extended-precision value.
+std::string decimalText(double value) {
+    char buffer[64];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return ec == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::string decimalText(long double value) {
+    char buffer[128];
+    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    return ec == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::string optionalText(const std::optional<double> &value) {
+    return value ? decimalText(*value) : std::string();
+}
+
+void writeMetrics(std::ostream &s, const CoreState &state, double samplingFrequency) {
+    s << "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,side_level_db,"
+         "duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent\n";
+    const std::pair<const char *, const SignalArray *> curves[] = {
+        {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
+    for (const auto &[name, buffer] : curves) {
+        const PulseMetrics m = MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency);
+        s << name << ',' << optionalText(m.Peak) << ',' << (m.PeakIndex ? std::to_string(*m.PeakIndex) : "") << ','
+          << optionalText(m.PeakTime) << ',' << optionalText(m.Width6dB) << ',' << optionalText(m.RingDown20dB) << ','
+          << optionalText(m.RingDown40dB) << ',' << optionalText(m.SideLevelDb) << ',' << optionalText(m.Duration20dB)
+          << ',' << optionalText(m.PeakFrequency) << ',' << optionalText(m.CentreFrequency) << ','
+          << optionalText(m.Bandwidth6dBPercent) << '\n';
+    }
+}
+
+void writeTrace(std::ostream &s, const CoreState &state) {
+    s << "epoch,objective\n";
+    for (const SearchTracePoint &p : state.SearchTrace)
+        s << p.Epoch << ',' << decimalText(p.BestObjective) << '\n';
+}
+
 template <typename Array> void writeBuffer(std::ostream &s, const Array &buffer, int halfWidth) {
     s << "index,value\n";
     const int n = std::clamp(halfWidth, -1, Array::HalfWidth);
@@ -299,6 +343,15 @@ const std::vector<Step> &steps() {
              host.finish();
              out << "epoch " << outcome.Epoch << " objective " << formatLong(outcome.BestObjective) << '\n';
          }},
+        {"least-squares", "the least-squares filter toward the desired response; prints its objective and residual",
+         false,
+         [](Session &s, const std::string &, std::ostream &out) {
+             const auto outcome =
+                 LeastSquaresFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"),
+                                    s.f("FilterForm", "RegularizationNmSuperSpin"));
+             out << "objective " << decimalText(outcome.SearchObjective) << " residual "
+                 << decimalText(outcome.Residual) << '\n';
+         }},
         {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)", false,
          [](Session &s, const std::string &, std::ostream &) {
              CalcSpectors(*s.state, s.samplingFrequency(), s.spectra());
@@ -336,6 +389,14 @@ const std::vector<Step> &steps() {
              const QString decimal = QLocale().decimalPoint();
              project::SaveProjectParameters(QString::fromLocal8Bit(file.c_str()), s.values,
                                             decimal.isEmpty() ? QChar('.') : decimal.at(0));
+         }},
+        {"metrics", "write the pulse metrics of signal, filtered signal and desired response as CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeMetrics(o, *s.state, s.samplingFrequency()); });
+         }},
+        {"write-trace", "write the accepted epochs of the last search as CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeTrace(o, *s.state); });
          }},
     };
     return table;

@@ -102,6 +102,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
                            int filterHalfWidth, SearchHost &host) {
     BuildResponse(state, response, samplingFrequency);
     state.TrialOutputBuffer.fill(0.0);
+    state.SearchTrace.clear();
     state.SearchRunning = true;
     RunningGuard guard{state};
     state.FilterHalfWidth = std::clamp(filterHalfWidth, -1, MaxFilterHalfWidth);
@@ -165,8 +166,10 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
         state.SecondFilterBuffer.assign(nf, epochIncrements);
         state.TrialOutputBuffer.assign(ns, epochTrial);
         // The accepted taps are the trial taps: the filter plus this epoch's increments.
-        if (accepted)
+        if (accepted) {
             state.FilterBuffer.assign(nf, epochTaps);
+            state.SearchTrace.push_back({outcome.Epoch, outcome.BestObjective});
+        }
         host.ShowBestObjective(outcome.BestObjective);
         if (host.EpochLimit() < outcome.Epoch)
             state.SearchRunning = false;

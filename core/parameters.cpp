@@ -44,6 +44,7 @@ constexpr std::array Definitions{
     ParameterDefinition{"FilterForm", "WinTypeRadioGroup", K::Radio, 0, 6, 0},
     ParameterDefinition{"FilterForm", "K_NmSuperSpin", K::Float, -20000, 20000, 1},
     ParameterDefinition{"FilterForm", "PhazeShiftNmSpinEdit", K::Integer, -180, 180, 0},
+    ParameterDefinition{"FilterForm", "RegularizationNmSuperSpin", K::Float, 0, 1, 1e-6},
     // Spectra window
     ParameterDefinition{"SpectorForm", "FL_NmSuperSpin", K::Float, 0.001, 10000, 0.01},
     ParameterDefinition{"SpectorForm", "FH_NmSuperSpin", K::Float, 0.001, 10000, 0.07},

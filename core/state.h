@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 namespace pulsefir {
 
@@ -81,6 +82,12 @@ struct SpectorResults {
     std::int32_t SpectorPointCount = 0;
 };
 
+// One accepted epoch of a filter search: its number and the best objective reached with it.
+struct SearchTracePoint {
+    std::int32_t Epoch = 0;
+    long double BestObjective = 0;
+};
+
 // The one shared state of the core. About 1.4 MB: create it on the heap (std::make_unique).
 struct CoreState {
     CoreState();
@@ -100,6 +107,9 @@ struct CoreState {
     bool SearchRunning = false;
 
     SpectorResults Spectra;
+
+    // Every accepted epoch of the last filter search, in order; cleared when a search starts.
+    std::vector<SearchTracePoint> SearchTrace;
 
     std::int32_t NextRandom(std::int32_t range) { return m_random.next(range); }
     RandomGenerator &random() { return m_random; }

@@ -11,6 +11,8 @@ PACKAGES=(
   libgtest-dev googletest libbenchmark-dev
   libsleef-dev
   xvfb xauth openbox fonts-dejavu-core imagemagick
+  libeigen3-dev libfftw3-dev
+  xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
   locales
 )

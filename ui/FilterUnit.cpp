@@ -6,7 +6,10 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 #include "core/filter_synthesis.h"
+#include "core/least_squares.h"
 #include "project/NumberText.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
@@ -19,6 +22,9 @@ namespace {
 // are always shown. Painting them after each of 50 001 epochs would cost more than the search.
 constexpr int ProgressRepaintMs = 40;
 constexpr QRgb TapColor = qRgb(0, 0, 0);
+// The convergence chart is redrawn at most this often during a search, and at its end.
+constexpr int ConvergenceRepaintMs = 100;
+constexpr QRgb ConvergenceColor = qRgb(0, 0, 160);
 } // namespace
 
 TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
@@ -126,6 +132,28 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     layout->addWidget(Panel1);
     layout->addWidget(PageControl1);
     layout->addWidget(Panel2, 1);
+    // Least-squares design, on "Поиск" below the search's own controls. Declared after every
+    // earlier component, so its field's key follows theirs in the project file.
+    RegularizationNmSuperSpin = floatField(TabSheet1, "RegularizationNmSuperSpin", TNumberFormat::Scientific);
+    LeastSquaresBitBtn = button(TabSheet1, "LeastSquaresBitBtn", "МНК-фильтр", true);
+    search->addWidget(label(TabSheet1, "Регуляризация МНК", "Label10"), 9, 0);
+    search->addWidget(RegularizationNmSuperSpin, 9, 1);
+    search->addWidget(LeastSquaresBitBtn, 10, 0, 1, 2);
+    search->setRowStretch(9, 0);
+    search->setRowStretch(11, 1);
+
+    // Tab "Сходимость": log10 of the best objective against the epoch of the last search.
+    TabSheet3 = declare(new QWidget);
+    TabSheet3->setObjectName("TabSheet3");
+    auto *convergence = new QVBoxLayout(TabSheet3);
+    convergence->addWidget(label(TabSheet3, "lg(целевая функция) по эпохам последнего поиска", "Label11"));
+    ConvergenceChart = declare(new TChart(TabSheet3));
+    ConvergenceChart->setObjectName("ConvergenceChart");
+    ConvergenceSeries = ConvergenceChart->addSeries("ConvergenceSeries", Qt::darkBlue);
+    ConvergenceSeries->setPointerVisible(false);
+    convergence->addWidget(ConvergenceChart);
+    PageControl1->addTab(TabSheet3, "Сходимость");
+
     // A fixed dialog border around a 566 x 771 client area.
     setFixedSize(566, 771);
 
@@ -136,6 +164,7 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     connect(ViewFilterBitBtn, &QPushButton::clicked, this, &TFilterForm::ViewFilterBitBtnClick);
     connect(PointsCheckBox, &QCheckBox::toggled, this, &TFilterForm::PointsCheckBoxClick);
     connect(ZoomUnDoButton, &QPushButton::clicked, this, &TFilterForm::ZoomUnDoButtonClick);
+    connect(LeastSquaresBitBtn, &QPushButton::clicked, this, &TFilterForm::LeastSquaresBitBtnClick);
 }
 
 void TFilterForm::SynthesizeBitBtnClick() {
@@ -166,6 +195,7 @@ void TFilterForm::Serch1_BitBtnClick() {
             ~Done() {
                 form->m_searching = false;
                 form->showProgress(true);
+                form->showConvergence(true);
             }
         } done{this};
         const double samplingFrequency = m_main.samplingFrequency();
@@ -175,7 +205,10 @@ void TFilterForm::Serch1_BitBtnClick() {
         r.ResponseShape = ResponseRadioGroup->ItemIndex();
         const int n = WINNmSpinEdit->Value();
         m_sinceShown.invalidate();
+        m_sinceConvergenceShown.invalidate();
         m_epoch = 0;
+        m_convergenceShown = 0;
+        ConvergenceSeries->ClearPoints();
         SearchFilter(m_state, r, samplingFrequency, n, *this);
     });
 }
@@ -186,6 +219,24 @@ void TFilterForm::Break1_BitBtnClick() {
 
 void TFilterForm::StartBitBtnClick() {
     LoadStartFilter(m_state, RadioGroup1->ItemIndex());
+}
+
+void TFilterForm::LeastSquaresBitBtnClick() {
+    guard([&] {
+        DisabledWhile disabled(LeastSquaresBitBtn);
+        const double samplingFrequency = m_main.samplingFrequency();
+        ResponseParameters r;
+        r.Ar1 = Ar1_NmSuperSpin->Value();
+        r.Tr1 = Tr1_NmSuperSpin->Value();
+        r.ResponseShape = ResponseRadioGroup->ItemIndex();
+        const int n = WINNmSpinEdit->Value();
+        const double mu = RegularizationNmSuperSpin->Value();
+        const LeastSquaresOutcome outcome = LeastSquaresFilter(m_state, r, samplingFrequency, n, mu);
+        ViewFilterBitBtnClick();
+        const char decimal = NumberSeparators::current().decimal.toLatin1();
+        AimLabel->setText("Целевая функция " + QString::fromStdString(text::FormatObjective(outcome.SearchObjective,
+                                                                                            decimal ? decimal : '.')));
+    });
 }
 
 void TFilterForm::ViewFilterBitBtnClick() {
@@ -220,6 +271,7 @@ double TFilterForm::RandomStep() {
 void TFilterForm::ShowBestObjective(long double best) {
     m_best = best;
     showProgress(false);
+    showConvergence(false);
 }
 
 std::int32_t TFilterForm::EpochLimit() {
@@ -236,6 +288,25 @@ void TFilterForm::showProgress(bool force) {
     const char decimal = NumberSeparators::current().decimal.toLatin1();
     AimLabel->setText("Целевая функция " +
                       QString::fromStdString(text::FormatObjective(m_best, decimal ? decimal : '.')));
+}
+
+void TFilterForm::showConvergence(bool force) {
+    if (!force && m_sinceConvergenceShown.isValid() && m_sinceConvergenceShown.elapsed() < ConvergenceRepaintMs)
+        return;
+    m_sinceConvergenceShown.start();
+    const auto &trace = m_state.SearchTrace;
+    if (trace.size() < m_convergenceShown) { // a new run has started its own trace
+        ConvergenceSeries->ClearPoints();
+        m_convergenceShown = 0;
+    }
+    if (trace.size() == m_convergenceShown)
+        return;
+    for (std::size_t k = m_convergenceShown; k < trace.size(); ++k)
+        if (trace[k].BestObjective > 0) // an exact fit has no logarithm
+            ConvergenceSeries->AddPoint(trace[k].Epoch, static_cast<double>(std::log10(trace[k].BestObjective)),
+                                        QColor(ConvergenceColor));
+    m_convergenceShown = trace.size();
+    ConvergenceChart->update();
 }
 
 } // namespace pulsefir::ui

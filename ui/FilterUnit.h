@@ -51,6 +51,11 @@ class TFilterForm : public TForm, public SearchHost {
     TNmSuperSpin *K_NmSuperSpin;
     TNmSpinEdit *PhazeShiftNmSpinEdit;
     QPushButton *SynthesizeBitBtn;
+    TNmSuperSpin *RegularizationNmSuperSpin;
+    QPushButton *LeastSquaresBitBtn;
+    QWidget *TabSheet3;
+    TChart *ConvergenceChart;
+    TLineSeries *ConvergenceSeries;
 
   public slots:
     void SynthesizeBitBtnClick();
@@ -60,6 +65,7 @@ class TFilterForm : public TForm, public SearchHost {
     void ViewFilterBitBtnClick();
     void PointsCheckBoxClick();
     void ZoomUnDoButtonClick();
+    void LeastSquaresBitBtnClick();
 
     // SearchHost, called once per epoch by the search.
   public:
@@ -71,6 +77,8 @@ class TFilterForm : public TForm, public SearchHost {
 
   private:
     void showProgress(bool force);
+    // Adds the epochs accepted since the last call to the convergence chart.
+    void showConvergence(bool force);
 
     CoreState &m_state;
     TMainForm &m_main;
@@ -78,6 +86,8 @@ class TFilterForm : public TForm, public SearchHost {
     std::int32_t m_epoch = 0;
     long double m_best = 0;
     QElapsedTimer m_sinceShown;
+    QElapsedTimer m_sinceConvergenceShown;
+    std::size_t m_convergenceShown = 0; // entries of the search trace already on the chart
 };
 
 } // namespace pulsefir::ui

@@ -5,17 +5,23 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QStyle>
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <charconv>
+#include <exception>
+#include <optional>
 
 #include "core/filter_search.h"
 #include "core/filtering.h"
+#include "core/pulse_metrics.h"
 #include "project/WindowPlacement.h"
 #include "ui/FilterUnit.h"
 #include "ui/SignalUnit.h"
 #include "ui/SpectorUnit.h"
+#include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
 
@@ -23,6 +29,42 @@ namespace {
 constexpr QRgb SignalColor = qRgb(0, 0, 0);
 constexpr QRgb OutputColor = qRgb(255, 0, 0);
 constexpr QRgb ResponseColor = qRgb(0, 255, 0);
+
+constexpr int MetricsDigits = 4;          // significant digits in the metrics table
+constexpr double MetricsFontScale = 0.85; // ten columns fit the window's width
+const QString NoValue = QStringLiteral("—");
+
+// The metrics table's columns: caption and the value it shows.
+struct MetricsColumn {
+    const char *caption;
+    std::optional<double> PulseMetrics::*value;
+};
+const MetricsColumn MetricsColumns[] = {
+    {"Пик", &PulseMetrics::Peak},
+    {"t пика\n[мкс]", &PulseMetrics::PeakTime},
+    {"Ширина\n-6 дБ [мкс]", &PulseMetrics::Width6dB},
+    {"Спад\n-20 дБ [мкс]", &PulseMetrics::RingDown20dB},
+    {"Спад\n-40 дБ [мкс]", &PulseMetrics::RingDown40dB},
+    {"Боковые\n[дБ]", &PulseMetrics::SideLevelDb},
+    {"Длит.\n-20 дБ [мкс]", &PulseMetrics::Duration20dB},
+    {"f пика\n[МГц]", &PulseMetrics::PeakFrequency},
+    {"f центр.\n[МГц]", &PulseMetrics::CentreFrequency},
+    {"Полоса\n-6 дБ [%]", &PulseMetrics::Bandwidth6dBPercent},
+};
+
+// A metric with a few significant digits and the user's decimal separator; "—" when missing.
+QString metricText(const std::optional<double> &value, QChar decimal) {
+    if (!value)
+        return NoValue;
+    char buffer[32];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::general, MetricsDigits);
+    if (ec != std::errc())
+        return NoValue;
+    QString text = QString::fromLatin1(buffer, static_cast<int>(end - buffer));
+    text.replace('.', decimal).replace('e', 'E');
+    return text;
+}
 
 QToolButton *toolButton(QWidget *parent, const char *name, QStyle::StandardPixmap icon, const QString &hint) {
     auto *b = new QToolButton(parent);
@@ -103,6 +145,37 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     grid->setRowStretch(3, 1);
     layout->addWidget(Panel2);
 
+    // Pulse metrics under the settings panel
+    MetricsTable = new QTableWidget(3, static_cast<int>(std::size(MetricsColumns)), this);
+    MetricsTable->setObjectName("MetricsTable");
+    QStringList captions;
+    for (const MetricsColumn &c : MetricsColumns)
+        captions << QString::fromUtf8(c.caption);
+    MetricsTable->setHorizontalHeaderLabels(captions);
+    MetricsTable->setVerticalHeaderLabels({"Сигнал", "После фильтрации", "Желаемый отклик"});
+    MetricsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    MetricsTable->setSelectionMode(QAbstractItemView::NoSelection);
+    MetricsTable->setFocusPolicy(Qt::NoFocus);
+    QFont small = MetricsTable->font();
+    small.setPointSizeF(small.pointSizeF() * MetricsFontScale);
+    MetricsTable->setFont(small);
+    MetricsTable->horizontalHeader()->setFont(small);
+    MetricsTable->verticalHeader()->setFont(small);
+    MetricsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    MetricsTable->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    MetricsTable->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    MetricsTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    for (int row = 0; row < MetricsTable->rowCount(); ++row)
+        for (int column = 0; column < MetricsTable->columnCount(); ++column) {
+            auto *item = new QTableWidgetItem(NoValue);
+            item->setTextAlignment(Qt::AlignCenter);
+            MetricsTable->setItem(row, column, item);
+        }
+    MetricsTable->resizeRowsToContents();
+    MetricsTable->setFixedHeight(MetricsTable->horizontalHeader()->sizeHint().height() +
+                                 MetricsTable->verticalHeader()->length() + 2 * MetricsTable->frameWidth());
+    layout->addWidget(MetricsTable);
+
     OpenDialog.kind = FileDialogRequest::Kind::Open;
     OpenDialog.title = "Загрузить проект из файла";
     OpenDialog.fileName = "NoName.flt";
@@ -174,7 +247,23 @@ void TMainForm::RefreshChart() {
             series->AddPoint(i, (*curves[c].second)[i], QColor(colors[c]));
     }
     ApplyDisplaySettings();
+    RefreshMetrics(n);
     Chart->repaintNow();
+}
+
+void TMainForm::RefreshMetrics(int halfWidth) {
+    const SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
+    const QChar decimal = NumberSeparators::current().decimal;
+    for (int row = 0; row < 3; ++row) {
+        PulseMetrics metrics;
+        try {
+            metrics = MeasurePulse(*curves[row], halfWidth, samplingFrequency());
+        } catch (const std::exception &) {
+            // Without a readable sampling frequency there is no time axis: every cell shows "—".
+        }
+        for (int column = 0; column < MetricsTable->columnCount(); ++column)
+            MetricsTable->item(row, column)->setText(metricText(metrics.*(MetricsColumns[column].value), decimal));
+    }
 }
 
 void TMainForm::ApplyDisplaySettings() {

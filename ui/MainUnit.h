@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QTableWidget>
 #include <QToolButton>
 
 #include "core/state.h"
@@ -59,6 +60,8 @@ class TMainForm : public TForm {
     QCheckBox *CheckBox3;
     QPushButton *CalcOutBitBtn;
     QPushButton *DrawBitBtn;
+    // Pulse metrics of the three curves, one row each; read-only and not stored in projects.
+    QTableWidget *MetricsTable;
 
     FileDialogRequest OpenDialog;
     FileDialogRequest SaveDialog;
@@ -87,6 +90,7 @@ class TMainForm : public TForm {
   private:
     void FormCreate();
     void ApplyDisplaySettings();
+    void RefreshMetrics(int halfWidth);
 
     CoreState &m_state;
     TSignalForm *m_signalForm = nullptr;

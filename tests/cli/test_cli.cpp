@@ -10,6 +10,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -301,4 +302,109 @@ TEST(CliTest, ProjectWithoutWindowSectionsSaysSoAndGoesOn) {
     std::filesystem::remove(path);
     EXPECT_EQ(result.exitCode, 0);
     EXPECT_NE(result.err.find("has none of the sections"), std::string::npos) << result.err;
+}
+
+namespace {
+
+std::vector<std::string> fields(const std::string &row) {
+    std::vector<std::string> result;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = row.find(',', start);
+        result.push_back(row.substr(start, comma - start));
+        if (comma == std::string::npos)
+            return result;
+        start = comma + 1;
+    }
+}
+
+// "objective X residual Y" as the two numbers.
+std::pair<double, double> objectiveAndResidual(const std::string &line) {
+    std::istringstream words(line);
+    std::string objective, residual;
+    double o = 0, r = 0;
+    words >> objective >> o >> residual >> r;
+    EXPECT_EQ(objective, "objective");
+    EXPECT_EQ(residual, "residual");
+    return {o, r};
+}
+
+} // namespace
+
+// The residual printed is the distance of the filtered signal from the desired response, as the
+// written CSV files give it; a larger regularisation gives a larger one.
+TEST(CliTest, LeastSquaresPrintsObjectiveAndResidual) {
+    const auto outputPath =
+        std::filesystem::temp_directory_path() / ("pulsefir-cli-ls-" + std::to_string(::getpid()) + ".csv");
+    const auto result =
+        runCli({"load-signal", "least-squares", "apply", "write-output", outputPath.string(), "write-response", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string output = readFile(outputPath);
+    std::filesystem::remove(outputPath);
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 1u + 1u + 2001u);
+    EXPECT_EQ(rows[0].rfind("objective ", 0), 0u) << rows[0];
+    const auto [objective, residual] = objectiveAndResidual(rows[0]);
+    const std::string response = result.out.substr(result.out.find('\n') + 1);
+    double sum = 0;
+    for (int i = -1000; i <= 1000; ++i) {
+        const double e = valueAt(output, i) - valueAt(response, i);
+        sum += e * e;
+    }
+    EXPECT_NEAR(residual, sum, 1e-9 * sum);
+    EXPECT_GT(objective, 0.0);
+    EXPECT_LT(objective, residual) << "the search's objective ignores what stays under the peak after it";
+
+    const auto stronger =
+        runCli({"--set", "FilterForm.RegularizationNmSuperSpin=0,01", "load-signal", "least-squares"});
+    ASSERT_EQ(stronger.exitCode, 0) << stronger.err;
+    EXPECT_GT(objectiveAndResidual(stronger.out).second, residual);
+}
+
+TEST(CliTest, MetricsHaveOneRowPerCurveAndEmptyFieldsForMissingValues) {
+    const auto result = runCli({"load-signal", "least-squares", "metrics", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 5u);
+    EXPECT_EQ(rows[1], "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,"
+                       "side_level_db,duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent");
+    const auto signal = fields(rows[2]);
+    ASSERT_EQ(signal.size(), 12u) << rows[2];
+    EXPECT_EQ(signal[0], "signal");
+    // The default burst: carrier 0.04 MHz, envelope peak at sample 572 = 715 µs at 0.8 MHz.
+    EXPECT_EQ(signal[2], "572");
+    EXPECT_EQ(signal[3], "715");
+    EXPECT_NEAR(number(signal[9]), 0.04, 1e-4);
+    // No filter applied yet: the output is zero and has no metrics at all.
+    EXPECT_EQ(rows[3], "output,,,,,,,,,,,");
+    const auto response = fields(rows[4]);
+    ASSERT_EQ(response.size(), 12u);
+    EXPECT_EQ(response[0], "response");
+    // An even pulse: its Hilbert transform vanishes at the centre, so the envelope peak is Ar1.
+    EXPECT_NEAR(number(response[1]), 1.4, 1e-9);
+    EXPECT_EQ(response[2], "0");
+}
+
+TEST(CliTest, TraceListsTheAcceptedEpochsOfTheSearch) {
+    const auto result = runCli({"load-signal", "--set", "FilterForm.EpochNmSpinEdit=40", "--set",
+                                "FilterForm.RandomNmSuperSpin=0.01", "search", "write-trace", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_GE(rows.size(), 4u);
+    EXPECT_EQ(rows[1], "epoch,objective");
+    const auto first = fields(rows[2]);
+    EXPECT_EQ(first[0], "1") << "the first epoch of a run is always accepted";
+    int previousEpoch = 0;
+    double previousObjective = INFINITY;
+    for (std::size_t k = 2; k < rows.size(); ++k) {
+        const auto f = fields(rows[k]);
+        ASSERT_EQ(f.size(), 2u);
+        EXPECT_GT(std::stoi(f[0]), previousEpoch);
+        EXPECT_LT(number(f[1]), previousObjective);
+        EXPECT_LE(std::stoi(f[0]), 41);
+        previousEpoch = std::stoi(f[0]);
+        previousObjective = number(f[1]);
+    }
+    // The search prints the last best objective, which is the last accepted one.
+    EXPECT_EQ(rows[0].substr(rows[0].rfind(' ') + 1), fields(rows.back())[1]);
 }

@@ -227,6 +227,32 @@ TEST(SearchFilterTest, BestObjectiveNeverRises) {
     EXPECT_LT(host.bests.back(), host.bests.front()) << "the search improves this filter";
 }
 
+// The trace holds exactly the epochs whose displayed best objective dropped (and the first),
+// and a new run starts a new trace.
+TEST(SearchFilterTest, TraceRecordsEveryAcceptedEpoch) {
+    auto state = stateWithSignal();
+    ScriptedHost host;
+    host.step = 0.01;
+    host.limit = 200;
+    search(*state, host);
+    std::vector<std::pair<std::int32_t, long double>> expected;
+    for (std::size_t k = 0; k < host.bests.size(); ++k)
+        if (k == 0 || host.bests[k] < host.bests[k - 1])
+            expected.emplace_back(host.epochs[k], host.bests[k]);
+    ASSERT_EQ(state->SearchTrace.size(), expected.size());
+    ASSERT_GT(expected.size(), 2u);
+    for (std::size_t k = 0; k < expected.size(); ++k) {
+        EXPECT_EQ(state->SearchTrace[k].Epoch, expected[k].first);
+        EXPECT_EQ(state->SearchTrace[k].BestObjective, expected[k].second);
+    }
+    ScriptedHost second;
+    second.step = 0.0;
+    second.limit = 4;
+    search(*state, second);
+    ASSERT_EQ(state->SearchTrace.size(), 1u) << "a zero step accepts only the first epoch";
+    EXPECT_EQ(state->SearchTrace[0].Epoch, 1);
+}
+
 // The trial output of every epoch is the plain double correlation with the trial taps.
 TEST(SearchFilterTest, TrialOutputEqualsThePlainLoopBitForBit) {
     auto state = stateWithSignal();

@@ -167,7 +167,8 @@ TEST_F(ProjectTest, SavingDisablesEachWindowAndGivesItsStateBack) {
     EXPECT_EQ(win(2).enabledHistory, (std::vector<bool>{false, false}));
     EXPECT_TRUE(readAll(path("p.flt")).contains("[FilterForm]\r\nTop=20\r\n"));
     const QByteArray filter = readAll(path("p.flt"));
-    EXPECT_TRUE(filter.contains("PhazeShiftNmSpinEdit=0\r\nWisible=0\r\nEnabled=0\r\n[SpectorForm]"));
+    EXPECT_TRUE(filter.contains(
+        "PhazeShiftNmSpinEdit=0\r\nRegularizationNmSuperSpin=1E-6\r\nWisible=0\r\nEnabled=0\r\n[SpectorForm]"));
 }
 
 TEST_F(ProjectTest, RoundTripRestoresEveryValuePositionAndVisibility) {

@@ -12,10 +12,13 @@
 #include <vector>
 
 #include "c_locale.h"
+#include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
+#include "core/least_squares.h"
 #include "core/signal_synthesis.h"
 #include "core/spectrum_views.h"
+#include "project/NumberText.h"
 #include "scripted_platform.h"
 #include "ui/Application.h"
 
@@ -477,13 +480,13 @@ class WindowsTest : public QObject {
                   QStringList{"NoiseNmSuperSpin", "Exp_F_NmSuperSpin", "Exp_Phaze_NmSuperSpin", "Exp_Front_NmSuperSpin",
                               "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin", "Exp_Am_NmSuperSpin"} +
                   tail));
-        QCOMPARE(
-            keys["FilterForm"],
-            (head +
-             QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin", "RandomNmSuperSpin",
-                         "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup", "F0_NmSuperSpin", "DF_NmSuperSpin",
-                         "FilterTypeRadioGroup", "WinTypeRadioGroup", "K_NmSuperSpin", "PhazeShiftNmSpinEdit"} +
-             tail));
+        QCOMPARE(keys["FilterForm"],
+                 (head +
+                  QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin",
+                              "RandomNmSuperSpin", "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup",
+                              "F0_NmSuperSpin", "DF_NmSuperSpin", "FilterTypeRadioGroup", "WinTypeRadioGroup",
+                              "K_NmSuperSpin", "PhazeShiftNmSpinEdit", "RegularizationNmSuperSpin"} +
+                  tail));
         QCOMPARE(keys["SpectorForm"],
                  (head +
                   QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
@@ -506,6 +509,7 @@ class WindowsTest : public QObject {
         filter().RandomNmSuperSpin->setValue(0.00002);
         filter().PhazeShiftNmSpinEdit->setValue(-90);
         filter().PointsCheckBox->setChecked(false);
+        filter().RegularizationNmSuperSpin->setValue(0.0025);
         spector().CheckBox9->setChecked(true);
         spector().PointsNmSpinEdit->setValue(777);
         spector().show();
@@ -529,6 +533,7 @@ class WindowsTest : public QObject {
         QCOMPARE(filter().RandomNmSuperSpin->text(), QString("2E-5"));
         QCOMPARE(filter().PhazeShiftNmSpinEdit->Value(), -90);
         QVERIFY(!filter().PointsCheckBox->isChecked());
+        QCOMPARE(filter().RegularizationNmSuperSpin->Value(), 0.0025);
         QVERIFY(spector().CheckBox9->isChecked());
         QCOMPARE(spector().PointsNmSpinEdit->Value(), 777);
         QVERIFY(spector().isVisible());
@@ -580,6 +585,107 @@ class WindowsTest : public QObject {
         click(signal().AddNoiseBitBtn);
         QCOMPARE(state().SignalBuffer[-1000], -0.04);
         QCOMPARE(main().Series1->point(0).y, -0.04);
+    }
+
+    // ---- Least-squares filter, convergence, pulse metrics ---------------------------------
+
+    void leastSquaresButtonReplacesTheFilterAndASearchContinuesFromIt() {
+        auto reference = std::make_unique<CoreState>();
+        reference->SignalHalfWidth = 1000;
+        LoadSignal(*reference, ToneBurstParameters{}, 0.8);
+        reference->FilterBuffer[500] = 3.0; // cleared by the design
+        const LeastSquaresOutcome expected = LeastSquaresFilter(*reference, ResponseParameters{}, 0.8, 40, 1e-6);
+
+        QCOMPARE(filter().RegularizationNmSuperSpin->Value(), 1e-6);
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        state().FilterBuffer[500] = 3.0;
+        filter().WINNmSpinEdit->setValue(40);
+        filter().PageControl1->setCurrentWidget(filter().TabSheet1);
+        filter().show();
+        click(filter().LeastSquaresBitBtn);
+        QVERIFY(errors().isEmpty());
+        QCOMPARE(state().FilterHalfWidth, 40);
+        for (int j = -1000; j <= 1000; ++j)
+            QCOMPARE(state().FilterBuffer[j], reference->FilterBuffer[j]);
+        QCOMPARE(filter().Series1->Count(), 81);
+        QCOMPARE(filter().Series1->point(40).y, reference->FilterBuffer[0]);
+        QCOMPARE(filter().AimLabel->text(),
+                 "Целевая функция " + QString::fromStdString(text::FormatObjective(expected.SearchObjective, ',')));
+        QVERIFY(filter().LeastSquaresBitBtn->isEnabled());
+
+        // With no increments the search keeps the filter and finds the same objective.
+        filter().RandomNmSuperSpin->setValue(0);
+        filter().EpochNmSpinEdit->setValue(2);
+        click(filter().Serch1_BitBtn);
+        QCOMPARE(filter().AimLabel->text(),
+                 "Целевая функция " + QString::fromStdString(text::FormatObjective(expected.SearchObjective, ',')));
+        QCOMPARE(state().FilterBuffer[7], reference->FilterBuffer[7]);
+    }
+
+    void leastSquaresOfAZeroSignalIsReportedAndKeepsTheFilter() {
+        click(main().FilterBitBtn);
+        click(filter().StartBitBtn);
+        filter().RadioGroup1->setItemIndex(1);
+        click(filter().StartBitBtn);
+        click(filter().LeastSquaresBitBtn);
+        QCOMPARE(errors(), QStringList{"Сигнал равен нулю: МНК-фильтр не определён."});
+        QCOMPARE(state().FilterHalfWidth, 10);
+        QCOMPARE(state().FilterBuffer[0], 1.0);
+        QVERIFY(filter().LeastSquaresBitBtn->isEnabled());
+    }
+
+    void convergenceTabShowsTheLogarithmOfEveryAcceptedObjective() {
+        QCOMPARE(filter().PageControl1->count(), 3);
+        QCOMPARE(filter().PageControl1->tabText(0), QString("Поиск"));
+        QCOMPARE(filter().PageControl1->tabText(1), QString("Загрузка"));
+        QCOMPARE(filter().PageControl1->tabText(2), QString("Сходимость"));
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        filter().RandomNmSuperSpin->setValue(0.01);
+        filter().EpochNmSpinEdit->setValue(40);
+        click(filter().Serch1_BitBtn);
+        const auto &trace = state().SearchTrace;
+        QVERIFY(trace.size() > 2);
+        QCOMPARE(filter().ConvergenceSeries->Count(), static_cast<int>(trace.size()));
+        for (std::size_t k = 0; k < trace.size(); ++k) {
+            QCOMPARE(filter().ConvergenceSeries->point(static_cast<int>(k)).x, double(trace[k].Epoch));
+            QCOMPARE(filter().ConvergenceSeries->point(static_cast<int>(k)).y,
+                     static_cast<double>(std::log10(trace[k].BestObjective)));
+        }
+        // A second run replaces the curve.
+        filter().EpochNmSpinEdit->setValue(1);
+        filter().RandomNmSuperSpin->setValue(0);
+        click(filter().Serch1_BitBtn);
+        QCOMPARE(filter().ConvergenceSeries->Count(), 1);
+        QCOMPARE(filter().ConvergenceSeries->point(0).x, 1.0);
+    }
+
+    void metricsTableShowsDashesThenTheBurst() {
+        QTableWidget *table = main().MetricsTable;
+        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->verticalHeaderItem(1)->text(), QString("После фильтрации"));
+        for (int row = 0; row < 3; ++row)
+            for (int column = 0; column < table->columnCount(); ++column)
+                QCOMPARE(table->item(row, column)->text(), QString("—"));
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        // The default burst's envelope peaks at sample 572: 572 / 0.8 MHz = 715 µs; its carrier
+        // is 0.04 MHz.
+        QCOMPARE(table->item(0, 1)->text(), QString("715"));
+        QCOMPARE(table->item(0, 7)->text(), QString("0,04"));
+        QVERIFY(table->item(0, 0)->text().startsWith("1,38"));
+        QCOMPARE(table->item(1, 0)->text(), QString("—"));
+        // The desired response, built by the design, and the filtered signal show after the redraw.
+        click(main().FilterBitBtn);
+        click(filter().LeastSquaresBitBtn);
+        click(main().CalcOutBitBtn);
+        QCOMPARE(table->item(2, 0)->text(), QString("1,4"));
+        QCOMPARE(table->item(2, 1)->text(), QString("0"));
+        QVERIFY(table->item(1, 0)->text() != QString("—"));
+        // The filtered signal's -6 dB width is close to that of the desired response (13.5 µs).
+        const double width = table->item(1, 2)->text().replace(',', '.').toDouble();
+        QVERIFY2(width > 10 && width < 20, qPrintable(table->item(1, 2)->text()));
     }
 };
 

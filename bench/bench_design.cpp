@@ -1,0 +1,80 @@
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "core/filter_search.h"
+#include "core/least_squares.h"
+#include "core/pulse_metrics.h"
+#include "core/signal_synthesis.h"
+#include "core/state.h"
+
+using namespace pulsefir;
+
+namespace {
+
+constexpr double Fs = 0.8;              // MHz
+constexpr double Regularization = 1e-6; // the field's default
+
+// The default burst of the signal window over -n..n.
+std::unique_ptr<CoreState> defaultBurst(int n) {
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = n;
+    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    return state;
+}
+
+class IdleHost : public SearchHost {
+  public:
+    explicit IdleHost(int limit) : m_limit(limit) {}
+    void ProcessMessages() override {}
+    void ShowEpoch(std::int32_t) override {}
+    double RandomStep() override { return 0.0002; }
+    void ShowBestObjective(long double best) override { benchmark::DoNotOptimize(best); }
+    std::int32_t EpochLimit() override { return m_limit; }
+
+  private:
+    int m_limit;
+};
+
+// Args: signal half-width Ns, filter half-width N. Reports the search objective it reaches.
+void BM_LeastSquaresFilter(benchmark::State &bench) {
+    auto state = defaultBurst(static_cast<int>(bench.range(0)));
+    const int n = static_cast<int>(bench.range(1));
+    LeastSquaresOutcome outcome;
+    for (auto _ : bench) {
+        outcome = LeastSquaresFilter(*state, ResponseParameters{}, Fs, n, Regularization);
+        benchmark::DoNotOptimize(outcome.Cost);
+    }
+    bench.counters["objective"] = static_cast<double>(outcome.SearchObjective);
+    bench.counters["residual"] = outcome.Residual;
+}
+
+// The baseline: the default search (50 001 epochs, zero start filter) on the default burst.
+void BM_DefaultSearchFromBurst(benchmark::State &bench) {
+    auto state = defaultBurst(1000);
+    SearchOutcome outcome;
+    for (auto _ : bench) {
+        LoadStartFilter(*state, Zero);
+        IdleHost host(50000);
+        outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
+        benchmark::DoNotOptimize(outcome.BestObjective);
+    }
+    bench.counters["objective"] = static_cast<double>(outcome.BestObjective);
+}
+
+// Metrics of one curve of 2 * Ns + 1 samples.
+void BM_PulseMetrics(benchmark::State &bench) {
+    auto state = defaultBurst(static_cast<int>(bench.range(0)));
+    for (auto _ : bench) {
+        const PulseMetrics m = MeasurePulse(state->SignalBuffer, state->SignalHalfWidth, Fs);
+        benchmark::DoNotOptimize(m.Peak);
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_LeastSquaresFilter)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PulseMetrics)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_DefaultSearchFromBurst)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+BENCHMARK_MAIN();

@@ -1,0 +1,129 @@
+#include "least_squares.h"
+
+#include <Eigen/Cholesky>
+#include <Eigen/Core>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+#include "errors.h"
+#include "kernels.h"
+
+namespace pulsefir {
+
+namespace {
+
+// A Cholesky pivot below this share of the largest diagonal entry of the normal matrix,
+// multiplied by the matrix size, means the system is singular in double precision.
+constexpr double SingularPivotShare = DBL_EPSILON;
+
+// Sum over i = -ns..+ns of x[i + j] * x[i + k] for all j, k in -n..n.
+//
+// The matrix is Toeplitz but for the ends of the window: entry (j + 1, k + 1) is entry (j, k)
+// with the sample pair that leaves the window at i = -ns removed and the one that enters at
+// i = ns + 1 added. So only the first row needs full sums, O(n * ns); every diagonal follows by
+// that update, O(n^2). The updates run in extended precision, so the error does not grow along
+// a diagonal beyond that of its first entry.
+Eigen::MatrixXd normalMatrix(WorkerPool &pool, const double *x, int n, int ns) {
+    const int size = 2 * n + 1;
+    std::vector<double> firstRow(static_cast<std::size_t>(size));
+    // firstRow[k + n] = sum_i x[i - n] * x[i + k]: the correlation of x with x moved by n.
+    CorrelateParallel(pool, x, x - n, ns, firstRow.data() + n, -n, n);
+    Eigen::MatrixXd a(size, size);
+    for (int q = 0; q < size; ++q) {
+        long double value = firstRow[static_cast<std::size_t>(q)];
+        a(0, q) = a(q, 0) = static_cast<double>(value);
+        for (int p = 1; p + q < size; ++p) {
+            const int j = p - 1 - n; // the row the update starts from
+            const int k = j + q;
+            value += static_cast<long double>(x[ns + 1 + j]) * x[ns + 1 + k];
+            value -= static_cast<long double>(x[-ns + j]) * x[-ns + k];
+            a(p, p + q) = a(p + q, p) = static_cast<double>(value);
+        }
+    }
+    return a;
+}
+
+void restore(SignalArray &buffer, const std::vector<double> &saved) {
+    std::copy(saved.begin(), saved.end(), buffer.range(MaxSignalHalfWidth).begin());
+}
+
+} // namespace
+
+LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
+                                       int filterHalfWidth, double regularization) {
+    if (!(regularization >= 0.0) || !std::isfinite(regularization))
+        throw CoreError("Регуляризация МНК должна быть неотрицательным числом.");
+    const int n = std::clamp(filterHalfWidth, 0, MaxFilterHalfWidth);
+    const int ns = UsableSignalHalfWidth(state.SignalHalfWidth);
+    const int size = 2 * n + 1;
+
+    const auto all = state.ResponseBuffer.range(MaxSignalHalfWidth);
+    const std::vector<double> previousResponse(all.begin(), all.end());
+    BuildResponse(state, response, samplingFrequency);
+    try {
+        const double *x = state.SignalBuffer.centre(); // readable to +-11000, zero beyond +-10000
+        const double *d = state.ResponseBuffer.centre();
+
+        Eigen::MatrixXd a = ns >= 0 ? normalMatrix(state.pool(), x, n, ns) : Eigen::MatrixXd::Zero(size, size);
+        Eigen::VectorXd b = Eigen::VectorXd::Zero(size);
+        if (ns >= 0)
+            CorrelateParallel(state.pool(), x, d, ns, b.data() + n, -n, n); // b_j = sum_i x[i + j] * d_i
+
+        const double trace = a.trace();
+        const double largestDiagonal = a.diagonal().maxCoeff();
+        if (!(trace > 0.0))
+            throw CoreError("Сигнал равен нулю: МНК-фильтр не определён.");
+        CheckStored(trace);
+        const double lambda = regularization * trace / size;
+        CheckStored(lambda);
+        a.diagonal().array() += lambda;
+
+        const Eigen::LLT<Eigen::MatrixXd> cholesky(a);
+        const auto &l = cholesky.matrixLLT();
+        const double smallestPivot = (l.diagonal().array() * l.diagonal().array()).minCoeff();
+        if (cholesky.info() != Eigen::Success ||
+            !(smallestPivot > SingularPivotShare * size * (largestDiagonal + lambda)))
+            throw CoreError("Система уравнений МНК вырождена: увеличьте регуляризацию.");
+        const Eigen::VectorXd h = cholesky.solve(b);
+        for (int p = 0; p < size; ++p)
+            CheckStored(h[p]);
+
+        // Output of the new filter, as CalcOut would compute it, and the three measures of fit.
+        std::vector<double> taps(static_cast<std::size_t>(size));
+        std::copy(h.data(), h.data() + size, taps.begin());
+        std::vector<double> output(static_cast<std::size_t>(2 * std::max(ns, 0) + 1));
+        double *y = output.data() + std::max(ns, 0);
+        if (ns >= 0)
+            CorrelateParallel(state.pool(), x, taps.data() + n, n, y, -ns, ns);
+        long double residual = 0.0L;
+        for (int i = -ns; i <= ns; ++i) {
+            const long double e = static_cast<long double>(y[i]) - d[i];
+            residual += e * e;
+        }
+        long double tapEnergy = 0.0L;
+        for (int p = 0; p < size; ++p)
+            tapEnergy += static_cast<long double>(h[p]) * h[p];
+
+        LeastSquaresOutcome outcome;
+        outcome.Residual = static_cast<double>(residual);
+        outcome.Cost = static_cast<double>(residual + lambda * tapEnergy);
+        outcome.SearchObjective = SearchObjective(state, y, ns);
+        outcome.Lambda = lambda;
+        CheckStored(outcome.Cost);
+
+        // Commit: the filter is replaced only now that everything has been computed.
+        state.FilterBuffer.fill(0.0);
+        for (int j = -n; j <= n; ++j)
+            state.FilterBuffer[j] = h[j + n];
+        state.FilterHalfWidth = n;
+        return outcome;
+    } catch (...) {
+        restore(state.ResponseBuffer, previousResponse);
+        throw;
+    }
+}
+
+} // namespace pulsefir

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "filter_search.h"
+#include "state.h"
+
+namespace pulsefir {
+
+struct LeastSquaresOutcome {
+    double Cost = 0;               // J: residual plus the regularisation term
+    double Residual = 0;           // sum over -Ns..+Ns of (y_i - d_i)^2
+    long double SearchObjective{}; // the random search's objective of the new filter
+    double Lambda = 0;             // the regularisation weight actually used
+};
+
+// The filter taps h[-N..N] that bring the filtered signal closest to the desired response:
+// they minimise sum over i = -Ns..+Ns of (y_i - d_i)^2 + lambda * sum over j of h_j^2, where
+// y_i = sum_j SignalBuffer[i + j] * h_j (the correlation of CalcOut), d = ResponseBuffer as
+// BuildResponse fills it, Ns = SignalHalfWidth and lambda = mu * trace(X^T X) / (2N + 1), so mu
+// does not depend on the signal's scale. Signal samples beyond +-10000 count as 0.
+//
+// On success ResponseBuffer holds the desired response (as after a search), all of FilterBuffer
+// is cleared, taps -N..N are written and FilterHalfWidth := N. When the system cannot be solved
+// (an all-zero signal, a singular system with mu = 0) a CoreError is thrown and the filter, its
+// half-width and ResponseBuffer are left as they were.
+LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
+                                       int filterHalfWidth, double regularization);
+
+} // namespace pulsefir

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <optional>
+
+#include "state.h"
+
+namespace pulsefir {
+
+// How short and clean a pulse is, from its envelope and its amplitude spectrum, in the terms of a
+// transducer's data sheet. A value that does not exist for the curve (a ring-down that never
+// ends inside the window, no side lobe, any value of an all-zero curve) is empty.
+struct PulseMetrics {
+    std::optional<double> Peak;                // largest envelope value, signal units
+    std::optional<int> PeakIndex;              // sample index of the peak
+    std::optional<double> PeakTime;            // µs
+    std::optional<double> Width6dB;            // µs, contiguous span around the peak with e >= peak / 2
+    std::optional<double> RingDown20dB;        // µs from the peak until e stays below peak / 10
+    std::optional<double> RingDown40dB;        // µs from the peak until e stays below peak / 100
+    std::optional<double> SideLevelDb;         // dB re the peak, largest envelope outside the main lobe
+    std::optional<double> Duration20dB;        // µs, first to last time e >= peak / 10
+    std::optional<double> PeakFrequency;       // MHz, maximum of the amplitude spectrum
+    std::optional<double> LowerFrequency;      // MHz, -6 dB below the spectral peak
+    std::optional<double> UpperFrequency;      // MHz, -6 dB above the spectral peak
+    std::optional<double> CentreFrequency;     // MHz, (lower + upper) / 2
+    std::optional<double> Bandwidth6dBPercent; // (upper - lower) / centre * 100
+};
+
+// The spectrum is zero-padded to at least this many points (a power of two).
+constexpr int MetricsSpectrumPoints = 65536;
+
+// Envelope |v + i H{v}| of samples -halfWidth..+halfWidth, written to envelope[0 .. 2 * halfWidth].
+// H is the Hilbert transform of the curve taken as zero outside the window, by FFT zero-padded to
+// the spectrum's size.
+void PulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope);
+
+// The metrics of buffer[-halfWidth..+halfWidth] sampled at samplingFrequency MHz.
+PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency);
+
+} // namespace pulsefir
