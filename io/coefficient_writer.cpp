@@ -124,8 +124,13 @@ void writeCHeader(std::ostream &out, const CoefficientExport &d) {
     writeQuantisationNote(out, " * ", q31, "pulsefir_taps_q31 (Q31)");
     out << " */\n#ifndef PULSEFIR_TAPS_H\n#define PULSEFIR_TAPS_H\n\n#include <stdint.h>\n\n";
     out << "#define PULSEFIR_TAP_COUNT " << count << "\n#define PULSEFIR_CENTRE_TAP " << d.halfWidth << "\n";
-    out << "#define PULSEFIR_Q15_SCALE " << FormatNumber(q15.scale) << "\n#define PULSEFIR_Q31_SCALE "
-        << FormatNumber(q31.scale) << "\n\n";
+    // Written as double constants: 2147483648 does not fit a 32-bit int.
+    const auto asDouble = [](double v) {
+        std::string text = FormatNumber(v);
+        return text.find_first_of(".e") == std::string::npos ? text + ".0" : text;
+    };
+    out << "#define PULSEFIR_Q15_SCALE " << asDouble(q15.scale) << "\n#define PULSEFIR_Q31_SCALE "
+        << asDouble(q31.scale) << "\n\n";
     out << "static const double pulsefir_taps[PULSEFIR_TAP_COUNT] = {\n";
     for (std::size_t k = 0; k < count; ++k)
         out << "    " << FormatNumber(d.taps[k]) << (k + 1 < count ? ",\n" : "\n");
