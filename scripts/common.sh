@@ -10,6 +10,7 @@ PACKAGES=(
   qt6-base-dev
   libgtest-dev googletest libbenchmark-dev
   libsleef-dev
+  libsndfile1-dev libsamplerate0-dev qt6-svg-dev
   xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
 )
