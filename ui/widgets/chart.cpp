@@ -639,14 +639,14 @@ bool sameX(const TLineSeries *a, const TLineSeries *b) {
 QString TChart::dataCsv() const {
     std::vector<const TLineSeries *> active;
     for (const TLineSeries *series : m_series)
-        if (series->Active())
+        if (series->Active() && series->Count() > 0)
             active.push_back(series);
     bool shared = !active.empty();
     for (const TLineSeries *series : active)
         shared = shared && sameX(active.front(), series);
 
     QStringList header;
-    if (shared)
+    if (shared || active.empty())
         header << csvField(m_csvXHeader);
     for (const TLineSeries *series : active) {
         if (!shared)

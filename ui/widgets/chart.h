@@ -125,7 +125,7 @@ class TChart : public QWidget {
     QMenu *popupMenu() const { return m_popup; }
     FileDialogRequest &savePictureDialog() { return m_pictureDialog; }
 
-    // Data export: every active series as x, y columns, numbers with '.' and 17 significant
+    // Data export: every active series that has points as x, y columns, numbers with '.' and 17 significant
     // digits, one header line of the series' captions. Series that share their x values share
     // one x column; otherwise each series has its own x column.
     void setCsvXHeader(const QString &header) { m_csvXHeader = header; }
