@@ -34,8 +34,8 @@ const std::filesystem::path &textFile() {
         out << "value\n";
         char buffer[32];
         for (std::size_t k = 0; k < Samples; ++k) {
-            const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, sample(k),
-                                                 std::chars_format::general, 17);
+            const auto [end, ec] =
+                std::to_chars(buffer, buffer + sizeof buffer, sample(k), std::chars_format::general, 17);
             *end = '\n';
             out.write(buffer, end - buffer + 1);
         }

@@ -228,8 +228,8 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
         std::cerr << "pulsefir-cli: MainForm.FNmSuperSpin = " << io::FormatNumber(*outcome.newSamplingFrequency, 15)
                   << " MHz, the file's rate\n";
     } else if (outcome.resampled) {
-        std::cerr << "pulsefir-cli: resampled from " << io::FormatNumber(*outcome.fileSamplingFrequency, 15)
-                  << " to " << io::FormatNumber(request.samplingFrequency, 15) << " MHz\n";
+        std::cerr << "pulsefir-cli: resampled from " << io::FormatNumber(*outcome.fileSamplingFrequency, 15) << " to "
+                  << io::FormatNumber(request.samplingFrequency, 15) << " MHz\n";
     }
     const std::size_t dropped = outcome.placed.droppedBefore + outcome.placed.droppedAfter;
     if (dropped > 0)

@@ -97,8 +97,8 @@ void writeNpy(std::ostream &out, const CoefficientExport &d) {
     header.append((NpyAlignment - unpadded % NpyAlignment) % NpyAlignment, ' ');
     header += '\n';
     const auto length = static_cast<std::uint16_t>(header.size());
-    const char preamble[] = {'\x93', 'N', 'U', 'M', 'P', 'Y', 1, 0, static_cast<char>(length & 0xFF),
-                             static_cast<char>(length >> 8)};
+    const char preamble[] = {
+        '\x93', 'N', 'U', 'M', 'P', 'Y', 1, 0, static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
     out.write(preamble, sizeof preamble);
     out << header;
     static_assert(std::endian::native == std::endian::little, "'<f8' is written as the host stores doubles");

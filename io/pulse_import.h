@@ -23,7 +23,7 @@ struct PulseImportRequest {
 };
 
 struct PulseImportOutcome {
-    std::size_t fileSamples = 0;                // as read, before any resampling
+    std::size_t fileSamples = 0;                 // as read, before any resampling
     std::optional<double> fileSamplingFrequency; // MHz, when the file states it
     double peak = 0.0;                           // the file's sample of largest magnitude
     std::string description;

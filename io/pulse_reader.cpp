@@ -512,9 +512,9 @@ PulseData ReadPulseWav(const std::string &fileName) {
     const sf_count_t got = sf_readf_double(file, interleaved.data(), info.frames);
     const std::size_t frameBytes = channels * static_cast<std::size_t>(bytesPerSample);
     if (got != info.frames)
-        fail(fileName, "байт " + std::to_string(dataStart + static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) *
-                                                                  frameBytes) +
-                           ": файл обрывается");
+        fail(fileName,
+             "байт " + std::to_string(dataStart + static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) * frameBytes) +
+                 ": файл обрывается");
 
     PulseData result;
     result.samples.resize(frames);
@@ -551,8 +551,8 @@ std::vector<double> ResamplePulse(std::span<const double> samples, double fromMH
     data.src_ratio = ratio;
     if (const int error = src_simple(&data, SRC_SINC_BEST_QUALITY, 1))
         throw CoreError(std::string("пересчёт частоты: ") + src_strerror(error));
-    std::vector<double> result(out.begin(), out.begin() + std::min<long>(data.output_frames_gen,
-                                                                         static_cast<long>(outputCount)));
+    std::vector<double> result(out.begin(),
+                               out.begin() + std::min<long>(data.output_frames_gen, static_cast<long>(outputCount)));
     result.resize(outputCount, 0.0);
     return result;
 }

@@ -182,8 +182,7 @@ void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
     QString text = "Прочитано отсчётов: " + QString::number(outcome.fileSamples) + "; частота файла: " +
                    (outcome.fileSamplingFrequency ? userNumber(*outcome.fileSamplingFrequency, 9) + " МГц"
                                                   : QString("не указана")) +
-                   "; пик: " + userNumber(outcome.peak, 6) + " (" + QString::fromStdString(outcome.description) +
-                   ")";
+                   "; пик: " + userNumber(outcome.peak, 6) + " (" + QString::fromStdString(outcome.description) + ")";
     FileInfoLabel->setText(text);
 }
 

@@ -157,9 +157,8 @@ TEST_P(CoefficientRoundTrip, ExportedTapsReadBackToTheFormatsPrecision) {
     }
     case CoefficientFormat::CHeader: {
         EXPECT_EQ(parseNumbers(between(text, "pulsefir_taps[PULSEFIR_TAP_COUNT] = {", "}"), ','), taps);
-        for (const auto &[array, scaleName, fraction] :
-             {std::tuple{"pulsefir_taps_q15", "PULSEFIR_Q15_SCALE ", 15},
-              std::tuple{"pulsefir_taps_q31", "PULSEFIR_Q31_SCALE ", 31}}) {
+        for (const auto &[array, scaleName, fraction] : {std::tuple{"pulsefir_taps_q15", "PULSEFIR_Q15_SCALE ", 15},
+                                                         std::tuple{"pulsefir_taps_q31", "PULSEFIR_Q31_SCALE ", 31}}) {
             const double scale = parseNumbers(between(text, scaleName, "\n"), '\n').at(0);
             const auto q = parseNumbers(between(text, std::string(array) + "[PULSEFIR_TAP_COUNT] = {", "}"), ',');
             ASSERT_EQ(q.size(), taps.size()) << array;
@@ -204,8 +203,7 @@ TEST_P(CoefficientRoundTrip, ExportedTapsReadBackToTheFormatsPrecision) {
 
 INSTANTIATE_TEST_SUITE_P(EveryFormat, CoefficientRoundTrip,
                          ::testing::Values(RoundTripCase{"csv", ".csv", 0.8}, RoundTripCase{"text", ".txt", 0.8},
-                                           RoundTripCase{"numpy", ".npy", 0.8},
-                                           RoundTripCase{"c_header", ".h", 0.8},
+                                           RoundTripCase{"numpy", ".npy", 0.8}, RoundTripCase{"c_header", ".h", 0.8},
                                            RoundTripCase{"c_header_gain_above_one", ".h", 5.5},
                                            RoundTripCase{"coe", ".coe", 0.8},
                                            RoundTripCase{"coe_gain_above_one", ".COE", 5.5},
@@ -261,17 +259,19 @@ TEST_P(TextReading, ColumnsSeparatorsAndDecimalMarks) {
 
 INSTANTIATE_TEST_SUITE_P(
     Layouts, TextReading,
-    ::testing::Values(
-        TextCase{"one_column_header_and_comments", "Pulse from scope\n# volts\n0.5\n\n-1.25e-3\n% end\n2\n",
-                 {0.5, -1.25e-3, 2}, 0},
-        TextCase{"semicolons_with_decimal_commas", "t;u\n0,0;1,5\n1,25;-2,5\n2,5;0\n", {1.5, -2.5, 0}, 0.8},
-        TextCase{"tabs", "0\t1.5\n0.5\t2\n1.0\t3\n", {1.5, 2, 3}, 2},
-        TextCase{"blanks_with_decimal_commas", "  0   1,5\n 1  -2,5\n", {1.5, -2.5}, 1},
-        TextCase{"commas_with_points", "time_us,value\n0,0.5\n1.25,0.25\n2.5,-1\n", {0.5, 0.25, -1}, 0.8},
-        TextCase{"comma_and_blank_separated", "0, 0.5\n1, -0.5\n", {0.5, -0.5}, 1},
-        TextCase{"single_column_decimal_commas", "1,5\n-2,25\n+3\n", {1.5, -2.25, 3}, 0},
-        TextCase{"crlf_lines_and_bom", "\xEF\xBB\xBFvalue\r\n1.5\r\n2.5\r\n", {1.5, 2.5}, 0},
-        TextCase{"irregular_time_has_no_rate", "0;1\n1;2\n3;3\n", {1, 2, 3}, 0}),
+    ::testing::Values(TextCase{"one_column_header_and_comments",
+                               "Pulse from scope\n# volts\n0.5\n\n-1.25e-3\n% end\n2\n",
+                               {0.5, -1.25e-3, 2},
+                               0},
+                      TextCase{
+                          "semicolons_with_decimal_commas", "t;u\n0,0;1,5\n1,25;-2,5\n2,5;0\n", {1.5, -2.5, 0}, 0.8},
+                      TextCase{"tabs", "0\t1.5\n0.5\t2\n1.0\t3\n", {1.5, 2, 3}, 2},
+                      TextCase{"blanks_with_decimal_commas", "  0   1,5\n 1  -2,5\n", {1.5, -2.5}, 1},
+                      TextCase{"commas_with_points", "time_us,value\n0,0.5\n1.25,0.25\n2.5,-1\n", {0.5, 0.25, -1}, 0.8},
+                      TextCase{"comma_and_blank_separated", "0, 0.5\n1, -0.5\n", {0.5, -0.5}, 1},
+                      TextCase{"single_column_decimal_commas", "1,5\n-2,25\n+3\n", {1.5, -2.25, 3}, 0},
+                      TextCase{"crlf_lines_and_bom", "\xEF\xBB\xBFvalue\r\n1.5\r\n2.5\r\n", {1.5, 2.5}, 0},
+                      TextCase{"irregular_time_has_no_rate", "0;1\n1;2\n3;3\n", {1, 2, 3}, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 struct WavCase {
@@ -294,14 +294,12 @@ TEST_P(WavReading, FirstChannelAndRateOfEverySampleFormat) {
     std::filesystem::remove(path);
 }
 
-INSTANTIATE_TEST_SUITE_P(SampleFormats, WavReading,
-                         ::testing::Values(WavCase{"pcm_u8", SF_FORMAT_PCM_U8, 2.0 / 128},
-                                           WavCase{"pcm_16", SF_FORMAT_PCM_16, 2.0 / 32768},
-                                           WavCase{"pcm_24", SF_FORMAT_PCM_24, 2.0 / 8388608},
-                                           WavCase{"pcm_32", SF_FORMAT_PCM_32, 1e-9},
-                                           WavCase{"float_32", SF_FORMAT_FLOAT, 1e-7},
-                                           WavCase{"float_64", SF_FORMAT_DOUBLE, 0.0}),
-                         [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    SampleFormats, WavReading,
+    ::testing::Values(WavCase{"pcm_u8", SF_FORMAT_PCM_U8, 2.0 / 128}, WavCase{"pcm_16", SF_FORMAT_PCM_16, 2.0 / 32768},
+                      WavCase{"pcm_24", SF_FORMAT_PCM_24, 2.0 / 8388608}, WavCase{"pcm_32", SF_FORMAT_PCM_32, 1e-9},
+                      WavCase{"float_32", SF_FORMAT_FLOAT, 1e-7}, WavCase{"float_64", SF_FORMAT_DOUBLE, 0.0}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Resampling, SineKeepsItsFrequencyAtTheNewRate) {
     // 0.04 MHz sampled at 1 MHz, converted to 0.8 MHz: away from the ends the result is the same
@@ -425,9 +423,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FileLimits, FileAbove64MiBIsRefusedUnread) {
     // A sparse file: its size is what counts, it is never read.
     const auto path = tempPath("huge.csv");
-    {
-        std::ofstream out(path, std::ios::binary);
-    }
+    { std::ofstream out(path, std::ios::binary); }
     std::filesystem::resize_file(path, MaxPulseFileBytes + 1);
     try {
         ReadPulseFile(path.string());

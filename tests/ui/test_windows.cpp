@@ -30,8 +30,13 @@ QByteArray pcm16Wav(int rate, const std::vector<short> &samples) {
     QByteArray file("RIFF");
     le(file, static_cast<quint32>(36 + data.size()), 4);
     file.append("WAVEfmt ");
-    for (const auto &[value, bytes] : {std::pair{16u, 4}, {1u, 2}, {1u, 2}, {static_cast<unsigned>(rate), 4},
-                                      {static_cast<unsigned>(rate) * 2, 4}, {2u, 2}, {16u, 2}})
+    for (const auto &[value, bytes] : {std::pair{16u, 4},
+                                       {1u, 2},
+                                       {1u, 2},
+                                       {static_cast<unsigned>(rate), 4},
+                                       {static_cast<unsigned>(rate) * 2, 4},
+                                       {2u, 2},
+                                       {16u, 2}})
         le(file, value, bytes);
     file.append("data");
     le(file, static_cast<quint32>(data.size()), 4);
@@ -40,8 +45,8 @@ QByteArray pcm16Wav(int rate, const std::vector<short> &samples) {
 
 // A NumPy 1-D float64 array.
 QByteArray npyFloat64(const std::vector<double> &values) {
-    QByteArray header = "{'descr': '<f8', 'fortran_order': False, 'shape': (" + QByteArray::number(values.size()) +
-                        ",), }";
+    QByteArray header =
+        "{'descr': '<f8', 'fortran_order': False, 'shape': (" + QByteArray::number(values.size()) + ",), }";
     while ((10 + header.size() + 1) % 64 != 0)
         header.append(' ');
     header.append('\n');
@@ -373,14 +378,13 @@ class WindowsTest : public QObject {
                               "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin", "Exp_Am_NmSuperSpin", "FileNameEdit",
                               "FileOffsetNmSpinEdit", "FileScaleNmSuperSpin", "FileRateRadioGroup"} +
                   tail));
-        QCOMPARE(
-            keys["FilterForm"],
-            (head +
-             QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin", "RandomNmSuperSpin",
-                         "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup", "F0_NmSuperSpin", "DF_NmSuperSpin",
-                         "FilterTypeRadioGroup", "WinTypeRadioGroup", "K_NmSuperSpin", "PhazeShiftNmSpinEdit",
-                         "CoeBitsNmSpinEdit"} +
-             tail));
+        QCOMPARE(keys["FilterForm"],
+                 (head +
+                  QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin",
+                              "RandomNmSuperSpin", "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup",
+                              "F0_NmSuperSpin", "DF_NmSuperSpin", "FilterTypeRadioGroup", "WinTypeRadioGroup",
+                              "K_NmSuperSpin", "PhazeShiftNmSpinEdit", "CoeBitsNmSpinEdit"} +
+                  tail));
         QCOMPARE(keys["SpectorForm"],
                  (head +
                   QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",

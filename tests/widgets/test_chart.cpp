@@ -348,8 +348,8 @@ class ChartTest : public QObject {
         QTest::addColumn<bool>("sharedX");
         QTest::addColumn<bool>("secondActive");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("shared x, one x column") << true << true
-                                                << "Индекс,Сигнал,\"Отклик, желаемый\"\n0,0,1\n1,0.5,0.10000000000000001\n";
+        QTest::newRow("shared x, one x column")
+            << true << true << "Индекс,Сигнал,\"Отклик, желаемый\"\n0,0,1\n1,0.5,0.10000000000000001\n";
         QTest::newRow("different x, a column pair per series")
             << false << true
             << "Индекс (Сигнал),Сигнал,\"Индекс (Отклик, желаемый)\",\"Отклик, желаемый\"\n0,0,-5,1\n1,0.5,,\n";
@@ -394,7 +394,7 @@ class ChartTest : public QObject {
         QVERIFY(data.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = data.readAll().split('\n');
         QCOMPARE(rows[0], QByteArray("x,Series1")); // Series2 has no points: no column
-        QCOMPARE(rows.size(), 101 + 2);              // header, 101 points, the final empty piece
+        QCOMPARE(rows.size(), 101 + 2);             // header, 101 points, the final empty piece
         QCOMPARE(rows[101], QByteArray("100,50"));
 
         QImageReader reader(png);
