@@ -218,7 +218,9 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     io::PulseImportRequest request;
     request.fileName = file;
     request.samplingFrequency = s.samplingFrequency();
-    request.rate = static_cast<io::RateChoice>(s.i("SignalForm", "FileRateRadioGroup"));
+    // As the window reads the radio group: only the second item resamples.
+    request.rate =
+        s.i("SignalForm", "FileRateRadioGroup") == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
     request.placement.offset = s.i("SignalForm", "FileOffsetNmSpinEdit");
     request.placement.scale = s.f("SignalForm", "FileScaleNmSuperSpin");
     request.placement.mode = mode;

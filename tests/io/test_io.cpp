@@ -357,6 +357,15 @@ std::string truncatedWav() {
     return bytes.substr(0, bytes.size() / 2);
 }
 
+// 200 Hz is 0.0002 MHz, below the sampling frequency field's 0.001.
+std::string wavBelowTheFieldsRate() {
+    const auto path = tempPath("slow.wav");
+    writeWav(path, SF_FORMAT_PCM_16, 200, 10);
+    std::string bytes = readBytes(path);
+    std::filesystem::remove(path);
+    return bytes;
+}
+
 std::string floatWavWithNan() {
     const auto path = tempPath("nan.wav");
     writeWav(path, SF_FORMAT_FLOAT, 800000, 10);
@@ -405,6 +414,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"ambiguous_commas", ".csv", "1,5,2\n", "запятая и разделяет столбцы"},
         BadFile{"truncated_wav", ".wav", truncatedWav(), "файл обрывается"},
         BadFile{"not_a_wav", ".wav", "RIFX0000WAVEdata", "не файл WAV"},
+        BadFile{"rate_the_field_cannot_take", ".wav", wavBelowTheFieldsRate(), "вне допустимых 0.001..10000 МГц"},
         BadFile{"nan_in_float_wav", ".wav", floatWavWithNan(), "отсчёт 9 не конечное число"},
         BadFile{"npy_int32", ".npy", npyBytes("<i4", "(2,)", rawBytes(std::vector<int>{1, 2})),
                 "'<i4' не поддерживается"},
