@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -174,6 +175,8 @@ void TFilterForm::buildExport() {
     ExportDialog.filter = "Заголовок C (*.h);;FPGA COE (*.coe);;CSV (*.csv);;Текст (*.txt);;NumPy (*.npy);;"
                           "Octave/MATLAB (*.m)";
     ExportDialog.defaultSuffix = "h";
+    // Like the program's other dialogs, it starts in the program's own folder.
+    ExportDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
 
     connect(ExportFilterBitBtn, &QPushButton::clicked, this, &TFilterForm::ExportFilterBitBtnClick);
     connect(ExportFilterN10, &QAction::triggered, this, &TFilterForm::ExportFilterBitBtnClick);

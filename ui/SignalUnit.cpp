@@ -1,12 +1,13 @@
 #include "SignalUnit.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "core/errors.h"
-
 #include "io/number_text.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
@@ -157,6 +158,8 @@ void TSignalForm::buildFileTab() {
     FileOpenDialog.kind = FileDialogRequest::Kind::Open;
     FileOpenDialog.title = "Загрузить сигнал из файла";
     FileOpenDialog.filter = "Измерения (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
+    // Like the program's other dialogs, it starts in the program's own folder.
+    FileOpenDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
 
     connect(FileBrowseButton, &QPushButton::clicked, this, &TSignalForm::FileBrowseButtonClick);
     connect(FilePeakButton, &QPushButton::clicked, this, &TSignalForm::FilePeakButtonClick);

@@ -763,6 +763,8 @@ void TChart::drawSeriesVector(QPainter &painter, const ChartLayout &l) const {
 }
 
 std::optional<QString> TChart::askFileName(FileDialogRequest &dialog) {
+    if (dialog.initialDirectory.isEmpty())
+        dialog.initialDirectory = m_pictureDialog.initialDirectory; // the picture dialog's folder at first
     const auto chosen = Platform::current().runFileDialog(this, dialog);
     if (chosen) {
         dialog.fileName = *chosen;
