@@ -107,7 +107,7 @@ TextLayout detectLayout(std::string_view firstLine, std::string_view data) {
     return {Separator::Comma, !anyPoint};
 }
 
-// Splits a line into fields; returns false when a ',' is ambiguous (see detectLayout).
+// Splits a line into fields by the layout's separator; runs of blanks count as one.
 void splitFields(std::string_view line, const TextLayout &layout, std::vector<std::string_view> &fields) {
     fields.clear();
     if (layout.separator == Separator::Blanks) {
@@ -508,22 +508,31 @@ PulseData ReadPulseWav(const std::string &fileName) {
 
     const auto frames = static_cast<std::size_t>(info.frames);
     const auto channels = static_cast<std::size_t>(info.channels);
-    std::vector<double> interleaved(frames * channels);
-    const sf_count_t got = sf_readf_double(file, interleaved.data(), info.frames);
     const std::size_t frameBytes = channels * static_cast<std::size_t>(bytesPerSample);
-    if (got != info.frames)
-        fail(fileName,
-             "байт " + std::to_string(dataStart + static_cast<std::size_t>(std::max<sf_count_t>(got, 0)) * frameBytes) +
-                 ": файл обрывается");
-
+    // Read in blocks and keep the first channel only: a file of many channels never needs
+    // memory for all of them at once.
+    constexpr std::size_t BlockFrames = 4096;
+    std::vector<double> block(BlockFrames * channels);
     PulseData result;
     result.samples.resize(frames);
-    for (std::size_t k = 0; k < frames; ++k) {
-        const double v = interleaved[k * channels];
-        if (!std::isfinite(v))
-            fail(fileName, "байт " + std::to_string(dataStart + k * frameBytes) + ": отсчёт " + std::to_string(k) +
-                               " не конечное число");
-        result.samples[k] = v;
+    std::size_t done = 0;
+    while (done < frames) {
+        const std::size_t want = std::min(BlockFrames, frames - done);
+        const sf_count_t got = sf_readf_double(file, block.data(), static_cast<sf_count_t>(want));
+        if (got != static_cast<sf_count_t>(want))
+            fail(fileName,
+                 "байт " +
+                     std::to_string(dataStart +
+                                    (done + static_cast<std::size_t>(std::max<sf_count_t>(got, 0))) * frameBytes) +
+                     ": файл обрывается");
+        for (std::size_t k = 0; k < want; ++k) {
+            const double v = block[k * channels];
+            if (!std::isfinite(v))
+                fail(fileName, "байт " + std::to_string(dataStart + (done + k) * frameBytes) + ": отсчёт " +
+                                   std::to_string(done + k) + " не конечное число");
+            result.samples[done + k] = v;
+        }
+        done += want;
     }
     result.samplingFrequency = info.samplerate / 1e6; // Hz to MHz
     result.description = std::string("WAV, ") + sampleKind + ", " + std::to_string(info.channels) +
