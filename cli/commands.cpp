@@ -31,6 +31,9 @@
 #include "core/spectra.h"
 #include "core/spectrum_views.h"
 #include "core/state.h"
+#include "io/coefficient_writer.h"
+#include "io/number_text.h"
+#include "io/pulse_import.h"
 #include "project/NumberText.h"
 #include "project/ProjectParameters.h"
 
@@ -299,6 +302,45 @@ void applySet(Session &session, const std::string &assignment) {
     session.values.set(section, key, *value);
 }
 
+// Reads a measured pulse and places it as the signal window's "Файл" tab does: the file's own
+// rate is taken into MainForm.FNmSuperSpin (FileRateRadioGroup 0) or the pulse is resampled to
+// it (1). Notes about the rate and dropped samples go to standard error.
+void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
+    io::PulseImportRequest request;
+    request.fileName = file;
+    request.samplingFrequency = s.samplingFrequency();
+    // As the window reads the radio group: only the second item resamples.
+    request.rate =
+        s.i("SignalForm", "FileRateRadioGroup") == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
+    request.placement.offset = s.i("SignalForm", "FileOffsetNmSpinEdit");
+    request.placement.scale = s.f("SignalForm", "FileScaleNmSuperSpin");
+    request.placement.mode = mode;
+    const io::PulseImportOutcome outcome = io::ImportPulse(*s.state, request);
+    if (outcome.newSamplingFrequency) {
+        s.values.set("MainForm", "FNmSuperSpin", *outcome.newSamplingFrequency);
+        std::cerr << "pulsefir-cli: MainForm.FNmSuperSpin = " << io::FormatNumber(*outcome.newSamplingFrequency, 15)
+                  << " MHz, the file's rate\n";
+    } else if (outcome.resampled) {
+        std::cerr << "pulsefir-cli: resampled from " << io::FormatNumber(*outcome.fileSamplingFrequency, 15) << " to "
+                  << io::FormatNumber(request.samplingFrequency, 15) << " MHz\n";
+    }
+    const std::size_t dropped = outcome.placed.droppedBefore + outcome.placed.droppedAfter;
+    if (dropped > 0)
+        std::cerr << "pulsefir-cli: " << dropped << " samples fall outside -10000..10000 and were dropped\n";
+    s.draw();
+}
+
+void writeFilter(Session &s, const std::string &file, std::ostream &out) {
+    const int n = UsableFilterHalfWidth(s.state->FilterHalfWidth);
+    io::CoefficientExport data;
+    data.taps = s.state->FilterBuffer.range(n);
+    data.halfWidth = std::max(n, 0);
+    data.samplingFrequency = s.samplingFrequency();
+    data.coeBits = s.i("FilterForm", "CoeBitsNmSpinEdit");
+    const io::CoefficientFormat format = io::CoefficientFormatForFileName(file);
+    writeTo(file, out, [&](std::ostream &o) { io::WriteCoefficients(o, data, format); });
+}
+
 struct Step {
     const char *name;
     const char *help;
@@ -320,6 +362,12 @@ const std::vector<Step> &steps() {
              AddSignal(*s.state, s.burst(), s.samplingFrequency());
              s.draw();
          }},
+        {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)", true,
+         [](Session &s, const std::string &file, std::ostream &) {
+             importSignal(s, file, io::PlacementMode::Replace);
+         }},
+        {"add-signal-file", "add a measured pulse from a file on top of the signal", true,
+         [](Session &s, const std::string &file, std::ostream &) { importSignal(s, file, io::PlacementMode::Add); }},
         {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin", false,
          [](Session &s, const std::string &, std::ostream &) {
              AddNoise(*s.state, s.f("SignalForm", "NoiseNmSuperSpin"));
@@ -371,11 +419,7 @@ const std::vector<Step> &steps() {
              writeTo(file, out,
                      [&](std::ostream &o) { writeBuffer(o, s.state->ResponseBuffer, s.state->SignalHalfWidth); });
          }},
-        {"write-filter", "write the filter taps as CSV", true,
-         [](Session &s, const std::string &file, std::ostream &out) {
-             writeTo(file, out,
-                     [&](std::ostream &o) { writeBuffer(o, s.state->FilterBuffer, s.state->FilterHalfWidth); });
-         }},
+        {"write-filter", "write the filter taps; .txt .npy .h .coe .m by extension, else CSV", true, writeFilter},
         {"write-spectra",
          "write the spectra as CSV, one row per grid frequency; also in dB, unwrapped phase and group delay in "
          "microseconds",

@@ -29,6 +29,9 @@ constexpr std::array Definitions{
     ParameterDefinition{"SignalForm", "Exp_Time_NmSuperSpin", K::Float, 0.001, 10000, 800},
     ParameterDefinition{"SignalForm", "Exp_Shift_NmSuperSpin", K::Float, -10000, 10000, 75},
     ParameterDefinition{"SignalForm", "Exp_Am_NmSuperSpin", K::Float, 0.001, 10000, 1.4},
+    ParameterDefinition{"SignalForm", "FileOffsetNmSpinEdit", K::Integer, -10000, 10000, 0},
+    ParameterDefinition{"SignalForm", "FileScaleNmSuperSpin", K::Float, -10000, 10000, 1},
+    ParameterDefinition{"SignalForm", "FileRateRadioGroup", K::Radio, 0, 1, 0},
     // Filter synthesis window
     ParameterDefinition{"FilterForm", "WINNmSpinEdit", K::Integer, 1, 1000, 100},
     ParameterDefinition{"FilterForm", "PointsCheckBox", K::Check, 0, 1, 1},
@@ -45,6 +48,7 @@ constexpr std::array Definitions{
     ParameterDefinition{"FilterForm", "K_NmSuperSpin", K::Float, -20000, 20000, 1},
     ParameterDefinition{"FilterForm", "PhazeShiftNmSpinEdit", K::Integer, -180, 180, 0},
     ParameterDefinition{"FilterForm", "RegularizationNmSuperSpin", K::Float, 0, 1, 1e-6},
+    ParameterDefinition{"FilterForm", "CoeBitsNmSpinEdit", K::Integer, 8, 32, 16},
     // Spectra window
     ParameterDefinition{"SpectorForm", "FL_NmSuperSpin", K::Float, 0.001, 10000, 0.01},
     ParameterDefinition{"SpectorForm", "FH_NmSuperSpin", K::Float, 0.001, 10000, 0.07},

@@ -12,6 +12,7 @@ PACKAGES=(
   libsleef-dev
   xvfb xauth openbox fonts-dejavu-core imagemagick
   libeigen3-dev libfftw3-dev
+  libsndfile1-dev libsamplerate0-dev qt6-svg-dev
   xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
   locales

@@ -1,15 +1,22 @@
 #include "FilterUnit.h"
 
+#include <fstream>
+
+#include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QMenu>
 #include <QVBoxLayout>
 
 #include <cmath>
 
+#include "core/errors.h"
 #include "core/filter_synthesis.h"
 #include "core/least_squares.h"
+#include "io/coefficient_writer.h"
 #include "project/NumberText.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
@@ -51,6 +58,8 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     band->setContentsMargins(0, 0, 0, 0);
     Chart = declare(new TChart(Panel2));
     Series1 = Chart->addSeries("Series1", Qt::lightGray);
+    Chart->setCsvXHeader("Отвод");
+    Series1->setCaption("Фильтр");
     band->addWidget(Chart, 1);
     Panel5 = declare(new QFrame(Panel2));
     Panel5->setObjectName("Panel5");
@@ -165,6 +174,81 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     connect(PointsCheckBox, &QCheckBox::toggled, this, &TFilterForm::PointsCheckBoxClick);
     connect(ZoomUnDoButton, &QPushButton::clicked, this, &TFilterForm::ZoomUnDoButtonClick);
     connect(LeastSquaresBitBtn, &QPushButton::clicked, this, &TFilterForm::LeastSquaresBitBtnClick);
+
+    buildExport();
+}
+
+void TFilterForm::buildExport() {
+    // Declared after every earlier control, so the project file keeps its old keys first.
+    ExportFilterBitBtn = button(Panel5, "ExportFilterBitBtn", "Экспорт фильтра…");
+    static_cast<QHBoxLayout *>(Panel5->layout())->insertWidget(1, ExportFilterBitBtn);
+
+    Panel6 = declare(new QFrame(Panel2));
+    Panel6->setObjectName("Panel6");
+    auto *row = new QHBoxLayout(Panel6);
+    row->setContentsMargins(6, 0, 6, 4);
+    CoeBitsNmSpinEdit = integerField(Panel6, "CoeBitsNmSpinEdit");
+    CoeBitsNmSpinEdit->setMaximumWidth(60);
+    QuantisationLabel = label(Panel6, QString(), "QuantisationLabel");
+    QuantisationLabel->setWordWrap(true);
+    row->addWidget(label(Panel6, "Разрядность .coe [бит]"));
+    row->addWidget(CoeBitsNmSpinEdit);
+    row->addWidget(QuantisationLabel, 1);
+    static_cast<QVBoxLayout *>(Panel2->layout())->addWidget(Panel6);
+
+    Chart->popupMenu()->addSeparator();
+    ExportFilterN10 = Chart->popupMenu()->addAction("Экспорт фильтра…");
+    ExportFilterN10->setObjectName("ExportFilterN10");
+
+    ExportDialog.kind = FileDialogRequest::Kind::Save;
+    ExportDialog.title = "Экспорт фильтра";
+    ExportDialog.fileName = "filter.h";
+    ExportDialog.filter = "Заголовок C (*.h);;FPGA COE (*.coe);;CSV (*.csv);;Текст (*.txt);;NumPy (*.npy);;"
+                          "Octave/MATLAB (*.m)";
+    ExportDialog.defaultSuffix = "h";
+    // Like the program's other dialogs, it starts in the program's own folder.
+    ExportDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
+
+    connect(ExportFilterBitBtn, &QPushButton::clicked, this, &TFilterForm::ExportFilterBitBtnClick);
+    connect(ExportFilterN10, &QAction::triggered, this, &TFilterForm::ExportFilterBitBtnClick);
+}
+
+void TFilterForm::ExportFilterBitBtnClick() {
+    const auto chosen = Platform::current().runFileDialog(this, ExportDialog);
+    if (!chosen)
+        return;
+    ExportDialog.fileName = *chosen;
+    guard([&] { exportFilterTo(*chosen); });
+}
+
+void TFilterForm::exportFilterTo(const QString &fileName) {
+    const int n = UsableFilterHalfWidth(m_state.FilterHalfWidth);
+    io::CoefficientExport data;
+    data.taps = m_state.FilterBuffer.range(n);
+    data.halfWidth = std::max(n, 0);
+    data.samplingFrequency = m_main.samplingFrequency();
+    data.coeBits = CoeBitsNmSpinEdit->Value();
+    const std::string name = fileName.toStdString();
+    const io::CoefficientFormat format = io::CoefficientFormatForFileName(name);
+    {
+        std::ofstream out(name, std::ios::binary | std::ios::trunc);
+        if (out)
+            io::WriteCoefficients(out, data, format);
+        out.flush();
+        if (!out)
+            throw CoreError("Unable to write to " + name + ".");
+    }
+    const char decimal = NumberSeparators::current().decimal.toLatin1();
+    const char point = decimal ? decimal : '.';
+    QStringList lines;
+    if (format == io::CoefficientFormat::CHeader) {
+        lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseQ(data.taps, 15), "Q15", point));
+        lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseQ(data.taps, 31), "Q31", point));
+    } else if (format == io::CoefficientFormat::Coe) {
+        lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseToBits(data.taps, data.coeBits),
+                                                                std::to_string(data.coeBits) + " бит", point));
+    }
+    QuantisationLabel->setText(lines.join('\n'));
 }
 
 void TFilterForm::SynthesizeBitBtnClick() {

@@ -57,6 +57,14 @@ class TFilterForm : public TForm, public SearchHost {
     TChart *ConvergenceChart;
     TLineSeries *ConvergenceSeries;
 
+    // Export of the taps for a DSP or FPGA project.
+    QPushButton *ExportFilterBitBtn;
+    QWidget *Panel6;
+    TNmSpinEdit *CoeBitsNmSpinEdit;
+    QLabel *QuantisationLabel;
+    QAction *ExportFilterN10;
+    FileDialogRequest ExportDialog;
+
   public slots:
     void SynthesizeBitBtnClick();
     void Serch1_BitBtnClick();
@@ -66,6 +74,7 @@ class TFilterForm : public TForm, public SearchHost {
     void PointsCheckBoxClick();
     void ZoomUnDoButtonClick();
     void LeastSquaresBitBtnClick();
+    void ExportFilterBitBtnClick();
 
     // SearchHost, called once per epoch by the search.
   public:
@@ -75,10 +84,15 @@ class TFilterForm : public TForm, public SearchHost {
     void ShowBestObjective(long double best) override;
     std::int32_t EpochLimit() override;
 
+    // Writes taps -FilterHalfWidth..+FilterHalfWidth under this name, the format by its extension,
+    // and shows the fixed-point error for the .h and .coe formats.
+    void exportFilterTo(const QString &fileName);
+
   private:
     void showProgress(bool force);
     // Adds the epochs accepted since the last call to the convergence chart.
     void showConvergence(bool force);
+    void buildExport();
 
     CoreState &m_state;
     TMainForm &m_main;

@@ -111,6 +111,11 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     Series1 = Chart->addSeries("Series1", Qt::lightGray);
     Series2 = Chart->addSeries("Series2", Qt::red);
     Series3 = Chart->addSeries("Series3", Qt::green);
+    // Column names of the chart's CSV export.
+    Chart->setCsvXHeader("Индекс");
+    Series1->setCaption("Сигнал");
+    Series2->setCaption("После фильтрации");
+    Series3->setCaption("Желаемый отклик");
     layout->addWidget(Chart, 1);
 
     // Settings panel

@@ -1,12 +1,17 @@
 #include "SignalUnit.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "core/errors.h"
+#include "io/number_text.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
+#include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
 
@@ -76,9 +81,170 @@ TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     layout->addWidget(PageControl1, 1);
     layout->addWidget(Panel2);
 
+    buildFileTab();
+
     connect(AddSignalBitBtn, &QPushButton::clicked, this, &TSignalForm::AddSignalBitBtnClick);
     connect(Exp_Load_BitBtn, &QPushButton::clicked, this, &TSignalForm::Exp_Load_BitBtnClick);
     connect(AddNoiseBitBtn, &QPushButton::clicked, this, &TSignalForm::AddNoiseBitBtnClick);
+}
+
+namespace {
+
+// A number for a label, with the user's decimal separator.
+QString userNumber(double value, int digits) {
+    QString text = QString::fromStdString(io::FormatNumber(value, digits));
+    return text.replace('.', NumberSeparators::current().decimal);
+}
+
+} // namespace
+
+void TSignalForm::buildFileTab() {
+    // Declared after every earlier control, so the project file keeps its old keys first.
+    TabSheet3 = declare(new QWidget);
+    TabSheet3->setObjectName("TabSheet3");
+    PageControl1->addTab(TabSheet3, "Файл");
+    auto *grid = new QGridLayout(TabSheet3);
+    grid->setVerticalSpacing(3);
+
+    FileNameEdit = declare(new QLineEdit(TabSheet3));
+    FileNameEdit->setObjectName("FileNameEdit");
+    FileNameEdit->setToolTip("Текст (.csv .txt .dat): один столбец отсчётов или два — время [мкс] и отсчёт.\n"
+                             "Столбцы разделяются ';', табуляцией или пробелами, и тогда в числах годится и\n"
+                             "точка, и запятая. Если столбцы разделены запятой, числа пишутся с точкой; файл\n"
+                             "с запятыми и без единой точки читается как один столбец с десятичной запятой.\n"
+                             "WAV (PCM 8/16/24/32 бита, float 32/64, первый канал) и NumPy .npy (float64/32).");
+    FileBrowseButton = button(TabSheet3, "FileBrowseButton", "Обзор…");
+    FileInfoLabel = label(TabSheet3, "Файл не прочитан", "FileInfoLabel");
+    FileInfoLabel->setWordWrap(true);
+    FileOffsetNmSpinEdit = integerField(TabSheet3, "FileOffsetNmSpinEdit");
+    FilePeakButton = button(TabSheet3, "FilePeakButton", "Пик в отсчёт 0");
+    FileStartButton = button(TabSheet3, "FileStartButton", "Начало в −N");
+    FileStartButton->setToolTip("Первый отсчёт файла — в индекс −N, N = полуширина массива сигнала");
+    FileScaleNmSuperSpin = floatField(TabSheet3, "FileScaleNmSuperSpin");
+    FileRateRadioGroup = radioGroup(TabSheet3, "FileRateRadioGroup", "Частота файла отличается",
+                                    {"Взять частоту файла", "Пересчитать к частоте дискретизации"});
+    FileLoadBitBtn = button(TabSheet3, "FileLoadBitBtn", "Загрузить из файла", true);
+    FileAddBitBtn = button(TabSheet3, "FileAddBitBtn", "Добавить из файла", true);
+    FileNoteLabel = label(TabSheet3, QString(), "FileNoteLabel");
+    FileNoteLabel->setWordWrap(true);
+    // How a ',' is read, where the user sees it before choosing a file.
+    QLabel *commaHint = label(TabSheet3, "Запятая в тексте — десятичная, если столбцы разделены ';', табуляцией "
+                                         "или пробелами или если в файле нет ни одной точки; иначе она разделяет "
+                                         "столбцы.");
+    commaHint->setWordWrap(true);
+    QFont hintFont = commaHint->font();
+    hintFont.setPointSizeF(hintFont.pointSizeF() * 0.9);
+    commaHint->setFont(hintFont);
+
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(FileNameEdit, 1);
+    fileRow->addWidget(FileBrowseButton);
+    grid->addWidget(label(TabSheet3, "Файл"), 0, 0);
+    grid->addLayout(fileRow, 0, 1, 1, 3);
+    grid->addWidget(FileInfoLabel, 1, 0, 1, 4);
+    grid->addWidget(label(TabSheet3, "Сдвиг [отсч.]"), 2, 0);
+    grid->addWidget(FileOffsetNmSpinEdit, 2, 1);
+    grid->addWidget(FilePeakButton, 2, 2);
+    grid->addWidget(FileStartButton, 2, 3);
+    grid->addWidget(label(TabSheet3, "Множитель"), 3, 0);
+    grid->addWidget(FileScaleNmSuperSpin, 3, 1);
+    grid->addWidget(FileRateRadioGroup, 3, 2, 2, 2);
+    grid->addWidget(FileLoadBitBtn, 5, 0, 1, 2);
+    grid->addWidget(FileAddBitBtn, 5, 2, 1, 2);
+    grid->addWidget(FileNoteLabel, 6, 0, 1, 4);
+    grid->addWidget(commaHint, 7, 0, 1, 4);
+    grid->setRowStretch(8, 1);
+
+    FileOpenDialog.kind = FileDialogRequest::Kind::Open;
+    FileOpenDialog.title = "Загрузить сигнал из файла";
+    FileOpenDialog.filter = "Измерения (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
+    // Like the program's other dialogs, it starts in the program's own folder.
+    FileOpenDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
+
+    connect(FileBrowseButton, &QPushButton::clicked, this, &TSignalForm::FileBrowseButtonClick);
+    connect(FilePeakButton, &QPushButton::clicked, this, &TSignalForm::FilePeakButtonClick);
+    connect(FileStartButton, &QPushButton::clicked, this, &TSignalForm::FileStartButtonClick);
+    connect(FileLoadBitBtn, &QPushButton::clicked, this, &TSignalForm::FileLoadBitBtnClick);
+    connect(FileAddBitBtn, &QPushButton::clicked, this, &TSignalForm::FileAddBitBtnClick);
+}
+
+io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
+    io::PulseImportRequest request;
+    request.fileName = FileNameEdit->text().trimmed().toStdString();
+    if (request.fileName.empty())
+        throw CoreError("Не указан файл сигнала");
+    request.samplingFrequency = m_main.samplingFrequency();
+    request.rate = FileRateRadioGroup->ItemIndex() == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
+    request.placement.offset = FileOffsetNmSpinEdit->Value();
+    request.placement.scale = FileScaleNmSuperSpin->Value();
+    request.placement.mode = mode;
+    return request;
+}
+
+void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
+    QString text = "Прочитано отсчётов: " + QString::number(outcome.fileSamples) + "; частота файла: " +
+                   (outcome.fileSamplingFrequency ? userNumber(*outcome.fileSamplingFrequency, 9) + " МГц"
+                                                  : QString("не указана")) +
+                   "; пик: " + userNumber(outcome.peak, 6) + " (" + QString::fromStdString(outcome.description) + ")";
+    FileInfoLabel->setText(text);
+}
+
+void TSignalForm::FileBrowseButtonClick() {
+    const auto chosen = Platform::current().runFileDialog(this, FileOpenDialog);
+    if (!chosen)
+        return;
+    FileOpenDialog.fileName = *chosen;
+    FileNameEdit->setText(*chosen);
+    guard([&] {
+        io::PulseImportOutcome outcome;
+        io::PreparePulse(fileRequest(io::PlacementMode::Replace), outcome);
+        showFileInfo(outcome);
+    });
+}
+
+void TSignalForm::FilePeakButtonClick() {
+    guard([&] {
+        io::PulseImportOutcome outcome;
+        const std::vector<double> pulse = io::PreparePulse(fileRequest(io::PlacementMode::Replace), outcome);
+        showFileInfo(outcome);
+        FileOffsetNmSpinEdit->setValue(io::OffsetPeakAtZero(pulse));
+    });
+}
+
+void TSignalForm::FileStartButtonClick() {
+    FileOffsetNmSpinEdit->setValue(io::OffsetStartAt(m_main.SWNmSpinEdit->Value()));
+}
+
+void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
+    guard([&] {
+        DisabledWhile disabled(button);
+        const io::PulseImportOutcome outcome = io::ImportPulse(m_state, fileRequest(mode));
+        showFileInfo(outcome);
+        QStringList notes;
+        if (outcome.newSamplingFrequency) {
+            m_main.FNmSuperSpin->setValue(*outcome.newSamplingFrequency);
+            notes << "Частота дискретизации взята из файла: " + userNumber(*outcome.newSamplingFrequency, 9) + " МГц.";
+        } else if (outcome.resampled) {
+            notes << "Пересчитано к частоте дискретизации " + userNumber(m_main.samplingFrequency(), 9) + " МГц.";
+        }
+        const auto &placed = outcome.placed;
+        if (placed.written > 0)
+            notes << "Записаны индексы " + QString::number(placed.firstIndex) + ".." +
+                         QString::number(placed.lastIndex) + ".";
+        if (placed.droppedBefore + placed.droppedAfter > 0)
+            notes << "Отброшено отсчётов вне −10000..10000: " +
+                         QString::number(placed.droppedBefore + placed.droppedAfter) + ".";
+        FileNoteLabel->setText(notes.join(' '));
+        m_main.DrawBitBtnClick();
+    });
+}
+
+void TSignalForm::FileLoadBitBtnClick() {
+    importFile(io::PlacementMode::Replace, FileLoadBitBtn);
+}
+
+void TSignalForm::FileAddBitBtnClick() {
+    importFile(io::PlacementMode::Add, FileAddBitBtn);
 }
 
 ToneBurstParameters TSignalForm::burstParameters() const {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <QLineEdit>
 #include <QTabWidget>
 
 #include "core/signal_synthesis.h"
 #include "core/state.h"
+#include "io/pulse_import.h"
 #include "ui/FormBase.h"
+#include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
 
@@ -36,13 +39,37 @@ class TSignalForm : public TForm {
     QPushButton *Exp_Load_BitBtn;
     QPushButton *AddSignalBitBtn;
 
+    // Tab "Файл": a measured pulse from a text, WAV or NumPy file.
+    QWidget *TabSheet3;
+    QLineEdit *FileNameEdit;
+    QPushButton *FileBrowseButton;
+    QLabel *FileInfoLabel;
+    TNmSpinEdit *FileOffsetNmSpinEdit;
+    QPushButton *FilePeakButton;
+    QPushButton *FileStartButton;
+    TNmSuperSpin *FileScaleNmSuperSpin;
+    TRadioGroup *FileRateRadioGroup;
+    QPushButton *FileLoadBitBtn;
+    QPushButton *FileAddBitBtn;
+    QLabel *FileNoteLabel;
+    FileDialogRequest FileOpenDialog;
+
   public slots:
     void AddSignalBitBtnClick();
     void Exp_Load_BitBtnClick();
     void AddNoiseBitBtnClick();
+    void FileBrowseButtonClick();
+    void FilePeakButtonClick();
+    void FileStartButtonClick();
+    void FileLoadBitBtnClick();
+    void FileAddBitBtnClick();
 
   private:
     void addSignalAndDraw();
+    void buildFileTab();
+    io::PulseImportRequest fileRequest(io::PlacementMode mode) const;
+    void showFileInfo(const io::PulseImportOutcome &outcome);
+    void importFile(io::PlacementMode mode, QPushButton *button);
 
     CoreState &m_state;
     TMainForm &m_main;

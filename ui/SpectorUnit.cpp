@@ -52,6 +52,12 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     Chart = declare(new TChart(this));
     for (int s = 0; s < 6; ++s)
         Series[static_cast<std::size_t>(s)] = Chart->addSeries(QString("Series%1").arg(s + 1), StoredColors[s]);
+    // Column names of the chart's CSV export.
+    Chart->setCsvXHeader("Частота [МГц]");
+    const char *captions[] = {"Амплитуда сигнала",  "Фаза сигнала [рад]",      "Амплитуда фильтра",
+                              "Фаза фильтра [рад]", "Амплитуда после фильтра", "Фаза после фильтра [рад]"};
+    for (int s = 0; s < 6; ++s)
+        Series[static_cast<std::size_t>(s)]->setCaption(QString::fromUtf8(captions[s]));
 
     Panel2 = panel(this, "Panel2", 147);
     auto *grid = new QGridLayout(Panel2);

@@ -408,3 +408,61 @@ TEST(CliTest, TraceListsTheAcceptedEpochsOfTheSearch) {
     // The search prints the last best objective, which is the last accepted one.
     EXPECT_EQ(rows[0].substr(rows[0].rfind(' ') + 1), fields(rows.back())[1]);
 }
+
+namespace {
+
+// A 16-bit mono PCM WAV written byte by byte, independent of any library.
+void writePcm16Wav(const std::filesystem::path &path, int rate, const std::vector<short> &samples) {
+    const auto le = [](std::string &s, unsigned value, int bytes) {
+        for (int b = 0; b < bytes; ++b)
+            s += static_cast<char>((value >> (8 * b)) & 0xFF);
+    };
+    std::string data;
+    for (short v : samples)
+        le(data, static_cast<unsigned short>(v), 2);
+    std::string file = "RIFF";
+    le(file, static_cast<unsigned>(36 + data.size()), 4);
+    file += "WAVEfmt ";
+    le(file, 16, 4);
+    le(file, 1, 2); // PCM
+    le(file, 1, 2); // mono
+    le(file, static_cast<unsigned>(rate), 4);
+    le(file, static_cast<unsigned>(rate * 2), 4);
+    le(file, 2, 2);
+    le(file, 16, 2);
+    file += "data";
+    le(file, static_cast<unsigned>(data.size()), 4);
+    std::ofstream(path, std::ios::binary) << file << data;
+}
+
+} // namespace
+
+TEST(CliTest, MeasuredPulseToExportedCoefficients) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto wav = dir / ("pulsefir-cli-pulse-" + std::to_string(::getpid()) + ".wav");
+    const auto header = dir / ("pulsefir-cli-taps-" + std::to_string(::getpid()) + ".h");
+    // 1 MHz file, field at 0.8 MHz: the file's rate is taken (FileRateRadioGroup 0).
+    writePcm16Wav(wav, 1000000, {0, 16384, -32768, 8192});
+    auto result = runCli({"--set", "SignalForm.FileOffsetNmSpinEdit=-2", "--set", "SignalForm.FileScaleNmSuperSpin=2",
+                          "import-signal", wav.string(), "synthesize", "apply", "write-filter", header.string(),
+                          "write-signal", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(valueAt(result.out, -2), 0.0);
+    EXPECT_EQ(valueAt(result.out, -1), 1.0); // 16384 / 32768 × 2
+    EXPECT_EQ(valueAt(result.out, 0), -2.0);
+    EXPECT_EQ(valueAt(result.out, 1), 0.5);
+    const std::string taps = readFile(header);
+    EXPECT_NE(taps.find("static const double pulsefir_taps[PULSEFIR_TAP_COUNT]"), std::string::npos);
+    EXPECT_NE(taps.find("#define PULSEFIR_TAP_COUNT 201"), std::string::npos);
+    EXPECT_NE(taps.find("Sampling frequency 1 MHz"), std::string::npos) << "the file's rate was taken";
+
+    // "Добавить из файла" twice doubles; a failed read leaves the signal as it was.
+    result = runCli({"import-signal", wav.string(), "add-signal-file", wav.string(), "import-signal", "missing.npy",
+                     "write-signal", "-"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_NE(result.err.find("missing.npy: файл не открывается"), std::string::npos) << result.err;
+    result = runCli({"import-signal", wav.string(), "add-signal-file", wav.string(), "write-signal", "-"});
+    EXPECT_EQ(valueAt(result.out, 2), -2.0);
+    std::filesystem::remove(wav);
+    std::filesystem::remove(header);
+}

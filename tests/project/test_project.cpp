@@ -157,7 +157,10 @@ TEST_F(ProjectTest, SignalSectionOfTheDefaultsLineForLine) {
     EXPECT_EQ(content, QByteArray("[SignalForm]\r\nTop=249\r\nLeft=758\r\nWidth=512\r\nHeight=379\r\n"
                                   "NoiseNmSuperSpin=0,04\r\nExp_F_NmSuperSpin=0,04\r\nExp_Phaze_NmSuperSpin=90\r\n"
                                   "Exp_Front_NmSuperSpin=180\r\nExp_Time_NmSuperSpin=800\r\n"
-                                  "Exp_Shift_NmSuperSpin=75\r\nExp_Am_NmSuperSpin=1,4\r\nWisible=0\r\nEnabled=1\r\n"));
+                                  "Exp_Shift_NmSuperSpin=75\r\nExp_Am_NmSuperSpin=1,4\r\n"
+                                  // The measured-pulse fields come after every earlier key.
+                                  "FileOffsetNmSpinEdit=0\r\nFileScaleNmSuperSpin=1\r\nFileRateRadioGroup=0\r\n"
+                                  "Wisible=0\r\nEnabled=1\r\n"));
 }
 
 TEST_F(ProjectTest, SavingDisablesEachWindowAndGivesItsStateBack) {
@@ -167,8 +170,8 @@ TEST_F(ProjectTest, SavingDisablesEachWindowAndGivesItsStateBack) {
     EXPECT_EQ(win(2).enabledHistory, (std::vector<bool>{false, false}));
     EXPECT_TRUE(readAll(path("p.flt")).contains("[FilterForm]\r\nTop=20\r\n"));
     const QByteArray filter = readAll(path("p.flt"));
-    EXPECT_TRUE(filter.contains(
-        "PhazeShiftNmSpinEdit=0\r\nRegularizationNmSuperSpin=1E-6\r\nWisible=0\r\nEnabled=0\r\n[SpectorForm]"));
+    EXPECT_TRUE(filter.contains("PhazeShiftNmSpinEdit=0\r\nRegularizationNmSuperSpin=1E-6\r\nCoeBitsNmSpinEdit=16\r\n"
+                                "Wisible=0\r\nEnabled=0\r\n[SpectorForm]"));
 }
 
 TEST_F(ProjectTest, RoundTripRestoresEveryValuePositionAndVisibility) {

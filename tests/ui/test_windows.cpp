@@ -27,6 +27,51 @@ using namespace pulsefir::ui;
 
 namespace {
 
+// A mono 16-bit PCM WAV, written byte by byte.
+QByteArray pcm16Wav(int rate, const std::vector<short> &samples) {
+    QByteArray data;
+    const auto le = [](QByteArray &b, quint32 v, int bytes) {
+        for (int k = 0; k < bytes; ++k)
+            b.append(static_cast<char>((v >> (8 * k)) & 0xFF));
+    };
+    for (short v : samples)
+        le(data, static_cast<quint16>(v), 2);
+    QByteArray file("RIFF");
+    le(file, static_cast<quint32>(36 + data.size()), 4);
+    file.append("WAVEfmt ");
+    for (const auto &[value, bytes] : {std::pair{16u, 4},
+                                       {1u, 2},
+                                       {1u, 2},
+                                       {static_cast<unsigned>(rate), 4},
+                                       {static_cast<unsigned>(rate) * 2, 4},
+                                       {2u, 2},
+                                       {16u, 2}})
+        le(file, value, bytes);
+    file.append("data");
+    le(file, static_cast<quint32>(data.size()), 4);
+    return file + data;
+}
+
+// A NumPy 1-D float64 array.
+QByteArray npyFloat64(const std::vector<double> &values) {
+    QByteArray header =
+        "{'descr': '<f8', 'fortran_order': False, 'shape': (" + QByteArray::number(values.size()) + ",), }";
+    while ((10 + header.size() + 1) % 64 != 0)
+        header.append(' ');
+    header.append('\n');
+    QByteArray file("\x93NUMPY\x01\x00", 8);
+    file.append(static_cast<char>(header.size() & 0xFF));
+    file.append(static_cast<char>(header.size() >> 8));
+    return file + header +
+           QByteArray(reinterpret_cast<const char *>(values.data()), static_cast<int>(values.size() * sizeof(double)));
+}
+
+void writeFile(const QString &name, const QByteArray &bytes) {
+    QFile file(name);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
 void click(QWidget *button) {
     QTest::mouseClick(button, Qt::LeftButton);
 }
@@ -478,15 +523,17 @@ class WindowsTest : public QObject {
         QCOMPARE(keys["SignalForm"],
                  (head +
                   QStringList{"NoiseNmSuperSpin", "Exp_F_NmSuperSpin", "Exp_Phaze_NmSuperSpin", "Exp_Front_NmSuperSpin",
-                              "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin", "Exp_Am_NmSuperSpin"} +
+                              "Exp_Time_NmSuperSpin", "Exp_Shift_NmSuperSpin", "Exp_Am_NmSuperSpin", "FileNameEdit",
+                              "FileOffsetNmSpinEdit", "FileScaleNmSuperSpin", "FileRateRadioGroup"} +
                   tail));
-        QCOMPARE(keys["FilterForm"],
-                 (head +
-                  QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin",
-                              "RandomNmSuperSpin", "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup",
-                              "F0_NmSuperSpin", "DF_NmSuperSpin", "FilterTypeRadioGroup", "WinTypeRadioGroup",
-                              "K_NmSuperSpin", "PhazeShiftNmSpinEdit", "RegularizationNmSuperSpin"} +
-                  tail));
+        QCOMPARE(
+            keys["FilterForm"],
+            (head +
+             QStringList{"WINNmSpinEdit", "PointsCheckBox", "Ar1_NmSuperSpin", "Tr1_NmSuperSpin", "RandomNmSuperSpin",
+                         "EpochNmSpinEdit", "RadioGroup1", "ResponseRadioGroup", "F0_NmSuperSpin", "DF_NmSuperSpin",
+                         "FilterTypeRadioGroup", "WinTypeRadioGroup", "K_NmSuperSpin", "PhazeShiftNmSpinEdit",
+                         "RegularizationNmSuperSpin", "CoeBitsNmSpinEdit"} +
+             tail));
         QCOMPARE(keys["SpectorForm"],
                  (head +
                   QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
@@ -578,6 +625,138 @@ class WindowsTest : public QObject {
         QCOMPARE(errors(), QStringList{"'0;5' is not a valid floating point value."});
         QCOMPARE(main().SWNmSpinEdit->Value(), 1000);
         QCOMPARE(main().windowTitle(), QString("Тривелан"));
+    }
+
+    // ---- Measured pulses and filter export ----------------------------------------------------
+
+    void measuredPulseIsLoadedFilteredAndExported_data() {
+        QTest::addColumn<QString>("fileName");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<double>("peak");     // the file's sample of largest magnitude
+        QTest::addColumn<double>("fileRate"); // MHz; the field takes it
+        // Peak at file sample 2 in every file.
+        QTest::newRow("text with time column and decimal commas")
+            << "pulse.csv" << QByteArray("время;сигнал\n0;0,1\n0,5;-0,25\n1;1,5\n1,5;0,5\n") << 1.5 << 2.0;
+        QTest::newRow("wav 16-bit") << "pulse.wav" << pcm16Wav(1000000, {100, -8192, -16384, 4096}) << -0.5 << 1.0;
+        QTest::newRow("numpy float64") << "pulse.npy" << npyFloat64({0.0, 0.25, 3.0, -1.0}) << 3.0 << 0.8;
+    }
+
+    void measuredPulseIsLoadedFilteredAndExported() {
+        QFETCH(QString, fileName);
+        QFETCH(QByteArray, bytes);
+        QFETCH(double, peak);
+        QFETCH(double, fileRate);
+        QTemporaryDir dir;
+        const QString name = dir.filePath(fileName);
+        writeFile(name, bytes);
+        state().SignalBuffer[5000] = 9.0; // replaced: every entry is cleared first
+
+        click(main().SignalBitBtn);
+        signal().PageControl1->setCurrentWidget(signal().TabSheet3);
+        QCOMPARE(signal().PageControl1->tabText(2), QString("Файл"));
+        platform().dialogAnswers = {name};
+        click(signal().FileBrowseButton);
+        QCOMPARE(signal().FileNameEdit->text(), name);
+        QVERIFY(signal().FileInfoLabel->text().startsWith("Прочитано отсчётов: 4;"));
+        click(signal().FilePeakButton);
+        QCOMPARE(signal().FileOffsetNmSpinEdit->Value(), -2);
+        signal().FileScaleNmSuperSpin->setValue(2);
+        click(signal().FileLoadBitBtn);
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+        QCOMPARE(state().SignalBuffer[0], 2 * peak);
+        QCOMPARE(state().SignalBuffer[5000], 0.0);
+        QCOMPARE(main().FNmSuperSpin->Value(), fileRate);
+        QCOMPARE(main().Series1->point(1000).y, 2 * peak); // drawn at once
+        QVERIFY(signal().FileNoteLabel->text().contains("Записаны индексы -2..1."));
+
+        // An echo on top, then the filter and its export in every format.
+        signal().FileOffsetNmSpinEdit->setValue(100);
+        click(signal().FileAddBitBtn);
+        QCOMPARE(state().SignalBuffer[102], 2 * peak);
+        QCOMPARE(state().SignalBuffer[0], 2 * peak);
+        click(main().FilterBitBtn);
+        click(filter().SynthesizeBitBtn);
+        click(main().CalcOutBitBtn);
+        for (const char *ext : {".csv", ".txt", ".npy", ".h", ".coe", ".m"}) {
+            const QString out = dir.filePath(QString("taps") + ext);
+            platform().dialogAnswers = {out};
+            click(filter().ExportFilterBitBtn);
+            QFile written(out);
+            QVERIFY2(written.open(QIODevice::ReadOnly), ext);
+            QVERIFY2(written.size() > 201 * 2, ext);
+            const bool fixedPoint = QString(ext) == ".h" || QString(ext) == ".coe";
+            QCOMPARE(filter().QuantisationLabel->text().contains("ОСШ"), fixedPoint);
+            if (QString(ext) == ".coe")
+                QVERIFY(filter().QuantisationLabel->text().startsWith("16 бит: макс. ошибка "));
+        }
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+    }
+
+    void pulseAtAnotherRateIsResampledWhenAsked() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("fast.npy");
+        std::vector<double> sine(1000);
+        for (std::size_t k = 0; k < sine.size(); ++k)
+            sine[k] = std::sin(6.283185307179586 * 0.04 * static_cast<double>(k) / 1.6); // 1.6 MHz sampling
+        writeFile(name, npyFloat64(sine));
+        // The .npy states no rate: samples go in as they are, whatever the choice.
+        signal().FileNameEdit->setText(name);
+        signal().FileRateRadioGroup->setItemIndex(1);
+        click(signal().FileLoadBitBtn);
+        QCOMPARE(state().SignalBuffer[999], sine[999]);
+        // A time column at 1.6 MHz is converted to the field's 0.8 MHz: half the samples.
+        QByteArray text;
+        for (std::size_t k = 0; k < sine.size(); ++k)
+            text += QByteArray::number(static_cast<double>(k) / 1.6, 'g', 17) + "\t" +
+                    QByteArray::number(sine[k], 'g', 17) + "\n";
+        const QString textName = dir.filePath("fast.txt");
+        writeFile(textName, text);
+        signal().FileNameEdit->setText(textName);
+        click(signal().FileLoadBitBtn);
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+        QCOMPARE(main().FNmSuperSpin->Value(), 0.8);
+        QVERIFY(signal().FileNoteLabel->text().contains("Записаны индексы 0..499."));
+        QCOMPARE(state().SignalBuffer[500], 0.0);
+        QVERIFY(std::abs(state().SignalBuffer[250] - std::sin(6.283185307179586 * 0.04 * 250 / 0.8)) < 1e-3);
+    }
+
+    void unreadablePulseIsReportedAndChangesNothing() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("bad.csv");
+        writeFile(name, "0.5\n0.25\n0,1.5\n");
+        click(signal().Exp_Load_BitBtn);
+        const double before = state().SignalBuffer[100];
+        signal().FileNameEdit->setText(name);
+        click(signal().FileLoadBitBtn);
+        QCOMPARE(errors(), QStringList{name + ": строка 3: 2 столбца вместо 1"});
+        QCOMPARE(state().SignalBuffer[100], before);
+        QVERIFY(signal().FileLoadBitBtn->isEnabled());
+        signal().FileNameEdit->clear();
+        click(signal().FileAddBitBtn);
+        QCOMPARE(errors().last(), QString("Не указан файл сигнала"));
+    }
+
+    void fileTabAndExportFieldsSurviveAProject() {
+        QTemporaryDir dir;
+        const QString name = dir.filePath("file.flt");
+        signal().FileNameEdit->setText("/data/импульс 1.wav");
+        signal().FileOffsetNmSpinEdit->setValue(-750);
+        signal().FileScaleNmSuperSpin->setValue(-2.5);
+        signal().FileRateRadioGroup->setItemIndex(1);
+        filter().CoeBitsNmSpinEdit->setValue(24);
+        platform().dialogAnswers = {name};
+        click(main().SaveFileSpeedButton);
+        m_app = std::make_unique<Application>();
+        main().show();
+        QCOMPARE(signal().FileOffsetNmSpinEdit->Value(), 0);
+        platform().dialogAnswers = {name};
+        click(main().OpenFileSpeedButton);
+        QCOMPARE(signal().FileNameEdit->text(), QString("/data/импульс 1.wav"));
+        QCOMPARE(signal().FileOffsetNmSpinEdit->Value(), -750);
+        QCOMPARE(signal().FileScaleNmSuperSpin->Value(), -2.5);
+        QCOMPARE(signal().FileRateRadioGroup->ItemIndex(), 1);
+        QCOMPARE(filter().CoeBitsNmSpinEdit->Value(), 24);
+        QVERIFY(errors().isEmpty());
     }
 
     void noiseIsAddedAndDrawn() {

@@ -5,6 +5,7 @@
 #include <QImageReader>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSvgRenderer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -318,7 +319,7 @@ class ChartTest : public QObject {
 
     void pictureMenuOffersClipboardAndFile() {
         const auto actions = m_chart->popupMenu()->actions();
-        QCOMPARE(actions.size(), 4);
+        QCOMPARE(actions.size(), 7); // then "в CSV файл", "в PNG файл", "в SVG файл"
         QCOMPARE(actions[0]->text(), QString("Сохранить картинку"));
         QVERIFY(actions[1]->isSeparator());
         QCOMPARE(actions[2]->text(), QString("в буфер обмена"));
@@ -341,6 +342,73 @@ class ChartTest : public QObject {
         QCOMPARE(request.fileName, QString("NoName.bmp"));
         QCOMPARE(request.filter, QString("Bitmaps (*.bmp)"));
         QVERIFY(request.defaultSuffix.isEmpty());
+    }
+
+    void dataCsvHasOneColumnPerActiveSeries_data() {
+        QTest::addColumn<bool>("sharedX");
+        QTest::addColumn<bool>("secondActive");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("shared x, one x column")
+            << true << true << "Индекс,Сигнал,\"Отклик, желаемый\"\n0,0,1\n1,0.5,0.10000000000000001\n";
+        QTest::newRow("different x, a column pair per series")
+            << false << true
+            << "Индекс (Сигнал),Сигнал,\"Индекс (Отклик, желаемый)\",\"Отклик, желаемый\"\n0,0,-5,1\n1,0.5,,\n";
+        QTest::newRow("hidden series left out") << true << false << "Индекс,Сигнал\n0,0\n1,0.5\n";
+    }
+
+    void dataCsvHasOneColumnPerActiveSeries() {
+        QFETCH(bool, sharedX);
+        QFETCH(bool, secondActive);
+        QFETCH(QString, expected);
+        line()->ClearPoints();
+        line()->AddPoint(0, 0, Qt::black);
+        line()->AddPoint(1, 0.5, Qt::black);
+        TLineSeries *second = m_chart->Series(1);
+        second->AddPoint(sharedX ? 0 : -5, 1, Qt::red);
+        if (sharedX)
+            second->AddPoint(1, 0.1, Qt::red);
+        second->setActive(secondActive);
+        m_chart->setCsvXHeader("Индекс");
+        line()->setCaption("Сигнал");
+        second->setCaption("Отклик, желаемый"); // a comma in a caption is quoted
+        QCOMPARE(m_chart->dataCsv(), expected);
+    }
+
+    void menuWritesDataAndPictures() {
+        const auto actions = m_chart->popupMenu()->actions();
+        QCOMPARE(actions[4]->text(), QString("в CSV файл"));
+        QCOMPARE(actions[5]->text(), QString("в PNG файл"));
+        QCOMPARE(actions[6]->text(), QString("в SVG файл"));
+        QTemporaryDir dir;
+        const QString csv = dir.filePath("data.csv");
+        const QString png = dir.filePath("chart.png");
+        const QString svg = dir.filePath("chart.svg");
+        platform().dialogAnswers = {csv, png, std::nullopt, svg};
+        actions[4]->trigger();
+        actions[5]->trigger();
+        actions[6]->trigger(); // cancelled
+        QVERIFY(!QFile::exists(svg));
+        actions[6]->trigger();
+
+        QFile data(csv);
+        QVERIFY(data.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = data.readAll().split('\n');
+        QCOMPARE(rows[0], QByteArray("x,Series1")); // Series2 has no points: no column
+        QCOMPARE(rows.size(), 101 + 2);             // header, 101 points, the final empty piece
+        QCOMPARE(rows[101], QByteArray("100,50"));
+
+        QImageReader reader(png);
+        QCOMPARE(reader.format(), QByteArray("png"));
+        QCOMPARE(reader.read().convertToFormat(QImage::Format_RGB32), m_chart->renderImage());
+
+        QSvgRenderer vector(svg);
+        QVERIFY(vector.isValid());
+        QCOMPARE(vector.viewBox(), QRect(QPoint(0, 0), m_chart->size()));
+        QFile svgFile(svg);
+        QVERIFY(svgFile.open(QIODevice::ReadOnly));
+        QVERIFY(svgFile.readAll().contains("<polyline"));
+        QCOMPARE(platform().dialogRequests[2].filter, QString("SVG (*.svg)"));
+        QVERIFY(!QFile::exists(dir.filePath("unwritten")));
     }
 
     void rightClickOpensTheMenu() {

@@ -3,17 +3,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QFile>
 #include <QFileInfo>
 #include <QLinearGradient>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QSvgGenerator>
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "core/errors.h"
 
@@ -135,11 +139,31 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_popup(new QMenu(this)) {
     file->setObjectName("SaveToBMPFileN6");
     connect(clipboard, &QAction::triggered, this, &TChart::SaveToClipBoardN5Click);
     connect(file, &QAction::triggered, this, &TChart::SaveToBMPFileN6Click);
+    QAction *csv = m_popup->addAction("в CSV файл");
+    csv->setObjectName("SaveToCSVFileN7");
+    QAction *png = m_popup->addAction("в PNG файл");
+    png->setObjectName("SaveToPNGFileN8");
+    QAction *svg = m_popup->addAction("в SVG файл");
+    svg->setObjectName("SaveToSVGFileN9");
+    connect(csv, &QAction::triggered, this, &TChart::SaveToCSVFileN7Click);
+    connect(png, &QAction::triggered, this, &TChart::SaveToPNGFileN8Click);
+    connect(svg, &QAction::triggered, this, &TChart::SaveToSVGFileN9Click);
 
     m_pictureDialog.kind = FileDialogRequest::Kind::Save;
     m_pictureDialog.title = "Записаь картинку в файл";
     m_pictureDialog.fileName = "NoName.bmp";
     m_pictureDialog.filter = "Bitmaps (*.bmp)";
+    const std::tuple<FileDialogRequest *, const char *, const char *, const char *, const char *> dialogs[] = {
+        {&m_dataDialog, "Записать данные графика в файл", "NoName.csv", "CSV (*.csv)", "csv"},
+        {&m_pngDialog, "Записать картинку в файл", "NoName.png", "PNG (*.png)", "png"},
+        {&m_svgDialog, "Записать картинку в файл", "NoName.svg", "SVG (*.svg)", "svg"}};
+    for (const auto &[dialog, title, name, filter, suffix] : dialogs) {
+        dialog->kind = FileDialogRequest::Kind::Save;
+        dialog->title = QString::fromUtf8(title);
+        dialog->fileName = name;
+        dialog->filter = filter;
+        dialog->defaultSuffix = suffix;
+    }
 }
 
 TLineSeries *TChart::addSeries(const QString &name, QColor seriesColor) {
@@ -579,6 +603,189 @@ void TChart::SaveToBMPFileN6Click() {
     m_pictureDialog.fileName = *chosen;
     m_pictureDialog.initialDirectory = QFileInfo(*chosen).absolutePath();
     SavePictureToFile(*chosen);
+}
+
+} // namespace pulsefir::ui
+
+namespace pulsefir::ui {
+
+namespace {
+
+QString csvNumber(double value) {
+    char buffer[40];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+    return QString::fromLatin1(buffer, error == std::errc() ? static_cast<int>(end - buffer) : 0);
+}
+
+QString csvField(const QString &text) {
+    if (!text.contains(',') && !text.contains('"') && !text.contains('\n'))
+        return text;
+    QString quoted = text;
+    quoted.replace('"', "\"\"");
+    return '"' + quoted + '"';
+}
+
+bool sameX(const TLineSeries *a, const TLineSeries *b) {
+    if (a->Count() != b->Count())
+        return false;
+    for (int k = 0; k < a->Count(); ++k)
+        if (a->point(k).x != b->point(k).x)
+            return false;
+    return true;
+}
+
+} // namespace
+
+QString TChart::dataCsv() const {
+    std::vector<const TLineSeries *> active;
+    for (const TLineSeries *series : m_series)
+        if (series->Active() && series->Count() > 0)
+            active.push_back(series);
+    bool shared = !active.empty();
+    for (const TLineSeries *series : active)
+        shared = shared && sameX(active.front(), series);
+
+    QStringList header;
+    if (shared || active.empty())
+        header << csvField(m_csvXHeader);
+    for (const TLineSeries *series : active) {
+        if (!shared)
+            header << csvField(m_csvXHeader + " (" + series->Caption() + ")");
+        header << csvField(series->Caption());
+    }
+    QString text = header.join(',') + '\n';
+    int rows = 0;
+    for (const TLineSeries *series : active)
+        rows = std::max(rows, series->Count());
+    for (int k = 0; k < rows; ++k) {
+        QStringList row;
+        if (shared)
+            row << csvNumber(active.front()->point(k).x);
+        for (const TLineSeries *series : active) {
+            const bool has = k < series->Count();
+            if (!shared)
+                row << (has ? csvNumber(series->point(k).x) : QString());
+            row << (has ? csvNumber(series->point(k).y) : QString());
+        }
+        text += row.join(',') + '\n';
+    }
+    return text;
+}
+
+bool TChart::SaveDataToCsvFile(const QString &fileName) {
+    QFile file(fileName);
+    const QByteArray bytes = dataCsv().toUtf8();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
+        Platform::current().showError(this, "Unable to write to " + fileName + ".");
+        return false;
+    }
+    return true;
+}
+
+bool TChart::SavePictureToPngFile(const QString &fileName) {
+    if (!renderImage(size()).save(fileName, "PNG")) {
+        Platform::current().showError(this, "Unable to write to " + fileName + ".");
+        return false;
+    }
+    return true;
+}
+
+bool TChart::SavePictureToSvgFile(const QString &fileName) {
+    QSvgGenerator generator;
+    generator.setFileName(fileName);
+    generator.setSize(size());
+    generator.setViewBox(QRect(QPoint(0, 0), size()));
+    generator.setTitle("pulsefir");
+    clearPendingChanges();
+    const ChartLayout layout = layoutFor(size());
+    QPainter painter;
+    if (!painter.begin(&generator)) {
+        Platform::current().showError(this, "Unable to write to " + fileName + ".");
+        return false;
+    }
+    // Background and frame as on screen, then the axes and the series as vector shapes.
+    QLinearGradient gradient(0, 0, 0, height());
+    gradient.setColorAt(0, Qt::white);
+    gradient.setColorAt(1, QColor(Aqua));
+    painter.fillRect(rect(), gradient);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+    drawAxes(painter, layout);
+    drawSeriesVector(painter, layout);
+    if (!painter.end() || !QFileInfo::exists(fileName)) {
+        Platform::current().showError(this, "Unable to write to " + fileName + ".");
+        return false;
+    }
+    return true;
+}
+
+void TChart::drawSeriesVector(QPainter &painter, const ChartLayout &l) const {
+    const auto [xlo, xhi] = visibleRange(BottomAxis);
+    const auto [ylo, yhi] = visibleRange(LeftAxis);
+    const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
+    const AxisMapping ymap(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
+    painter.save();
+    painter.setClipRect(l.plot);
+    std::vector<QPointF> run;
+    for (const TLineSeries *series : m_series) {
+        if (!series->Active() || series->Count() == 0)
+            continue;
+        const auto &points = series->points();
+        std::size_t k = 1;
+        while (k < points.size()) {
+            const QRgb color = points[k].color;
+            run.clear();
+            run.emplace_back(limited(xmap.toPixel(points[k - 1].x)), limited(ymap.toPixel(points[k - 1].y)));
+            while (k < points.size() && points[k].color == color) {
+                run.emplace_back(limited(xmap.toPixel(points[k].x)), limited(ymap.toPixel(points[k].y)));
+                ++k;
+            }
+            QPen pen{QColor(color)};
+            pen.setWidth(series->LineWidth());
+            painter.setPen(pen);
+            painter.drawPolyline(run.data(), static_cast<int>(run.size()));
+        }
+        if (!series->Pointer().Visible())
+            continue;
+        const int h = series->Pointer().HorizSize();
+        const int v = series->Pointer().VertSize();
+        for (const ChartPoint &p : points) {
+            const double fx = xmap.toPixel(p.x);
+            const double fy = ymap.toPixel(p.y);
+            if (!(std::abs(fx) < PixelLimit && std::abs(fy) < PixelLimit))
+                continue;
+            const double px = std::round(fx);
+            const double py = std::round(fy);
+            painter.fillRect(QRectF(px - h, py - v, 2 * h + 1, 2 * v + 1), QColor(p.color));
+        }
+    }
+    painter.restore();
+}
+
+std::optional<QString> TChart::askFileName(FileDialogRequest &dialog) {
+    if (dialog.initialDirectory.isEmpty())
+        dialog.initialDirectory = m_pictureDialog.initialDirectory; // the picture dialog's folder at first
+    const auto chosen = Platform::current().runFileDialog(this, dialog);
+    if (chosen) {
+        dialog.fileName = *chosen;
+        dialog.initialDirectory = QFileInfo(*chosen).absolutePath();
+    }
+    return chosen;
+}
+
+void TChart::SaveToCSVFileN7Click() {
+    if (const auto chosen = askFileName(m_dataDialog))
+        SaveDataToCsvFile(*chosen);
+}
+
+void TChart::SaveToPNGFileN8Click() {
+    if (const auto chosen = askFileName(m_pngDialog))
+        SavePictureToPngFile(*chosen);
+}
+
+void TChart::SaveToSVGFileN9Click() {
+    if (const auto chosen = askFileName(m_svgDialog))
+        SavePictureToSvgFile(*chosen);
 }
 
 } // namespace pulsefir::ui

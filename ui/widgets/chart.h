@@ -7,12 +7,14 @@
 #include <QWidget>
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "ui/widgets/chart_geometry.h"
 #include "ui/widgets/platform.h"
 
 class QMenu;
+class QPainter;
 
 namespace pulsefir::ui {
 
@@ -63,6 +65,9 @@ class TLineSeries : public QObject {
     void setPointerVisible(bool visible);
     void setPointerSize(int horizontal, int vertical);
     QColor SeriesColor() const { return m_seriesColor; }
+    // What the series shows, for the header of the chart's CSV export; its name until set.
+    QString Caption() const { return m_caption.isEmpty() ? objectName() : m_caption; }
+    void setCaption(const QString &caption) { m_caption = caption; }
 
   signals:
     void changed();
@@ -75,6 +80,7 @@ class TLineSeries : public QObject {
     int m_lineWidth = 1;
     TSeriesPointer m_pointer;
     QColor m_seriesColor;
+    QString m_caption;
     bool m_changePending = false;
     unsigned long long m_revision = 0; // counts every change of points, visibility or markers
     friend class TChart;
@@ -119,9 +125,25 @@ class TChart : public QWidget {
     QMenu *popupMenu() const { return m_popup; }
     FileDialogRequest &savePictureDialog() { return m_pictureDialog; }
 
+    // Data export: every active series that has points as x, y columns, numbers with '.' and 17 significant
+    // digits, one header line of the series' captions. Series that share their x values share
+    // one x column; otherwise each series has its own x column.
+    void setCsvXHeader(const QString &header) { m_csvXHeader = header; }
+    QString dataCsv() const;
+    // Each writes under exactly this name and reports a failure to the user.
+    bool SaveDataToCsvFile(const QString &fileName);
+    bool SavePictureToPngFile(const QString &fileName);
+    bool SavePictureToSvgFile(const QString &fileName);
+    FileDialogRequest &saveDataDialog() { return m_dataDialog; }
+    FileDialogRequest &savePngDialog() { return m_pngDialog; }
+    FileDialogRequest &saveSvgDialog() { return m_svgDialog; }
+
   public slots:
     void SaveToClipBoardN5Click();
     void SaveToBMPFileN6Click();
+    void SaveToCSVFileN7Click();
+    void SaveToPNGFileN8Click();
+    void SaveToSVGFileN9Click();
 
   protected:
     void paintEvent(QPaintEvent *event) override;
@@ -139,6 +161,10 @@ class TChart : public QWidget {
     int bottomLabelHeight() const;
     void drawAxes(QPainter &painter, const ChartLayout &layout) const;
     void drawSeries(QImage &image, const ChartLayout &layout) const;
+    // The series as vector shapes, for the SVG export (the raster path writes markers as pixels).
+    void drawSeriesVector(QPainter &painter, const ChartLayout &layout) const;
+    // Runs a save dialog and remembers the chosen name and folder; nothing on cancel.
+    std::optional<QString> askFileName(FileDialogRequest &dialog);
     void onSeriesChanged();
     void clearPendingChanges() const;
 
@@ -170,6 +196,10 @@ class TChart : public QWidget {
 
     QMenu *m_popup;
     FileDialogRequest m_pictureDialog;
+    FileDialogRequest m_dataDialog;
+    FileDialogRequest m_pngDialog;
+    FileDialogRequest m_svgDialog;
+    QString m_csvXHeader = "x";
 };
 
 } // namespace pulsefir::ui

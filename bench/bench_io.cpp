@@ -1,0 +1,159 @@
+#include <benchmark/benchmark.h>
+
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "io/pulse_reader.h"
+
+using namespace pulsefir::io;
+
+namespace {
+
+constexpr std::size_t Samples = 1'000'000;
+
+double sample(std::size_t k) {
+    return 0.8 * std::sin(0.0314 * static_cast<double>(k)) * std::exp(-1e-6 * static_cast<double>(k));
+}
+
+std::filesystem::path path(const char *name) {
+    return std::filesystem::temp_directory_path() / ("pulsefir-bench-" + std::to_string(::getpid()) + "-" + name);
+}
+
+// One column, 17 significant digits: the largest text a 10^6-sample pulse makes.
+const std::filesystem::path &textFile() {
+    static const std::filesystem::path file = [] {
+        const auto p = path("pulse.txt");
+        std::ofstream out(p, std::ios::binary);
+        out << "value\n";
+        char buffer[32];
+        for (std::size_t k = 0; k < Samples; ++k) {
+            const auto [end, ec] =
+                std::to_chars(buffer, buffer + sizeof buffer, sample(k), std::chars_format::general, 17);
+            *end = '\n';
+            out.write(buffer, end - buffer + 1);
+        }
+        return p;
+    }();
+    return file;
+}
+
+// Two columns, time in µs and value, ';' separated with decimal commas, as a Russian
+// spreadsheet writes them.
+const std::filesystem::path &spreadsheetFile() {
+    static const std::filesystem::path file = [] {
+        const auto p = path("pulse.csv");
+        std::ofstream out(p, std::ios::binary);
+        out << "время;сигнал\n";
+        char buffer[64];
+        for (std::size_t k = 0; k < Samples; ++k) {
+            auto [end, ec] = std::to_chars(buffer, buffer + 24, static_cast<double>(k) * 1.25);
+            *end++ = ';';
+            end = std::to_chars(end, buffer + sizeof buffer, sample(k), std::chars_format::general, 9).ptr;
+            *end++ = '\n';
+            for (char *c = buffer; c < end; ++c)
+                if (*c == '.')
+                    *c = ',';
+            out.write(buffer, end - buffer);
+        }
+        return p;
+    }();
+    return file;
+}
+
+std::filesystem::path wavFile(int subtype, const char *name) {
+    const auto p = path(name);
+    SF_INFO info{};
+    info.samplerate = 800000;
+    info.channels = 1;
+    info.format = SF_FORMAT_WAV | subtype;
+    SNDFILE *f = sf_open(p.c_str(), SFM_WRITE, &info);
+    std::vector<double> values(Samples);
+    for (std::size_t k = 0; k < Samples; ++k)
+        values[k] = sample(k);
+    sf_writef_double(f, values.data(), static_cast<sf_count_t>(Samples));
+    sf_close(f);
+    return p;
+}
+
+const std::filesystem::path &wav16() {
+    static const auto p = wavFile(SF_FORMAT_PCM_16, "pulse16.wav");
+    return p;
+}
+
+const std::filesystem::path &wavFloat() {
+    static const auto p = wavFile(SF_FORMAT_FLOAT, "pulsef.wav");
+    return p;
+}
+
+// Baseline: only bringing the file's bytes into memory.
+void readBytes(benchmark::State &state, const std::filesystem::path &file) {
+    for (auto _ : state) {
+        std::ifstream in(file, std::ios::binary);
+        std::vector<char> bytes(std::filesystem::file_size(file));
+        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        benchmark::DoNotOptimize(bytes.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(file)));
+}
+
+void readPulse(benchmark::State &state, const std::filesystem::path &file) {
+    for (auto _ : state) {
+        const PulseData data = ReadPulseFile(file.string());
+        if (data.samples.size() != Samples)
+            state.SkipWithError("wrong sample count");
+        benchmark::DoNotOptimize(data.samples.data());
+    }
+    state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Samples));
+}
+
+void BM_TextOneColumn_ReadBytesOnly(benchmark::State &state) {
+    readBytes(state, textFile());
+}
+void BM_TextOneColumn_ReadPulseFile(benchmark::State &state) {
+    readPulse(state, textFile());
+}
+void BM_TextSemicolonDecimalComma_ReadBytesOnly(benchmark::State &state) {
+    readBytes(state, spreadsheetFile());
+}
+void BM_TextSemicolonDecimalComma_ReadPulseFile(benchmark::State &state) {
+    readPulse(state, spreadsheetFile());
+}
+void BM_Wav16_ReadBytesOnly(benchmark::State &state) {
+    readBytes(state, wav16());
+}
+void BM_Wav16_ReadPulseFile(benchmark::State &state) {
+    readPulse(state, wav16());
+}
+void BM_WavFloat_ReadBytesOnly(benchmark::State &state) {
+    readBytes(state, wavFloat());
+}
+void BM_WavFloat_ReadPulseFile(benchmark::State &state) {
+    readPulse(state, wavFloat());
+}
+
+} // namespace
+
+BENCHMARK(BM_TextOneColumn_ReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextOneColumn_ReadPulseFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextSemicolonDecimalComma_ReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_TextSemicolonDecimalComma_ReadPulseFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Wav16_ReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Wav16_ReadPulseFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WavFloat_ReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_WavFloat_ReadPulseFile)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (const auto &p : {textFile(), spreadsheetFile(), wav16(), wavFloat()})
+        std::filesystem::remove(p);
+    return 0;
+}

@@ -1,0 +1,57 @@
+#include "pulse_placement.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "core/errors.h"
+#include "io/pulse_reader.h"
+
+namespace pulsefir::io {
+
+int OffsetPeakAtZero(std::span<const double> samples) {
+    const std::size_t peak = PeakIndex(samples);
+    // A peak beyond the buffer cannot reach index 0 with any offset the field allows; the
+    // offset saturates rather than wrapping.
+    return peak > static_cast<std::size_t>(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::min()
+                                                                            : -static_cast<int>(peak);
+}
+
+int OffsetStartAt(int n) {
+    return -n;
+}
+
+PlacementResult PlacePulse(CoreState &state, std::span<const double> samples, const PulsePlacement &placement) {
+    PlacementResult result;
+    const std::int64_t lowest = -MaxSignalHalfWidth;
+    const std::int64_t highest = MaxSignalHalfWidth;
+    const std::int64_t count = static_cast<std::int64_t>(samples.size());
+    // Pulse indices k whose k + offset lies inside the buffer.
+    const std::int64_t kFirst = std::clamp<std::int64_t>(lowest - placement.offset, 0, count);
+    const std::int64_t kEnd = std::clamp<std::int64_t>(highest - placement.offset + 1, kFirst, count);
+    result.droppedBefore = static_cast<std::size_t>(kFirst);
+    result.droppedAfter = static_cast<std::size_t>(count - kEnd);
+    result.written = static_cast<std::size_t>(kEnd - kFirst);
+
+    // Scratch copy of the whole buffer: compute, check, then commit.
+    std::vector<double> scratch(SignalArray::Size);
+    double *centre = scratch.data() + MaxSignalHalfWidth;
+    for (int i = -MaxSignalHalfWidth; i <= MaxSignalHalfWidth; ++i)
+        centre[i] = placement.mode == PlacementMode::Replace ? 0.0 : state.SignalBuffer[i];
+    for (std::int64_t k = kFirst; k < kEnd; ++k) {
+        const std::int64_t i = k + placement.offset;
+        centre[i] += placement.scale * samples[static_cast<std::size_t>(k)];
+        if (!std::isfinite(centre[i]))
+            throw FloatingPointError(FloatingPointFault::Overflow);
+    }
+    for (int i = -MaxSignalHalfWidth; i <= MaxSignalHalfWidth; ++i)
+        state.SignalBuffer[i] = centre[i];
+    if (result.written > 0) {
+        result.firstIndex = static_cast<int>(kFirst + placement.offset);
+        result.lastIndex = static_cast<int>(kEnd - 1 + placement.offset);
+    }
+    return result;
+}
+
+} // namespace pulsefir::io
