@@ -1,6 +1,8 @@
 #include "FormBase.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QTimer>
 
 #include <exception>
 
@@ -8,6 +10,10 @@
 #include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
+
+namespace {
+constexpr int FrameReportWaitMs = 300;
+}
 
 TForm::TForm(const QString &name, const QString &caption) {
     setObjectName(name);
@@ -19,6 +25,40 @@ QWidget *TForm::component(const QString &name) const {
         if (w->objectName() == name)
             return w;
     return nullptr;
+}
+
+void TForm::setDesignedOuterSize(QSize outer) {
+    m_designedOuter = outer;
+    m_fittedToFrame = false;
+    resize(outer);
+}
+
+bool TForm::event(QEvent *event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+        // Some window managers report the frame only after the window is mapped.
+        QTimer::singleShot(FrameReportWaitMs, this, &TForm::fitToFrame);
+        [[fallthrough]];
+    case QEvent::Move:
+    case QEvent::Resize:
+        fitToFrame();
+        break;
+    default:
+        break;
+    }
+    return handled;
+}
+
+void TForm::fitToFrame() {
+    if (m_fittedToFrame || !m_designedOuter.isValid() || !isVisible())
+        return;
+    const QSize frame = frameGeometry().size() - size(); // px taken by the title bar and borders
+    if (frame.width() <= 0 && frame.height() <= 0)
+        return; // no frame known yet (or none at all, as without a window manager)
+    m_fittedToFrame = true;
+    if (size() == m_designedOuter)
+        resize(m_designedOuter - frame);
 }
 
 void TForm::showAndFocus() {

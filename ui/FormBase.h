@@ -38,6 +38,12 @@ class TForm : public QWidget {
         return component;
     }
     void setSizeable(bool sizeable) { m_sizeable = sizeable; }
+    // The window's designed size including the frame the window manager draws around it. Until
+    // the frame is known the window itself has this size; then, unless its size was changed
+    // meanwhile, the client area shrinks by the frame so the outer size stays the designed one.
+    void setDesignedOuterSize(QSize outer);
+
+    bool event(QEvent *event) override;
 
     // Runs a click handler; an error is shown with its text and the handler ends there.
     void guard(const std::function<void()> &handler);
@@ -55,8 +61,12 @@ class TForm : public QWidget {
     QFrame *panel(QWidget *parent, const char *name, int height = 0);
 
   private:
+    void fitToFrame();
+
     std::vector<QWidget *> m_components;
     bool m_sizeable = true;
+    QSize m_designedOuter;
+    bool m_fittedToFrame = false;
 };
 
 // Disables a button for the duration of a handler and enables it again however it ends.

@@ -65,6 +65,41 @@ class WindowsTest : public QObject {
         m_scope.reset();
     }
 
+    // The outer size, frame included, is the designed one; and nothing is clipped, neither at
+    // that size nor with the client area left beside a title bar of 25 px and 1 px borders.
+    void windowsHaveTheirDesignedSizeAndClipNothing_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QSize>("outer");
+        QTest::newRow("signal") << "SignalForm" << QSize(512, 379);
+        QTest::newRow("spectra") << "SpectorForm" << QSize(815, 609);
+    }
+
+    void windowsHaveTheirDesignedSizeAndClipNothing() {
+        QFETCH(QString, window);
+        QFETCH(QSize, outer);
+        TForm *form = window == "SignalForm" ? static_cast<TForm *>(&signal()) : &spector();
+        form->showAndFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QTRY_COMPARE(form->frameGeometry().size(), outer);
+        QVERIFY(form->minimumSizeHint().width() <= outer.width() - 2);
+        QVERIFY(form->minimumSizeHint().height() <= outer.height() - 26);
+        for (const QSize client : {form->size(), outer - QSize(2, 26)}) {
+            form->resize(client);
+            QCoreApplication::processEvents();
+            QCOMPARE(form->size(), client);
+            for (QWidget *w : form->findChildren<QWidget *>()) {
+                if (!w->isVisibleTo(form) || w->isWindow())
+                    continue;
+                const QString where = w->metaObject()->className() + QString(" ") + w->objectName();
+                QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(where + " lies outside"));
+                const QSize least = w->minimumSizeHint();
+                if (least.isValid() && w->parentWidget()->layout())
+                    QVERIFY2(w->width() >= least.width() && w->height() >= least.height(),
+                             qPrintable(where + " is squeezed"));
+            }
+        }
+    }
+
     void startUpShowsTwoFlatCurves() {
         QCOMPARE(main().windowTitle(), QString("Тривелан"));
         QCOMPARE(main().pos(), QPoint(1, 1));
