@@ -2,11 +2,13 @@
 // windows into the folder given as argument, so the program can be looked at without a display.
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
 
 #include "ui/Application.h"
+#include "ui/widgets/platform.h"
 
 using namespace pulsefir::ui;
 
@@ -17,6 +19,7 @@ int main(int argc, char **argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Тривелан");
+    InstallPlatformTranslation(app, QLocale::system());
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);

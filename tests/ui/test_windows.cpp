@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -423,6 +425,50 @@ class WindowsTest : public QObject {
         QVERIFY(spector().isVisible());
         QVERIFY(!signal().isVisible());
         QCOMPARE(spector().pos(), QPoint(120, 130));
+        QVERIFY(errors().isEmpty());
+    }
+
+    // A file named on the command line loads as through the open dialog, without showing it;
+    // a relative name becomes the full one in the caption.
+    void projectNamedOnTheCommandLine_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("relative");
+        QTest::newRow("full name") << true << false;
+        QTest::newRow("relative name") << true << true;
+        QTest::newRow("missing file") << false << false;
+    }
+
+    void projectNamedOnTheCommandLine() {
+        QFETCH(bool, exists);
+        QFETCH(bool, relative);
+        QTemporaryDir dir;
+        const QString name = QFileInfo(dir.filePath("named.flt")).absoluteFilePath();
+        if (exists) {
+            main().SWNmSpinEdit->setValue(1750);
+            spector().PointsNmSpinEdit->setValue(123);
+            platform().dialogAnswers = {name};
+            click(main().SaveFileSpeedButton);
+            m_app = std::make_unique<Application>();
+            main().show();
+        }
+        platform().dialogRequests.clear();
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        m_app->openProjectFile(relative ? QString("named.flt") : name);
+        QDir::setCurrent(previous);
+        QVERIFY(platform().dialogRequests.empty());
+        QCOMPARE(main().windowTitle(), exists ? name : QString("Тривелан"));
+        QCOMPARE(main().SWNmSpinEdit->Value(), exists ? 1750 : 1000);
+        QCOMPARE(spector().PointsNmSpinEdit->Value(), exists ? 123 : 400);
+        QCOMPARE(main().OpenDialog.fileName, name);
+        if (!exists) {
+            QCOMPARE(platform().messages.size(), std::size_t(1));
+            QCOMPARE(platform().messages[0].title, QString("Information"));
+            QCOMPARE(platform().messages[0].text, "Не существует Файл \r" + name);
+        }
+        // The next use of the button shows the dialog again.
+        click(main().OpenFileSpeedButton);
+        QCOMPARE(platform().dialogRequests.size(), std::size_t(1));
         QVERIFY(errors().isEmpty());
     }
 

@@ -422,6 +422,9 @@ class ChartTest : public QObject {
         QCOMPARE(request.fileName, QString("NoName.bmp"));
         QCOMPARE(request.filter, QString("Bitmaps (*.bmp)"));
         QVERIFY(request.defaultSuffix.isEmpty());
+        // The dialog previewed the picture it was about to write.
+        QCOMPARE(platform().previews.size(), std::size_t(2));
+        QCOMPARE(platform().previews[1], m_chart->renderImage());
     }
 
     void rightClickOpensTheMenu() {

@@ -647,7 +647,7 @@ void TChart::SaveToClipBoardN5Click() {
 }
 
 void TChart::SaveToBMPFileN6Click() {
-    const auto chosen = Platform::current().runFileDialog(this, m_pictureDialog);
+    const auto chosen = Platform::current().runPictureDialog(this, m_pictureDialog, renderImage(size()));
     if (!chosen)
         return;
     m_pictureDialog.fileName = *chosen;
