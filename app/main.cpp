@@ -1,6 +1,8 @@
 #include <QApplication>
+#include <QLocale>
 
 #include "ui/Application.h"
+#include "ui/widgets/platform.h"
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
@@ -8,7 +10,14 @@ int main(int argc, char **argv) {
     QApplication::setApplicationName("Тривелан");
     // Closing the main window ends the program, whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
+    // Qt's file dialogs in the user's language when that is Russian, as the program itself.
+    pulsefir::ui::InstallPlatformTranslation(app, QLocale::system());
     pulsefir::ui::Application program;
     program.mainForm().show();
+    // A project file named on the command line (a double click on it, the menu entry's %f) is
+    // loaded as "Загрузить проект" would load it.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1)
+        program.openProjectFile(arguments.at(1));
     return QApplication::exec();
 }

@@ -1,12 +1,17 @@
 // Runs the typical use of the program on its real windows and writes a PNG of each of the four
-// windows into the folder given as argument, so the program can be looked at without a display.
+// windows and of two file dialogs into the folder given as argument, so the program can be looked
+// at without a display.
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
+#include <QLocale>
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 
 #include "ui/Application.h"
+#include "ui/widgets/platform.h"
 
 using namespace pulsefir::ui;
 
@@ -17,6 +22,7 @@ int main(int argc, char **argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Тривелан");
+    InstallPlatformTranslation(app, QLocale::system());
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
@@ -41,11 +47,21 @@ int main(int argc, char **argv) {
     program.spectorForm().CalcSpectorsBitBtn->click();
     QApplication::processEvents();
 
+    // The project open dialog and the picture save dialog of the main chart, not run.
+    std::unique_ptr<QFileDialog> openDialog(MakeFileDialog(&main, main.OpenDialog));
+    std::unique_ptr<QFileDialog> pictureDialog(
+        MakePictureDialog(&main, main.Chart->savePictureDialog(), main.Chart->renderImage()));
+    for (QFileDialog *dialog : {openDialog.get(), pictureDialog.get()})
+        dialog->show();
+    QApplication::processEvents();
+
     int failures = 0;
     const std::pair<QWidget *, const char *> shots[] = {{&main, "main.png"},
                                                         {&program.signalForm(), "signal.png"},
                                                         {&program.filterForm(), "filter.png"},
-                                                        {&program.spectorForm(), "spectra.png"}};
+                                                        {&program.spectorForm(), "spectra.png"},
+                                                        {openDialog.get(), "open-dialog.png"},
+                                                        {pictureDialog.get(), "picture-dialog.png"}};
     const auto save = [&](QWidget *window, const char *name) {
         const QString path = folder.filePath(name);
         if (!window->grab().save(path, "PNG")) {

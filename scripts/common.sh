@@ -16,6 +16,8 @@ PACKAGES=(
   xvfb xauth fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
   locales
+  qt6-translations-l10n
+  dpkg-dev appstream desktop-file-utils shared-mime-info libxml2-utils
 )
 
 # The locales the tests run under: Russian (decimal comma), as our users run the program, and
@@ -69,4 +71,12 @@ build() {
   local dir="$1"; shift
   cmake -S "$ROOT" -B "$ROOT/$dir" "$@" >/dev/null
   cmake --build "$ROOT/$dir" -j "$JOBS"
+}
+
+# make_package DIR: the Debian package of the build in DIR; prints its name.
+make_package() {
+  local dir="$ROOT/$1"
+  rm -f "$dir"/pulsefir_*.deb
+  (cd "$dir" && cpack -G DEB >/dev/null)
+  ls "$dir"/pulsefir_*.deb
 }

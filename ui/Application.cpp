@@ -1,10 +1,28 @@
 #include "Application.h"
 
+#include <QFileInfo>
+
+#include <utility>
+
 #include "project/SaveLoadPrjUnit.h"
 #include "ui/ProjectAdapter.h"
 #include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
+
+namespace {
+// The platform's dialogs and message boxes, except that the file dialog is answered with a name
+// given beforehand.
+class NamedFileProjectHost : public PlatformProjectHost {
+  public:
+    NamedFileProjectHost(QWidget *parent, QString fileName)
+        : PlatformProjectHost(parent), m_fileName(std::move(fileName)) {}
+    std::optional<QString> runFileDialog(const project::FileDialogRequest &) override { return m_fileName; }
+
+  private:
+    QString m_fileName;
+};
+} // namespace
 
 Application::Application()
     : m_state(std::make_unique<CoreState>()), m_main(std::make_unique<TMainForm>(*m_state)),
@@ -14,9 +32,13 @@ Application::Application()
     m_main->attachWindows(m_signal.get(), m_filter.get(), m_spector.get());
     TMainForm *main = m_main.get();
     // The two project buttons: the caption becomes the name of the file loaded or saved.
-    main->onOpenProject = [main] {
+    main->onOpenProject = [this, main] {
         ProjectWindows windows(main->windows());
-        PlatformProjectHost host(main);
+        PlatformProjectHost platformHost(main);
+        std::optional<NamedFileProjectHost> namedHost;
+        if (m_namedProject)
+            namedHost.emplace(main, *std::exchange(m_namedProject, std::nullopt));
+        project::ProjectHost &host = namedHost ? static_cast<project::ProjectHost &>(*namedHost) : platformHost;
         main->setWindowTitle(project::OpenProject(main->OpenDialog, main->windowTitle(), windows.windows(), host));
     };
     main->onSaveProject = [main] {
@@ -25,6 +47,13 @@ Application::Application()
         main->setWindowTitle(project::SaveProject(main->SaveDialog, main->windowTitle(), windows.windows(), host,
                                                   NumberSeparators::current().decimal));
     };
+}
+
+void Application::openProjectFile(const QString &fileName) {
+    // The full name, as the dialog would give it, whatever folder the program was started in.
+    m_namedProject = QFileInfo(fileName).absoluteFilePath();
+    m_main->OpenFileSpeedButtonClick();
+    m_namedProject.reset();
 }
 
 Application::~Application() {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
+#include <optional>
 
 #include "core/state.h"
 #include "ui/FilterUnit.h"
@@ -23,12 +26,17 @@ class Application {
     TFilterForm &filterForm() { return *m_filter; }
     TSpectorForm &spectorForm() { return *m_spector; }
 
+    // Loads a project named on the command line through the handler of "Загрузить проект", the
+    // name taking the place of the user's choice in the open dialog.
+    void openProjectFile(const QString &fileName);
+
   private:
     std::unique_ptr<CoreState> m_state;
     std::unique_ptr<TMainForm> m_main;
     std::unique_ptr<TSignalForm> m_signal;
     std::unique_ptr<TFilterForm> m_filter;
     std::unique_ptr<TSpectorForm> m_spector;
+    std::optional<QString> m_namedProject; // answers the next open dialog
 };
 
 } // namespace pulsefir::ui

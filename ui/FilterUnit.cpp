@@ -57,6 +57,7 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     auto *band = new QVBoxLayout(Panel2);
     band->setContentsMargins(0, 0, 0, 0);
     Chart = declare(new TChart(Panel2));
+    Chart->setAxisCaptions("отвод", QString());
     Series1 = Chart->addSeries("Series1", Qt::lightGray);
     Chart->setCsvXHeader("Отвод");
     Series1->setCaption("Фильтр");

@@ -49,7 +49,6 @@ class TForm : public QWidget {
         return component;
     }
     void setSizeable(bool sizeable) { m_sizeable = sizeable; }
-
     // Runs a click handler; an error is shown with its text and the handler ends there.
     void guard(const std::function<void()> &handler);
 

@@ -108,6 +108,7 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
 
     // Chart
     Chart = declare(new TChart(this));
+    Chart->setAxisCaptions("отсчёт", QString());
     Series1 = Chart->addSeries("Series1", Qt::lightGray);
     Series2 = Chart->addSeries("Series2", Qt::red);
     Series3 = Chart->addSeries("Series3", Qt::green);

@@ -42,10 +42,14 @@ TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     TabSheet2->setObjectName("TabSheet2");
     PageControl1->addTab(TabSheet1, "Экпоненты");
     auto *sheetLayout = new QVBoxLayout(TabSheet1);
+    // Narrow margins: eight rows fit beside a title bar within the window's 379 px.
+    sheetLayout->setContentsMargins(3, 3, 3, 3);
     auto *bevel = new QFrame(TabSheet1);
     bevel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     sheetLayout->addWidget(bevel);
     auto *grid = new QGridLayout(bevel);
+    grid->setContentsMargins(6, 3, 6, 3);
+    grid->setVerticalSpacing(2);
     Exp_F_NmSuperSpin = floatField(bevel, "Exp_F_NmSuperSpin");
     Exp_Phaze_NmSuperSpin = floatField(bevel, "Exp_Phaze_NmSuperSpin");
     Exp_Front_NmSuperSpin = floatField(bevel, "Exp_Front_NmSuperSpin");

@@ -18,6 +18,9 @@ namespace {
 // The colour of every point of Series1..Series6.
 constexpr QRgb SeriesColors[6] = {qRgb(0, 0, 0),   qRgb(0, 0, 255), qRgb(128, 0, 0),
                                   qRgb(0, 0, 128), qRgb(255, 0, 0), qRgb(0, 128, 0)};
+constexpr int FieldWidth = 80;   // px: ten characters and the spin button
+constexpr int ParameterGap = 12; // px between a field and the next label
+constexpr int SpareRow = 4;      // of the check-box grid
 // The colours stored with the series, never seen.
 const Qt::GlobalColor StoredColors[6] = {Qt::lightGray, Qt::red, Qt::green, Qt::yellow, Qt::blue, Qt::white};
 
@@ -45,11 +48,14 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
 
     Panel1 = panel(this, "Panel1", 41);
     auto *top = new QHBoxLayout(Panel1);
+    top->setContentsMargins(6, 2, 6, 2); // the button's height fits the 41 px panel
     ZoomUnDoButton = button(Panel1, "ZoomUnDoButton", "Отмена ZOOM-а");
     top->addWidget(ZoomUnDoButton);
     top->addStretch(1);
 
     Chart = declare(new TChart(this));
+    // Normalised amplitudes and phases share the vertical axis.
+    Chart->setAxisCaptions("частота [МГц]", SpectraVerticalCaption(false, false, false));
     for (int s = 0; s < 6; ++s)
         Series[static_cast<std::size_t>(s)] = Chart->addSeries(QString("Series%1").arg(s + 1), StoredColors[s]);
     // Column names of the chart's CSV export.
@@ -60,8 +66,6 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
         Series[static_cast<std::size_t>(s)]->setCaption(QString::fromUtf8(captions[s]));
 
     Panel2 = panel(this, "Panel2", 147);
-    auto *grid = new QGridLayout(Panel2);
-    grid->setVerticalSpacing(2);
     FL_NmSuperSpin = floatField(Panel2, "FL_NmSuperSpin");
     FH_NmSuperSpin = floatField(Panel2, "FH_NmSuperSpin");
     PointsNmSpinEdit = integerField(Panel2, "PointsNmSpinEdit");
@@ -82,19 +86,35 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     UnwrapCheckBox = checkBox(Panel2, "UnwrapCheckBox", "Развернуть фазу");
     DelayCheckBox = checkBox(Panel2, "DelayCheckBox", "Групповая задержка [мкс]");
 
-    grid->addWidget(new QLabel("Нижняя частота [МГц]", Panel2), 0, 0);
-    grid->addWidget(FL_NmSuperSpin, 0, 1);
-    grid->addWidget(new QLabel("Верхняя частота [МГц]", Panel2), 1, 0);
-    grid->addWidget(FH_NmSuperSpin, 1, 1);
-    grid->addWidget(new QLabel("Количество точек", Panel2), 2, 0);
-    grid->addWidget(PointsNmSpinEdit, 2, 1);
-    grid->addWidget(CalcSpectorsBitBtn, 3, 0, 1, 2);
+    // Two rows inside the 147 px panel, narrow enough for 815 px with a frame: the range and the
+    // number of points on top; below them the three source columns, the display settings and
+    // the button.
+    auto *rows = new QVBoxLayout(Panel2);
+    rows->setContentsMargins(6, 3, 6, 3);
+    rows->setSpacing(3);
+    auto *parameters = new QHBoxLayout;
+    parameters->setSpacing(6);
+    const std::pair<const char *, QWidget *> fields[] = {{"Нижняя частота [МГц]", FL_NmSuperSpin},
+                                                         {"Верхняя частота [МГц]", FH_NmSuperSpin},
+                                                         {"Количество точек", PointsNmSpinEdit}};
+    for (const auto &[caption, field] : fields) {
+        parameters->addWidget(new QLabel(QString::fromUtf8(caption), Panel2));
+        field->setFixedWidth(FieldWidth);
+        parameters->addWidget(field);
+        parameters->addSpacing(ParameterGap);
+    }
+    parameters->addStretch(1);
+    rows->addLayout(parameters);
+
+    auto *grid = new QGridLayout;
+    grid->setVerticalSpacing(1);
+    grid->setHorizontalSpacing(8);
     // Three columns: normalisation on top, amplitude below it, phase at the bottom.
     const std::tuple<const char *, QCheckBox *, QCheckBox *, QCheckBox *> columns[] = {
         {"УЗ сигнал", CheckBox5, CheckBox1, CheckBox2},
         {"Фильтр", CheckBox6, CheckBox3, CheckBox4},
         {"Сигнал после фильтра", CheckBox7, CheckBox8, CheckBox9}};
-    int column = 2;
+    int column = 0;
     for (const auto &[heading, normalize, amplitude, phase] : columns) {
         grid->addWidget(boldLabel(Panel2, QString::fromUtf8(heading)), 0, column);
         grid->addWidget(normalize, 1, column);
@@ -106,17 +126,17 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     grid->addWidget(LineWidthSpinEdit, 1, column);
     grid->addWidget(PointsCheckBox, 2, column);
     grid->addWidget(PointSizeSpinEdit, 3, column);
-    // Display options of the curves already computed, one compact row under everything else.
+    // Display options of the curves already computed, in the row kept free under the columns.
     auto *options = new QHBoxLayout;
     options->setSpacing(12);
     for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox})
         options->addWidget(box);
     options->addStretch(1);
-    grid->addLayout(options, 4, 0, 1, column + 1);
-    grid->setHorizontalSpacing(6);
-    grid->setContentsMargins(6, 4, 6, 4);
-    for (QWidget *field : std::initializer_list<QWidget *>{FL_NmSuperSpin, FH_NmSuperSpin, PointsNmSpinEdit})
-        field->setMinimumWidth(80);
+    grid->addLayout(options, SpareRow, 0, 1, column);
+    grid->addWidget(CalcSpectorsBitBtn, SpareRow, column);
+    grid->setColumnStretch(column + 1, 1);
+    rows->addLayout(grid);
+    rows->addStretch(1);
 
     layout->addWidget(Panel1);
     layout->addWidget(Chart, 1);
@@ -211,6 +231,8 @@ void TSpectorForm::ZoomUnDoButtonClick() {
 // The three display options redraw the last results at once; nothing is computed anew, and
 // before the first computation the chart stays empty.
 void TSpectorForm::DisplayOptionsClick() {
+    // The caption says what the vertical axis shows, with or without curves.
+    Chart->setAxisCaptions(Chart->xCaption(), verticalCaption());
     if (!m_hasResults)
         return;
     guard([&] {

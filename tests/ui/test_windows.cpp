@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -121,6 +122,41 @@ class WindowsTest : public QObject {
     void cleanup() {
         m_app.reset();
         m_scope.reset();
+    }
+
+    // The outer size, frame included, is the designed one; and nothing is clipped, neither at
+    // that size nor with the client area left beside a title bar of 25 px and 1 px borders.
+    void windowsHaveTheirDesignedSizeAndClipNothing_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QSize>("outer");
+        QTest::newRow("signal") << "SignalForm" << QSize(512, 379);
+        QTest::newRow("spectra") << "SpectorForm" << QSize(815, 609);
+    }
+
+    void windowsHaveTheirDesignedSizeAndClipNothing() {
+        QFETCH(QString, window);
+        QFETCH(QSize, outer);
+        TForm *form = window == "SignalForm" ? static_cast<TForm *>(&signal()) : &spector();
+        form->showAndFocus();
+        QVERIFY(QTest::qWaitForWindowExposed(form));
+        QTRY_COMPARE(form->frameGeometry().size(), outer);
+        QVERIFY(form->minimumSizeHint().width() <= outer.width() - 2);
+        QVERIFY(form->minimumSizeHint().height() <= outer.height() - 26);
+        for (const QSize client : {form->size(), outer - QSize(2, 26)}) {
+            form->resize(client);
+            QCoreApplication::processEvents();
+            QCOMPARE(form->size(), client);
+            for (QWidget *w : form->findChildren<QWidget *>()) {
+                if (!w->isVisibleTo(form) || w->isWindow())
+                    continue;
+                const QString where = w->metaObject()->className() + QString(" ") + w->objectName();
+                QVERIFY2(w->parentWidget()->rect().contains(w->geometry()), qPrintable(where + " lies outside"));
+                const QSize least = w->minimumSizeHint();
+                if (least.isValid() && w->parentWidget()->layout())
+                    QVERIFY2(w->width() >= least.width() && w->height() >= least.height(),
+                             qPrintable(where + " is squeezed"));
+            }
+        }
     }
 
     void startUpShowsTwoFlatCurves() {
@@ -470,6 +506,7 @@ class WindowsTest : public QObject {
         for (const QString &box : boxes)
             qobject_cast<QCheckBox *>(spector().component(box))->setChecked(true);
         QCOMPARE(spector().verticalCaption(), caption);
+        QCOMPARE(spector().Chart->yCaption(), caption);
     }
 
     // Stored options come back in a fresh program and draw nothing until a computation.
@@ -586,6 +623,50 @@ class WindowsTest : public QObject {
         QVERIFY(spector().isVisible());
         QVERIFY(!signal().isVisible());
         QCOMPARE(spector().outerGeometry().topLeft(), QPoint(120, 130));
+        QVERIFY(errors().isEmpty());
+    }
+
+    // A file named on the command line loads as through the open dialog, without showing it;
+    // a relative name becomes the full one in the caption.
+    void projectNamedOnTheCommandLine_data() {
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<bool>("relative");
+        QTest::newRow("full name") << true << false;
+        QTest::newRow("relative name") << true << true;
+        QTest::newRow("missing file") << false << false;
+    }
+
+    void projectNamedOnTheCommandLine() {
+        QFETCH(bool, exists);
+        QFETCH(bool, relative);
+        QTemporaryDir dir;
+        const QString name = QFileInfo(dir.filePath("named.flt")).absoluteFilePath();
+        if (exists) {
+            main().SWNmSpinEdit->setValue(1750);
+            spector().PointsNmSpinEdit->setValue(123);
+            platform().dialogAnswers = {name};
+            click(main().SaveFileSpeedButton);
+            m_app = std::make_unique<Application>();
+            main().show();
+        }
+        platform().dialogRequests.clear();
+        const QString previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+        m_app->openProjectFile(relative ? QString("named.flt") : name);
+        QDir::setCurrent(previous);
+        QVERIFY(platform().dialogRequests.empty());
+        QCOMPARE(main().windowTitle(), exists ? name : QString("Тривелан"));
+        QCOMPARE(main().SWNmSpinEdit->Value(), exists ? 1750 : 1000);
+        QCOMPARE(spector().PointsNmSpinEdit->Value(), exists ? 123 : 400);
+        QCOMPARE(main().OpenDialog.fileName, name);
+        if (!exists) {
+            QCOMPARE(platform().messages.size(), std::size_t(1));
+            QCOMPARE(platform().messages[0].title, QString("Information"));
+            QCOMPARE(platform().messages[0].text, "Не существует Файл \r" + name);
+        }
+        // The next use of the button shows the dialog again.
+        click(main().OpenFileSpeedButton);
+        QCOMPARE(platform().dialogRequests.size(), std::size_t(1));
         QVERIFY(errors().isEmpty());
     }
 

@@ -11,6 +11,7 @@
 
 QObject *makeNumericFieldsTest(const QLocale &locale);
 QObject *makeChartTest();
+QObject *makePlatformTest();
 
 // Runs every test class; the separator-sensitive ones once under a comma and once under a
 // point locale.
@@ -29,5 +30,7 @@ int main(int argc, char **argv) {
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     std::unique_ptr<QObject> chart(makeChartTest());
     failures += QTest::qExec(chart.get(), argc, argv);
+    std::unique_ptr<QObject> platform(makePlatformTest());
+    failures += QTest::qExec(platform.get(), argc, argv);
     return failures == 0 ? 0 : 1;
 }

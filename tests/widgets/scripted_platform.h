@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
 #include <QStringList>
 
@@ -23,6 +24,7 @@ class ScriptedPlatform : public pulsefir::ui::Platform {
     qint64 now = 100000;                              // ms
     std::deque<std::optional<QString>> dialogAnswers; // nullopt: the user cancels
     std::vector<pulsefir::ui::FileDialogRequest> dialogRequests;
+    std::vector<QImage> previews;     // the pictures the picture dialogs showed
     std::deque<bool> questionAnswers; // Yes is true
     std::vector<Message> messages;
 
@@ -36,6 +38,11 @@ class ScriptedPlatform : public pulsefir::ui::Platform {
         answer.swap(dialogAnswers.front());
         dialogAnswers.pop_front();
         return answer;
+    }
+    std::optional<QString> runPictureDialog(QWidget *parent, const pulsefir::ui::FileDialogRequest &request,
+                                            const QImage &preview) override {
+        previews.push_back(preview);
+        return runFileDialog(parent, request);
     }
     void showError(QWidget *, const QString &text) override { messages.push_back({"error", QString(), text}); }
     void showInformation(QWidget *, const QString &title, const QString &text) override {

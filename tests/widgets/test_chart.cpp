@@ -150,6 +150,87 @@ class ChartTest : public QObject {
         QCOMPARE(step, 0.0001);
     }
 
+    // The lowest tick keeps its label when it falls between the axis end and the plot's edge,
+    // whether or not the markers of a later series widen the range.
+    void zeroLabelDoesNotDependOnTheMarkers_data() {
+        QTest::addColumn<double>("lowest");
+        QTest::addColumn<bool>("markers");
+        QTest::addColumn<bool>("zeroLabelled");
+        QTest::newRow("exact zero, markers") << 0.0 << true << true;
+        QTest::newRow("exact zero, no markers") << 0.0 << false << true;
+        QTest::newRow("just above zero, markers") << 0.003 << true << true;
+        QTest::newRow("just above zero, no markers") << 0.003 << false << true;
+        // 2 % of the plot's height is 0.98 / 0.96 * 0.02 = 0.0204 of this range.
+        QTest::newRow("zero beyond the plot's edge") << 0.05 << false << false;
+    }
+
+    void zeroLabelDoesNotDependOnTheMarkers() {
+        QFETCH(double, lowest);
+        QFETCH(bool, markers);
+        QFETCH(bool, zeroLabelled);
+        line()->setActive(false);
+        TLineSeries *s = m_chart->Series(1);
+        for (int k = 0; k <= 50; ++k)
+            s->AddPoint(k, lowest + (1.0 - lowest) * k / 50.0, Qt::red);
+        s->setPointerVisible(markers);
+        const QStringList labels = m_chart->axisLabels(TChart::LeftAxis);
+        QCOMPARE(labels.contains("0,0"), zeroLabelled);
+        QCOMPARE(labels.contains("1,0"), true);
+        QVERIFY(!labels.contains("-0,1") && !labels.contains("1,1"));
+    }
+
+    void captionsTakeRoomWithoutChangingTheAxes() {
+        const ChartLayout before = m_chart->layoutFor(m_chart->size());
+        const Range x = m_chart->visibleRange(TChart::BottomAxis);
+        const Range y = m_chart->visibleRange(TChart::LeftAxis);
+        const QImage plain = m_chart->renderImage();
+        m_chart->setAxisCaptions("отсчёт", "амплитуда");
+        const ChartLayout after = m_chart->layoutFor(m_chart->size());
+        const QFontMetrics metrics(m_chart->font());
+        QVERIFY(after.plot.bottom() <= before.plot.bottom() - metrics.height());
+        QVERIFY(after.plot.left() >= before.plot.left() + metrics.height());
+        QCOMPARE(after.plot.top(), before.plot.top());
+        QCOMPARE(after.plot.right(), before.plot.right());
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), x);
+        QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), y);
+
+        // Ink below the bottom labels and left of the left labels, where the plain chart has none,
+        // with a clear row and column between it and the frame.
+        const QImage captioned = m_chart->renderImage();
+        auto inkAt = [](const QImage &image, QRect area) {
+            std::vector<int> rows, columns;
+            for (int r = area.top(); r <= area.bottom(); ++r)
+                for (int c = area.left(); c <= area.right(); ++c)
+                    if (qGray(image.pixel(c, r)) < 100) {
+                        rows.push_back(r);
+                        columns.push_back(c);
+                    }
+            return std::pair{rows, columns};
+        };
+        const int h = m_chart->height();
+        for (const auto &[layout, image, expectInk] :
+             {std::tuple{before, plain, false}, std::tuple{after, captioned, true}}) {
+            const int labelsBottom = layout.bottomAxisY + 2 + 3 + metrics.height();
+            const QRect under(layout.xMinimumPixel, labelsBottom, layout.xMaximumPixel - layout.xMinimumPixel,
+                              h - 1 - labelsBottom);
+            const auto [rows, columns] = inkAt(image, under);
+            Q_UNUSED(columns);
+            QCOMPARE(!rows.empty(), expectInk);
+            if (expectInk)
+                QVERIFY(*std::max_element(rows.begin(), rows.end()) < h - 2);
+            int widest = 0;
+            for (const QString &label : m_chart->axisLabels(TChart::LeftAxis))
+                widest = std::max(widest, metrics.horizontalAdvance(label));
+            const int labelsLeft = layout.leftAxisX - 2 - 3 - widest;
+            const QRect beside(1, layout.yMaximumPixel, labelsLeft - 2, layout.yMinimumPixel - layout.yMaximumPixel);
+            const auto [besideRows, besideColumns] = inkAt(image, beside);
+            Q_UNUSED(besideRows);
+            QCOMPARE(!besideColumns.empty(), expectInk);
+            if (expectInk)
+                QVERIFY(*std::min_element(besideColumns.begin(), besideColumns.end()) > 1);
+        }
+    }
+
     void downRightDragOfSeventeenPixelsZooms() {
         const QPoint from(150, 100);
         const QPoint to = from + QPoint(17, 17);
@@ -342,6 +423,9 @@ class ChartTest : public QObject {
         QCOMPARE(request.fileName, QString("NoName.bmp"));
         QCOMPARE(request.filter, QString("Bitmaps (*.bmp)"));
         QVERIFY(request.defaultSuffix.isEmpty());
+        // The dialog previewed the picture it was about to write.
+        QCOMPARE(platform().previews.size(), std::size_t(2));
+        QCOMPARE(platform().previews[1], m_chart->renderImage());
     }
 
     void dataCsvHasOneColumnPerActiveSeries_data() {

@@ -648,6 +648,64 @@ class NumericFieldsTest : public QObject {
         QTest::keyClick(box, Qt::Key_Up);
         QCOMPARE(box->Value(), 2);
     }
+
+    // The arrows-only spin boxes look and act like no text field: no caret, no I-beam pointer,
+    // no selection by the mouse. With typing on the same box has all three.
+    void spinEditWithoutTypingTakesNoCaretNorSelection_data() {
+        QTest::addColumn<bool>("typing");
+        QTest::newRow("typing off") << false;
+        QTest::newRow("typing on") << true;
+    }
+
+    void spinEditWithoutTypingTakesNoCaretNorSelection() {
+        QFETCH(bool, typing);
+        const int flashTime = QApplication::cursorFlashTime();
+        QApplication::setCursorFlashTime(0); // a caret that does not blink is drawn at every paint
+        auto *box = new TSpinEdit(m_window.get());
+        box->setRange(1, 10);
+        box->setValue(1);
+        box->setEditorEnabled(false);
+        box->setEditorEnabled(typing);
+        box->setAlignment(Qt::AlignLeft);
+        box->setText("1234567");
+        box->resize(160, 24);
+        box->show();
+        QVERIFY(QTest::qWaitForWindowExposed(box));
+
+        // Ink inside the text area, the spin button and the frame left out.
+        auto ink = [box] {
+            const QImage image = box->grab().toImage();
+            const QRect area = box->rect().adjusted(3, 3, -3 - box->spinButton()->width(), -3);
+            int dark = 0;
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    dark += qGray(image.pixel(x, y)) < 90;
+            return dark;
+        };
+        const int unfocused = ink();
+        box->setFocus(Qt::OtherFocusReason);
+        box->deselect();
+        box->setCursorPosition(box->text().size());
+        QVERIFY(box->hasFocus());
+        const int focused = ink();
+        QApplication::setCursorFlashTime(flashTime);
+        QCOMPARE(focused > unfocused, typing);
+
+        QCOMPARE(box->cursor().shape(), typing ? Qt::IBeamCursor : Qt::ArrowCursor);
+
+        // A drag across the digits, then a double click.
+        const int y = box->height() / 2;
+        QTest::mousePress(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, y));
+        QTest::mouseMove(box, QPoint(40, y));
+        QTest::mouseMove(box, QPoint(80, y));
+        QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, QPoint(80, y));
+        QCOMPARE(box->hasSelectedText(), typing);
+        box->deselect();
+        QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(20, y));
+        QCOMPARE(box->hasSelectedText(), typing);
+        QCOMPARE(box->text(), QString("1234567"));
+        QVERIFY(box->hasFocus());
+    }
 };
 
 QObject *makeNumericFieldsTest(const QLocale &locale) {

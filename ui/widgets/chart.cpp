@@ -31,6 +31,10 @@ constexpr int LabelGap = 3;          // px between tick and label
 constexpr int MinimumXLabelGap = 70; // px between bottom-axis labels
 constexpr int MinimumYLabelGap = 28; // px between left-axis labels
 constexpr double LeftAxisMinimumStep = 0.0001;
+constexpr int CaptionGap = 2; // px between an axis' labels and its caption
+// Each axis runs from 2 % to 98 % of its side of the plot area: the part of the axis range that
+// lies between an axis end and the plot's edge.
+constexpr double AxisLeadShare = 0.02 / 0.96;
 // Coordinates far outside the picture are held here so the rasteriser never sees huge numbers.
 constexpr double PixelLimit = 1e7;
 
@@ -255,17 +259,57 @@ std::pair<double, double> TChart::visibleRange(Axis which) const {
 int TChart::leftLabelWidth() const {
     const QFontMetrics metrics(font());
     const auto [lo, hi] = visibleRange(LeftAxis);
+    const double lead = (hi - lo) * AxisLeadShare;
     double step = 1;
     const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
-    const auto ticks = NiceTicks(lo, hi, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
+    const auto ticks = NiceTicks(lo - lead, hi + lead, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
     int widest = metrics.horizontalAdvance("0");
     for (double t : ticks)
         widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
-    return widest + TickLength + LabelGap + 4;
+    return widest + TickLength + LabelGap + 4 + (m_yCaption.isEmpty() ? 0 : captionExtent());
 }
 
 int TChart::bottomLabelHeight() const {
-    return QFontMetrics(font()).height() + TickLength + LabelGap + 4;
+    return QFontMetrics(font()).height() + TickLength + LabelGap + 4 + (m_xCaption.isEmpty() ? 0 : captionExtent());
+}
+
+int TChart::captionExtent() const {
+    return QFontMetrics(font()).height() + CaptionGap;
+}
+
+void TChart::setAxisCaptions(const QString &x, const QString &y) {
+    m_xCaption = x;
+    m_yCaption = y;
+    m_cacheValid = false;
+    update();
+}
+
+// Labels go wherever a tick falls inside the plot area, also in the strips between the axis
+// ends and the plot's edges, so a zero just below the lowest value keeps its label whether or
+// not the markers widen the range.
+TChart::Ticks TChart::verticalTicks(const ChartLayout &l) const {
+    const auto [lo, hi] = visibleRange(LeftAxis);
+    const AxisMapping map(lo, hi, l.yMinimumPixel, l.yMaximumPixel);
+    Ticks t;
+    t.values = NiceTicks(map.toValue(l.plot.bottom()), map.toValue(l.plot.top()), l.plot.height(), MinimumYLabelGap,
+                         LeftAxisMinimumStep, &t.step);
+    return t;
+}
+
+TChart::Ticks TChart::horizontalTicks(const ChartLayout &l) const {
+    const auto [lo, hi] = visibleRange(BottomAxis);
+    Ticks t;
+    t.values = NiceTicks(lo, hi, l.xMaximumPixel - l.xMinimumPixel, MinimumXLabelGap, 0.0, &t.step);
+    return t;
+}
+
+QStringList TChart::axisLabels(Axis which) const {
+    const ChartLayout l = layoutFor(size());
+    const Ticks t = which == LeftAxis || which == RightAxis ? verticalTicks(l) : horizontalTicks(l);
+    QStringList labels;
+    for (double v : t.values)
+        labels << tickLabel(v, t.step);
+    return labels;
 }
 
 ChartLayout TChart::layoutFor(QSize size) const {
@@ -313,11 +357,12 @@ void TChart::drawAxes(QPainter &painter, const ChartLayout &l) const {
     const auto [ylo, yhi] = visibleRange(LeftAxis);
     const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
     const AxisMapping ymap(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
-    double xstep = 1;
-    double ystep = 1;
-    const auto xticks = NiceTicks(xlo, xhi, l.xMaximumPixel - l.xMinimumPixel, MinimumXLabelGap, 0.0, &xstep);
-    const auto yticks =
-        NiceTicks(ylo, yhi, l.yMinimumPixel - l.yMaximumPixel, MinimumYLabelGap, LeftAxisMinimumStep, &ystep);
+    const Ticks x = horizontalTicks(l);
+    const Ticks y = verticalTicks(l);
+    const std::vector<double> &xticks = x.values;
+    const std::vector<double> &yticks = y.values;
+    const double xstep = x.step;
+    const double ystep = y.step;
 
     // Grid, dotted, inside the plot area.
     painter.setPen(QPen(QColor(160, 160, 160), 1, Qt::DotLine));
@@ -334,11 +379,13 @@ void TChart::drawAxes(QPainter &painter, const ChartLayout &l) const {
     painter.setPen(QPen(Qt::black, 1));
     painter.drawLine(l.leftAxisX, l.plot.top(), l.leftAxisX, l.plot.bottom());
     painter.drawLine(l.plot.left(), l.bottomAxisY, l.plot.right(), l.bottomAxisY);
+    int widestLeftLabel = 0;
     for (double t : yticks) {
         const int y = static_cast<int>(std::lround(ymap.toPixel(t)));
         painter.drawLine(l.leftAxisX - TickLength, y, l.leftAxisX, y);
         const QString text = tickLabel(t, ystep);
         const int w = metrics.horizontalAdvance(text);
+        widestLeftLabel = std::max(widestLeftLabel, w);
         painter.drawText(l.leftAxisX - TickLength - LabelGap - w, y + metrics.ascent() / 2 - 1, text);
     }
     for (double t : xticks) {
@@ -347,6 +394,33 @@ void TChart::drawAxes(QPainter &painter, const ChartLayout &l) const {
         const QString text = tickLabel(t, xstep);
         const int w = metrics.horizontalAdvance(text);
         painter.drawText(x - w / 2, l.bottomAxisY + TickLength + LabelGap + metrics.ascent(), text);
+    }
+    drawCaptions(painter, l, widestLeftLabel);
+}
+
+void TChart::drawCaptions(QPainter &painter, const ChartLayout &l, int widestLeftLabel) const {
+    const QFontMetrics metrics(font());
+    painter.setPen(Qt::black);
+    if (!m_xCaption.isEmpty()) {
+        // Centred under the bottom axis' labels; the room was taken from the plot area.
+        const int length = l.xMaximumPixel - l.xMinimumPixel;
+        const QString text = metrics.elidedText(m_xCaption, Qt::ElideRight, std::max(length, 0));
+        const int centre = (l.xMinimumPixel + l.xMaximumPixel) / 2;
+        const int labelsBottom = l.bottomAxisY + TickLength + LabelGap + metrics.height();
+        painter.drawText(centre - metrics.horizontalAdvance(text) / 2, labelsBottom + CaptionGap + metrics.ascent(),
+                         text);
+    }
+    if (!m_yCaption.isEmpty()) {
+        // Read from bottom to top, left of the left axis' labels, centred on the axis.
+        const int length = l.yMinimumPixel - l.yMaximumPixel;
+        const QString text = metrics.elidedText(m_yCaption, Qt::ElideRight, std::max(length, 0));
+        const int centre = (l.yMinimumPixel + l.yMaximumPixel) / 2;
+        const int labelsLeft = l.leftAxisX - TickLength - LabelGap - widestLeftLabel;
+        painter.save();
+        painter.translate(labelsLeft - CaptionGap - metrics.descent(), centre + metrics.horizontalAdvance(text) / 2);
+        painter.rotate(-90);
+        painter.drawText(0, 0, text);
+        painter.restore();
     }
 }
 
@@ -597,7 +671,7 @@ void TChart::SaveToClipBoardN5Click() {
 }
 
 void TChart::SaveToBMPFileN6Click() {
-    const auto chosen = Platform::current().runFileDialog(this, m_pictureDialog);
+    const auto chosen = Platform::current().runPictureDialog(this, m_pictureDialog, renderImage(size()));
     if (!chosen)
         return;
     m_pictureDialog.fileName = *chosen;

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QObject>
 #include <QPoint>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -122,6 +123,14 @@ class TChart : public QWidget {
     QImage renderImage(QSize size = {}) const;
     void render(QImage &image) const;
 
+    // What the axes measure, with units, written under the bottom axis and beside the left one
+    // inside the chart's margins; an empty text takes no room.
+    void setAxisCaptions(const QString &x, const QString &y);
+    QString xCaption() const { return m_xCaption; }
+    QString yCaption() const { return m_yCaption; }
+    // The labels written along an axis (left or bottom) at the chart's present size, lowest first.
+    QStringList axisLabels(Axis which) const;
+
     QMenu *popupMenu() const { return m_popup; }
     FileDialogRequest &savePictureDialog() { return m_pictureDialog; }
 
@@ -159,6 +168,14 @@ class TChart : public QWidget {
     std::pair<double, double> scanDataRange(bool horizontal) const;
     int leftLabelWidth() const;
     int bottomLabelHeight() const;
+    int captionExtent() const;
+    struct Ticks {
+        std::vector<double> values;
+        double step = 1;
+    };
+    Ticks verticalTicks(const ChartLayout &layout) const;
+    Ticks horizontalTicks(const ChartLayout &layout) const;
+    void drawCaptions(QPainter &painter, const ChartLayout &layout, int widestLeftLabel) const;
     void drawAxes(QPainter &painter, const ChartLayout &layout) const;
     void drawSeries(QImage &image, const ChartLayout &layout) const;
     // The series as vector shapes, for the SVG export (the raster path writes markers as pixels).
@@ -193,6 +210,9 @@ class TChart : public QWidget {
 
     mutable QImage m_cache;
     mutable bool m_cacheValid = false;
+
+    QString m_xCaption;
+    QString m_yCaption;
 
     QMenu *m_popup;
     FileDialogRequest m_pictureDialog;

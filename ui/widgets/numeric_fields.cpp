@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QStyle>
 #include <QTimer>
@@ -103,6 +105,16 @@ void disableSideEntrances(QLineEdit *edit) {
     edit->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
+// The widget's style with a text caret zero pixels wide: the line edit draws no caret at all.
+class NoCaretStyle : public QProxyStyle {
+  public:
+    int pixelMetric(PixelMetric metric, const QStyleOption *option, const QWidget *widget) const override {
+        if (metric == PM_TextCursorWidth)
+            return 0;
+        return QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
 } // namespace
 
 // ---- Integer spin edit -------------------------------------------------------------------------
@@ -117,6 +129,51 @@ TSpinEdit::TSpinEdit(QWidget *parent) : QLineEdit(parent), m_button(new TSpinBut
     });
     connect(m_button, &TSpinButton::upClicked, this, &TSpinEdit::stepUp);
     connect(m_button, &TSpinButton::downClicked, this, &TSpinEdit::stepDown);
+}
+
+void TSpinEdit::setEditorEnabled(bool enabled) {
+    if (enabled == m_editorEnabled)
+        return;
+    m_editorEnabled = enabled;
+    if (enabled) {
+        QStyle *own = style();
+        setStyle(nullptr); // back to the application's style
+        if (own != QApplication::style())
+            own->deleteLater();
+        setCursor(Qt::IBeamCursor);
+    } else {
+        auto *noCaret = new NoCaretStyle;
+        noCaret->setParent(this);
+        setStyle(noCaret);
+        setCursor(Qt::ArrowCursor);
+        deselect();
+    }
+}
+
+void TSpinEdit::mousePressEvent(QMouseEvent *event) {
+    if (m_editorEnabled) {
+        QLineEdit::mousePressEvent(event);
+        return;
+    }
+    // The press only focuses the field, for the arrow keys.
+    if (focusPolicy() & Qt::ClickFocus)
+        setFocus(Qt::MouseFocusReason);
+    deselect();
+    event->accept();
+}
+
+void TSpinEdit::mouseMoveEvent(QMouseEvent *event) {
+    if (m_editorEnabled)
+        QLineEdit::mouseMoveEvent(event);
+    else
+        event->accept();
+}
+
+void TSpinEdit::mouseDoubleClickEvent(QMouseEvent *event) {
+    if (m_editorEnabled)
+        QLineEdit::mouseDoubleClickEvent(event);
+    else
+        event->accept();
 }
 
 void TSpinEdit::setRange(int minimum, int maximum) {

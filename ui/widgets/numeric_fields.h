@@ -27,7 +27,9 @@ class TSpinEdit : public QLineEdit {
     int Increment() const { return m_increment; }
     void setIncrement(int increment) { m_increment = increment; }
     bool EditorEnabled() const { return m_editorEnabled; }
-    void setEditorEnabled(bool enabled) { m_editorEnabled = enabled; }
+    // With typing off the field shows no text caret and no I-beam pointer, and the mouse selects
+    // nothing: only the arrows change it.
+    void setEditorEnabled(bool enabled);
 
     TSpinButton *spinButton() const { return m_button; }
 
@@ -38,6 +40,9 @@ class TSpinEdit : public QLineEdit {
     void keyPressEvent(QKeyEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     // Enter in a plain spin edit does nothing of its own.
     virtual void enterPressed() {}
     // The spin button was pressed: the click that focused the field is not one in its text.

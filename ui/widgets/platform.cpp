@@ -4,16 +4,25 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QMimeDatabase>
+#include <QPixmap>
 #include <QPushButton>
 #include <QStyle>
+#include <QTranslator>
+
+#include <memory>
 
 namespace pulsefir::ui {
 
 namespace {
 Platform *installed = nullptr;
-}
+constexpr int PreviewSide = 200; // px, the picture preview pane
+} // namespace
 
 QIcon PlainFileIconProvider::icon(IconType type) const {
     const QStyle *style = QApplication::style();
@@ -64,40 +73,104 @@ qint64 QtPlatform::tickCount() {
     return clock.elapsed();
 }
 
-std::optional<QString> QtPlatform::runFileDialog(QWidget *parent, const FileDialogRequest &request) {
-    QFileDialog dialog(parent, request.title, request.initialDirectory, request.filter);
+QFileDialog *MakeFileDialog(QWidget *parent, const FileDialogRequest &request) {
+    auto *dialog = new QFileDialog(parent, request.title, request.initialDirectory, request.filter);
     const bool save = request.kind == FileDialogRequest::Kind::Save;
-    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Any name, in the open dialog too: a name that does not exist reaches the project's own
     // message instead of being refused by the dialog.
-    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog->setFileMode(QFileDialog::AnyFile);
     // The dialog runs on the window thread: it must never read a file to draw it.
-    PlainFileIconProvider icons;
-    dialog.setIconProvider(&icons);
+    static PlainFileIconProvider icons;
+    dialog->setIconProvider(&icons);
     // The callers ask about replacing a file themselves, where they ask at all.
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
-    dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog->setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog->setDefaultSuffix(request.defaultSuffix);
     if (!request.fileName.isEmpty())
-        dialog.selectFile(request.fileName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        dialog->selectFile(request.fileName);
+    return dialog;
+}
+
+QFileDialog *MakePictureDialog(QWidget *parent, const FileDialogRequest &request, const QImage &preview) {
+    QFileDialog *dialog = MakeFileDialog(parent, request);
+    // The platform's native dialog takes no extra pane; Qt's own lays itself out in a grid.
+    dialog->setOption(QFileDialog::DontUseNativeDialog, true);
+    auto *grid = qobject_cast<QGridLayout *>(dialog->layout());
+    auto *pane = new QLabel(dialog);
+    pane->setObjectName("PicturePreview");
+    pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    pane->setAlignment(Qt::AlignCenter);
+    pane->setFixedSize(PreviewSide, PreviewSide);
+    if (!preview.isNull())
+        pane->setPixmap(QPixmap::fromImage(
+            preview.scaled(pane->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
+    pane->setToolTip(QString::number(preview.width()) + QStringLiteral(" × ") + QString::number(preview.height()));
+    if (grid)
+        grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
+    return dialog;
+}
+
+std::optional<QString> QtPlatform::runFileDialog(QWidget *parent, const FileDialogRequest &request) {
+    std::unique_ptr<QFileDialog> dialog(MakeFileDialog(parent, request));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
-    return dialog.selectedFiles().front();
+    return dialog->selectedFiles().front();
+}
+
+std::optional<QString> QtPlatform::runPictureDialog(QWidget *parent, const FileDialogRequest &request,
+                                                    const QImage &preview) {
+    std::unique_ptr<QFileDialog> dialog(MakePictureDialog(parent, request, preview));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles().front();
+}
+
+QMessageBox *MakeErrorBox(QWidget *parent, const QString &text) {
+    auto *box =
+        new QMessageBox(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::NoButton, parent);
+    box->addButton("OK", QMessageBox::AcceptRole);
+    return box;
+}
+
+QMessageBox *MakeInformationBox(QWidget *parent, const QString &title, const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::NoButton, parent);
+    box->addButton("OK", QMessageBox::AcceptRole);
+    return box;
+}
+
+QMessageBox *MakeQuestionBox(QWidget *parent, const QString &title, const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    box->addButton("&Yes", QMessageBox::YesRole);
+    box->addButton("&No", QMessageBox::NoRole);
+    return box;
 }
 
 void QtPlatform::showError(QWidget *parent, const QString &text) {
-    QMessageBox::critical(parent, QApplication::applicationName(), text);
+    std::unique_ptr<QMessageBox> box(MakeErrorBox(parent, text));
+    box->exec();
 }
 
 void QtPlatform::showInformation(QWidget *parent, const QString &title, const QString &text) {
-    QMessageBox::information(parent, title, text);
+    std::unique_ptr<QMessageBox> box(MakeInformationBox(parent, title, text));
+    box->exec();
 }
 
 bool QtPlatform::askYesNo(QWidget *parent, const QString &title, const QString &text) {
-    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
-    QPushButton *yes = box.addButton("&Yes", QMessageBox::YesRole);
-    box.addButton("&No", QMessageBox::NoRole);
-    box.exec();
-    return box.clickedButton() == static_cast<QAbstractButton *>(yes);
+    std::unique_ptr<QMessageBox> box(MakeQuestionBox(parent, title, text));
+    box->exec();
+    return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
+}
+
+bool InstallPlatformTranslation(QCoreApplication &app, const QLocale &locale) {
+    if (locale.language() != QLocale::Russian)
+        return false;
+    auto *translator = new QTranslator(&app);
+    if (!translator->load(locale, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    QCoreApplication::installTranslator(translator);
+    return true;
 }
 
 } // namespace pulsefir::ui

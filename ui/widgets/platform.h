@@ -8,6 +8,11 @@
 
 #include "project/ProjectInterfaces.h"
 
+class QCoreApplication;
+class QFileDialog;
+class QImage;
+class QLocale;
+class QMessageBox;
 class QWidget;
 
 namespace pulsefir::ui {
@@ -25,6 +30,13 @@ class Platform {
     virtual qint64 tickCount() = 0;
     // A modal file dialog; the chosen full name, or nothing when the user cancels.
     virtual std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request) = 0;
+    // The picture save dialog: a save dialog that previews the picture to be written. Without
+    // a preview of its own a platform shows the plain file dialog.
+    virtual std::optional<QString> runPictureDialog(QWidget *parent, const FileDialogRequest &request,
+                                                    const QImage &preview) {
+        (void)preview;
+        return runFileDialog(parent, request);
+    }
     // Message boxes: an error (error icon, OK), an information (title, OK), a question (Yes/No).
     virtual void showError(QWidget *parent, const QString &text) = 0;
     virtual void showInformation(QWidget *parent, const QString &title, const QString &text) = 0;
@@ -50,9 +62,24 @@ class QtPlatform : public Platform {
     void beep() override;
     qint64 tickCount() override;
     std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request) override;
+    std::optional<QString> runPictureDialog(QWidget *parent, const FileDialogRequest &request,
+                                            const QImage &preview) override;
     void showError(QWidget *parent, const QString &text) override;
     void showInformation(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
 };
+
+// The dialogs as the Qt platform shows them, built but not run. The file dialogs speak the
+// language of the translation installed; the message boxes keep their own English button texts.
+QFileDialog *MakeFileDialog(QWidget *parent, const FileDialogRequest &request);
+// Qt's own dialog, with a pane beside the file list that shows `preview` scaled to fit.
+QFileDialog *MakePictureDialog(QWidget *parent, const FileDialogRequest &request, const QImage &preview);
+QMessageBox *MakeErrorBox(QWidget *parent, const QString &text);
+QMessageBox *MakeInformationBox(QWidget *parent, const QString &title, const QString &text);
+QMessageBox *MakeQuestionBox(QWidget *parent, const QString &title, const QString &text);
+
+// Installs Qt's own translation of its standard dialogs ("Открыть", "Отмена") into `app` when
+// `locale` is Russian; the translator belongs to `app`. Returns whether one was installed.
+bool InstallPlatformTranslation(QCoreApplication &app, const QLocale &locale);
 
 } // namespace pulsefir::ui
