@@ -76,6 +76,17 @@ class PlatformTest : public QObject {
         QCOMPARE(question->icon(), QMessageBox::Question);
     }
 
+    // The open dialog takes a name that does not exist, so that the project's own message about
+    // it can be shown, and no dialog guesses file types by reading files.
+    void openDialogAcceptsAnyName() {
+        FileDialogRequest request;
+        request.kind = FileDialogRequest::Kind::Open;
+        const std::unique_ptr<QFileDialog> dialog(MakeFileDialog(nullptr, request));
+        QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
+        QVERIFY(dynamic_cast<PlainFileIconProvider *>(dialog->iconProvider()));
+    }
+
     // The preview pane shows the whole picture, scaled into a square of 196 px with its shape kept.
     void pictureDialogPreviewsThePicture_data() {
         QTest::addColumn<QSize>("picture");
