@@ -47,7 +47,7 @@ QIcon PlainFileIconProvider::icon(const QFileInfo &info) const {
 
 QString PlainFileIconProvider::type(const QFileInfo &info) const {
     if (info.isDir())
-        return QStringLiteral("Folder");
+        return QAbstractFileIconProvider::type(info); // a folder is named without reading anything
     // The name's extension only: reading the content to guess a type blocks on special files
     // such as /proc/kmsg.
     return QMimeDatabase().mimeTypeForFile(info.fileName(), QMimeDatabase::MatchExtension).comment();
