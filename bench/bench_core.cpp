@@ -10,7 +10,7 @@
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "core/state.h"
-#include "core/trig_kernels.h"
+#include "core/dispatch.h"
 
 using namespace pulsefir;
 
@@ -129,7 +129,7 @@ constexpr int EpochsPerIteration = 200;
 
 void BM_SearchEpoch(benchmark::State &bench) {
     auto state = preparedState(1000, 100);
-    LoadStartFilter(*state, Delta);
+    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
     IdleHost host(EpochsPerIteration - 1);
     for (auto _ : bench) {
         const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
@@ -142,7 +142,7 @@ void BM_SearchEpoch(benchmark::State &bench) {
 
 void BM_SearchEpochLiteralReference(benchmark::State &bench) {
     auto state = preparedState(1000, 100);
-    LoadStartFilter(*state, Delta);
+    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
     BuildResponse(*state, ResponseParameters{}, Fs);
     for (auto _ : bench) {
         long double best = 1E4000L;
@@ -159,7 +159,7 @@ void BM_SearchEpochLiteralReference(benchmark::State &bench) {
 void BM_DefaultSearch(benchmark::State &bench) {
     auto state = preparedState(1000, 100);
     for (auto _ : bench) {
-        LoadStartFilter(*state, Delta);
+        LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
         IdleHost host(50000);
         const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
         benchmark::DoNotOptimize(outcome.BestObjective);
@@ -183,7 +183,7 @@ void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p)
         r.OmegaBuffer[static_cast<std::size_t>(k)] = low + k * step;
     std::vector<double> s(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
     auto source = [&](const double *x, int h, double *amp, double *phase) {
-        detail::FourierSumsScalar(x, h, r.OmegaBuffer.data(), dt, 0, n - 1, s.data(), c.data());
+        KernelsFor(InstructionSet::Scalar)->fourierSums(x, h, r.OmegaBuffer.data(), dt, 0, n - 1, s.data(), c.data());
         for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
             amp[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
             phase[k] = std::atan2(c[k], s[k]);
@@ -213,7 +213,7 @@ void BM_CalcSpectors(benchmark::State &bench) {
         CalcSpectors(*state, Fs, p);
         benchmark::DoNotOptimize(state->Spectra.SignalAmplitudeBuffer[0]);
     }
-    bench.counters["vector_trig"] = VectorTrigonometryAvailable() ? 1 : 0;
+    bench.SetLabel(Kernels().name);
 }
 
 void BM_CalcSpectorsScalarReference(benchmark::State &bench) {
@@ -241,7 +241,7 @@ void BM_SynthesizeFilter(benchmark::State &bench) {
     auto state = std::make_unique<CoreState>();
     FilterSynthesisParameters p;
     p.FilterHalfWidth = static_cast<int>(bench.range(0));
-    p.WinType = Hanning;
+    p.WinType = Index(WinTypeIndex::Hanning);
     for (auto _ : bench) {
         SynthesizeFilter(*state, p, Fs);
         benchmark::DoNotOptimize(state->FilterBuffer[0]);
@@ -253,10 +253,11 @@ void BM_SynthesizeFilterScalarReference(benchmark::State &bench) {
     const int n = static_cast<int>(bench.range(0));
     for (auto _ : bench) {
         state->FilterBuffer.fill(0.0);
-        detail::SynthesizePassbandScalar(state->FilterBuffer.centre(), -n, n, 0.04 * 6.28318, 0.01 * 6.28318 / 1000,
-                                         1 / Fs, 0.0, 1.0, PassbandWeighting::Rectangular);
+        KernelsFor(InstructionSet::Scalar)
+            ->synthesizePassband(state->FilterBuffer.centre(), -n, n, 0.04 * 6.28318, 0.01 * 6.28318 / 1000, 1 / Fs,
+                                 0.0, 1.0, Index(PassbandWeighting::Rectangular));
         for (int j = -n; j <= n; ++j)
-            state->FilterBuffer[j] *= WindowFactor(Hanning, j, n);
+            state->FilterBuffer[j] *= WindowFactor(Index(WinTypeIndex::Hanning), j, n);
         benchmark::DoNotOptimize(state->FilterBuffer[0]);
     }
 }

@@ -9,7 +9,7 @@
 
 #include "constants.h"
 #include "errors.h"
-#include "kernels.h"
+#include "correlation.h"
 
 namespace pulsefir {
 
@@ -45,7 +45,7 @@ struct RunningGuard {
 
 void LoadStartFilter(CoreState &state, int startFilterKind) {
     state.FilterBuffer.fill(0.0);
-    if (startFilterKind == Delta)
+    if (startFilterKind == Index(StartFilterKindIndex::Delta))
         state.FilterBuffer[0] = 1.0;
 }
 
@@ -60,7 +60,8 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
     // The response is computed into scratch storage and checked before it replaces the buffer.
     std::vector<double> scratch(static_cast<std::size_t>(SignalArray::Size), 0.0);
     double *response = scratch.data() + MaxSignalHalfWidth;
-    if (r.ResponseShape >= HalfWave && r.ResponseShape <= TwoHalfWavesSymmetric) {
+    if (r.ResponseShape >= Index(ResponseShapeIndex::HalfWave) &&
+        r.ResponseShape <= Index(ResponseShapeIndex::TwoHalfWavesSymmetric)) {
         const long long limit = MaxSignalHalfWidth;
         for (long long k = 0; k <= m && k <= limit; ++k) {
             const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1;
@@ -68,11 +69,11 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
             response[-k] = v;
         }
         // The side lobe starts at k = M and so replaces the samples at +-M of the central half wave.
-        if (r.ResponseShape != HalfWave) {
+        if (r.ResponseShape != Index(ResponseShapeIndex::HalfWave)) {
             for (long long k = std::max(m, 0LL); k <= 3 * m && k <= limit; ++k) {
                 const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1 / 2.5;
                 response[-k] = v;
-                if (r.ResponseShape == TwoHalfWavesSymmetric)
+                if (r.ResponseShape == Index(ResponseShapeIndex::TwoHalfWavesSymmetric))
                     response[k] = v;
             }
         }

@@ -7,8 +7,8 @@
 
 #include "constants.h"
 #include "errors.h"
+#include "dispatch.h"
 #include "parallel.h"
-#include "trig_kernels.h"
 
 namespace pulsefir {
 
@@ -21,8 +21,9 @@ void sourceSpectrum(CoreState &state, const double *omega, const double *x, int 
                     double *amplitude, double *phase) {
     std::vector<double> s(static_cast<std::size_t>(n));
     std::vector<double> c(static_cast<std::size_t>(n));
+    const auto fourierSums = Kernels().fourierSums;
     state.pool().forRange(0, n - 1, PointGrain, [&](int first, int last) {
-        FourierSums(x, h, omega, spacing, first, last, s.data(), c.data());
+        fourierSums(x, h, omega, spacing, first, last, s.data(), c.data());
     });
     for (int k = 0; k < n; ++k) {
         amplitude[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);

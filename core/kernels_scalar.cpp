@@ -1,0 +1,23 @@
+// The kernels on one lane: the portable path, and the reference the vector sets are tested against.
+#include <bit>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "constants.h"
+#include "dispatch.h"
+#include "trig.h"
+
+namespace pulsefir {
+namespace scalar_kernels {
+#define PULSEFIR_LANES 1
+#include "lanes.inc"
+#include "kernel_bodies.inc"
+#undef PULSEFIR_LANES
+} // namespace scalar_kernels
+
+extern const KernelSet ScalarKernels;
+const KernelSet ScalarKernels{InstructionSet::Scalar, "scalar", scalar_kernels::Correlate, scalar_kernels::SynthesizePassband,
+                             scalar_kernels::FourierSums};
+
+} // namespace pulsefir
