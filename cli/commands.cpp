@@ -332,6 +332,11 @@ void PrintUsage(std::ostream &out) {
         out << "  " << name << std::string(name.size() < 38 ? 38 - name.size() : 1, ' ') << kindText(d.kind) << ' '
             << rangeText(d) << ", default " << formatNumber(d.defaultValue) << '\n';
     }
+    out << "\nEnvironment:\n"
+           "  PULSEFIR_SCALAR=1                     portable scalar kernels instead of the vector ones\n"
+           "                                        (the results are the same bit for bit)\n"
+           "  PULSEFIR_THREADS=N                    threads for the computations, 1..64 (default: one\n"
+           "                                        per core, at most 8)\n";
 }
 
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {

@@ -16,6 +16,8 @@ struct KernelSet {
     // sinSum[k], cosSum[k] = sums over i = -h..h of x[i] sin/cos((i * omega[k]) * spacing).
     void (*fourierSums)(const double *x, int h, const double *omega, double spacing, int first, int last,
                         double *sinSum, double *cosSum);
+    // sinX[k], cosX[k] = sine and cosine of x[k], k = 0..n-1.
+    void (*sinCos)(const double *x, int n, double *sinX, double *cosX);
 };
 
 // The one place that chooses: the widest set built in and supported by the processor, or the

@@ -18,6 +18,7 @@ namespace avx2_kernels {
 
 extern const KernelSet Avx2Kernels;
 const KernelSet Avx2Kernels{InstructionSet::Avx2, "avx2", avx2_kernels::Correlate, avx2_kernels::SynthesizePassband,
-                             avx2_kernels::FourierSums};
+                             avx2_kernels::FourierSums,
+                             avx2_kernels::SinCosArray};
 
 } // namespace pulsefir

@@ -18,6 +18,7 @@ namespace avx512_kernels {
 
 extern const KernelSet Avx512Kernels;
 const KernelSet Avx512Kernels{InstructionSet::Avx512, "avx512", avx512_kernels::Correlate, avx512_kernels::SynthesizePassband,
-                             avx512_kernels::FourierSums};
+                             avx512_kernels::FourierSums,
+                             avx512_kernels::SinCosArray};
 
 } // namespace pulsefir

@@ -18,6 +18,7 @@ namespace scalar_kernels {
 
 extern const KernelSet ScalarKernels;
 const KernelSet ScalarKernels{InstructionSet::Scalar, "scalar", scalar_kernels::Correlate, scalar_kernels::SynthesizePassband,
-                             scalar_kernels::FourierSums};
+                             scalar_kernels::FourierSums,
+                             scalar_kernels::SinCosArray};
 
 } // namespace pulsefir
