@@ -1,8 +1,12 @@
 #include "filter_search.h"
 
+#include <array>
+#include <atomic>
 #include <cfloat>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <thread>
 #include <span>
 #include <string>
 #include <vector>
@@ -10,6 +14,8 @@
 #include "constants.h"
 #include "errors.h"
 #include "correlation.h"
+#include "dispatch.h"
+#include "parallel.h"
 
 namespace pulsefir {
 
@@ -30,6 +36,103 @@ double checkedQuotient(double dividend, double divisor) {
     CheckStored(q);
     return q;
 }
+
+// Trial outputs handed to one thread at a time: about 1.5 µs of work at the defaults.
+constexpr int TrialGrain = 128;
+constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain;
+
+// The trial output trial[-ns..ns] (ns, nf >= 0) and its objective, in one job on the pool. The
+// outputs are cut into chunks that every thread takes in ascending order; one of the threads
+// also adds up the objective, chunk after chunk, as soon as each chunk is ready (taking the next
+// chunk itself while it waits), so the sum keeps its ascending order and its bits while the
+// other threads still correlate.
+class TrialJob {
+  public:
+    long double run(WorkerPool &pool, const CoreState &state, const double *taps, int nf, double *trial, int ns) {
+        m_state = &state;
+        m_taps = taps;
+        m_nf = nf;
+        m_trial = trial;
+        m_ns = ns;
+        m_chunks = (2 * ns + 1 + TrialGrain - 1) / TrialGrain;
+        m_next.store(0, std::memory_order_relaxed);
+        for (int c = 0; c < m_chunks; ++c)
+            m_ready[static_cast<std::size_t>(c)].store(false, std::memory_order_relaxed);
+        m_correlate = Kernels().correlate;
+        long double objective = 0.0L;
+        // Role 0 adds up the objective; the other roles only correlate.
+        pool.run(pool.threadCount(), [&](int role) {
+            if (role == 0)
+                objective = sumObjective();
+            else
+                while (takeChunk()) {
+                }
+        });
+        return objective;
+    }
+
+  private:
+    // Correlates the next chunk nobody has taken; false when none is left.
+    bool takeChunk() {
+        const int c = m_next.fetch_add(1, std::memory_order_relaxed);
+        if (c >= m_chunks)
+            return false;
+        const int first = -m_ns + c * TrialGrain;
+        const int last = std::min(m_ns, first + TrialGrain - 1);
+        m_correlate(m_state->SignalBuffer.centre(), m_taps, m_nf, m_trial, first, last);
+        m_ready[static_cast<std::size_t>(c)].store(true, std::memory_order_release);
+        return true;
+    }
+
+    // The terms of outputs first..last added to `objective`, in SearchObjective's order. A
+    // function of its own keeps the 80-bit sum in a register: around the calls of the waiting
+    // loop it would live in memory, and each addition would wait for a store and a load.
+    __attribute__((noinline)) static long double addTerms(long double objective, const double *trial,
+                                                          const double *response, long double peak, int first,
+                                                          int last) {
+        int i = first;
+        for (; i <= last && i < 0; ++i) {
+            const long double d = static_cast<long double>(trial[i]) - response[i];
+            objective += d * d;
+        }
+        for (; i <= last; ++i) {
+            const long double a = std::fabs(static_cast<long double>(trial[i]));
+            if (a > peak) {
+                const long double d = a - peak;
+                objective += d * d;
+            }
+        }
+        return objective;
+    }
+
+    // The sum of SearchObjective, in its order.
+    long double sumObjective() {
+        const long double peak = std::fabs(static_cast<long double>(m_state->ResponseBuffer[0]));
+        const double *response = m_state->ResponseBuffer.centre();
+        long double objective = 0.0L;
+        for (int c = 0; c < m_chunks; ++c) {
+            for (int spins = 0; !m_ready[static_cast<std::size_t>(c)].load(std::memory_order_acquire); ++spins) {
+                // Another thread is correlating this chunk: help with a later one, or give way.
+                if (!takeChunk() && spins > 64)
+                    std::this_thread::yield();
+            }
+            const int first = -m_ns + c * TrialGrain;
+            const int last = std::min(m_ns, first + TrialGrain - 1);
+            objective = addTerms(objective, m_trial, response, peak, first, last);
+        }
+        return objective;
+    }
+
+    const CoreState *m_state = nullptr;
+    const double *m_taps = nullptr;
+    double *m_trial = nullptr;
+    int m_nf = 0;
+    int m_ns = 0;
+    int m_chunks = 0;
+    decltype(KernelSet::correlate) m_correlate = nullptr;
+    std::atomic<int> m_next{0};
+    std::array<std::atomic<bool>, MaxTrialChunks> m_ready{};
+};
 
 // Restores "not running" when a run ends by an error.
 struct RunningGuard {
@@ -117,6 +220,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
     std::vector<double> trialOutput(SignalArray::Size);
     double *trialTap = trialTaps.data() + MaxFilterHalfWidth;
     double *trial = trialOutput.data() + MaxSignalHalfWidth;
+    auto job = std::make_unique<TrialJob>();
 
     for (;;) {
         host.ProcessMessages();
@@ -145,14 +249,18 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
             }
             CheckComputed(epochIncrements);
             CheckComputed(epochTaps);
-            if (ns >= 0 && nf >= 0)
-                CorrelateParallel(state.pool(), state.SignalBuffer.centre(), trialTap, nf, trial, -ns, ns);
-            else
+            long double objective = 0.0L;
+            if (ns >= 0 && nf >= 0) {
+                objective = job->run(state.pool(), state, trialTap, nf, trial, ns);
+            } else {
                 for (int i = -ns; i <= ns; ++i)
                     trial[i] = 0.0;
-            CheckComputed(epochTrial);
-
-            const long double objective = SearchObjective(state, trial, ns);
+                objective = SearchObjective(state, trial, ns);
+            }
+            // A finite objective (squares of doubles cannot overflow 80 bits) means every trial
+            // output is finite; otherwise the check names the overflow.
+            if (!std::isfinite(objective))
+                CheckComputed(epochTrial);
             if (std::isnan(objective))
                 throw FloatingPointError(FloatingPointFault::InvalidOperation);
             if (objective < outcome.BestObjective) {
