@@ -16,7 +16,7 @@
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
-#include "core/parameters.h"
+#include "project/Parameters.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "core/state.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "NumberText.h"
-#include "core/parameters.h"
+#include "project/Parameters.h"
 
 namespace pulsefir::project {
 

@@ -4,7 +4,7 @@
 
 #include <exception>
 
-#include "core/parameters.h"
+#include "project/Parameters.h"
 #include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {

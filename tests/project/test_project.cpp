@@ -8,7 +8,7 @@
 #include <optional>
 
 #include "core/errors.h"
-#include "core/parameters.h"
+#include "project/Parameters.h"
 #include "fake_windows.h"
 #include "project/ProjectParameters.h"
 #include "project/SaveLoadPrjUnit.h"
