@@ -256,7 +256,7 @@ BENCHMARK(BM_DefaultSearchUnderLoad)->Unit(benchmark::kMillisecond)->UseManualTi
 
 // ---- Spectra ------------------------------------------------------------------------------
 
-// CalcSpectors written literally with scalar std::sin/std::cos on one thread.
+// CalcSpectors written literally on one thread: the portable kernel, one source at a time.
 void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p) {
     const double dt = 1.0 / fs;
     const int n = p.PointCount;
@@ -267,7 +267,8 @@ void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p)
         r.OmegaBuffer[static_cast<std::size_t>(k)] = low + k * step;
     std::vector<double> s(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
     auto source = [&](const double *x, int h, double *amp, double *phase) {
-        KernelsFor(InstructionSet::Scalar)->fourierSums(x, h, r.OmegaBuffer.data(), dt, 0, n - 1, s.data(), c.data());
+        const FourierSource one{x, h, s.data(), c.data()};
+        KernelsFor(InstructionSet::Scalar)->fourierSums(&one, 1, r.OmegaBuffer.data(), dt, 0, n - 1);
         for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
             amp[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
             phase[k] = std::atan2(c[k], s[k]);

@@ -4,6 +4,15 @@ namespace pulsefir {
 
 enum class InstructionSet { Scalar, Avx2, Avx512 };
 
+// One buffer whose Fourier sums are wanted: x[-h..h] in, sinSum[k] and cosSum[k] out.
+struct FourierSource {
+    const double *x;
+    int h;
+    double *sinSum;
+    double *cosSum;
+};
+constexpr int MaxFourierSources = 3;
+
 // The core's vector kernels for one instruction set. All sets give the same bits.
 struct KernelSet {
     InstructionSet instructionSet;
@@ -13,9 +22,11 @@ struct KernelSet {
     // Adds the passband's cosines to taps first..last (weighting 0, 1 or 2).
     void (*synthesizePassband)(double *taps, int first, int last, double omega0, double deltaOmega, double spacing,
                                double phase, double gain, int weighting);
-    // sinSum[k], cosSum[k] = sums over i = -h..h of x[i] sin/cos((i * omega[k]) * spacing).
-    void (*fourierSums)(const double *x, int h, const double *omega, double spacing, int first, int last,
-                        double *sinSum, double *cosSum);
+    // For each of 1..MaxFourierSources sources and k = first..last: sinSum[k], cosSum[k] = sums
+    // over i = -h..h ascending of x[i] sin/cos((i * omega[k]) * spacing). The sources share the
+    // sines and cosines of the angles they have in common.
+    void (*fourierSums)(const FourierSource *sources, int count, const double *omega, double spacing, int first,
+                        int last);
     // sinX[k], cosX[k] = sine and cosine of x[k], k = 0..n-1.
     void (*sinCos)(const double *x, int n, double *sinX, double *cosX);
 };

@@ -1,5 +1,7 @@
 // The kernels on four lanes of AVX2; built with -mavx2 and entered only after the processor reported AVX2.
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>

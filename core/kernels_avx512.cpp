@@ -1,5 +1,7 @@
 // The kernels on eight lanes of AVX-512; built with -mavx512f and entered only after the processor reported it.
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>

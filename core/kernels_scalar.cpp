@@ -1,5 +1,7 @@
 // The kernels on one lane: the portable path, and the reference the vector sets are tested against.
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>

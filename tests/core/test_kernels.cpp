@@ -128,10 +128,32 @@ TEST_P(KernelSetTest, FourierSumsAreTheScalarKernelBitForBit) {
         for (int k = 0; k < c.points; ++k)
             omega[static_cast<std::size_t>(k)] = c.lowOmega + k * ((c.highOmega - c.lowOmega) / (c.points - 1));
         std::vector<double> s1(omega.size()), c1(omega.size()), s2(omega.size()), c2(omega.size());
-        scalarSet().fourierSums(centre, c.h, omega.data(), c.spacing, 0, c.points - 1, s1.data(), c1.data());
-        m_set->fourierSums(centre, c.h, omega.data(), c.spacing, 0, c.points - 1, s2.data(), c2.data());
+        const FourierSource one{centre, c.h, s1.data(), c1.data()};
+        scalarSet().fourierSums(&one, 1, omega.data(), c.spacing, 0, c.points - 1);
+        const FourierSource same{centre, c.h, s2.data(), c2.data()};
+        m_set->fourierSums(&same, 1, omega.data(), c.spacing, 0, c.points - 1);
         EXPECT_TRUE(sameBits(s1, s2)) << c.name << ", sine sums";
         EXPECT_TRUE(sameBits(c1, c2)) << c.name << ", cosine sums";
+
+        // Three sources of different half-widths in one pass: each gets the sums it gets alone.
+        const int widths[] = {c.h / 10, c.h, c.h / 2 + 1};
+        for (int n = 0; n < 3; ++n) {
+            std::vector<double> alone[2], shared[3][2];
+            for (auto &v : alone)
+                v.resize(omega.size());
+            for (auto &pair : shared)
+                for (auto &v : pair)
+                    v.resize(omega.size());
+            const double *source = centre + (n - 1) * 7; // shifted copies: different samples
+            const FourierSource single{source, widths[n], alone[0].data(), alone[1].data()};
+            scalarSet().fourierSums(&single, 1, omega.data(), c.spacing, 0, c.points - 1);
+            FourierSource three[3];
+            for (int m = 0; m < 3; ++m)
+                three[m] = {centre + (m - 1) * 7, widths[m], shared[m][0].data(), shared[m][1].data()};
+            m_set->fourierSums(three, 3, omega.data(), c.spacing, 0, c.points - 1);
+            EXPECT_TRUE(sameBits(alone[0], shared[n][0])) << c.name << ", source " << n << " of three, sines";
+            EXPECT_TRUE(sameBits(alone[1], shared[n][1])) << c.name << ", source " << n << " of three, cosines";
+        }
     }
 }
 

@@ -209,7 +209,8 @@ TEST(SpectraTest, SumsAgreeWithTheCLibrarySineAndCosine) {
             s1[k] = s1[k] + x[i] * std::sin(theta);
             c1[k] = c1[k] + x[i] * std::cos(theta);
         }
-    Kernels().fourierSums(x, 10000, omega.data(), 1.25, 0, n - 1, s2.data(), c2.data());
+    const FourierSource source{x, 10000, s2.data(), c2.data()};
+    Kernels().fourierSums(&source, 1, omega.data(), 1.25, 0, n - 1);
     double maximum = 0.0;
     for (int k = 0; k < n; ++k)
         maximum = std::max(maximum, std::hypot(s1[static_cast<std::size_t>(k)], c1[static_cast<std::size_t>(k)]));
