@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cfloat>
+#include <chrono>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -46,9 +47,39 @@ constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain
 // also adds up the objective, chunk after chunk, as soon as each chunk is ready (taking the next
 // chunk itself while it waits), so the sum keeps its ascending order and its bits while the
 // other threads still correlate.
+//
+// On a busy desktop the threads can lose: a worker that the system stops while it holds a chunk
+// stalls the epoch until it runs again (milliseconds). The job therefore keeps a running mean
+// of its epoch time with the threads and on the calling thread alone, runs the faster way, and
+// tries the other way for a couple of epochs now and then to notice when the machine changes.
 class TrialJob {
   public:
     long double run(WorkerPool &pool, const CoreState &state, const double *taps, int nf, double *trial, int ns) {
+        using Clock = std::chrono::steady_clock;
+        const bool canThread = pool.threadCount() > 1;
+        bool threaded = canThread && m_threadedMean <= m_soloMean;
+        // Every TrialPeriod epochs, a few epochs the other way (both ways at first).
+        const bool trying = canThread && m_epoch % TrialPeriod < TrialEpochs;
+        if (trying)
+            threaded = !threaded || m_epoch < TrialEpochs;
+        ++m_epoch;
+        const auto start = Clock::now();
+        const long double objective = runOnce(pool, threaded ? pool.threadCount() : 1, state, taps, nf, trial, ns);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        double &mean = threaded ? m_threadedMean : m_soloMean;
+        // A way that has no mean yet takes its first time; later ones move the mean by a quarter.
+        mean = mean == Unmeasured ? seconds : mean + (seconds - mean) * MeanWeight;
+        return objective;
+    }
+
+  private:
+    static constexpr int TrialPeriod = 512;   // epochs
+    static constexpr int TrialEpochs = 2;     // epochs per trial
+    static constexpr double MeanWeight = 0.25;
+    static constexpr double Unmeasured = 1e300; // s
+
+    long double runOnce(WorkerPool &pool, int roles, const CoreState &state, const double *taps, int nf,
+                        double *trial, int ns) {
         m_state = &state;
         m_taps = taps;
         m_nf = nf;
@@ -61,7 +92,7 @@ class TrialJob {
         m_correlate = Kernels().correlate;
         long double objective = 0.0L;
         // Role 0 adds up the objective; the other roles only correlate.
-        pool.run(pool.threadCount(), [&](int role) {
+        pool.run(roles, [&](int role) {
             if (role == 0)
                 objective = sumObjective();
             else
@@ -71,7 +102,6 @@ class TrialJob {
         return objective;
     }
 
-  private:
     // Correlates the next chunk nobody has taken; false when none is left.
     bool takeChunk() {
         const int c = m_next.fetch_add(1, std::memory_order_relaxed);
@@ -132,6 +162,9 @@ class TrialJob {
     decltype(KernelSet::correlate) m_correlate = nullptr;
     std::atomic<int> m_next{0};
     std::array<std::atomic<bool>, MaxTrialChunks> m_ready{};
+    double m_threadedMean = Unmeasured; // s per epoch with the threads
+    double m_soloMean = Unmeasured;     // s per epoch on the calling thread
+    long long m_epoch = 0;
 };
 
 // Restores "not running" when a run ends by an error.
