@@ -51,7 +51,7 @@ constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain
 // On a busy desktop the threads can lose: a worker that the system stops while it holds a chunk
 // stalls the epoch until it runs again (milliseconds). The job therefore keeps a running mean
 // of its epoch time with the threads and on the calling thread alone, runs the faster way, and
-// tries the other way for a couple of epochs now and then to notice when the machine changes.
+// tries the other way for two epochs in 64 to notice when the machine changes.
 class TrialJob {
   public:
     long double run(WorkerPool &pool, const CoreState &state, const double *taps, int nf, double *trial, int ns) {
@@ -67,15 +67,20 @@ class TrialJob {
         const long double objective = runOnce(pool, threaded ? pool.threadCount() : 1, state, taps, nf, trial, ns);
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
         double &mean = threaded ? m_threadedMean : m_soloMean;
+        const double other = threaded ? m_soloMean : m_threadedMean;
+        // One stall says "much slower", not how much: it counts as at most StallWeight times the
+        // other way, so that the mean recovers within a few trials once the machine is quiet.
+        const double sample = other == Unmeasured ? seconds : std::min(seconds, StallWeight * other);
         // A way that has no mean yet takes its first time; later ones move the mean by a quarter.
-        mean = mean == Unmeasured ? seconds : mean + (seconds - mean) * MeanWeight;
+        mean = mean == Unmeasured ? sample : mean + (sample - mean) * MeanWeight;
         return objective;
     }
 
   private:
-    static constexpr int TrialPeriod = 512;   // epochs
+    static constexpr int TrialPeriod = 64;    // epochs
     static constexpr int TrialEpochs = 2;     // epochs per trial
     static constexpr double MeanWeight = 0.25;
+    static constexpr double StallWeight = 8.0;
     static constexpr double Unmeasured = 1e300; // s
 
     long double runOnce(WorkerPool &pool, int roles, const CoreState &state, const double *taps, int nf,
