@@ -251,6 +251,10 @@ std::vector<PathCase> pathCases() {
     return cases;
 }
 
+void PrintTo(const PathCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
 class CliPathTest : public ::testing::TestWithParam<PathCase> {};
 
 // The portable kernels on one thread and the vector kernels on the default threads write the

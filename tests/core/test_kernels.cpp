@@ -3,13 +3,18 @@
 // precision; the worker pool's contract.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <bit>
+#include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -138,12 +143,9 @@ TEST_P(KernelSetTest, FourierSumsAreTheScalarKernelBitForBit) {
         // Three sources of different half-widths in one pass: each gets the sums it gets alone.
         const int widths[] = {c.h / 10, c.h, c.h / 2 + 1};
         for (int n = 0; n < 3; ++n) {
-            std::vector<double> alone[2], shared[3][2];
-            for (auto &v : alone)
-                v.resize(omega.size());
-            for (auto &pair : shared)
-                for (auto &v : pair)
-                    v.resize(omega.size());
+            const auto zeros = [&] { return std::vector<double>(omega.size()); };
+            std::vector<double> alone[2] = {zeros(), zeros()};
+            std::vector<double> shared[3][2] = {{zeros(), zeros()}, {zeros(), zeros()}, {zeros(), zeros()}};
             const double *source = centre + (n - 1) * 7; // shifted copies: different samples
             const FourierSource single{source, widths[n], alone[0].data(), alone[1].data()};
             scalarSet().fourierSums(&single, 1, omega.data(), c.spacing, 0, c.points - 1);
@@ -299,5 +301,20 @@ TEST_P(WorkerPoolContractTest, NestedRunIsCaughtByAnAssertion) {
 #endif
 
 INSTANTIATE_TEST_SUITE_P(ThreadCounts, WorkerPoolContractTest, ::testing::Values(1, 2, 4));
+
+// PULSEFIR_THREADS, when set (scripts/test sets 4 for the thread-sanitizer run), is the pool's
+// size; otherwise one thread per core, at most 8.
+TEST(WorkerPoolTest, ThreadCountFollowsTheEnvironment) {
+    const char *text = std::getenv("PULSEFIR_THREADS");
+    if (text != nullptr) {
+        int expected = 0;
+        std::from_chars(text, text + std::strlen(text), expected);
+        EXPECT_EQ(DefaultThreadCount(), expected);
+    } else {
+        const int cores = static_cast<int>(std::thread::hardware_concurrency());
+        EXPECT_EQ(DefaultThreadCount(), std::clamp(cores, 1, 8));
+    }
+    EXPECT_EQ(WorkerPool().threadCount(), DefaultThreadCount());
+}
 
 } // namespace
