@@ -176,7 +176,9 @@ TEST_P(KernelSetTest, SineAndCosineAreTheScalarOnesBitForBit) {
                              std::numeric_limits<double>::max(),
                              std::numeric_limits<double>::infinity(),
                              -std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN()};
+                             std::numeric_limits<double>::quiet_NaN(),
+                             // a NaN whose bits are the largest 64-bit integer
+                             std::bit_cast<double>(std::numeric_limits<std::int64_t>::max())};
     std::uint32_t seed = 1;
     for (double scale : {1.0, 1e3, 1e8, 1e11, 1e200})
         for (double v : pseudoRandom(101, seed++))
