@@ -54,7 +54,7 @@ void BM_DefaultSearchFromBurst(benchmark::State &bench) {
     auto state = defaultBurst(1000);
     SearchOutcome outcome;
     for (auto _ : bench) {
-        LoadStartFilter(*state, Zero);
+        LoadStartFilter(*state, static_cast<int>(StartFilterKindIndex::Zero));
         IdleHost host(50000);
         outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
         benchmark::DoNotOptimize(outcome.BestObjective);

@@ -25,7 +25,6 @@
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
 #include "core/least_squares.h"
-#include "core/parameters.h"
 #include "core/pulse_metrics.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
@@ -35,6 +34,7 @@
 #include "io/number_text.h"
 #include "io/pulse_import.h"
 #include "project/NumberText.h"
+#include "project/Parameters.h"
 #include "project/ProjectParameters.h"
 
 namespace pulsefir::cli {
@@ -309,6 +309,9 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     io::PulseImportRequest request;
     request.fileName = file;
     request.samplingFrequency = s.samplingFrequency();
+    const ParameterDefinition &rateField = Parameter("MainForm", "FNmSuperSpin");
+    request.minimumRate = rateField.minimum;
+    request.maximumRate = rateField.maximum;
     // As the window reads the radio group: only the second item resamples.
     request.rate =
         s.i("SignalForm", "FileRateRadioGroup") == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
@@ -487,6 +490,11 @@ void PrintUsage(std::ostream &out) {
         out << "  " << name << std::string(name.size() < 38 ? 38 - name.size() : 1, ' ') << kindText(d.kind) << ' '
             << rangeText(d) << ", default " << formatNumber(d.defaultValue) << '\n';
     }
+    out << "\nEnvironment:\n"
+           "  PULSEFIR_SCALAR=1                     portable scalar kernels instead of the vector ones\n"
+           "                                        (the results are the same bit for bit)\n"
+           "  PULSEFIR_THREADS=N                    threads for the computations, 1..64 (default: one\n"
+           "                                        per core, at most 8)\n";
 }
 
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {

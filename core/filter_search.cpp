@@ -1,15 +1,22 @@
 #include "filter_search.h"
 
+#include <array>
+#include <atomic>
 #include <cfloat>
+#include <chrono>
 #include <cmath>
 #include <limits>
+#include <memory>
+#include <thread>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "constants.h"
 #include "errors.h"
-#include "kernels.h"
+#include "correlation.h"
+#include "dispatch.h"
+#include "parallel.h"
 
 namespace pulsefir {
 
@@ -31,6 +38,140 @@ double checkedQuotient(double dividend, double divisor) {
     return q;
 }
 
+// Trial outputs handed to one thread at a time: about 1.5 µs of work at the defaults.
+constexpr int TrialGrain = 128;
+constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain;
+
+// The trial output trial[-ns..ns] (ns, nf >= 0) and its objective, in one job on the pool. The
+// outputs are cut into chunks that every thread takes in ascending order; one of the threads
+// also adds up the objective, chunk after chunk, as soon as each chunk is ready (taking the next
+// chunk itself while it waits), so the sum keeps its ascending order and its bits while the
+// other threads still correlate.
+//
+// On a busy desktop the threads can lose: a worker that the system stops while it holds a chunk
+// stalls the epoch until it runs again (milliseconds). The job therefore keeps a running mean
+// of its epoch time with the threads and on the calling thread alone, runs the faster way, and
+// tries the other way for two epochs in 64 to notice when the machine changes.
+class TrialJob {
+  public:
+    long double run(WorkerPool &pool, const CoreState &state, const double *taps, int nf, double *trial, int ns) {
+        using Clock = std::chrono::steady_clock;
+        const bool canThread = pool.threadCount() > 1;
+        bool threaded = canThread && m_threadedMean <= m_soloMean;
+        // Every TrialPeriod epochs, a few epochs the other way (both ways at first).
+        const bool trying = canThread && m_epoch % TrialPeriod < TrialEpochs;
+        if (trying)
+            threaded = !threaded || m_epoch < TrialEpochs;
+        ++m_epoch;
+        const auto start = Clock::now();
+        const long double objective = runOnce(pool, threaded ? pool.threadCount() : 1, state, taps, nf, trial, ns);
+        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        double &mean = threaded ? m_threadedMean : m_soloMean;
+        const double other = threaded ? m_soloMean : m_threadedMean;
+        // One stall says "much slower", not how much: it counts as at most StallWeight times the
+        // other way, so that the mean recovers within a few trials once the machine is quiet.
+        const double sample = other == Unmeasured ? seconds : std::min(seconds, StallWeight * other);
+        // A way that has no mean yet takes its first time; later ones move the mean by a quarter.
+        mean = mean == Unmeasured ? sample : mean + (sample - mean) * MeanWeight;
+        return objective;
+    }
+
+  private:
+    static constexpr int TrialPeriod = 64;    // epochs
+    static constexpr int TrialEpochs = 2;     // epochs per trial
+    static constexpr double MeanWeight = 0.25;
+    static constexpr double StallWeight = 8.0;
+    static constexpr double Unmeasured = 1e300; // s
+
+    long double runOnce(WorkerPool &pool, int roles, const CoreState &state, const double *taps, int nf,
+                        double *trial, int ns) {
+        m_state = &state;
+        m_taps = taps;
+        m_nf = nf;
+        m_trial = trial;
+        m_ns = ns;
+        m_chunks = (2 * ns + 1 + TrialGrain - 1) / TrialGrain;
+        m_next.store(0, std::memory_order_relaxed);
+        for (int c = 0; c < m_chunks; ++c)
+            m_ready[static_cast<std::size_t>(c)].store(false, std::memory_order_relaxed);
+        m_correlate = Kernels().correlate;
+        long double objective = 0.0L;
+        // Role 0 adds up the objective; the other roles only correlate.
+        pool.run(roles, [&](int role) {
+            if (role == 0)
+                objective = sumObjective();
+            else
+                while (takeChunk()) {
+                }
+        });
+        return objective;
+    }
+
+    // Correlates the next chunk nobody has taken; false when none is left.
+    bool takeChunk() {
+        const int c = m_next.fetch_add(1, std::memory_order_relaxed);
+        if (c >= m_chunks)
+            return false;
+        const int first = -m_ns + c * TrialGrain;
+        const int last = std::min(m_ns, first + TrialGrain - 1);
+        m_correlate(m_state->SignalBuffer.centre(), m_taps, m_nf, m_trial, first, last);
+        m_ready[static_cast<std::size_t>(c)].store(true, std::memory_order_release);
+        return true;
+    }
+
+    // The terms of outputs first..last added to `objective`, in SearchObjective's order. A
+    // function of its own keeps the 80-bit sum in a register: around the calls of the waiting
+    // loop it would live in memory, and each addition would wait for a store and a load.
+    __attribute__((noinline)) static long double addTerms(long double objective, const double *trial,
+                                                          const double *response, long double peak, int first,
+                                                          int last) {
+        int i = first;
+        for (; i <= last && i < 0; ++i) {
+            const long double d = static_cast<long double>(trial[i]) - response[i];
+            objective += d * d;
+        }
+        for (; i <= last; ++i) {
+            const long double a = std::fabs(static_cast<long double>(trial[i]));
+            if (a > peak) {
+                const long double d = a - peak;
+                objective += d * d;
+            }
+        }
+        return objective;
+    }
+
+    // The sum of SearchObjective, in its order.
+    long double sumObjective() {
+        const long double peak = std::fabs(static_cast<long double>(m_state->ResponseBuffer[0]));
+        const double *response = m_state->ResponseBuffer.centre();
+        long double objective = 0.0L;
+        for (int c = 0; c < m_chunks; ++c) {
+            for (int spins = 0; !m_ready[static_cast<std::size_t>(c)].load(std::memory_order_acquire); ++spins) {
+                // Another thread is correlating this chunk: help with a later one, or give way.
+                if (!takeChunk() && spins > 64)
+                    std::this_thread::yield();
+            }
+            const int first = -m_ns + c * TrialGrain;
+            const int last = std::min(m_ns, first + TrialGrain - 1);
+            objective = addTerms(objective, m_trial, response, peak, first, last);
+        }
+        return objective;
+    }
+
+    const CoreState *m_state = nullptr;
+    const double *m_taps = nullptr;
+    double *m_trial = nullptr;
+    int m_nf = 0;
+    int m_ns = 0;
+    int m_chunks = 0;
+    decltype(KernelSet::correlate) m_correlate = nullptr;
+    std::atomic<int> m_next{0};
+    std::array<std::atomic<bool>, MaxTrialChunks> m_ready{};
+    double m_threadedMean = Unmeasured; // s per epoch with the threads
+    double m_soloMean = Unmeasured;     // s per epoch on the calling thread
+    long long m_epoch = 0;
+};
+
 // Restores "not running" when a run ends by an error.
 struct RunningGuard {
     CoreState &state;
@@ -45,7 +186,7 @@ struct RunningGuard {
 
 void LoadStartFilter(CoreState &state, int startFilterKind) {
     state.FilterBuffer.fill(0.0);
-    if (startFilterKind == Delta)
+    if (startFilterKind == Index(StartFilterKindIndex::Delta))
         state.FilterBuffer[0] = 1.0;
 }
 
@@ -60,7 +201,8 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
     // The response is computed into scratch storage and checked before it replaces the buffer.
     std::vector<double> scratch(static_cast<std::size_t>(SignalArray::Size), 0.0);
     double *response = scratch.data() + MaxSignalHalfWidth;
-    if (r.ResponseShape >= HalfWave && r.ResponseShape <= TwoHalfWavesSymmetric) {
+    if (r.ResponseShape >= Index(ResponseShapeIndex::HalfWave) &&
+        r.ResponseShape <= Index(ResponseShapeIndex::TwoHalfWavesSymmetric)) {
         const long long limit = MaxSignalHalfWidth;
         for (long long k = 0; k <= m && k <= limit; ++k) {
             const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1;
@@ -68,11 +210,11 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
             response[-k] = v;
         }
         // The side lobe starts at k = M and so replaces the samples at +-M of the central half wave.
-        if (r.ResponseShape != HalfWave) {
+        if (r.ResponseShape != Index(ResponseShapeIndex::HalfWave)) {
             for (long long k = std::max(m, 0LL); k <= 3 * m && k <= limit; ++k) {
                 const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1 / 2.5;
                 response[-k] = v;
-                if (r.ResponseShape == TwoHalfWavesSymmetric)
+                if (r.ResponseShape == Index(ResponseShapeIndex::TwoHalfWavesSymmetric))
                     response[k] = v;
             }
         }
@@ -117,6 +259,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
     std::vector<double> trialOutput(SignalArray::Size);
     double *trialTap = trialTaps.data() + MaxFilterHalfWidth;
     double *trial = trialOutput.data() + MaxSignalHalfWidth;
+    auto job = std::make_unique<TrialJob>();
 
     for (;;) {
         host.ProcessMessages();
@@ -145,14 +288,18 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
             }
             CheckComputed(epochIncrements);
             CheckComputed(epochTaps);
-            if (ns >= 0 && nf >= 0)
-                CorrelateParallel(state.pool(), state.SignalBuffer.centre(), trialTap, nf, trial, -ns, ns);
-            else
+            long double objective = 0.0L;
+            if (ns >= 0 && nf >= 0) {
+                objective = job->run(state.pool(), state, trialTap, nf, trial, ns);
+            } else {
                 for (int i = -ns; i <= ns; ++i)
                     trial[i] = 0.0;
-            CheckComputed(epochTrial);
-
-            const long double objective = SearchObjective(state, trial, ns);
+                objective = SearchObjective(state, trial, ns);
+            }
+            // A finite objective (squares of doubles cannot overflow 80 bits) means every trial
+            // output is finite; otherwise the check names the overflow.
+            if (!std::isfinite(objective))
+                CheckComputed(epochTrial);
             if (std::isnan(objective))
                 throw FloatingPointError(FloatingPointFault::InvalidOperation);
             if (objective < outcome.BestObjective) {

@@ -6,13 +6,20 @@
 
 namespace pulsefir {
 
-enum ResponseShapeIndex { HalfWave = 0, TwoHalfWaves = 1, TwoHalfWavesSymmetric = 2 };
-enum StartFilterKindIndex { Zero = 0, Delta = 1 };
+// The field values of ResponseShape and of the start filter's kind (radio group item indices).
+enum class ResponseShapeIndex { HalfWave = 0, TwoHalfWaves = 1, TwoHalfWavesSymmetric = 2 };
+enum class StartFilterKindIndex { Zero = 0, Delta = 1 };
+constexpr int Index(ResponseShapeIndex shape) {
+    return static_cast<int>(shape);
+}
+constexpr int Index(StartFilterKindIndex kind) {
+    return static_cast<int>(kind);
+}
 
 struct ResponseParameters {
     double Ar1 = 1.4;  // peak amplitude, signal units
     double Tr1 = 12.5; // peak duration, µs
-    int ResponseShape = HalfWave;
+    int ResponseShape = Index(ResponseShapeIndex::HalfWave);
 };
 
 // What the caller of a search provides; called in this order in every epoch.

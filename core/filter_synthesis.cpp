@@ -6,8 +6,9 @@
 
 #include "constants.h"
 #include "errors.h"
+#include "dispatch.h"
 #include "parallel.h"
-#include "trig_kernels.h"
+#include "trig.h"
 
 namespace pulsefir {
 
@@ -17,19 +18,19 @@ constexpr int TapGrain = 64;
 } // namespace
 
 double WindowFactor(int winType, int j, int n) {
-    switch (winType) {
-    case Bartlett:
+    switch (static_cast<WinTypeIndex>(winType)) {
+    case WinTypeIndex::Bartlett:
         return 1.0 - static_cast<double>(2 * std::abs(j)) / n; // not 1 - |j|/N
-    case Hanning:
-        return (std::cos(j * Pi / n) + 1.0) * 0.5;
-    case Hamming:
-        return std::cos(j * Pi / n) * 0.46 + 0.54;
-    case Blackman:
-        return 0.54 + 0.46 * std::cos(j * Pi / 2.0 / n) + 0.08 * std::cos(j * TwoPi / n);
-    case Cos:
-        return std::abs(std::cos(j * Pi / 2.0 / n));
-    case Cos2: {
-        const double c = std::cos(j * Pi / 2.0 / n);
+    case WinTypeIndex::Hanning:
+        return (Cos(j * Pi / n) + 1.0) * 0.5;
+    case WinTypeIndex::Hamming:
+        return Cos(j * Pi / n) * 0.46 + 0.54;
+    case WinTypeIndex::Blackman:
+        return 0.54 + 0.46 * Cos(j * Pi / 2.0 / n) + 0.08 * Cos(j * TwoPi / n);
+    case WinTypeIndex::Cos:
+        return std::abs(Cos(j * Pi / 2.0 / n));
+    case WinTypeIndex::Cos2: {
+        const double c = Cos(j * Pi / 2.0 / n);
         return c * c;
     }
     default:
@@ -41,7 +42,7 @@ void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, doub
     // Derived quantities first: a zero sampling frequency must leave the old filter in place.
     const double spacing = CheckedReciprocal(samplingFrequency); // µs
     const double omega0 = p.F0 * TwoPi;                          // rad/µs
-    const double deltaOmega = (p.DF * TwoPi) / 1000.0;           // rad/µs per frequency step
+    const double deltaOmega = (p.DF * TwoPi) / BandHalfCount;           // rad/µs per frequency step
     const double phase = p.PhazeShift * Pi / 180.0;              // rad
 
     const int n = std::clamp(p.FilterHalfWidth, -1, MaxFilterHalfWidth);
@@ -55,13 +56,13 @@ void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, doub
     // The taps are computed into scratch storage and checked before the filter is replaced.
     std::vector<double> scratch(static_cast<std::size_t>(2 * n + 1), 0.0);
     double *taps = scratch.data() + n;
-    if (p.FilterType >= Rectangular && p.FilterType <= Sin) {
-        const auto weighting = static_cast<PassbandWeighting>(p.FilterType);
+    if (p.FilterType >= Index(PassbandWeighting::Rectangular) && p.FilterType <= Index(PassbandWeighting::Sin)) {
+        const auto synthesize = Kernels().synthesizePassband;
         state.pool().forRange(-n, n, TapGrain, [&](int first, int last) {
-            SynthesizePassband(taps, first, last, omega0, deltaOmega, spacing, phase, p.K, weighting);
+            synthesize(taps, first, last, omega0, deltaOmega, spacing, phase, p.K, p.FilterType);
         });
     }
-    if (p.WinType >= Bartlett && p.WinType <= Cos2)
+    if (p.WinType >= Index(WinTypeIndex::Bartlett) && p.WinType <= Index(WinTypeIndex::Cos2))
         for (int j = -n; j <= n; ++j)
             taps[j] = taps[j] * WindowFactor(p.WinType, j, n);
     CheckComputed(scratch);

@@ -4,8 +4,16 @@
 
 namespace pulsefir {
 
-enum FilterTypeIndex { Rectangular = 0, Linear = 1, Sin = 2 };
-enum WinTypeIndex { None = 0, Bartlett = 1, Hanning = 2, Hamming = 3, Blackman = 4, Cos = 5, Cos2 = 6 };
+// The field values of FilterType and WinType (radio group item indices). A value outside the
+// table is a valid input that selects nothing.
+enum class PassbandWeighting { Rectangular = 0, Linear = 1, Sin = 2 };
+enum class WinTypeIndex { None = 0, Bartlett = 1, Hanning = 2, Hamming = 3, Blackman = 4, Cos = 5, Cos2 = 6 };
+constexpr int Index(PassbandWeighting weighting) {
+    return static_cast<int>(weighting);
+}
+constexpr int Index(WinTypeIndex window) {
+    return static_cast<int>(window);
+}
 
 struct FilterSynthesisParameters {
     int FilterHalfWidth = 100; // N, taps -N..N
@@ -13,8 +21,8 @@ struct FilterSynthesisParameters {
     double DF = 0.01;          // half band width (peak offset), MHz
     double K = 1.0;            // gain
     int PhazeShift = 0;        // degrees
-    int FilterType = Rectangular;
-    int WinType = None;
+    int FilterType = Index(PassbandWeighting::Rectangular);
+    int WinType = Index(WinTypeIndex::None);
 };
 
 // Window-method filter: a sum of 2001 cosines from F0 - DF to F0 + DF sampled at the tap times,

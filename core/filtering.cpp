@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "errors.h"
-#include "kernels.h"
+#include "correlation.h"
 
 namespace pulsefir {
 

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <vector>
 
+#include "correlation.h"
 #include "errors.h"
-#include "kernels.h"
 
 namespace pulsefir {
 

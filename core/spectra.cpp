@@ -7,8 +7,8 @@
 
 #include "constants.h"
 #include "errors.h"
+#include "dispatch.h"
 #include "parallel.h"
-#include "trig_kernels.h"
 
 namespace pulsefir {
 
@@ -17,14 +17,10 @@ namespace {
 // Grid points handed to one thread at a time; a multiple of the vector width.
 constexpr int PointGrain = 8;
 
-void sourceSpectrum(CoreState &state, const double *omega, const double *x, int h, int n, double spacing,
-                    double *amplitude, double *phase) {
-    std::vector<double> s(static_cast<std::size_t>(n));
-    std::vector<double> c(static_cast<std::size_t>(n));
-    state.pool().forRange(0, n - 1, PointGrain, [&](int first, int last) {
-        FourierSums(x, h, omega, spacing, first, last, s.data(), c.data());
-    });
-    for (int k = 0; k < n; ++k) {
+// Amplitude and phase of one source from its sums.
+void amplitudeAndPhase(const std::vector<double> &s, const std::vector<double> &c, int n, double *amplitude,
+                       double *phase) {
+    for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
         amplitude[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
         phase[k] = std::atan2(c[k], s[k]);
     }
@@ -69,19 +65,28 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
 
         const int hs = UsableSignalHalfWidth(state.SignalHalfWidth);
         const int hf = UsableFilterHalfWidth(state.FilterHalfWidth);
+        // The three sources share their angles (i * omega_k) * spacing, so their sums come
+        // from one pass over the sines and cosines; each keeps its own order.
+        std::vector<double> sums(static_cast<std::size_t>(6 * n));
+        auto part = [&](int index) { return sums.data() + static_cast<std::ptrdiff_t>(index) * n; };
+        const FourierSource sources[] = {{state.SignalBuffer.centre(), hs, part(0), part(1)},
+                                         {state.FilterBuffer.centre(), hf, part(2), part(3)},
+                                         {state.OutputBuffer.centre(), hs, part(4), part(5)}};
         const double *omega = r.OmegaBuffer.data();
-        sourceSpectrum(state, omega, state.SignalBuffer.centre(), hs, n, spacing, r.SignalAmplitudeBuffer.data(),
-                       r.SignalPhaseBuffer.data());
-        if (p.NormalizeSignal)
-            NormalizeAmplitudes(r.SignalAmplitudeBuffer.data(), n);
-        sourceSpectrum(state, omega, state.FilterBuffer.centre(), hf, n, spacing, r.FilterAmplitudeBuffer.data(),
-                       r.FilterPhaseBuffer.data());
-        if (p.NormalizeFilter)
-            NormalizeAmplitudes(r.FilterAmplitudeBuffer.data(), n);
-        sourceSpectrum(state, omega, state.OutputBuffer.centre(), hs, n, spacing, r.OutputAmplitudeBuffer.data(),
-                       r.OutputPhaseBuffer.data());
-        if (p.NormalizeOutput)
-            NormalizeAmplitudes(r.OutputAmplitudeBuffer.data(), n);
+        const auto fourierSums = Kernels().fourierSums;
+        state.pool().forRange(0, n - 1, PointGrain, [&](int first, int last) {
+            fourierSums(sources, 3, omega, spacing, first, last);
+        });
+        auto source = [&](int index, double *amplitude, double *phase, bool normalize) {
+            const std::vector<double> s(part(2 * index), part(2 * index) + n);
+            const std::vector<double> c(part(2 * index + 1), part(2 * index + 1) + n);
+            amplitudeAndPhase(s, c, n, amplitude, phase);
+            if (normalize)
+                NormalizeAmplitudes(amplitude, n);
+        };
+        source(0, r.SignalAmplitudeBuffer.data(), r.SignalPhaseBuffer.data(), p.NormalizeSignal);
+        source(1, r.FilterAmplitudeBuffer.data(), r.FilterPhaseBuffer.data(), p.NormalizeFilter);
+        source(2, r.OutputAmplitudeBuffer.data(), r.OutputPhaseBuffer.data(), p.NormalizeOutput);
     }
     state.Spectra = r;
 }

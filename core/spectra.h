@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "constants.h"
 #include "state.h"
 
 namespace pulsefir {
@@ -26,7 +27,7 @@ void NormalizeAmplitudes(double *amplitudes, int n);
 
 // The frequency in MHz of an angular grid frequency, as the spectra are plotted.
 inline double GridFrequency(double omega) {
-    return (omega / 2.0) / 3.14159;
+    return (omega / 2.0) / Pi;
 }
 
 } // namespace pulsefir

@@ -4,7 +4,7 @@
 
 namespace pulsefir {
 
-CoreState::CoreState() : m_pool(std::make_unique<WorkerPool>()) {}
+CoreState::CoreState(int threads) : m_pool(std::make_unique<WorkerPool>(threads)) {}
 CoreState::~CoreState() = default;
 
 } // namespace pulsefir

@@ -90,7 +90,8 @@ struct SearchTracePoint {
 
 // The one shared state of the core. About 1.4 MB: create it on the heap (std::make_unique).
 struct CoreState {
-    CoreState();
+    // threads: the pool's thread count, the caller included; 0 means DefaultThreadCount().
+    explicit CoreState(int threads = 0);
     ~CoreState();
     CoreState(const CoreState &) = delete;
     CoreState &operator=(const CoreState &) = delete;

@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "core/errors.h"
-#include "core/parameters.h"
 #include "io/number_text.h"
 
 namespace pulsefir::io {
@@ -17,11 +16,12 @@ std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportO
     if (!pulse.samplingFrequency || !RatesDiffer(*pulse.samplingFrequency, request.samplingFrequency))
         return std::move(pulse.samples);
     if (request.rate == RateChoice::TakeFileRate) {
-        const ParameterDefinition &field = Parameter("MainForm", "FNmSuperSpin");
         const double rate = *pulse.samplingFrequency;
-        if (rate < field.minimum || rate > field.maximum)
-            throw CoreError(request.fileName + ": частота файла " + FormatNumber(rate, 9) +
-                            " МГц вне допустимых 0.001..10000 МГц; выберите пересчёт");
+        const bool ranged = request.minimumRate != 0.0 || request.maximumRate != 0.0;
+        if (ranged && (rate < request.minimumRate || rate > request.maximumRate))
+            throw CoreError(request.fileName + ": частота файла " + FormatNumber(rate, 9) + " МГц вне допустимых " +
+                            FormatNumber(request.minimumRate, 9) + ".." + FormatNumber(request.maximumRate, 9) +
+                            " МГц; выберите пересчёт");
         outcome.newSamplingFrequency = rate;
         return std::move(pulse.samples);
     }

@@ -18,6 +18,10 @@ enum class RateChoice {
 struct PulseImportRequest {
     std::string fileName;
     double samplingFrequency = 0.0; // MHz, the program's (FNmSuperSpin)
+    // The range of the sampling-frequency field, which a file's own rate must fit to be taken;
+    // both 0: no range.
+    double minimumRate = 0.0; // MHz
+    double maximumRate = 0.0; // MHz
     RateChoice rate = RateChoice::TakeFileRate;
     PulsePlacement placement;
 };

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "core/parameters.h"
+#include "project/Parameters.h"
 
 namespace pulsefir::project {
 

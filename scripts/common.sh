@@ -7,16 +7,13 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 # Debian packages the project builds, tests and runs with.
 PACKAGES=(
   cmake g++ make pkg-config
-  qt6-base-dev
+  qt6-base-dev qt6-svg-dev qt6-translations-l10n
   libgtest-dev googletest libbenchmark-dev
-  libsleef-dev
-  xvfb xauth openbox fonts-dejavu-core imagemagick
   libeigen3-dev libfftw3-dev
-  libsndfile1-dev libsamplerate0-dev qt6-svg-dev
-  xvfb xauth fonts-dejavu-core imagemagick
+  libsndfile1-dev libsamplerate0-dev
+  xvfb xauth openbox fonts-dejavu-core imagemagick
   clang libclang-rt-14-dev
   locales
-  qt6-translations-l10n
   dpkg-dev appstream desktop-file-utils shared-mime-info libxml2-utils
 )
 

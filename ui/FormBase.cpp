@@ -8,7 +8,7 @@
 #include <exception>
 #include <new>
 
-#include "core/parameters.h"
+#include "project/Parameters.h"
 #include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {

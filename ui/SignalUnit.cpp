@@ -178,6 +178,8 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
     if (request.fileName.empty())
         throw CoreError("Не указан файл сигнала");
     request.samplingFrequency = m_main.samplingFrequency();
+    request.minimumRate = m_main.FNmSuperSpin->MinValue();
+    request.maximumRate = m_main.FNmSuperSpin->MaxValue();
     request.rate = FileRateRadioGroup->ItemIndex() == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
     request.placement.offset = FileOffsetNmSpinEdit->Value();
     request.placement.scale = FileScaleNmSuperSpin->Value();

@@ -37,11 +37,13 @@ std::string readFile(const std::filesystem::path &path) {
 
 // Runs the tool with the given arguments (each quoted for the shell); standard output goes to a
 // file that is read back, or where `stdoutRedirect` sends it (">/dev/full", ">&-").
-Result runCli(const std::vector<std::string> &args, const std::string &stdoutRedirect = "") {
+// `environment` ("NAME=VALUE ...") is set for the tool alone.
+Result runCli(const std::vector<std::string> &args, const std::string &stdoutRedirect = "",
+              const std::string &environment = "") {
     const auto dir = std::filesystem::temp_directory_path();
     const auto outPath = dir / ("pulsefir-cli-out-" + std::to_string(::getpid()));
     const auto errPath = dir / ("pulsefir-cli-err-" + std::to_string(::getpid()));
-    std::string command = "'" PULSEFIR_CLI "'";
+    std::string command = (environment.empty() ? "" : "env " + environment + " ") + "'" PULSEFIR_CLI "'";
     for (const auto &arg : args)
         command += " '" + arg + "'";
     command += (stdoutRedirect.empty() ? " >'" + outPath.string() + "'" : " " + stdoutRedirect) + " 2>'" +
@@ -465,4 +467,58 @@ TEST(CliTest, MeasuredPulseToExportedCoefficients) {
     EXPECT_EQ(valueAt(result.out, 2), -2.0);
     std::filesystem::remove(wav);
     std::filesystem::remove(header);
+}
+
+struct PathCase {
+    std::string name;
+    std::vector<std::string> args;
+};
+
+std::vector<PathCase> pathCases() {
+    std::vector<PathCase> cases{
+        {"signal_with_noise", {"load-signal", "add-noise", "write-signal", "-"}},
+        {"search_of_300_epochs",
+         {"--set", "FilterForm.EpochNmSpinEdit=299", "load-signal", "start-filter", "search", "write-filter", "-",
+          "apply", "write-output", "-"}},
+        {"spectra_at_10001_points",
+         {"--set", "SpectorForm.PointsNmSpinEdit=10001", "--set", "SpectorForm.FH_NmSuperSpin=0.39", "load-signal",
+          "add-noise", "synthesize", "apply", "spectra", "write-spectra", "-"}},
+    };
+    for (int weighting = 0; weighting <= 2; ++weighting)
+        for (int window = 0; window <= 6; ++window)
+            cases.push_back(
+                {"filter_n1000_weighting" + std::to_string(weighting) + "_window" + std::to_string(window),
+                 {"--set", "FilterForm.WINNmSpinEdit=1000", "--set",
+                  "FilterForm.FilterTypeRadioGroup=" + std::to_string(weighting), "--set",
+                  "FilterForm.WinTypeRadioGroup=" + std::to_string(window), "synthesize", "write-filter", "-"}});
+    return cases;
+}
+
+void PrintTo(const PathCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class CliPathTest : public ::testing::TestWithParam<PathCase> {};
+
+// The portable kernels on one thread and the vector kernels on the default threads write the
+// same files, character for character (every number in its shortest round-trip form).
+TEST_P(CliPathTest, ScalarAndVectorPathsWriteTheSameFile) {
+    const auto vector = runCli(GetParam().args);
+    const auto scalar = runCli(GetParam().args, "", "PULSEFIR_SCALAR=1 PULSEFIR_THREADS=1");
+    ASSERT_EQ(vector.exitCode, 0) << vector.err;
+    ASSERT_EQ(scalar.exitCode, 0) << scalar.err;
+    ASSERT_GT(vector.out.size(), 1000u);
+    EXPECT_TRUE(vector.out == scalar.out) << "the outputs differ";
+}
+
+INSTANTIATE_TEST_SUITE_P(Runs, CliPathTest, ::testing::ValuesIn(pathCases()),
+                         [](const auto &info) { return info.param.name; });
+
+TEST(CliTest, HelpListsTheEnvironment) {
+    const auto result = runCli({"--help"});
+    ASSERT_EQ(result.exitCode, 0);
+    const auto at = result.out.find("Environment:\n");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_NE(result.out.find("PULSEFIR_SCALAR=1", at), std::string::npos);
+    EXPECT_NE(result.out.find("PULSEFIR_THREADS=N", at), std::string::npos);
 }

@@ -110,7 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailureCase{"linear passband with a huge gain", [](CoreState &) {},
                                   [](CoreState &s) {
                                       FilterSynthesisParameters p;
-                                      p.FilterType = Linear;
+                                      p.FilterType = Index(PassbandWeighting::Linear);
                                       p.K = 1e308;
                                       p.FilterHalfWidth = 5;
                                       SynthesizeFilter(s, p, 0.8);

@@ -64,11 +64,11 @@ std::unique_ptr<CoreState> stateWithSignal() {
     burst.ExcitationTime = 60;
     burst.Shift = 40;
     LoadSignal(*state, burst, Fs);
-    LoadStartFilter(*state, Delta);
+    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
     return state;
 }
 
-SearchOutcome search(CoreState &state, ScriptedHost &host, int n = 20, int shape = HalfWave) {
+SearchOutcome search(CoreState &state, ScriptedHost &host, int n = 20, int shape = Index(ResponseShapeIndex::HalfWave)) {
     ResponseParameters r;
     r.ResponseShape = shape;
     return SearchFilter(state, r, Fs, n, host);
@@ -87,7 +87,7 @@ TEST(BuildResponseTest, DefaultHalfWave) {
 }
 
 TEST(BuildResponseTest, TwoHalfWavesAddANegativeLobeBeforeTheCentre) {
-    for (int shape : {TwoHalfWaves, TwoHalfWavesSymmetric}) {
+    for (int shape : {Index(ResponseShapeIndex::TwoHalfWaves), Index(ResponseShapeIndex::TwoHalfWavesSymmetric)}) {
         auto state = std::make_unique<CoreState>();
         state->ResponseBuffer[40] = 9.0; // cleared first
         ResponseParameters r;
@@ -98,7 +98,7 @@ TEST(BuildResponseTest, TwoHalfWavesAddANegativeLobeBeforeTheCentre) {
         EXPECT_NE(state->ResponseBuffer[-15], 0.0);
         EXPECT_EQ(state->ResponseBuffer[-16], 0.0);
         EXPECT_EQ(state->ResponseBuffer[40], 0.0);
-        if (shape == TwoHalfWaves)
+        if (shape == Index(ResponseShapeIndex::TwoHalfWaves))
             EXPECT_NEAR(state->ResponseBuffer[5], 1.86e-6, 0.01e-6) << "the positive side keeps the half wave";
         else
             EXPECT_EQ(state->ResponseBuffer[10], state->ResponseBuffer[-10]);
@@ -107,7 +107,7 @@ TEST(BuildResponseTest, TwoHalfWavesAddANegativeLobeBeforeTheCentre) {
 
 TEST(BuildResponseTest, ShortPeakGivesASingleSample) {
     for (auto [shape, expected] :
-         {std::pair{HalfWave, 2.0}, {TwoHalfWaves, 2.0 / 2.5}, {TwoHalfWavesSymmetric, 2.0 / 2.5}}) {
+         {std::pair{Index(ResponseShapeIndex::HalfWave), 2.0}, {Index(ResponseShapeIndex::TwoHalfWaves), 2.0 / 2.5}, {Index(ResponseShapeIndex::TwoHalfWavesSymmetric), 2.0 / 2.5}}) {
         auto state = std::make_unique<CoreState>();
         ResponseParameters r;
         r.Ar1 = 2.0;
@@ -124,7 +124,7 @@ TEST(BuildResponseTest, LongPeakStopsAtTheEndOfTheBuffer) {
     auto state = std::make_unique<CoreState>();
     ResponseParameters r;
     r.Tr1 = 200;
-    r.ResponseShape = TwoHalfWavesSymmetric;
+    r.ResponseShape = Index(ResponseShapeIndex::TwoHalfWavesSymmetric);
     BuildResponse(*state, r, 10000); // M = 10^6
     EXPECT_EQ(state->ResponseBuffer[0], 1.4);
     EXPECT_NE(state->ResponseBuffer[10000], 0.0);
@@ -137,7 +137,7 @@ TEST(BuildResponseTest, UnknownShapeLeavesTheResponseZeroAndZeroDivisorsFail) {
     r.ResponseShape = 3;
     BuildResponse(*state, r, Fs);
     EXPECT_EQ(state->ResponseBuffer[0], 0.0);
-    r.ResponseShape = HalfWave;
+    r.ResponseShape = Index(ResponseShapeIndex::HalfWave);
     BuildResponse(*state, r, Fs);
     r.Tr1 = 0.0;
     EXPECT_THROW(BuildResponse(*state, r, Fs), FloatingPointError);
@@ -287,8 +287,8 @@ TEST(SearchFilterTest, ResponseShapesOneAndTwoSearchAlike) {
     ScriptedHost hostB;
     hostA.limit = hostB.limit = 50;
     hostA.step = hostB.step = 0.01;
-    search(*a, hostA, 20, TwoHalfWaves);
-    search(*b, hostB, 20, TwoHalfWavesSymmetric);
+    search(*a, hostA, 20, Index(ResponseShapeIndex::TwoHalfWaves));
+    search(*b, hostB, 20, Index(ResponseShapeIndex::TwoHalfWavesSymmetric));
     EXPECT_EQ(hostA.bests, hostB.bests);
     for (int j = -20; j <= 20; ++j)
         ASSERT_EQ(a->FilterBuffer[j], b->FilterBuffer[j]);
@@ -314,7 +314,7 @@ TEST(SearchFilterTest, ResetOfTheStartFilterMidRunKeepsTheBestObjective) {
     host.limit = 8;
     host.onMessages = [&](int epoch) {
         if (epoch == 4)
-            LoadStartFilter(*state, Zero);
+            LoadStartFilter(*state, Index(StartFilterKindIndex::Zero));
     };
     search(*state, host);
     // The zero filter's trials never beat the 0 reached before the reset, so none is accepted,
@@ -400,10 +400,10 @@ TEST(LoadStartFilterTest, DeltaIsASingleOneAndKeepsTheHalfWidth) {
     state->FilterBuffer[-1000] = 3.0;
     state->FilterBuffer[500] = 3.0;
     state->FilterHalfWidth = 42;
-    LoadStartFilter(*state, Delta);
+    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
     for (int j = -1000; j <= 1000; ++j)
         ASSERT_EQ(state->FilterBuffer[j], j == 0 ? 1.0 : 0.0);
     EXPECT_EQ(state->FilterHalfWidth, 42);
-    LoadStartFilter(*state, Zero);
+    LoadStartFilter(*state, Index(StartFilterKindIndex::Zero));
     EXPECT_EQ(state->FilterBuffer[0], 0.0);
 }

@@ -4,7 +4,7 @@
 
 #include "core/errors.h"
 #include "core/filtering.h"
-#include "core/kernels.h"
+#include "core/correlation.h"
 #include "core/parallel.h"
 #include "core/signal_synthesis.h"
 

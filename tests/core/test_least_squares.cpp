@@ -116,22 +116,26 @@ TEST_P(LeastSquaresDenseTest, TapsAgreeWithDirectSolution) {
     EXPECT_NEAR(outcome.Cost, ref.residual + ref.lambda * ref.h.squaredNorm(), 1e-9 * std::max(1.0, outcome.Cost));
 }
 
-INSTANTIATE_TEST_SUITE_P(SmallCases, LeastSquaresDenseTest,
-                         testing::Values(DenseCase{"BurstNoRegularisation", 20, 3, 0.0, HalfWave, false},
-                                         DenseCase{"BurstRegularised", 20, 3, 1e-3, TwoHalfWaves, false},
-                                         DenseCase{"NoiseNoRegularisation", 20, 3, 0.0, TwoHalfWavesSymmetric, true},
-                                         DenseCase{"NoiseStronglyRegularised", 20, 3, 0.5, HalfWave, true},
-                                         DenseCase{"FilterLongerThanWindow", 4, 6, 1e-3, HalfWave, true},
-                                         // 400 steps of the sliding update along the diagonals of the normal matrix.
-                    DenseCase{"LongFilterSlidingUpdate", 2000, 200, 0.0, TwoHalfWaves, true},
-                    // The sums reach past sample 10000, where the signal counts as 0.
-                                         DenseCase{"WindowAtTheBufferEnd", 9998, 3, 0.0, TwoHalfWaves, true}),
-                         [](const auto &info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    SmallCases, LeastSquaresDenseTest,
+    testing::Values(
+        DenseCase{"BurstNoRegularisation", 20, 3, 0.0, static_cast<int>(ResponseShapeIndex::HalfWave), false},
+        DenseCase{"BurstRegularised", 20, 3, 1e-3, static_cast<int>(ResponseShapeIndex::TwoHalfWaves), false},
+        DenseCase{"NoiseNoRegularisation", 20, 3, 0.0, static_cast<int>(ResponseShapeIndex::TwoHalfWavesSymmetric),
+                  true},
+        DenseCase{"NoiseStronglyRegularised", 20, 3, 0.5, static_cast<int>(ResponseShapeIndex::HalfWave), true},
+        DenseCase{"FilterLongerThanWindow", 4, 6, 1e-3, static_cast<int>(ResponseShapeIndex::HalfWave), true},
+        // 400 steps of the sliding update along the diagonals of the normal matrix.
+        DenseCase{"LongFilterSlidingUpdate", 2000, 200, 0.0, static_cast<int>(ResponseShapeIndex::TwoHalfWaves), true},
+        // The sums reach past sample 10000, where the signal counts as 0.
+        DenseCase{"WindowAtTheBufferEnd", 9998, 3, 0.0, static_cast<int>(ResponseShapeIndex::TwoHalfWaves), true}),
+    [](const auto &info) { return info.param.name; });
 
 // With a unit impulse as the signal, y_i = h_{-i}: the best filter is the desired response
 // mirrored in time (the correlation of CalcOut), exact wherever the taps reach.
 TEST(LeastSquaresTest, DeltaSignalGivesMirroredResponse) {
-    for (const int shape : {HalfWave, TwoHalfWaves}) {
+    for (const int shape :
+         {static_cast<int>(ResponseShapeIndex::HalfWave), static_cast<int>(ResponseShapeIndex::TwoHalfWaves)}) {
         auto state = std::make_unique<CoreState>();
         state->SignalHalfWidth = 1000;
         state->SignalBuffer[0] = 1.0;
@@ -141,7 +145,8 @@ TEST(LeastSquaresTest, DeltaSignalGivesMirroredResponse) {
         for (int j = -100; j <= 100; ++j)
             EXPECT_NEAR(state->FilterBuffer[j], state->ResponseBuffer[-j], 1e-14) << "shape " << shape << " tap " << j;
         EXPECT_NEAR(outcome.Residual, 0.0, 1e-24);
-        EXPECT_NEAR(state->FilterBuffer[10], shape == HalfWave ? 0.0 : -0.56, 0.01);
+        EXPECT_NEAR(state->FilterBuffer[10], shape == static_cast<int>(ResponseShapeIndex::HalfWave) ? 0.0 : -0.56,
+                    0.01);
     }
 }
 
@@ -165,7 +170,7 @@ TEST(LeastSquaresTest, LargerRegularisationShrinksTapsAndRaisesResidual) {
 // beats 300 search epochs from a zero filter on the default burst.
 TEST(LeastSquaresTest, BeatsThreeHundredSearchEpochs) {
     auto searched = defaultBurst();
-    LoadStartFilter(*searched, Zero);
+    LoadStartFilter(*searched, static_cast<int>(StartFilterKindIndex::Zero));
     CountingHost host(300);
     const SearchOutcome search = SearchFilter(*searched, ResponseParameters{}, Fs, 100, host);
     ASSERT_EQ(search.Epoch, 300);

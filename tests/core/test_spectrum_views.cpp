@@ -99,7 +99,10 @@ TEST_P(SymmetricFilterTest, DelayIsZeroBetweenTheZerosOfTheResponse) {
     EXPECT_GT(flat, 200);
 }
 
-INSTANTIATE_TEST_SUITE_P(WindowMethod, SymmetricFilterTest, ::testing::Values(None, Hamming, Blackman));
+INSTANTIATE_TEST_SUITE_P(WindowMethod, SymmetricFilterTest,
+                         ::testing::Values(static_cast<int>(WinTypeIndex::None),
+                                           static_cast<int>(WinTypeIndex::Hamming),
+                                           static_cast<int>(WinTypeIndex::Blackman)));
 
 struct ArrayCase {
     const char *name;

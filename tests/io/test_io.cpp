@@ -388,6 +388,8 @@ TEST_P(MalformedFile, NamesTheFaultAndLeavesTheSignalAlone) {
     PulseImportRequest request;
     request.fileName = path.string();
     request.samplingFrequency = 0.8;
+    request.minimumRate = 0.001; // the sampling-frequency field's range
+    request.maximumRate = 10000;
     try {
         ImportPulse(*state, request);
         ADD_FAILURE() << "no error";

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "core/parameters.h"
+#include "project/Parameters.h"
 #include "project/ProjectInterfaces.h"
 
 // Windows and controls without widgets, holding their values in members.

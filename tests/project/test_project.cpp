@@ -15,7 +15,7 @@
 #include <utility>
 
 #include "core/errors.h"
-#include "core/parameters.h"
+#include "project/Parameters.h"
 #include "fake_windows.h"
 #include "project/FileAccess.h"
 #include "project/ProjectParameters.h"

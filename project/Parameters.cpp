@@ -1,4 +1,4 @@
-#include "parameters.h"
+#include "Parameters.h"
 
 #include <array>
 #include <charconv>

@@ -1,0 +1,43 @@
+#pragma once
+
+namespace pulsefir {
+
+enum class InstructionSet { Scalar, Avx2, Avx512 };
+
+// One buffer whose Fourier sums are wanted: x[-h..h] in, sinSum[k] and cosSum[k] out.
+struct FourierSource {
+    const double *x;
+    int h;
+    double *sinSum;
+    double *cosSum;
+};
+constexpr int MaxFourierSources = 3;
+
+// The core's vector kernels for one instruction set. All sets give the same bits.
+struct KernelSet {
+    InstructionSet instructionSet;
+    const char *name;
+    // out[i] = sum over j = -m..m ascending of signal[i + j] * taps[j], i = first..last.
+    void (*correlate)(const double *signal, const double *taps, int m, double *out, int first, int last);
+    // Adds the passband's cosines to taps first..last (weighting 0, 1 or 2).
+    void (*synthesizePassband)(double *taps, int first, int last, double omega0, double deltaOmega, double spacing,
+                               double phase, double gain, int weighting);
+    // For each of 1..MaxFourierSources sources and k = first..last: sinSum[k], cosSum[k] = sums
+    // over i = -h..h ascending of x[i] sin/cos((i * omega[k]) * spacing). The sources share the
+    // sines and cosines of the angles they have in common.
+    void (*fourierSums)(const FourierSource *sources, int count, const double *omega, double spacing, int first,
+                        int last);
+    // sinX[k], cosX[k] = sine and cosine of x[k], k = 0..n-1.
+    void (*sinCos)(const double *x, int n, double *sinX, double *cosX);
+};
+
+// The one place that chooses: the widest set built in and supported by the processor, or the
+// scalar set when PULSEFIR_SCALAR=1 is in the environment or the build forces it
+// (-DPULSEFIR_FORCE_SCALAR=ON). Chosen once, at the first call.
+const KernelSet &Kernels();
+
+// The set for one instruction set, or nullptr where it is not built in or the processor lacks
+// it; for tests and benchmarks that compare the sets.
+const KernelSet *KernelsFor(InstructionSet set);
+
+} // namespace pulsefir

@@ -1,0 +1,26 @@
+// The kernels on four lanes of AVX2; built with -mavx2 and entered only after the processor reported AVX2.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "constants.h"
+#include "dispatch.h"
+#include "trig.h"
+
+namespace pulsefir {
+namespace avx2_kernels {
+#define PULSEFIR_LANES 4
+#include "lanes.inc"
+#include "kernel_bodies.inc"
+#undef PULSEFIR_LANES
+} // namespace avx2_kernels
+
+extern const KernelSet Avx2Kernels;
+const KernelSet Avx2Kernels{InstructionSet::Avx2, "avx2", avx2_kernels::Correlate, avx2_kernels::SynthesizePassband,
+                             avx2_kernels::FourierSums,
+                             avx2_kernels::SinCosArray};
+
+} // namespace pulsefir

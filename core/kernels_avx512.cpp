@@ -1,0 +1,26 @@
+// The kernels on eight lanes of AVX-512; built with -mavx512f and entered only after the processor reported it.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "constants.h"
+#include "dispatch.h"
+#include "trig.h"
+
+namespace pulsefir {
+namespace avx512_kernels {
+#define PULSEFIR_LANES 8
+#include "lanes.inc"
+#include "kernel_bodies.inc"
+#undef PULSEFIR_LANES
+} // namespace avx512_kernels
+
+extern const KernelSet Avx512Kernels;
+const KernelSet Avx512Kernels{InstructionSet::Avx512, "avx512", avx512_kernels::Correlate, avx512_kernels::SynthesizePassband,
+                             avx512_kernels::FourierSums,
+                             avx512_kernels::SinCosArray};
+
+} // namespace pulsefir

@@ -1,0 +1,26 @@
+// The kernels on one lane: the portable path, and the reference the vector sets are tested against.
+#include <algorithm>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "constants.h"
+#include "dispatch.h"
+#include "trig.h"
+
+namespace pulsefir {
+namespace scalar_kernels {
+#define PULSEFIR_LANES 1
+#include "lanes.inc"
+#include "kernel_bodies.inc"
+#undef PULSEFIR_LANES
+} // namespace scalar_kernels
+
+extern const KernelSet ScalarKernels;
+const KernelSet ScalarKernels{InstructionSet::Scalar, "scalar", scalar_kernels::Correlate, scalar_kernels::SynthesizePassband,
+                             scalar_kernels::FourierSums,
+                             scalar_kernels::SinCosArray};
+
+} // namespace pulsefir
