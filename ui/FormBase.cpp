@@ -94,8 +94,11 @@ void TForm::settleOuterGeometry(const QRect &outer, int attemptsLeft) {
 }
 
 void TForm::showEvent(QShowEvent *event) {
-    if (m_outerWhileHidden && geometry() != m_clientWhileHidden)
-        m_outerWhileHidden.reset(); // moved or resized by other means since
+    // Moved (or, for a sizeable window, resized) by other means since: that placement stands. A
+    // fixed-size window sets its size after its place.
+    if (m_outerWhileHidden && (geometry().topLeft() != m_clientWhileHidden.topLeft() ||
+                               (m_sizeable && geometry().size() != m_clientWhileHidden.size())))
+        m_outerWhileHidden.reset();
     if (m_outerWhileHidden && !event->spontaneous()) {
         const QRect outer = *m_outerWhileHidden;
         m_outerWhileHidden.reset();

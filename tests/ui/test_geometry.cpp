@@ -10,6 +10,7 @@
 
 #include "c_locale.h"
 #include "project/SaveLoadPrjUnit.h"
+#include "project/WindowPlacement.h"
 #include "scripted_platform.h"
 #include "ui/Application.h"
 #include "ui/ProjectAdapter.h"
@@ -110,6 +111,14 @@ class GeometryTest : public QObject {
                 if (shown & (1 << k))
                     others[k]->show();
             settle();
+            // The designed places and sizes are those of the outer frames (the filter window's
+            // size is that of its client area).
+            for (TForm *form : forms(app)) {
+                const auto &designed = project::DesignedPlacement(form->objectName().toStdString());
+                QCOMPARE(form->outerGeometry().topLeft(), designed.frame.topLeft());
+                if (!designed.clientSize)
+                    QCOMPARE(form->outerGeometry().size(), designed.frame.size());
+            }
             first = save(app, dir.filePath("a.flt"));
             // Into the same windows, and saved again.
             load(app, dir.filePath("a.flt"));
