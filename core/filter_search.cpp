@@ -7,15 +7,15 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <thread>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "constants.h"
-#include "errors.h"
 #include "correlation.h"
 #include "dispatch.h"
+#include "errors.h"
 #include "parallel.h"
 
 namespace pulsefir {
@@ -77,14 +77,14 @@ class TrialJob {
     }
 
   private:
-    static constexpr int TrialPeriod = 64;    // epochs
-    static constexpr int TrialEpochs = 2;     // epochs per trial
+    static constexpr int TrialPeriod = 64; // epochs
+    static constexpr int TrialEpochs = 2;  // epochs per trial
     static constexpr double MeanWeight = 0.25;
     static constexpr double StallWeight = 8.0;
     static constexpr double Unmeasured = 1e300; // s
 
-    long double runOnce(WorkerPool &pool, int roles, const CoreState &state, const double *taps, int nf,
-                        double *trial, int ns) {
+    long double runOnce(WorkerPool &pool, int roles, const CoreState &state, const double *taps, int nf, double *trial,
+                        int ns) {
         m_state = &state;
         m_taps = taps;
         m_nf = nf;
@@ -296,10 +296,9 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
                     trial[i] = 0.0;
                 objective = SearchObjective(state, trial, ns);
             }
-            // A finite objective (squares of doubles cannot overflow 80 bits) means every trial
-            // output is finite; otherwise the check names the overflow.
-            if (!std::isfinite(objective))
-                CheckComputed(epochTrial);
+            // Every trial output, not only those the objective counts: after the centre it
+            // ignores a NaN that stays under the peak.
+            CheckComputed(epochTrial);
             if (std::isnan(objective))
                 throw FloatingPointError(FloatingPointFault::InvalidOperation);
             if (objective < outcome.BestObjective) {
