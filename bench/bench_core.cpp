@@ -10,16 +10,17 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "core/correlation.h"
+#include "core/dispatch.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
+#include "core/parallel.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "core/spectrum_views.h"
 #include "core/state.h"
-#include "core/correlation.h"
-#include "core/dispatch.h"
-#include "core/parallel.h"
+#include "idle_host.h"
 
 using namespace pulsefir;
 
@@ -90,19 +91,6 @@ BENCHMARK(BM_CalcOutScalarReference)
     ->UseRealTime();
 
 // ---- Filter search ------------------------------------------------------------------------
-
-class IdleHost : public SearchHost {
-  public:
-    explicit IdleHost(int limit) : m_limit(limit) {}
-    void ProcessMessages() override {}
-    void ShowEpoch(std::int32_t) override {}
-    double RandomStep() override { return 0.0002; }
-    void ShowBestObjective(long double best) override { benchmark::DoNotOptimize(best); }
-    std::int32_t EpochLimit() override { return m_limit; }
-
-  private:
-    int m_limit;
-};
 
 // One epoch written literally: increments, the trial output in 80-bit extended precision with
 // i outer and j inner (each partial sum rounded to double), the objective, the acceptance.

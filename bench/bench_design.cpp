@@ -7,6 +7,7 @@
 #include "core/pulse_metrics.h"
 #include "core/signal_synthesis.h"
 #include "core/state.h"
+#include "idle_host.h"
 
 using namespace pulsefir;
 
@@ -22,19 +23,6 @@ std::unique_ptr<CoreState> defaultBurst(int n) {
     LoadSignal(*state, ToneBurstParameters{}, Fs);
     return state;
 }
-
-class IdleHost : public SearchHost {
-  public:
-    explicit IdleHost(int limit) : m_limit(limit) {}
-    void ProcessMessages() override {}
-    void ShowEpoch(std::int32_t) override {}
-    double RandomStep() override { return 0.0002; }
-    void ShowBestObjective(long double best) override { benchmark::DoNotOptimize(best); }
-    std::int32_t EpochLimit() override { return m_limit; }
-
-  private:
-    int m_limit;
-};
 
 // Args: signal half-width Ns, filter half-width N. Reports the search objective it reaches.
 void BM_LeastSquaresFilter(benchmark::State &bench) {

@@ -1,7 +1,6 @@
 #include "commands.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -31,7 +30,6 @@
 #include "core/spectrum_views.h"
 #include "core/state.h"
 #include "io/coefficient_writer.h"
-#include "io/number_text.h"
 #include "io/pulse_import.h"
 #include "project/NumberText.h"
 #include "project/Parameters.h"
@@ -188,22 +186,8 @@ void writeTo(const std::string &file, std::ostream &out, const std::function<voi
         throw CoreError("Unable to write to " + file + ".");
 }
 
-// Number text independent of the process locale: the shortest text that reads back the same
-// double, or 17 significant digits of an extended-precision value.
-std::string decimalText(double value) {
-    char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return ec == std::errc() ? std::string(buffer, end) : std::string();
-}
-
-std::string decimalText(long double value) {
-    char buffer[128];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
-    return ec == std::errc() ? std::string(buffer, end) : std::string();
-}
-
 std::string optionalText(const std::optional<double> &value) {
-    return value ? decimalText(*value) : std::string();
+    return value ? formatNumber(*value) : std::string();
 }
 
 void writeMetrics(std::ostream &s, const CoreState &state, double samplingFrequency) {
@@ -224,7 +208,7 @@ void writeMetrics(std::ostream &s, const CoreState &state, double samplingFreque
 void writeTrace(std::ostream &s, const CoreState &state) {
     s << "epoch,objective\n";
     for (const SearchTracePoint &p : state.SearchTrace)
-        s << p.Epoch << ',' << decimalText(p.BestObjective) << '\n';
+        s << p.Epoch << ',' << formatLong(p.BestObjective) << '\n';
 }
 
 template <typename Array> void writeBuffer(std::ostream &s, const Array &buffer, int halfWidth) {
@@ -321,11 +305,11 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     const io::PulseImportOutcome outcome = io::ImportPulse(*s.state, request);
     if (outcome.newSamplingFrequency) {
         s.values.set("MainForm", "FNmSuperSpin", *outcome.newSamplingFrequency);
-        std::cerr << "pulsefir-cli: MainForm.FNmSuperSpin = " << io::FormatNumber(*outcome.newSamplingFrequency, 15)
+        std::cerr << "pulsefir-cli: MainForm.FNmSuperSpin = " << text::GeneralText(*outcome.newSamplingFrequency, 15)
                   << " MHz, the file's rate\n";
     } else if (outcome.resampled) {
-        std::cerr << "pulsefir-cli: resampled from " << io::FormatNumber(*outcome.fileSamplingFrequency, 15) << " to "
-                  << io::FormatNumber(request.samplingFrequency, 15) << " MHz\n";
+        std::cerr << "pulsefir-cli: resampled from " << text::GeneralText(*outcome.fileSamplingFrequency, 15) << " to "
+                  << text::GeneralText(request.samplingFrequency, 15) << " MHz\n";
     }
     const std::size_t dropped = outcome.placed.droppedBefore + outcome.placed.droppedAfter;
     if (dropped > 0)
@@ -400,8 +384,8 @@ const std::vector<Step> &steps() {
              const auto outcome =
                  LeastSquaresFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"),
                                     s.f("FilterForm", "RegularizationNmSuperSpin"));
-             out << "objective " << decimalText(outcome.SearchObjective) << " residual "
-                 << decimalText(outcome.Residual) << '\n';
+             out << "objective " << formatLong(outcome.SearchObjective) << " residual "
+                 << formatNumber(outcome.Residual) << '\n';
          }},
         {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)", false,
          [](Session &s, const std::string &, std::ostream &) {

@@ -10,13 +10,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <charconv>
 #include <exception>
 #include <optional>
 
 #include "core/filter_search.h"
 #include "core/filtering.h"
 #include "core/pulse_metrics.h"
+#include "project/NumberText.h"
 #include "project/WindowPlacement.h"
 #include "ui/FilterUnit.h"
 #include "ui/SignalUnit.h"
@@ -56,12 +56,7 @@ const MetricsColumn MetricsColumns[] = {
 QString metricText(const std::optional<double> &value, QChar decimal) {
     if (!value)
         return NoValue;
-    char buffer[32];
-    const auto [end, ec] =
-        std::to_chars(buffer, buffer + sizeof buffer, *value, std::chars_format::general, MetricsDigits);
-    if (ec != std::errc())
-        return NoValue;
-    QString text = QString::fromLatin1(buffer, static_cast<int>(end - buffer));
+    QString text = QString::fromStdString(text::GeneralText(*value, MetricsDigits));
     text.replace('.', decimal).replace('e', 'E');
     return text;
 }

@@ -179,10 +179,16 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
 }
 
 void TSpectorForm::fillSeries(const SeriesValues &values) {
+    // The series are inactive while they are refilled, and shown as the check boxes say after.
+    for (TLineSeries *s : Series)
+        s->setActive(false);
+    for (TLineSeries *s : Series)
+        s->ClearPoints();
     const SpectorResults &r = m_state.Spectra;
     for (std::size_t s = 0; s < 6; ++s)
         for (std::size_t k = 0; k < values[s].size(); ++k)
             Series[s]->AddPoint(GridFrequency(r.OmegaBuffer[k]), values[s][k], QColor(SeriesColors[s]));
+    UpdateSeriesView();
 }
 
 void TSpectorForm::CalcSpectorsBitBtnClick() {
@@ -201,12 +207,7 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
         // Formed before the series change: a view that cannot be formed leaves the chart as it was.
         const SeriesValues values = seriesValues();
 
-        for (TLineSeries *s : Series)
-            s->setActive(false);
-        for (TLineSeries *s : Series)
-            s->ClearPoints();
         fillSeries(values);
-        UpdateSeriesView();
     });
 }
 
@@ -237,12 +238,7 @@ void TSpectorForm::DisplayOptionsClick() {
         return;
     guard([&] {
         const SeriesValues values = seriesValues();
-        for (TLineSeries *s : Series)
-            s->setActive(false);
-        for (TLineSeries *s : Series)
-            s->ClearPoints();
         fillSeries(values);
-        UpdateSeriesView();
     });
 }
 

@@ -62,6 +62,7 @@ class TSpectorForm : public TForm {
     // The six curves of the last results as the display options show them; throws a CoreError,
     // before any series changes, when a view cannot be formed (fewer than two grid points).
     SeriesValues seriesValues() const;
+    // Replaces the six curves by `values` and shows them as the display settings say.
     void fillSeries(const SeriesValues &values);
 
     CoreState &m_state;

@@ -14,12 +14,12 @@
 #include <QWheelEvent>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <tuple>
 
 #include "core/errors.h"
+#include "project/NumberText.h"
 
 namespace pulsefir::ui {
 
@@ -40,6 +40,28 @@ constexpr double PixelLimit = 1e7;
 
 double limited(double pixel) {
     return std::clamp(pixel, -PixelLimit, PixelLimit);
+}
+
+// A series' line: consecutive segments of one colour go out as one polyline. `run` is scratch
+// storage kept between calls.
+void drawColourRuns(QPainter &painter, const TLineSeries &series, const AxisMapping &xmap, const AxisMapping &ymap,
+                    std::vector<QPointF> &run, bool cosmetic) {
+    const auto &points = series.points();
+    std::size_t k = 1;
+    while (k < points.size()) {
+        const QRgb color = points[k].color;
+        run.clear();
+        run.emplace_back(limited(xmap.toPixel(points[k - 1].x)), limited(ymap.toPixel(points[k - 1].y)));
+        while (k < points.size() && points[k].color == color) {
+            run.emplace_back(limited(xmap.toPixel(points[k].x)), limited(ymap.toPixel(points[k].y)));
+            ++k;
+        }
+        QPen pen{QColor(color)};
+        pen.setWidth(series.LineWidth());
+        pen.setCosmetic(cosmetic);
+        painter.setPen(pen);
+        painter.drawPolyline(run.data(), static_cast<int>(run.size()));
+    }
 }
 
 QString tickLabel(double value, double step) {
@@ -436,25 +458,10 @@ void TChart::drawSeries(QImage &image, const ChartLayout &l) const {
             continue;
         const auto &points = series->points();
         {
-            // Lines: consecutive segments of one colour go out as one polyline.
             QPainter painter(&image);
             painter.setClipRect(clip);
             painter.setRenderHint(QPainter::Antialiasing, false);
-            std::size_t k = 1;
-            while (k < points.size()) {
-                const QRgb color = points[k].color;
-                run.clear();
-                run.emplace_back(limited(xmap.toPixel(points[k - 1].x)), limited(ymap.toPixel(points[k - 1].y)));
-                while (k < points.size() && points[k].color == color) {
-                    run.emplace_back(limited(xmap.toPixel(points[k].x)), limited(ymap.toPixel(points[k].y)));
-                    ++k;
-                }
-                QPen pen{QColor(color)};
-                pen.setWidth(series->LineWidth());
-                pen.setCosmetic(true);
-                painter.setPen(pen);
-                painter.drawPolyline(run.data(), static_cast<int>(run.size()));
-            }
+            drawColourRuns(painter, *series, xmap, ymap, run, true);
         }
         if (!series->Pointer().Visible())
             continue;
@@ -686,9 +693,7 @@ namespace pulsefir::ui {
 namespace {
 
 QString csvNumber(double value) {
-    char buffer[40];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
-    return QString::fromLatin1(buffer, error == std::errc() ? static_cast<int>(end - buffer) : 0);
+    return QString::fromStdString(text::GeneralText(value, 17));
 }
 
 QString csvField(const QString &text) {
@@ -805,20 +810,7 @@ void TChart::drawSeriesVector(QPainter &painter, const ChartLayout &l) const {
         if (!series->Active() || series->Count() == 0)
             continue;
         const auto &points = series->points();
-        std::size_t k = 1;
-        while (k < points.size()) {
-            const QRgb color = points[k].color;
-            run.clear();
-            run.emplace_back(limited(xmap.toPixel(points[k - 1].x)), limited(ymap.toPixel(points[k - 1].y)));
-            while (k < points.size() && points[k].color == color) {
-                run.emplace_back(limited(xmap.toPixel(points[k].x)), limited(ymap.toPixel(points[k].y)));
-                ++k;
-            }
-            QPen pen{QColor(color)};
-            pen.setWidth(series->LineWidth());
-            painter.setPen(pen);
-            painter.drawPolyline(run.data(), static_cast<int>(run.size()));
-        }
+        drawColourRuns(painter, *series, xmap, ymap, run, false);
         if (!series->Pointer().Visible())
             continue;
         const int h = series->Pointer().HorizSize();
