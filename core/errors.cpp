@@ -29,7 +29,7 @@ double CheckedReciprocal(double divisor) {
     return result;
 }
 
-void CheckComputed(std::span<const double> values) {
+bool AllFinite(std::span<const double> values) {
     // x - x is 0 for every finite x and NaN otherwise. Eight independent sums (their order does
     // not matter: any NaN stays NaN, zeros stay zero) let the loop run on vector lanes.
     constexpr std::size_t Lanes = 8;
@@ -43,7 +43,11 @@ void CheckComputed(std::span<const double> values) {
     double all = 0.0;
     for (double p : probe)
         all += p;
-    if (all != 0.0)
+    return all == 0.0;
+}
+
+void CheckComputed(std::span<const double> values) {
+    if (!AllFinite(values))
         throw FloatingPointError(FloatingPointFault::Overflow);
 }
 

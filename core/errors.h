@@ -35,4 +35,7 @@ void CheckStored(double value);
 // one reported, is "Floating point overflow".
 void CheckComputed(std::span<const double> values);
 
+// Whether every value is finite: CheckComputed without the exception, for work split over threads.
+bool AllFinite(std::span<const double> values);
+
 } // namespace pulsefir

@@ -41,6 +41,9 @@ double checkedQuotient(double dividend, double divisor) {
 // Trial outputs handed to one thread at a time: about 1.5 µs of work at the defaults.
 constexpr int TrialGrain = 128;
 constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain;
+// Polls of a chunk that another thread holds before the waiting thread gives way: some 25 µs,
+// ten times the work of a chunk.
+constexpr int SpinsBeforeYield = 1000;
 
 // The trial output trial[-ns..ns] (ns, nf >= 0) and its objective, in one job on the pool. The
 // outputs are cut into chunks that every thread takes in ascending order; one of the threads
@@ -48,41 +51,21 @@ constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain
 // chunk itself while it waits), so the sum keeps its ascending order and its bits while the
 // other threads still correlate.
 //
-// On a busy desktop the threads can lose: a worker that the system stops while it holds a chunk
-// stalls the epoch until it runs again (milliseconds). The job therefore keeps a running mean
-// of its epoch time with the threads and on the calling thread alone, runs the faster way, and
-// tries the other way for two epochs in 64 to notice when the machine changes.
+// Whether the threads take part is chosen anew for every epoch (ThreadChoice): on a busy desktop
+// the calling thread alone can be faster.
 class TrialJob {
   public:
-    long double run(WorkerPool &pool, const CoreState &state, const double *taps, int nf, double *trial, int ns) {
+    long double run(WorkerPool &pool, ThreadChoice &choice, const CoreState &state, const double *taps, int nf,
+                    double *trial, int ns) {
         using Clock = std::chrono::steady_clock;
-        const bool canThread = pool.threadCount() > 1;
-        bool threaded = canThread && m_threadedMean <= m_soloMean;
-        // Every TrialPeriod epochs, a few epochs the other way (both ways at first).
-        const bool trying = canThread && m_epoch % TrialPeriod < TrialEpochs;
-        if (trying)
-            threaded = !threaded || m_epoch < TrialEpochs;
-        ++m_epoch;
+        const bool threaded = choice.useThreads(pool);
         const auto start = Clock::now();
         const long double objective = runOnce(pool, threaded ? pool.threadCount() : 1, state, taps, nf, trial, ns);
-        const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        double &mean = threaded ? m_threadedMean : m_soloMean;
-        const double other = threaded ? m_soloMean : m_threadedMean;
-        // One stall says "much slower", not how much: it counts as at most StallWeight times the
-        // other way, so that the mean recovers within a few trials once the machine is quiet.
-        const double sample = other == Unmeasured ? seconds : std::min(seconds, StallWeight * other);
-        // A way that has no mean yet takes its first time; later ones move the mean by a quarter.
-        mean = mean == Unmeasured ? sample : mean + (sample - mean) * MeanWeight;
+        choice.record(std::chrono::duration<double>(Clock::now() - start).count());
         return objective;
     }
 
   private:
-    static constexpr int TrialPeriod = 64; // epochs
-    static constexpr int TrialEpochs = 2;  // epochs per trial
-    static constexpr double MeanWeight = 0.25;
-    static constexpr double StallWeight = 8.0;
-    static constexpr double Unmeasured = 1e300; // s
-
     long double runOnce(WorkerPool &pool, int roles, const CoreState &state, const double *taps, int nf, double *trial,
                         int ns) {
         m_state = &state;
@@ -92,6 +75,7 @@ class TrialJob {
         m_ns = ns;
         m_chunks = (2 * ns + 1 + TrialGrain - 1) / TrialGrain;
         m_next.store(0, std::memory_order_relaxed);
+        m_fault.store(false, std::memory_order_relaxed);
         for (int c = 0; c < m_chunks; ++c)
             m_ready[static_cast<std::size_t>(c)].store(false, std::memory_order_relaxed);
         m_correlate = Kernels().correlate;
@@ -104,6 +88,8 @@ class TrialJob {
                 while (takeChunk()) {
                 }
         });
+        if (m_fault.load(std::memory_order_relaxed))
+            throw FloatingPointError(FloatingPointFault::Overflow);
         return objective;
     }
 
@@ -115,6 +101,10 @@ class TrialJob {
         const int first = -m_ns + c * TrialGrain;
         const int last = std::min(m_ns, first + TrialGrain - 1);
         m_correlate(m_state->SignalBuffer.centre(), m_taps, m_nf, m_trial, first, last);
+        // Checked here, while the chunk is in this thread's cache: every output, not only those
+        // the objective counts (after the centre it ignores a NaN that stays under the peak).
+        if (!AllFinite({m_trial + first, static_cast<std::size_t>(last - first + 1)}))
+            m_fault.store(true, std::memory_order_relaxed);
         m_ready[static_cast<std::size_t>(c)].store(true, std::memory_order_release);
         return true;
     }
@@ -130,11 +120,24 @@ class TrialJob {
             const long double d = static_cast<long double>(trial[i]) - response[i];
             objective += d * d;
         }
-        for (; i <= last; ++i) {
-            const long double a = std::fabs(static_cast<long double>(trial[i]));
-            if (a > peak) {
-                const long double d = a - peak;
-                objective += d * d;
+        // After the centre most outputs stay under the peak and add nothing: a group of eight is
+        // first compared in double (exact, the peak being a double) and skipped when none is
+        // above it; NaN is above nothing on either side.
+        const double peakValue = static_cast<double>(peak);
+        constexpr int Group = 8;
+        for (; i <= last; i += Group) {
+            const int count = std::min(Group, last - i + 1);
+            bool above = false;
+            for (int k = 0; k < Group; ++k)
+                above |= k < count && std::fabs(trial[i + k]) > peakValue;
+            if (!above)
+                continue;
+            for (int k = 0; k < count; ++k) {
+                const long double a = std::fabs(static_cast<long double>(trial[i + k]));
+                if (a > peak) {
+                    const long double d = a - peak;
+                    objective += d * d;
+                }
             }
         }
         return objective;
@@ -145,10 +148,18 @@ class TrialJob {
         const long double peak = std::fabs(static_cast<long double>(m_state->ResponseBuffer[0]));
         const double *response = m_state->ResponseBuffer.centre();
         long double objective = 0.0L;
+        bool allTaken = false;
         for (int c = 0; c < m_chunks; ++c) {
             for (int spins = 0; !m_ready[static_cast<std::size_t>(c)].load(std::memory_order_acquire); ++spins) {
-                // Another thread is correlating this chunk: help with a later one, or give way.
-                if (!takeChunk() && spins > 64)
+                // Another thread is correlating this chunk: help with a later one while any is
+                // left, then poll (a chunk takes a few µs), and give way to other programs
+                // after about ten times that.
+                if (!allTaken && takeChunk())
+                    continue;
+                allTaken = true;
+                if (spins < SpinsBeforeYield)
+                    CpuRelax();
+                else
                     std::this_thread::yield();
             }
             const int first = -m_ns + c * TrialGrain;
@@ -166,10 +177,8 @@ class TrialJob {
     int m_chunks = 0;
     decltype(KernelSet::correlate) m_correlate = nullptr;
     std::atomic<int> m_next{0};
+    std::atomic<bool> m_fault{false}; // a chunk holds an output that is not finite
     std::array<std::atomic<bool>, MaxTrialChunks> m_ready{};
-    double m_threadedMean = Unmeasured; // s per epoch with the threads
-    double m_soloMean = Unmeasured;     // s per epoch on the calling thread
-    long long m_epoch = 0;
 };
 
 // Restores "not running" when a run ends by an error.
@@ -257,6 +266,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
     std::vector<double> increments(FilterArray::Size);
     std::vector<double> trialTaps(FilterArray::Size);
     std::vector<double> trialOutput(SignalArray::Size);
+    std::vector<std::int32_t> draws(FilterArray::Size);
     double *trialTap = trialTaps.data() + MaxFilterHalfWidth;
     double *trial = trialOutput.data() + MaxSignalHalfWidth;
     auto job = std::make_unique<TrialJob>();
@@ -280,8 +290,9 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
         const RandomGenerator before = state.random();
         bool accepted = false;
         try {
+            state.random().fill(NoiseLevels, draws.data(), static_cast<int>(tapCount));
             for (int j = -nf; j <= nf; ++j) {
-                const int n = state.NextRandom(NoiseLevels);
+                const int n = draws[static_cast<std::size_t>(j + nf)];
                 const double increment = (n - NoiseLevels / 2) * step / (NoiseLevels / 2);
                 increments[static_cast<std::size_t>(j + MaxFilterHalfWidth)] = increment;
                 trialTap[j] = state.FilterBuffer[j] + increment;
@@ -290,15 +301,13 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
             CheckComputed(epochTaps);
             long double objective = 0.0L;
             if (ns >= 0 && nf >= 0) {
-                objective = job->run(state.pool(), state, trialTap, nf, trial, ns);
+                // Also checks every trial output.
+                objective = job->run(state.pool(), state.searchThreads(), state, trialTap, nf, trial, ns);
             } else {
                 for (int i = -ns; i <= ns; ++i)
                     trial[i] = 0.0;
                 objective = SearchObjective(state, trial, ns);
             }
-            // Every trial output, not only those the objective counts: after the centre it
-            // ignores a NaN that stays under the peak.
-            CheckComputed(epochTrial);
             if (std::isnan(objective))
                 throw FloatingPointError(FloatingPointFault::InvalidOperation);
             if (objective < outcome.BestObjective) {

@@ -25,12 +25,6 @@ constexpr auto SpinTime = std::chrono::microseconds(4);
 // the workers inside it.
 constexpr std::uint32_t JobOpen = 1u << 31;
 
-inline void cpuRelax() {
-#if defined(__x86_64__) || defined(__i386__)
-    __builtin_ia32_pause();
-#endif
-}
-
 // Polls `done` for at most SpinTime; true when it became true meanwhile.
 template <class Done> bool spinUntil(Done done) {
     const auto deadline = std::chrono::steady_clock::now() + SpinTime;
@@ -38,7 +32,7 @@ template <class Done> bool spinUntil(Done done) {
         for (int i = 0; i < 16; ++i) {
             if (done())
                 return true;
-            cpuRelax();
+            CpuRelax();
         }
         if (std::chrono::steady_clock::now() >= deadline)
             return done();
@@ -180,6 +174,78 @@ void WorkerPool::forRange(int first, int last, int grain, const std::function<vo
         const long long hi = std::min<long long>(last, lo + grain - 1);
         body(static_cast<int>(lo), static_cast<int>(hi));
     });
+}
+
+bool ThreadChoice::useThreads(const WorkerPool &pool) {
+    bool threaded = false;
+    if (pool.threadCount() > 1) {
+        if (m_trialJob >= 0 && m_trialJob + 1 < TrialJobs) {
+            ++m_trialJob;
+            threaded = true;
+        } else if (m_jobs < TrialJobs) {
+            m_trialJob = 0; // the warm-up starts with a trial
+            threaded = true;
+        } else if (m_jobs < WarmUpJobs) {
+            threaded = false;
+        } else if (m_threadedMean <= m_soloMean) {
+            threaded = true;
+            m_nextTrial = m_jobs + m_trialPeriod;
+        } else if (m_jobs >= m_nextTrial) {
+            m_trialJob = 0;
+            threaded = true;
+        }
+        if (!threaded)
+            m_trialJob = -1;
+    }
+    m_threaded = threaded;
+    ++m_jobs;
+    return threaded;
+}
+
+void ThreadChoice::record(double seconds) {
+    // The first job with the threads after one without (or after none) is not timed.
+    const bool timed = !m_threaded || m_lastThreaded;
+    m_lastThreaded = m_threaded;
+    const int timedTrialJobs = TrialJobs - 1;
+    if (m_threaded && m_trialJob >= 0) {
+        if (timed)
+            m_trialSum += m_soloMean > 0.0 ? std::min(seconds, StallWeight * m_soloMean) : seconds;
+        if (m_trialJob + 1 < TrialJobs)
+            return;
+        const double trialMean = m_trialSum / timedTrialJobs;
+        m_trialSum = 0.0;
+        m_trialJob = -1;
+        if (m_jobs <= WarmUpJobs) {
+            m_threadedMean = trialMean;
+            return;
+        }
+        // Try again soon after the threads won, twice as late after they lost again.
+        if (trialMean <= m_soloMean) {
+            m_threadedMean = trialMean;
+            m_trialPeriod = MinTrialPeriod;
+        } else {
+            m_threadedMean = std::max(m_threadedMean, trialMean);
+            m_trialPeriod = std::min(2 * m_trialPeriod, MaxTrialPeriod);
+        }
+        m_nextTrial = m_jobs + m_trialPeriod;
+        return;
+    }
+    if (!m_threaded && m_jobs <= WarmUpJobs) {
+        // The warm-up's jobs alone: their plain mean.
+        m_trialSum += seconds;
+        if (m_jobs == WarmUpJobs) {
+            m_soloMean = m_trialSum / (WarmUpJobs - TrialJobs);
+            m_trialSum = 0.0;
+        }
+        return;
+    }
+    if (!timed)
+        return;
+    double &mean = m_threaded ? m_threadedMean : m_soloMean;
+    const double other = m_threaded ? m_soloMean : m_threadedMean;
+    // One stall says "much slower", not how much: it counts as at most StallWeight times the
+    // other way, so that one stall on a quiet machine does not outweigh many good jobs.
+    mean += (std::min(seconds, StallWeight * other) - mean) * MeanWeight;
 }
 
 void WorkerPool::workerLoop() {

@@ -11,6 +11,13 @@
 
 namespace pulsefir {
 
+// Tells the processor that this thread is polling a value another thread will change.
+inline void CpuRelax() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_ia32_pause();
+#endif
+}
+
 // How many threads the core's pool uses, the calling thread included: the environment variable
 // PULSEFIR_THREADS (1..64) when it is set, otherwise one per core, at most 8. Read once.
 int DefaultThreadCount();
@@ -63,6 +70,44 @@ class WorkerPool {
 
     std::mutex m_errorMutex;
     std::exception_ptr m_error;
+};
+
+// For a job that repeats many times (a search epoch): whether to run it on the pool's threads
+// or on the calling thread alone, from the measured times of each way.
+//
+// On a busy desktop the threads can lose: a worker that the system stops while it holds part of
+// a job stalls the job until the worker runs again (milliseconds). While the threads run, a
+// running mean of their times shows when the machine becomes busy. While the calling thread
+// works alone, it tries the threads for a few jobs now and then to notice when the machine is
+// quiet again: 64 jobs after the threads lost, twice as long after each trial they lose again
+// (at most 4096 jobs), because on a busy machine each trial risks a stall. A trial that wins
+// replaces the running mean, so the threads take over at once. The first job with the threads
+// after one without is not timed: the workers have gone to sleep meanwhile, and waking them is
+// not what a job with the threads costs.
+class ThreadChoice {
+  public:
+    // Whether the next job runs on the threads (never when the pool has only the caller).
+    bool useThreads(const WorkerPool &pool);
+    // The time the job that useThreads chose took, s.
+    void record(double seconds);
+
+  private:
+    static constexpr int TrialJobs = 3;                    // jobs with the threads per trial, the first not timed
+    static constexpr long long WarmUpJobs = 2 * TrialJobs; // a trial, then as many timed jobs alone
+    static constexpr long long MinTrialPeriod = 64;        // jobs
+    static constexpr long long MaxTrialPeriod = 4096;      // jobs
+    static constexpr double MeanWeight = 1.0 / 16;
+    static constexpr double StallWeight = 8.0;
+
+    double m_threadedMean = 0.0; // s per job with the threads
+    double m_soloMean = 0.0;     // s per job on the calling thread
+    double m_trialSum = 0.0;     // s, timed jobs of the running trial (or of the warm-up alone)
+    long long m_jobs = 0;
+    long long m_trialPeriod = MinTrialPeriod;
+    long long m_nextTrial = 0; // the job that starts the next trial
+    int m_trialJob = -1;       // index of the job in the running trial, -1 outside one
+    bool m_threaded = false;   // the way of the job being timed
+    bool m_lastThreaded = false;
 };
 
 } // namespace pulsefir

@@ -4,7 +4,8 @@
 
 namespace pulsefir {
 
-CoreState::CoreState(int threads) : m_pool(std::make_unique<WorkerPool>(threads)) {}
+CoreState::CoreState(int threads)
+    : m_pool(std::make_unique<WorkerPool>(threads)), m_searchThreads(std::make_unique<ThreadChoice>()) {}
 CoreState::~CoreState() = default;
 
 } // namespace pulsefir

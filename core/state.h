@@ -10,6 +10,7 @@
 namespace pulsefir {
 
 class WorkerPool;
+class ThreadChoice;
 
 constexpr int MaxSignalHalfWidth = 10000;
 constexpr int MaxFilterHalfWidth = 1000;
@@ -60,13 +61,47 @@ class RandomGenerator {
   public:
     // An integer in 0..range-1: the upper 32 bits of state * range after the state step.
     std::int32_t next(std::int32_t range) {
-        m_state = m_state * 134775813u + 1u;
-        return static_cast<std::int32_t>((static_cast<std::uint64_t>(m_state) * static_cast<std::uint32_t>(range)) >>
-                                         32);
+        m_state = m_state * Multiplier + 1u;
+        return scaled(m_state, range);
     }
     std::uint32_t state() const { return m_state; }
 
+    // next(range) `count` times into out[0..count-1]. Eight states at a time are each one step
+    // from the state before the group (s_k = a^k s + c_k), so the draws do not wait on one another.
+    void fill(std::int32_t range, std::int32_t *out, int count) {
+        int k = 0;
+        for (; k + Jump <= count; k += Jump) {
+            const std::uint32_t base = m_state;
+            for (int l = 0; l < Jump; ++l)
+                out[k + l] = scaled(base * Steps.factor[l] + Steps.offset[l], range);
+            m_state = base * Steps.factor[Jump - 1] + Steps.offset[Jump - 1];
+        }
+        for (; k < count; ++k)
+            out[k] = next(range);
+    }
+
   private:
+    static constexpr std::uint32_t Multiplier = 134775813u;
+    static constexpr int Jump = 8;
+    struct JumpTable {
+        std::uint32_t factor[Jump];
+        std::uint32_t offset[Jump];
+    };
+    static constexpr JumpTable Steps = [] {
+        JumpTable t{};
+        std::uint32_t factor = 1, offset = 0;
+        for (int l = 0; l < Jump; ++l) {
+            factor *= Multiplier;
+            offset = offset * Multiplier + 1u;
+            t.factor[l] = factor;
+            t.offset[l] = offset;
+        }
+        return t;
+    }();
+    static std::int32_t scaled(std::uint32_t state, std::int32_t range) {
+        return static_cast<std::int32_t>((static_cast<std::uint64_t>(state) * static_cast<std::uint32_t>(range)) >> 32);
+    }
+
     std::uint32_t m_state = 0;
 };
 
@@ -117,10 +152,13 @@ struct CoreState {
 
     // Shared by the kernels that split their work over the cores; created once with the state.
     WorkerPool &pool() { return *m_pool; }
+    // Whether a search epoch runs on the pool's threads; kept from one search to the next.
+    ThreadChoice &searchThreads() { return *m_searchThreads; }
 
   private:
     RandomGenerator m_random;
     std::unique_ptr<WorkerPool> m_pool;
+    std::unique_ptr<ThreadChoice> m_searchThreads;
 };
 
 // A half-width as the loops use it: a value above the buffer's bound is held at the bound, so no

@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -72,8 +74,13 @@ TEST_P(KernelSetTest, CorrelationIsThePlainLoopBitForBit) {
     const auto taps = pseudoRandom(2001, 11);
     const double *s = signal.data() + 12000;
     const double *t = taps.data() + 1000;
-    for (const auto c : {CorrelationCase{0, -5, 5}, CorrelationCase{3, 7, 7}, CorrelationCase{17, -33, 97},
-                         CorrelationCase{100, -1000, 1000}, CorrelationCase{1000, -10000, 10000}}) {
+    std::vector<CorrelationCase> cases{{0, -5, 5},     {3, 7, 7},         {17, -33, 97},
+                                       {100, -1000, 1000}, {1000, -10000, 10000}};
+    // Every count of outputs up to past two full register blocks of the widest set, so that
+    // each length of the left-over block (and the ranges shorter than one vector) is met.
+    for (int count = 1; count <= 140; ++count)
+        cases.push_back({5, -3, count - 4});
+    for (const auto c : cases) {
         std::vector<double> expected(20001), actual(20001);
         // i outer, j inner ascending, one double accumulator.
         for (int i = c.first; i <= c.last; ++i) {
@@ -321,3 +328,63 @@ TEST(WorkerPoolTest, ThreadCountFollowsTheEnvironment) {
 }
 
 } // namespace
+
+// The choice between the threads and the calling thread alone, on made-up job times (µs): a
+// job with the threads right after one without also pays for waking the workers.
+struct ThreadChoiceCase {
+    const char *name;
+    double threaded;       // µs per job with the threads, while the machine is quiet
+    double solo;           // µs per job alone
+    long long busyUntil;   // until this job, every job with the threads stalls for 2 ms
+    long long stallAt;     // one job with the threads that stalls for 1 ms (-1: none)
+    long long from, until; // the jobs counted
+    long long minThreaded, maxThreaded;
+};
+
+void PrintTo(const ThreadChoiceCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class ThreadChoiceTest : public ::testing::TestWithParam<ThreadChoiceCase> {};
+
+TEST_P(ThreadChoiceTest, RunsTheFasterWayAndComesBack) {
+    const auto c = GetParam();
+    WorkerPool pool(2);
+    ThreadChoice choice;
+    bool lastThreaded = false;
+    long long counted = 0;
+    for (long long job = 0; job < c.until; ++job) {
+        const bool threaded = choice.useThreads(pool);
+        double us = threaded ? c.threaded : c.solo;
+        if (threaded && !lastThreaded)
+            us += 300.0;
+        if (threaded && (job < c.busyUntil || job == c.stallAt))
+            us = job == c.stallAt ? 1000.0 : 2000.0;
+        choice.record(us * 1e-6);
+        lastThreaded = threaded;
+        if (threaded && job >= c.from)
+            ++counted;
+    }
+    EXPECT_GE(counted, c.minThreaded) << c.name;
+    EXPECT_LE(counted, c.maxThreaded) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Machines, ThreadChoiceTest,
+                         ::testing::Values(
+                             // After the warm-up (six jobs), every job on the threads.
+                             ThreadChoiceCase{"quiet", 15, 27, 0, -1, 6, 3000, 2994, 2994},
+                             ThreadChoiceCase{"threads slower", 30, 27, 0, -1, 6, 3000, 3, 150},
+                             // One long stall costs at most one trial period alone.
+                             ThreadChoiceCase{"one stall", 15, 27, 0, 1000, 6, 3000, 2994 - 64, 2994},
+                             // Trials back off to one in 4096 jobs: about seven of three jobs in 10 000.
+                             ThreadChoiceCase{"busy", 15, 27, 1000000, -1, 6, 10000, 3, 30},
+                             // Quiet again: the threads are back within the longest trial period.
+                             ThreadChoiceCase{"busy, then quiet", 15, 27, 3000, -1, 3000 + 4096 + 6, 12000,
+                                              12000 - 7102, 12000 - 7102}),
+                         [](const auto &info) {
+                             std::string name = info.param.name;
+                             std::replace_if(
+                                 name.begin(), name.end(),
+                                 [](char ch) { return !std::isalnum(static_cast<unsigned char>(ch)); }, '_');
+                             return name;
+                         });
