@@ -38,6 +38,23 @@ double checkedQuotient(double dividend, double divisor) {
     return q;
 }
 
+// Output i's term of the search objective added to the 80-bit `sum`: before the centre the
+// squared difference from the desired response, from the centre on the squared excess of the
+// magnitude over the desired peak.
+inline long double AddObjectiveTerm(long double sum, const double *trial, const double *response, long double peak,
+                                    int i) {
+    if (i < 0) {
+        const long double d = static_cast<long double>(trial[i]) - response[i];
+        return sum + d * d;
+    }
+    const long double a = std::fabs(static_cast<long double>(trial[i]));
+    if (a > peak) {
+        const long double d = a - peak;
+        return sum + d * d;
+    }
+    return sum;
+}
+
 // Trial outputs handed to one thread at a time: about 1.5 µs of work at the defaults.
 constexpr int TrialGrain = 128;
 constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain;
@@ -116,10 +133,8 @@ class TrialJob {
                                                           const double *response, long double peak, int first,
                                                           int last) {
         int i = first;
-        for (; i <= last && i < 0; ++i) {
-            const long double d = static_cast<long double>(trial[i]) - response[i];
-            objective += d * d;
-        }
+        for (; i <= last && i < 0; ++i)
+            objective = AddObjectiveTerm(objective, trial, response, peak, i);
         // After the centre most outputs stay under the peak and add nothing: a group of eight is
         // first compared in double (exact, the peak being a double) and skipped when none is
         // above it; NaN is above nothing on either side.
@@ -130,15 +145,9 @@ class TrialJob {
             bool above = false;
             for (int k = 0; k < Group; ++k)
                 above |= k < count && std::fabs(trial[i + k]) > peakValue;
-            if (!above)
-                continue;
-            for (int k = 0; k < count; ++k) {
-                const long double a = std::fabs(static_cast<long double>(trial[i + k]));
-                if (a > peak) {
-                    const long double d = a - peak;
-                    objective += d * d;
-                }
-            }
+            if (above)
+                for (int k = 0; k < count; ++k)
+                    objective = AddObjectiveTerm(objective, trial, response, peak, i + k);
         }
         return objective;
     }
@@ -235,17 +244,8 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
 long double SearchObjective(const CoreState &state, const double *trial, int ns) {
     const long double peak = std::fabs(static_cast<long double>(state.ResponseBuffer[0]));
     long double objective = 0.0L;
-    for (int i = -ns; i < 0 && i <= ns; ++i) {
-        const long double d = static_cast<long double>(trial[i]) - state.ResponseBuffer[i];
-        objective += d * d;
-    }
-    for (int i = 0; i <= ns; ++i) {
-        const long double a = std::fabs(static_cast<long double>(trial[i]));
-        if (a > peak) {
-            const long double d = a - peak;
-            objective += d * d;
-        }
-    }
+    for (int i = -ns; i <= ns; ++i)
+        objective = AddObjectiveTerm(objective, trial, state.ResponseBuffer.centre(), peak, i);
     return objective;
 }
 

@@ -178,25 +178,8 @@ void WorkerPool::forRange(int first, int last, int grain, const std::function<vo
 
 bool ThreadChoice::useThreads(const WorkerPool &pool) {
     bool threaded = false;
-    if (pool.threadCount() > 1) {
-        if (m_trialJob >= 0 && m_trialJob + 1 < TrialJobs) {
-            ++m_trialJob;
-            threaded = true;
-        } else if (m_jobs < TrialJobs) {
-            m_trialJob = 0; // the warm-up starts with a trial
-            threaded = true;
-        } else if (m_jobs < WarmUpJobs) {
-            threaded = false;
-        } else if (m_threadedMean <= m_soloMean) {
-            threaded = true;
-            m_nextTrial = m_jobs + m_trialPeriod;
-        } else if (m_jobs >= m_nextTrial) {
-            m_trialJob = 0;
-            threaded = true;
-        }
-        if (!threaded)
-            m_trialJob = -1;
-    }
+    if (pool.threadCount() > 1)
+        threaded = m_jobs < WarmUpJobs ? m_jobs < WarmUpJobs / 2 : m_segmentThreaded;
     m_threaded = threaded;
     ++m_jobs;
     return threaded;
@@ -206,46 +189,64 @@ void ThreadChoice::record(double seconds) {
     // The first job with the threads after one without (or after none) is not timed.
     const bool timed = !m_threaded || m_lastThreaded;
     m_lastThreaded = m_threaded;
-    const int timedTrialJobs = TrialJobs - 1;
-    if (m_threaded && m_trialJob >= 0) {
-        if (timed)
-            m_trialSum += m_soloMean > 0.0 ? std::min(seconds, StallWeight * m_soloMean) : seconds;
-        if (m_trialJob + 1 < TrialJobs)
-            return;
-        const double trialMean = m_trialSum / timedTrialJobs;
-        m_trialSum = 0.0;
-        m_trialJob = -1;
-        if (m_jobs <= WarmUpJobs) {
-            m_threadedMean = trialMean;
-            return;
-        }
-        // Try again soon after the threads won, twice as late after they lost again.
-        if (trialMean <= m_soloMean) {
-            m_threadedMean = trialMean;
-            m_trialPeriod = MinTrialPeriod;
-        } else {
-            m_threadedMean = std::max(m_threadedMean, trialMean);
-            m_trialPeriod = std::min(2 * m_trialPeriod, MaxTrialPeriod);
-        }
-        m_nextTrial = m_jobs + m_trialPeriod;
-        return;
-    }
-    if (!m_threaded && m_jobs <= WarmUpJobs) {
-        // The warm-up's jobs alone: their plain mean.
-        m_trialSum += seconds;
-        if (m_jobs == WarmUpJobs) {
-            m_soloMean = m_trialSum / (WarmUpJobs - TrialJobs);
-            m_trialSum = 0.0;
-        }
-        return;
-    }
     if (!timed)
         return;
-    double &mean = m_threaded ? m_threadedMean : m_soloMean;
     const double other = m_threaded ? m_soloMean : m_threadedMean;
-    // One stall says "much slower", not how much: it counts as at most StallWeight times the
-    // other way, so that one stall on a quiet machine does not outweigh many good jobs.
-    mean += (std::min(seconds, StallWeight * other) - mean) * MeanWeight;
+    m_sum += other > 0.0 ? std::min(seconds, MaxStall * other) : seconds;
+    ++m_timedJobs;
+    if (m_jobs <= WarmUpJobs) {
+        // Two timed jobs with the threads, then three alone.
+        if (m_jobs == WarmUpJobs / 2 || m_jobs == WarmUpJobs) {
+            (m_jobs == WarmUpJobs ? m_soloMean : m_threadedMean) = m_sum / m_timedJobs;
+            m_sum = 0.0;
+            m_timedJobs = 0;
+        }
+        return;
+    }
+    if (m_timedJobs < SegmentJobs)
+        return;
+    const double mean = m_sum / m_timedJobs;
+    m_sum = 0.0;
+    m_timedJobs = 0;
+    if (m_segmentThreaded) {
+        // The mean over the last two segments in a row with the threads.
+        m_threadedMean = m_threadsInARow ? (m_threadedMean + mean) / 2 : mean;
+        m_threadsInARow = true;
+        if (m_threadedMean <= m_soloMean) {
+            m_soloFresh = false;
+            m_nextLead = 1;
+        } else if (m_soloFresh) {
+            startSolo(false); // the threads lost again
+        } else {
+            startSolo(true); // the mean alone may be old: measure it again first
+        }
+        return;
+    }
+    m_soloMean = m_measuring ? mean : (m_soloMean + mean) / 2;
+    if (--m_soloLeft > 0)
+        return;
+    if (m_measuring && m_soloMean < m_threadedMean) {
+        startSolo(false);
+    } else {
+        // After a lead alone, or when the threads still win: the threads again.
+        m_segmentThreaded = true;
+        m_soloFresh = !m_measuring || m_soloFresh;
+        if (m_measuring)
+            m_nextLead = 1;
+    }
+    m_measuring = false;
+}
+
+void ThreadChoice::startSolo(bool measure) {
+    m_segmentThreaded = false;
+    m_threadsInARow = false;
+    m_measuring = measure;
+    if (measure) {
+        m_soloLeft = 1;
+        return;
+    }
+    m_soloLeft = m_nextLead;
+    m_nextLead = std::min(2 * m_nextLead, MaxSoloLead);
 }
 
 void WorkerPool::workerLoop() {

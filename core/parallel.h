@@ -76,14 +76,15 @@ class WorkerPool {
 // or on the calling thread alone, from the measured times of each way.
 //
 // On a busy desktop the threads can lose: a worker that the system stops while it holds part of
-// a job stalls the job until the worker runs again (milliseconds). While the threads run, a
-// running mean of their times shows when the machine becomes busy. While the calling thread
-// works alone, it tries the threads for a few jobs now and then to notice when the machine is
-// quiet again: 64 jobs after the threads lost, twice as long after each trial they lose again
-// (at most 4096 jobs), because on a busy machine each trial risks a stall. A trial that wins
-// replaces the running mean, so the threads take over at once. The first job with the threads
-// after one without is not timed: the workers have gone to sleep meanwhile, and waking them is
-// not what a job with the threads costs.
+// a job stalls the job until the worker runs again (milliseconds). Such stalls are rare but
+// long, so only the mean over many jobs tells which way is faster, and the jobs run in segments
+// of 512 of one way. The threads keep going while their mean over the last segments stays below
+// the mean alone; otherwise one segment alone measures that mean again. When the caller alone
+// wins, it keeps the lead for one segment, then for twice as many after every segment with the
+// threads that loses again (at most 16). The first six jobs, three with the threads and three
+// alone, give rough first means. The first job with the threads after one without is not timed:
+// the workers have gone to sleep meanwhile, and waking them is not what a job with the threads
+// costs.
 class ThreadChoice {
   public:
     // Whether the next job runs on the threads (never when the pool has only the caller).
@@ -92,20 +93,27 @@ class ThreadChoice {
     void record(double seconds);
 
   private:
-    static constexpr int TrialJobs = 3;                    // jobs with the threads per trial, the first not timed
-    static constexpr long long WarmUpJobs = 2 * TrialJobs; // a trial, then as many timed jobs alone
-    static constexpr long long MinTrialPeriod = 64;        // jobs
-    static constexpr long long MaxTrialPeriod = 4096;      // jobs
-    static constexpr double MeanWeight = 1.0 / 16;
-    static constexpr double StallWeight = 8.0;
+    // Runs the next segments alone: one that measures the mean alone again, or a lead.
+    void startSolo(bool measure);
 
-    double m_threadedMean = 0.0; // s per job with the threads
-    double m_soloMean = 0.0;     // s per job on the calling thread
-    double m_trialSum = 0.0;     // s, timed jobs of the running trial (or of the warm-up alone)
+    static constexpr long long WarmUpJobs = 6;
+    static constexpr int SegmentJobs = 512; // timed jobs
+    static constexpr int MaxSoloLead = 16;  // segments
+    // A single job counts as at most this many times the other way's mean (a suspended
+    // machine is not a stall).
+    static constexpr double MaxStall = 256.0;
+
+    double m_threadedMean = 0.0; // s per job with the threads, over recent segments
+    double m_soloMean = 0.0;     // s per job alone, over recent segments
+    double m_sum = 0.0;          // s, the timed jobs of the running segment (or warm-up part)
+    int m_timedJobs = 0;         // in the running segment
     long long m_jobs = 0;
-    long long m_trialPeriod = MinTrialPeriod;
-    long long m_nextTrial = 0; // the job that starts the next trial
-    int m_trialJob = -1;       // index of the job in the running trial, -1 outside one
+    bool m_segmentThreaded = true;
+    bool m_threadsInARow = false; // the last segment ran with the threads too
+    int m_soloLeft = 0;        // segments alone still to run, the running one included
+    bool m_measuring = false;  // the running segment alone measures that way again
+    bool m_soloFresh = false;  // the mean alone was measured just before these threads
+    int m_nextLead = 1;        // segments alone after the next win of the caller alone
     bool m_threaded = false;   // the way of the job being timed
     bool m_lastThreaded = false;
 };

@@ -335,8 +335,8 @@ struct ThreadChoiceCase {
     const char *name;
     double threaded;       // µs per job with the threads, while the machine is quiet
     double solo;           // µs per job alone
-    long long busyUntil;   // until this job, every job with the threads stalls for 2 ms
-    long long stallAt;     // one job with the threads that stalls for 1 ms (-1: none)
+    long long busyUntil;   // until this job, one job with the threads in ten stalls for 3 ms
+    long long stallAt;     // one job with the threads that stalls for 3 ms (-1: none)
     long long from, until; // the jobs counted
     long long minThreaded, maxThreaded;
 };
@@ -358,29 +358,27 @@ TEST_P(ThreadChoiceTest, RunsTheFasterWayAndComesBack) {
         double us = threaded ? c.threaded : c.solo;
         if (threaded && !lastThreaded)
             us += 300.0;
-        if (threaded && (job < c.busyUntil || job == c.stallAt))
-            us = job == c.stallAt ? 1000.0 : 2000.0;
+        if (threaded && ((job < c.busyUntil && job % 10 == 0) || job == c.stallAt))
+            us = 3000.0;
         choice.record(us * 1e-6);
         lastThreaded = threaded;
         if (threaded && job >= c.from)
             ++counted;
     }
-    EXPECT_GE(counted, c.minThreaded) << c.name;
-    EXPECT_LE(counted, c.maxThreaded) << c.name;
+    EXPECT_GE(counted, c.minThreaded);
+    EXPECT_LE(counted, c.maxThreaded);
 }
 
 INSTANTIATE_TEST_SUITE_P(Machines, ThreadChoiceTest,
                          ::testing::Values(
-                             // After the warm-up (six jobs), every job on the threads.
-                             ThreadChoiceCase{"quiet", 15, 27, 0, -1, 6, 3000, 2994, 2994},
-                             ThreadChoiceCase{"threads slower", 30, 27, 0, -1, 6, 3000, 3, 150},
-                             // One long stall costs at most one trial period alone.
-                             ThreadChoiceCase{"one stall", 15, 27, 0, 1000, 6, 3000, 2994 - 64, 2994},
-                             // Trials back off to one in 4096 jobs: about seven of three jobs in 10 000.
-                             ThreadChoiceCase{"busy", 15, 27, 1000000, -1, 6, 10000, 3, 30},
-                             // Quiet again: the threads are back within the longest trial period.
-                             ThreadChoiceCase{"busy, then quiet", 15, 27, 3000, -1, 3000 + 4096 + 6, 12000,
-                                              12000 - 7102, 12000 - 7102}),
+                             // After the first six jobs, every job on the threads.
+                             ThreadChoiceCase{"quiet", 15, 27, 0, -1, 6, 20000, 19994, 19994},
+                             ThreadChoiceCase{"one stall", 15, 27, 0, 5000, 6, 20000, 19994, 19994},
+                             // Segments with the threads between ever longer leads alone: one in nine at the end.
+                             ThreadChoiceCase{"threads slower", 30, 27, 0, -1, 6, 20000, 1000, 4000},
+                             ThreadChoiceCase{"busy", 15, 27, 1000000, -1, 6, 20000, 1000, 4000},
+                             // Quiet again: the threads are back after the longest lead alone.
+                             ThreadChoiceCase{"busy, then quiet", 15, 27, 10000, -1, 30000, 40000, 10000, 10000}),
                          [](const auto &info) {
                              std::string name = info.param.name;
                              std::replace_if(
