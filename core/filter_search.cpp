@@ -59,7 +59,7 @@ inline long double AddObjectiveTerm(long double sum, const double *trial, const 
 constexpr int TrialGrain = 128;
 constexpr int MaxTrialChunks = (SignalArray::Size + TrialGrain - 1) / TrialGrain;
 // Polls of a chunk that another thread holds before the waiting thread gives way: some 25 µs,
-// ten times the work of a chunk.
+// more than ten times the work of a chunk.
 constexpr int SpinsBeforeYield = 1000;
 
 // The trial output trial[-ns..ns] (ns, nf >= 0) and its objective, in one job on the pool. The
@@ -161,8 +161,8 @@ class TrialJob {
         for (int c = 0; c < m_chunks; ++c) {
             for (int spins = 0; !m_ready[static_cast<std::size_t>(c)].load(std::memory_order_acquire); ++spins) {
                 // Another thread is correlating this chunk: help with a later one while any is
-                // left, then poll (a chunk takes a few µs), and give way to other programs
-                // after about ten times that.
+                // left, then poll (a chunk takes about 1.5 µs), and give way to other programs
+                // after SpinsBeforeYield polls.
                 if (!allTaken && takeChunk())
                     continue;
                 allTaken = true;
