@@ -62,4 +62,42 @@ std::string FormatObjective(long double value, char decimalSeparator) {
     return text;
 }
 
+std::string DecimalParts::plainText() const {
+    return (integer.empty() ? "0" : integer) + (fraction.empty() ? "" : "." + fraction) + "e" +
+           (exponentNegative ? "-" : "") + (exponent.empty() ? "0" : exponent);
+}
+
+std::optional<DecimalParts> ScanDecimal(std::u16string_view text, std::u16string_view separators) {
+    DecimalParts parts;
+    std::size_t p = 0;
+    const std::size_t n = text.size();
+    const auto digit = [&](std::size_t k) { return k < n && text[k] >= u'0' && text[k] <= u'9'; };
+    const auto skipBlanks = [&] {
+        while (p < n && text[p] == u' ')
+            ++p;
+    };
+    skipBlanks();
+    if (p < n && (text[p] == u'+' || text[p] == u'-'))
+        parts.negative = text[p++] == u'-';
+    for (; p < n; ++p) {
+        if (digit(p))
+            (parts.separator ? parts.fraction : parts.integer) += static_cast<char>(text[p]);
+        else if (!parts.separator && separators.find(text[p]) != std::u16string_view::npos)
+            parts.separator = true;
+        else
+            break;
+    }
+    if (p < n && (text[p] == u'E' || text[p] == u'e')) {
+        ++p;
+        if (p < n && (text[p] == u'+' || text[p] == u'-'))
+            parts.exponentNegative = text[p++] == u'-';
+        while (digit(p))
+            parts.exponent += static_cast<char>(text[p++]);
+    }
+    skipBlanks();
+    if (p != n)
+        return std::nullopt;
+    return parts;
+}
+
 } // namespace pulsefir::text

@@ -92,58 +92,26 @@ QString FormatGeneralFloat(double value, QChar decimal) {
 }
 
 std::optional<double> ParseProjectFloat(const QString &text) {
-    // The fields' grammar with either separator: blanks, a sign, digits with one '.' or ',' (at
-    // least one digit), an optional exponent whose digits may be missing (exponent 0), blanks.
-    const std::string s = text.toStdString();
-    std::size_t p = 0;
-    const std::size_t n = s.size();
-    const auto digit = [&](std::size_t k) { return k < n && s[k] >= '0' && s[k] <= '9'; };
-    while (p < n && s[p] == ' ')
-        ++p;
-    bool negative = false;
-    if (p < n && (s[p] == '+' || s[p] == '-'))
-        negative = s[p++] == '-';
-    std::string integer;
-    std::string fraction;
-    bool separator = false;
-    for (; p < n; ++p) {
-        if (digit(p))
-            (separator ? fraction : integer) += s[p];
-        else if ((s[p] == '.' || s[p] == ',') && !separator)
-            separator = true;
-        else
-            break;
-    }
-    if (integer.empty() && fraction.empty())
+    // The fields' grammar with either separator, at least one digit, and an exponent whose
+    // digits may be missing (exponent 0).
+    const auto parts =
+        text::ScanDecimal({reinterpret_cast<const char16_t *>(text.utf16()), static_cast<std::size_t>(text.size())}, u".,");
+    if (!parts || (parts->integer.empty() && parts->fraction.empty()))
         return std::nullopt;
-    std::string exponent = "0";
-    if (p < n && (s[p] == 'E' || s[p] == 'e')) {
-        ++p;
-        std::string sign;
-        if (p < n && (s[p] == '+' || s[p] == '-'))
-            sign = s[p++] == '-' ? "-" : "";
-        std::string digits;
-        while (digit(p))
-            digits += s[p++];
-        if (!digits.empty())
-            exponent = sign + digits;
-    }
-    while (p < n && s[p] == ' ')
-        ++p;
-    if (p != n)
-        return std::nullopt;
-
-    const std::string number = (integer.empty() ? "0" : integer) + "." + fraction + "e" + exponent;
+    const std::string number = parts->plainText();
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range) {
         // Beyond the double range: the largest finite double of its sign; below it (an
         // underflow, no error): zero.
-        value = decimalMagnitude(integer, fraction, exponent) > 0 ? std::numeric_limits<double>::max() : 0.0;
+        const std::string exponent =
+            parts->exponent.empty() ? "0" : (parts->exponentNegative ? "-" : "") + parts->exponent;
+        value = decimalMagnitude(parts->integer, parts->fraction, exponent) > 0 ? std::numeric_limits<double>::max()
+                                                                                : 0.0;
     } else if (error != std::errc() || end != number.data() + number.size()) {
         return std::nullopt;
     }
-    return negative ? -value : value;
+    return parts->negative ? -value : value;
 }
 
 QString InvalidFloatMessage(const QString &text) {

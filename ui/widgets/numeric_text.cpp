@@ -97,51 +97,19 @@ double ParseFieldText(const QString &text, const NumberSeparators &sep) {
         s = "0";
     else if (s == "-")
         s = "-0";
-    int p = 0;
-    const int n = static_cast<int>(s.size());
-    while (p < n && s[p] == ' ')
-        ++p;
-    bool negative = false;
-    if (p < n && (s[p] == '+' || s[p] == '-'))
-        negative = s[p++] == '-';
-    std::string integer;
-    std::string fraction;
-    bool separator = false;
-    while (p < n) {
-        if (s[p].isDigit() && s[p].unicode() < 128) {
-            (separator ? fraction : integer) += static_cast<char>(s[p].unicode());
-        } else if (s[p] == sep.decimal && !separator) {
-            separator = true;
-        } else {
-            break;
-        }
-        ++p;
-    }
-    if (integer.empty() && fraction.empty() && !separator)
+    const char16_t decimal = sep.decimal.unicode();
+    const auto parts = text::ScanDecimal(
+        {reinterpret_cast<const char16_t *>(s.utf16()), static_cast<std::size_t>(s.size())}, {&decimal, 1});
+    if (!parts || (parts->integer.empty() && parts->fraction.empty() && !parts->separator))
         invalidValue(text);
-    std::string exponent;
-    bool exponentNegative = false;
-    if (p < n && (s[p] == 'E' || s[p] == 'e')) {
-        ++p;
-        if (p < n && (s[p] == '+' || s[p] == '-'))
-            exponentNegative = s[p++] == '-';
-        while (p < n && s[p].isDigit() && s[p].unicode() < 128)
-            exponent += static_cast<char>(s[p++].unicode());
-    }
-    while (p < n && s[p] == ' ')
-        ++p;
-    if (p != n)
-        invalidValue(text);
-
-    std::string number = (integer.empty() ? "0" : integer) + (fraction.empty() ? "" : "." + fraction) + "e" +
-                         (exponentNegative ? "-" : "") + (exponent.empty() ? "0" : exponent);
+    const std::string number = parts->plainText();
     double value = 0.0;
     const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
     if (error == std::errc::result_out_of_range)
-        value = (exponentNegative || allZero(integer + fraction)) ? 0.0 : HUGE_VAL;
+        value = (parts->exponentNegative || allZero(parts->integer + parts->fraction)) ? 0.0 : HUGE_VAL;
     else if (error != std::errc() || end != number.data() + number.size())
         invalidValue(text);
-    return negative ? -value : value;
+    return parts->negative ? -value : value;
 }
 
 QString FormatValueText(double value, TNumberFormat format, int decimals, const NumberSeparators &sep) {
