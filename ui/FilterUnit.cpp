@@ -284,10 +284,7 @@ void TFilterForm::Serch1_BitBtnClick() {
             }
         } done{this};
         const double samplingFrequency = m_main.samplingFrequency();
-        ResponseParameters r;
-        r.Ar1 = Ar1_NmSuperSpin->Value();
-        r.Tr1 = Tr1_NmSuperSpin->Value();
-        r.ResponseShape = ResponseRadioGroup->ItemIndex();
+        const ResponseParameters r = responseParameters();
         const int n = WINNmSpinEdit->Value();
         m_sinceShown.invalidate();
         m_sinceConvergenceShown.invalidate();
@@ -296,6 +293,14 @@ void TFilterForm::Serch1_BitBtnClick() {
         ConvergenceSeries->ClearPoints();
         SearchFilter(m_state, r, samplingFrequency, n, *this);
     });
+}
+
+ResponseParameters TFilterForm::responseParameters() const {
+    ResponseParameters r;
+    r.Ar1 = Ar1_NmSuperSpin->Value();
+    r.Tr1 = Tr1_NmSuperSpin->Value();
+    r.ResponseShape = ResponseRadioGroup->ItemIndex();
+    return r;
 }
 
 void TFilterForm::Break1_BitBtnClick() {
@@ -310,10 +315,7 @@ void TFilterForm::LeastSquaresBitBtnClick() {
     guard([&] {
         DisabledWhile disabled(LeastSquaresBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
-        ResponseParameters r;
-        r.Ar1 = Ar1_NmSuperSpin->Value();
-        r.Tr1 = Tr1_NmSuperSpin->Value();
-        r.ResponseShape = ResponseRadioGroup->ItemIndex();
+        const ResponseParameters r = responseParameters();
         const int n = WINNmSpinEdit->Value();
         const double mu = RegularizationNmSuperSpin->Value();
         const LeastSquaresOutcome outcome = LeastSquaresFilter(m_state, r, samplingFrequency, n, mu);

@@ -89,6 +89,8 @@ class TFilterForm : public TForm, public SearchHost {
     void exportFilterTo(const QString &fileName);
 
   private:
+    // The desired response as the search and the least-squares design read it from the fields.
+    ResponseParameters responseParameters() const;
     void showProgress(bool force);
     // Adds the epochs accepted since the last call to the convergence chart.
     void showConvergence(bool force);
