@@ -88,6 +88,7 @@ std::optional<DecimalParts> ScanDecimal(std::u16string_view text, std::u16string
             break;
     }
     if (p < n && (text[p] == u'E' || text[p] == u'e')) {
+        parts.exponentMark = true;
         ++p;
         if (p < n && (text[p] == u'+' || text[p] == u'-'))
             parts.exponentNegative = text[p++] == u'-';

@@ -40,6 +40,7 @@ struct DecimalParts {
     std::string integer;  // digits before the separator
     std::string fraction; // digits after it
     bool separator = false;
+    bool exponentMark = false; // an 'E' or 'e' was there
     bool exponentNegative = false;
     std::string exponent; // the exponent's digits, empty when there are none
     // "integer.fraction e exponent" as std::from_chars reads it (a missing part as 0).

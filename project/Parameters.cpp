@@ -5,6 +5,8 @@
 #include <cmath>
 #include <stdexcept>
 
+#include "NumberText.h"
+
 namespace pulsefir {
 
 namespace {
@@ -95,50 +97,19 @@ const ParameterDefinition &Parameter(std::string_view section, std::string_view 
 }
 
 std::optional<double> ParseDecimal(std::string_view text) {
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && text[b] == ' ')
-        ++b;
-    while (e > b && text[e - 1] == ' ')
-        --e;
-    std::string s(text.substr(b, e - b));
-    std::size_t p = 0;
-    if (p < s.size() && (s[p] == '+' || s[p] == '-'))
-        ++p;
-    bool digits = false;
-    bool separator = false;
-    while (p < s.size() && ((s[p] >= '0' && s[p] <= '9') || s[p] == '.' || s[p] == ',')) {
-        if (s[p] == '.' || s[p] == ',') {
-            if (separator)
-                return std::nullopt;
-            separator = true;
-            s[p] = '.';
-        } else {
-            digits = true;
-        }
-        ++p;
-    }
-    if (!digits)
+    // Either separator, at least one digit, and digits after an exponent mark; bytes beyond
+    // ASCII are no part of the grammar and fail it.
+    const std::u16string wide(text.begin(), text.end());
+    const auto parts = text::ScanDecimal(wide, u".,");
+    if (!parts || (parts->integer.empty() && parts->fraction.empty()) ||
+        (parts->exponentMark && parts->exponent.empty()))
         return std::nullopt;
-    if (p < s.size() && (s[p] == 'e' || s[p] == 'E')) {
-        ++p;
-        if (p < s.size() && (s[p] == '+' || s[p] == '-'))
-            ++p;
-        const std::size_t expStart = p;
-        while (p < s.size() && s[p] >= '0' && s[p] <= '9')
-            ++p;
-        if (p == expStart)
-            return std::nullopt;
-    }
-    if (p != s.size())
-        return std::nullopt;
-    // from_chars ignores the process locale and wants no leading '+'.
-    const char *first = s.data() + (s[0] == '+' ? 1 : 0);
+    const std::string number = parts->plainText();
     double value = 0.0;
-    const auto [end, error] = std::from_chars(first, s.data() + s.size(), value);
-    if (error != std::errc() || end != s.data() + s.size() || !std::isfinite(value))
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(value))
         return std::nullopt;
-    return value;
+    return parts->negative ? -value : value;
 }
 
 ParameterValues::ParameterValues() {
