@@ -1,5 +1,6 @@
 #include "pulse_placement.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -35,18 +36,15 @@ PlacementResult PlacePulse(CoreState &state, std::span<const double> samples, co
     result.written = static_cast<std::size_t>(kEnd - kFirst);
 
     // Scratch copy of the whole buffer: compute, check, then commit.
-    std::vector<double> scratch(SignalArray::Size);
+    const auto signal = state.SignalBuffer.range(MaxSignalHalfWidth);
+    std::vector<double> scratch(signal.size(), 0.0);
+    if (placement.mode != PlacementMode::Replace)
+        std::copy(signal.begin(), signal.end(), scratch.begin());
     double *centre = scratch.data() + MaxSignalHalfWidth;
-    for (int i = -MaxSignalHalfWidth; i <= MaxSignalHalfWidth; ++i)
-        centre[i] = placement.mode == PlacementMode::Replace ? 0.0 : state.SignalBuffer[i];
-    for (std::int64_t k = kFirst; k < kEnd; ++k) {
-        const std::int64_t i = k + placement.offset;
-        centre[i] += placement.scale * samples[static_cast<std::size_t>(k)];
-        if (!std::isfinite(centre[i]))
-            throw FloatingPointError(FloatingPointFault::Overflow);
-    }
-    for (int i = -MaxSignalHalfWidth; i <= MaxSignalHalfWidth; ++i)
-        state.SignalBuffer[i] = centre[i];
+    for (std::int64_t k = kFirst; k < kEnd; ++k)
+        centre[k + placement.offset] += placement.scale * samples[static_cast<std::size_t>(k)];
+    CheckComputed(scratch);
+    state.SignalBuffer.assign(MaxSignalHalfWidth, scratch);
     if (result.written > 0) {
         result.firstIndex = static_cast<int>(kFirst + placement.offset);
         result.lastIndex = static_cast<int>(kEnd - 1 + placement.offset);
