@@ -7,14 +7,14 @@
 
 namespace pulsefir::io {
 
-std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome) {
+PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &outcome) {
     PulseData pulse = ReadPulseFile(request.fileName);
     outcome.fileSamples = pulse.samples.size();
     outcome.fileSamplingFrequency = pulse.samplingFrequency;
     outcome.peak = pulse.samples.empty() ? 0.0 : pulse.samples[PeakIndex(pulse.samples)];
     outcome.description = pulse.description;
     if (!pulse.samplingFrequency || !RatesDiffer(*pulse.samplingFrequency, request.samplingFrequency))
-        return std::move(pulse.samples);
+        return pulse;
     if (request.rate == RateChoice::TakeFileRate) {
         const double rate = *pulse.samplingFrequency;
         const bool ranged = request.minimumRate != 0.0 || request.maximumRate != 0.0;
@@ -23,9 +23,16 @@ std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportO
                             FormatNumber(request.minimumRate, 9) + ".." + FormatNumber(request.maximumRate, 9) +
                             " МГц; выберите пересчёт");
         outcome.newSamplingFrequency = rate;
-        return std::move(pulse.samples);
+        return pulse;
     }
     outcome.resampled = true;
+    return pulse;
+}
+
+std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome) {
+    PulseData pulse = DescribePulse(request, outcome);
+    if (!outcome.resampled)
+        return std::move(pulse.samples);
     return ResamplePulse(pulse.samples, *pulse.samplingFrequency, request.samplingFrequency);
 }
 

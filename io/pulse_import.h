@@ -42,6 +42,10 @@ struct PulseImportOutcome {
 // CoreError before SignalBuffer is touched.
 PulseImportOutcome ImportPulse(CoreState &state, const PulseImportRequest &request);
 
+// The file read and described in `outcome` as ImportPulse would describe it (what its rate
+// would become, resampling included), without resampling: for showing what a file holds.
+PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
+
 // The pulse as ImportPulse would place it (read and, if asked, resampled), for the offset helpers.
 std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
 

@@ -203,7 +203,7 @@ void TSignalForm::FileBrowseButtonClick() {
     FileNameEdit->setText(*chosen);
     guard([&] {
         io::PulseImportOutcome outcome;
-        io::PreparePulse(fileRequest(io::PlacementMode::Replace), outcome);
+        io::DescribePulse(fileRequest(io::PlacementMode::Replace), outcome);
         showFileInfo(outcome);
     });
 }
