@@ -18,12 +18,6 @@ namespace {
 // NumPy aligns the end of the header (magic, version and length included) to this many bytes.
 constexpr std::size_t NpyAlignment = 64;
 
-std::string lower(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
-    return s;
-}
-
 double maxMagnitude(std::span<const double> taps) {
     double m = 0.0;
     for (double t : taps)
@@ -165,7 +159,7 @@ void writeOctave(std::ostream &out, const CoefficientExport &d) {
 CoefficientFormat CoefficientFormatForFileName(const std::string &fileName) {
     if (fileName == "-")
         return CoefficientFormat::Csv;
-    const std::string ext = lower(std::filesystem::path(fileName).extension().string());
+    const std::string ext = LowerExtension(fileName);
     if (ext == ".txt")
         return CoefficientFormat::Text;
     if (ext == ".npy")

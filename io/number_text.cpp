@@ -1,6 +1,8 @@
 #include "number_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 namespace pulsefir::io {
 
@@ -38,6 +40,13 @@ std::string FormatNumber(double value, int digits) {
     char buffer[40];
     const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, digits);
     return error == std::errc() ? std::string(buffer, end) : std::string("0");
+}
+
+std::string LowerExtension(const std::string &fileName) {
+    std::string ext = std::filesystem::path(fileName).extension().string();
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
+    return ext;
 }
 
 } // namespace pulsefir::io

@@ -14,6 +14,9 @@ namespace pulsefir::io {
 // own message. Nothing when the field is not such a number.
 std::optional<double> ParseNumber(std::string_view field, bool decimalComma);
 
+// A file name's extension in lower case ("Pulse.WAV" gives ".wav"), ASCII letters only.
+std::string LowerExtension(const std::string &fileName);
+
 // `digits` significant digits (17 gives the double back exactly), shortest form: "0.5", "1e-05".
 std::string FormatNumber(double value, int digits = 17);
 

@@ -30,13 +30,6 @@ constexpr double TimeGridShare = 1e-3;
     throw CoreError(name + ": " + what);
 }
 
-std::string lowerExtension(const std::string &fileName) {
-    std::string ext = std::filesystem::path(fileName).extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });
-    return ext;
-}
-
 // ---- Text ---------------------------------------------------------------------------------------
 
 bool isBlank(char c) {
@@ -258,7 +251,7 @@ std::vector<unsigned char> readWholeFile(const std::string &fileName) {
 } // namespace
 
 PulseFileKind PulseKindForFileName(const std::string &fileName) {
-    const std::string ext = lowerExtension(fileName);
+    const std::string ext = LowerExtension(fileName);
     if (ext == ".csv" || ext == ".txt" || ext == ".dat")
         return PulseFileKind::Text;
     if (ext == ".wav")
