@@ -318,12 +318,8 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
 }
 
 void writeFilter(Session &s, const std::string &file, std::ostream &out) {
-    const int n = UsableFilterHalfWidth(s.state->FilterHalfWidth);
-    io::CoefficientExport data;
-    data.taps = s.state->FilterBuffer.range(n);
-    data.halfWidth = std::max(n, 0);
-    data.samplingFrequency = s.samplingFrequency();
-    data.coeBits = s.i("FilterForm", "CoeBitsNmSpinEdit");
+    const double samplingFrequency = s.samplingFrequency();
+    const auto data = io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.i("FilterForm", "CoeBitsNmSpinEdit"));
     const io::CoefficientFormat format = io::CoefficientFormatForFileName(file);
     writeTo(file, out, [&](std::ostream &o) { io::WriteCoefficients(o, data, format); });
 }

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
 #include <vector>
+
+#include "core/state.h"
 
 namespace pulsefir::io {
 
@@ -44,6 +47,12 @@ struct CoefficientExport {
     int halfWidth = 0;
     double samplingFrequency = 0.0; // MHz, stated in the comments; 0 leaves it out
     int coeBits = 16;
+
+    // The state's filter, as the filter window and the command line export it.
+    static CoefficientExport OfFilter(const CoreState &state, double samplingFrequency, int coeBits) {
+        const int n = UsableFilterHalfWidth(state.FilterHalfWidth);
+        return {state.FilterBuffer.range(n), std::max(n, 0), samplingFrequency, coeBits};
+    }
 };
 
 // Writes the taps in the given format. Every format but CSV and NumPy states in its header which

@@ -223,12 +223,8 @@ void TFilterForm::ExportFilterBitBtnClick() {
 }
 
 void TFilterForm::exportFilterTo(const QString &fileName) {
-    const int n = UsableFilterHalfWidth(m_state.FilterHalfWidth);
-    io::CoefficientExport data;
-    data.taps = m_state.FilterBuffer.range(n);
-    data.halfWidth = std::max(n, 0);
-    data.samplingFrequency = m_main.samplingFrequency();
-    data.coeBits = CoeBitsNmSpinEdit->Value();
+    const double samplingFrequency = m_main.samplingFrequency();
+    const auto data = io::CoefficientExport::OfFilter(m_state, samplingFrequency, CoeBitsNmSpinEdit->Value());
     const std::string name = fileName.toStdString();
     const io::CoefficientFormat format = io::CoefficientFormatForFileName(name);
     {
