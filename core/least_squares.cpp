@@ -92,12 +92,10 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
             CheckStored(h[p]);
 
         // Output of the new filter, as CalcOut would compute it, and the three measures of fit.
-        std::vector<double> taps(static_cast<std::size_t>(size));
-        std::copy(h.data(), h.data() + size, taps.begin());
         std::vector<double> output(static_cast<std::size_t>(2 * std::max(ns, 0) + 1));
         double *y = output.data() + std::max(ns, 0);
         if (ns >= 0)
-            CorrelateParallel(state.pool(), x, taps.data() + n, n, y, -ns, ns);
+            CorrelateParallel(state.pool(), x, h.data() + n, n, y, -ns, ns);
         long double residual = 0.0L;
         for (int i = -ns; i <= ns; ++i) {
             const long double e = static_cast<long double>(y[i]) - d[i];
@@ -116,8 +114,7 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
 
         // Commit: the filter is replaced only now that everything has been computed.
         state.FilterBuffer.fill(0.0);
-        for (int j = -n; j <= n; ++j)
-            state.FilterBuffer[j] = h[j + n];
+        state.FilterBuffer.assign(n, {h.data(), static_cast<std::size_t>(size)});
         state.FilterHalfWidth = n;
         return outcome;
     } catch (...) {
