@@ -18,8 +18,7 @@ namespace {
 constexpr int PointGrain = 8;
 
 // Amplitude and phase of one source from its sums.
-void amplitudeAndPhase(const std::vector<double> &s, const std::vector<double> &c, int n, double *amplitude,
-                       double *phase) {
+void amplitudeAndPhase(const double *s, const double *c, int n, double *amplitude, double *phase) {
     for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
         amplitude[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
         phase[k] = std::atan2(c[k], s[k]);
@@ -78,9 +77,7 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
             fourierSums(sources, 3, omega, spacing, first, last);
         });
         auto source = [&](int index, double *amplitude, double *phase, bool normalize) {
-            const std::vector<double> s(part(2 * index), part(2 * index) + n);
-            const std::vector<double> c(part(2 * index + 1), part(2 * index + 1) + n);
-            amplitudeAndPhase(s, c, n, amplitude, phase);
+            amplitudeAndPhase(part(2 * index), part(2 * index + 1), n, amplitude, phase);
             if (normalize)
                 NormalizeAmplitudes(amplitude, n);
         };
