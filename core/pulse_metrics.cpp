@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -67,12 +66,8 @@ Plan complexBackward(int n, fftw_complex *in, fftw_complex *out) {
     return Plan(fftw_plan_dft_1d(n, in, out, FFTW_BACKWARD, FFTW_ESTIMATE));
 }
 
-int spectrumPoints(int samples) {
-    int points = MetricsSpectrumPoints;
-    while (points < samples)
-        points *= 2;
-    return points;
-}
+// Every curve fits the transform with room to spare, so one size serves all.
+static_assert(MetricsSpectrumPoints >= SignalArray::Size);
 
 // Position (in samples, fractional) where a curve first falls below `level` walking down from
 // `from`, interpolated linearly between the last sample at or above and the first below; 0 when
@@ -140,19 +135,15 @@ struct Workspace {
 
 Transformed transform(const SignalArray &buffer, int halfWidth) {
     const int samples = 2 * halfWidth + 1;
-    const int points = spectrumPoints(samples);
+    const int points = MetricsSpectrumPoints;
     const int bins = points / 2 + 1;
 
-    // One workspace per size, used by one caller at a time. The planner's mutex is made first so
-    // that it outlives the plans destroyed at exit.
+    // One workspace, used by one caller at a time. The planner's mutex is made first so that it
+    // outlives the plans destroyed at exit.
     plannerMutex();
-    static std::mutex workspacesMutex;
-    static std::map<int, std::unique_ptr<Workspace>> workspaces;
-    const std::lock_guard lock(workspacesMutex);
-    auto &slot = workspaces[points];
-    if (!slot)
-        slot = std::make_unique<Workspace>(points);
-    Workspace &w = *slot;
+    static std::mutex workspaceMutex;
+    static Workspace w(points);
+    const std::lock_guard lock(workspaceMutex);
     double *real = w.real.get();
     fftw_complex *spectrum = w.spectrum.get();
     const fftw_complex *analytic = w.analytic.get();
