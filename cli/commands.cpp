@@ -167,7 +167,7 @@ std::string formatNumber(double value) {
 void checkWritten(std::ostream &out) {
     out.flush();
     if (!out)
-        throw CoreError("Unable to write to standard output.");
+        throw base::Error("Unable to write to standard output.");
 }
 
 // Writes to the named file, or to standard output for "-".
@@ -179,11 +179,11 @@ void writeTo(const std::string &file, std::ostream &out, const std::function<voi
     }
     std::ofstream stream(file, std::ios::binary | std::ios::trunc);
     if (!stream)
-        throw CoreError("Unable to write to " + file + ".");
+        throw base::Error("Unable to write to " + file + ".");
     write(stream);
     stream.flush();
     if (!stream)
-        throw CoreError("Unable to write to " + file + ".");
+        throw base::Error("Unable to write to " + file + ".");
 }
 
 std::string optionalText(const std::optional<double> &value) {
@@ -233,7 +233,7 @@ SpectrumViews spectrumViews(const SpectorResults &r, const SpectorArray &amplitu
         v.decibels = AmplitudeDecibels(std::span<const double>(amplitude.data(), n));
         v.unwrapped = UnwrapPhase(std::span<const double>(phase.data(), n));
         v.delay = GroupDelay(std::span<const double>(r.OmegaBuffer.data(), n), v.unwrapped);
-    } catch (const CoreError &) {
+    } catch (const base::Error &) {
     }
     return v;
 }
@@ -525,7 +525,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         PrintUsage(err);
         return ExitUsage;
     } catch (const std::exception &error) {
-        // CoreError, and whatever else went wrong (memory, a file): a message, never an abort.
+        // base::Error, and whatever else went wrong (memory, a file): a message, never an abort.
         err << "pulsefir-cli: " << error.what() << '\n';
         return ExitCoreError;
     } catch (...) {

@@ -5,7 +5,7 @@
 
 namespace pulsefir {
 
-FloatingPointError::FloatingPointError(FloatingPointFault fault) : CoreError(messageFor(fault)), m_fault(fault) {}
+FloatingPointError::FloatingPointError(FloatingPointFault fault) : base::Error(messageFor(fault)), m_fault(fault) {}
 
 const char *FloatingPointError::messageFor(FloatingPointFault fault) noexcept {
     switch (fault) {

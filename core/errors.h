@@ -1,21 +1,16 @@
 #pragma once
 
 #include <span>
-#include <stdexcept>
 #include <string>
 
-namespace pulsefir {
+#include "base/error.h"
 
-// Every failure of the core is one of these, carrying the text the user is shown.
-class CoreError : public std::runtime_error {
-  public:
-    explicit CoreError(const std::string &message) : std::runtime_error(message) {}
-};
+namespace pulsefir {
 
 enum class FloatingPointFault { InvalidOperation, DivisionByZero, Overflow };
 
 // The three trapped floating-point faults; underflow, denormals and inexact results are not faults.
-class FloatingPointError : public CoreError {
+class FloatingPointError : public base::Error {
   public:
     explicit FloatingPointError(FloatingPointFault fault);
     FloatingPointFault fault() const noexcept { return m_fault; }

@@ -20,7 +20,7 @@ struct LeastSquaresOutcome {
 //
 // On success ResponseBuffer holds the desired response (as after a search), all of FilterBuffer
 // is cleared, taps -N..N are written and FilterHalfWidth := N. When the system cannot be solved
-// (an all-zero signal, a singular system with mu = 0) a CoreError is thrown and the filter, its
+// (an all-zero signal, a singular system with mu = 0) a base::Error is thrown and the filter, its
 // half-width and ResponseBuffer are left as they were.
 LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
                                        int filterHalfWidth, double regularization);

@@ -42,7 +42,7 @@ class Plan {
   public:
     explicit Plan(fftw_plan plan) : m_plan(plan) {
         if (!m_plan)
-            throw CoreError("FFT plan could not be created.");
+            throw base::Error("FFT plan could not be created.");
     }
     ~Plan() {
         const std::lock_guard lock(plannerMutex());

@@ -41,7 +41,7 @@ void NormalizeAmplitudes(double *amplitudes, int n) {
 
 void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParameters &p) {
     if (p.PointCount > MaxSpectorPoints)
-        throw CoreError("Количество точек не должно превышать 10001");
+        throw base::Error("Количество точек не должно превышать 10001");
     const double spacing = CheckedReciprocal(samplingFrequency); // µs
     const int n = p.PointCount < 0 ? 0 : p.PointCount;
     if (n == 0) {

@@ -18,7 +18,7 @@ constexpr double WrapTwoPi = 2.0 * std::numbers::pi;
 
 void requireTwoPoints(std::size_t n) {
     if (n < 2)
-        throw CoreError("Для спектра в дБ, развернутой фазы и групповой задержки нужно не меньше двух точек");
+        throw base::Error("Для спектра в дБ, развернутой фазы и групповой задержки нужно не меньше двух точек");
 }
 
 } // namespace
@@ -66,7 +66,7 @@ std::vector<double> GroupDelay(std::span<const double> omega, std::span<const do
     auto slope = [&](std::size_t lo, std::size_t hi) {
         const double dOmega = omega[hi] - omega[lo];
         if (dOmega == 0.0)
-            throw CoreError("Групповая задержка не определена: точки сетки лежат на одной частоте");
+            throw base::Error("Групповая задержка не определена: точки сетки лежат на одной частоте");
         const double delay = -(unwrappedPhase[hi] - unwrappedPhase[lo]) / dOmega;
         CheckStored(delay);
         return delay;

@@ -7,7 +7,7 @@ namespace pulsefir {
 
 // Views of one spectrum computation for reading at a glance; they take the arrays of
 // SpectorResults (entries 0..N-1) and leave them untouched. Each needs N >= 2 grid points and
-// throws a CoreError saying so otherwise.
+// throws a base::Error saying so otherwise.
 
 // Level that a zero (or vanishingly small) amplitude is shown at, dB.
 constexpr double DecibelFloor = -200.0;
@@ -22,7 +22,7 @@ std::vector<double> UnwrapPhase(std::span<const double> phase);
 
 // Group delay -dφ/dω in µs at every grid point, from the unwrapped phase (rad) and the grid's
 // angular frequencies (rad/µs), two arrays of one length: central differences inside, one-sided
-// at the two ends. Throws a CoreError when two grid points used in one difference lie on the
+// at the two ends. Throws a base::Error when two grid points used in one difference lie on the
 // same frequency.
 std::vector<double> GroupDelay(std::span<const double> omega, std::span<const double> unwrappedPhase);
 

@@ -8,7 +8,7 @@
 #include <limits>
 #include <ostream>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "io/number_text.h"
 
 namespace pulsefir::io {
@@ -190,7 +190,7 @@ QuantisedTaps QuantiseQ(std::span<const double> taps, int fractionBits) {
 
 QuantisedTaps QuantiseToBits(std::span<const double> taps, int bits) {
     if (bits < 2 || bits > 63)
-        throw CoreError("разрядность коэффициентов " + std::to_string(bits) + " бит вне 2..63");
+        throw base::Error("разрядность коэффициентов " + std::to_string(bits) + " бит вне 2..63");
     QuantisedTaps q;
     const double limit = std::ldexp(1.0, bits - 1) - 1.0;
     const double largest = maxMagnitude(taps);

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "io/number_text.h"
 
 namespace pulsefir::io {
@@ -19,7 +19,7 @@ PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &o
         const double rate = *pulse.samplingFrequency;
         const bool ranged = request.minimumRate != 0.0 || request.maximumRate != 0.0;
         if (ranged && (rate < request.minimumRate || rate > request.maximumRate))
-            throw CoreError(request.fileName + ": частота файла " + FormatNumber(rate, 9) + " МГц вне допустимых " +
+            throw base::Error(request.fileName + ": частота файла " + FormatNumber(rate, 9) + " МГц вне допустимых " +
                             FormatNumber(request.minimumRate, 9) + ".." + FormatNumber(request.maximumRate, 9) +
                             " МГц; выберите пересчёт");
         outcome.newSamplingFrequency = rate;

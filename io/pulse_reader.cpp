@@ -11,7 +11,7 @@
 #include <samplerate.h>
 #include <sndfile.h>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "io/number_text.h"
 
 namespace pulsefir::io {
@@ -27,7 +27,7 @@ constexpr double SameRateShare = 1e-6;
 constexpr double TimeGridShare = 1e-3;
 
 [[noreturn]] void fail(const std::string &name, const std::string &what) {
-    throw CoreError(name + ": " + what);
+    throw base::Error(name + ": " + what);
 }
 
 // ---- Text ---------------------------------------------------------------------------------------
@@ -535,14 +535,14 @@ PulseData ReadPulseWav(const std::string &fileName) {
 
 std::vector<double> ResamplePulse(std::span<const double> samples, double fromMHz, double toMHz) {
     if (!(fromMHz > 0.0) || !(toMHz > 0.0))
-        throw CoreError("пересчёт частоты невозможен: частота должна быть больше нуля");
+        throw base::Error("пересчёт частоты невозможен: частота должна быть больше нуля");
     const double ratio = toMHz / fromMHz;
     if (!src_is_valid_ratio(ratio))
-        throw CoreError("пересчёт частоты " + rateText(fromMHz) + " → " + rateText(toMHz) +
+        throw base::Error("пересчёт частоты " + rateText(fromMHz) + " → " + rateText(toMHz) +
                         " невозможен: отношение частот вне 1/256..256");
     const auto outputCount = static_cast<std::size_t>(std::llround(static_cast<double>(samples.size()) * ratio));
     if (outputCount > MaxPulseSamples)
-        throw CoreError("после пересчёта частоты больше 10000000 отсчётов");
+        throw base::Error("после пересчёта частоты больше 10000000 отсчётов");
     std::vector<float> in(samples.begin(), samples.end());
     std::vector<float> out(outputCount + 16);
     SRC_DATA data{};
@@ -552,7 +552,7 @@ std::vector<double> ResamplePulse(std::span<const double> samples, double fromMH
     data.output_frames = static_cast<long>(out.size());
     data.src_ratio = ratio;
     if (const int error = src_simple(&data, SRC_SINC_BEST_QUALITY, 1))
-        throw CoreError(std::string("пересчёт частоты: ") + src_strerror(error));
+        throw base::Error(std::string("пересчёт частоты: ") + src_strerror(error));
     std::vector<double> result(out.begin(),
                                out.begin() + std::min<long>(data.output_frames_gen, static_cast<long>(outputCount)));
     result.resize(outputCount, 0.0);

@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "core/errors.h"
+#include "base/error.h"
 
 namespace pulsefir::project {
 
@@ -31,7 +31,7 @@ std::string directoryOf(const std::string &path) {
 }
 
 [[noreturn]] void unableToWrite(const QString &fileName) {
-    throw CoreError(("Unable to write to " + fileName + ".").toStdString());
+    throw base::Error(("Unable to write to " + fileName + ".").toStdString());
 }
 
 } // namespace
@@ -150,16 +150,16 @@ PathKind KindOfPath(const QString &fileName) {
 }
 
 QByteArray ReadProjectBytes(const QString &fileName) {
-    const auto unableToRead = [&] { throw CoreError(("Unable to read " + fileName + ".").toStdString()); };
+    const auto unableToRead = [&] { throw base::Error(("Unable to read " + fileName + ".").toStdString()); };
     const auto tooLarge = [&] {
-        throw CoreError(("Файл " + fileName + " слишком велик для файла проекта").toStdString());
+        throw base::Error(("Файл " + fileName + " слишком велик для файла проекта").toStdString());
     };
     const std::string name = nativeName(fileName);
     struct stat st {};
     if (::stat(name.c_str(), &st) != 0)
         unableToRead();
     if (!S_ISREG(st.st_mode))
-        throw CoreError(("Файл " + fileName + " не является файлом проекта").toStdString());
+        throw base::Error(("Файл " + fileName + " не является файлом проекта").toStdString());
     if (st.st_size > MaxProjectFileBytes)
         tooLarge();
     // Non-blocking, in case the name was replaced by a FIFO since the check above.

@@ -35,7 +35,7 @@ class SaveSteps {
 
 // Replaces `fileName` by `content` so that the old file stays byte for byte as it was unless the
 // new one is completely written: a temporary file in the same folder, every write, the sync and
-// the close checked, then a rename over the old name and a sync of the folder. Throws CoreError
+// the close checked, then a rename over the old name and a sync of the folder. Throws base::Error
 // "Unable to write to NAME." after removing the temporary file.
 void WriteFileSafely(const QString &fileName, const QByteArray &content);
 
@@ -43,7 +43,7 @@ void WriteFileSafely(const QString &fileName, const QByteArray &content);
 enum class PathKind { Missing, Regular, Special };
 PathKind KindOfPath(const QString &fileName);
 
-// The whole of a project file. Throws CoreError for a path that is not a regular file (a FIFO, a
+// The whole of a project file. Throws base::Error for a path that is not a regular file (a FIFO, a
 // device, a folder, a socket) without opening it, for a file above MaxProjectFileBytes
 // ("Файл NAME слишком велик для файла проекта") without reading it, and "Unable to read NAME."
 // when it cannot be read.

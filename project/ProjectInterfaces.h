@@ -38,7 +38,7 @@ class ProjectControl {
     virtual int itemCount() const { return 0; }    // RadioGroup
     virtual bool checked() const { return false; } // CheckBox, SpeedButton (Down)
     virtual void setChecked(bool) {}
-    virtual double floatValue() const { return 0.0; } // FloatField; may throw CoreError
+    virtual double floatValue() const { return 0.0; } // FloatField; may throw base::Error
     virtual void setFloatValue(double) {}             // no range check
     virtual int columnCount() const { return 0; }     // StringGrid
     virtual int rowCount() const { return 0; }

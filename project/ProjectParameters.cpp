@@ -7,7 +7,7 @@
 #include <memory>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "project/FileAccess.h"
 #include "project/IniFile.h"
 #include "project/SaveLoadPrjUnit.h"
@@ -31,7 +31,7 @@ bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
             const QString text = doc.readString(section, key, QString());
             const auto value = ParseProjectFloat(text);
             if (!value)
-                throw CoreError(InvalidFloatMessage(text).toStdString());
+                throw base::Error(InvalidFloatMessage(text).toStdString());
             read.set(d.section, d.key, *value);
             break;
         }

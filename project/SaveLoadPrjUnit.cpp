@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <functional>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "project/FileAccess.h"
 #include "project/ValueFormat.h"
 
@@ -17,7 +17,7 @@ namespace {
 using Actions = std::vector<std::function<void()>>;
 
 [[noreturn]] void fail(const QString &message) {
-    throw CoreError(message.toStdString());
+    throw base::Error(message.toStdString());
 }
 
 // Gives the window its enabled state back however the save of its section ends.
@@ -210,7 +210,7 @@ void SaveProjectFile(const QString &fileName, const Windows &windows, QChar deci
     if (KindOfPath(fileName) != PathKind::Missing) {
         try {
             existing = ReadProjectBytes(fileName);
-        } catch (const CoreError &) {
+        } catch (const base::Error &) {
             fail("Unable to write to " + fileName + ".");
         }
     }

@@ -20,11 +20,11 @@ QString OpenProject(FileDialogRequest &dialog, const QString &caption, const Win
 QString SaveProject(FileDialogRequest &dialog, const QString &caption, const Windows &windows, ProjectHost &host,
                     QChar decimal);
 
-// Reads the whole file and checks every value before any window changes; throws CoreError
+// Reads the whole file and checks every value before any window changes; throws base::Error
 // ("'x' is not a valid floating point value.") and changes nothing when a float cannot be read.
 void LoadProjectFile(const QString &fileName, const Windows &windows);
 // Writes every window's section into a new copy of the file that replaces the old one only once
-// it is complete; throws CoreError "Unable to write to NAME." and leaves the old file as it was.
+// it is complete; throws base::Error "Unable to write to NAME." and leaves the old file as it was.
 void SaveProjectFile(const QString &fileName, const Windows &windows, QChar decimal);
 
 // One window's section, on a document in memory.

@@ -233,7 +233,7 @@ void TFilterForm::exportFilterTo(const QString &fileName) {
             io::WriteCoefficients(out, data, format);
         out.flush();
         if (!out)
-            throw CoreError("Unable to write to " + name + ".");
+            throw base::Error("Unable to write to " + name + ".");
     }
     const char decimal = NumberSeparators::current().decimal.toLatin1();
     const char point = decimal ? decimal : '.';

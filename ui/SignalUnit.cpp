@@ -176,7 +176,7 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
     io::PulseImportRequest request;
     request.fileName = FileNameEdit->text().trimmed().toStdString();
     if (request.fileName.empty())
-        throw CoreError("Не указан файл сигнала");
+        throw base::Error("Не указан файл сигнала");
     request.samplingFrequency = m_main.samplingFrequency();
     request.minimumRate = m_main.FNmSuperSpin->MinValue();
     request.maximumRate = m_main.FNmSuperSpin->MaxValue();

@@ -59,7 +59,7 @@ class TSpectorForm : public TForm {
 
   private:
     using SeriesValues = std::array<std::vector<double>, 6>;
-    // The six curves of the last results as the display options show them; throws a CoreError,
+    // The six curves of the last results as the display options show them; throws a base::Error,
     // before any series changes, when a view cannot be formed (fewer than two grid points).
     SeriesValues seriesValues() const;
     // Replaces the six curves by `values` and shows them as the display settings say.

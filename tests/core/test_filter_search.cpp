@@ -389,9 +389,9 @@ TEST(SearchFilterTest, OverflowEndsTheRunAndKeepsWhatWasAccepted) {
 TEST(SearchFilterTest, HostErrorEndsTheRun) {
     auto state = stateWithSignal();
     struct FailingHost : ScriptedHost {
-        double RandomStep() override { throw CoreError("'x' is not a valid floating point value."); }
+        double RandomStep() override { throw base::Error("'x' is not a valid floating point value."); }
     } host;
-    EXPECT_THROW(search(*state, host), CoreError);
+    EXPECT_THROW(search(*state, host), base::Error);
     EXPECT_FALSE(state->SearchRunning);
 }
 

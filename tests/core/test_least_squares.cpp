@@ -209,7 +209,7 @@ TEST_P(LeastSquaresFailureTest, LeavesFilterAndResponseUnchanged) {
     for (int i = -10000; i <= 10000; ++i)
         state->ResponseBuffer[i] = 0.5;
     ResponseParameters r;
-    EXPECT_THROW(LeastSquaresFilter(*state, r, Fs, 3, c.mu), CoreError);
+    EXPECT_THROW(LeastSquaresFilter(*state, r, Fs, 3, c.mu), base::Error);
     EXPECT_EQ(state->FilterHalfWidth, 10);
     for (int j = -1000; j <= 1000; ++j)
         ASSERT_EQ(state->FilterBuffer[j], 0.001 * j);

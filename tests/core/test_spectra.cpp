@@ -118,7 +118,7 @@ TEST(SpectraTest, MoreThanTheCapacityIsRefusedBeforeAnythingIsWritten) {
     try {
         CalcSpectors(*state, Fs, p);
         FAIL() << "no error";
-    } catch (const CoreError &error) {
+    } catch (const base::Error &error) {
         EXPECT_STREQ(error.what(), "Количество точек не должно превышать 10001");
     }
     EXPECT_EQ(state->Spectra.SpectorPointCount, 400);

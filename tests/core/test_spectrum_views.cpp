@@ -136,8 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(GroupDelayTest, FewerThanTwoPointsOrOneFrequencyAreRefused) {
     const std::vector<double> one{1.0}, same{0.25, 0.25, 0.25}, phases{0.1, 0.2, 0.3};
-    EXPECT_THROW(AmplitudeDecibels(one), CoreError);
-    EXPECT_THROW(UnwrapPhase(std::span<const double>{}), CoreError);
-    EXPECT_THROW(GroupDelay(one, one), CoreError);
-    EXPECT_THROW(GroupDelay(same, phases), CoreError);
+    EXPECT_THROW(AmplitudeDecibels(one), base::Error);
+    EXPECT_THROW(UnwrapPhase(std::span<const double>{}), base::Error);
+    EXPECT_THROW(GroupDelay(one, one), base::Error);
+    EXPECT_THROW(GroupDelay(same, phases), base::Error);
 }

@@ -312,7 +312,7 @@ TEST(Resampling, SineKeepsItsFrequencyAtTheNewRate) {
     ASSERT_EQ(out.size(), 1600u);
     for (std::size_t k = 200; k < 1400; ++k)
         ASSERT_NEAR(out[k], std::sin(TwoPi * f * static_cast<double>(k) / 0.8), 2e-4) << "sample " << k;
-    EXPECT_THROW(ResamplePulse(in, 1.0, 1000.0), CoreError); // ratio beyond 256
+    EXPECT_THROW(ResamplePulse(in, 1.0, 1000.0), base::Error); // ratio beyond 256
 }
 
 TEST(Import, FileRateIsTakenOrTheFileIsResampled) {
@@ -393,7 +393,7 @@ TEST_P(MalformedFile, NamesTheFaultAndLeavesTheSignalAlone) {
     try {
         ImportPulse(*state, request);
         ADD_FAILURE() << "no error";
-    } catch (const CoreError &error) {
+    } catch (const base::Error &error) {
         const std::string text = error.what();
         EXPECT_NE(text.find(c.message), std::string::npos) << text;
         EXPECT_EQ(text.rfind(path.string(), 0), 0u) << "the message starts with the file name: " << text;
@@ -440,7 +440,7 @@ TEST(FileLimits, FileAbove64MiBIsRefusedUnread) {
     try {
         ReadPulseFile(path.string());
         ADD_FAILURE() << "no error";
-    } catch (const CoreError &error) {
+    } catch (const base::Error &error) {
         EXPECT_NE(std::string(error.what()).find("больше 64 МиБ"), std::string::npos) << error.what();
     }
     std::filesystem::remove(path);

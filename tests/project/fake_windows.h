@@ -37,7 +37,7 @@ class FakeControl : public pulsefir::project::ProjectControl {
     }
     double floatValue() const override {
         if (unreadable)
-            throw pulsefir::CoreError("'-E' is not a valid floating point value.");
+            throw pulsefir::base::Error("'-E' is not a valid floating point value.");
         return number;
     }
     void setFloatValue(double v) override {

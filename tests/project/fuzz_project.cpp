@@ -24,12 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     try {
         for (auto &w : windows)
             LoadWindowSettings(doc, *w);
-    } catch (const CoreError &) {
+    } catch (const base::Error &) {
     }
     ParameterValues values;
     try {
         ReadProjectParameters(doc, values);
-    } catch (const CoreError &) {
+    } catch (const base::Error &) {
     }
 
     // Saving over whatever was read keeps it readable and puts the sections back as written.

@@ -328,7 +328,7 @@ TEST_F(ProjectTest, MalformedFloatChangesNothingAnywhere) {
     try {
         OpenProject(dialog, "caption", Pointers(windows), host);
         FAIL() << "no error";
-    } catch (const CoreError &error) {
+    } catch (const base::Error &error) {
         EXPECT_STREQ(error.what(), "'1;5' is not a valid floating point value.");
     }
     EXPECT_EQ(win(0).frameRect.top(), 1);
@@ -340,7 +340,7 @@ TEST_F(ProjectTest, MalformedFloatChangesNothingAnywhere) {
 TEST_F(ProjectTest, UnreadableFieldStopsTheSaveAndLeavesTheOldFile) {
     writeAll(path("p.flt"), "old content");
     win(1).control("Exp_Am_NmSuperSpin").unreadable = true;
-    EXPECT_THROW(SaveProjectFile(path("p.flt"), Pointers(windows), ','), CoreError);
+    EXPECT_THROW(SaveProjectFile(path("p.flt"), Pointers(windows), ','), base::Error);
     EXPECT_EQ(readAll(path("p.flt")), QByteArray("old content"));
     EXPECT_TRUE(win(1).enabled) << "the window gets its enabled state back";
 }
@@ -386,7 +386,7 @@ TEST_F(ProjectTest, EveryFailingStepOfASaveLeavesTheOldFileAndNoTemporaryFile) {
         FailingSteps failing(steps);
         try {
             SaveProjectFile(name, Pointers(windows), ',');
-        } catch (const CoreError &error) {
+        } catch (const base::Error &error) {
             EXPECT_EQ(QString(error.what()), "Unable to write to " + name + ".");
         }
         if (!failing.failed)
@@ -409,7 +409,7 @@ TEST_F(ProjectTest, FullDiskLeavesTheOldFile) {
     writeAll(name, QByteArray(1153, 'p'));
     writeAll(mountPoint + "/filler", QByteArray(4096, 'f'));
     const QByteArray before = readAll(name);
-    EXPECT_THROW(SaveProjectFile(name, Pointers(windows), ','), CoreError);
+    EXPECT_THROW(SaveProjectFile(name, Pointers(windows), ','), base::Error);
     const QByteArray after = readAll(name);
     const QStringList left = QDir(mountPoint).entryList(QDir::Files | QDir::Hidden);
     std::system(("umount '" + mountPoint.toStdString() + "'").c_str());
@@ -438,12 +438,12 @@ TEST_F(ProjectTest, WhatCannotBeAProjectIsRefusedAtOnce) {
         try {
             LoadProjectFile(name, Pointers(windows));
             ADD_FAILURE() << "no error for " << name.toStdString();
-        } catch (const CoreError &error) {
+        } catch (const base::Error &error) {
             EXPECT_EQ(QString::fromUtf8(error.what()), message);
         }
         EXPECT_EQ(win(0).control("SWNmSpinEdit").changes, 0);
         // Saving over it is refused too, and leaves it what it was.
-        EXPECT_THROW(SaveProjectFile(name, Pointers(windows), ','), CoreError) << name.toStdString();
+        EXPECT_THROW(SaveProjectFile(name, Pointers(windows), ','), base::Error) << name.toStdString();
     }
     EXPECT_EQ(QFileInfo(huge).size(), 50 * 1000 * 1000);
 }
@@ -453,7 +453,7 @@ TEST_F(ProjectTest, UnwritablePlaceIsReported) {
     try {
         SaveProjectFile(name, Pointers(windows), ',');
         FAIL() << "no error";
-    } catch (const CoreError &error) {
+    } catch (const base::Error &error) {
         EXPECT_EQ(QString(error.what()), "Unable to write to " + name + ".");
     }
     for (auto &w : windows)
@@ -504,6 +504,6 @@ TEST_F(ProjectTest, CommandLineReadsTheParameterKeysWithTheWindowsRules) {
     EXPECT_EQ(values.get("FilterForm", "EpochNmSpinEdit"), 1);
     EXPECT_EQ(values.get("SpectorForm", "CheckBox9"), 1);
     writeAll(path("bad.flt"), "[MainForm]\nSWNmSpinEdit=5\nFNmSuperSpin=x\n");
-    EXPECT_THROW(ReadProjectParameters(path("bad.flt"), values), CoreError);
+    EXPECT_THROW(ReadProjectParameters(path("bad.flt"), values), base::Error);
     EXPECT_EQ(values.get("MainForm", "SWNmSpinEdit"), 32) << "nothing half-read";
 }

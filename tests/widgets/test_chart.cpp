@@ -371,11 +371,11 @@ class ChartTest : public QObject {
         try {
             pointer.setHorizSize(0);
             QFAIL("no error");
-        } catch (const CoreError &error) {
+        } catch (const base::Error &error) {
             QCOMPARE(QString(error.what()), QString("Pointer size must be greater than zero"));
         }
         QCOMPARE(pointer.HorizSize(), 3);
-        QVERIFY_THROWS_EXCEPTION(CoreError, pointer.setVertSize(-1));
+        QVERIFY_THROWS_EXCEPTION(base::Error, pointer.setVertSize(-1));
         QCOMPARE(pointer.VertSize(), 1);
     }
 

@@ -171,7 +171,7 @@ class NumericFieldsTest : public QObject {
         try {
             m_field->Value();
             QFAIL("no error");
-        } catch (const CoreError &error) {
+        } catch (const base::Error &error) {
             QCOMPARE(QString::fromStdString(error.what()), "'" + text + "' is not a valid floating point value.");
         }
     }

@@ -18,7 +18,7 @@
 #include <limits>
 #include <tuple>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "project/NumberText.h"
 
 namespace pulsefir::ui {
@@ -80,13 +80,13 @@ QString tickLabel(double value, double step) {
 
 void TSeriesPointer::setHorizSize(int size) {
     if (size < 1)
-        throw CoreError("Pointer size must be greater than zero");
+        throw base::Error("Pointer size must be greater than zero");
     m_horizSize = size;
 }
 
 void TSeriesPointer::setVertSize(int size) {
     if (size < 1)
-        throw CoreError("Pointer size must be greater than zero");
+        throw base::Error("Pointer size must be greater than zero");
     m_vertSize = size;
 }
 

@@ -12,7 +12,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
@@ -28,7 +28,7 @@ void beep() {
 constexpr Qt::FocusReason SpinButtonFocusReason = Qt::OtherFocusReason;
 
 // A text that cannot be read as a number is reported as reading `Value` reports it.
-void reportInvalidText(QWidget *field, const CoreError &error) {
+void reportInvalidText(QWidget *field, const base::Error &error) {
     Platform::current().showError(field, QString::fromUtf8(error.what()));
 }
 
@@ -426,7 +426,7 @@ void TNmNumEdit::groupDigits(int releasedKey) {
     double v = 0.0;
     try {
         v = Value();
-    } catch (const CoreError &) {
+    } catch (const base::Error &) {
         return;
     }
     const QChar group = NumberSeparators::current().group;
@@ -462,7 +462,7 @@ void TNmNumEdit::focusOutEvent(QFocusEvent *event) {
     double v = 0.0;
     try {
         v = Value();
-    } catch (const CoreError &error) {
+    } catch (const base::Error &error) {
         reportInvalidText(this, error); // the text stays for the user to correct
         return;
     }
@@ -485,7 +485,7 @@ void TNmNumEdit::InvalidEntry() {
             setValue(m_min);
         else if (v > m_max)
             setValue(m_max);
-    } catch (const CoreError &) {
+    } catch (const base::Error &) {
     }
     beep();
     // Taken back once the focus change that is under way has finished.
@@ -544,7 +544,7 @@ void TNmSuperSpin::step(bool up) {
     double v = 0.0;
     try {
         v = Value();
-    } catch (const CoreError &error) {
+    } catch (const base::Error &error) {
         reportInvalidText(this, error);
         return;
     }

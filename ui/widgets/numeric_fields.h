@@ -85,7 +85,7 @@ class TNmNumEdit : public QLineEdit {
   public:
     explicit TNmNumEdit(QWidget *parent = nullptr);
 
-    // The number shown. Throws CoreError "'text' is not a valid floating point value." when the
+    // The number shown. Throws base::Error "'text' is not a valid floating point value." when the
     // text cannot be converted.
     double Value() const;
     // Formats the text; no range check.

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <string>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "project/NumberText.h"
 
 namespace pulsefir::ui {
@@ -18,7 +18,7 @@ constexpr int MaxSignificantDigits = 15;
 constexpr int MaxDecimals = 14;
 
 [[noreturn]] void invalidValue(const QString &text) {
-    throw CoreError(("'" + text + "' is not a valid floating point value.").toStdString());
+    throw base::Error(("'" + text + "' is not a valid floating point value.").toStdString());
 }
 
 void stripTrailingZeros(std::string &s) {

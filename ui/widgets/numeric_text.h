@@ -16,7 +16,7 @@ struct NumberSeparators {
 
 // Text to number: thousands separators removed, "" read as 0 and "-" as -0, then an optional
 // sign, digits with the decimal separator, an optional exponent ("E" alone is exponent 0).
-// Throws CoreError "'text' is not a valid floating point value." for anything else.
+// Throws base::Error "'text' is not a valid floating point value." for anything else.
 double ParseFieldText(const QString &text, const NumberSeparators &separators);
 
 // Number to text in the field's format: Decimals -1 shows as many decimals as the value needs,
