@@ -1,11 +1,14 @@
 #include <QApplication>
 #include <QLocale>
 
+#include "base/messages.h"
 #include "ui/Application.h"
 #include "ui/widgets/platform.h"
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
+    // The windows' messages: the texts their design gives, Russian for the rest.
+    pulsefir::base::setAudience(pulsefir::base::Audience::Windows);
     // The title of the error boxes; a display name would be appended to every window caption.
     QApplication::setApplicationName("Тривелан");
     // Closing the main window ends the program, whatever other windows are open.

@@ -2,7 +2,9 @@
 // windows and of two file dialogs into the folder given as argument, so the program can be looked
 // at without a display.
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QLocale>
 #include <QTimer>
@@ -10,6 +12,8 @@
 #include <cstdio>
 #include <memory>
 
+#include "base/file.h"
+#include "base/messages.h"
 #include "ui/Application.h"
 #include "ui/widgets/platform.h"
 
@@ -64,11 +68,19 @@ int main(int argc, char **argv) {
                                                         {pictureDialog.get(), "picture-dialog.png"}};
     const auto save = [&](QWidget *window, const char *name) {
         const QString path = folder.filePath(name);
-        if (!window->grab().save(path, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            ++failures;
-        } else {
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        try {
+            if (!window->grab().save(&buffer, "PNG"))
+                throw pulsefir::base::Error(pulsefir::base::Message::unableToWrite(
+                    path.toStdString(), pulsefir::base::Message::encodingFailed("PNG")));
+            pulsefir::base::writeFileWhole(QFile::encodeName(path).toStdString(),
+                                           std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
             std::printf("%s\n", qPrintable(path));
+        } catch (const pulsefir::base::Error &error) {
+            std::fprintf(stderr, "%s\n", error.what());
+            ++failures;
         }
     };
     for (const auto &[window, name] : shots)

@@ -6,10 +6,11 @@
 #include <charconv>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/file.h"
 #include "io/pulse_reader.h"
 
 using namespace pulsefir::io;
@@ -30,7 +31,7 @@ std::filesystem::path path(const char *name) {
 const std::filesystem::path &textFile() {
     static const std::filesystem::path file = [] {
         const auto p = path("pulse.txt");
-        std::ofstream out(p, std::ios::binary);
+        std::ostringstream out;
         out << "value\n";
         char buffer[32];
         for (std::size_t k = 0; k < Samples; ++k) {
@@ -39,6 +40,7 @@ const std::filesystem::path &textFile() {
             *end = '\n';
             out.write(buffer, end - buffer + 1);
         }
+        pulsefir::base::writeFileWhole(p.string(), out.view());
         return p;
     }();
     return file;
@@ -49,7 +51,7 @@ const std::filesystem::path &textFile() {
 const std::filesystem::path &spreadsheetFile() {
     static const std::filesystem::path file = [] {
         const auto p = path("pulse.csv");
-        std::ofstream out(p, std::ios::binary);
+        std::ostringstream out;
         out << "время;сигнал\n";
         char buffer[64];
         for (std::size_t k = 0; k < Samples; ++k) {
@@ -62,6 +64,7 @@ const std::filesystem::path &spreadsheetFile() {
                     *c = ',';
             out.write(buffer, end - buffer);
         }
+        pulsefir::base::writeFileWhole(p.string(), out.view());
         return p;
     }();
     return file;
@@ -95,9 +98,7 @@ const std::filesystem::path &wavFloat() {
 // Baseline: only bringing the file's bytes into memory.
 void readBytes(benchmark::State &state, const std::filesystem::path &file) {
     for (auto _ : state) {
-        std::ifstream in(file, std::ios::binary);
-        std::vector<char> bytes(std::filesystem::file_size(file));
-        in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        const std::string bytes = pulsefir::base::readFileWhole(file.string(), pulsefir::io::MaxPulseFileBytes);
         benchmark::DoNotOptimize(bytes.data());
     }
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * std::filesystem::file_size(file)));

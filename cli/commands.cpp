@@ -3,10 +3,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <functional>
 #include <iostream>
-#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -19,7 +17,9 @@
 
 #include <QLocale>
 
-#include "core/errors.h"
+#include "base/error.h"
+#include "base/file.h"
+#include "base/messages.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
@@ -134,10 +134,10 @@ class ConsoleSearchHost : public SearchHost {
         const int width = 30;
         const int filled =
             limit > 0 ? static_cast<int>(std::min(1.0, static_cast<double>(m_epoch) / (limit + 1)) * width) : width;
-        std::fprintf(stderr, "\r[%s%s] epoch %d/%d objective %s",
-                     std::string(static_cast<std::size_t>(filled), '#').c_str(),
-                     std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), m_epoch, limit + 1,
-                     text::FormatObjective(best, '.').c_str());
+        const std::string bar = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
+                                std::string(static_cast<std::size_t>(width - filled), ' ') + "] " +
+                                base::Message::cliProgress(m_epoch, limit + 1, text::FormatObjective(best, '.'));
+        std::fputs(bar.c_str(), stderr);
         std::fflush(stderr);
         m_drawn = true;
     }
@@ -167,23 +167,20 @@ std::string formatNumber(double value) {
 void checkWritten(std::ostream &out) {
     out.flush();
     if (!out)
-        throw base::Error("Unable to write to standard output.");
+        throw base::Error(base::Message::unableToWriteStandardOutput());
 }
 
-// Writes to the named file, or to standard output for "-".
+// Writes to standard output for "-", else to the named file, whole or not at all: the text is
+// made in memory first, so a file is never left half written.
 void writeTo(const std::string &file, std::ostream &out, const std::function<void(std::ostream &)> &write) {
     if (file == "-") {
         write(out);
         checkWritten(out);
         return;
     }
-    std::ofstream stream(file, std::ios::binary | std::ios::trunc);
-    if (!stream)
-        throw base::Error("Unable to write to " + file + ".");
-    write(stream);
-    stream.flush();
-    if (!stream)
-        throw base::Error("Unable to write to " + file + ".");
+    std::ostringstream text;
+    write(text);
+    base::writeFileWhole(file, text.view());
 }
 
 std::string optionalText(const std::optional<double> &value) {
@@ -269,20 +266,19 @@ void applySet(Session &session, const std::string &assignment) {
     const auto eq = assignment.find('=');
     const auto dot = assignment.find('.');
     if (eq == std::string::npos || dot == std::string::npos || dot > eq)
-        throw UsageError{"--set wants Section.Key=VALUE, got '" + assignment + "'"};
+        throw UsageError{base::Message::cliSetForm(assignment)};
     const std::string section = assignment.substr(0, dot);
     const std::string key = assignment.substr(dot + 1, eq - dot - 1);
     const std::string text = assignment.substr(eq + 1);
     const ParameterDefinition *d = FindParameter(section, key);
     if (!d)
-        throw UsageError{"unknown key " + section + "." + key};
+        throw UsageError{base::Message::cliUnknownKey(section + "." + key)};
     const auto value = ParseDecimal(text);
     const bool whole = value && std::floor(*value) == *value;
     if (!value || (d->kind != ParameterKind::Float && !whole))
-        throw UsageError{section + "." + key + ": '" + text + "' is not " +
-                         (d->kind == ParameterKind::Float ? "a number" : "a whole number")};
+        throw UsageError{base::Message::cliNotANumber(section + "." + key, text, d->kind != ParameterKind::Float)};
     if (*value < d->minimum || *value > d->maximum)
-        throw UsageError{section + "." + key + ": " + text + " is outside " + rangeText(*d)};
+        throw UsageError{base::Message::cliOutsideRange(section + "." + key, text, rangeText(*d))};
     session.values.set(section, key, *value);
 }
 
@@ -305,123 +301,146 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     const io::PulseImportOutcome outcome = io::ImportPulse(*s.state, request);
     if (outcome.newSamplingFrequency) {
         s.values.set("MainForm", "FNmSuperSpin", *outcome.newSamplingFrequency);
-        std::cerr << "pulsefir-cli: MainForm.FNmSuperSpin = " << text::GeneralText(*outcome.newSamplingFrequency, 15)
-                  << " MHz, the file's rate\n";
+        std::cerr << base::Message::cliPrefix()
+                  << base::Message::cliRateTaken("MainForm.FNmSuperSpin",
+                                                 text::GeneralText(*outcome.newSamplingFrequency, 15))
+                  << '\n';
     } else if (outcome.resampled) {
-        std::cerr << "pulsefir-cli: resampled from " << text::GeneralText(*outcome.fileSamplingFrequency, 15) << " to "
-                  << text::GeneralText(request.samplingFrequency, 15) << " MHz\n";
+        std::cerr << base::Message::cliPrefix()
+                  << base::Message::cliResampled(text::GeneralText(*outcome.fileSamplingFrequency, 15),
+                                                 text::GeneralText(request.samplingFrequency, 15))
+                  << '\n';
     }
     const std::size_t dropped = outcome.placed.droppedBefore + outcome.placed.droppedAfter;
     if (dropped > 0)
-        std::cerr << "pulsefir-cli: " << dropped << " samples fall outside -10000..10000 and were dropped\n";
+        std::cerr << base::Message::cliPrefix() << base::Message::cliDropped(dropped) << '\n';
     s.draw();
 }
 
 void writeFilter(Session &s, const std::string &file, std::ostream &out) {
     const double samplingFrequency = s.samplingFrequency();
-    const auto data = io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.i("FilterForm", "CoeBitsNmSpinEdit"));
+    const auto data =
+        io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.i("FilterForm", "CoeBitsNmSpinEdit"));
     const io::CoefficientFormat format = io::CoefficientFormatForFileName(file);
     writeTo(file, out, [&](std::ostream &o) { io::WriteCoefficients(o, data, format); });
 }
 
 struct Step {
     const char *name;
-    const char *help;
+    const char *help;        // English
+    const char *helpRussian; // the same under a Russian locale
     bool takesFile;
     std::function<void(Session &, const std::string &file, std::ostream &)> action;
 };
 
 const std::vector<Step> &steps() {
     static const std::vector<Step> table{
-        {"draw", "take MainForm.SWNmSpinEdit as the signal half-width", false,
+        {"draw", "take MainForm.SWNmSpinEdit as the signal half-width",
+         "взять MainForm.SWNmSpinEdit полушириной сигнала", false,
          [](Session &s, const std::string &, std::ostream &) { s.draw(); }},
-        {"load-signal", "clear the signal and add one tone burst", false,
+        {"load-signal", "clear the signal and add one tone burst", "очистить сигнал и добавить одну пачку", false,
          [](Session &s, const std::string &, std::ostream &) {
              LoadSignal(*s.state, s.burst(), s.samplingFrequency());
              s.draw();
          }},
-        {"add-signal", "add one tone burst (an echo when the shift changed)", false,
+        {"add-signal", "add one tone burst (an echo when the shift changed)",
+         "добавить одну пачку (эхо, если сдвиг изменён)", false,
          [](Session &s, const std::string &, std::ostream &) {
              AddSignal(*s.state, s.burst(), s.samplingFrequency());
              s.draw();
          }},
-        {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)", true,
+        {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)",
+         "очистить сигнал и загрузить измеренный импульс (.csv .txt .dat .wav .npy)", true,
          [](Session &s, const std::string &file, std::ostream &) {
              importSignal(s, file, io::PlacementMode::Replace);
          }},
-        {"add-signal-file", "add a measured pulse from a file on top of the signal", true,
+        {"add-signal-file", "add a measured pulse from a file on top of the signal",
+         "добавить к сигналу измеренный импульс из файла", true,
          [](Session &s, const std::string &file, std::ostream &) { importSignal(s, file, io::PlacementMode::Add); }},
-        {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin", false,
+        {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin",
+         "добавить шум амплитуды SignalForm.NoiseNmSuperSpin", false,
          [](Session &s, const std::string &, std::ostream &) {
              AddNoise(*s.state, s.f("SignalForm", "NoiseNmSuperSpin"));
              s.draw();
          }},
-        {"apply", "apply the filter to the signal (the filtered signal)", false,
+        {"apply", "apply the filter to the signal (the filtered signal)",
+         "применить фильтр к сигналу (сигнал после фильтрации)", false,
          [](Session &s, const std::string &, std::ostream &) { CalcOut(*s.state); }},
-        {"synthesize", "make the filter by the window method (FilterForm fields)", false,
+        {"synthesize", "make the filter by the window method (FilterForm fields)",
+         "синтезировать фильтр оконным методом (поля FilterForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
              SynthesizeFilter(*s.state, s.synthesis(), s.samplingFrequency());
          }},
-        {"start-filter", "load the initial filter of the search (FilterForm.RadioGroup1)", false,
+        {"start-filter", "load the initial filter of the search (FilterForm.RadioGroup1)",
+         "загрузить начальный фильтр поиска (FilterForm.RadioGroup1)", false,
          [](Session &s, const std::string &, std::ostream &) {
              LoadStartFilter(*s.state, s.i("FilterForm", "RadioGroup1"));
          }},
-        {"search", "search a filter toward the desired response; prints the last epoch and objective", false,
+        {"search", "search a filter toward the desired response; prints the last epoch and objective",
+         "поиск фильтра к желаемому отклику; выводит последнюю эпоху и целевую функцию", false,
          [](Session &s, const std::string &, std::ostream &out) {
              ConsoleSearchHost host(s);
              const auto outcome =
                  SearchFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"), host);
              host.finish();
-             out << "epoch " << outcome.Epoch << " objective " << formatLong(outcome.BestObjective) << '\n';
+             out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
          }},
         {"least-squares", "the least-squares filter toward the desired response; prints its objective and residual",
-         false,
+         "МНК-фильтр к желаемому отклику; выводит целевую функцию и невязку", false,
          [](Session &s, const std::string &, std::ostream &out) {
              const auto outcome =
                  LeastSquaresFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"),
                                     s.f("FilterForm", "RegularizationNmSuperSpin"));
-             out << "objective " << formatLong(outcome.SearchObjective) << " residual "
-                 << formatNumber(outcome.Residual) << '\n';
+             out << base::Message::cliLeastSquaresResult(formatLong(outcome.SearchObjective),
+                                                         formatNumber(outcome.Residual))
+                 << '\n';
          }},
-        {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)", false,
+        {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)",
+         "рассчитать амплитудные и фазовые спектры (поля SpectorForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
              CalcSpectors(*s.state, s.samplingFrequency(), s.spectra());
          }},
-        {"write-signal", "write the signal as CSV", true,
+        {"write-signal", "write the signal as CSV", "записать сигнал в CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out,
                      [&](std::ostream &o) { writeBuffer(o, s.state->SignalBuffer, s.state->SignalHalfWidth); });
          }},
-        {"write-output", "write the filtered signal as CSV", true,
+        {"write-output", "write the filtered signal as CSV", "записать сигнал после фильтрации в CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out,
                      [&](std::ostream &o) { writeBuffer(o, s.state->OutputBuffer, s.state->SignalHalfWidth); });
          }},
-        {"write-response", "write the desired response as CSV", true,
+        {"write-response", "write the desired response as CSV", "записать желаемый отклик в CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out,
                      [&](std::ostream &o) { writeBuffer(o, s.state->ResponseBuffer, s.state->SignalHalfWidth); });
          }},
-        {"write-filter", "write the filter taps; .txt .npy .h .coe .m by extension, else CSV", true, writeFilter},
+        {"write-filter", "write the filter taps; .txt .npy .h .coe .m by extension, else CSV",
+         "записать отводы фильтра; .txt .npy .h .coe .m по расширению, иначе CSV", true, writeFilter},
         {"write-spectra",
          "write the spectra as CSV, one row per grid frequency; also in dB, unwrapped phase and group delay in "
          "microseconds",
+         "записать спектры в CSV, строка на частоту сетки; также в дБ, развёрнутая фаза и групповая задержка в "
+         "микросекундах",
          true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
          }},
-        {"save-project", "save the current values as a project file (*.flt) that the windows open", true,
+        {"save-project", "save the current values as a project file (*.flt) that the windows open",
+         "сохранить текущие значения файлом проекта (*.flt), который открывают окна", true,
          [](Session &s, const std::string &file, std::ostream &) {
              // The decimal separator the windows would write under the user's locale.
              const QString decimal = QLocale().decimalPoint();
              project::SaveProjectParameters(QString::fromLocal8Bit(file.c_str()), s.values,
                                             decimal.isEmpty() ? QChar('.') : decimal.at(0));
          }},
-        {"metrics", "write the pulse metrics of signal, filtered signal and desired response as CSV", true,
+        {"metrics", "write the pulse metrics of signal, filtered signal and desired response as CSV",
+         "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации и желаемого отклика", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeMetrics(o, *s.state, s.samplingFrequency()); });
          }},
-        {"write-trace", "write the accepted epochs of the last search as CSV", true,
+        {"write-trace", "write the accepted epochs of the last search as CSV",
+         "записать в CSV принятые эпохи последнего поиска", true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeTrace(o, *s.state); });
          }},
@@ -436,16 +455,16 @@ const Step *findStep(const std::string &name) {
     return nullptr;
 }
 
-const char *kindText(ParameterKind kind) {
+std::string kindText(ParameterKind kind) {
     switch (kind) {
     case ParameterKind::Float:
-        return "number";
+        return base::say("число", "number");
     case ParameterKind::Integer:
-        return "integer";
+        return base::say("целое", "integer");
     case ParameterKind::Check:
-        return "0 or 1";
+        return base::say("0 или 1", "0 or 1");
     case ParameterKind::Radio:
-        return "item index";
+        return base::say("номер пункта", "item index");
     }
     return "";
 }
@@ -453,28 +472,50 @@ const char *kindText(ParameterKind kind) {
 } // namespace
 
 void PrintUsage(std::ostream &out) {
-    out << "Usage: pulsefir-cli [--set Section.Key=VALUE | --project FILE | STEP]...\n"
-           "Designs an FIR correction filter for ultrasonic pulses without the windows.\n"
-           "Options and steps run in the order given on one state; VALUE takes '.' or ','.\n"
-           "--project FILE takes every key of a project file (*.flt) where it stands.\n\n"
-           "Steps:\n";
+    const bool russian = base::speaksRussian();
+    const std::string file = russian ? " ФАЙЛ" : " FILE";
+    out << (russian ? "Использование: pulsefir-cli [--set Раздел.Ключ=ЗНАЧЕНИЕ | --project ФАЙЛ | ШАГ]...\n"
+                      "Рассчитывает корректирующий КИХ-фильтр для ультразвуковых импульсов без окон.\n"
+                      "Параметры и шаги выполняются по порядку над одним состоянием; в ЗНАЧЕНИИ годится '.' или "
+                      "','.\n"
+                      "--project ФАЙЛ берёт все ключи файла проекта (*.flt) там, где он стоит.\n\n"
+                      "Шаги:\n"
+                    : "Usage: pulsefir-cli [--set Section.Key=VALUE | --project FILE | STEP]...\n"
+                      "Designs an FIR correction filter for ultrasonic pulses without the windows.\n"
+                      "Options and steps run in the order given on one state; VALUE takes '.' or ','.\n"
+                      "--project FILE takes every key of a project file (*.flt) where it stands.\n\n"
+                      "Steps:\n");
+    // Columns by characters, not bytes: a Cyrillic letter takes two bytes of UTF-8.
+    const auto pad = [](const std::string &text, std::size_t width) {
+        std::size_t characters = 0;
+        for (unsigned char c : text)
+            characters += (c & 0xC0) != 0x80;
+        return std::string(characters < width ? width - characters : 1, ' ');
+    };
     for (const auto &step : steps()) {
         std::string name = step.name;
         if (step.takesFile)
-            name += " FILE";
-        out << "  " << name << std::string(name.size() < 22 ? 22 - name.size() : 1, ' ') << step.help << '\n';
+            name += file;
+        out << "  " << name << pad(name, 22) << (russian ? step.helpRussian : step.help) << '\n';
     }
-    out << "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\nKeys:\n";
+    out << (russian
+                ? "  (ФАЙЛ - — стандартный вывод; CSV со строкой заголовка, '.' — десятичный разделитель)\n\nКлючи:\n"
+                : "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\nKeys:\n");
     for (const auto &d : ParameterDefinitions()) {
         std::string name = std::string(d.section) + "." + std::string(d.key);
-        out << "  " << name << std::string(name.size() < 38 ? 38 - name.size() : 1, ' ') << kindText(d.kind) << ' '
-            << rangeText(d) << ", default " << formatNumber(d.defaultValue) << '\n';
+        out << "  " << name << pad(name, 38) << kindText(d.kind) << ' ' << rangeText(d)
+            << (russian ? ", по умолчанию " : ", default ") << formatNumber(d.defaultValue) << '\n';
     }
-    out << "\nEnvironment:\n"
-           "  PULSEFIR_SCALAR=1                     portable scalar kernels instead of the vector ones\n"
-           "                                        (the results are the same bit for bit)\n"
-           "  PULSEFIR_THREADS=N                    threads for the computations, 1..64 (default: one\n"
-           "                                        per core, at most 8)\n";
+    out << (russian ? "\nПеременные окружения:\n"
+                      "  PULSEFIR_SCALAR=1                     переносимые скалярные ядра вместо векторных\n"
+                      "                                        (результаты те же до бита)\n"
+                      "  PULSEFIR_THREADS=N                    потоков для вычислений, 1..64 (по умолчанию по\n"
+                      "                                        одному на ядро, не больше 8)\n"
+                    : "\nEnvironment:\n"
+                      "  PULSEFIR_SCALAR=1                     portable scalar kernels instead of the vector ones\n"
+                      "                                        (the results are the same bit for bit)\n"
+                      "  PULSEFIR_THREADS=N                    threads for the computations, 1..64 (default: one\n"
+                      "                                        per core, at most 8)\n");
 }
 
 int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
@@ -491,17 +532,16 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             }
             if (arg == "--set") {
                 if (k + 1 >= args.size())
-                    throw UsageError{"--set needs Section.Key=VALUE"};
+                    throw UsageError{base::Message::cliSetNeedsValue()};
                 applySet(session, args[++k]);
                 continue;
             }
             if (arg == "--project") {
                 if (k + 1 >= args.size())
-                    throw UsageError{"--project needs a FILE"};
+                    throw UsageError{base::Message::cliProjectNeedsFile()};
                 const std::string &file = args[++k];
                 if (!project::ReadProjectParameters(QString::fromLocal8Bit(file.c_str()), session.values))
-                    err << "pulsefir-cli: " << file
-                        << " has none of the sections MainForm, SignalForm, FilterForm, SpectorForm: it set nothing\n";
+                    err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
                 continue;
             }
             if (arg.rfind("--set=", 0) == 0) {
@@ -510,26 +550,32 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             }
             const Step *step = findStep(arg);
             if (!step)
-                throw UsageError{"unknown step '" + arg + "'"};
+                throw UsageError{base::Message::cliUnknownStep(arg)};
             std::string file;
             if (step->takesFile) {
                 if (k + 1 >= args.size())
-                    throw UsageError{std::string(step->name) + " needs a FILE"};
+                    throw UsageError{base::Message::cliStepNeedsFile(step->name)};
                 file = args[++k];
             }
             step->action(session, file, out);
         }
         checkWritten(out);
     } catch (const UsageError &error) {
-        err << "pulsefir-cli: " << error.message << "\n\n";
+        err << base::Message::cliPrefix() << error.message << "\n\n";
         PrintUsage(err);
         return ExitUsage;
+    } catch (const base::Error &error) {
+        err << base::Message::cliPrefix() << error.what() << '\n';
+        return ExitCoreError;
+    } catch (const std::bad_alloc &) {
+        err << base::Message::cliPrefix() << base::Message::outOfMemory() << '\n';
+        return ExitCoreError;
     } catch (const std::exception &error) {
-        // base::Error, and whatever else went wrong (memory, a file): a message, never an abort.
-        err << "pulsefir-cli: " << error.what() << '\n';
+        // Whatever else went wrong: a message, never an abort.
+        err << base::Message::cliPrefix() << base::Message::cliUnexpected() << " (" << error.what() << ")\n";
         return ExitCoreError;
     } catch (...) {
-        err << "pulsefir-cli: unexpected error\n";
+        err << base::Message::cliPrefix() << base::Message::cliUnexpected() << '\n';
         return ExitCoreError;
     }
     return ExitOk;

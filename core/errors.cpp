@@ -3,20 +3,22 @@
 #include <cmath>
 #include <cstddef>
 
+#include "base/messages.h"
+
 namespace pulsefir {
 
 FloatingPointError::FloatingPointError(FloatingPointFault fault) : base::Error(messageFor(fault)), m_fault(fault) {}
 
-const char *FloatingPointError::messageFor(FloatingPointFault fault) noexcept {
+std::string FloatingPointError::messageFor(FloatingPointFault fault) {
     switch (fault) {
     case FloatingPointFault::InvalidOperation:
-        return "Invalid floating point operation";
+        return base::Message::invalidOperation();
     case FloatingPointFault::DivisionByZero:
-        return "Floating point division by zero";
+        return base::Message::divisionByZero();
     case FloatingPointFault::Overflow:
-        return "Floating point overflow";
+        return base::Message::overflow();
     }
-    return "Invalid floating point operation";
+    return base::Message::invalidOperation();
 }
 
 double CheckedReciprocal(double divisor) {

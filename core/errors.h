@@ -14,7 +14,7 @@ class FloatingPointError : public base::Error {
   public:
     explicit FloatingPointError(FloatingPointFault fault);
     FloatingPointFault fault() const noexcept { return m_fault; }
-    static const char *messageFor(FloatingPointFault fault) noexcept;
+    static std::string messageFor(FloatingPointFault fault);
 
   private:
     FloatingPointFault m_fault;

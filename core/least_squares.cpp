@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "correlation.h"
+#include "base/messages.h"
 #include "errors.h"
 
 namespace pulsefir {
@@ -55,7 +56,7 @@ void restore(SignalArray &buffer, const std::vector<double> &saved) {
 LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
                                        int filterHalfWidth, double regularization) {
     if (!(regularization >= 0.0) || !std::isfinite(regularization))
-        throw base::Error("Регуляризация МНК должна быть неотрицательным числом.");
+        throw base::Error(base::Message::negativeRegularisation());
     const int n = std::clamp(filterHalfWidth, 0, MaxFilterHalfWidth);
     const int ns = UsableSignalHalfWidth(state.SignalHalfWidth);
     const int size = 2 * n + 1;
@@ -75,7 +76,7 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
         const double trace = a.trace();
         const double largestDiagonal = a.diagonal().maxCoeff();
         if (!(trace > 0.0))
-            throw base::Error("Сигнал равен нулю: МНК-фильтр не определён.");
+            throw base::Error(base::Message::zeroSignalLeastSquares());
         CheckStored(trace);
         const double lambda = regularization * trace / size;
         CheckStored(lambda);
@@ -86,7 +87,7 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
         const double smallestPivot = (l.diagonal().array() * l.diagonal().array()).minCoeff();
         if (cholesky.info() != Eigen::Success ||
             !(smallestPivot > SingularPivotShare * size * (largestDiagonal + lambda)))
-            throw base::Error("Система уравнений МНК вырождена: увеличьте регуляризацию.");
+            throw base::Error(base::Message::singularLeastSquares());
         const Eigen::VectorXd h = cholesky.solve(b);
         for (int p = 0; p < size; ++p)
             CheckStored(h[p]);

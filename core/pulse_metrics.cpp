@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/messages.h"
 #include "errors.h"
 
 namespace pulsefir {
@@ -42,7 +43,7 @@ class Plan {
   public:
     explicit Plan(fftw_plan plan) : m_plan(plan) {
         if (!m_plan)
-            throw base::Error("FFT plan could not be created.");
+            throw base::Error(base::Message::transformPlanFailed());
     }
     ~Plan() {
         const std::lock_guard lock(plannerMutex());

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "constants.h"
+#include "base/messages.h"
 #include "errors.h"
 #include "dispatch.h"
 #include "parallel.h"
@@ -41,7 +42,7 @@ void NormalizeAmplitudes(double *amplitudes, int n) {
 
 void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParameters &p) {
     if (p.PointCount > MaxSpectorPoints)
-        throw base::Error("Количество точек не должно превышать 10001");
+        throw base::Error(base::Message::tooManySpectrumPoints(MaxSpectorPoints));
     const double spacing = CheckedReciprocal(samplingFrequency); // µs
     const int n = p.PointCount < 0 ? 0 : p.PointCount;
     if (n == 0) {

@@ -9,6 +9,7 @@
 #include <ostream>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "io/number_text.h"
 
 namespace pulsefir::io {
@@ -190,7 +191,7 @@ QuantisedTaps QuantiseQ(std::span<const double> taps, int fractionBits) {
 
 QuantisedTaps QuantiseToBits(std::span<const double> taps, int bits) {
     if (bits < 2 || bits > 63)
-        throw base::Error("разрядность коэффициентов " + std::to_string(bits) + " бит вне 2..63");
+        throw base::Error(base::Message::coefficientBits(bits));
     QuantisedTaps q;
     const double limit = std::ldexp(1.0, bits - 1) - 1.0;
     const double largest = maxMagnitude(taps);

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "base/error.h"
+#include "base/messages.h"
 #include "io/number_text.h"
 
 namespace pulsefir::io {
@@ -19,9 +20,9 @@ PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &o
         const double rate = *pulse.samplingFrequency;
         const bool ranged = request.minimumRate != 0.0 || request.maximumRate != 0.0;
         if (ranged && (rate < request.minimumRate || rate > request.maximumRate))
-            throw base::Error(request.fileName + ": частота файла " + FormatNumber(rate, 9) + " МГц вне допустимых " +
-                            FormatNumber(request.minimumRate, 9) + ".." + FormatNumber(request.maximumRate, 9) +
-                            " МГц; выберите пересчёт");
+            throw base::Error(base::Message::fileRateOutOfRange(request.fileName, FormatNumber(rate, 9),
+                                                                FormatNumber(request.minimumRate, 9),
+                                                                FormatNumber(request.maximumRate, 9)));
         outcome.newSamplingFrequency = rate;
         return pulse;
     }

@@ -5,13 +5,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include <samplerate.h>
 #include <sndfile.h>
 
 #include "base/error.h"
+#include "base/file.h"
+#include "base/messages.h"
 #include "io/number_text.h"
 
 namespace pulsefir::io {
@@ -26,8 +26,10 @@ constexpr double SameRateShare = 1e-6;
 // A time column is regular when no time lies further than this share of a step from the grid.
 constexpr double TimeGridShare = 1e-3;
 
+using base::Message;
+
 [[noreturn]] void fail(const std::string &name, const std::string &what) {
-    throw base::Error(name + ": " + what);
+    throw base::Error(Message::inFile(name, what));
 }
 
 // ---- Text ---------------------------------------------------------------------------------------
@@ -66,18 +68,18 @@ struct TextLayout {
     bool decimalComma; // a ',' inside a field is the decimal separator
 };
 
-const char *separatorName(Separator s) {
+char separatorChar(Separator s) {
     switch (s) {
     case Separator::Semicolon:
-        return "';'";
+        return ';';
     case Separator::Tab:
-        return "табуляция";
+        return '\t';
     case Separator::Blanks:
-        return "пробелы";
+        return ' ';
     case Separator::Comma:
-        return "','";
+        break;
     }
-    return "";
+    return ',';
 }
 
 // Decides the column separator from the first line of numbers and, for a file separated by
@@ -135,33 +137,16 @@ void splitFields(std::string_view line, const TextLayout &layout, std::vector<st
     }
 }
 
-std::string lineText(std::size_t lineNumber) {
-    return "строка " + std::to_string(lineNumber);
-}
-
 double parseField(std::string_view field, bool decimalComma, const std::string &name, std::size_t lineNumber) {
-    const std::string shown(field.substr(0, 40));
     const auto value = ParseNumber(field, decimalComma);
     if (!value) {
         if (field.empty())
-            fail(name, lineText(lineNumber) + ": пустое поле вместо числа");
-        fail(name, lineText(lineNumber) + ": '" + shown + "' не число");
+            fail(name, Message::atLine(lineNumber, Message::emptyField()));
+        fail(name, Message::atLine(lineNumber, Message::notANumber(field)));
     }
     if (!std::isfinite(*value))
-        fail(name, lineText(lineNumber) + ": '" + shown + "' не конечное число");
+        fail(name, Message::atLine(lineNumber, Message::notFinite(field)));
     return *value;
-}
-
-std::string columnsText(std::size_t n) {
-    if (n == 1)
-        return "1 столбец";
-    if (n >= 2 && n <= 4)
-        return std::to_string(n) + " столбца";
-    return std::to_string(n) + " столбцов";
-}
-
-std::string rateText(double mhz) {
-    return FormatNumber(mhz, 9) + " МГц";
 }
 
 // ---- libsndfile over a memory buffer ------------------------------------------------------------
@@ -213,7 +198,7 @@ std::uint32_t readLe32(std::span<const unsigned char> b, std::size_t at) {
 // short, which libsndfile would quietly read as a shorter pulse.
 std::size_t wavDataOffset(std::span<const unsigned char> b, const std::string &name) {
     if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
-        fail(name, "байт 0: не файл WAV (нет заголовка RIFF/WAVE)");
+        fail(name, Message::atByte(0, Message::notWav()));
     std::size_t at = 12;
     while (at + 8 <= b.size()) {
         const std::uint32_t size = readLe32(b, at + 4);
@@ -222,30 +207,35 @@ std::size_t wavDataOffset(std::span<const unsigned char> b, const std::string &n
             const std::size_t available = b.size() - start;
             // 0 and 0xFFFFFFFF mark a size left unknown by a streaming writer.
             if (size != 0 && size != 0xFFFFFFFFu && size > available)
-                fail(name, "байт " + std::to_string(b.size()) + ": файл обрывается: в заголовке " +
-                               std::to_string(size) + " байт отсчётов, в файле " + std::to_string(available));
+                fail(name, Message::atByte(b.size(), Message::wavCutShort(size, available)));
             return start;
         }
         at += 8 + size + (size & 1u); // chunks are padded to even length
     }
-    fail(name, "байт " + std::to_string(b.size()) + ": файл обрывается: нет блока отсчётов 'data'");
+    fail(name, Message::atByte(b.size(), Message::wavNoData()));
 }
 
-std::vector<unsigned char> readWholeFile(const std::string &fileName) {
-    std::error_code error;
-    const auto size = std::filesystem::file_size(fileName, error);
-    if (error)
-        fail(fileName, "файл не открывается");
-    if (size > MaxPulseFileBytes)
-        fail(fileName, "файл больше 64 МиБ (" + std::to_string(size) + " байт), не читается");
-    std::ifstream stream(fileName, std::ios::binary);
-    if (!stream)
-        fail(fileName, "файл не открывается");
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(size));
-    stream.read(reinterpret_cast<char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<std::uintmax_t>(stream.gcount()) != size)
-        fail(fileName, "байт " + std::to_string(stream.gcount()) + ": ошибка чтения");
-    return bytes;
+// The whole file through the one reader: regular files only, never blocking, at most 64 MiB.
+std::string readWholeFile(const std::string &fileName) {
+    try {
+        return base::readFileWhole(fileName, MaxPulseFileBytes);
+    } catch (const base::FileReadError &error) {
+        switch (error.fault()) {
+        case base::ReadFault::Missing:
+            fail(fileName, Message::pulseFileMissing());
+        case base::ReadFault::NotRegular:
+            fail(fileName, Message::pulseFileNotRegular(error.kind()));
+        case base::ReadFault::TooLarge:
+            fail(fileName, Message::pulseFileTooLarge(error.size()));
+        case base::ReadFault::Unreadable:
+            break;
+        }
+        fail(fileName, Message::pulseFileUnreadable(error.errorNumber()));
+    }
+}
+
+std::span<const unsigned char> asBytes(const std::string &text) {
+    return {reinterpret_cast<const unsigned char *>(text.data()), text.size()};
 }
 
 } // namespace
@@ -258,17 +248,17 @@ PulseFileKind PulseKindForFileName(const std::string &fileName) {
         return PulseFileKind::Wav;
     if (ext == ".npy")
         return PulseFileKind::Npy;
-    fail(fileName, "неизвестный тип файла '" + ext + "': нужен .csv, .txt, .dat, .wav или .npy");
+    fail(fileName, Message::unknownPulseExtension(ext));
 }
 
 PulseData ReadPulseFile(const std::string &fileName) {
     const PulseFileKind kind = PulseKindForFileName(fileName);
     if (kind == PulseFileKind::Wav)
         return ReadPulseWav(fileName);
-    const std::vector<unsigned char> bytes = readWholeFile(fileName);
+    const std::string bytes = readWholeFile(fileName);
     if (kind == PulseFileKind::Npy)
-        return ReadPulseNpy(bytes, fileName);
-    return ReadPulseText(std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()), fileName);
+        return ReadPulseNpy(asBytes(bytes), fileName);
+    return ReadPulseText(bytes, fileName);
 }
 
 PulseData ReadPulseText(std::string_view text, const std::string &name) {
@@ -298,18 +288,16 @@ PulseData ReadPulseText(std::string_view text, const std::string &name) {
         splitFields(line, *layout, fields);
         if (layout->separator == Separator::Comma && layout->decimalComma &&
             std::count(line.begin(), line.end(), ',') > 1)
-            fail(name, lineText(lineNumber) +
-                           ": запятая и разделяет столбцы, и стоит в числах; разделите столбцы ';' или табуляцией");
+            fail(name, Message::atLine(lineNumber, Message::commaAmbiguous()));
         if (columns == 0) {
             columns = fields.size();
             if (columns > 2)
-                fail(name, lineText(lineNumber) + ": " + columnsText(columns) +
-                               ", нужен один (отсчёты) или два (время [мкс], отсчёт)");
+                fail(name, Message::atLine(lineNumber, Message::tooManyColumns(columns)));
         } else if (fields.size() != columns) {
-            fail(name, lineText(lineNumber) + ": " + columnsText(fields.size()) + " вместо " + std::to_string(columns));
+            fail(name, Message::atLine(lineNumber, Message::columnCountChanged(fields.size(), columns)));
         }
         if (result.samples.size() >= MaxPulseSamples)
-            fail(name, lineText(lineNumber) + ": больше 10000000 отсчётов, файл не читается");
+            fail(name, Message::atLine(lineNumber, Message::tooManySamples(MaxPulseSamples)));
         if (columns == 2) {
             times.push_back(parseField(fields[0], layout->decimalComma, name, lineNumber));
             result.samples.push_back(parseField(fields[1], layout->decimalComma, name, lineNumber));
@@ -318,10 +306,9 @@ PulseData ReadPulseText(std::string_view text, const std::string &name) {
         }
     }
     if (result.samples.empty())
-        fail(name, lineText(lineNumber) + ": в файле нет ни одного числа");
+        fail(name, Message::atLine(lineNumber, Message::noNumbers()));
 
-    result.description = columnsText(columns) + ", разделитель " + separatorName(layout->separator) +
-                         (layout->decimalComma ? ", десятичная запятая или точка" : ", десятичная точка");
+    result.description = Message::textLayout(columns, separatorChar(layout->separator), layout->decimalComma);
     if (columns == 2) {
         const std::size_t n = times.size();
         const double step = n > 1 ? (times.back() - times.front()) / static_cast<double>(n - 1) : 0.0;
@@ -331,7 +318,7 @@ PulseData ReadPulseText(std::string_view text, const std::string &name) {
         if (regular)
             result.samplingFrequency = 1.0 / step; // MHz, the times being in µs
         else
-            result.description += "; шаг времени неравномерный, частота не определена";
+            result.description += Message::irregularTimeStep();
     }
     return result;
 }
@@ -339,8 +326,8 @@ PulseData ReadPulseText(std::string_view text, const std::string &name) {
 PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &name) {
     static constexpr unsigned char Magic[] = {0x93, 'N', 'U', 'M', 'P', 'Y'};
     if (bytes.size() < 10 || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0)
-        fail(name, bytes.size() < 10 ? "байт " + std::to_string(bytes.size()) + ": файл обрывается в заголовке"
-                                     : std::string("байт 0: не файл NumPy (.npy)"));
+        fail(name, bytes.size() < 10 ? Message::atByte(bytes.size(), Message::cutInHeader())
+                                     : Message::atByte(0, Message::notNpy()));
     const unsigned major = bytes[6];
     std::size_t headerLength = 0;
     std::size_t headerStart = 10;
@@ -348,24 +335,24 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
         headerLength = static_cast<std::size_t>(bytes[8]) | (static_cast<std::size_t>(bytes[9]) << 8);
     } else if (major == 2 || major == 3) {
         if (bytes.size() < 12)
-            fail(name, "байт " + std::to_string(bytes.size()) + ": файл обрывается в заголовке");
+            fail(name, Message::atByte(bytes.size(), Message::cutInHeader()));
         headerLength = readLe32(bytes, 8);
         headerStart = 12;
     } else {
-        fail(name, "байт 6: версия формата " + std::to_string(major) + " не поддерживается");
+        fail(name, Message::atByte(6, Message::npyVersion(major)));
     }
     if (headerStart + headerLength > bytes.size())
-        fail(name, "байт " + std::to_string(bytes.size()) + ": файл обрывается в заголовке");
+        fail(name, Message::atByte(bytes.size(), Message::cutInHeader()));
     const std::string header(reinterpret_cast<const char *>(bytes.data() + headerStart), headerLength);
 
     // The header is a Python dictionary literal: {'descr': '<f8', 'fortran_order': False, 'shape': (N,), }
     const auto valueAfter = [&](const char *key) -> std::string {
         const std::size_t k = header.find(key);
         if (k == std::string::npos)
-            fail(name, "байт " + std::to_string(headerStart) + ": в заголовке нет " + key);
+            fail(name, Message::atByte(headerStart, Message::npyMissingKey(key)));
         const std::size_t colon = header.find(':', k);
         if (colon == std::string::npos)
-            fail(name, "байт " + std::to_string(headerStart + k) + ": испорченный заголовок");
+            fail(name, Message::atByte(headerStart + k, Message::npyBrokenHeader("")));
         return header.substr(colon + 1);
     };
     std::string descr = valueAfter("'descr'");
@@ -373,7 +360,7 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
         const std::size_t q1 = descr.find('\'');
         const std::size_t q2 = q1 == std::string::npos ? q1 : descr.find('\'', q1 + 1);
         if (q2 == std::string::npos)
-            fail(name, "байт " + std::to_string(headerStart) + ": испорченный заголовок (descr)");
+            fail(name, Message::atByte(headerStart, Message::npyBrokenHeader("descr")));
         descr = descr.substr(q1 + 1, q2 - q1 - 1);
     }
     std::size_t itemSize = 0;
@@ -382,14 +369,14 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
     else if (descr == "<f4")
         itemSize = 4;
     else
-        fail(name, "тип отсчётов '" + descr + "' не поддерживается: нужен '<f8' (float64) или '<f4' (float32)");
+        fail(name, Message::npyType(descr));
 
     std::string shape = valueAfter("'shape'");
     {
         const std::size_t open = shape.find('(');
         const std::size_t close = shape.find(')');
         if (open == std::string::npos || close == std::string::npos || close < open)
-            fail(name, "байт " + std::to_string(headerStart) + ": испорченный заголовок (shape)");
+            fail(name, Message::atByte(headerStart, Message::npyBrokenHeader("shape")));
         shape = shape.substr(open + 1, close - open - 1);
     }
     std::vector<std::string_view> dims;
@@ -406,22 +393,21 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
         }
     }
     if (dims.size() != 1)
-        fail(name, "форма массива (" + shape + "): нужен одномерный массив отсчётов");
+        fail(name, Message::npyShape(shape));
     std::size_t count = 0;
     {
         const auto [end, error] = std::from_chars(dims[0].data(), dims[0].data() + dims[0].size(), count);
         if (error != std::errc() || end != dims[0].data() + dims[0].size())
-            fail(name, "форма массива (" + shape + "): испорченный заголовок");
+            fail(name, Message::npyShape(shape));
     }
     if (count > MaxPulseSamples)
-        fail(name, std::to_string(count) + " отсчётов: больше 10000000, файл не читается");
+        fail(name, Message::sampleCountAbove(count, MaxPulseSamples));
     if (count == 0)
-        fail(name, "массив пуст: нет ни одного отсчёта");
+        fail(name, Message::npyEmpty());
 
     const std::size_t dataStart = headerStart + headerLength;
     if (bytes.size() - dataStart < count * itemSize)
-        fail(name, "байт " + std::to_string(bytes.size()) + ": файл обрывается: ожидалось " + std::to_string(count) +
-                       " отсчётов, есть " + std::to_string((bytes.size() - dataStart) / itemSize));
+        fail(name, Message::atByte(bytes.size(), Message::fileCutShort(count, (bytes.size() - dataStart) / itemSize)));
 
     PulseData result;
     result.samples.resize(count);
@@ -436,16 +422,16 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
             v = f;
         }
         if (!std::isfinite(v))
-            fail(name, "байт " + std::to_string(dataStart + k * itemSize) + ": отсчёт " + std::to_string(k) +
-                           " не конечное число");
+            fail(name, Message::atByte(dataStart + k * itemSize, Message::sampleNotFinite(k)));
         result.samples[k] = v;
     }
-    result.description = itemSize == 8 ? "NumPy float64" : "NumPy float32";
+    result.description = Message::npyDescription(itemSize == 8);
     return result;
 }
 
 PulseData ReadPulseWav(const std::string &fileName) {
-    const std::vector<unsigned char> bytes = readWholeFile(fileName);
+    const std::string text = readWholeFile(fileName);
+    const std::span<const unsigned char> bytes = asBytes(text);
     const std::size_t dataStart = wavDataOffset(bytes, fileName);
 
     MemoryFile memory{bytes};
@@ -453,7 +439,7 @@ PulseData ReadPulseWav(const std::string &fileName) {
     SF_INFO info{};
     SNDFILE *file = sf_open_virtual(&io, SFM_READ, &info, &memory);
     if (!file)
-        fail(fileName, std::string("не читается как WAV: ") + sf_strerror(nullptr));
+        fail(fileName, Message::wavUnreadable(sf_strerror(nullptr)));
     struct Closer {
         SNDFILE *f;
         ~Closer() { sf_close(f); }
@@ -461,43 +447,43 @@ PulseData ReadPulseWav(const std::string &fileName) {
 
     const int type = info.format & SF_FORMAT_TYPEMASK;
     if (type != SF_FORMAT_WAV && type != SF_FORMAT_WAVEX && type != SF_FORMAT_RF64)
-        fail(fileName, "не файл WAV");
+        fail(fileName, Message::notWav());
     int bytesPerSample = 0;
-    const char *sampleKind = "";
+    std::string sampleKind;
     switch (info.format & SF_FORMAT_SUBMASK) {
     case SF_FORMAT_PCM_U8:
         bytesPerSample = 1;
-        sampleKind = "PCM 8 бит";
+        sampleKind = Message::wavEncodingName(8, false);
         break;
     case SF_FORMAT_PCM_16:
         bytesPerSample = 2;
-        sampleKind = "PCM 16 бит";
+        sampleKind = Message::wavEncodingName(16, false);
         break;
     case SF_FORMAT_PCM_24:
         bytesPerSample = 3;
-        sampleKind = "PCM 24 бита";
+        sampleKind = Message::wavEncodingName(24, false);
         break;
     case SF_FORMAT_PCM_32:
         bytesPerSample = 4;
-        sampleKind = "PCM 32 бита";
+        sampleKind = Message::wavEncodingName(32, false);
         break;
     case SF_FORMAT_FLOAT:
         bytesPerSample = 4;
-        sampleKind = "float 32 бита";
+        sampleKind = Message::wavEncodingName(32, true);
         break;
     case SF_FORMAT_DOUBLE:
         bytesPerSample = 8;
-        sampleKind = "float 64 бита";
+        sampleKind = Message::wavEncodingName(64, true);
         break;
     default:
-        fail(fileName, "вид отсчётов WAV не поддерживается: нужен PCM 8/16/24/32 бита или float 32/64 бита");
+        fail(fileName, Message::wavEncoding());
     }
     if (info.channels < 1)
-        fail(fileName, "в файле нет каналов");
+        fail(fileName, Message::wavNoChannels());
     if (static_cast<std::uint64_t>(info.frames) > MaxPulseSamples)
-        fail(fileName, std::to_string(info.frames) + " отсчётов: больше 10000000, файл не читается");
+        fail(fileName, Message::sampleCountAbove(static_cast<std::uintmax_t>(info.frames), MaxPulseSamples));
     if (info.frames == 0)
-        fail(fileName, "байт " + std::to_string(dataStart) + ": в файле нет отсчётов");
+        fail(fileName, Message::atByte(dataStart, Message::wavNoSamples()));
 
     const auto frames = static_cast<std::size_t>(info.frames);
     const auto channels = static_cast<std::size_t>(info.channels);
@@ -513,36 +499,32 @@ PulseData ReadPulseWav(const std::string &fileName) {
         const std::size_t want = std::min(BlockFrames, frames - done);
         const sf_count_t got = sf_readf_double(file, block.data(), static_cast<sf_count_t>(want));
         if (got != static_cast<sf_count_t>(want))
-            fail(fileName,
-                 "байт " +
-                     std::to_string(dataStart +
-                                    (done + static_cast<std::size_t>(std::max<sf_count_t>(got, 0))) * frameBytes) +
-                     ": файл обрывается");
+            fail(fileName, Message::atByte(dataStart + (done + static_cast<std::size_t>(std::max<sf_count_t>(got, 0))) *
+                                                           frameBytes,
+                                           Message::cutShort()));
         for (std::size_t k = 0; k < want; ++k) {
             const double v = block[k * channels];
             if (!std::isfinite(v))
-                fail(fileName, "байт " + std::to_string(dataStart + (done + k) * frameBytes) + ": отсчёт " +
-                                   std::to_string(done + k) + " не конечное число");
+                fail(fileName,
+                     Message::atByte(dataStart + (done + k) * frameBytes, Message::sampleNotFinite(done + k)));
             result.samples[done + k] = v;
         }
         done += want;
     }
     result.samplingFrequency = info.samplerate / 1e6; // Hz to MHz
-    result.description = std::string("WAV, ") + sampleKind + ", " + std::to_string(info.channels) +
-                         (info.channels == 1 ? " канал" : " канала(ов), взят первый");
+    result.description = Message::wavDescription(sampleKind, info.channels);
     return result;
 }
 
 std::vector<double> ResamplePulse(std::span<const double> samples, double fromMHz, double toMHz) {
     if (!(fromMHz > 0.0) || !(toMHz > 0.0))
-        throw base::Error("пересчёт частоты невозможен: частота должна быть больше нуля");
+        throw base::Error(Message::resampleRateNotPositive());
     const double ratio = toMHz / fromMHz;
     if (!src_is_valid_ratio(ratio))
-        throw base::Error("пересчёт частоты " + rateText(fromMHz) + " → " + rateText(toMHz) +
-                        " невозможен: отношение частот вне 1/256..256");
+        throw base::Error(Message::resampleRatio(FormatNumber(fromMHz, 9), FormatNumber(toMHz, 9)));
     const auto outputCount = static_cast<std::size_t>(std::llround(static_cast<double>(samples.size()) * ratio));
     if (outputCount > MaxPulseSamples)
-        throw base::Error("после пересчёта частоты больше 10000000 отсчётов");
+        throw base::Error(Message::resampledTooMany(MaxPulseSamples));
     std::vector<float> in(samples.begin(), samples.end());
     std::vector<float> out(outputCount + 16);
     SRC_DATA data{};
@@ -552,7 +534,7 @@ std::vector<double> ResamplePulse(std::span<const double> samples, double fromMH
     data.output_frames = static_cast<long>(out.size());
     data.src_ratio = ratio;
     if (const int error = src_simple(&data, SRC_SINC_BEST_QUALITY, 1))
-        throw base::Error(std::string("пересчёт частоты: ") + src_strerror(error));
+        throw base::Error(Message::resampleFailed(src_strerror(error)));
     std::vector<double> result(out.begin(),
                                out.begin() + std::min<long>(data.output_frames_gen, static_cast<long>(outputCount)));
     result.resize(outputCount, 0.0);

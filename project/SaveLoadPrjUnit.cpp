@@ -7,6 +7,8 @@
 #include <functional>
 
 #include "base/error.h"
+#include "base/file.h"
+#include "base/messages.h"
 #include "project/FileAccess.h"
 #include "project/ValueFormat.h"
 
@@ -206,15 +208,18 @@ void LoadProjectFile(const QString &fileName, const Windows &windows) {
 
 void SaveProjectFile(const QString &fileName, const Windows &windows, QChar decimal) {
     // The sections of other names in an existing file are kept, so it is read first.
+    const std::string name = QFile::encodeName(fileName).toStdString();
     QByteArray existing;
-    if (KindOfPath(fileName) != PathKind::Missing) {
+    if (base::kindOfPath(name) != base::PathKind::Missing) {
         try {
-            existing = ReadProjectBytes(fileName);
-        } catch (const base::Error &) {
-            fail("Unable to write to " + fileName + ".");
+            const std::string bytes = base::readFileWhole(name, MaxProjectFileBytes);
+            existing = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+        } catch (const base::FileReadError &error) {
+            // What cannot be read as a project is not replaced by one.
+            fail(QString::fromStdString(base::Message::unableToWrite(fileName.toStdString(), error.cause())));
         }
     }
-    WriteFileSafely(fileName, ComposeProject(existing, windows, decimal));
+    WriteProjectBytes(fileName, ComposeProject(existing, windows, decimal));
 }
 
 QString OpenProject(FileDialogRequest &dialog, const QString &caption, const Windows &windows, ProjectHost &host) {
@@ -222,11 +227,11 @@ QString OpenProject(FileDialogRequest &dialog, const QString &caption, const Win
     dialog.title = "Загрузить проект из файла";
     if (const auto chosen = host.runFileDialog(dialog)) {
         dialog.fileName = *chosen;
-        if (KindOfPath(*chosen) != PathKind::Missing) {
+        if (PathExists(*chosen)) {
             LoadProjectFile(*chosen, windows);
             result = *chosen;
         } else {
-            host.showInformation("Information", "Не существует Файл \r" + *chosen);
+            host.showInformation("Information", QString::fromStdString(base::Message::projectFileMissing(chosen->toStdString())));
         }
     }
     dialog.initialDirectory = DirectoryPart(dialog.fileName);
@@ -240,8 +245,8 @@ QString SaveProject(FileDialogRequest &dialog, const QString &caption, const Win
     if (const auto chosen = host.runFileDialog(dialog)) {
         dialog.fileName = *chosen;
         bool write = true;
-        if (KindOfPath(*chosen) != PathKind::Missing)
-            write = host.askYesNo("Confirm", "Файл с именем \r" + *chosen + "\rуже существует\rЗаписать в него?");
+        if (PathExists(*chosen))
+            write = host.askYesNo("Confirm", QString::fromStdString(base::Message::projectOverwriteQuestion(chosen->toStdString())));
         if (write) {
             SaveProjectFile(*chosen, windows, decimal);
             result = *chosen;

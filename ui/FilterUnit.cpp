@@ -1,10 +1,9 @@
 #include "FilterUnit.h"
 
-#include <fstream>
-
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -12,7 +11,9 @@
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <sstream>
 
+#include "base/file.h"
 #include "core/errors.h"
 #include "core/filter_synthesis.h"
 #include "core/least_squares.h"
@@ -225,16 +226,10 @@ void TFilterForm::ExportFilterBitBtnClick() {
 void TFilterForm::exportFilterTo(const QString &fileName) {
     const double samplingFrequency = m_main.samplingFrequency();
     const auto data = io::CoefficientExport::OfFilter(m_state, samplingFrequency, CoeBitsNmSpinEdit->Value());
-    const std::string name = fileName.toStdString();
-    const io::CoefficientFormat format = io::CoefficientFormatForFileName(name);
-    {
-        std::ofstream out(name, std::ios::binary | std::ios::trunc);
-        if (out)
-            io::WriteCoefficients(out, data, format);
-        out.flush();
-        if (!out)
-            throw base::Error("Unable to write to " + name + ".");
-    }
+    const io::CoefficientFormat format = io::CoefficientFormatForFileName(fileName.toStdString());
+    std::ostringstream text;
+    io::WriteCoefficients(text, data, format);
+    base::writeFileWhole(QFile::encodeName(fileName).toStdString(), text.view());
     const char decimal = NumberSeparators::current().decimal.toLatin1();
     const char point = decimal ? decimal : '.';
     QStringList lines;

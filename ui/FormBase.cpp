@@ -8,6 +8,7 @@
 #include <exception>
 #include <new>
 
+#include "base/messages.h"
 #include "project/Parameters.h"
 #include "ui/widgets/platform.h"
 
@@ -131,7 +132,7 @@ void TForm::guard(const std::function<void()> &handler) {
     try {
         handler();
     } catch (const std::bad_alloc &) {
-        Platform::current().showError(this, "Недостаточно памяти для этой операции");
+        Platform::current().showError(this, QString::fromStdString(base::Message::outOfMemory()));
     } catch (const std::exception &error) {
         Platform::current().showError(this, QString::fromUtf8(error.what()));
     }

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "base/messages.h"
 #include "core/errors.h"
 #include "io/number_text.h"
 #include "project/WindowPlacement.h"
@@ -176,7 +177,7 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
     io::PulseImportRequest request;
     request.fileName = FileNameEdit->text().trimmed().toStdString();
     if (request.fileName.empty())
-        throw base::Error("Не указан файл сигнала");
+        throw base::Error(base::Message::noSignalFile());
     request.samplingFrequency = m_main.samplingFrequency();
     request.minimumRate = m_main.FNmSuperSpin->MinValue();
     request.maximumRate = m_main.FNmSuperSpin->MaxValue();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <charconv>
 #include <cmath>
@@ -43,7 +45,8 @@ Result runCli(const std::vector<std::string> &args, const std::string &stdoutRed
     const auto dir = std::filesystem::temp_directory_path();
     const auto outPath = dir / ("pulsefir-cli-out-" + std::to_string(::getpid()));
     const auto errPath = dir / ("pulsefir-cli-err-" + std::to_string(::getpid()));
-    std::string command = (environment.empty() ? "" : "env " + environment + " ") + "'" PULSEFIR_CLI "'";
+    // English unless a case asks for another locale: the tool speaks its locale's language.
+    std::string command = "env LC_ALL=en_US.UTF-8 " + environment + " '" PULSEFIR_CLI "'";
     for (const auto &arg : args)
         command += " '" + arg + "'";
     command += (stdoutRedirect.empty() ? " >'" + outPath.string() + "'" : " " + stdoutRedirect) + " 2>'" +
@@ -178,11 +181,20 @@ INSTANTIATE_TEST_SUITE_P(
                       BadInput{"out_of_range", {"--set", "MainForm.SWNmSpinEdit=20000"}, 2, "outside 1..10000"},
                       BadInput{"fraction_for_integer", {"--set", "MainForm.SWNmSpinEdit=1.5"}, 2, "not a whole number"},
                       BadInput{"missing_file", {"write-signal"}, 2, "needs a FILE"},
-                      BadInput{"unwritable_file", {"write-signal", "/nonexistent-dir/x.csv"}, 1, "Unable to write to"},
-                      BadInput{"full_disk_file", {"write-signal", "/dev/full"}, 1, "Unable to write to /dev/full"},
-                      BadInput{
-                          "unwritable_project", {"save-project", "/proc/p.flt"}, 1, "Unable to write to /proc/p.flt."},
-                      BadInput{"project_from_a_device", {"--project", "/dev/stdin"}, 1, "не является файлом проекта"},
+                      BadInput{"unwritable_file",
+                               {"write-signal", "/nonexistent-dir/x.csv"},
+                               1,
+                               "Unable to write to /nonexistent-dir/x.csv: No such file or directory"},
+                      BadInput{"full_disk_file",
+                               {"write-signal", "/dev/full"},
+                               1,
+                               "Unable to write to /dev/full: a device, not a regular file"},
+                      BadInput{"fifo_filter",
+                               {"write-filter", "/dev/stdin"},
+                               1,
+                               "Unable to write to /dev/stdin: a device, not a regular file"},
+                      BadInput{"unwritable_project", {"save-project", "/proc/p.flt"}, 1, "Unable to write to /proc/p.flt: "},
+                      BadInput{"project_from_a_device", {"--project", "/dev/stdin"}, 1, "/dev/stdin is not a project file"},
                       BadInput{"full_standard_output",
                                {"load-signal", "write-signal", "-"},
                                1,
@@ -263,7 +275,7 @@ TEST(CliTest, SearchPrintsTheLastEpochAndTheObjective) {
 TEST(CliTest, TooManySpectrumPointsIsACoreError) {
     const auto result = runCli({"--set", "SpectorForm.PointsNmSpinEdit=20000", "spectra"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("Количество точек не должно превышать 10001"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("The number of points must not exceed 10001"), std::string::npos) << result.err;
 }
 
 TEST(CliTest, HelpListsEveryStepAndKey) {
@@ -462,7 +474,7 @@ TEST(CliTest, MeasuredPulseToExportedCoefficients) {
     result = runCli({"import-signal", wav.string(), "add-signal-file", wav.string(), "import-signal", "missing.npy",
                      "write-signal", "-"});
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_NE(result.err.find("missing.npy: файл не открывается"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("missing.npy: no such file"), std::string::npos) << result.err;
     result = runCli({"import-signal", wav.string(), "add-signal-file", wav.string(), "write-signal", "-"});
     EXPECT_EQ(valueAt(result.out, 2), -2.0);
     std::filesystem::remove(wav);
@@ -522,3 +534,136 @@ TEST(CliTest, HelpListsTheEnvironment) {
     EXPECT_NE(result.out.find("PULSEFIR_SCALAR=1", at), std::string::npos);
     EXPECT_NE(result.out.find("PULSEFIR_THREADS=N", at), std::string::npos);
 }
+
+// Every line of a run is in its locale's language: English has no Cyrillic letter, and every
+// Russian line has one (file names and keys aside, which are the user's and the format's).
+struct LanguageCase {
+    const char *name;
+    std::vector<std::string> args;
+};
+
+void PrintTo(const LanguageCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class CliLanguageTest : public ::testing::TestWithParam<LanguageCase> {};
+
+bool hasCyrillic(const std::string &line) {
+    // Cyrillic letters are U+0400..U+04FF: lead bytes 0xD0..0xD3 in UTF-8.
+    for (unsigned char c : line)
+        if (c >= 0xD0 && c <= 0xD3)
+            return true;
+    return false;
+}
+
+TEST_P(CliLanguageTest, OneLanguagePerRun) {
+    for (const bool russian : {false, true}) {
+        const auto result = runCli(GetParam().args, "", russian ? "LC_ALL=ru_RU.UTF-8" : "");
+        const std::string printed = result.out + result.err;
+        ASSERT_FALSE(printed.empty());
+        for (const auto &line : lines(printed)) {
+            if (line.find_first_not_of(' ') == std::string::npos)
+                continue;
+            EXPECT_EQ(hasCyrillic(line), russian) << (russian ? "ru: " : "en: ") << line;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Runs, CliLanguageTest,
+    ::testing::Values(LanguageCase{"help", {"--help"}}, LanguageCase{"unknown_step", {"frobnicate"}},
+                      LanguageCase{"bad_value", {"--set", "MainForm.FNmSuperSpin=fast"}},
+                      LanguageCase{"unwritable", {"write-signal", "/dev/full"}},
+                      LanguageCase{"missing_pulse", {"import-signal", "missing.csv"}},
+                      LanguageCase{"core_error", {"--set", "SpectorForm.PointsNmSpinEdit=20000", "spectra"}},
+                      LanguageCase{"search_result",
+                                   {"load-signal", "--set", "FilterForm.EpochNmSpinEdit=3", "search", "least-squares"}},
+                      LanguageCase{"project_note", {"--project", "/etc/hostname"}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+// A run killed at any moment leaves the file it writes either as it was or complete, and no
+// temporary file beside it.
+struct KillCase {
+    const char *name;
+    std::vector<std::string> args; // the file is appended
+    const char *file;
+};
+
+std::size_t entriesIn(const std::filesystem::path &dir) {
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto &entry : std::filesystem::directory_iterator(dir))
+        ++entries;
+    return entries;
+}
+
+void PrintTo(const KillCase &c, std::ostream *os) {
+    *os << c.name;
+}
+
+class CliKillTest : public ::testing::TestWithParam<KillCase> {};
+
+#ifdef PULSEFIR_SANITIZED
+constexpr int KillRuns = 60; // each run of a sanitized build takes several times as long
+#else
+constexpr int KillRuns = 300;
+#endif
+constexpr int KillWindowMicroseconds = 20000; // the kill comes within the run's first 20 ms
+
+TEST_P(CliKillTest, FileIsOldOrNewAndNothingIsLeft) {
+    const auto &c = GetParam();
+    const auto dir = std::filesystem::temp_directory_path() / ("pulsefir-kill-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const auto target = dir / c.file;
+    std::vector<std::string> args = c.args;
+    args.push_back(target.string());
+    // The new content, from a run that is not killed; the old one is something else.
+    const std::string old = "old content\n";
+    std::ofstream(target, std::ios::binary) << old;
+    ASSERT_EQ(runCli(args).exitCode, 0);
+    const std::string fresh = readFile(target);
+    ASSERT_GT(fresh.size(), 1000u);
+
+    std::vector<char *> argv{const_cast<char *>(PULSEFIR_CLI)};
+    for (auto &a : args)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    unsigned seed = 12345;
+    int oldSeen = 0;
+    int newSeen = 0;
+    for (int run = 0; run < KillRuns; ++run) {
+        std::ofstream(target, std::ios::binary | std::ios::trunc) << old;
+        seed = seed * 1103515245u + 12345u;
+        const useconds_t delay = (seed >> 8) % KillWindowMicroseconds;
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            ::execv(PULSEFIR_CLI, argv.data());
+            ::_exit(127);
+        }
+        ::usleep(delay);
+        ::kill(child, SIGKILL);
+        ::waitpid(child, nullptr, 0);
+        const std::string now = readFile(target);
+        ASSERT_TRUE(now == old || now == fresh) << "run " << run << ", killed after " << delay << " µs: "
+                                                << now.size() << " bytes";
+        (now == old ? oldSeen : newSeen)++;
+        // A kill between naming the complete temporary file and the rename (a few microseconds)
+        // can leave it; the next write in the folder removes it, so they never pile up.
+        ASSERT_LE(entriesIn(dir), 2u) << "temporary files pile up after run " << run;
+    }
+    ASSERT_EQ(runCli(args).exitCode, 0);
+    EXPECT_EQ(entriesIn(dir), 1u) << "a write leaves no temporary file of a killed run";
+    std::filesystem::remove_all(dir);
+    // Both outcomes happen, so the kills did land during the write and after it.
+    EXPECT_GT(oldSeen, 0);
+    EXPECT_GT(newSeen, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, CliKillTest,
+    ::testing::Values(KillCase{"header", {"--set", "FilterForm.WINNmSpinEdit=1000", "synthesize", "write-filter"}, "taps.h"},
+                      KillCase{"csv", {"--set", "FilterForm.WINNmSpinEdit=1000", "synthesize", "write-filter"}, "taps.csv"},
+                      KillCase{"signal", {"load-signal", "write-signal"}, "signal.csv"},
+                      KillCase{"project", {"save-project"}, "p.flt"}),
+    [](const auto &info) { return std::string(info.param.name); });

@@ -395,7 +395,7 @@ class ChartTest : public QObject {
     void unwritablePictureIsReported() {
         QVERIFY(!m_chart->SavePictureToFile("/nonexistent-folder/picture.bmp"));
         QCOMPARE(platform().messages.size(), std::size_t(1));
-        QCOMPARE(platform().messages[0].text, QString("Unable to write to /nonexistent-folder/picture.bmp."));
+        QCOMPARE(platform().messages[0].text, QString("Unable to write to /nonexistent-folder/picture.bmp.\nнет такого файла или папки"));
     }
 
     void pictureMenuOffersClipboardAndFile() {

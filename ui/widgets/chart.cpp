@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QClipboard>
 #include <QFile>
 #include <QFileInfo>
@@ -19,6 +20,8 @@
 #include <tuple>
 
 #include "base/error.h"
+#include "base/file.h"
+#include "base/messages.h"
 #include "project/NumberText.h"
 
 namespace pulsefir::ui {
@@ -80,13 +83,13 @@ QString tickLabel(double value, double step) {
 
 void TSeriesPointer::setHorizSize(int size) {
     if (size < 1)
-        throw base::Error("Pointer size must be greater than zero");
+        throw base::Error(base::Message::pointerSizeNotPositive());
     m_horizSize = size;
 }
 
 void TSeriesPointer::setVertSize(int size) {
     if (size < 1)
-        throw base::Error("Pointer size must be greater than zero");
+        throw base::Error(base::Message::pointerSizeNotPositive());
     m_vertSize = size;
 }
 
@@ -664,13 +667,31 @@ void TChart::CopyPictureToClipboard() {
     QApplication::clipboard()->setImage(renderImage(size()));
 }
 
-bool TChart::SavePictureToFile(const QString &fileName) {
-    const QImage image = renderImage(size());
-    if (!image.save(fileName, "BMP")) {
-        Platform::current().showError(this, "Unable to write to " + fileName + ".");
+bool TChart::saveBytes(const QString &fileName, const std::optional<QByteArray> &bytes, const char *format) {
+    try {
+        if (!bytes)
+            throw base::Error(
+                base::Message::unableToWrite(fileName.toStdString(), base::Message::encodingFailed(format)));
+        base::writeFileWhole(QFile::encodeName(fileName).toStdString(),
+                             std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
+        return true;
+    } catch (const base::Error &error) {
+        Platform::current().showError(this, QString::fromUtf8(error.what()));
         return false;
     }
-    return true;
+}
+
+std::optional<QByteArray> TChart::encodeImage(const char *format) const {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!renderImage(size()).save(&buffer, format))
+        return std::nullopt;
+    return bytes;
+}
+
+bool TChart::SavePictureToFile(const QString &fileName) {
+    return saveBytes(fileName, encodeImage("BMP"), "BMP");
 }
 
 void TChart::SaveToClipBoardN5Click() {
@@ -752,36 +773,31 @@ QString TChart::dataCsv() const {
 }
 
 bool TChart::SaveDataToCsvFile(const QString &fileName) {
-    QFile file(fileName);
-    const QByteArray bytes = dataCsv().toUtf8();
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
-        Platform::current().showError(this, "Unable to write to " + fileName + ".");
-        return false;
-    }
-    return true;
+    return saveBytes(fileName, dataCsv().toUtf8(), "CSV");
 }
 
 bool TChart::SavePictureToPngFile(const QString &fileName) {
-    if (!renderImage(size()).save(fileName, "PNG")) {
-        Platform::current().showError(this, "Unable to write to " + fileName + ".");
-        return false;
-    }
-    return true;
+    return saveBytes(fileName, encodeImage("PNG"), "PNG");
 }
 
 bool TChart::SavePictureToSvgFile(const QString &fileName) {
+    return saveBytes(fileName, encodeSvg(), "SVG");
+}
+
+std::optional<QByteArray> TChart::encodeSvg() {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     QSvgGenerator generator;
-    generator.setFileName(fileName);
+    generator.setOutputDevice(&buffer);
     generator.setSize(size());
     generator.setViewBox(QRect(QPoint(0, 0), size()));
     generator.setTitle("pulsefir");
     clearPendingChanges();
     const ChartLayout layout = layoutFor(size());
     QPainter painter;
-    if (!painter.begin(&generator)) {
-        Platform::current().showError(this, "Unable to write to " + fileName + ".");
-        return false;
-    }
+    if (!painter.begin(&generator))
+        return std::nullopt;
     // Background and frame as on screen, then the axes and the series as vector shapes.
     QLinearGradient gradient(0, 0, 0, height());
     gradient.setColorAt(0, Qt::white);
@@ -791,11 +807,9 @@ bool TChart::SavePictureToSvgFile(const QString &fileName) {
     painter.drawRect(rect().adjusted(0, 0, -1, -1));
     drawAxes(painter, layout);
     drawSeriesVector(painter, layout);
-    if (!painter.end() || !QFileInfo::exists(fileName)) {
-        Platform::current().showError(this, "Unable to write to " + fileName + ".");
-        return false;
-    }
-    return true;
+    if (!painter.end())
+        return std::nullopt;
+    return bytes;
 }
 
 void TChart::drawSeriesVector(QPainter &painter, const ChartLayout &l) const {

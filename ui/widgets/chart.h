@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QColor>
 #include <QImage>
 #include <QObject>
@@ -162,6 +163,10 @@ class TChart : public QWidget {
     void wheelEvent(QWheelEvent *event) override;
 
   private:
+    // Writes what was made in memory whole, or shows why it could not be written.
+    bool saveBytes(const QString &fileName, const std::optional<QByteArray> &bytes, const char *format);
+    std::optional<QByteArray> encodeImage(const char *format) const;
+    std::optional<QByteArray> encodeSvg();
     void saveAxesOnce();
     void fixAxesAtVisibleRanges();
     std::pair<double, double> dataRange(bool horizontal) const;

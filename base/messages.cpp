@@ -1,0 +1,620 @@
+#include "messages.h"
+
+#include <atomic>
+#include <cerrno>
+#include <charconv>
+#include <cstdlib>
+#include <cstring>
+
+namespace pulsefir::base {
+
+namespace {
+
+std::atomic<Audience> current{Audience::Windows};
+
+constexpr std::size_t QuotedLimit = 80; // characters of a value shown in a message
+
+std::string integer(std::uintmax_t value) {
+    char buffer[24];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::string integer(long long value) {
+    char buffer[24];
+    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return error == std::errc() ? std::string(buffer, end) : std::string();
+}
+
+std::string integer(int value) {
+    return integer(static_cast<long long>(value));
+}
+
+std::string concat(std::initializer_list<std::string_view> parts) {
+    std::string text;
+    for (std::string_view p : parts)
+        text += p;
+    return text;
+}
+
+// Russian plural of a count: 1 столбец, 2 столбца, 5 столбцов.
+std::string_view russianPlural(std::uintmax_t n, std::string_view one, std::string_view few, std::string_view many) {
+    const std::uintmax_t tens = n % 100;
+    const std::uintmax_t units = n % 10;
+    if (tens >= 11 && tens <= 14)
+        return many;
+    if (units == 1)
+        return one;
+    if (units >= 2 && units <= 4)
+        return few;
+    return many;
+}
+
+// Causes the program meets often, in both languages; glibc's own English text for the rest.
+struct Cause {
+    int number;
+    const char *russian;
+    const char *english;
+};
+constexpr Cause Causes[] = {
+    {ENOSPC, "нет места на устройстве", "No space left on device"},
+    {EDQUOT, "превышена дисковая квота", "Disk quota exceeded"},
+    {EROFS, "файловая система только для чтения", "Read-only file system"},
+    {EACCES, "нет доступа", "Permission denied"},
+    {EPERM, "операция не разрешена", "Operation not permitted"},
+    {ENOENT, "нет такого файла или папки", "No such file or directory"},
+    {ENOTDIR, "часть пути не является папкой", "Not a directory"},
+    {EISDIR, "это папка", "Is a directory"},
+    {ELOOP, "слишком много символических ссылок", "Too many levels of symbolic links"},
+    {ENAMETOOLONG, "слишком длинное имя файла", "File name too long"},
+    {EFBIG, "файл слишком велик", "File too large"},
+    {EIO, "ошибка ввода-вывода", "Input/output error"},
+    {EMFILE, "открыто слишком много файлов", "Too many open files"},
+    {ENFILE, "открыто слишком много файлов в системе", "Too many open files in system"},
+    {ENOMEM, "недостаточно памяти", "Cannot allocate memory"},
+    {EBUSY, "устройство или ресурс занят", "Device or resource busy"},
+    {ETXTBSY, "файл занят", "Text file busy"},
+    {EXDEV, "ссылка между разными файловыми системами", "Invalid cross-device link"},
+    {EINVAL, "недопустимый аргумент", "Invalid argument"},
+    {EAGAIN, "ресурс временно недоступен", "Resource temporarily unavailable"},
+};
+
+} // namespace
+
+Audience audience() {
+    return current.load(std::memory_order_relaxed);
+}
+
+void setAudience(Audience audience) {
+    current.store(audience, std::memory_order_relaxed);
+}
+
+Audience consoleAudienceFromEnvironment() {
+    // The first of these that is set and not empty names the messages' locale, as the C library
+    // decides LC_MESSAGES.
+    for (const char *name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const char *value = std::getenv(name);
+        if (value && *value)
+            return std::strncmp(value, "ru", 2) == 0 ? Audience::ConsoleRussian : Audience::ConsoleEnglish;
+    }
+    return Audience::ConsoleEnglish;
+}
+
+bool speaksRussian() {
+    return audience() != Audience::ConsoleEnglish;
+}
+
+std::string say(std::string_view russian, std::string_view english) {
+    return std::string(speaksRussian() ? russian : english);
+}
+
+std::string shownValue(std::string_view value) {
+    static constexpr char Hex[] = "0123456789abcdef";
+    std::string shown;
+    std::size_t characters = 0;
+    for (std::size_t k = 0; k < value.size(); ++k) {
+        const auto c = static_cast<unsigned char>(value[k]);
+        // A UTF-8 continuation byte belongs to the character before it.
+        if ((c & 0xC0) != 0x80) {
+            if (characters == QuotedLimit)
+                return shown + "\u2026";
+            ++characters;
+        }
+        if (c < 0x20 || c == 0x7F) {
+            shown += "\\x";
+            shown += Hex[c >> 4];
+            shown += Hex[c & 15];
+        } else {
+            shown += static_cast<char>(c);
+        }
+    }
+    return shown;
+}
+
+// ---- Files ------------------------------------------------------------------------------------
+
+std::string Message::systemCause(int errorNumber) {
+    for (const Cause &c : Causes)
+        if (c.number == errorNumber)
+            return say(c.russian, c.english);
+    // strerrordesc_np is the C library's English text whatever the locale.
+    const char *english = ::strerrordesc_np(errorNumber);
+    const std::string text = english ? english : "error " + integer(errorNumber);
+    return say("системная ошибка " + integer(errorNumber) + " (" + text + ")", text);
+}
+
+std::string Message::notRegularCause(PathKind kind) {
+    switch (kind) {
+    case PathKind::Directory:
+        return say("это папка, а не обычный файл", "a folder, not a regular file");
+    case PathKind::Fifo:
+        return say("это канал (FIFO), а не обычный файл", "a FIFO, not a regular file");
+    case PathKind::Device:
+        return say("это устройство, а не обычный файл", "a device, not a regular file");
+    case PathKind::Socket:
+        return say("это сокет, а не обычный файл", "a socket, not a regular file");
+    case PathKind::Missing:
+        return systemCause(ENOENT);
+    case PathKind::Regular:
+    case PathKind::Other:
+        break;
+    }
+    return say("это не обычный файл", "not a regular file");
+}
+
+std::string Message::unableToWrite(std::string_view file, std::string_view cause) {
+    switch (audience()) {
+    case Audience::Windows:
+        return concat({"Unable to write to ", file, ".\n", cause});
+    case Audience::ConsoleRussian:
+        return concat({"не удаётся записать ", file, ": ", cause});
+    case Audience::ConsoleEnglish:
+        break;
+    }
+    return concat({"Unable to write to ", file, ": ", cause});
+}
+
+std::string Message::unableToRead(std::string_view file, std::string_view cause) {
+    switch (audience()) {
+    case Audience::Windows:
+        return concat({"Unable to read ", file, ".\n", cause});
+    case Audience::ConsoleRussian:
+        return concat({"не удаётся прочитать ", file, ": ", cause});
+    case Audience::ConsoleEnglish:
+        break;
+    }
+    return concat({"Unable to read ", file, ": ", cause});
+}
+
+std::string Message::unableToWriteStandardOutput() {
+    return audience() == Audience::ConsoleRussian ? "не удаётся записать в стандартный вывод"
+                                                  : "Unable to write to standard output.";
+}
+
+std::string Message::encodingFailed(std::string_view format) {
+    return say(concat({"не удалось подготовить ", format}), concat({"the ", format, " could not be made"}));
+}
+
+std::string Message::fileTooLarge(std::string_view file, std::uintmax_t size, std::uintmax_t limit) {
+    return say(
+        concat({file, ": файл больше допустимого (", integer(size), " байт, можно не больше ", integer(limit), ")"}),
+        concat({file, ": the file is too large (", integer(size), " bytes, at most ", integer(limit), ")"}));
+}
+
+// ---- Numbers ----------------------------------------------------------------------------------
+
+std::string Message::invalidFloat(std::string_view text) {
+    if (audience() == Audience::ConsoleRussian)
+        return concat({"'", shownValue(text), "' — не число с плавающей точкой"});
+    return concat({"'", shownValue(text), "' is not a valid floating point value."});
+}
+
+// ---- The core ---------------------------------------------------------------------------------
+
+std::string Message::invalidOperation() {
+    return audience() == Audience::ConsoleRussian ? "недопустимая операция с плавающей точкой"
+                                                  : "Invalid floating point operation";
+}
+
+std::string Message::divisionByZero() {
+    return audience() == Audience::ConsoleRussian ? "деление на ноль с плавающей точкой"
+                                                  : "Floating point division by zero";
+}
+
+std::string Message::overflow() {
+    return audience() == Audience::ConsoleRussian ? "переполнение с плавающей точкой" : "Floating point overflow";
+}
+
+std::string Message::negativeRegularisation() {
+    return say("Регуляризация МНК должна быть неотрицательным числом.",
+               "The least-squares regularisation must not be negative.");
+}
+
+std::string Message::zeroSignalLeastSquares() {
+    return say("Сигнал равен нулю: МНК-фильтр не определён.",
+               "The signal is zero: the least-squares filter is undefined.");
+}
+
+std::string Message::singularLeastSquares() {
+    return say("Система уравнений МНК вырождена: увеличьте регуляризацию.",
+               "The least-squares equations are singular: raise the regularisation.");
+}
+
+std::string Message::transformPlanFailed() {
+    return say("Не удалось подготовить преобразование Фурье.", "FFT plan could not be created.");
+}
+
+std::string Message::tooManySpectrumPoints(int limit) {
+    return say("Количество точек не должно превышать " + integer(limit),
+               "The number of points must not exceed " + integer(limit));
+}
+
+std::string Message::spectrumViewsNeedTwoPoints() {
+    return say("Для спектра в дБ, развернутой фазы и групповой задержки нужно не меньше двух точек",
+               "The spectrum in dB, the unwrapped phase and the group delay need at least two points");
+}
+
+std::string Message::groupDelayOnOneFrequency() {
+    return say("Групповая задержка не определена: точки сетки лежат на одной частоте",
+               "The group delay is undefined: the grid points lie on one frequency");
+}
+
+std::string Message::outOfMemory() {
+    return say("Недостаточно памяти для этой операции", "Not enough memory for this operation");
+}
+
+std::string Message::pointerSizeNotPositive() {
+    return audience() == Audience::ConsoleRussian ? "размер точки должен быть больше нуля"
+                                                  : "Pointer size must be greater than zero";
+}
+
+// ---- Project files ----------------------------------------------------------------------------
+
+std::string Message::projectTooLarge(std::string_view file) {
+    return say(concat({"Файл ", file, " слишком велик для файла проекта"}),
+               concat({file, " is too large for a project file"}));
+}
+
+std::string Message::notAProjectFile(std::string_view file) {
+    return say(concat({"Файл ", file, " не является файлом проекта"}), concat({file, " is not a project file"}));
+}
+
+std::string Message::projectFileMissing(std::string_view file) {
+    return say(concat({"Не существует Файл \r", file}), concat({"The file ", file, " does not exist"}));
+}
+
+std::string Message::projectOverwriteQuestion(std::string_view file) {
+    return say(concat({"Файл с именем \r", file, "\rуже существует\rЗаписать в него?"}),
+               concat({"A file named ", file, " already exists. Write over it?"}));
+}
+
+std::string Message::projectHasNoSections(std::string_view file) {
+    return say(concat({file, ": нет ни одного из разделов MainForm, SignalForm, FilterForm, SpectorForm, ничего не "
+                             "изменено"}),
+               concat({file, " has none of the sections MainForm, SignalForm, FilterForm, SpectorForm: it set "
+                             "nothing"}));
+}
+
+// ---- Measured pulses in, taps out -------------------------------------------------------------
+
+std::string Message::inFile(std::string_view file, std::string_view what) {
+    return concat({file, ": ", what});
+}
+
+std::string Message::atLine(std::size_t line, std::string_view what) {
+    return say(concat({"строка ", integer(line), ": ", what}), concat({"line ", integer(line), ": ", what}));
+}
+
+std::string Message::atByte(std::uintmax_t byte, std::string_view what) {
+    return say(concat({"байт ", integer(byte), ": ", what}), concat({"byte ", integer(byte), ": ", what}));
+}
+
+std::string Message::unknownPulseExtension(std::string_view extension) {
+    return say(concat({"неизвестный тип файла '", shownValue(extension), "': нужен .csv, .txt, .dat, .wav или .npy"}),
+               concat({"unknown file type '", shownValue(extension), "': use .csv, .txt, .dat, .wav or .npy"}));
+}
+
+std::string Message::pulseFileMissing() {
+    return say("файл не найден", "no such file");
+}
+
+std::string Message::pulseFileNotRegular(PathKind kind) {
+    return notRegularCause(kind);
+}
+
+std::string Message::pulseFileTooLarge(std::uintmax_t size) {
+    return say(concat({"файл больше 64 МиБ (", integer(size), " байт), не читается"}),
+               concat({"the file is larger than 64 MiB (", integer(size), " bytes) and is not read"}));
+}
+
+std::string Message::pulseFileUnreadable(int errorNumber) {
+    return say(concat({"файл не читается: ", systemCause(errorNumber)}),
+               concat({"the file cannot be read: ", systemCause(errorNumber)}));
+}
+
+std::string Message::emptyField() {
+    return say("пустое поле вместо числа", "an empty field instead of a number");
+}
+
+std::string Message::notANumber(std::string_view field) {
+    return say(concat({"'", shownValue(field), "' не число"}), concat({"'", shownValue(field), "' is not a number"}));
+}
+
+std::string Message::notFinite(std::string_view field) {
+    return say(concat({"'", shownValue(field), "' не конечное число"}),
+               concat({"'", shownValue(field), "' is not a finite number"}));
+}
+
+std::string Message::commaAmbiguous() {
+    return say("запятая и разделяет столбцы, и стоит в числах; разделите столбцы ';' или табуляцией",
+               "the comma both separates columns and stands in numbers; separate the columns by ';' or tabs");
+}
+
+std::string Message::tooManyColumns(std::size_t columns) {
+    return say(columnsText(columns) + ", нужен один (отсчёты) или два (время [мкс], отсчёт)",
+               columnsText(columns) + ", need one (samples) or two (time [µs], sample)");
+}
+
+std::string Message::columnCountChanged(std::size_t columns, std::size_t expected) {
+    return say(columnsText(columns) + " вместо " + integer(expected),
+               columnsText(columns) + " instead of " + integer(expected));
+}
+
+std::string Message::tooManySamples(std::size_t limit) {
+    return say("больше " + integer(limit) + " отсчётов, файл не читается",
+               "more than " + integer(limit) + " samples, the file is not read");
+}
+
+std::string Message::noNumbers() {
+    return say("в файле нет ни одного числа", "the file holds no number");
+}
+
+std::string Message::columnsText(std::size_t columns) {
+    if (!speaksRussian())
+        return integer(columns) + (columns == 1 ? " column" : " columns");
+    return integer(columns) + " " + std::string(russianPlural(columns, "столбец", "столбца", "столбцов"));
+}
+
+std::string Message::separatorName(char separator) {
+    switch (separator) {
+    case ';':
+        return "';'";
+    case '\t':
+        return say("табуляция", "tab");
+    case ' ':
+        return say("пробелы", "blanks");
+    default:
+        break;
+    }
+    return "','";
+}
+
+std::string Message::textLayout(std::size_t columns, char separator, bool decimalComma) {
+    return say(columnsText(columns) + ", разделитель " + separatorName(separator) +
+                   (decimalComma ? ", десятичная запятая или точка" : ", десятичная точка"),
+               columnsText(columns) + ", separator " + separatorName(separator) +
+                   (decimalComma ? ", decimal comma or point" : ", decimal point"));
+}
+
+std::string Message::irregularTimeStep() {
+    return say("; шаг времени неравномерный, частота не определена",
+               "; the time step is irregular, the rate is unknown");
+}
+
+std::string Message::cutInHeader() {
+    return say("файл обрывается в заголовке", "the file ends inside its header");
+}
+
+std::string Message::notNpy() {
+    return say("не файл NumPy (.npy)", "not a NumPy file (.npy)");
+}
+
+std::string Message::npyVersion(unsigned major) {
+    return say("версия формата " + integer(static_cast<std::uintmax_t>(major)) + " не поддерживается",
+               "format version " + integer(static_cast<std::uintmax_t>(major)) + " is not supported");
+}
+
+std::string Message::npyMissingKey(std::string_view key) {
+    return say(concat({"в заголовке нет ", key}), concat({"the header has no ", key}));
+}
+
+std::string Message::npyBrokenHeader(std::string_view part) {
+    const std::string suffix = part.empty() ? std::string() : concat({" (", part, ")"});
+    return say("испорченный заголовок" + suffix, "a broken header" + suffix);
+}
+
+std::string Message::npyType(std::string_view descr) {
+    return say(
+        concat({"тип отсчётов '", shownValue(descr), "' не поддерживается: нужен '<f8' (float64) или '<f4' (float32)"}),
+        concat({"sample type '", shownValue(descr), "' is not supported: use '<f8' (float64) or '<f4' (float32)"}));
+}
+
+std::string Message::npyShape(std::string_view shape) {
+    return say(concat({"форма массива (", shownValue(shape), "): нужен одномерный массив отсчётов"}),
+               concat({"array shape (", shownValue(shape), "): a one-dimensional array of samples is needed"}));
+}
+
+std::string Message::npyEmpty() {
+    return say("массив пуст: нет ни одного отсчёта", "the array is empty: no sample");
+}
+
+std::string Message::sampleCountAbove(std::uintmax_t count, std::size_t limit) {
+    return say(integer(count) + " отсчётов: больше " + integer(limit) + ", файл не читается",
+               integer(count) + " samples: more than " + integer(limit) + ", the file is not read");
+}
+
+std::string Message::fileCutShort(std::size_t expected, std::size_t present) {
+    return say("файл обрывается: ожидалось " + integer(expected) + " отсчётов, есть " + integer(present),
+               "the file is cut short: " + integer(expected) + " samples expected, " + integer(present) + " present");
+}
+
+std::string Message::sampleNotFinite(std::size_t index) {
+    return say("отсчёт " + integer(index) + " не конечное число", "sample " + integer(index) + " is not finite");
+}
+
+std::string Message::npyDescription(bool doublePrecision) {
+    return doublePrecision ? "NumPy float64" : "NumPy float32";
+}
+
+std::string Message::notWav() {
+    return say("не файл WAV (нет заголовка RIFF/WAVE)", "not a WAV file (no RIFF/WAVE header)");
+}
+
+std::string Message::wavCutShort(std::uint32_t declared, std::size_t present) {
+    return say("файл обрывается: в заголовке " + integer(static_cast<std::uintmax_t>(declared)) +
+                   " байт отсчётов, в файле " + integer(present),
+               "the file is cut short: the header states " + integer(static_cast<std::uintmax_t>(declared)) +
+                   " bytes of samples, the file holds " + integer(present));
+}
+
+std::string Message::wavNoData() {
+    return say("файл обрывается: нет блока отсчётов 'data'", "the file is cut short: no 'data' chunk");
+}
+
+std::string Message::wavUnreadable(std::string_view reason) {
+    return say(concat({"не читается как WAV: ", reason}), concat({"cannot be read as WAV: ", reason}));
+}
+
+std::string Message::wavEncoding() {
+    return say("вид отсчётов WAV не поддерживается: нужен PCM 8/16/24/32 бита или float 32/64 бита",
+               "this WAV sample encoding is not supported: use PCM 8/16/24/32-bit or float 32/64-bit");
+}
+
+std::string Message::wavNoChannels() {
+    return say("в файле нет каналов", "the file has no channel");
+}
+
+std::string Message::wavNoSamples() {
+    return say("в файле нет отсчётов", "the file holds no sample");
+}
+
+std::string Message::cutShort() {
+    return say("файл обрывается", "the file is cut short");
+}
+
+std::string Message::wavEncodingName(int bits, bool floating) {
+    if (floating)
+        return say("float " + integer(bits) + " бита", "float " + integer(bits) + "-bit");
+    return say("PCM " + integer(bits) + " " +
+                   std::string(russianPlural(static_cast<std::uintmax_t>(bits), "бит", "бита", "бит")),
+               "PCM " + integer(bits) + "-bit");
+}
+
+std::string Message::wavDescription(std::string_view encoding, int channels) {
+    return say(
+        concat({"WAV, ", encoding, ", ", integer(channels), channels == 1 ? " канал" : " канала(ов), взят первый"}),
+        concat(
+            {"WAV, ", encoding, ", ", integer(channels), channels == 1 ? " channel" : " channels, the first taken"}));
+}
+
+std::string Message::resampleRateNotPositive() {
+    return say("пересчёт частоты невозможен: частота должна быть больше нуля",
+               "cannot resample: the rate must be above zero");
+}
+
+std::string Message::resampleRatio(std::string_view from, std::string_view to) {
+    return say(concat({"пересчёт частоты ", from, " МГц → ", to, " МГц невозможен: отношение частот вне 1/256..256"}),
+               concat({"cannot resample ", from, " MHz → ", to, " MHz: the ratio lies outside 1/256..256"}));
+}
+
+std::string Message::resampledTooMany(std::size_t limit) {
+    return say("после пересчёта частоты больше " + integer(limit) + " отсчётов",
+               "more than " + integer(limit) + " samples after resampling");
+}
+
+std::string Message::resampleFailed(std::string_view reason) {
+    return say(concat({"пересчёт частоты: ", reason}), concat({"resampling: ", reason}));
+}
+
+std::string Message::fileRateOutOfRange(std::string_view file, std::string_view rate, std::string_view minimum,
+                                        std::string_view maximum) {
+    return say(concat({file, ": частота файла ", rate, " МГц вне допустимых ", minimum, "..", maximum,
+                       " МГц; выберите пересчёт"}),
+               concat({file, ": the file's rate ", rate, " MHz lies outside ", minimum, "..", maximum,
+                       " MHz; choose resampling"}));
+}
+
+std::string Message::noSignalFile() {
+    return say("Не указан файл сигнала", "No signal file given");
+}
+
+std::string Message::coefficientBits(int bits) {
+    return say("разрядность коэффициентов " + integer(bits) + " бит вне 2..63",
+               "coefficient width " + integer(bits) + " bits lies outside 2..63");
+}
+
+// ---- The command-line tool --------------------------------------------------------------------
+
+std::string Message::cliPrefix() {
+    return "pulsefir-cli: ";
+}
+
+std::string Message::cliRateTaken(std::string_view key, std::string_view rate) {
+    return say(concat({key, " = ", rate, " МГц, частота файла"}), concat({key, " = ", rate, " MHz, the file's rate"}));
+}
+
+std::string Message::cliResampled(std::string_view from, std::string_view to) {
+    return say(concat({"пересчитано с ", from, " на ", to, " МГц"}),
+               concat({"resampled from ", from, " to ", to, " MHz"}));
+}
+
+std::string Message::cliDropped(std::size_t count) {
+    return say(integer(count) + " отсчётов вне -10000..10000 отброшено",
+               integer(count) + " samples fall outside -10000..10000 and were dropped");
+}
+
+std::string Message::cliSetForm(std::string_view got) {
+    return say(concat({"--set ждёт Раздел.Ключ=ЗНАЧЕНИЕ, получено '", shownValue(got), "'"}),
+               concat({"--set wants Section.Key=VALUE, got '", shownValue(got), "'"}));
+}
+
+std::string Message::cliSetNeedsValue() {
+    return say("--set нужно Раздел.Ключ=ЗНАЧЕНИЕ", "--set needs Section.Key=VALUE");
+}
+
+std::string Message::cliProjectNeedsFile() {
+    return say("--project нужен ФАЙЛ", "--project needs a FILE");
+}
+
+std::string Message::cliStepNeedsFile(std::string_view step) {
+    return say(concat({step, " нужен ФАЙЛ"}), concat({step, " needs a FILE"}));
+}
+
+std::string Message::cliUnknownKey(std::string_view key) {
+    return say(concat({"неизвестный ключ ", shownValue(key)}), concat({"unknown key ", shownValue(key)}));
+}
+
+std::string Message::cliUnknownStep(std::string_view step) {
+    return say(concat({"неизвестный шаг '", shownValue(step), "'"}), concat({"unknown step '", shownValue(step), "'"}));
+}
+
+std::string Message::cliNotANumber(std::string_view key, std::string_view text, bool whole) {
+    return say(concat({key, ": '", shownValue(text), whole ? "' не целое число" : "' не число"}),
+               concat({key, ": '", shownValue(text), whole ? "' is not a whole number" : "' is not a number"}));
+}
+
+std::string Message::cliOutsideRange(std::string_view key, std::string_view text, std::string_view range) {
+    return say(concat({key, ": ", shownValue(text), " вне ", range}),
+               concat({key, ": ", shownValue(text), " is outside ", range}));
+}
+
+std::string Message::cliUnexpected() {
+    return say("непредвиденная ошибка", "unexpected error");
+}
+
+std::string Message::cliSearchResult(int epoch, std::string_view objective) {
+    return say(concat({"эпоха ", integer(epoch), " целевая функция ", objective}),
+               concat({"epoch ", integer(epoch), " objective ", objective}));
+}
+
+std::string Message::cliLeastSquaresResult(std::string_view objective, std::string_view residual) {
+    return say(concat({"целевая функция ", objective, " невязка ", residual}),
+               concat({"objective ", objective, " residual ", residual}));
+}
+
+std::string Message::cliProgress(int epoch, int epochs, std::string_view objective) {
+    return say(concat({"эпоха ", integer(epoch), "/", integer(epochs), " целевая функция ", objective}),
+               concat({"epoch ", integer(epoch), "/", integer(epochs), " objective ", objective}));
+}
+
+} // namespace pulsefir::base
