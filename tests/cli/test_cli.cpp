@@ -175,36 +175,37 @@ TEST_P(CliBadInputTest, FailsWithAClearMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliBadInputTest,
-    ::testing::Values(BadInput{"unknown_step", {"load-signal", "frobnicate"}, 2, "unknown step 'frobnicate'"},
-                      BadInput{"unknown_key", {"--set", "MainForm.Nothing=1"}, 2, "unknown key MainForm.Nothing"},
-                      BadInput{"not_a_number", {"--set", "MainForm.FNmSuperSpin=fast"}, 2, "'fast' is not a number"},
-                      BadInput{"out_of_range", {"--set", "MainForm.SWNmSpinEdit=20000"}, 2, "outside 1..10000"},
-                      BadInput{"fraction_for_integer", {"--set", "MainForm.SWNmSpinEdit=1.5"}, 2, "not a whole number"},
-                      BadInput{"missing_file", {"write-signal"}, 2, "needs a FILE"},
-                      BadInput{"unwritable_file",
-                               {"write-signal", "/nonexistent-dir/x.csv"},
-                               1,
-                               "Unable to write to /nonexistent-dir/x.csv: No such file or directory"},
-                      BadInput{"full_disk_file",
-                               {"write-signal", "/dev/full"},
-                               1,
-                               "Unable to write to /dev/full: a device, not a regular file"},
-                      BadInput{"fifo_filter",
-                               {"write-filter", "/dev/stdin"},
-                               1,
-                               "Unable to write to /dev/stdin: a device, not a regular file"},
-                      BadInput{"unwritable_project", {"save-project", "/proc/p.flt"}, 1, "Unable to write to /proc/p.flt: "},
-                      BadInput{"project_from_a_device", {"--project", "/dev/stdin"}, 1, "/dev/stdin is not a project file"},
-                      BadInput{"full_standard_output",
-                               {"load-signal", "write-signal", "-"},
-                               1,
-                               "Unable to write to standard output",
-                               ">/dev/full"},
-                      BadInput{"closed_standard_output", {"--help"}, 1, "Unable to write to standard output", ">&-"},
-                      BadInput{"zero_time_constant_is_range_checked",
-                               {"--set", "SignalForm.Exp_Front_NmSuperSpin=0", "load-signal"},
-                               2,
-                               "outside 0.001..10000"}),
+    ::testing::Values(
+        BadInput{"unknown_step", {"load-signal", "frobnicate"}, 2, "unknown step 'frobnicate'"},
+        BadInput{"unknown_key", {"--set", "MainForm.Nothing=1"}, 2, "unknown key MainForm.Nothing"},
+        BadInput{"not_a_number", {"--set", "MainForm.FNmSuperSpin=fast"}, 2, "'fast' is not a number"},
+        BadInput{"out_of_range", {"--set", "MainForm.SWNmSpinEdit=20000"}, 2, "outside 1..10000"},
+        BadInput{"fraction_for_integer", {"--set", "MainForm.SWNmSpinEdit=1.5"}, 2, "not a whole number"},
+        BadInput{"missing_file", {"write-signal"}, 2, "needs a FILE"},
+        BadInput{"unwritable_file",
+                 {"write-signal", "/nonexistent-dir/x.csv"},
+                 1,
+                 "Unable to write to /nonexistent-dir/x.csv: No such file or directory"},
+        BadInput{"full_disk_file",
+                 {"write-signal", "/dev/full"},
+                 1,
+                 "Unable to write to /dev/full: a device, not a regular file"},
+        BadInput{"fifo_filter",
+                 {"write-filter", "/dev/stdin"},
+                 1,
+                 "Unable to write to /dev/stdin: a device, not a regular file"},
+        BadInput{"unwritable_project", {"save-project", "/proc/p.flt"}, 1, "Unable to write to /proc/p.flt: "},
+        BadInput{"project_from_a_device", {"--project", "/dev/stdin"}, 1, "/dev/stdin is not a project file"},
+        BadInput{"full_standard_output",
+                 {"load-signal", "write-signal", "-"},
+                 1,
+                 "Unable to write to standard output",
+                 ">/dev/full"},
+        BadInput{"closed_standard_output", {"--help"}, 1, "Unable to write to standard output", ">&-"},
+        BadInput{"zero_time_constant_is_range_checked",
+                 {"--set", "SignalForm.Exp_Front_NmSuperSpin=0", "load-signal"},
+                 2,
+                 "outside 0.001..10000"}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
@@ -645,8 +646,8 @@ TEST_P(CliKillTest, FileIsOldOrNewAndNothingIsLeft) {
         ::kill(child, SIGKILL);
         ::waitpid(child, nullptr, 0);
         const std::string now = readFile(target);
-        ASSERT_TRUE(now == old || now == fresh) << "run " << run << ", killed after " << delay << " µs: "
-                                                << now.size() << " bytes";
+        ASSERT_TRUE(now == old || now == fresh)
+            << "run " << run << ", killed after " << delay << " µs: " << now.size() << " bytes";
         (now == old ? oldSeen : newSeen)++;
         // A kill between naming the complete temporary file and the rename (a few microseconds)
         // can leave it; the next write in the folder removes it, so they never pile up.
@@ -662,8 +663,71 @@ TEST_P(CliKillTest, FileIsOldOrNewAndNothingIsLeft) {
 
 INSTANTIATE_TEST_SUITE_P(
     Writers, CliKillTest,
-    ::testing::Values(KillCase{"header", {"--set", "FilterForm.WINNmSpinEdit=1000", "synthesize", "write-filter"}, "taps.h"},
-                      KillCase{"csv", {"--set", "FilterForm.WINNmSpinEdit=1000", "synthesize", "write-filter"}, "taps.csv"},
-                      KillCase{"signal", {"load-signal", "write-signal"}, "signal.csv"},
-                      KillCase{"project", {"save-project"}, "p.flt"}),
+    ::testing::Values(
+        KillCase{"header", {"--set", "FilterForm.WINNmSpinEdit=1000", "synthesize", "write-filter"}, "taps.h"},
+        KillCase{"csv", {"--set", "FilterForm.WINNmSpinEdit=1000", "synthesize", "write-filter"}, "taps.csv"},
+        KillCase{"signal", {"load-signal", "write-signal"}, "signal.csv"},
+        KillCase{"project", {"save-project"}, "p.flt"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+// The writing steps on a full disk, on a read-only file system and through a symbolic link, on a
+// small tmpfs where the machine lets the test mount one: each failure says why and leaves the old
+// file as it was; the link leads the new file to the file it points to.
+TEST(CliTest, WritingStepsOnAFullOrReadOnlyDiskKeepTheOldFile) {
+    const auto dir = std::filesystem::temp_directory_path() / ("pulsefir-disk-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    const std::string mount = "mount -t tmpfs -o size=64k tmpfs '" + dir.string() + "' 2>/dev/null";
+    if (std::system(mount.c_str()) != 0) {
+        std::filesystem::remove_all(dir);
+        GTEST_SKIP() << "this machine does not let the test mount a tmpfs (needs root and CAP_SYS_ADMIN)";
+    }
+    const std::vector<std::pair<std::vector<std::string>, std::string>> writers = {
+        {{"--set", "FilterForm.WINNmSpinEdit=1000", "synthesize", "write-filter"}, "taps.h"},
+        {{"load-signal", "write-signal"}, "signal.csv"},
+        {{"save-project"}, "p.flt"},
+    };
+    const std::string old = "old\n";
+    for (const auto &[steps, name] : writers)
+        std::ofstream(dir / name, std::ios::binary) << old;
+    std::ofstream(dir / "filler", std::ios::binary) << std::string(60 * 1024, 'f');
+    std::vector<Result> full;
+    for (const auto &[steps, name] : writers) {
+        auto args = steps;
+        args.push_back((dir / name).string());
+        full.push_back(runCli(args));
+    }
+    std::vector<std::string> afterFull;
+    for (const auto &[steps, name] : writers)
+        afterFull.push_back(readFile(dir / name));
+    std::filesystem::remove(dir / "filler");
+    std::filesystem::create_symlink("signal.csv", dir / "link.csv");
+    const auto linked = runCli({"load-signal", "write-signal", (dir / "link.csv").string()});
+    const bool linkKept = std::filesystem::is_symlink(dir / "link.csv");
+    const std::string throughLink = readFile(dir / "signal.csv");
+    std::system(("mount -o remount,ro '" + dir.string() + "'").c_str());
+    std::vector<Result> readOnly;
+    for (const auto &[steps, name] : writers) {
+        auto args = steps;
+        args.push_back((dir / name).string());
+        readOnly.push_back(runCli(args));
+    }
+    const std::string afterReadOnly = readFile(dir / "taps.h");
+    std::system(("umount '" + dir.string() + "'").c_str());
+    std::filesystem::remove_all(dir);
+
+    for (std::size_t k = 0; k < writers.size(); ++k) {
+        const std::string target = (dir / writers[k].second).string();
+        EXPECT_EQ(full[k].exitCode, 1) << target;
+        EXPECT_NE(full[k].err.find("Unable to write to " + target + ": No space left on device"), std::string::npos)
+            << full[k].err;
+        EXPECT_EQ(afterFull[k], old) << target;
+        EXPECT_EQ(readOnly[k].exitCode, 1) << target;
+        EXPECT_NE(readOnly[k].err.find("Unable to write to " + target + ": Read-only file system"), std::string::npos)
+            << readOnly[k].err;
+    }
+    EXPECT_EQ(linked.exitCode, 0) << linked.err;
+    EXPECT_TRUE(linkKept);
+    EXPECT_EQ(throughLink.rfind("index,value\n", 0), 0u) << "the file the link points to is the new one";
+    EXPECT_EQ(afterReadOnly, old);
+}
