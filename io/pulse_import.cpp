@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "base/error.h"
-#include "io/number_text.h"
+#include "base/number_text.h"
 
 namespace pulsefir::io {
 
@@ -19,9 +19,9 @@ PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &o
         const double rate = *pulse.samplingFrequency;
         const bool ranged = request.minimumRate != 0.0 || request.maximumRate != 0.0;
         if (ranged && (rate < request.minimumRate || rate > request.maximumRate))
-            throw base::Error(request.fileName + ": частота файла " + FormatNumber(rate, 9) + " МГц вне допустимых " +
-                            FormatNumber(request.minimumRate, 9) + ".." + FormatNumber(request.maximumRate, 9) +
-                            " МГц; выберите пересчёт");
+            throw base::Error(request.fileName + ": частота файла " + base::formatSignificant(rate, 9) +
+                              " МГц вне допустимых " + base::formatSignificant(request.minimumRate, 9) + ".." +
+                              base::formatSignificant(request.maximumRate, 9) + " МГц; выберите пересчёт");
         outcome.newSamplingFrequency = rate;
         return pulse;
     }

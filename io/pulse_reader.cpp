@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -12,7 +11,8 @@
 #include <sndfile.h>
 
 #include "base/error.h"
-#include "io/number_text.h"
+#include "base/number_text.h"
+#include "io/file_extension.h"
 
 namespace pulsefir::io {
 
@@ -141,7 +141,7 @@ std::string lineText(std::size_t lineNumber) {
 
 double parseField(std::string_view field, bool decimalComma, const std::string &name, std::size_t lineNumber) {
     const std::string shown(field.substr(0, 40));
-    const auto value = ParseNumber(field, decimalComma);
+    const auto value = base::parseDataNumber(field, decimalComma);
     if (!value) {
         if (field.empty())
             fail(name, lineText(lineNumber) + ": пустое поле вместо числа");
@@ -161,7 +161,7 @@ std::string columnsText(std::size_t n) {
 }
 
 std::string rateText(double mhz) {
-    return FormatNumber(mhz, 9) + " МГц";
+    return base::formatSignificant(mhz, 9) + " МГц";
 }
 
 // ---- libsndfile over a memory buffer ------------------------------------------------------------
@@ -407,12 +407,10 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
     }
     if (dims.size() != 1)
         fail(name, "форма массива (" + shape + "): нужен одномерный массив отсчётов");
-    std::size_t count = 0;
-    {
-        const auto [end, error] = std::from_chars(dims[0].data(), dims[0].data() + dims[0].size(), count);
-        if (error != std::errc() || end != dims[0].data() + dims[0].size())
-            fail(name, "форма массива (" + shape + "): испорченный заголовок");
-    }
+    const auto dimension = base::parseDataCount(dims[0]);
+    if (!dimension)
+        fail(name, "форма массива (" + shape + "): испорченный заголовок");
+    const std::size_t count = *dimension;
     if (count > MaxPulseSamples)
         fail(name, std::to_string(count) + " отсчётов: больше 10000000, файл не читается");
     if (count == 0)

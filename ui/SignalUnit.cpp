@@ -7,8 +7,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "base/number_text.h"
 #include "core/errors.h"
-#include "io/number_text.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
@@ -96,7 +96,7 @@ namespace {
 
 // A number for a label, with the user's decimal separator.
 QString userNumber(double value, int digits) {
-    QString text = QString::fromStdString(io::FormatNumber(value, digits));
+    QString text = QString::fromStdString(base::formatSignificant(value, digits));
     return text.replace('.', NumberSeparators::current().decimal);
 }
 
