@@ -19,6 +19,7 @@
 
 #include <QLocale>
 
+#include "base/number_text.h"
 #include "core/errors.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
@@ -276,7 +277,7 @@ void applySet(Session &session, const std::string &assignment) {
     const ParameterDefinition *d = FindParameter(section, key);
     if (!d)
         throw UsageError{"unknown key " + section + "." + key};
-    const auto value = ParseDecimal(text);
+    const auto value = base::parseCommandLineNumber(text);
     const bool whole = value && std::floor(*value) == *value;
     if (!value || (d->kind != ParameterKind::Float && !whole))
         throw UsageError{section + "." + key + ": '" + text + "' is not " +

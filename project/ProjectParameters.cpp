@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/number_text.h"
 #include "project/FileAccess.h"
 #include "project/IniFile.h"
 #include "project/SaveLoadPrjUnit.h"
@@ -29,7 +30,7 @@ bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
         switch (d.kind) {
         case ParameterKind::Float: {
             const QString text = doc.readString(section, key, QString());
-            const auto value = ParseProjectFloat(text);
+            const auto value = base::parseProjectFloat(text.toStdString());
             if (!value)
                 throw base::Error(InvalidFloatMessage(text).toStdString());
             read.set(d.section, d.key, *value);

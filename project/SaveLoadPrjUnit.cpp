@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "base/error.h"
+#include "base/number_text.h"
 #include "project/FileAccess.h"
 #include "project/ValueFormat.h"
 
@@ -53,7 +54,8 @@ void writeControl(IniDocument &doc, const QString &section, ProjectControl &c, Q
         doc.writeBool(section, key, c.checked());
         break;
     case ControlKind::FloatField:
-        doc.writeString(section, key, FormatGeneralFloat(c.floatValue(), decimal));
+        doc.writeString(section, key,
+                        QString::fromStdString(base::formatProjectFloat(c.floatValue(), decimal.unicode())));
         break;
     case ControlKind::StringGrid: {
         const int columns = c.columnCount();
@@ -98,7 +100,7 @@ void planControl(const IniDocument &doc, const QString &section, ProjectControl 
         if (!doc.hasKey(section, key))
             break;
         const QString text = doc.readString(section, key, QString());
-        const auto value = ParseProjectFloat(text);
+        const auto value = base::parseProjectFloat(text.toStdString());
         if (!value)
             fail(InvalidFloatMessage(text));
         actions.push_back([c, v = *value] { c->setFloatValue(v); });
