@@ -19,7 +19,7 @@
 #include <tuple>
 
 #include "base/error.h"
-#include "project/NumberText.h"
+#include "base/number_text.h"
 
 namespace pulsefir::ui {
 
@@ -693,7 +693,7 @@ namespace pulsefir::ui {
 namespace {
 
 QString csvNumber(double value) {
-    return QString::fromStdString(text::GeneralText(value, 17));
+    return QString::fromStdString(base::formatSignificant(value, 17));
 }
 
 QString csvField(const QString &text) {
