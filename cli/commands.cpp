@@ -32,7 +32,6 @@
 #include "core/state.h"
 #include "io/coefficient_writer.h"
 #include "io/pulse_import.h"
-#include "project/NumberText.h"
 #include "project/Parameters.h"
 #include "project/ProjectParameters.h"
 
@@ -138,7 +137,7 @@ class ConsoleSearchHost : public SearchHost {
         std::fprintf(stderr, "\r[%s%s] epoch %d/%d objective %s",
                      std::string(static_cast<std::size_t>(filled), '#').c_str(),
                      std::string(static_cast<std::size_t>(width - filled), ' ').c_str(), m_epoch, limit + 1,
-                     text::FormatObjective(best, '.').c_str());
+                     base::formatObjective(best, '.').c_str());
         std::fflush(stderr);
         m_drawn = true;
     }
@@ -156,11 +155,11 @@ class ConsoleSearchHost : public SearchHost {
 // Numbers in the tool's output: '.' as the decimal point whatever the locale, and the shortest
 // text that reads back as the same value.
 std::string formatLong(long double value) {
-    return text::GeneralText(value, 17);
+    return base::formatSignificant(value, 17);
 }
 
 std::string formatNumber(double value) {
-    return text::ShortestText(value);
+    return base::formatShortest(value);
 }
 
 // Standard output that could not be written (a full disk, a closed pipe) is an error, not a
@@ -306,11 +305,11 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     const io::PulseImportOutcome outcome = io::ImportPulse(*s.state, request);
     if (outcome.newSamplingFrequency) {
         s.values.set("MainForm", "FNmSuperSpin", *outcome.newSamplingFrequency);
-        std::cerr << "pulsefir-cli: MainForm.FNmSuperSpin = " << text::GeneralText(*outcome.newSamplingFrequency, 15)
-                  << " MHz, the file's rate\n";
+        std::cerr << "pulsefir-cli: MainForm.FNmSuperSpin = "
+                  << base::formatSignificant(*outcome.newSamplingFrequency, 15) << " MHz, the file's rate\n";
     } else if (outcome.resampled) {
-        std::cerr << "pulsefir-cli: resampled from " << text::GeneralText(*outcome.fileSamplingFrequency, 15) << " to "
-                  << text::GeneralText(request.samplingFrequency, 15) << " MHz\n";
+        std::cerr << "pulsefir-cli: resampled from " << base::formatSignificant(*outcome.fileSamplingFrequency, 15)
+                  << " to " << base::formatSignificant(request.samplingFrequency, 15) << " MHz\n";
     }
     const std::size_t dropped = outcome.placed.droppedBefore + outcome.placed.droppedAfter;
     if (dropped > 0)
