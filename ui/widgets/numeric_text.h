@@ -9,6 +9,7 @@
 
 namespace pulsefir::ui {
 
+// How a float field shows its value: Standard, Thousands, Scientific, Engineering.
 using TNumberFormat = base::FieldFormat;
 
 // The user's decimal and thousands separators, read where they are used.
