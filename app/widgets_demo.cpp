@@ -47,7 +47,7 @@ int main(int argc, char **argv) {
     auto *chart = new TChart(&window);
     const QColor colors[] = {Qt::black, QColor(255, 0, 0), QColor(0, 255, 0)};
     for (int s = 0; s < 3; ++s) {
-        TLineSeries *series = chart->addSeries(QString("Series%1").arg(s + 1), Qt::gray);
+        TLineSeries *series = chart->addSeries("Series" + IntegerText(s + 1), Qt::gray);
         for (int i = -10000; i <= 10000; ++i)
             series->AddPoint(i, (s + 1) * 0.5 * std::sin(0.025 * i + s) * std::exp(-std::abs(i) / 3000.0), colors[s]);
         series->setPointerVisible(true);

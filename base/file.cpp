@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "base/messages.h"
+#include "base/number_text.h"
 
 namespace pulsefir::base {
 
@@ -42,9 +43,7 @@ PathKind kindOf(mode_t mode) {
 }
 
 std::string decimal(long long value) {
-    char buffer[24];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : std::string();
+    return formatInteger(value);
 }
 
 [[noreturn]] void writeFailed(const std::string &path, const std::string &cause) {

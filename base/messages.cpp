@@ -2,9 +2,10 @@
 
 #include <atomic>
 #include <cerrno>
-#include <charconv>
 #include <cstdlib>
 #include <cstring>
+
+#include "base/number_text.h"
 
 namespace pulsefir::base {
 
@@ -14,20 +15,8 @@ std::atomic<Audience> current{Audience::Windows};
 
 constexpr std::size_t QuotedLimit = 80; // characters of a value shown in a message
 
-std::string integer(std::uintmax_t value) {
-    char buffer[24];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : std::string();
-}
-
 std::string integer(long long value) {
-    char buffer[24];
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return error == std::errc() ? std::string(buffer, end) : std::string();
-}
-
-std::string integer(int value) {
-    return integer(static_cast<long long>(value));
+    return formatInteger(value);
 }
 
 std::string concat(std::initializer_list<std::string_view> parts) {
@@ -410,8 +399,8 @@ std::string Message::notNpy() {
 }
 
 std::string Message::npyVersion(unsigned major) {
-    return say("версия формата " + integer(static_cast<std::uintmax_t>(major)) + " не поддерживается",
-               "format version " + integer(static_cast<std::uintmax_t>(major)) + " is not supported");
+    return say("версия формата " + integer(major) + " не поддерживается",
+               "format version " + integer(major) + " is not supported");
 }
 
 std::string Message::npyMissingKey(std::string_view key) {
@@ -461,10 +450,9 @@ std::string Message::notWav() {
 }
 
 std::string Message::wavCutShort(std::uint32_t declared, std::size_t present) {
-    return say("файл обрывается: в заголовке " + integer(static_cast<std::uintmax_t>(declared)) +
-                   " байт отсчётов, в файле " + integer(present),
-               "the file is cut short: the header states " + integer(static_cast<std::uintmax_t>(declared)) +
-                   " bytes of samples, the file holds " + integer(present));
+    return say("файл обрывается: в заголовке " + integer(declared) + " байт отсчётов, в файле " + integer(present),
+               "the file is cut short: the header states " + integer(declared) + " bytes of samples, the file holds " +
+                   integer(present));
 }
 
 std::string Message::wavNoData() {

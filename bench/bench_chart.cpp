@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "ui/widgets/chart.h"
+#include "ui/widgets/numeric_text.h"
 
 using namespace pulsefir::ui;
 
@@ -18,7 +19,7 @@ std::unique_ptr<TChart> mainChart(bool markers) {
     chart->resize(870, 640);
     const QColor colors[] = {Qt::black, QColor(255, 0, 0), QColor(0, 255, 0)};
     for (int s = 0; s < 3; ++s) {
-        TLineSeries *series = chart->addSeries(QString("Series%1").arg(s + 1), Qt::gray);
+        TLineSeries *series = chart->addSeries("Series" + IntegerText(s + 1), Qt::gray);
         for (int i = -10000; i <= 10000; ++i) {
             const double t = i * 1.25;
             series->AddPoint(i, (s + 1) * 0.5 * std::sin(0.02 * t + s) * std::exp(-std::abs(t) / 4000.0), colors[s]);

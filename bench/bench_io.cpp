@@ -3,7 +3,7 @@
 #include <sndfile.h>
 #include <unistd.h>
 
-#include <charconv>
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/file.h"
+#include "base/number_text.h"
 #include "io/pulse_reader.h"
 
 using namespace pulsefir::io;
@@ -24,7 +25,8 @@ double sample(std::size_t k) {
 }
 
 std::filesystem::path path(const char *name) {
-    return std::filesystem::temp_directory_path() / ("pulsefir-bench-" + std::to_string(::getpid()) + "-" + name);
+    return std::filesystem::temp_directory_path() /
+           ("pulsefir-bench-" + pulsefir::base::formatInteger(::getpid()) + "-" + name);
 }
 
 // One column, 17 significant digits: the largest text a 10^6-sample pulse makes.
@@ -33,13 +35,8 @@ const std::filesystem::path &textFile() {
         const auto p = path("pulse.txt");
         std::ostringstream out;
         out << "value\n";
-        char buffer[32];
-        for (std::size_t k = 0; k < Samples; ++k) {
-            const auto [end, ec] =
-                std::to_chars(buffer, buffer + sizeof buffer, sample(k), std::chars_format::general, 17);
-            *end = '\n';
-            out.write(buffer, end - buffer + 1);
-        }
+        for (std::size_t k = 0; k < Samples; ++k)
+            out << pulsefir::base::formatSignificant(sample(k), 17) << '\n';
         pulsefir::base::writeFileWhole(p.string(), out.view());
         return p;
     }();
@@ -53,16 +50,11 @@ const std::filesystem::path &spreadsheetFile() {
         const auto p = path("pulse.csv");
         std::ostringstream out;
         out << "время;сигнал\n";
-        char buffer[64];
         for (std::size_t k = 0; k < Samples; ++k) {
-            auto [end, ec] = std::to_chars(buffer, buffer + 24, static_cast<double>(k) * 1.25);
-            *end++ = ';';
-            end = std::to_chars(end, buffer + sizeof buffer, sample(k), std::chars_format::general, 9).ptr;
-            *end++ = '\n';
-            for (char *c = buffer; c < end; ++c)
-                if (*c == '.')
-                    *c = ',';
-            out.write(buffer, end - buffer);
+            std::string line = pulsefir::base::formatShortest(static_cast<double>(k) * 1.25) + ';' +
+                               pulsefir::base::formatSignificant(sample(k), 9) + '\n';
+            std::replace(line.begin(), line.end(), '.', ',');
+            out << line;
         }
         pulsefir::base::writeFileWhole(p.string(), out.view());
         return p;

@@ -20,6 +20,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/messages.h"
+#include "base/number_text.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
@@ -31,7 +32,6 @@
 #include "core/state.h"
 #include "io/coefficient_writer.h"
 #include "io/pulse_import.h"
-#include "project/NumberText.h"
 #include "project/Parameters.h"
 #include "project/ProjectParameters.h"
 
@@ -136,7 +136,7 @@ class ConsoleSearchHost : public SearchHost {
             limit > 0 ? static_cast<int>(std::min(1.0, static_cast<double>(m_epoch) / (limit + 1)) * width) : width;
         const std::string bar = "\r[" + std::string(static_cast<std::size_t>(filled), '#') +
                                 std::string(static_cast<std::size_t>(width - filled), ' ') + "] " +
-                                base::Message::cliProgress(m_epoch, limit + 1, text::FormatObjective(best, '.'));
+                                base::Message::cliProgress(m_epoch, limit + 1, base::formatObjective(best, '.'));
         std::fputs(bar.c_str(), stderr);
         std::fflush(stderr);
         m_drawn = true;
@@ -155,11 +155,11 @@ class ConsoleSearchHost : public SearchHost {
 // Numbers in the tool's output: '.' as the decimal point whatever the locale, and the shortest
 // text that reads back as the same value.
 std::string formatLong(long double value) {
-    return text::GeneralText(value, 17);
+    return base::formatSignificant(value, 17);
 }
 
 std::string formatNumber(double value) {
-    return text::ShortestText(value);
+    return base::formatShortest(value);
 }
 
 // Standard output that could not be written (a full disk, a closed pipe) is an error, not a
@@ -194,7 +194,7 @@ void writeMetrics(std::ostream &s, const CoreState &state, double samplingFreque
         {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
     for (const auto &[name, buffer] : curves) {
         const PulseMetrics m = MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency);
-        s << name << ',' << optionalText(m.Peak) << ',' << (m.PeakIndex ? std::to_string(*m.PeakIndex) : "") << ','
+        s << name << ',' << optionalText(m.Peak) << ',' << (m.PeakIndex ? base::formatInteger(*m.PeakIndex) : "") << ','
           << optionalText(m.PeakTime) << ',' << optionalText(m.Width6dB) << ',' << optionalText(m.RingDown20dB) << ','
           << optionalText(m.RingDown40dB) << ',' << optionalText(m.SideLevelDb) << ',' << optionalText(m.Duration20dB)
           << ',' << optionalText(m.PeakFrequency) << ',' << optionalText(m.CentreFrequency) << ','
@@ -273,7 +273,7 @@ void applySet(Session &session, const std::string &assignment) {
     const ParameterDefinition *d = FindParameter(section, key);
     if (!d)
         throw UsageError{base::Message::cliUnknownKey(section + "." + key)};
-    const auto value = ParseDecimal(text);
+    const auto value = base::parseCommandLineNumber(text);
     const bool whole = value && std::floor(*value) == *value;
     if (!value || (d->kind != ParameterKind::Float && !whole))
         throw UsageError{base::Message::cliNotANumber(section + "." + key, text, d->kind != ParameterKind::Float)};
@@ -303,12 +303,12 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
         s.values.set("MainForm", "FNmSuperSpin", *outcome.newSamplingFrequency);
         std::cerr << base::Message::cliPrefix()
                   << base::Message::cliRateTaken("MainForm.FNmSuperSpin",
-                                                 text::GeneralText(*outcome.newSamplingFrequency, 15))
+                                                 base::formatSignificant(*outcome.newSamplingFrequency, 15))
                   << '\n';
     } else if (outcome.resampled) {
         std::cerr << base::Message::cliPrefix()
-                  << base::Message::cliResampled(text::GeneralText(*outcome.fileSamplingFrequency, 15),
-                                                 text::GeneralText(request.samplingFrequency, 15))
+                  << base::Message::cliResampled(base::formatSignificant(*outcome.fileSamplingFrequency, 15),
+                                                 base::formatSignificant(request.samplingFrequency, 15))
                   << '\n';
     }
     const std::size_t dropped = outcome.placed.droppedBefore + outcome.placed.droppedAfter;

@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <cassert>
 #include <chrono>
-#include <charconv>
 #include <cstdlib>
-#include <cstring>
 #include <limits>
 
 #include <linux/futex.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+
+#include "base/number_text.h"
 
 namespace pulsefir {
 
@@ -54,12 +54,10 @@ int threadCountFromEnvironment() {
     const char *text = std::getenv("PULSEFIR_THREADS");
     if (text == nullptr)
         return 0;
-    int value = 0;
-    const char *end = text + std::strlen(text);
-    const auto [ptr, ec] = std::from_chars(text, end, value);
-    if (ec != std::errc() || ptr != end || value < 1)
+    const auto value = base::parseEnvironmentInteger(text);
+    if (!value || *value < 1)
         return 0;
-    return std::min(value, MaxThreads);
+    return std::min(*value, MaxThreads);
 }
 
 } // namespace

@@ -10,7 +10,8 @@
 
 #include "base/error.h"
 #include "base/messages.h"
-#include "io/number_text.h"
+#include "base/number_text.h"
+#include "io/file_extension.h"
 
 namespace pulsefir::io {
 
@@ -56,38 +57,38 @@ void describe(std::ostream &out, const char *prefix, const CoefficientExport &d,
     out << prefix << "so tap +j weighs the sample j places LATER. A convolution y[i] = sum c[k] x[i - k]\n";
     out << prefix << "(filter(), a direct-form FIR) needs the taps in reverse order.\n";
     if (d.samplingFrequency > 0.0)
-        out << prefix << "Sampling frequency " << FormatNumber(d.samplingFrequency, 15) << " MHz.\n";
+        out << prefix << "Sampling frequency " << base::formatSignificant(d.samplingFrequency, 15) << " MHz.\n";
 }
 
 void writeQuantisationNote(std::ostream &out, const char *prefix, const QuantisedTaps &q, const std::string &what) {
-    out << prefix << what << ": tap = integer / " << FormatNumber(q.scale, 17);
+    out << prefix << what << ": tap = integer / " << base::formatSignificant(q.scale, 17);
     if (q.shift > 0)
         out << " (shifted right by " << q.shift << " bits so that the largest tap fits)";
-    out << ".\n" << prefix << "Rounding error: largest " << FormatNumber(q.maxError, 6) << ", SNR ";
+    out << ".\n" << prefix << "Rounding error: largest " << base::formatSignificant(q.maxError, 6) << ", SNR ";
     if (!q.snrDb)
         out << "undefined (all taps zero)";
     else if (std::isinf(*q.snrDb))
         out << "infinite (exact)";
     else
-        out << FormatNumber(*q.snrDb, 4) << " dB";
+        out << base::formatSignificant(*q.snrDb, 4) << " dB";
     out << ".\n";
 }
 
 void writeCsv(std::ostream &out, const CoefficientExport &d) {
     out << "index,value\n";
     for (int j = -d.halfWidth; j <= d.halfWidth; ++j)
-        out << j << ',' << FormatNumber(d.taps[static_cast<std::size_t>(j + d.halfWidth)]) << '\n';
+        out << j << ',' << base::formatSignificant(d.taps[static_cast<std::size_t>(j + d.halfWidth)], 17) << '\n';
 }
 
 void writeText(std::ostream &out, const CoefficientExport &d) {
     describe(out, "# ", d, "Line 1 after these comments");
     for (double t : d.taps)
-        out << FormatNumber(t) << '\n';
+        out << base::formatSignificant(t, 17) << '\n';
 }
 
 void writeNpy(std::ostream &out, const CoefficientExport &d) {
-    std::string header =
-        "{'descr': '<f8', 'fortran_order': False, 'shape': (" + std::to_string(d.taps.size()) + ",), }";
+    std::string header = "{'descr': '<f8', 'fortran_order': False, 'shape': (" +
+                         base::formatInteger(static_cast<long long>(d.taps.size())) + ",), }";
     const std::size_t unpadded = 10 + header.size() + 1; // magic 6, version 2, length 2, newline 1
     header.append((NpyAlignment - unpadded % NpyAlignment) % NpyAlignment, ' ');
     header += '\n';
@@ -121,14 +122,14 @@ void writeCHeader(std::ostream &out, const CoefficientExport &d) {
     out << "#define PULSEFIR_TAP_COUNT " << count << "\n#define PULSEFIR_CENTRE_TAP " << d.halfWidth << "\n";
     // Written as double constants: 2147483648 does not fit a 32-bit int.
     const auto asDouble = [](double v) {
-        std::string text = FormatNumber(v);
+        std::string text = base::formatSignificant(v, 17);
         return text.find_first_of(".e") == std::string::npos ? text + ".0" : text;
     };
     out << "#define PULSEFIR_Q15_SCALE " << asDouble(q15.scale) << "\n#define PULSEFIR_Q31_SCALE "
         << asDouble(q31.scale) << "\n\n";
     out << "static const double pulsefir_taps[PULSEFIR_TAP_COUNT] = {\n";
     for (std::size_t k = 0; k < count; ++k)
-        out << "    " << FormatNumber(d.taps[k]) << (k + 1 < count ? ",\n" : "\n");
+        out << "    " << base::formatSignificant(d.taps[k], 17) << (k + 1 < count ? ",\n" : "\n");
     out << "};\n\nstatic const int16_t pulsefir_taps_q15[PULSEFIR_TAP_COUNT] = {\n    ";
     writeIntegers(out, q15.values, ",\n    ");
     out << "\n};\n\nstatic const int32_t pulsefir_taps_q31[PULSEFIR_TAP_COUNT] = {\n    ";
@@ -139,7 +140,7 @@ void writeCHeader(std::ostream &out, const CoefficientExport &d) {
 void writeCoe(std::ostream &out, const CoefficientExport &d) {
     const QuantisedTaps q = QuantiseToBits(d.taps, d.coeBits);
     describe(out, "; ", d, "Coefficient 0");
-    writeQuantisationNote(out, "; ", q, std::to_string(d.coeBits) + "-bit signed coefficients");
+    writeQuantisationNote(out, "; ", q, base::formatInteger(d.coeBits) + "-bit signed coefficients");
     out << "radix=10;\ncoefdata=\n";
     writeIntegers(out, q.values, ",\n");
     out << ";\n";
@@ -151,7 +152,7 @@ void writeOctave(std::ostream &out, const CoefficientExport &d) {
         << "); for filter() use flipud(h).)\n";
     out << "h = [\n";
     for (double t : d.taps)
-        out << "  " << FormatNumber(t) << '\n';
+        out << "  " << base::formatSignificant(t, 17) << '\n';
     out << "];\n";
 }
 
@@ -229,7 +230,7 @@ void WriteCoefficients(std::ostream &out, const CoefficientExport &data, Coeffic
 
 std::string QuantisationSummary(const QuantisedTaps &q, const std::string &label, char decimal) {
     const auto number = [decimal](double v, int digits) {
-        std::string s = FormatNumber(v, digits);
+        std::string s = base::formatSignificant(v, digits);
         std::replace(s.begin(), s.end(), '.', decimal);
         return s;
     };

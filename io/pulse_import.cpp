@@ -4,7 +4,7 @@
 
 #include "base/error.h"
 #include "base/messages.h"
-#include "io/number_text.h"
+#include "base/number_text.h"
 
 namespace pulsefir::io {
 
@@ -20,9 +20,9 @@ PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &o
         const double rate = *pulse.samplingFrequency;
         const bool ranged = request.minimumRate != 0.0 || request.maximumRate != 0.0;
         if (ranged && (rate < request.minimumRate || rate > request.maximumRate))
-            throw base::Error(base::Message::fileRateOutOfRange(request.fileName, FormatNumber(rate, 9),
-                                                                FormatNumber(request.minimumRate, 9),
-                                                                FormatNumber(request.maximumRate, 9)));
+            throw base::Error(base::Message::fileRateOutOfRange(request.fileName, base::formatSignificant(rate, 9),
+                                                                base::formatSignificant(request.minimumRate, 9),
+                                                                base::formatSignificant(request.maximumRate, 9)));
         outcome.newSamplingFrequency = rate;
         return pulse;
     }

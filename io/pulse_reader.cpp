@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <charconv>
 #include <cmath>
 #include <cstring>
 
@@ -12,7 +11,8 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/messages.h"
-#include "io/number_text.h"
+#include "base/number_text.h"
+#include "io/file_extension.h"
 
 namespace pulsefir::io {
 
@@ -138,7 +138,7 @@ void splitFields(std::string_view line, const TextLayout &layout, std::vector<st
 }
 
 double parseField(std::string_view field, bool decimalComma, const std::string &name, std::size_t lineNumber) {
-    const auto value = ParseNumber(field, decimalComma);
+    const auto value = base::parseDataNumber(field, decimalComma);
     if (!value) {
         if (field.empty())
             fail(name, Message::atLine(lineNumber, Message::emptyField()));
@@ -394,12 +394,10 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
     }
     if (dims.size() != 1)
         fail(name, Message::npyShape(shape));
-    std::size_t count = 0;
-    {
-        const auto [end, error] = std::from_chars(dims[0].data(), dims[0].data() + dims[0].size(), count);
-        if (error != std::errc() || end != dims[0].data() + dims[0].size())
-            fail(name, Message::npyShape(shape));
-    }
+    const auto dimension = base::parseDataCount(dims[0]);
+    if (!dimension)
+        fail(name, Message::npyShape(shape));
+    const std::size_t count = *dimension;
     if (count > MaxPulseSamples)
         fail(name, Message::sampleCountAbove(count, MaxPulseSamples));
     if (count == 0)
@@ -521,7 +519,7 @@ std::vector<double> ResamplePulse(std::span<const double> samples, double fromMH
         throw base::Error(Message::resampleRateNotPositive());
     const double ratio = toMHz / fromMHz;
     if (!src_is_valid_ratio(ratio))
-        throw base::Error(Message::resampleRatio(FormatNumber(fromMHz, 9), FormatNumber(toMHz, 9)));
+        throw base::Error(Message::resampleRatio(base::formatSignificant(fromMHz, 9), base::formatSignificant(toMHz, 9)));
     const auto outputCount = static_cast<std::size_t>(std::llround(static_cast<double>(samples.size()) * ratio));
     if (outputCount > MaxPulseSamples)
         throw base::Error(Message::resampledTooMany(MaxPulseSamples));

@@ -1,7 +1,8 @@
 #include "IniFile.h"
 
 #include <cstring>
-#include <limits>
+
+#include "base/number_text.h"
 
 namespace pulsefir::project {
 
@@ -163,33 +164,8 @@ QString IniDocument::readString(const QString &section, const QString &key, cons
         .left(MaxValueLength);
 }
 
-bool ParseIniInteger(const QString &text, int &value) {
-    const QString t = text.trimmed();
-    bool ok = false;
-    qlonglong v = 0;
-    if (t.startsWith("0x", Qt::CaseInsensitive) || t.startsWith("-0x", Qt::CaseInsensitive)) {
-        const bool negative = t.startsWith('-');
-        const QString digits = t.mid(negative ? 3 : 2);
-        if (digits.isEmpty() || digits.startsWith('+') || digits.startsWith('-'))
-            return false;
-        v = digits.toLongLong(&ok, 16);
-        if (negative)
-            v = -v;
-    } else {
-        for (int k = 0; k < t.size(); ++k)
-            if (!(t[k].isDigit() && t[k].unicode() < 128) && !(k == 0 && (t[k] == '+' || t[k] == '-')))
-                return false;
-        v = t.toLongLong(&ok, 10);
-    }
-    if (!ok || v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
-        return false;
-    value = static_cast<int>(v);
-    return true;
-}
-
 int IniDocument::readInteger(const QString &section, const QString &key, int defaultValue) const {
-    int value = 0;
-    return ParseIniInteger(readString(section, key, QString()), value) ? value : defaultValue;
+    return base::parseProjectInteger(readString(section, key, QString()).toStdString()).value_or(defaultValue);
 }
 
 bool IniDocument::readBool(const QString &section, const QString &key, bool defaultValue) const {
@@ -219,7 +195,7 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
 }
 
 void IniDocument::writeInteger(const QString &section, const QString &key, int value) {
-    writeString(section, key, QString::number(value));
+    writeString(section, key, QString::fromStdString(base::formatInteger(value)));
 }
 
 void IniDocument::writeBool(const QString &section, const QString &key, bool value) {

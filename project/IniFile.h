@@ -26,8 +26,8 @@ class IniDocument {
 
     // The value text (at most 2047 characters), or the default when the section or key is missing.
     QString readString(const QString &section, const QString &key, const QString &defaultValue) const;
-    // Decimal digits with an optional sign, or "0x"/"0X" and hexadecimal digits; anything else
-    // gives the default.
+    // The project file's integer grammar (base::parseProjectInteger): decimal digits with an
+    // optional sign, or "0x"/"0X" and hexadecimal digits; anything else gives the default.
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
     bool readBool(const QString &section, const QString &key, bool defaultValue) const;
 
@@ -64,8 +64,5 @@ class IniDocument {
     std::vector<Line> m_lines;
     bool m_byteOrderMark = false; // written back as it was read
 };
-
-// Parses an integer as the reader does; false when the text is not one.
-bool ParseIniInteger(const QString &text, int &value);
 
 } // namespace pulsefir::project

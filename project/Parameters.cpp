@@ -1,11 +1,8 @@
 #include "Parameters.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
-
-#include "NumberText.h"
 
 namespace pulsefir {
 
@@ -94,22 +91,6 @@ const ParameterDefinition *FindParameter(std::string_view section, std::string_v
 
 const ParameterDefinition &Parameter(std::string_view section, std::string_view key) {
     return Definitions[indexOf(section, key)];
-}
-
-std::optional<double> ParseDecimal(std::string_view text) {
-    // Either separator, at least one digit, and digits after an exponent mark; bytes beyond
-    // ASCII are no part of the grammar and fail it.
-    const std::u16string wide(text.begin(), text.end());
-    const auto parts = text::ScanDecimal(wide, u".,");
-    if (!parts || (parts->integer.empty() && parts->fraction.empty()) ||
-        (parts->exponentMark && parts->exponent.empty()))
-        return std::nullopt;
-    const std::string number = parts->plainText();
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error != std::errc() || end != number.data() + number.size() || !std::isfinite(value))
-        return std::nullopt;
-    return parts->negative ? -value : value;
 }
 
 ParameterValues::ParameterValues() {

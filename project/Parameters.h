@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -28,10 +27,6 @@ std::span<const ParameterDefinition> ParameterDefinitions();
 const ParameterDefinition *FindParameter(std::string_view section, std::string_view key);
 // The definition for a known "Section.Key"; throws std::out_of_range for an unknown one.
 const ParameterDefinition &Parameter(std::string_view section, std::string_view key);
-
-// Parses a number written with '.' or ',' as the decimal separator (an optional exponent,
-// no thousands separators). Returns nothing when the text is not such a number.
-std::optional<double> ParseDecimal(std::string_view text);
 
 // The current value of every setting, starting at the defaults.
 class ParameterValues {

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/messages.h"
+#include "base/number_text.h"
 #include "project/FileAccess.h"
 #include "project/IniFile.h"
 #include "project/SaveLoadPrjUnit.h"
-#include "project/ValueFormat.h"
 #include "project/WindowPlacement.h"
 
 namespace pulsefir::project {
@@ -29,9 +30,9 @@ bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
         switch (d.kind) {
         case ParameterKind::Float: {
             const QString text = doc.readString(section, key, QString());
-            const auto value = ParseProjectFloat(text);
+            const auto value = base::parseProjectFloat(text.toStdString());
             if (!value)
-                throw base::Error(InvalidFloatMessage(text).toStdString());
+                throw base::Error(base::Message::invalidFloat(text.toStdString()));
             read.set(d.section, d.key, *value);
             break;
         }

@@ -9,8 +9,8 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/messages.h"
+#include "base/number_text.h"
 #include "project/FileAccess.h"
-#include "project/ValueFormat.h"
 
 namespace pulsefir::project {
 
@@ -55,7 +55,8 @@ void writeControl(IniDocument &doc, const QString &section, ProjectControl &c, Q
         doc.writeBool(section, key, c.checked());
         break;
     case ControlKind::FloatField:
-        doc.writeString(section, key, FormatGeneralFloat(c.floatValue(), decimal));
+        doc.writeString(section, key,
+                        QString::fromStdString(base::formatProjectFloat(c.floatValue(), decimal.unicode())));
         break;
     case ControlKind::StringGrid: {
         const int columns = c.columnCount();
@@ -100,9 +101,9 @@ void planControl(const IniDocument &doc, const QString &section, ProjectControl 
         if (!doc.hasKey(section, key))
             break;
         const QString text = doc.readString(section, key, QString());
-        const auto value = ParseProjectFloat(text);
+        const auto value = base::parseProjectFloat(text.toStdString());
         if (!value)
-            fail(InvalidFloatMessage(text));
+            fail(QString::fromStdString(base::Message::invalidFloat(text.toStdString())));
         actions.push_back([c, v = *value] { c->setFloatValue(v); });
         break;
     }
@@ -154,7 +155,7 @@ IniDocument readDocument(const QString &fileName) {
 } // namespace
 
 QString GridCellKey(const QString &grid, int column, int row) {
-    return grid + QString("%1").arg(column, 4, 10, QChar('0')) + QString("%1").arg(row, 4, 10, QChar('0'));
+    return grid + QString::fromStdString(base::formatInteger(column, 10, 4) + base::formatInteger(row, 10, 4));
 }
 
 QString DirectoryPart(const QString &fileName) {

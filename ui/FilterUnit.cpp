@@ -14,11 +14,11 @@
 #include <sstream>
 
 #include "base/file.h"
+#include "base/number_text.h"
 #include "core/errors.h"
 #include "core/filter_synthesis.h"
 #include "core/least_squares.h"
 #include "io/coefficient_writer.h"
-#include "project/NumberText.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
@@ -238,7 +238,7 @@ void TFilterForm::exportFilterTo(const QString &fileName) {
         lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseQ(data.taps, 31), "Q31", point));
     } else if (format == io::CoefficientFormat::Coe) {
         lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseToBits(data.taps, data.coeBits),
-                                                                std::to_string(data.coeBits) + " бит", point));
+                                                                base::formatInteger(data.coeBits) + " бит", point));
     }
     QuantisationLabel->setText(lines.join('\n'));
 }
@@ -312,7 +312,7 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         const LeastSquaresOutcome outcome = LeastSquaresFilter(m_state, r, samplingFrequency, n, mu);
         ViewFilterBitBtnClick();
         const char decimal = NumberSeparators::current().decimal.toLatin1();
-        AimLabel->setText("Целевая функция " + QString::fromStdString(text::FormatObjective(outcome.SearchObjective,
+        AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(outcome.SearchObjective,
                                                                                             decimal ? decimal : '.')));
     });
 }
@@ -362,10 +362,10 @@ void TFilterForm::showProgress(bool force) {
     if (!force && m_sinceShown.isValid() && m_sinceShown.elapsed() < ProgressRepaintMs)
         return;
     m_sinceShown.start();
-    EpochLabel->setText("Эпоха " + QString::number(m_epoch));
+    EpochLabel->setText("Эпоха " + IntegerText(m_epoch));
     const char decimal = NumberSeparators::current().decimal.toLatin1();
     AimLabel->setText("Целевая функция " +
-                      QString::fromStdString(text::FormatObjective(m_best, decimal ? decimal : '.')));
+                      QString::fromStdString(base::formatObjective(m_best, decimal ? decimal : '.')));
 }
 
 void TFilterForm::showConvergence(bool force) {

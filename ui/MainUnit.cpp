@@ -13,10 +13,10 @@
 #include <exception>
 #include <optional>
 
+#include "base/number_text.h"
 #include "core/filter_search.h"
 #include "core/filtering.h"
 #include "core/pulse_metrics.h"
-#include "project/NumberText.h"
 #include "project/WindowPlacement.h"
 #include "ui/FilterUnit.h"
 #include "ui/SignalUnit.h"
@@ -56,7 +56,7 @@ const MetricsColumn MetricsColumns[] = {
 QString metricText(const std::optional<double> &value, QChar decimal) {
     if (!value)
         return NoValue;
-    QString text = QString::fromStdString(text::GeneralText(*value, MetricsDigits));
+    QString text = QString::fromStdString(base::formatSignificant(*value, MetricsDigits));
     text.replace('.', decimal).replace('e', 'E');
     return text;
 }

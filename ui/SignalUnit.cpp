@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "base/messages.h"
+#include "base/number_text.h"
 #include "core/errors.h"
-#include "io/number_text.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
@@ -97,7 +97,7 @@ namespace {
 
 // A number for a label, with the user's decimal separator.
 QString userNumber(double value, int digits) {
-    QString text = QString::fromStdString(io::FormatNumber(value, digits));
+    QString text = QString::fromStdString(base::formatSignificant(value, digits));
     return text.replace('.', NumberSeparators::current().decimal);
 }
 
@@ -189,7 +189,8 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
 }
 
 void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
-    QString text = "Прочитано отсчётов: " + QString::number(outcome.fileSamples) + "; частота файла: " +
+    QString text = "Прочитано отсчётов: " + IntegerText(static_cast<long long>(outcome.fileSamples)) +
+                   "; частота файла: " +
                    (outcome.fileSamplingFrequency ? userNumber(*outcome.fileSamplingFrequency, 9) + " МГц"
                                                   : QString("не указана")) +
                    "; пик: " + userNumber(outcome.peak, 6) + " (" + QString::fromStdString(outcome.description) + ")";
@@ -236,11 +237,10 @@ void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
         }
         const auto &placed = outcome.placed;
         if (placed.written > 0)
-            notes << "Записаны индексы " + QString::number(placed.firstIndex) + ".." +
-                         QString::number(placed.lastIndex) + ".";
+            notes << "Записаны индексы " + IntegerText(placed.firstIndex) + ".." + IntegerText(placed.lastIndex) + ".";
         if (placed.droppedBefore + placed.droppedAfter > 0)
             notes << "Отброшено отсчётов вне −10000..10000: " +
-                         QString::number(placed.droppedBefore + placed.droppedAfter) + ".";
+                         IntegerText(static_cast<long long>(placed.droppedBefore + placed.droppedAfter)) + ".";
         FileNoteLabel->setText(notes.join(' '));
         m_main.DrawBitBtnClick();
     });

@@ -11,6 +11,7 @@
 #include "core/spectrum_views.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
+#include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
 
@@ -57,7 +58,7 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     // Normalised amplitudes and phases share the vertical axis.
     Chart->setAxisCaptions("частота [МГц]", SpectraVerticalCaption(false, false, false));
     for (int s = 0; s < 6; ++s)
-        Series[static_cast<std::size_t>(s)] = Chart->addSeries(QString("Series%1").arg(s + 1), StoredColors[s]);
+        Series[static_cast<std::size_t>(s)] = Chart->addSeries("Series" + IntegerText(s + 1), StoredColors[s]);
     // Column names of the chart's CSV export.
     Chart->setCsvXHeader("Частота [МГц]");
     const char *captions[] = {"Амплитуда сигнала",  "Фаза сигнала [рад]",      "Амплитуда фильтра",

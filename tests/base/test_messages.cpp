@@ -101,6 +101,10 @@ INSTANTIATE_TEST_SUITE_P(
 // (counted as characters, so a Cyrillic value is not cut inside a letter).
 TEST(ShownValueTest, ControlBytesEscapedAndLongValuesCut) {
     EXPECT_EQ(shownValue(std::string("a\0b\x7f", 4)), "a\\x00b\\x7f");
+    EXPECT_EQ(Message::invalidFloat(std::string("1\0"
+                                                "5\t",
+                                                4)),
+              "'1\\x005\\x09' is not a valid floating point value.");
     EXPECT_EQ(shownValue(std::string(80, 'x')), std::string(80, 'x'));
     EXPECT_EQ(shownValue(std::string(30'000'000, 'x')), std::string(80, 'x') + "\u2026");
     std::string cyrillic;

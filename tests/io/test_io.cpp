@@ -16,7 +16,6 @@
 #include "core/errors.h"
 #include "core/state.h"
 #include "io/coefficient_writer.h"
-#include "io/number_text.h"
 #include "io/pulse_import.h"
 #include "io/pulse_reader.h"
 
@@ -503,14 +502,4 @@ TEST(Placement, AddingPutsAnEchoOnTopAndThePeakHelperCentresIt) {
     const std::vector<double> huge{1e305};
     EXPECT_THROW(PlacePulse(*state, huge, {0, 10000.0, PlacementMode::Replace}), FloatingPointError);
     EXPECT_EQ(state->SignalBuffer[0], -2.75);
-}
-
-TEST(NumberText, ParsesWithoutTheLocaleAndRefusesWhatIsNotANumber) {
-    EXPECT_EQ(ParseNumber("1,5", true), 1.5);
-    EXPECT_FALSE(ParseNumber("1,5", false));
-    EXPECT_EQ(ParseNumber("+2.5e-3", false), 2.5e-3);
-    EXPECT_FALSE(ParseNumber("1.5V", false));
-    EXPECT_FALSE(ParseNumber("1e999", false));
-    EXPECT_EQ(FormatNumber(0.1), "0.10000000000000001");
-    EXPECT_EQ(FormatNumber(-1e-5, 6), "-1e-05");
 }

@@ -9,7 +9,6 @@
 #include <cstdlib>
 
 #include <deque>
-#include <limits>
 #include <optional>
 #include <sys/stat.h>
 #include <utility>
@@ -20,7 +19,6 @@
 #include "project/FileAccess.h"
 #include "project/ProjectParameters.h"
 #include "project/SaveLoadPrjUnit.h"
-#include "project/ValueFormat.h"
 
 using namespace pulsefir;
 using namespace pulsefir::project;
@@ -77,80 +75,6 @@ class ProjectTest : public ::testing::Test {
 };
 
 } // namespace
-
-struct FloatText {
-    double value;
-    const char *comma;
-};
-
-void PrintTo(const FloatText &c, std::ostream *os) {
-    *os << c.comma;
-}
-
-class GeneralFloatTest : public ::testing::TestWithParam<FloatText> {};
-
-TEST_P(GeneralFloatTest, WrittenInTheGeneralDecimalForm) {
-    EXPECT_EQ(FormatGeneralFloat(GetParam().value, ','), QString(GetParam().comma));
-    EXPECT_EQ(FormatGeneralFloat(GetParam().value, '.'), QString(GetParam().comma).replace(',', '.'));
-    EXPECT_EQ(ParseProjectFloat(FormatGeneralFloat(GetParam().value, ',')),
-              pulsefir::ParseDecimal(QString(GetParam().comma).toStdString()));
-}
-
-INSTANTIATE_TEST_SUITE_P(Values, GeneralFloatTest,
-                         ::testing::Values(FloatText{0.8, "0,8"}, FloatText{10000, "10000"}, FloatText{-180, "-180"},
-                                           FloatText{0.0002, "0,0002"}, FloatText{0.00002, "2E-5"},
-                                           FloatText{1.5e20, "1,5E20"}, FloatText{0, "0"},
-                                           FloatText{1.0 / 3.0, "0,333333333333333"},
-                                           FloatText{123456789012345678.0, "1,23456789012346E17"},
-                                           FloatText{999999999999999.0, "999999999999999"}, FloatText{1e15, "1E15"},
-                                           FloatText{0.001, "0,001"}, FloatText{-2.5e-7, "-2,5E-7"},
-                                           FloatText{12.5, "12,5"}, FloatText{0.1 + 1.0, "1,1"}));
-
-// Values at the edges of the double range load as the nearest finite double; every value that a
-// save writes loads back and is written again the same.
-TEST(ProjectFloatTest, EdgesOfTheDoubleRange) {
-    const double max = std::numeric_limits<double>::max();
-    const double denormMin = std::numeric_limits<double>::denorm_min();
-    const std::pair<const char *, double> reads[] = {{"1E400", max},
-                                                     {"-1,5E99999999999", -max},
-                                                     {"0,0001E400", max},
-                                                     {"1E-400", 0.0},
-                                                     {"1E", 1.0},
-                                                     {"2,5e", 2.5},
-                                                     {"4,9E-324", denormMin},
-                                                     {"1,7976931348623157E308", max},
-                                                     {"1,79769313486232E308", max}};
-    for (const auto &[text, value] : reads)
-        EXPECT_EQ(ParseProjectFloat(text), std::optional<double>(value)) << text;
-    const double inf = std::numeric_limits<double>::infinity();
-    EXPECT_EQ(FormatGeneralFloat(inf, ','), QString("1,79769313486231E308"));
-    EXPECT_EQ(FormatGeneralFloat(-inf, ','), QString("-1,79769313486231E308"));
-    EXPECT_EQ(FormatGeneralFloat(max, ','), QString("1,79769313486231E308"));
-    for (double v : {max, -max, inf, -inf, std::numeric_limits<double>::min(), denormMin, 1e-310, 0.1, 1.0 / 3.0,
-                     -20000.0, 20000.0, 0.001, 10000.0, 1e15, 1e16, 123456789012345678.0, -0.0}) {
-        const QString text = FormatGeneralFloat(v, ',');
-        const auto back = ParseProjectFloat(text);
-        ASSERT_TRUE(back.has_value()) << text.toStdString();
-        EXPECT_TRUE(std::isfinite(*back)) << text.toStdString();
-        EXPECT_EQ(FormatGeneralFloat(*back, ','), text);
-    }
-}
-
-// The error box shows the value as it is, control characters escaped, a long one cut.
-TEST(ProjectFloatTest, InvalidValueMessageKeepsEveryCharacterUpToALimit) {
-    EXPECT_EQ(InvalidFloatMessage(QString("1") + QChar(0) + "5\t"),
-              QString("'1\\x005\\x09' is not a valid floating point value."));
-    const QString message = InvalidFloatMessage(QString(1000000, 'x'));
-    EXPECT_EQ(message, "'" + QString(80, 'x') + QChar(0x2026) + "' is not a valid floating point value.");
-}
-
-TEST(ProjectFloatTest, EitherSeparatorAndNothingElse) {
-    EXPECT_EQ(ParseProjectFloat("0,04"), std::optional<double>(0.04));
-    EXPECT_EQ(ParseProjectFloat("0.04"), std::optional<double>(0.04));
-    EXPECT_EQ(ParseProjectFloat("2E-5"), std::optional<double>(2e-5));
-    for (const char *bad : {"", "abc", "1,2,3", "1 000", "E5", "--1", "0x10"})
-        EXPECT_FALSE(ParseProjectFloat(bad).has_value()) << bad;
-}
 
 TEST_F(ProjectTest, SignalSectionOfTheDefaultsLineForLine) {
     const QByteArray content = ComposeProject({}, {&win(1)}, ',');

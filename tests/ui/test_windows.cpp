@@ -12,6 +12,7 @@
 #include <numbers>
 #include <vector>
 
+#include "base/number_text.h"
 #include "c_locale.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
@@ -19,7 +20,6 @@
 #include "core/least_squares.h"
 #include "core/signal_synthesis.h"
 #include "core/spectrum_views.h"
-#include "project/NumberText.h"
 #include "scripted_platform.h"
 #include "ui/Application.h"
 
@@ -871,7 +871,7 @@ class WindowsTest : public QObject {
         QCOMPARE(filter().Series1->Count(), 81);
         QCOMPARE(filter().Series1->point(40).y, reference->FilterBuffer[0]);
         QCOMPARE(filter().AimLabel->text(),
-                 "Целевая функция " + QString::fromStdString(text::FormatObjective(expected.SearchObjective, ',')));
+                 "Целевая функция " + QString::fromStdString(base::formatObjective(expected.SearchObjective, ',')));
         QVERIFY(filter().LeastSquaresBitBtn->isEnabled());
 
         // With no increments the search keeps the filter and finds the same objective.
@@ -879,7 +879,7 @@ class WindowsTest : public QObject {
         filter().EpochNmSpinEdit->setValue(2);
         click(filter().Serch1_BitBtn);
         QCOMPARE(filter().AimLabel->text(),
-                 "Целевая функция " + QString::fromStdString(text::FormatObjective(expected.SearchObjective, ',')));
+                 "Целевая функция " + QString::fromStdString(base::formatObjective(expected.SearchObjective, ',')));
         QCOMPARE(state().FilterBuffer[7], reference->FilterBuffer[7]);
     }
 

@@ -22,7 +22,7 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "base/messages.h"
-#include "project/NumberText.h"
+#include "base/number_text.h"
 
 namespace pulsefir::ui {
 
@@ -714,7 +714,7 @@ namespace pulsefir::ui {
 namespace {
 
 QString csvNumber(double value) {
-    return QString::fromStdString(text::GeneralText(value, 17));
+    return QString::fromStdString(base::formatSignificant(value, 17));
 }
 
 QString csvField(const QString &text) {

@@ -182,20 +182,10 @@ void TSpinEdit::setRange(int minimum, int maximum) {
 }
 
 bool TSpinEdit::textIsInteger(int *value) const {
-    const QString t = text();
-    int p = 0;
-    if (p < t.size() && (t[p] == '+' || t[p] == '-'))
-        ++p;
-    if (p == t.size())
-        return false;
-    for (int k = p; k < t.size(); ++k)
-        if (!t[k].isDigit() || t[k].unicode() >= 128)
-            return false;
-    bool ok = false;
-    const int v = t.toInt(&ok);
-    if (ok && value)
-        *value = v;
-    return ok;
+    const auto v = ParseFieldInteger(text());
+    if (v && value)
+        *value = *v;
+    return v.has_value();
 }
 
 int TSpinEdit::Value() const {
@@ -208,7 +198,7 @@ int TSpinEdit::clamp(int value) const {
 }
 
 void TSpinEdit::setValue(int value) {
-    const QString t = QString::number(clamp(value));
+    const QString t = IntegerText(clamp(value));
     if (t != text())
         setText(t);
 }

@@ -2,83 +2,23 @@
 
 #include <QLocale>
 
-#include <cfloat>
-#include <charconv>
-#include <cmath>
-#include <string>
+#include <algorithm>
+#include <string_view>
 
 #include "base/error.h"
-#include "project/NumberText.h"
+#include "base/messages.h"
+#include "base/number_text.h"
 
 namespace pulsefir::ui {
 
 namespace {
 
-constexpr int MaxSignificantDigits = 15;
-constexpr int MaxDecimals = 14;
-
 [[noreturn]] void invalidValue(const QString &text) {
-    throw base::Error(("'" + text + "' is not a valid floating point value.").toStdString());
+    throw base::Error(base::Message::invalidFloat(text.toStdString()));
 }
 
-void stripTrailingZeros(std::string &s) {
-    const auto point = s.find('.');
-    if (point == std::string::npos)
-        return;
-    std::size_t end = s.size();
-    while (end > point + 1 && s[end - 1] == '0')
-        --end;
-    if (end == point + 1)
-        --end;
-    s.resize(end);
-}
-
-// Fixed notation of |value|: decimals -1 drops trailing zeros and keeps 15 significant digits.
-std::string fixedDigits(double magnitude, int decimals) {
-    if (decimals >= 0)
-        return text::FixedText(magnitude, std::min(decimals, MaxDecimals));
-    std::string s = text::FixedText(magnitude, MaxDecimals);
-    stripTrailingZeros(s);
-    const auto point = s.find('.');
-    if (point != std::string::npos) {
-        const int integerDigits = static_cast<int>(point);
-        s = text::FixedText(magnitude, std::max(0, MaxSignificantDigits - integerDigits));
-        stripTrailingZeros(s);
-    }
-    return s;
-}
-
-// Mantissa digits and exponent of |value| in scientific notation, d.ddd and e.
-void scientificParts(double magnitude, int decimals, std::string &mantissa, int &exponent) {
-    const int precision = decimals >= 0 ? std::min(decimals, MaxDecimals) : MaxDecimals;
-    auto parts = text::ScientificParts(magnitude, precision);
-    exponent = parts.exponent;
-    mantissa = std::move(parts.mantissa);
-    if (decimals < 0)
-        stripTrailingZeros(mantissa);
-}
-
-QString withSeparators(const std::string &plain, bool group, const NumberSeparators &sep) {
-    const auto point = plain.find('.');
-    const std::string integer = plain.substr(0, point);
-    QString out;
-    for (std::size_t k = 0; k < integer.size(); ++k) {
-        if (group && k > 0 && (integer.size() - k) % 3 == 0)
-            out += sep.group;
-        out += QChar(integer[k]);
-    }
-    if (point != std::string::npos) {
-        out += sep.decimal;
-        out += QString::fromStdString(plain.substr(point + 1));
-    }
-    return out;
-}
-
-bool allZero(const std::string &digits) {
-    for (char c : digits)
-        if (c >= '1' && c <= '9')
-            return false;
-    return true;
+std::u16string_view utf16(const QString &text) {
+    return {reinterpret_cast<const char16_t *>(text.utf16()), static_cast<std::size_t>(text.size())};
 }
 
 } // namespace
@@ -91,69 +31,23 @@ NumberSeparators NumberSeparators::current() {
 }
 
 double ParseFieldText(const QString &text, const NumberSeparators &sep) {
-    QString s = text;
-    s.remove(sep.group);
-    if (s.isEmpty())
-        s = "0";
-    else if (s == "-")
-        s = "-0";
-    const char16_t decimal = sep.decimal.unicode();
-    const auto parts = text::ScanDecimal(
-        {reinterpret_cast<const char16_t *>(s.utf16()), static_cast<std::size_t>(s.size())}, {&decimal, 1});
-    if (!parts || (parts->integer.empty() && parts->fraction.empty() && !parts->separator))
+    const auto value = base::parseFieldText(utf16(text), sep.decimal.unicode(), sep.group.unicode());
+    if (!value)
         invalidValue(text);
-    const std::string number = parts->plainText();
-    double value = 0.0;
-    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
-    if (error == std::errc::result_out_of_range)
-        value = (parts->exponentNegative || allZero(parts->integer + parts->fraction)) ? 0.0 : HUGE_VAL;
-    else if (error != std::errc() || end != number.data() + number.size())
-        invalidValue(text);
-    return parts->negative ? -value : value;
+    return *value;
 }
 
 QString FormatValueText(double value, TNumberFormat format, int decimals, const NumberSeparators &sep) {
-    if (std::isnan(value))
-        value = 0.0;
-    if (std::isinf(value))
-        value = value > 0 ? DBL_MAX : -DBL_MAX;
-    const double magnitude = std::fabs(value);
-    switch (format) {
-    case TNumberFormat::Standard:
-    case TNumberFormat::Thousands: {
-        const std::string digits = fixedDigits(magnitude, decimals);
-        const bool negative = value < 0 && !allZero(digits);
-        return (negative ? "-" : "") + withSeparators(digits, format == TNumberFormat::Thousands, sep);
-    }
-    case TNumberFormat::Scientific:
-    case TNumberFormat::Engineering: {
-        std::string mantissa;
-        int exponent = 0;
-        scientificParts(magnitude, decimals, mantissa, exponent);
-        if (format == TNumberFormat::Engineering && magnitude != 0.0) {
-            // Move the point so that the exponent is a multiple of 3 (mantissa 1..999).
-            const int shift = ((exponent % 3) + 3) % 3;
-            std::string digitsOnly;
-            for (char c : mantissa)
-                if (c != '.')
-                    digitsOnly += c;
-            while (static_cast<int>(digitsOnly.size()) < shift + 1)
-                digitsOnly += '0';
-            mantissa = digitsOnly.substr(0, static_cast<std::size_t>(shift + 1));
-            if (digitsOnly.size() > static_cast<std::size_t>(shift + 1)) {
-                mantissa.push_back('.');
-                mantissa.append(digitsOnly, static_cast<std::size_t>(shift + 1), std::string::npos);
-            }
-            if (decimals < 0)
-                stripTrailingZeros(mantissa);
-            exponent -= shift;
-        }
-        const bool negative = value < 0 && !allZero(mantissa);
-        return (negative ? "-" : "") + withSeparators(mantissa, false, sep) + "E" + (exponent < 0 ? "-" : "") +
-               QString::number(std::abs(exponent));
-    }
-    }
-    return {};
+    return QString::fromStdU16String(
+        base::formatFieldText(value, format, decimals, sep.decimal.unicode(), sep.group.unicode()));
+}
+
+std::optional<int> ParseFieldInteger(const QString &text) {
+    return base::parseFieldInteger(utf16(text));
+}
+
+QString IntegerText(long long value) {
+    return QString::fromStdString(base::formatInteger(value));
 }
 
 // ---- Typing ----------------------------------------------------------------------------------
@@ -261,11 +155,10 @@ void NumericTextEditor::typeDigit(QChar d) {
         ++caret;
     }
     if (e >= 0 && m_caret > e) {
-        bool ok = false;
         QString digits = candidate.mid(e + 1);
         digits.remove('-');
-        const long exponent = digits.isEmpty() ? 0 : digits.toLong(&ok);
-        if (!digits.isEmpty() && (!ok || exponent > MaxExponent)) {
+        const auto exponent = base::parseTypedExponent(utf16(digits));
+        if (!digits.isEmpty() && (!exponent || *exponent > MaxExponent)) {
             m_refused = true;
             return;
         }

@@ -17,6 +17,8 @@
 
 #include <memory>
 
+#include "ui/widgets/numeric_text.h"
+
 namespace pulsefir::ui {
 
 namespace {
@@ -104,7 +106,7 @@ QFileDialog *MakePictureDialog(QWidget *parent, const FileDialogRequest &request
     if (!preview.isNull())
         pane->setPixmap(QPixmap::fromImage(
             preview.scaled(pane->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    pane->setToolTip(QString::number(preview.width()) + QStringLiteral(" × ") + QString::number(preview.height()));
+    pane->setToolTip(IntegerText(preview.width()) + QStringLiteral(" × ") + IntegerText(preview.height()));
     if (grid)
         grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
     return dialog;
