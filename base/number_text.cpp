@@ -8,6 +8,8 @@
 #include <limits>
 #include <system_error>
 
+#include "base/text.h"
+
 namespace pulsefir::base {
 
 namespace {
@@ -180,44 +182,6 @@ std::optional<long long> cInteger(std::string_view text, int radix) {
     return magnitude == limit ? std::numeric_limits<long long>::min() : -static_cast<long long>(magnitude);
 }
 
-// The white space the project file's integers are trimmed of (the toolkit's QChar::isSpace):
-// ASCII tab to carriage return and blank, and these in UTF-8.
-constexpr std::array<std::string_view, 19> WideSpaces{
-    "\xC2\x85",     "\xC2\xA0",     "\xE1\x9A\x80", "\xE2\x80\x80", "\xE2\x80\x81", "\xE2\x80\x82", "\xE2\x80\x83",
-    "\xE2\x80\x84", "\xE2\x80\x85", "\xE2\x80\x86", "\xE2\x80\x87", "\xE2\x80\x88", "\xE2\x80\x89", "\xE2\x80\x8A",
-    "\xE2\x80\xA8", "\xE2\x80\xA9", "\xE2\x80\xAF", "\xE2\x81\x9F", "\xE3\x80\x80"};
-
-std::string_view trimUnicodeSpace(std::string_view text) {
-    for (bool trimmed = true; trimmed && !text.empty();) {
-        trimmed = false;
-        if (cSpace(text.front())) {
-            text.remove_prefix(1);
-            trimmed = true;
-            continue;
-        }
-        for (std::string_view space : WideSpaces)
-            if (text.starts_with(space)) {
-                text.remove_prefix(space.size());
-                trimmed = true;
-                break;
-            }
-    }
-    for (bool trimmed = true; trimmed && !text.empty();) {
-        trimmed = false;
-        if (cSpace(text.back())) {
-            text.remove_suffix(1);
-            trimmed = true;
-            continue;
-        }
-        for (std::string_view space : WideSpaces)
-            if (text.ends_with(space)) {
-                text.remove_suffix(space.size());
-                trimmed = true;
-                break;
-            }
-    }
-    return text;
-}
 
 bool startsWithHexMark(std::string_view text) {
     return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
@@ -364,7 +328,7 @@ std::optional<double> parseProjectFloat(std::string_view text) {
 }
 
 std::optional<int> parseProjectInteger(std::string_view text) {
-    const std::string_view t = trimUnicodeSpace(text);
+    const std::string_view t = trimSpace(text);
     const bool negative = !t.empty() && t[0] == '-';
     if (!startsWithHexMark(t.substr(negative ? 1 : 0)))
         return asInt(signedDigits(t));

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#include <locale>
 #include <memory>
 #include <optional>
 #include <span>
@@ -14,8 +15,6 @@
 
 #include <csignal>
 #include <unistd.h>
-
-#include <QLocale>
 
 #include "base/error.h"
 #include "base/file.h"
@@ -160,6 +159,17 @@ std::string formatLong(long double value) {
 
 std::string formatNumber(double value) {
     return base::formatShortest(value);
+}
+
+// The decimal separator the windows write project files with under the user's locale (a comma
+// on a Russian desktop), read from the environment's locale without making it the program's.
+char userDecimalSeparator() {
+    try {
+        const char point = std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
+        return point == ',' ? ',' : '.';
+    } catch (const std::runtime_error &) {
+        return '.'; // a locale the C library does not have
+    }
 }
 
 // Standard output that could not be written (a full disk, a closed pipe) is an error, not a
@@ -429,10 +439,7 @@ const std::vector<Step> &steps() {
         {"save-project", "save the current values as a project file (*.flt) that the windows open",
          "сохранить текущие значения файлом проекта (*.flt), который открывают окна", true,
          [](Session &s, const std::string &file, std::ostream &) {
-             // The decimal separator the windows would write under the user's locale.
-             const QString decimal = QLocale().decimalPoint();
-             project::SaveProjectParameters(QString::fromLocal8Bit(file.c_str()), s.values,
-                                            decimal.isEmpty() ? QChar('.') : decimal.at(0));
+             project::SaveProjectParameters(file, s.values, userDecimalSeparator());
          }},
         {"metrics", "write the pulse metrics of signal, filtered signal and desired response as CSV",
          "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации и желаемого отклика", true,
@@ -540,7 +547,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                 if (k + 1 >= args.size())
                     throw UsageError{base::Message::cliProjectNeedsFile()};
                 const std::string &file = args[++k];
-                if (!project::ReadProjectParameters(QString::fromLocal8Bit(file.c_str()), session.values))
+                if (!project::ReadProjectParameters(file, session.values))
                     err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
                 continue;
             }

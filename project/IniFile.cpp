@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "base/number_text.h"
+#include "base/text.h"
 
 namespace pulsefir::project {
 
@@ -14,13 +15,13 @@ bool isBlank(char c) {
 
 } // namespace
 
-IniDocument::Line IniDocument::makeLine(qint32 start, qint32 length) const {
+IniDocument::Line IniDocument::makeLine(std::int32_t start, std::int32_t length) const {
     Line line;
     line.start = start;
     line.length = length;
-    const char *text = m_text.constData() + start;
-    qint32 b = 0;
-    qint32 e = length;
+    const char *text = m_text.data() + start;
+    std::int32_t b = 0;
+    std::int32_t e = length;
     while (b < e && isBlank(text[b]))
         ++b;
     while (e > b && isBlank(text[e - 1]))
@@ -28,8 +29,8 @@ IniDocument::Line IniDocument::makeLine(qint32 start, qint32 length) const {
     if (b < e && text[b] == '[') {
         const char *close = static_cast<const char *>(std::memchr(text + b, ']', static_cast<std::size_t>(e - b)));
         if (close && close > text + b + 1) {
-            qint32 nb = b + 1;
-            qint32 ne = static_cast<qint32>(close - text);
+            std::int32_t nb = b + 1;
+            std::int32_t ne = static_cast<std::int32_t>(close - text);
             while (nb < ne && isBlank(text[nb]))
                 ++nb;
             while (ne > nb && isBlank(text[ne - 1]))
@@ -42,45 +43,45 @@ IniDocument::Line IniDocument::makeLine(qint32 start, qint32 length) const {
     }
     const char *eq = static_cast<const char *>(std::memchr(text, '=', static_cast<std::size_t>(length)));
     if (eq && eq > text && b < e && text[b] != ';' && text[b] != '#') {
-        qint32 ke = static_cast<qint32>(eq - text);
+        std::int32_t ke = static_cast<std::int32_t>(eq - text);
         while (ke > b && isBlank(text[ke - 1]))
             --ke;
-        if (ke > b && b < static_cast<qint32>(eq - text)) {
+        if (ke > b && b < static_cast<std::int32_t>(eq - text)) {
             line.nameStart = b;
             line.nameLength = ke - b;
-            line.valueStart = static_cast<qint32>(eq - text) + 1;
+            line.valueStart = static_cast<std::int32_t>(eq - text) + 1;
         }
     }
     return line;
 }
 
-IniDocument::Line IniDocument::appendLine(const QByteArray &text) {
-    const auto start = static_cast<qint32>(m_text.size());
+IniDocument::Line IniDocument::appendLine(std::string_view text) {
+    const auto start = static_cast<std::int32_t>(m_text.size());
     m_text += text;
-    return makeLine(start, static_cast<qint32>(text.size()));
+    return makeLine(start, static_cast<std::int32_t>(text.size()));
 }
 
-bool IniDocument::nameIs(const Line &line, const QByteArray &name) const {
-    return line.nameLength == name.size() && qstrnicmp(m_text.constData() + line.start + line.nameStart,
-                                                       name.constData(), static_cast<std::size_t>(name.size())) == 0;
+bool IniDocument::nameIs(const Line &line, std::string_view name) const {
+    return base::equalIgnoringCase(
+        std::string_view(m_text.data() + line.start + line.nameStart, static_cast<std::size_t>(line.nameLength)), name);
 }
 
-IniDocument IniDocument::parse(const QByteArray &bytes) {
+IniDocument IniDocument::parse(std::string_view bytes) {
     IniDocument doc;
     doc.m_text = bytes;
-    qint32 start = 0;
-    if (doc.m_text.startsWith("\xEF\xBB\xBF")) {
+    std::int32_t start = 0;
+    if (doc.m_text.starts_with("\xEF\xBB\xBF")) {
         start = 3;
         doc.m_byteOrderMark = true;
     }
-    const auto size = static_cast<qint32>(doc.m_text.size());
+    const auto size = static_cast<std::int32_t>(doc.m_text.size());
     // CR LF line ends: the CR is not part of the line. A run of other lines is kept as one entry;
     // its joining line ends are rewritten as CR LF, as a save writes every line end.
     while (start < size) {
         const char *nl = static_cast<const char *>(
-            std::memchr(doc.m_text.constData() + start, '\n', static_cast<std::size_t>(size - start)));
-        qint32 end = nl ? static_cast<qint32>(nl - doc.m_text.constData()) : size;
-        qint32 length = end - start;
+            std::memchr(doc.m_text.data() + start, '\n', static_cast<std::size_t>(size - start)));
+        std::int32_t end = nl ? static_cast<std::int32_t>(nl - doc.m_text.data()) : size;
+        std::int32_t length = end - start;
         if (length > 0 && doc.m_text[start + length - 1] == '\r')
             --length;
         Line line = doc.makeLine(start, length);
@@ -88,19 +89,19 @@ IniDocument IniDocument::parse(const QByteArray &bytes) {
             // Extend the run: its text becomes "previous CR LF this line" at the end of m_text
             // only when the two are not already adjacent with a CR LF between them.
             Line &run = doc.m_lines.back();
-            const qint32 runEnd = run.start + run.length;
+            const std::int32_t runEnd = run.start + run.length;
             if (runEnd + 2 == start && doc.m_text[runEnd] == '\r') {
                 run.length = start + length - run.start; // the file's own CR LF joins them
             } else {
-                if (runEnd != static_cast<qint32>(doc.m_text.size())) {
+                if (runEnd != static_cast<std::int32_t>(doc.m_text.size())) {
                     // Move the run to the end of the buffer, where it can grow.
-                    const QByteArray moved = doc.textOf(run);
-                    run.start = static_cast<qint32>(doc.m_text.size());
+                    const std::string moved = doc.textOf(run);
+                    run.start = static_cast<std::int32_t>(doc.m_text.size());
                     doc.m_text += moved;
                 }
                 doc.m_text += "\r\n";
-                doc.m_text.append(doc.m_text.constData() + start, length);
-                run.length = static_cast<qint32>(doc.m_text.size()) - run.start;
+                doc.m_text.append(doc.m_text.data() + start, static_cast<std::size_t>(length));
+                run.length = static_cast<std::int32_t>(doc.m_text.size()) - run.start;
             }
         } else {
             doc.m_lines.push_back(line);
@@ -110,17 +111,17 @@ IniDocument IniDocument::parse(const QByteArray &bytes) {
     return doc;
 }
 
-QByteArray IniDocument::serialize() const {
-    QByteArray out = m_byteOrderMark ? QByteArray("\xEF\xBB\xBF") : QByteArray();
+std::string IniDocument::serialize() const {
+    std::string out = m_byteOrderMark ? std::string("\xEF\xBB\xBF") : std::string();
     for (const Line &line : m_lines) {
-        out.append(m_text.constData() + line.start, line.length);
+        out.append(m_text.data() + line.start, static_cast<std::size_t>(line.length));
         out += "\r\n";
     }
     return out;
 }
 
-int IniDocument::sectionLine(const QString &section) const {
-    const QByteArray name = section.toUtf8();
+int IniDocument::sectionLine(std::string_view section) const {
+    const std::string_view name = section;
     for (int k = 0; k < static_cast<int>(m_lines.size()); ++k)
         if (m_lines[static_cast<std::size_t>(k)].isSection && nameIs(m_lines[static_cast<std::size_t>(k)], name))
             return k;
@@ -134,46 +135,47 @@ int IniDocument::sectionEnd(int header) const {
     return k;
 }
 
-int IniDocument::keyLine(const QString &section, const QString &key) const {
+int IniDocument::keyLine(std::string_view section, std::string_view key) const {
     const int header = sectionLine(section);
     if (header < 0)
         return -1;
     const int end = sectionEnd(header);
-    const QByteArray name = key.toUtf8();
+    const std::string_view name = key;
     for (int k = header + 1; k < end; ++k)
         if (m_lines[static_cast<std::size_t>(k)].isKey() && nameIs(m_lines[static_cast<std::size_t>(k)], name))
             return k;
     return -1;
 }
 
-bool IniDocument::hasSection(const QString &section) const {
+bool IniDocument::hasSection(std::string_view section) const {
     return sectionLine(section) >= 0;
 }
 
-bool IniDocument::hasKey(const QString &section, const QString &key) const {
+bool IniDocument::hasKey(std::string_view section, std::string_view key) const {
     return keyLine(section, key) >= 0;
 }
 
-QString IniDocument::readString(const QString &section, const QString &key, const QString &defaultValue) const {
+std::string IniDocument::readString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue) const {
     const int k = keyLine(section, key);
     if (k < 0)
-        return defaultValue;
+        return std::string(defaultValue);
     const Line &line = m_lines[static_cast<std::size_t>(k)];
-    return QString::fromUtf8(m_text.constData() + line.start + line.valueStart, line.length - line.valueStart)
-        .trimmed()
-        .left(MaxValueLength);
+    const std::string_view value(m_text.data() + line.start + line.valueStart,
+                                 static_cast<std::size_t>(line.length - line.valueStart));
+    return std::string(base::leftUtf16(base::trimSpace(value), MaxValueLength));
 }
 
-int IniDocument::readInteger(const QString &section, const QString &key, int defaultValue) const {
-    return base::parseProjectInteger(readString(section, key, QString()).toStdString()).value_or(defaultValue);
+int IniDocument::readInteger(std::string_view section, std::string_view key, int defaultValue) const {
+    return base::parseProjectInteger(readString(section, key, {})).value_or(defaultValue);
 }
 
-bool IniDocument::readBool(const QString &section, const QString &key, bool defaultValue) const {
+bool IniDocument::readBool(std::string_view section, std::string_view key, bool defaultValue) const {
     return readInteger(section, key, defaultValue ? 1 : 0) != 0;
 }
 
-void IniDocument::writeString(const QString &section, const QString &key, const QString &value) {
-    const QByteArray text = key.toUtf8() + "=" + value.toUtf8();
+void IniDocument::writeString(std::string_view section, std::string_view key, std::string_view value) {
+    const std::string text = std::string(key) + "=" + std::string(value);
     const int existing = keyLine(section, key);
     if (existing >= 0) {
         m_lines[static_cast<std::size_t>(existing)] = appendLine(text);
@@ -181,7 +183,7 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     }
     int header = sectionLine(section);
     if (header < 0) {
-        m_lines.push_back(appendLine("[" + section.toUtf8() + "]"));
+        m_lines.push_back(appendLine("[" + std::string(section) + "]"));
         m_lines.push_back(appendLine(text));
         return;
     }
@@ -194,15 +196,15 @@ void IniDocument::writeString(const QString &section, const QString &key, const 
     m_lines.insert(m_lines.begin() + at, appendLine(text));
 }
 
-void IniDocument::writeInteger(const QString &section, const QString &key, int value) {
-    writeString(section, key, QString::fromStdString(base::formatInteger(value)));
+void IniDocument::writeInteger(std::string_view section, std::string_view key, int value) {
+    writeString(section, key, base::formatInteger(value));
 }
 
-void IniDocument::writeBool(const QString &section, const QString &key, bool value) {
+void IniDocument::writeBool(std::string_view section, std::string_view key, bool value) {
     writeString(section, key, value ? "1" : "0");
 }
 
-void IniDocument::eraseSection(const QString &section) {
+void IniDocument::eraseSection(std::string_view section) {
     const int header = sectionLine(section);
     if (header < 0)
         return;

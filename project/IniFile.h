@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
-#include <QString>
-
+#include <cstdint>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace pulsefir::project {
@@ -18,49 +18,51 @@ class IniDocument {
     static constexpr int MaxValueLength = 2047;
 
     IniDocument() = default;
-    static IniDocument parse(const QByteArray &bytes);
-    QByteArray serialize() const;
+    static IniDocument parse(std::string_view bytes);
+    std::string serialize() const;
 
-    bool hasSection(const QString &section) const;
-    bool hasKey(const QString &section, const QString &key) const;
+    bool hasSection(std::string_view section) const;
+    bool hasKey(std::string_view section, std::string_view key) const;
 
     // The value text (at most 2047 characters), or the default when the section or key is missing.
-    QString readString(const QString &section, const QString &key, const QString &defaultValue) const;
+    std::string readString(std::string_view section, std::string_view key, std::string_view defaultValue) const;
     // The project file's integer grammar (base::parseProjectInteger): decimal digits with an
     // optional sign, or "0x"/"0X" and hexadecimal digits; anything else gives the default.
-    int readInteger(const QString &section, const QString &key, int defaultValue) const;
-    bool readBool(const QString &section, const QString &key, bool defaultValue) const;
+    int readInteger(std::string_view section, std::string_view key, int defaultValue) const;
+    bool readBool(std::string_view section, std::string_view key, bool defaultValue) const;
 
     // Replaces the value in place, or appends the key at the end of its section, or appends the
     // section at the end of the text.
-    void writeString(const QString &section, const QString &key, const QString &value);
-    void writeInteger(const QString &section, const QString &key, int value);
-    void writeBool(const QString &section, const QString &key, bool value);
+    void writeString(std::string_view section, std::string_view key, std::string_view value);
+    void writeInteger(std::string_view section, std::string_view key, int value);
+    void writeBool(std::string_view section, std::string_view key, bool value);
     // Removes the section line and everything up to the next section.
-    void eraseSection(const QString &section);
+    void eraseSection(std::string_view section);
 
   private:
     // Offsets into m_text. A run of other lines is one entry whose text holds them joined by
     // CRLF, as they are written back.
     struct Line {
-        qint32 start = 0;
-        qint32 length = 0;
-        qint32 nameStart = 0; // section or key name, relative to start
-        qint32 nameLength = 0;
-        qint32 valueStart = -1; // key lines: where the value begins, relative to start
+        std::int32_t start = 0;
+        std::int32_t length = 0;
+        std::int32_t nameStart = 0; // section or key name, relative to start
+        std::int32_t nameLength = 0;
+        std::int32_t valueStart = -1; // key lines: where the value begins, relative to start
         bool isSection = false;
         bool isKey() const { return valueStart >= 0; }
         bool isOther() const { return !isSection && !isKey(); }
     };
-    Line makeLine(qint32 start, qint32 length) const; // classifies text already in m_text
-    Line appendLine(const QByteArray &text);          // adds a written line to m_text
-    QByteArray textOf(const Line &line) const { return m_text.mid(line.start, line.length); }
-    bool nameIs(const Line &line, const QByteArray &name) const;
-    int sectionLine(const QString &section) const;
+    Line makeLine(std::int32_t start, std::int32_t length) const; // classifies text already in m_text
+    Line appendLine(std::string_view text);                       // adds a written line to m_text
+    std::string textOf(const Line &line) const {
+        return m_text.substr(static_cast<std::size_t>(line.start), static_cast<std::size_t>(line.length));
+    }
+    bool nameIs(const Line &line, std::string_view name) const;
+    int sectionLine(std::string_view section) const;
     int sectionEnd(int header) const; // one past the section's last line
-    int keyLine(const QString &section, const QString &key) const;
+    int keyLine(std::string_view section, std::string_view key) const;
 
-    QByteArray m_text; // the file as read, then every line written since
+    std::string m_text; // the file as read, then every line written since
     std::vector<Line> m_lines;
     bool m_byteOrderMark = false; // written back as it was read
 };

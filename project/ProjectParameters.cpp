@@ -1,7 +1,5 @@
 #include "ProjectParameters.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -21,18 +19,18 @@ bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
     ParameterValues read = values;
     bool anySection = false;
     for (const ParameterDefinition &d : ParameterDefinitions()) {
-        const QString section = QString::fromUtf8(d.section.data(), static_cast<int>(d.section.size()));
-        const QString key = QString::fromUtf8(d.key.data(), static_cast<int>(d.key.size()));
+        const std::string_view section = d.section;
+        const std::string_view key = d.key;
         anySection = anySection || doc.hasSection(section);
         if (!doc.hasKey(section, key))
             continue;
         const double current = values.get(d.section, d.key);
         switch (d.kind) {
         case ParameterKind::Float: {
-            const QString text = doc.readString(section, key, QString());
-            const auto value = base::parseProjectFloat(text.toStdString());
+            const std::string text = doc.readString(section, key, {});
+            const auto value = base::parseProjectFloat(text);
             if (!value)
-                throw base::Error(base::Message::invalidFloat(text.toStdString()));
+                throw base::Error(base::Message::invalidFloat(text));
             read.set(d.section, d.key, *value);
             break;
         }
@@ -61,7 +59,7 @@ namespace {
 class ParameterControl : public ProjectControl {
   public:
     ParameterControl(const ParameterDefinition &d, const ParameterValues &values) : m_d(d), m_values(values) {}
-    QString name() const override { return QString::fromUtf8(m_d.key.data(), static_cast<int>(m_d.key.size())); }
+    std::string name() const override { return std::string(m_d.key); }
     ControlKind kind() const override {
         switch (m_d.kind) {
         case ParameterKind::Float:
@@ -94,10 +92,8 @@ class ParameterWindow : public ProjectWindow {
             if (d.section == placement.section)
                 m_controls.push_back(std::make_unique<ParameterControl>(d, values));
     }
-    QString name() const override {
-        return QString::fromUtf8(m_placement.section.data(), static_cast<int>(m_placement.section.size()));
-    }
-    QRect frame() const override { return m_placement.frame; }
+    std::string name() const override { return std::string(m_placement.section); }
+    Frame frame() const override { return m_placement.frame; }
     void moveTo(int, int) override {}
     void resizeOuter(int, int) override {}
     bool sizeable() const override { return !m_placement.clientSize; }
@@ -121,7 +117,7 @@ class ParameterWindow : public ProjectWindow {
 
 } // namespace
 
-void SaveProjectParameters(const QString &fileName, const ParameterValues &values, QChar decimal) {
+void SaveProjectParameters(const std::string &fileName, const ParameterValues &values, char decimal) {
     std::vector<std::unique_ptr<ParameterWindow>> windows;
     Windows pointers;
     for (const WindowPlacement &placement : DesignedPlacements) {
@@ -131,7 +127,7 @@ void SaveProjectParameters(const QString &fileName, const ParameterValues &value
     SaveProjectFile(fileName, pointers, decimal);
 }
 
-bool ReadProjectParameters(const QString &fileName, ParameterValues &values) {
+bool ReadProjectParameters(const std::string &fileName, ParameterValues &values) {
     return ReadProjectParameters(IniDocument::parse(ReadProjectBytes(fileName)), values);
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 #include "project/Parameters.h"
 
@@ -12,12 +12,12 @@ namespace pulsefir::project {
 // key keeps the value. Throws base::Error for a float that is not a number, changing nothing.
 // Both return whether the file had any of the four window sections (a file without them is no
 // error: it simply sets nothing).
-bool ReadProjectParameters(const QString &fileName, ParameterValues &values);
+bool ReadProjectParameters(const std::string &fileName, ParameterValues &values);
 bool ReadProjectParameters(const class IniDocument &document, ParameterValues &values);
 
 // Saves `values` as a project file through the windows' save code, each window at the place and
 // size it starts with; an existing file is replaced without asking, its other sections kept.
 // Throws base::Error "Unable to write to NAME." when the save fails.
-void SaveProjectParameters(const QString &fileName, const ParameterValues &values, QChar decimal);
+void SaveProjectParameters(const std::string &fileName, const ParameterValues &values, char decimal);
 
 } // namespace pulsefir::project

@@ -1,8 +1,5 @@
 #include "SaveLoadPrjUnit.h"
 
-#include <QFile>
-#include <QFileInfo>
-
 #include <algorithm>
 #include <functional>
 
@@ -18,8 +15,8 @@ namespace {
 
 using Actions = std::vector<std::function<void()>>;
 
-[[noreturn]] void fail(const QString &message) {
-    throw base::Error(message.toStdString());
+[[noreturn]] void fail(const std::string &message) {
+    throw base::Error(message);
 }
 
 // Gives the window its enabled state back however the save of its section ends.
@@ -39,8 +36,8 @@ class EnabledRestorer {
     bool m_enabled;
 };
 
-void writeControl(IniDocument &doc, const QString &section, ProjectControl &c, QChar decimal) {
-    const QString key = c.name();
+void writeControl(IniDocument &doc, const std::string &section, ProjectControl &c, char decimal) {
+    const std::string key = c.name();
     switch (c.kind()) {
     case ControlKind::Edit:
         doc.writeString(section, key, c.text());
@@ -55,8 +52,7 @@ void writeControl(IniDocument &doc, const QString &section, ProjectControl &c, Q
         doc.writeBool(section, key, c.checked());
         break;
     case ControlKind::FloatField:
-        doc.writeString(section, key,
-                        QString::fromStdString(base::formatProjectFloat(c.floatValue(), decimal.unicode())));
+        doc.writeString(section, key, base::formatProjectFloat(c.floatValue(), static_cast<unsigned char>(decimal)));
         break;
     case ControlKind::StringGrid: {
         const int columns = c.columnCount();
@@ -72,11 +68,11 @@ void writeControl(IniDocument &doc, const QString &section, ProjectControl &c, Q
 }
 
 // What loading one control will do, with every value already read and checked.
-void planControl(const IniDocument &doc, const QString &section, ProjectControl *c, Actions &actions) {
-    const QString key = c->name();
+void planControl(const IniDocument &doc, const std::string &section, ProjectControl *c, Actions &actions) {
+    const std::string key = c->name();
     switch (c->kind()) {
     case ControlKind::Edit: {
-        const QString text = doc.readString(section, key, c->text());
+        const std::string text = doc.readString(section, key, c->text());
         actions.push_back([c, text] { c->setText(text); });
         break;
     }
@@ -100,10 +96,10 @@ void planControl(const IniDocument &doc, const QString &section, ProjectControl 
     case ControlKind::FloatField: {
         if (!doc.hasKey(section, key))
             break;
-        const QString text = doc.readString(section, key, QString());
-        const auto value = base::parseProjectFloat(text.toStdString());
+        const std::string text = doc.readString(section, key, {});
+        const auto value = base::parseProjectFloat(text);
         if (!value)
-            fail(QString::fromStdString(base::Message::invalidFloat(text.toStdString())));
+            fail(base::Message::invalidFloat(text));
         actions.push_back([c, v = *value] { c->setFloatValue(v); });
         break;
     }
@@ -111,10 +107,10 @@ void planControl(const IniDocument &doc, const QString &section, ProjectControl 
         // The counts default to 1, not to the grid's present size.
         const int columns = std::max(0, doc.readInteger(section, key + "ColCount", 1));
         const int rows = std::max(0, doc.readInteger(section, key + "RowCount", 1));
-        std::vector<QString> cells;
+        std::vector<std::string> cells;
         for (int col = 0; col < columns; ++col)
             for (int row = 0; row < rows; ++row)
-                cells.push_back(doc.readString(section, GridCellKey(key, col, row), QString()));
+                cells.push_back(doc.readString(section, GridCellKey(key, col, row), {}));
         actions.push_back([c, columns, rows, cells] {
             c->setGridSize(columns, rows);
             std::size_t k = 0;
@@ -128,15 +124,15 @@ void planControl(const IniDocument &doc, const QString &section, ProjectControl 
 }
 
 void planWindow(const IniDocument &doc, ProjectWindow &window, Actions &actions) {
-    const QString section = window.name();
-    const QRect frame = window.frame();
-    const int top = doc.readInteger(section, "Top", frame.top());
-    const int left = doc.readInteger(section, "Left", frame.left());
+    const std::string section = window.name();
+    const Frame frame = window.frame();
+    const int top = doc.readInteger(section, "Top", frame.top);
+    const int left = doc.readInteger(section, "Left", frame.left);
     ProjectWindow *w = &window;
     actions.push_back([w, left, top] { w->moveTo(left, top); });
     if (window.sizeable()) {
-        const int width = doc.readInteger(section, "Width", frame.width());
-        const int height = doc.readInteger(section, "Height", frame.height());
+        const int width = doc.readInteger(section, "Width", frame.width);
+        const int height = doc.readInteger(section, "Height", frame.height);
         actions.push_back([w, width, height] { w->resizeOuter(width, height); });
     }
     for (ProjectControl *c : window.controls())
@@ -148,36 +144,21 @@ void planWindow(const IniDocument &doc, ProjectWindow &window, Actions &actions)
     actions.push_back([w] { w->repaint(); });
 }
 
-IniDocument readDocument(const QString &fileName) {
-    return IniDocument::parse(ReadProjectBytes(fileName));
-}
-
 } // namespace
 
-QString GridCellKey(const QString &grid, int column, int row) {
-    return grid + QString::fromStdString(base::formatInteger(column, 10, 4) + base::formatInteger(row, 10, 4));
+std::string GridCellKey(const std::string &grid, int column, int row) {
+    return grid + base::formatInteger(column, 10, 4) + base::formatInteger(row, 10, 4);
 }
 
-QString DirectoryPart(const QString &fileName) {
-    const int slash = static_cast<int>(std::max(fileName.lastIndexOf('/'), fileName.lastIndexOf('\\')));
-    if (slash < 0)
-        return QString();
-    QString dir = fileName.left(slash);
-    // Keep the separator after a drive letter and colon, and for the root folder itself.
-    if (dir.isEmpty() || dir.endsWith(':'))
-        dir = fileName.left(slash + 1);
-    return dir;
-}
-
-void SaveWindowSettings(IniDocument &doc, ProjectWindow &window, QChar decimal) {
+void SaveWindowSettings(IniDocument &doc, ProjectWindow &window, char decimal) {
     EnabledRestorer restorer(window);
-    const QString section = window.name();
+    const std::string section = window.name();
     doc.eraseSection(section);
-    const QRect frame = window.frame();
-    doc.writeInteger(section, "Top", frame.top());
-    doc.writeInteger(section, "Left", frame.left());
-    doc.writeInteger(section, "Width", frame.width());
-    doc.writeInteger(section, "Height", frame.height());
+    const Frame frame = window.frame();
+    doc.writeInteger(section, "Top", frame.top);
+    doc.writeInteger(section, "Left", frame.left);
+    doc.writeInteger(section, "Width", frame.width);
+    doc.writeInteger(section, "Height", frame.height);
     for (ProjectControl *c : window.controls())
         writeControl(doc, section, *c, decimal);
     doc.writeBool(section, "Wisible", window.isVisible());
@@ -191,15 +172,15 @@ void LoadWindowSettings(const IniDocument &doc, ProjectWindow &window) {
         action();
 }
 
-QByteArray ComposeProject(const QByteArray &existing, const Windows &windows, QChar decimal) {
+std::string ComposeProject(std::string_view existing, const Windows &windows, char decimal) {
     IniDocument doc = IniDocument::parse(existing);
     for (ProjectWindow *w : windows)
         SaveWindowSettings(doc, *w, decimal);
     return doc.serialize();
 }
 
-void LoadProjectFile(const QString &fileName, const Windows &windows) {
-    const IniDocument doc = readDocument(fileName);
+void LoadProjectFile(const std::string &fileName, const Windows &windows) {
+    const IniDocument doc = IniDocument::parse(ReadProjectBytes(fileName));
     Actions actions;
     for (ProjectWindow *w : windows)
         planWindow(doc, *w, actions);
@@ -207,54 +188,18 @@ void LoadProjectFile(const QString &fileName, const Windows &windows) {
         action();
 }
 
-void SaveProjectFile(const QString &fileName, const Windows &windows, QChar decimal) {
+void SaveProjectFile(const std::string &fileName, const Windows &windows, char decimal) {
     // The sections of other names in an existing file are kept, so it is read first.
-    const std::string name = QFile::encodeName(fileName).toStdString();
-    QByteArray existing;
-    if (base::kindOfPath(name) != base::PathKind::Missing) {
+    std::string existing;
+    if (base::kindOfPath(fileName) != base::PathKind::Missing) {
         try {
-            const std::string bytes = base::readFileWhole(name, MaxProjectFileBytes);
-            existing = QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+            existing = base::readFileWhole(fileName, MaxProjectFileBytes);
         } catch (const base::FileReadError &error) {
             // What cannot be read as a project is not replaced by one.
-            fail(QString::fromStdString(base::Message::unableToWrite(fileName.toStdString(), error.cause())));
+            fail(base::Message::unableToWrite(fileName, error.cause()));
         }
     }
-    WriteProjectBytes(fileName, ComposeProject(existing, windows, decimal));
-}
-
-QString OpenProject(FileDialogRequest &dialog, const QString &caption, const Windows &windows, ProjectHost &host) {
-    QString result = caption;
-    dialog.title = "Загрузить проект из файла";
-    if (const auto chosen = host.runFileDialog(dialog)) {
-        dialog.fileName = *chosen;
-        if (PathExists(*chosen)) {
-            LoadProjectFile(*chosen, windows);
-            result = *chosen;
-        } else {
-            host.showInformation("Information", QString::fromStdString(base::Message::projectFileMissing(chosen->toStdString())));
-        }
-    }
-    dialog.initialDirectory = DirectoryPart(dialog.fileName);
-    return result;
-}
-
-QString SaveProject(FileDialogRequest &dialog, const QString &caption, const Windows &windows, ProjectHost &host,
-                    QChar decimal) {
-    QString result = caption;
-    dialog.title = "Сохранить проект в файл как...";
-    if (const auto chosen = host.runFileDialog(dialog)) {
-        dialog.fileName = *chosen;
-        bool write = true;
-        if (PathExists(*chosen))
-            write = host.askYesNo("Confirm", QString::fromStdString(base::Message::projectOverwriteQuestion(chosen->toStdString())));
-        if (write) {
-            SaveProjectFile(*chosen, windows, decimal);
-            result = *chosen;
-        }
-    }
-    dialog.initialDirectory = DirectoryPart(dialog.fileName);
-    return result;
+    base::writeFileWhole(fileName, ComposeProject(existing, windows, decimal));
 }
 
 } // namespace pulsefir::project

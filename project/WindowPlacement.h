@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QRect>
-
 #include <string_view>
+
+#include "project/ProjectInterfaces.h"
 
 namespace pulsefir::project {
 
@@ -11,16 +11,16 @@ namespace pulsefir::project {
 // of its client area (its size is never applied on load). Only the main window starts shown.
 struct WindowPlacement {
     std::string_view section;
-    QRect frame;
+    Frame frame;
     bool clientSize; // `frame`'s size is the client area's, not the outer size
     bool visible;
 };
 
 inline constexpr WindowPlacement DesignedPlacements[] = {
-    {"MainForm", QRect(1, 1, 870, 640), false, true},
-    {"SignalForm", QRect(758, 249, 512, 379), false, false},
-    {"FilterForm", QRect(200, 20, 566, 771), true, false},
-    {"SpectorForm", QRect(314, 289, 815, 609), false, false},
+    {"MainForm", {1, 1, 870, 640}, false, true},
+    {"SignalForm", {758, 249, 512, 379}, false, false},
+    {"FilterForm", {200, 20, 566, 771}, true, false},
+    {"SpectorForm", {314, 289, 815, 609}, false, false},
 };
 
 inline const WindowPlacement &DesignedPlacement(std::string_view section) {

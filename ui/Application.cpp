@@ -4,25 +4,11 @@
 
 #include <utility>
 
-#include "project/SaveLoadPrjUnit.h"
 #include "ui/ProjectAdapter.h"
+#include "ui/project_flows.h"
 #include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
-
-namespace {
-// The platform's dialogs and message boxes, except that the file dialog is answered with a name
-// given beforehand.
-class NamedFileProjectHost : public PlatformProjectHost {
-  public:
-    NamedFileProjectHost(QWidget *parent, QString fileName)
-        : PlatformProjectHost(parent), m_fileName(std::move(fileName)) {}
-    std::optional<QString> runFileDialog(const project::FileDialogRequest &) override { return m_fileName; }
-
-  private:
-    QString m_fileName;
-};
-} // namespace
 
 Application::Application()
     : m_state(std::make_unique<CoreState>()), m_main(std::make_unique<TMainForm>(*m_state)),
@@ -34,18 +20,14 @@ Application::Application()
     // The two project buttons: the caption becomes the name of the file loaded or saved.
     main->onOpenProject = [this, main] {
         ProjectWindows windows(main->windows());
-        PlatformProjectHost platformHost(main);
-        std::optional<NamedFileProjectHost> namedHost;
-        if (m_namedProject)
-            namedHost.emplace(main, *std::exchange(m_namedProject, std::nullopt));
-        project::ProjectHost &host = namedHost ? static_cast<project::ProjectHost &>(*namedHost) : platformHost;
-        main->setWindowTitle(project::OpenProject(main->OpenDialog, main->windowTitle(), windows.windows(), host));
+        // A name given on the command line answers the dialog, which is then not shown.
+        const std::optional<QString> given = std::exchange(m_namedProject, std::nullopt);
+        main->setWindowTitle(OpenProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given));
     };
     main->onSaveProject = [main] {
         ProjectWindows windows(main->windows());
-        PlatformProjectHost host(main);
-        main->setWindowTitle(project::SaveProject(main->SaveDialog, main->windowTitle(), windows.windows(), host,
-                                                  NumberSeparators::current().decimal));
+        main->setWindowTitle(SaveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
+                                         NumberSeparators::current().decimal));
     };
 }
 

@@ -38,7 +38,7 @@ constexpr QRgb ConvergenceColor = qRgb(0, 0, 160);
 TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     : TForm("FilterForm", "Синтез фильтра"), m_state(state), m_main(mainForm) {
     setSizeable(false);
-    setOuterGeometry(project::DesignedPlacement("FilterForm").frame, false);
+    setOuterGeometry(RectOf(project::DesignedPlacement("FilterForm").frame), false);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

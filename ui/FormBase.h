@@ -10,6 +10,7 @@
 #include <optional>
 #include <vector>
 
+#include "project/ProjectInterfaces.h"
 #include "ui/widgets/numeric_fields.h"
 #include "ui/widgets/radio_group.h"
 
@@ -82,6 +83,11 @@ class TForm : public QWidget {
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
 };
+
+// A stored frame as the window system takes it.
+inline QRect RectOf(const project::Frame &frame) {
+    return QRect(frame.left, frame.top, frame.width, frame.height);
+}
 
 // Disables a button for the duration of a handler and enables it again however it ends.
 class DisabledWhile {

@@ -207,7 +207,7 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
 }
 
 void TMainForm::FormCreate() {
-    setOuterGeometry(project::DesignedPlacement("MainForm").frame, true);
+    setOuterGeometry(RectOf(project::DesignedPlacement("MainForm").frame), true);
     const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
     OpenDialog.initialDirectory = SaveDialog.initialDirectory = Chart->savePictureDialog().initialDirectory = folder;
     DrawBitBtnClick();

@@ -15,7 +15,7 @@ using project::ControlKind;
 class FloatControl : public project::ProjectControl {
   public:
     explicit FloatControl(TNmNumEdit *w) : m_w(w) {}
-    QString name() const override { return m_w->objectName(); }
+    std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::FloatField; }
     double floatValue() const override { return m_w->Value(); }
     void setFloatValue(double v) override { m_w->setValue(v); }
@@ -27,7 +27,7 @@ class FloatControl : public project::ProjectControl {
 class IntegerControl : public project::ProjectControl {
   public:
     explicit IntegerControl(TSpinEdit *w) : m_w(w) {}
-    QString name() const override { return m_w->objectName(); }
+    std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::IntegerSpin; }
     int integerValue() const override { return m_w->Value(); }
     void setIntegerValue(int v) override { m_w->setValue(v); }
@@ -39,7 +39,7 @@ class IntegerControl : public project::ProjectControl {
 class CheckControl : public project::ProjectControl {
   public:
     CheckControl(QAbstractButton *w, ControlKind kind) : m_w(w), m_kind(kind) {}
-    QString name() const override { return m_w->objectName(); }
+    std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return m_kind; }
     bool checked() const override { return m_w->isChecked(); }
     void setChecked(bool v) override { m_w->setChecked(v); }
@@ -52,7 +52,7 @@ class CheckControl : public project::ProjectControl {
 class RadioControl : public project::ProjectControl {
   public:
     explicit RadioControl(TRadioGroup *w) : m_w(w) {}
-    QString name() const override { return m_w->objectName(); }
+    std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::RadioGroup; }
     int integerValue() const override { return m_w->ItemIndex(); }
     void setIntegerValue(int v) override { m_w->setItemIndex(v); }
@@ -65,10 +65,10 @@ class RadioControl : public project::ProjectControl {
 class EditControl : public project::ProjectControl {
   public:
     explicit EditControl(QLineEdit *w) : m_w(w) {}
-    QString name() const override { return m_w->objectName(); }
+    std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::Edit; }
-    QString text() const override { return m_w->text(); }
-    void setText(const QString &t) override { m_w->setText(t); }
+    std::string text() const override { return m_w->text().toStdString(); }
+    void setText(const std::string &t) override { m_w->setText(QString::fromStdString(t)); }
 
   private:
     QLineEdit *m_w;
@@ -77,7 +77,7 @@ class EditControl : public project::ProjectControl {
 class TrackControl : public project::ProjectControl {
   public:
     explicit TrackControl(QSlider *w) : m_w(w) {}
-    QString name() const override { return m_w->objectName(); }
+    std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::TrackBar; }
     int integerValue() const override { return m_w->value(); }
     void setIntegerValue(int v) override { m_w->setValue(v); }
@@ -89,7 +89,7 @@ class TrackControl : public project::ProjectControl {
 class GridControl : public project::ProjectControl {
   public:
     explicit GridControl(QTableWidget *w) : m_w(w) {}
-    QString name() const override { return m_w->objectName(); }
+    std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::StringGrid; }
     int columnCount() const override { return m_w->columnCount(); }
     int rowCount() const override { return m_w->rowCount(); }
@@ -97,12 +97,12 @@ class GridControl : public project::ProjectControl {
         m_w->setColumnCount(columns);
         m_w->setRowCount(rows);
     }
-    QString cell(int column, int row) const override {
+    std::string cell(int column, int row) const override {
         const QTableWidgetItem *item = m_w->item(row, column);
-        return item ? item->text() : QString();
+        return item ? item->text().toStdString() : std::string();
     }
-    void setCell(int column, int row, const QString &text) override {
-        m_w->setItem(row, column, new QTableWidgetItem(text));
+    void setCell(int column, int row, const std::string &text) override {
+        m_w->setItem(row, column, new QTableWidgetItem(QString::fromStdString(text)));
     }
 
   private:
@@ -140,8 +140,9 @@ FormProjectWindow::FormProjectWindow(TForm &form, bool mainWindow) : m_form(form
 
 FormProjectWindow::~FormProjectWindow() = default;
 
-QRect FormProjectWindow::frame() const {
-    return m_form.outerGeometry();
+project::Frame FormProjectWindow::frame() const {
+    const QRect outer = m_form.outerGeometry();
+    return {outer.left(), outer.top(), outer.width(), outer.height()};
 }
 
 void FormProjectWindow::moveTo(int left, int top) {
@@ -167,18 +168,6 @@ ProjectWindows::ProjectWindows(const std::vector<TForm *> &forms) {
         m_windows.push_back(std::make_unique<FormProjectWindow>(*forms[k], k == 0));
         m_pointers.push_back(m_windows.back().get());
     }
-}
-
-std::optional<QString> PlatformProjectHost::runFileDialog(const project::FileDialogRequest &request) {
-    return Platform::current().runFileDialog(m_parent, request);
-}
-
-void PlatformProjectHost::showInformation(const QString &title, const QString &text) {
-    Platform::current().showInformation(m_parent, title, text);
-}
-
-bool PlatformProjectHost::askYesNo(const QString &title, const QString &text) {
-    return Platform::current().askYesNo(m_parent, title, text);
 }
 
 } // namespace pulsefir::ui

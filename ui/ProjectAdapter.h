@@ -15,8 +15,8 @@ class FormProjectWindow : public project::ProjectWindow {
     FormProjectWindow(TForm &form, bool mainWindow);
     ~FormProjectWindow() override;
 
-    QString name() const override { return m_form.objectName(); }
-    QRect frame() const override;
+    std::string name() const override { return m_form.objectName().toStdString(); }
+    project::Frame frame() const override;
     void moveTo(int left, int top) override;
     void resizeOuter(int width, int height) override;
     bool sizeable() const override { return m_form.sizeable(); }
@@ -43,18 +43,6 @@ class ProjectWindows {
   private:
     std::vector<std::unique_ptr<FormProjectWindow>> m_windows;
     std::vector<project::ProjectWindow *> m_pointers;
-};
-
-// The project flows' dialogs and message boxes, shown by the platform over `parent`.
-class PlatformProjectHost : public project::ProjectHost {
-  public:
-    explicit PlatformProjectHost(QWidget *parent) : m_parent(parent) {}
-    std::optional<QString> runFileDialog(const project::FileDialogRequest &request) override;
-    void showInformation(const QString &title, const QString &text) override;
-    bool askYesNo(const QString &title, const QString &text) override;
-
-  private:
-    QWidget *m_parent;
 };
 
 } // namespace pulsefir::ui

@@ -18,7 +18,7 @@ namespace pulsefir::ui {
 
 TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     : TForm("SignalForm", "Синтез сигнала"), m_state(state), m_main(mainForm) {
-    setOuterGeometry(project::DesignedPlacement("SignalForm").frame, true);
+    setOuterGeometry(RectOf(project::DesignedPlacement("SignalForm").frame), true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

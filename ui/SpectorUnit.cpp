@@ -42,7 +42,7 @@ QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay) {
 
 TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     : TForm("SpectorForm", "SpectorForm"), m_state(state), m_main(mainForm) {
-    setOuterGeometry(project::DesignedPlacement("SpectorForm").frame, true);
+    setOuterGeometry(RectOf(project::DesignedPlacement("SpectorForm").frame), true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);

@@ -1,26 +1,25 @@
 #pragma once
 
-#include <QRect>
-#include <QString>
-
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "project/Parameters.h"
 #include "project/ProjectInterfaces.h"
 
 // Windows and controls without widgets, holding their values in members.
 class FakeControl : public pulsefir::project::ProjectControl {
   public:
-    FakeControl(QString name, pulsefir::project::ControlKind kind) : m_name(std::move(name)), m_kind(kind) {}
-    QString name() const override { return m_name; }
+    FakeControl(std::string name, pulsefir::project::ControlKind kind) : m_name(std::move(name)), m_kind(kind) {}
+    std::string name() const override { return m_name; }
     pulsefir::project::ControlKind kind() const override { return m_kind; }
 
-    QString text() const override { return textValue; }
-    void setText(const QString &t) override {
+    std::string text() const override { return textValue; }
+    void setText(const std::string &t) override {
         textValue = t;
         ++changes;
     }
@@ -51,13 +50,13 @@ class FakeControl : public pulsefir::project::ProjectControl {
         rows = r;
         cells.clear();
     }
-    QString cell(int c, int r) const override {
+    std::string cell(int c, int r) const override {
         auto it = cells.find({c, r});
-        return it == cells.end() ? QString() : it->second;
+        return it == cells.end() ? std::string() : it->second;
     }
-    void setCell(int c, int r, const QString &t) override { cells[{c, r}] = t; }
+    void setCell(int c, int r, const std::string &t) override { cells[{c, r}] = t; }
 
-    QString textValue;
+    std::string textValue;
     int integer = 0;
     int minimum = 0;
     int maximum = 0;
@@ -67,22 +66,28 @@ class FakeControl : public pulsefir::project::ProjectControl {
     bool unreadable = false;
     int columns = 0;
     int rows = 0;
-    std::map<std::pair<int, int>, QString> cells;
+    std::map<std::pair<int, int>, std::string> cells;
     int changes = 0;
 
   private:
-    QString m_name;
+    std::string m_name;
     pulsefir::project::ControlKind m_kind;
 };
 
 class FakeWindow : public pulsefir::project::ProjectWindow {
   public:
-    FakeWindow(QString name, QRect frame, bool sizeable, bool main = false)
+    FakeWindow(std::string name, pulsefir::project::Frame frame, bool sizeable, bool main = false)
         : frameRect(frame), canResize(sizeable), mainWindow(main), m_name(std::move(name)) {}
-    QString name() const override { return m_name; }
-    QRect frame() const override { return frameRect; }
-    void moveTo(int left, int top) override { frameRect.moveTo(left, top); }
-    void resizeOuter(int w, int h) override { frameRect.setSize({w, h}); }
+    std::string name() const override { return m_name; }
+    pulsefir::project::Frame frame() const override { return frameRect; }
+    void moveTo(int left, int top) override {
+        frameRect.left = left;
+        frameRect.top = top;
+    }
+    void resizeOuter(int w, int h) override {
+        frameRect.width = w;
+        frameRect.height = h;
+    }
     bool sizeable() const override { return canResize; }
     bool isVisible() const override { return visible; }
     void setVisible(bool v) override { visible = v; }
@@ -100,18 +105,18 @@ class FakeWindow : public pulsefir::project::ProjectWindow {
         return all;
     }
 
-    FakeControl &add(const QString &name, pulsefir::project::ControlKind kind) {
+    FakeControl &add(const std::string &name, pulsefir::project::ControlKind kind) {
         owned.push_back(std::make_unique<FakeControl>(name, kind));
         return *owned.back();
     }
-    FakeControl &control(const QString &name) {
+    FakeControl &control(const std::string &name) {
         for (auto &c : owned)
             if (c->name() == name)
                 return *c;
-        throw std::out_of_range(name.toStdString());
+        throw std::out_of_range(name);
     }
 
-    QRect frameRect;
+    pulsefir::project::Frame frameRect;
     bool canResize;
     bool mainWindow;
     bool visible = false;
@@ -121,7 +126,7 @@ class FakeWindow : public pulsefir::project::ProjectWindow {
     std::vector<std::unique_ptr<FakeControl>> owned;
 
   private:
-    QString m_name;
+    std::string m_name;
 };
 
 // The four windows with the stored controls, kinds, ranges and defaults of the parameter table.
@@ -129,16 +134,16 @@ inline std::vector<std::unique_ptr<FakeWindow>> MakeProgramWindows() {
     using pulsefir::ParameterKind;
     using pulsefir::project::ControlKind;
     std::vector<std::unique_ptr<FakeWindow>> windows;
-    windows.push_back(std::make_unique<FakeWindow>("MainForm", QRect(1, 1, 870, 640), true, true));
-    windows.push_back(std::make_unique<FakeWindow>("SignalForm", QRect(758, 249, 512, 379), true));
-    windows.push_back(std::make_unique<FakeWindow>("FilterForm", QRect(200, 20, 566, 771), false));
-    windows.push_back(std::make_unique<FakeWindow>("SpectorForm", QRect(314, 289, 815, 609), true));
+    windows.push_back(std::make_unique<FakeWindow>("MainForm", pulsefir::project::Frame{1, 1, 870, 640}, true, true));
+    windows.push_back(std::make_unique<FakeWindow>("SignalForm", pulsefir::project::Frame{758, 249, 512, 379}, true));
+    windows.push_back(std::make_unique<FakeWindow>("FilterForm", pulsefir::project::Frame{200, 20, 566, 771}, false));
+    windows.push_back(std::make_unique<FakeWindow>("SpectorForm", pulsefir::project::Frame{314, 289, 815, 609}, true));
     windows[0]->visible = true;
     for (const auto &d : pulsefir::ParameterDefinitions()) {
         for (auto &w : windows) {
-            if (w->name().toStdString() != d.section)
+            if (w->name() != d.section)
                 continue;
-            const QString key = QString::fromStdString(std::string(d.key));
+            const std::string key(d.key);
             switch (d.kind) {
             case ParameterKind::Float:
                 w->add(key, ControlKind::FloatField).number = d.defaultValue;

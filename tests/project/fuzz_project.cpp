@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "fake_windows.h"
 #include "project/IniFile.h"
 #include "project/ProjectParameters.h"
@@ -14,9 +14,9 @@ using namespace pulsefir;
 using namespace pulsefir::project;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    const QByteArray bytes(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const std::string bytes(reinterpret_cast<const char *>(data), size);
     IniDocument doc = IniDocument::parse(bytes);
-    const QByteArray once = doc.serialize();
+    const std::string once = doc.serialize();
     if (IniDocument::parse(once).serialize() != once)
         std::abort();
 
@@ -33,12 +33,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
 
     // Saving over whatever was read keeps it readable and puts the sections back as written.
-    const QByteArray saved = ComposeProject(bytes, Pointers(windows), ',');
+    const std::string saved = ComposeProject(bytes, Pointers(windows), ',');
     const IniDocument reread = IniDocument::parse(saved);
-    if (reread.readInteger("SignalForm", "Top", -1) != windows[1]->frameRect.top())
+    if (reread.readInteger("SignalForm", "Top", -1) != windows[1]->frameRect.top)
         std::abort();
     doc.writeString("MainForm", "Top", "5");
-    if (doc.readString("MainForm", "Top", QString()) != "5")
+    if (doc.readString("MainForm", "Top", {}) != "5")
         std::abort();
     return 0;
 }

@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "project/IniFile.h"
 
 using pulsefir::project::IniDocument;
 
 namespace {
-QString read(const char *text, const char *section, const char *key) {
+std::string read(const char *text, const char *section, const char *key) {
     return IniDocument::parse(text).readString(section, key, "<none>");
 }
 } // namespace
@@ -26,7 +28,7 @@ class IniReadTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(IniReadTest, ReadsTheValue) {
     const auto &c = GetParam();
-    EXPECT_EQ(read(c.text, c.section, c.key), QString::fromUtf8(c.expected));
+    EXPECT_EQ(read(c.text, c.section, c.key), std::string(c.expected));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -42,11 +44,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"missing section", "[A]\nk=1\n", "C", "k", "<none>"},
                       ReadCase{"garbage lines ignored", "junk\n[A\n=x\n[A]\nnot a key\nk=11\n", "A", "k", "11"},
                       ReadCase{"value with equals sign", "[A]\nk=a=b\n", "A", "k", "a=b"},
-                      ReadCase{"blanks around", "[ A ]\n  k =  12  \n", "A", "k", "12"}));
+                      ReadCase{"blanks around", "[ A ]\n  k =  12  \n", "A", "k", "12"},
+                      ReadCase{"unicode blanks around", "[A]\nk=\xC2\xA0 13\xE2\x80\x83\n", "A", "k", "13"}));
 
 TEST(IniDocumentTest, ValuesAreCutAt2047Characters) {
-    const QByteArray text = "[A]\nk=" + QByteArray(5000, 'x') + "\n";
-    EXPECT_EQ(IniDocument::parse(text).readString("A", "k", "").size(), 2047);
+    const std::string text = "[A]\nk=" + std::string(5000, 'x') + "\n";
+    EXPECT_EQ(IniDocument::parse(text).readString("A", "k", "").size(), 2047u);
+    // Characters, not bytes: 2047 Cyrillic letters of two bytes each.
+    std::string cyrillic;
+    for (int k = 0; k < 3000; ++k)
+        cyrillic += "ж";
+    EXPECT_EQ(IniDocument::parse("[A]\nk=" + cyrillic + "\n").readString("A", "k", "").size(), 2u * 2047);
 }
 
 TEST(IniDocumentTest, IntegersAndBooleans) {
@@ -70,19 +78,19 @@ TEST(IniDocumentTest, WritesReplaceInPlaceAppendToTheSectionOrAddASection) {
     doc.writeInteger("A", "w", 4);
     doc.writeBool("C", "flag", true);
     EXPECT_EQ(doc.serialize(),
-              QByteArray("; comment\r\n[A]\r\nX=10\r\ny=2\r\nw=4\r\n\r\n[B]\r\nz=3\r\n[C]\r\nflag=1\r\n"));
+              std::string("; comment\r\n[A]\r\nX=10\r\ny=2\r\nw=4\r\n\r\n[B]\r\nz=3\r\n[C]\r\nflag=1\r\n"));
 }
 
 TEST(IniDocumentTest, EraseSectionRemovesItsLinesOnly) {
     auto doc = IniDocument::parse("[A]\nx=1\n[B]\ny=2\n; note\n[C]\nz=3\n");
     doc.eraseSection("b");
-    EXPECT_EQ(doc.serialize(), QByteArray("[A]\r\nx=1\r\n[C]\r\nz=3\r\n"));
+    EXPECT_EQ(doc.serialize(), std::string("[A]\r\nx=1\r\n[C]\r\nz=3\r\n"));
     doc.eraseSection("missing");
-    EXPECT_EQ(doc.serialize(), QByteArray("[A]\r\nx=1\r\n[C]\r\nz=3\r\n"));
+    EXPECT_EQ(doc.serialize(), std::string("[A]\r\nx=1\r\n[C]\r\nz=3\r\n"));
 }
 
 TEST(IniDocumentTest, BytesOutsideAsciiPassThroughUnchanged) {
     static const char raw[] = "[A]\r\nname=\xC0\xFF\x01\r\n\xFE\xFE\r\n";
-    const QByteArray text(raw, sizeof raw - 1);
+    const std::string text(raw, sizeof raw - 1);
     EXPECT_EQ(IniDocument::parse(text).serialize(), text);
 }

@@ -53,14 +53,14 @@ class GeometryTest : public QObject {
 
     static QByteArray save(Application &app, const QString &name) {
         ProjectWindows windows(forms(app));
-        project::SaveProjectFile(name, windows.windows(), ',');
+        project::SaveProjectFile(QFile::encodeName(name).toStdString(), windows.windows(), ',');
         QFile file(name);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     static void load(Application &app, const QString &name) {
         ProjectWindows windows(forms(app));
-        project::LoadProjectFile(name, windows.windows());
+        project::LoadProjectFile(QFile::encodeName(name).toStdString(), windows.windows());
         settle();
     }
 
@@ -115,9 +115,9 @@ class GeometryTest : public QObject {
             // size is that of its client area).
             for (TForm *form : forms(app)) {
                 const auto &designed = project::DesignedPlacement(form->objectName().toStdString());
-                QCOMPARE(form->outerGeometry().topLeft(), designed.frame.topLeft());
+                QCOMPARE(form->outerGeometry().topLeft(), RectOf(designed.frame).topLeft());
                 if (!designed.clientSize)
-                    QCOMPARE(form->outerGeometry().size(), designed.frame.size());
+                    QCOMPARE(form->outerGeometry().size(), RectOf(designed.frame).size());
             }
             first = save(app, dir.filePath("a.flt"));
             // Into the same windows, and saved again.

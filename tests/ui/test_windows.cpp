@@ -949,5 +949,8 @@ class WindowsTest : public QObject {
     }
 };
 
-QTEST_MAIN(WindowsTest)
+QObject *makeWindowsTest() {
+    return new WindowsTest;
+}
+
 #include "test_windows.moc"

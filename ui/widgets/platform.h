@@ -6,7 +6,6 @@
 
 #include <optional>
 
-#include "project/ProjectInterfaces.h"
 
 class QCoreApplication;
 class QFileDialog;
@@ -17,7 +16,17 @@ class QWidget;
 
 namespace pulsefir::ui {
 
-using FileDialogRequest = project::FileDialogRequest;
+// What a file dialog is asked to show; its owner keeps it between uses, as a dialog component
+// keeps its file name and folder.
+struct FileDialogRequest {
+    enum class Kind { Open, Save };
+    Kind kind = Kind::Save;
+    QString title;
+    QString initialDirectory;
+    QString fileName;      // proposed name; after a confirmed use the full chosen name
+    QString filter;        // Qt syntax: "Bitmaps (*.bmp)" or "*.flt (*.flt);;*.* (*)"
+    QString defaultSuffix; // added to a name typed without one; empty adds nothing
+};
 
 // The platform services whose effects tests must observe or control. The program runs on the
 // Qt implementation; tests install a scripted one, so no test blocks on a modal dialog.
