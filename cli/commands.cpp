@@ -31,8 +31,9 @@
 #include "core/state.h"
 #include "io/coefficient_writer.h"
 #include "io/pulse_import.h"
-#include "project/Parameters.h"
 #include "project/ProjectParameters.h"
+#include "project/settings_conversions.h"
+#include "project/settings_table.h"
 
 namespace pulsefir::cli {
 
@@ -43,58 +44,14 @@ struct UsageError {
     std::string message;
 };
 
+// The tool's state: the core's and the windows' settings, as the windows would hold them.
 struct Session {
     std::unique_ptr<CoreState> state = std::make_unique<CoreState>();
-    ParameterValues values;
+    project::Settings settings;
 
-    double f(std::string_view section, std::string_view key) const { return values.get(section, key); }
-    int i(std::string_view section, std::string_view key) const { return values.getInt(section, key); }
-
-    double samplingFrequency() const { return f("MainForm", "FNmSuperSpin"); }
-
-    ToneBurstParameters burst() const {
-        ToneBurstParameters p;
-        p.Amplitude = f("SignalForm", "Exp_Am_NmSuperSpin");
-        p.Frequency = f("SignalForm", "Exp_F_NmSuperSpin");
-        p.PhaseDeg = f("SignalForm", "Exp_Phaze_NmSuperSpin");
-        p.FrontTimeConstant = f("SignalForm", "Exp_Front_NmSuperSpin");
-        p.ExcitationTime = f("SignalForm", "Exp_Time_NmSuperSpin");
-        p.Shift = f("SignalForm", "Exp_Shift_NmSuperSpin");
-        return p;
-    }
-
-    void draw() { state->SignalHalfWidth = i("MainForm", "SWNmSpinEdit"); }
-
-    FilterSynthesisParameters synthesis() const {
-        FilterSynthesisParameters p;
-        p.FilterHalfWidth = i("FilterForm", "WINNmSpinEdit");
-        p.K = f("FilterForm", "K_NmSuperSpin");
-        p.F0 = f("FilterForm", "F0_NmSuperSpin");
-        p.DF = f("FilterForm", "DF_NmSuperSpin");
-        p.PhazeShift = i("FilterForm", "PhazeShiftNmSpinEdit");
-        p.FilterType = i("FilterForm", "FilterTypeRadioGroup");
-        p.WinType = i("FilterForm", "WinTypeRadioGroup");
-        return p;
-    }
-
-    ResponseParameters response() const {
-        ResponseParameters r;
-        r.Ar1 = f("FilterForm", "Ar1_NmSuperSpin");
-        r.Tr1 = f("FilterForm", "Tr1_NmSuperSpin");
-        r.ResponseShape = i("FilterForm", "ResponseRadioGroup");
-        return r;
-    }
-
-    SpectorParameters spectra() const {
-        SpectorParameters p;
-        p.LowFrequency = f("SpectorForm", "FL_NmSuperSpin");
-        p.HighFrequency = f("SpectorForm", "FH_NmSuperSpin");
-        p.PointCount = i("SpectorForm", "PointsNmSpinEdit");
-        p.NormalizeSignal = i("SpectorForm", "CheckBox5") != 0;
-        p.NormalizeFilter = i("SpectorForm", "CheckBox6") != 0;
-        p.NormalizeOutput = i("SpectorForm", "CheckBox7") != 0;
-        return p;
-    }
+    double samplingFrequency() const { return settings.main.samplingFrequency; }
+    // As the main window's "Рисовать": the half-width field becomes the signal's half-width.
+    void draw() { state->SignalHalfWidth = settings.main.signalHalfWidth; }
 };
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -125,7 +82,7 @@ class ConsoleSearchHost : public SearchHost {
             StopSearch(*m_session.state);
     }
     void ShowEpoch(std::int32_t epoch) override { m_epoch = epoch; }
-    double RandomStep() override { return m_session.f("FilterForm", "RandomNmSuperSpin"); }
+    double RandomStep() override { return m_session.settings.filter.randomStep; }
     void ShowBestObjective(long double best) override {
         if (!m_tty || (m_epoch % ProgressEvery != 0 && m_epoch != 1))
             return;
@@ -140,7 +97,7 @@ class ConsoleSearchHost : public SearchHost {
         std::fflush(stderr);
         m_drawn = true;
     }
-    std::int32_t EpochLimit() override { return m_session.i("FilterForm", "EpochNmSpinEdit"); }
+    std::int32_t EpochLimit() override { return m_session.settings.filter.epochLimit; }
 
   private:
     static constexpr int ProgressEvery = 256; // epochs between redraws of the bar
@@ -268,7 +225,7 @@ void writeSpectra(std::ostream &s, const SpectorResults &r) {
     }
 }
 
-std::string rangeText(const ParameterDefinition &d) {
+std::string rangeText(const project::SettingDefinition &d) {
     return formatNumber(d.minimum) + ".." + formatNumber(d.maximum);
 }
 
@@ -280,16 +237,16 @@ void applySet(Session &session, const std::string &assignment) {
     const std::string section = assignment.substr(0, dot);
     const std::string key = assignment.substr(dot + 1, eq - dot - 1);
     const std::string text = assignment.substr(eq + 1);
-    const ParameterDefinition *d = FindParameter(section, key);
+    const project::SettingDefinition *d = project::findSetting(section, key);
     if (!d)
         throw UsageError{base::Message::cliUnknownKey(section + "." + key)};
     const auto value = base::parseCommandLineNumber(text);
     const bool whole = value && std::floor(*value) == *value;
-    if (!value || (d->kind != ParameterKind::Float && !whole))
-        throw UsageError{base::Message::cliNotANumber(section + "." + key, text, d->kind != ParameterKind::Float)};
+    if (!value || (d->kind != project::SettingKind::Float && !whole))
+        throw UsageError{base::Message::cliNotANumber(section + "." + key, text, d->kind != project::SettingKind::Float)};
     if (*value < d->minimum || *value > d->maximum)
         throw UsageError{base::Message::cliOutsideRange(section + "." + key, text, rangeText(*d))};
-    session.values.set(section, key, *value);
+    d->set(session.settings, *value);
 }
 
 // Reads a measured pulse and places it as the signal window's "Файл" tab does: the file's own
@@ -299,18 +256,18 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     io::PulseImportRequest request;
     request.fileName = file;
     request.samplingFrequency = s.samplingFrequency();
-    const ParameterDefinition &rateField = Parameter("MainForm", "FNmSuperSpin");
+    constexpr const project::SettingDefinition &rateField = project::setting("MainForm", "FNmSuperSpin");
     request.minimumRate = rateField.minimum;
     request.maximumRate = rateField.maximum;
     // As the window reads the radio group: only the second item resamples.
     request.rate =
-        s.i("SignalForm", "FileRateRadioGroup") == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
-    request.placement.offset = s.i("SignalForm", "FileOffsetNmSpinEdit");
-    request.placement.scale = s.f("SignalForm", "FileScaleNmSuperSpin");
+        s.settings.signal.fileRate == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
+    request.placement.offset = s.settings.signal.fileOffset;
+    request.placement.scale = s.settings.signal.fileScale;
     request.placement.mode = mode;
     const io::PulseImportOutcome outcome = io::ImportPulse(*s.state, request);
     if (outcome.newSamplingFrequency) {
-        s.values.set("MainForm", "FNmSuperSpin", *outcome.newSamplingFrequency);
+        s.settings.main.samplingFrequency = *outcome.newSamplingFrequency;
         std::cerr << base::Message::cliPrefix()
                   << base::Message::cliRateTaken("MainForm.FNmSuperSpin",
                                                  base::formatSignificant(*outcome.newSamplingFrequency, 15))
@@ -330,7 +287,7 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
 void writeFilter(Session &s, const std::string &file, std::ostream &out) {
     const double samplingFrequency = s.samplingFrequency();
     const auto data =
-        io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.i("FilterForm", "CoeBitsNmSpinEdit"));
+        io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.settings.filter.coeBits);
     const io::CoefficientFormat format = io::CoefficientFormatForFileName(file);
     writeTo(file, out, [&](std::ostream &o) { io::WriteCoefficients(o, data, format); });
 }
@@ -350,13 +307,13 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &, std::ostream &) { s.draw(); }},
         {"load-signal", "clear the signal and add one tone burst", "очистить сигнал и добавить одну пачку", false,
          [](Session &s, const std::string &, std::ostream &) {
-             LoadSignal(*s.state, s.burst(), s.samplingFrequency());
+             LoadSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
              s.draw();
          }},
         {"add-signal", "add one tone burst (an echo when the shift changed)",
          "добавить одну пачку (эхо, если сдвиг изменён)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             AddSignal(*s.state, s.burst(), s.samplingFrequency());
+             AddSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
              s.draw();
          }},
         {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)",
@@ -370,7 +327,7 @@ const std::vector<Step> &steps() {
         {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin",
          "добавить шум амплитуды SignalForm.NoiseNmSuperSpin", false,
          [](Session &s, const std::string &, std::ostream &) {
-             AddNoise(*s.state, s.f("SignalForm", "NoiseNmSuperSpin"));
+             AddNoise(*s.state, s.settings.signal.noiseAmplitude);
              s.draw();
          }},
         {"apply", "apply the filter to the signal (the filtered signal)",
@@ -379,19 +336,20 @@ const std::vector<Step> &steps() {
         {"synthesize", "make the filter by the window method (FilterForm fields)",
          "синтезировать фильтр оконным методом (поля FilterForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             SynthesizeFilter(*s.state, s.synthesis(), s.samplingFrequency());
+             SynthesizeFilter(*s.state, project::filterSynthesis(s.settings.filter), s.samplingFrequency());
          }},
         {"start-filter", "load the initial filter of the search (FilterForm.RadioGroup1)",
          "загрузить начальный фильтр поиска (FilterForm.RadioGroup1)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             LoadStartFilter(*s.state, s.i("FilterForm", "RadioGroup1"));
+             LoadStartFilter(*s.state, s.settings.filter.startFilter);
          }},
         {"search", "search a filter toward the desired response; prints the last epoch and objective",
          "поиск фильтра к желаемому отклику; выводит последнюю эпоху и целевую функцию", false,
          [](Session &s, const std::string &, std::ostream &out) {
              ConsoleSearchHost host(s);
              const auto outcome =
-                 SearchFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"), host);
+                 SearchFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
+                              s.settings.filter.halfWidth, host);
              host.finish();
              out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
          }},
@@ -399,8 +357,8 @@ const std::vector<Step> &steps() {
          "МНК-фильтр к желаемому отклику; выводит целевую функцию и невязку", false,
          [](Session &s, const std::string &, std::ostream &out) {
              const auto outcome =
-                 LeastSquaresFilter(*s.state, s.response(), s.samplingFrequency(), s.i("FilterForm", "WINNmSpinEdit"),
-                                    s.f("FilterForm", "RegularizationNmSuperSpin"));
+                 LeastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
+                                    s.settings.filter.halfWidth, s.settings.filter.regularisation);
              out << base::Message::cliLeastSquaresResult(formatLong(outcome.SearchObjective),
                                                          formatNumber(outcome.Residual))
                  << '\n';
@@ -408,7 +366,7 @@ const std::vector<Step> &steps() {
         {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)",
          "рассчитать амплитудные и фазовые спектры (поля SpectorForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             CalcSpectors(*s.state, s.samplingFrequency(), s.spectra());
+             CalcSpectors(*s.state, s.samplingFrequency(), project::spectra(s.settings.spectra));
          }},
         {"write-signal", "write the signal as CSV", "записать сигнал в CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
@@ -439,7 +397,7 @@ const std::vector<Step> &steps() {
         {"save-project", "save the current values as a project file (*.flt) that the windows open",
          "сохранить текущие значения файлом проекта (*.flt), который открывают окна", true,
          [](Session &s, const std::string &file, std::ostream &) {
-             project::SaveProjectParameters(file, s.values, userDecimalSeparator());
+             project::SaveProjectSettings(file, s.settings, userDecimalSeparator());
          }},
         {"metrics", "write the pulse metrics of signal, filtered signal and desired response as CSV",
          "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации и желаемого отклика", true,
@@ -462,15 +420,15 @@ const Step *findStep(const std::string &name) {
     return nullptr;
 }
 
-std::string kindText(ParameterKind kind) {
+std::string kindText(project::SettingKind kind) {
     switch (kind) {
-    case ParameterKind::Float:
+    case project::SettingKind::Float:
         return base::say("число", "number");
-    case ParameterKind::Integer:
+    case project::SettingKind::Integer:
         return base::say("целое", "integer");
-    case ParameterKind::Check:
+    case project::SettingKind::Check:
         return base::say("0 или 1", "0 or 1");
-    case ParameterKind::Radio:
+    case project::SettingKind::Radio:
         return base::say("номер пункта", "item index");
     }
     return "";
@@ -508,10 +466,10 @@ void PrintUsage(std::ostream &out) {
     out << (russian
                 ? "  (ФАЙЛ - — стандартный вывод; CSV со строкой заголовка, '.' — десятичный разделитель)\n\nКлючи:\n"
                 : "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\nKeys:\n");
-    for (const auto &d : ParameterDefinitions()) {
+    for (const auto &d : project::SettingDefinitions) {
         std::string name = std::string(d.section) + "." + std::string(d.key);
         out << "  " << name << pad(name, 38) << kindText(d.kind) << ' ' << rangeText(d)
-            << (russian ? ", по умолчанию " : ", default ") << formatNumber(d.defaultValue) << '\n';
+            << (russian ? ", по умолчанию " : ", default ") << formatNumber(d.defaultValue()) << '\n';
     }
     out << (russian ? "\nПеременные окружения:\n"
                       "  PULSEFIR_SCALAR=1                     переносимые скалярные ядра вместо векторных\n"
@@ -547,7 +505,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                 if (k + 1 >= args.size())
                     throw UsageError{base::Message::cliProjectNeedsFile()};
                 const std::string &file = args[++k];
-                if (!project::ReadProjectParameters(file, session.values))
+                if (!project::ReadProjectSettings(file, session.settings))
                     err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
                 continue;
             }

@@ -12,44 +12,45 @@
 #include "project/IniFile.h"
 #include "project/SaveLoadPrjUnit.h"
 #include "project/WindowPlacement.h"
+#include "project/settings_table.h"
 
 namespace pulsefir::project {
 
-bool ReadProjectParameters(const IniDocument &doc, ParameterValues &values) {
-    ParameterValues read = values;
+bool ReadProjectSettings(const IniDocument &doc, Settings &settings) {
+    Settings read = settings;
     bool anySection = false;
-    for (const ParameterDefinition &d : ParameterDefinitions()) {
+    for (const SettingDefinition &d : SettingDefinitions) {
         const std::string_view section = d.section;
         const std::string_view key = d.key;
         anySection = anySection || doc.hasSection(section);
         if (!doc.hasKey(section, key))
             continue;
-        const double current = values.get(d.section, d.key);
+        const double current = d.get(settings);
         switch (d.kind) {
-        case ParameterKind::Float: {
+        case SettingKind::Float: {
             const std::string text = doc.readString(section, key, {});
             const auto value = base::parseProjectFloat(text);
             if (!value)
                 throw base::Error(base::Message::invalidFloat(text));
-            read.set(d.section, d.key, *value);
+            d.set(read, *value);
             break;
         }
-        case ParameterKind::Integer: {
+        case SettingKind::Integer: {
             const int v = doc.readInteger(section, key, static_cast<int>(std::lround(current)));
-            read.set(d.section, d.key, std::clamp<double>(v, d.minimum, d.maximum));
+            d.set(read, std::clamp<double>(v, d.minimum, d.maximum));
             break;
         }
-        case ParameterKind::Radio: {
+        case SettingKind::Radio: {
             const int v = doc.readInteger(section, key, static_cast<int>(std::lround(current)));
-            read.set(d.section, d.key, std::clamp<double>(v, -1, d.maximum));
+            d.set(read, std::clamp<double>(v, -1, d.maximum));
             break;
         }
-        case ParameterKind::Check:
-            read.set(d.section, d.key, doc.readBool(section, key, current != 0) ? 1 : 0);
+        case SettingKind::Check:
+            d.set(read, doc.readBool(section, key, current != 0) ? 1 : 0);
             break;
         }
     }
-    values = read;
+    settings = read;
     return anySection;
 }
 
@@ -58,17 +59,17 @@ namespace {
 // One stored setting as the save code sees a control of a window.
 class ParameterControl : public ProjectControl {
   public:
-    ParameterControl(const ParameterDefinition &d, const ParameterValues &values) : m_d(d), m_values(values) {}
+    ParameterControl(const SettingDefinition &d, const Settings &settings) : m_d(d), m_settings(settings) {}
     std::string name() const override { return std::string(m_d.key); }
     ControlKind kind() const override {
         switch (m_d.kind) {
-        case ParameterKind::Float:
+        case SettingKind::Float:
             return ControlKind::FloatField;
-        case ParameterKind::Integer:
+        case SettingKind::Integer:
             return ControlKind::IntegerSpin;
-        case ParameterKind::Check:
+        case SettingKind::Check:
             return ControlKind::CheckBox;
-        case ParameterKind::Radio:
+        case SettingKind::Radio:
             return ControlKind::RadioGroup;
         }
         return ControlKind::Edit;
@@ -79,18 +80,18 @@ class ParameterControl : public ProjectControl {
     double floatValue() const override { return value(); }
 
   private:
-    double value() const { return m_values.get(m_d.section, m_d.key); }
-    const ParameterDefinition &m_d;
-    const ParameterValues &m_values;
+    double value() const { return m_d.get(m_settings); }
+    const SettingDefinition &m_d;
+    const Settings &m_settings;
 };
 
 // A window of the program as it starts, holding the settings of its section.
 class ParameterWindow : public ProjectWindow {
   public:
-    ParameterWindow(const WindowPlacement &placement, const ParameterValues &values) : m_placement(placement) {
-        for (const ParameterDefinition &d : ParameterDefinitions())
+    ParameterWindow(const WindowPlacement &placement, const Settings &settings) : m_placement(placement) {
+        for (const SettingDefinition &d : SettingDefinitions)
             if (d.section == placement.section)
-                m_controls.push_back(std::make_unique<ParameterControl>(d, values));
+                m_controls.push_back(std::make_unique<ParameterControl>(d, settings));
     }
     std::string name() const override { return std::string(m_placement.section); }
     Frame frame() const override { return m_placement.frame; }
@@ -117,18 +118,18 @@ class ParameterWindow : public ProjectWindow {
 
 } // namespace
 
-void SaveProjectParameters(const std::string &fileName, const ParameterValues &values, char decimal) {
+void SaveProjectSettings(const std::string &fileName, const Settings &settings, char decimal) {
     std::vector<std::unique_ptr<ParameterWindow>> windows;
     Windows pointers;
     for (const WindowPlacement &placement : DesignedPlacements) {
-        windows.push_back(std::make_unique<ParameterWindow>(placement, values));
+        windows.push_back(std::make_unique<ParameterWindow>(placement, settings));
         pointers.push_back(windows.back().get());
     }
     SaveProjectFile(fileName, pointers, decimal);
 }
 
-bool ReadProjectParameters(const std::string &fileName, ParameterValues &values) {
-    return ReadProjectParameters(IniDocument::parse(ReadProjectBytes(fileName)), values);
+bool ReadProjectSettings(const std::string &fileName, Settings &settings) {
+    return ReadProjectSettings(IniDocument::parse(ReadProjectBytes(fileName)), settings);
 }
 
 } // namespace pulsefir::project

@@ -7,9 +7,11 @@
 
 #include <exception>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 #include "base/messages.h"
-#include "project/Parameters.h"
+#include "project/settings_table.h"
 #include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
@@ -138,8 +140,15 @@ void TForm::guard(const std::function<void()> &handler) {
     }
 }
 
+const project::SettingDefinition &TForm::definition(const char *key) const {
+    const project::SettingDefinition *d = project::findSetting(objectName().toStdString(), key);
+    if (!d)
+        throw std::logic_error(std::string("no setting ") + key + " in " + objectName().toStdString());
+    return *d;
+}
+
 TNmSuperSpin *TForm::floatField(QWidget *parent, const char *key, TNumberFormat format) {
-    const ParameterDefinition &d = Parameter(objectName().toStdString(), key);
+    const project::SettingDefinition &d = definition(key);
     auto *field = declare(new TNmSuperSpin(parent));
     field->setObjectName(key);
     field->setNumberFormat(format);
@@ -147,25 +156,25 @@ TNmSuperSpin *TForm::floatField(QWidget *parent, const char *key, TNumberFormat 
     field->setIncrement(1);
     field->setRange(d.minimum, d.maximum);
     field->setMaxLength(10);
-    field->setValue(d.defaultValue);
+    field->setValue(d.defaultValue());
     return field;
 }
 
 TNmSpinEdit *TForm::integerField(QWidget *parent, const char *key) {
-    const ParameterDefinition &d = Parameter(objectName().toStdString(), key);
+    const project::SettingDefinition &d = definition(key);
     auto *field = declare(new TNmSpinEdit(parent));
     field->setObjectName(key);
     field->setRange(static_cast<int>(d.minimum), static_cast<int>(d.maximum));
-    field->setValue(static_cast<int>(d.defaultValue));
+    field->setValue(static_cast<int>(d.defaultValue()));
     return field;
 }
 
 TSpinEdit *TForm::arrowSpin(QWidget *parent, const char *key) {
-    const ParameterDefinition &d = Parameter(objectName().toStdString(), key);
+    const project::SettingDefinition &d = definition(key);
     auto *field = declare(new TSpinEdit(parent));
     field->setObjectName(key);
     field->setRange(static_cast<int>(d.minimum), static_cast<int>(d.maximum));
-    field->setValue(static_cast<int>(d.defaultValue));
+    field->setValue(static_cast<int>(d.defaultValue()));
     field->setEditorEnabled(false);
     field->setAlignment(Qt::AlignCenter);
     field->setMaximumWidth(60);
@@ -173,18 +182,18 @@ TSpinEdit *TForm::arrowSpin(QWidget *parent, const char *key) {
 }
 
 QCheckBox *TForm::checkBox(QWidget *parent, const char *key, const QString &caption) {
-    const ParameterDefinition &d = Parameter(objectName().toStdString(), key);
+    const project::SettingDefinition &d = definition(key);
     auto *box = declare(new QCheckBox(caption, parent));
     box->setObjectName(key);
-    box->setChecked(d.defaultValue != 0);
+    box->setChecked(d.defaultValue() != 0);
     return box;
 }
 
 TRadioGroup *TForm::radioGroup(QWidget *parent, const char *key, const QString &caption, const QStringList &items) {
-    const ParameterDefinition &d = Parameter(objectName().toStdString(), key);
+    const project::SettingDefinition &d = definition(key);
     auto *group = declare(new TRadioGroup(caption, items, parent));
     group->setObjectName(key);
-    group->setItemIndex(static_cast<int>(d.defaultValue));
+    group->setItemIndex(static_cast<int>(d.defaultValue()));
     return group;
 }
 

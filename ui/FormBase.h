@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "project/ProjectInterfaces.h"
+#include "project/settings_table.h"
 #include "ui/widgets/numeric_fields.h"
 #include "ui/widgets/radio_group.h"
 
@@ -66,6 +67,7 @@ class TForm : public QWidget {
     QFrame *panel(QWidget *parent, const char *name, int height = 0);
 
   private:
+    const project::SettingDefinition &definition(const char *key) const;
     std::vector<QWidget *> m_components;
     bool m_sizeable = true;
     mutable std::optional<QMargins> m_frameMargins; // as last seen while shown

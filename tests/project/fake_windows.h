@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "base/error.h"
-#include "project/Parameters.h"
+#include "project/settings_table.h"
 #include "project/ProjectInterfaces.h"
 
 // Windows and controls without widgets, holding their values in members.
@@ -131,7 +131,7 @@ class FakeWindow : public pulsefir::project::ProjectWindow {
 
 // The four windows with the stored controls, kinds, ranges and defaults of the parameter table.
 inline std::vector<std::unique_ptr<FakeWindow>> MakeProgramWindows() {
-    using pulsefir::ParameterKind;
+    using pulsefir::project::SettingKind;
     using pulsefir::project::ControlKind;
     std::vector<std::unique_ptr<FakeWindow>> windows;
     windows.push_back(std::make_unique<FakeWindow>("MainForm", pulsefir::project::Frame{1, 1, 870, 640}, true, true));
@@ -139,28 +139,28 @@ inline std::vector<std::unique_ptr<FakeWindow>> MakeProgramWindows() {
     windows.push_back(std::make_unique<FakeWindow>("FilterForm", pulsefir::project::Frame{200, 20, 566, 771}, false));
     windows.push_back(std::make_unique<FakeWindow>("SpectorForm", pulsefir::project::Frame{314, 289, 815, 609}, true));
     windows[0]->visible = true;
-    for (const auto &d : pulsefir::ParameterDefinitions()) {
+    for (const auto &d : pulsefir::project::SettingDefinitions) {
         for (auto &w : windows) {
             if (w->name() != d.section)
                 continue;
             const std::string key(d.key);
             switch (d.kind) {
-            case ParameterKind::Float:
-                w->add(key, ControlKind::FloatField).number = d.defaultValue;
+            case SettingKind::Float:
+                w->add(key, ControlKind::FloatField).number = d.defaultValue();
                 break;
-            case ParameterKind::Integer: {
+            case SettingKind::Integer: {
                 FakeControl &c = w->add(key, ControlKind::IntegerSpin);
-                c.integer = static_cast<int>(d.defaultValue);
+                c.integer = static_cast<int>(d.defaultValue());
                 c.minimum = static_cast<int>(d.minimum);
                 c.maximum = static_cast<int>(d.maximum);
                 break;
             }
-            case ParameterKind::Check:
-                w->add(key, ControlKind::CheckBox).check = d.defaultValue != 0;
+            case SettingKind::Check:
+                w->add(key, ControlKind::CheckBox).check = d.defaultValue() != 0;
                 break;
-            case ParameterKind::Radio: {
+            case SettingKind::Radio: {
                 FakeControl &c = w->add(key, ControlKind::RadioGroup);
-                c.integer = static_cast<int>(d.defaultValue);
+                c.integer = static_cast<int>(d.defaultValue());
                 c.items = static_cast<int>(d.maximum) + 1;
                 break;
             }

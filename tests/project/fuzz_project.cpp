@@ -26,9 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             LoadWindowSettings(doc, *w);
     } catch (const base::Error &) {
     }
-    ParameterValues values;
+    Settings settings;
     try {
-        ReadProjectParameters(doc, values);
+        ReadProjectSettings(doc, settings);
     } catch (const base::Error &) {
     }
 

@@ -14,7 +14,6 @@
 #include "base/error.h"
 #include "fake_windows.h"
 #include "project/FileAccess.h"
-#include "project/Parameters.h"
 #include "project/ProjectParameters.h"
 #include "project/SaveLoadPrjUnit.h"
 
@@ -279,14 +278,14 @@ TEST_F(ProjectTest, KindsNoWindowHasAreStoredAsTheFormatSays) {
 TEST_F(ProjectTest, CommandLineReadsTheParameterKeysWithTheWindowsRules) {
     writeAll(path("p.flt"), "[MainForm]\nFNmSuperSpin=1.6\nSWNmSpinEdit=0x20\n[FilterForm]\nWinTypeRadioGroup=9\n"
                             "EpochNmSpinEdit=0\n[SpectorForm]\nCheckBox9=5\n");
-    ParameterValues values;
-    ReadProjectParameters(path("p.flt"), values);
-    EXPECT_EQ(values.get("MainForm", "FNmSuperSpin"), 1.6);
-    EXPECT_EQ(values.get("MainForm", "SWNmSpinEdit"), 32);
-    EXPECT_EQ(values.get("FilterForm", "WinTypeRadioGroup"), 6);
-    EXPECT_EQ(values.get("FilterForm", "EpochNmSpinEdit"), 1);
-    EXPECT_EQ(values.get("SpectorForm", "CheckBox9"), 1);
+    Settings settings;
+    ReadProjectSettings(path("p.flt"), settings);
+    EXPECT_EQ(settings.main.samplingFrequency, 1.6);
+    EXPECT_EQ(settings.main.signalHalfWidth, 32);
+    EXPECT_EQ(settings.filter.windowType, 6);
+    EXPECT_EQ(settings.filter.epochLimit, 1);
+    EXPECT_TRUE(settings.spectra.outputPhase);
     writeAll(path("bad.flt"), "[MainForm]\nSWNmSpinEdit=5\nFNmSuperSpin=x\n");
-    EXPECT_THROW(ReadProjectParameters(path("bad.flt"), values), base::Error);
-    EXPECT_EQ(values.get("MainForm", "SWNmSpinEdit"), 32) << "nothing half-read";
+    EXPECT_THROW(ReadProjectSettings(path("bad.flt"), settings), base::Error);
+    EXPECT_EQ(settings.main.signalHalfWidth, 32) << "nothing half-read";
 }
