@@ -218,28 +218,23 @@ template <typename Array> void writeBuffer(std::ostream &s, const Array &buffer,
         s << k << ',' << formatNumber(buffer[k]) << '\n';
 }
 
-// The readable views of one source's spectrum; a view that cannot be formed (fewer than two
-// points, a grid on one frequency) stays empty and leaves its column empty.
+// The readable views of one source's spectrum beside the computed ones.
 struct SpectrumViews {
     std::vector<double> decibels;
     std::vector<double> unwrapped; // rad
-    std::vector<double> delay;     // µs
+    const SpectorArray *delay;     // µs, NaN in the gaps
 };
 
-SpectrumViews spectrumViews(const SpectorResults &r, const SpectorArray &amplitude, const SpectorArray &phase) {
+SpectrumViews spectrumViews(const SpectorResults &r, const SpectorArray &amplitude, const SpectorArray &phase,
+                            const SpectorArray &delay) {
     const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
-    SpectrumViews v;
-    try {
-        v.decibels = AmplitudeDecibels(std::span<const double>(amplitude.data(), n));
-        v.unwrapped = UnwrapPhase(std::span<const double>(phase.data(), n));
-        v.delay = GroupDelay(std::span<const double>(r.OmegaBuffer.data(), n), v.unwrapped);
-    } catch (const base::Error &) {
-    }
-    return v;
+    return {AmplitudeDecibels(std::span<const double>(amplitude.data(), n)),
+            UnwrapPhase(std::span<const double>(phase.data(), n)), &delay};
 }
 
-std::string viewCell(const std::vector<double> &view, std::size_t k) {
-    return k < view.size() ? formatNumber(view[k]) : std::string();
+// A gap in the group delay (the amplitude below its floor) leaves the cell empty.
+std::string cellText(double value) {
+    return std::isnan(value) ? std::string() : formatNumber(value);
 }
 
 void writeSpectra(std::ostream &s, const SpectorResults &r) {
@@ -247,16 +242,18 @@ void writeSpectra(std::ostream &s, const SpectorResults &r) {
     for (const char *source : {"signal", "filter", "output"})
         s << ',' << source << "_amplitude_db," << source << "_phase_unwrapped," << source << "_group_delay_us";
     s << '\n';
-    const SpectrumViews views[3] = {spectrumViews(r, r.SignalAmplitudeBuffer, r.SignalPhaseBuffer),
-                                    spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer),
-                                    spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer)};
+    const SpectrumViews views[3] = {
+        spectrumViews(r, r.SignalAmplitudeBuffer, r.SignalPhaseBuffer, r.SignalDelayBuffer),
+        spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer, r.FilterDelayBuffer),
+        spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer, r.OutputDelayBuffer)};
     for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k) {
         s << formatNumber(GridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
           << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
           << formatNumber(r.FilterPhaseBuffer[k]) << ',' << formatNumber(r.OutputAmplitudeBuffer[k]) << ','
           << formatNumber(r.OutputPhaseBuffer[k]);
         for (const SpectrumViews &v : views)
-            s << ',' << viewCell(v.decibels, k) << ',' << viewCell(v.unwrapped, k) << ',' << viewCell(v.delay, k);
+            s << ',' << formatNumber(v.decibels[k]) << ',' << formatNumber(v.unwrapped[k]) << ','
+              << cellText((*v.delay)[k]);
         s << '\n';
     }
 }
@@ -383,9 +380,16 @@ const std::vector<Step> &steps() {
              out << "objective " << formatLong(outcome.SearchObjective) << " residual "
                  << formatNumber(outcome.Residual) << '\n';
          }},
-        {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)", false,
+        {"spectra", "compute the amplitude and phase spectra and group delays (SpectorForm fields)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             CalcSpectors(*s.state, s.samplingFrequency(), s.spectra());
+             const double samplingFrequency = s.samplingFrequency();
+             const SpectorParameters p = s.spectra();
+             CalcSpectors(*s.state, samplingFrequency, p);
+             if (GridAboveHalfSampling(samplingFrequency, p))
+                 std::cerr << "pulsefir-cli: the grid reaches above half the sampling frequency ("
+                           << text::GeneralText(samplingFrequency / 2.0, 15)
+                           << " MHz); there the spectra repeat lower frequencies mirrored, and a normalisation may "
+                              "take an alias' peak\n";
          }},
         {"write-signal", "write the signal as CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
@@ -405,7 +409,7 @@ const std::vector<Step> &steps() {
         {"write-filter", "write the filter taps; .txt .npy .h .coe .m by extension, else CSV", true, writeFilter},
         {"write-spectra",
          "write the spectra as CSV, one row per grid frequency; also in dB, unwrapped phase and group delay in "
-         "microseconds",
+         "microseconds (empty where the amplitude is more than 40 dB below its largest)",
          true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
@@ -464,7 +468,12 @@ void PrintUsage(std::ostream &out) {
             name += " FILE";
         out << "  " << name << std::string(name.size() < 22 ? 22 - name.size() : 1, ' ') << step.help << '\n';
     }
-    out << "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\nKeys:\n";
+    out << "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\n"
+           "Phase: atan2(C, S) in radians, C and S the sums of x[i] cos and x[i] sin of omega t: measured against\n"
+           "a sine, so it is arg(sum x[i] exp(-i omega t)) + pi/2; a symmetric filter shows +-pi/2 where tools\n"
+           "that measure against a cosine show 0 or pi. The group delay is the real part of\n"
+           "sum t x[i] exp(-i omega t) / sum x[i] exp(-i omega t) in microseconds, t = i / FNmSuperSpin.\n\n"
+           "Keys:\n";
     for (const auto &d : ParameterDefinitions()) {
         std::string name = std::string(d.section) + "." + std::string(d.key);
         out << "  " << name << std::string(name.size() < 38 ? 38 - name.size() : 1, ' ') << kindText(d.kind) << ' '

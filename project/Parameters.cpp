@@ -70,6 +70,7 @@ constexpr std::array Definitions{
     ParameterDefinition{"SpectorForm", "DbCheckBox", K::Check, 0, 1, 0},
     ParameterDefinition{"SpectorForm", "UnwrapCheckBox", K::Check, 0, 1, 0},
     ParameterDefinition{"SpectorForm", "DelayCheckBox", K::Check, 0, 1, 0},
+    ParameterDefinition{"SpectorForm", "CosinePhaseCheckBox", K::Check, 0, 1, 0},
 };
 
 std::size_t indexOf(std::string_view section, std::string_view key) {
