@@ -190,19 +190,33 @@ std::string optionalText(const std::optional<double> &value) {
     return value ? formatNumber(*value) : std::string();
 }
 
+// 1 where a value is measured up to an end of the window, 0 where it is not; empty without a value.
+std::string cutText(const std::optional<double> &value, bool cut) {
+    return value ? (cut ? "1" : "0") : "";
+}
+
+// The columns of the first version stay where they were; the cut flags, the -6 dB band's ends
+// and the noise gain follow them, and the filter's row follows the three curves.
 void writeMetrics(std::ostream &s, const CoreState &state, double samplingFrequency) {
     s << "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,side_level_db,"
-         "duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent\n";
-    const std::pair<const char *, const SignalArray *> curves[] = {
-        {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
-    for (const auto &[name, buffer] : curves) {
-        const PulseMetrics m = MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency);
+         "duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent,width_6db_us_cut,"
+         "ringdown_20db_us_cut,ringdown_40db_us_cut,duration_20db_us_cut,lower_frequency_mhz,upper_frequency_mhz,"
+         "noise_gain_db\n";
+    auto row = [&](const char *name, const PulseMetrics &m) {
         s << name << ',' << optionalText(m.Peak) << ',' << (m.PeakIndex ? std::to_string(*m.PeakIndex) : "") << ','
           << optionalText(m.PeakTime) << ',' << optionalText(m.Width6dB) << ',' << optionalText(m.RingDown20dB) << ','
           << optionalText(m.RingDown40dB) << ',' << optionalText(m.SideLevelDb) << ',' << optionalText(m.Duration20dB)
           << ',' << optionalText(m.PeakFrequency) << ',' << optionalText(m.CentreFrequency) << ','
-          << optionalText(m.Bandwidth6dBPercent) << '\n';
-    }
+          << optionalText(m.Bandwidth6dBPercent) << ',' << cutText(m.Width6dB, m.Width6dBCut) << ','
+          << cutText(m.RingDown20dB, m.RingDown20dBCut) << ',' << cutText(m.RingDown40dB, m.RingDown40dBCut) << ','
+          << cutText(m.Duration20dB, m.Duration20dBCut) << ',' << optionalText(m.LowerFrequency) << ','
+          << optionalText(m.UpperFrequency) << ',' << optionalText(m.NoiseGainDb) << '\n';
+    };
+    const std::pair<const char *, const SignalArray *> curves[] = {
+        {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
+    for (const auto &[name, buffer] : curves)
+        row(name, MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency));
+    row("filter", MeasureFilter(state.FilterBuffer, state.FilterHalfWidth, samplingFrequency));
 }
 
 void writeTrace(std::ostream &s, const CoreState &state) {
@@ -421,7 +435,10 @@ const std::vector<Step> &steps() {
              project::SaveProjectParameters(QString::fromLocal8Bit(file.c_str()), s.values,
                                             decimal.isEmpty() ? QChar('.') : decimal.at(0));
          }},
-        {"metrics", "write the pulse metrics of signal, filtered signal and desired response as CSV", true,
+        {"metrics",
+         "write the pulse metrics of signal, filtered signal, desired response and filter as CSV; a column "
+         "NAME_cut is 1 where NAME reached an end of the window still above its level (the true value is larger)",
+         true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeMetrics(o, *s.state, s.samplingFrequency()); });
          }},

@@ -1069,9 +1069,10 @@ class WindowsTest : public QObject {
 
     void metricsTableShowsDashesThenTheBurst() {
         QTableWidget *table = main().MetricsTable;
-        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->rowCount(), 4);
         QCOMPARE(table->verticalHeaderItem(1)->text(), QString("После фильтрации"));
-        for (int row = 0; row < 3; ++row)
+        QCOMPARE(table->verticalHeaderItem(3)->text(), QString("Фильтр"));
+        for (int row = 0; row < 4; ++row)
             for (int column = 0; column < table->columnCount(); ++column)
                 QCOMPARE(table->item(row, column)->text(), QString("—"));
         click(main().SignalBitBtn);
@@ -1092,6 +1093,35 @@ class WindowsTest : public QObject {
         // The filtered signal's -6 dB width is close to that of the desired response (13.5 µs).
         const double width = table->item(1, 2)->text().replace(',', '.').toDouble();
         QVERIFY2(width > 10 && width < 20, qPrintable(table->item(1, 2)->text()));
+    }
+
+    // The window-method design's filtered signal rings past the window's end: its ring-downs and
+    // its -20 dB duration show "> value", the burst's -20 dB ring-down does not; the filter's row
+    // has its -6 dB band and its noise gain, 10 lg of the sum of its squared taps.
+    void metricsTableMarksValuesCutByTheWindow() {
+        QTableWidget *table = main().MetricsTable;
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        click(main().FilterBitBtn);
+        click(filter().SynthesizeBitBtn);
+        click(main().CalcOutBitBtn);
+        const int ringDown20 = 3, ringDown40 = 4, duration20 = 6, lower = 10, upper = 11, noiseGain = 12;
+        QCOMPARE(table->columnCount(), 13);
+        QVERIFY(!table->item(0, ringDown20)->text().startsWith("> "));
+        QVERIFY(table->item(0, ringDown40)->text().startsWith("> "));
+        for (int column : {ringDown20, ringDown40, duration20})
+            QVERIFY2(table->item(1, column)->text().startsWith("> "), qPrintable(table->item(1, column)->text()));
+        QVERIFY(!table->item(1, 2)->text().startsWith("> "));
+        double power = 0.0;
+        for (int j = -state().FilterHalfWidth; j <= state().FilterHalfWidth; ++j)
+            power += state().FilterBuffer[j] * state().FilterBuffer[j];
+        const double shown = table->item(3, noiseGain)->text().replace(',', '.').toDouble();
+        QVERIFY2(std::abs(shown - 10 * std::log10(power)) < 0.01, qPrintable(table->item(3, noiseGain)->text()));
+        const double from = table->item(3, lower)->text().replace(',', '.').toDouble();
+        const double to = table->item(3, upper)->text().replace(',', '.').toDouble();
+        QVERIFY(from > 0.02 && from < to && to < 0.06);
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(table->item(row, noiseGain)->text(), QString("—"));
     }
 };
 
