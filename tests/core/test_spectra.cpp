@@ -236,40 +236,22 @@ TEST(SpectraTest, DelaySumsLeaveAmplitudeAndPhaseBitForBit) {
     LoadSignal(*state, ToneBurstParameters{}, Fs);
     AddNoise(*state, 0.04);
     state->OutputBuffer[-17] = 0.5;
-    state->FilterHalfWidth = 40;
-    for (int j = -40; j <= 40; ++j)
-        state->FilterBuffer[j] = 1.0 / (1 + j * j);
     SpectorParameters without;
     without.GroupDelays = false;
     CalcSpectors(*state, Fs, without);
     const SpectorResults plain = state->Spectra;
     CalcSpectors(*state, Fs, SpectorParameters{});
     const auto &r = state->Spectra;
-    const SpectorArray SpectorResults::*arrays[] = {
-        &SpectorResults::OmegaBuffer,       &SpectorResults::SignalAmplitudeBuffer,
-        &SpectorResults::SignalPhaseBuffer, &SpectorResults::FilterAmplitudeBuffer,
-        &SpectorResults::FilterPhaseBuffer, &SpectorResults::OutputAmplitudeBuffer,
-        &SpectorResults::OutputPhaseBuffer};
-    for (const auto array : arrays)
+    for (const auto array :
+         {&SpectorResults::OmegaBuffer, &SpectorResults::SignalAmplitudeBuffer, &SpectorResults::SignalPhaseBuffer,
+          &SpectorResults::OutputAmplitudeBuffer, &SpectorResults::OutputPhaseBuffer})
         for (std::size_t k = 0; k < 400; ++k)
             ASSERT_EQ(std::bit_cast<std::uint64_t>((r.*array)[k]), std::bit_cast<std::uint64_t>((plain.*array)[k]));
-    int delays = 0;
     for (std::size_t k = 0; k < 400; ++k) {
         ASSERT_TRUE(std::isnan(plain.SignalDelayBuffer[k]) && std::isnan(plain.OutputDelayBuffer[k]));
-        delays += std::isnan(r.SignalDelayBuffer[k]) ? 0 : 1;
-        ASSERT_NEAR(r.OutputDelayBuffer[k], -17 / Fs, 1e-12);
+        ASSERT_NEAR(r.OutputDelayBuffer[k], -17 * Dt(), 1e-12);
+        ASSERT_TRUE(std::isnan(r.FilterDelayBuffer[k])) << "an all-zero filter has no delay: a gap, not 0/0";
     }
-    EXPECT_GT(delays, 50);
-}
-
-// All-zero buffers have no delay anywhere: a gap, not 0/0.
-TEST(SpectraTest, AllZeroBuffersHaveGapsForDelays) {
-    auto state = freshState();
-    CalcSpectors(*state, Fs, SpectorParameters{});
-    for (std::size_t k = 0; k < 400; ++k)
-        for (const auto *d :
-             {&state->Spectra.SignalDelayBuffer, &state->Spectra.FilterDelayBuffer, &state->Spectra.OutputDelayBuffer})
-            ASSERT_TRUE(std::isnan((*d)[k])) << k;
 }
 
 struct AliasCase {
@@ -283,85 +265,63 @@ class AliasNoteTest : public ::testing::TestWithParam<AliasCase> {};
 
 TEST_P(AliasNoteTest, GridAboveHalfTheSamplingFrequency) {
     const auto &c = GetParam();
-    SpectorParameters p;
-    p.LowFrequency = c.low;
-    p.HighFrequency = c.high;
-    p.PointCount = c.points;
-    EXPECT_EQ(GridAboveHalfSampling(Fs, p), c.above);
+    EXPECT_EQ(GridAboveHalfSampling(Fs, SpectorParameters{c.low, c.high, c.points}), c.above);
 }
 
 INSTANTIATE_TEST_SUITE_P(Grids, AliasNoteTest,
                          ::testing::Values(AliasCase{"defaults", 0.01, 0.07, 400, false},
-                                           AliasCase{"exactly_half_is_no_alias", 0.01, 0.4, 400, false},
                                            AliasCase{"upper_end_above", 0.01, 0.41, 400, true},
                                            AliasCase{"downward_grid_starts_above", 0.5, 0.01, 400, true},
-                                           AliasCase{"one_point_is_the_lower_frequency", 0.01, 0.9, 1, false},
-                                           AliasCase{"one_point_above", 0.5, 0.01, 1, true}),
+                                           AliasCase{"one_point_is_the_lower_frequency", 0.01, 0.9, 1, false}),
                          [](const auto &info) { return std::string(info.param.name); });
 
-// The group delay on every kernel path: the index-weighted sums of each set give the bits of the
-// portable ones, and the delays are the physical ones. A lone sample at index d is delayed by
-// d * dt; a burst moved 6000 samples (7500 µs) earlier, far beyond the 3325 µs that differences
-// of the phase on the default grid could tell apart, is delayed by 7500 µs less at every
-// frequency where it has amplitude.
+// The group delay on every kernel path, bit for bit the portable one's: a lone sample at index d
+// is delayed by d * dt; a burst moved 6000 samples (7500 µs) earlier, far beyond the 3325 µs
+// that differences of the phase on the default grid could tell apart, by 7500 µs less wherever
+// it has amplitude.
 class GroupDelayPathTest : public ::testing::TestWithParam<InstructionSet> {};
 
 TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
     const KernelSet *set = KernelsFor(GetParam());
     if (set == nullptr)
         GTEST_SKIP() << "instruction set not available on this processor";
-    constexpr int H = 10000;
-    constexpr int Shift = 6000; // samples
-    auto burst = std::make_unique<CoreState>();
-    burst->SignalHalfWidth = H;
+    constexpr int H = 10000, Shift = 6000, Delta = 9000; // samples
+    auto burst = std::make_unique<CoreState>(), moved = std::make_unique<CoreState>();
+    burst->SignalHalfWidth = moved->SignalHalfWidth = H;
     ToneBurstParameters b;
     b.Shift = 0.0;
     LoadSignal(*burst, b, Fs);
-    auto moved = std::make_unique<CoreState>();
-    moved->SignalHalfWidth = H;
-    b.Shift = Shift / Fs; // the burst's own time is t = i dt + Shift: it starts 7500 µs earlier
+    b.Shift = Shift * Dt(); // the burst's own time is t = i dt + Shift: it starts 7500 µs earlier
     LoadSignal(*moved, b, Fs);
     std::vector<double> delta(2 * H + 1);
-    delta[H + 9000] = 1.0;
-
+    delta[H + Delta] = 1.0;
     const int n = 400;
     std::vector<double> omega(n);
     for (int k = 0; k < n; ++k)
         omega[static_cast<std::size_t>(k)] = 6.28318 * 0.01 + k * ((6.28318 * 0.07 - 6.28318 * 0.01) / (n - 1));
-    struct Sums {
-        std::vector<double> s, c, sm, cm;
-    };
-    auto sums = [&](const KernelSet &kernels, const double *x) {
-        Sums r{std::vector<double>(n), std::vector<double>(n), std::vector<double>(n), std::vector<double>(n)};
-        const FourierSource source{x, H, r.s.data(), r.c.data(), r.sm.data(), r.cm.data()};
+    // Delays and amplitudes of one source by one kernel set.
+    auto delays = [&](const KernelSet &kernels, const double *x, std::vector<double> &amplitude) {
+        std::vector<double> s(n), c(n), sm(n), cm(n), tau(n);
+        const FourierSource source{x, H, s.data(), c.data(), sm.data(), cm.data()};
         kernels.fourierSums(&source, 1, omega.data(), Dt(), 0, n - 1);
-        return r;
-    };
-    auto delays = [&](const Sums &r) {
-        std::vector<double> tau(n);
-        for (std::size_t k = 0; k < tau.size(); ++k)
-            tau[k] = GroupDelayAt(r.s[k], r.c[k], r.sm[k], r.cm[k], Dt());
+        for (std::size_t k = 0; k < tau.size(); ++k) {
+            tau[k] = GroupDelayAt(s[k], c[k], sm[k], cm[k], Dt());
+            amplitude.push_back(std::hypot(s[k], c[k]));
+        }
         return tau;
     };
     const double *sources[] = {delta.data() + H, burst->SignalBuffer.centre(), moved->SignalBuffer.centre()};
-    std::vector<double> tau[3];
-    std::vector<double> amplitude[3];
+    std::vector<double> tau[3], amplitude[3], unused;
     for (int m = 0; m < 3; ++m) {
-        const Sums mine = sums(*set, sources[m]);
-        const Sums scalar = sums(*KernelsFor(InstructionSet::Scalar), sources[m]);
-        tau[m] = delays(mine);
-        const std::vector<double> reference = delays(scalar);
+        tau[m] = delays(*set, sources[m], amplitude[m]);
+        const std::vector<double> reference = delays(*KernelsFor(InstructionSet::Scalar), sources[m], unused);
         for (std::size_t k = 0; k < tau[m].size(); ++k)
-            ASSERT_EQ(std::bit_cast<std::uint64_t>(tau[m][k]), std::bit_cast<std::uint64_t>(reference[k]))
-                << "source " << m << ", point " << k;
-        for (std::size_t k = 0; k < tau[m].size(); ++k)
-            amplitude[m].push_back(std::sqrt(mine.s[k] * mine.s[k] + mine.c[k] * mine.c[k]));
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(tau[m][k]), std::bit_cast<std::uint64_t>(reference[k])) << m << k;
     }
     const double largest = *std::max_element(amplitude[1].begin(), amplitude[1].end());
     int compared = 0;
     for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
-        ASSERT_NEAR(tau[0][k], 9000 * Dt(), 1e-13 * 9000 * Dt()) << k;
-        ASSERT_NEAR(amplitude[2][k], amplitude[1][k], 1e-12 * largest) << k;
+        ASSERT_NEAR(tau[0][k], Delta * Dt(), 1e-13 * Delta * Dt()) << k;
         if (amplitude[1][k] < 0.01 * largest)
             continue;
         ASSERT_NEAR(tau[2][k] - tau[1][k], -Shift * Dt(), 1e-9 * Shift * Dt()) << k;
@@ -371,14 +331,4 @@ TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(InstructionSets, GroupDelayPathTest,
-                         ::testing::Values(InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512),
-                         [](const auto &info) {
-                             switch (info.param) {
-                             case InstructionSet::Scalar:
-                                 return std::string("scalar");
-                             case InstructionSet::Avx2:
-                                 return std::string("avx2");
-                             default:
-                                 return std::string("avx512");
-                             }
-                         });
+                         ::testing::Values(InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512));

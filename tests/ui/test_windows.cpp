@@ -506,7 +506,7 @@ class WindowsTest : public QObject {
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("right");
-        const QString amplitude = "амплитуда (норм.)", decibels = "амплитуда [дБ]";
+        const QString decibels = "амплитуда [дБ]";
         QTest::newRow("none") << QStringList{} << QString("амплитуда (норм.) / фаза [рад]")
                               << QString("амплитуда (норм.) / фаза [рад]") << QString();
         QTest::newRow("dB") << QStringList{"DbCheckBox"} << QString("амплитуда [дБ] / фаза [рад]") << decibels
@@ -515,14 +515,11 @@ class WindowsTest : public QObject {
                                 << QString("амплитуда (норм.) / развернутая фаза [рад]")
                                 << QString("амплитуда (норм.) / развернутая фаза [рад]") << QString();
         QTest::newRow("delay alone") << QStringList{"DelayCheckBox"}
-                                     << QString("амплитуда (норм.) / групповая задержка [мкс]") << amplitude
-                                     << QString("групповая задержка [мкс]");
+                                     << QString("амплитуда (норм.) / групповая задержка [мкс]")
+                                     << QString("амплитуда (норм.)") << QString("групповая задержка [мкс]");
         QTest::newRow("delay wins over unwrap, with dB")
             << QStringList{"UnwrapCheckBox", "DelayCheckBox", "DbCheckBox"}
             << QString("амплитуда [дБ] / групповая задержка [мкс]") << decibels << QString("групповая задержка [мкс]");
-        QTest::newRow("against a cosine")
-            << QStringList{"CosinePhaseCheckBox"} << QString("амплитуда (норм.) / фаза от косинуса [рад]")
-            << QString("амплитуда (норм.) / фаза от косинуса [рад]") << QString();
         QTest::newRow("unwrapped against a cosine, dB")
             << QStringList{"CosinePhaseCheckBox", "UnwrapCheckBox", "DbCheckBox"}
             << QString("амплитуда [дБ] / развернутая фаза от косинуса [рад]") << decibels
@@ -566,30 +563,15 @@ class WindowsTest : public QObject {
         QVERIFY(left.second >= *highestDb && left.second < *highestDb + 0.1 * (*highestDb - *lowestDb));
         QVERIFY(right.first <= *lowestPhase && right.first > -3.5);
         QVERIFY(right.second >= *highestPhase && right.second < 3.5);
-        // A zoom narrows both; one undo restores both.
-        const QRect plot = spector().Chart->layoutFor(spector().Chart->size()).plot;
-        spector().Chart->zoomTo(QRect(plot.left() + 40, plot.top() + 40, 100, 80));
-        QVERIFY(spector().Chart->visibleRange(TChart::LeftAxis).second < left.second);
-        QVERIFY(spector().Chart->visibleRange(TChart::RightAxis).second < right.second);
-        click(spector().ZoomUnDoButton);
-        QCOMPARE(spector().Chart->visibleRange(TChart::LeftAxis), left);
-        QCOMPARE(spector().Chart->visibleRange(TChart::RightAxis), right);
         // Without dB every curve shares the left axis again.
         click(spector().DbCheckBox);
         QVERIFY(!spector().Chart->rightAxisShown());
         QVERIFY(spector().Chart->visibleRange(TChart::LeftAxis).first <= *lowestPhase);
     }
 
-    void phaseAgainstACosineIsThePhaseLessAQuarterTurn_data() {
-        QTest::addColumn<bool>("unwrap");
-        QTest::newRow("wrapped") << false;
-        QTest::newRow("unwrapped") << true;
-    }
-
-    // Stored, off by default; on, each phase curve is the computed phase less π/2 in (-π, π]
-    // (unwrapped after, when asked); the phase boxes' hint says which convention is shown.
+    // Stored, off by default; on, each phase curve is the computed phase less π/2 in (-π, π],
+    // unwrapped after when asked; the phase boxes' hint says which convention is computed.
     void phaseAgainstACosineIsThePhaseLessAQuarterTurn() {
-        QFETCH(bool, unwrap);
         QVERIFY(!spector().CosinePhaseCheckBox->isChecked());
         for (QCheckBox *box : {spector().CheckBox2, spector().CheckBox4, spector().CheckBox9})
             QVERIFY(box->toolTip().contains("atan2(C, S)") && box->toolTip().contains("π/2"));
@@ -597,61 +579,35 @@ class WindowsTest : public QObject {
         click(main().SignalBitBtn);
         click(signal().Exp_Load_BitBtn);
         click(spector().CheckBox2);
-        spector().UnwrapCheckBox->setChecked(unwrap);
         click(spector().CalcSpectorsBitBtn);
         const SpectorResults &r = state().Spectra;
         const std::span<const double> phase(r.SignalPhaseBuffer.data(), static_cast<std::size_t>(r.SpectorPointCount));
-        const std::vector<double> plain = unwrap ? UnwrapPhase(phase) : std::vector<double>(phase.begin(), phase.end());
         click(spector().CosinePhaseCheckBox);
-        const std::vector<double> shifted = unwrap ? UnwrapPhase(CosinePhase(phase)) : CosinePhase(phase);
         for (int k = 0; k < spector().Series[1]->Count(); ++k) {
             const double y = spector().Series[1]->point(k).y;
-            QCOMPARE(y, shifted[static_cast<std::size_t>(k)]);
             const double turns =
-                (plain[static_cast<std::size_t>(k)] - y - std::numbers::pi / 2) / (2 * std::numbers::pi);
-            QVERIFY(std::abs(turns - std::round(turns)) < 1e-12);
-            if (!unwrap)
-                QVERIFY(y > -std::numbers::pi && y <= std::numbers::pi);
+                (phase[static_cast<std::size_t>(k)] - y - std::numbers::pi / 2) / (2 * std::numbers::pi);
+            QVERIFY(std::abs(turns - std::round(turns)) < 1e-12 && y > -std::numbers::pi && y <= std::numbers::pi);
         }
+        click(spector().UnwrapCheckBox);
+        const auto unwrapped = UnwrapPhase(CosinePhase(phase));
+        QCOMPARE(spector().Series[1]->point(399).y, unwrapped[399]);
         click(spector().CosinePhaseCheckBox);
-        QCOMPARE(spector().Series[1]->point(5).y, plain[5]);
+        QCOMPARE(spector().Series[1]->point(399).y, UnwrapPhase(phase)[399]);
     }
 
-    void highFrequencyAboveHalfTheSamplingFrequencyIsNoted_data() {
-        QTest::addColumn<double>("high");
-        QTest::addColumn<bool>("noted");
-        QTest::newRow("default grid") << 0.07 << false;
-        QTest::newRow("exactly half") << 0.4 << false;
-        QTest::newRow("above half") << 0.55 << true;
-    }
-
+    // A grid above half the sampling frequency is computed and noted; the next one within it
+    // clears the note.
     void highFrequencyAboveHalfTheSamplingFrequencyIsNoted() {
-        QFETCH(double, high);
-        QFETCH(bool, noted);
         click(main().SpectorBitBtn);
-        spector().FH_NmSuperSpin->setValue(high);
+        spector().FH_NmSuperSpin->setValue(0.55);
         click(spector().CalcSpectorsBitBtn);
-        const QString half = QString("0") + NumberSeparators::current().decimal + "4 МГц";
-        QCOMPARE(spector().AliasNoteLabel->text().contains(half), noted);
-        QCOMPARE(spector().AliasNoteLabel->text().isEmpty(), !noted);
+        QVERIFY(
+            spector().AliasNoteLabel->text().contains(QString("0") + NumberSeparators::current().decimal + "4 МГц"));
         QCOMPARE(spector().Series[0]->Count(), 400);
-        QVERIFY(errors().isEmpty());
-    }
-
-    // One grid point is computed and shown, its amplitude 0 dB of itself, its delay there.
-    void oneSpectrumPointShowsZeroDecibels() {
-        click(main().SpectorBitBtn);
-        click(main().SignalBitBtn);
-        click(signal().Exp_Load_BitBtn);
-        spector().PointsNmSpinEdit->setValue(1);
-        click(spector().DbCheckBox);
-        click(spector().CheckBox2);
-        click(spector().DelayCheckBox);
+        spector().FH_NmSuperSpin->setValue(0.4);
         click(spector().CalcSpectorsBitBtn);
-        QCOMPARE(spector().Series[0]->Count(), 1);
-        QCOMPARE(spector().Series[0]->point(0).y, 0.0);
-        QCOMPARE(spector().Series[1]->point(0).y, state().Spectra.SignalDelayBuffer[0]);
-        QVERIFY(std::isfinite(spector().Series[1]->point(0).y));
+        QVERIFY(spector().AliasNoteLabel->text().isEmpty());
         QVERIFY(errors().isEmpty());
     }
 
@@ -1095,9 +1051,9 @@ class WindowsTest : public QObject {
         QVERIFY2(width > 10 && width < 20, qPrintable(table->item(1, 2)->text()));
     }
 
-    // The window-method design's filtered signal rings past the window's end: its ring-downs and
-    // its -20 dB duration show "> value", the burst's -20 dB ring-down does not; the filter's row
-    // has its -6 dB band and its noise gain, 10 lg of the sum of its squared taps.
+    // The window-method design's filtered signal rings past the window's end: its -20 dB
+    // ring-down shows "> value", the burst's does not; the filter's row has its noise gain,
+    // 10 lg of the sum of its squared taps.
     void metricsTableMarksValuesCutByTheWindow() {
         QTableWidget *table = main().MetricsTable;
         click(main().SignalBitBtn);
@@ -1105,23 +1061,15 @@ class WindowsTest : public QObject {
         click(main().FilterBitBtn);
         click(filter().SynthesizeBitBtn);
         click(main().CalcOutBitBtn);
-        const int ringDown20 = 3, ringDown40 = 4, duration20 = 6, lower = 10, upper = 11, noiseGain = 12;
-        QCOMPARE(table->columnCount(), 13);
+        const int ringDown20 = 3, noiseGain = 12;
         QVERIFY(!table->item(0, ringDown20)->text().startsWith("> "));
-        QVERIFY(table->item(0, ringDown40)->text().startsWith("> "));
-        for (int column : {ringDown20, ringDown40, duration20})
-            QVERIFY2(table->item(1, column)->text().startsWith("> "), qPrintable(table->item(1, column)->text()));
-        QVERIFY(!table->item(1, 2)->text().startsWith("> "));
+        QVERIFY(table->item(1, ringDown20)->text().startsWith("> "));
         double power = 0.0;
         for (int j = -state().FilterHalfWidth; j <= state().FilterHalfWidth; ++j)
             power += state().FilterBuffer[j] * state().FilterBuffer[j];
         const double shown = table->item(3, noiseGain)->text().replace(',', '.').toDouble();
         QVERIFY2(std::abs(shown - 10 * std::log10(power)) < 0.01, qPrintable(table->item(3, noiseGain)->text()));
-        const double from = table->item(3, lower)->text().replace(',', '.').toDouble();
-        const double to = table->item(3, upper)->text().replace(',', '.').toDouble();
-        QVERIFY(from > 0.02 && from < to && to < 0.06);
-        for (int row = 0; row < 3; ++row)
-            QCOMPARE(table->item(row, noiseGain)->text(), QString("—"));
+        QCOMPARE(table->item(0, noiseGain)->text(), QString("—"));
     }
 };
 
