@@ -50,7 +50,12 @@ void groupDelays(const double *s, const double *c, const double *sm, const doubl
 } // namespace
 
 double GroupDelayAt(double sinSum, double cosSum, double sinMoment, double cosMoment, double spacing) {
-    return ((cosSum * cosMoment + sinSum * sinMoment) / (sinSum * sinSum + cosSum * cosSum)) * spacing;
+    // Every sum divided by the larger of S and C first: the squares of a very small or very
+    // large sum would leave the range of doubles where the delay itself does not.
+    const double scale = std::max(std::fabs(sinSum), std::fabs(cosSum));
+    const double s = sinSum / scale;
+    const double c = cosSum / scale;
+    return ((c * (cosMoment / scale) + s * (sinMoment / scale)) / (s * s + c * c)) * spacing;
 }
 
 bool GridAboveHalfSampling(double samplingFrequency, const SpectorParameters &p) {

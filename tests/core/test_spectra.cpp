@@ -332,3 +332,16 @@ TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
 
 INSTANTIATE_TEST_SUITE_P(InstructionSets, GroupDelayPathTest,
                          ::testing::Values(InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512));
+
+// The delay of a lone sample does not depend on its size: not where the squares of its sums
+// are subnormal (1e-320), nor where their products with the index-weighted sums would pass the
+// largest double (4e309) while the amplitude does not.
+TEST(SpectraTest, DelayOfTinyAndHugeSamples) {
+    for (const double value : {1e-160, 1e154}) {
+        auto state = freshState();
+        state->SignalBuffer[-40] = value;
+        CalcSpectors(*state, Fs, SpectorParameters{});
+        for (std::size_t k = 0; k < 400; ++k)
+            ASSERT_NEAR(state->Spectra.SignalDelayBuffer[k], -40 * Dt(), 1e-12) << value << " at " << k;
+    }
+}
