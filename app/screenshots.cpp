@@ -1,6 +1,7 @@
 // Runs the typical use of the program on its real windows and writes a PNG of each of the four
-// windows and of two file dialogs into the folder given as argument, so the program can be looked
-// at without a display.
+// windows, of two file dialogs, of the filter window's search tab and of the spectra in dB with
+// their group delays into the folder given as argument, so the program can be looked at without
+// a display.
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -90,5 +91,12 @@ int main(int argc, char **argv) {
     filter.PageControl1->setCurrentWidget(filter.TabSheet1);
     QApplication::processEvents();
     save(&filter, "filter-search.png");
+    // The spectra with the amplitudes in dB on the left axis and the group delays of all three
+    // sources on the right one.
+    TSpectorForm &spectra = program.spectorForm();
+    for (QCheckBox *box : {spectra.CheckBox4, spectra.CheckBox9, spectra.DbCheckBox, spectra.DelayCheckBox})
+        box->setChecked(true);
+    QApplication::processEvents();
+    save(&spectra, "spectra-db-delay.png");
     return failures == 0 ? 0 : 1;
 }

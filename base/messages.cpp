@@ -238,14 +238,13 @@ std::string Message::tooManySpectrumPoints(int limit) {
                "The number of points must not exceed " + integer(limit));
 }
 
-std::string Message::spectrumViewsNeedTwoPoints() {
-    return say("Для спектра в дБ, развернутой фазы и групповой задержки нужно не меньше двух точек",
-               "The spectrum in dB, the unwrapped phase and the group delay need at least two points");
-}
-
-std::string Message::groupDelayOnOneFrequency() {
-    return say("Групповая задержка не определена: точки сетки лежат на одной частоте",
-               "The group delay is undefined: the grid points lie on one frequency");
+std::string Message::gridAboveHalfSampling(std::string_view halfRate) {
+    return say(
+        concat({"сетка частот выходит за половину частоты дискретизации (", halfRate,
+                " МГц); там спектры повторяют нижние частоты зеркально, и нормировка может взять пик отражения"}),
+        concat({"the grid reaches above half the sampling frequency (", halfRate,
+                " MHz); there the spectra repeat lower frequencies mirrored, and a normalisation may take an "
+                "alias' peak"}));
 }
 
 std::string Message::outOfMemory() {

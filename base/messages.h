@@ -58,8 +58,8 @@ struct Message {
     static std::string singularLeastSquares();
     static std::string transformPlanFailed();
     static std::string tooManySpectrumPoints(int limit);
-    static std::string spectrumViewsNeedTwoPoints();
-    static std::string groupDelayOnOneFrequency();
+    // The spectra's grid reaches above half the sampling frequency (given in MHz, as text).
+    static std::string gridAboveHalfSampling(std::string_view halfRate);
     static std::string outOfMemory();
     static std::string pointerSizeNotPositive();
 

@@ -301,7 +301,20 @@ void BM_CalcSpectorsScalarReference(benchmark::State &bench) {
     }
 }
 
-// dB, unwrapped phase and group delay of all three sources from the last results.
+// CalcSpectors without the index-weighted sums of the group delay: the baseline of the delay's cost.
+void BM_CalcSpectorsWithoutDelay(benchmark::State &bench) {
+    SpectorParameters p;
+    auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
+                              static_cast<int>(bench.range(2)), p);
+    p.GroupDelays = false;
+    for (auto _ : bench) {
+        CalcSpectors(*state, Fs, p);
+        benchmark::DoNotOptimize(state->Spectra.SignalAmplitudeBuffer[0]);
+    }
+    bench.SetLabel(Kernels().name);
+}
+
+// dB, unwrapped phase and phase against a cosine of all three sources from the last results.
 void BM_SpectrumViews(benchmark::State &bench) {
     SpectorParameters p;
     auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
@@ -309,13 +322,13 @@ void BM_SpectrumViews(benchmark::State &bench) {
     CalcSpectors(*state, Fs, p);
     const auto &r = state->Spectra;
     const auto n = static_cast<std::size_t>(r.SpectorPointCount);
-    const std::span<const double> omega(r.OmegaBuffer.data(), n);
     for (auto _ : bench) {
         for (const auto *source : {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer})
             benchmark::DoNotOptimize(AmplitudeDecibels(std::span<const double>(source->data(), n)));
         for (const auto *source : {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer}) {
-            const auto unwrapped = UnwrapPhase(std::span<const double>(source->data(), n));
-            benchmark::DoNotOptimize(GroupDelay(omega, unwrapped));
+            const std::span<const double> phase(source->data(), n);
+            benchmark::DoNotOptimize(UnwrapPhase(phase));
+            benchmark::DoNotOptimize(CosinePhase(phase));
         }
     }
 }
@@ -324,6 +337,12 @@ BENCHMARK(BM_CalcSpectors)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond
 BENCHMARK(BM_SpectrumViews)->Args({400, 1000, 100})->Args({10001, 10000, 1000})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CalcSpectorsScalarReference)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_CalcSpectors)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_CalcSpectorsWithoutDelay)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_CalcSpectorsWithoutDelay)
+    ->Args({10001, 10000, 1000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(BM_CalcSpectorsScalarReference)
     ->Args({10001, 10000, 1000})
     ->Unit(benchmark::kMillisecond)

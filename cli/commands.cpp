@@ -154,19 +154,33 @@ std::string optionalText(const std::optional<double> &value) {
     return value ? formatNumber(*value) : std::string();
 }
 
+// 1 where a value is measured up to an end of the window, 0 where it is not; empty without a value.
+std::string cutText(const std::optional<double> &value, bool cut) {
+    return value ? (cut ? "1" : "0") : "";
+}
+
+// The columns of the first version stay where they were; the cut flags, the -6 dB band's ends
+// and the noise gain follow them, and the filter's row follows the three curves.
 void writeMetrics(std::ostream &s, const CoreState &state, double samplingFrequency) {
     s << "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,side_level_db,"
-         "duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent\n";
-    const std::pair<const char *, const SignalArray *> curves[] = {
-        {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
-    for (const auto &[name, buffer] : curves) {
-        const PulseMetrics m = MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency);
+         "duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent,width_6db_us_cut,"
+         "ringdown_20db_us_cut,ringdown_40db_us_cut,duration_20db_us_cut,lower_frequency_mhz,upper_frequency_mhz,"
+         "noise_gain_db\n";
+    auto row = [&](const char *name, const PulseMetrics &m) {
         s << name << ',' << optionalText(m.Peak) << ',' << (m.PeakIndex ? base::formatInteger(*m.PeakIndex) : "") << ','
           << optionalText(m.PeakTime) << ',' << optionalText(m.Width6dB) << ',' << optionalText(m.RingDown20dB) << ','
           << optionalText(m.RingDown40dB) << ',' << optionalText(m.SideLevelDb) << ',' << optionalText(m.Duration20dB)
           << ',' << optionalText(m.PeakFrequency) << ',' << optionalText(m.CentreFrequency) << ','
-          << optionalText(m.Bandwidth6dBPercent) << '\n';
-    }
+          << optionalText(m.Bandwidth6dBPercent) << ',' << cutText(m.Width6dB, m.Width6dBCut) << ','
+          << cutText(m.RingDown20dB, m.RingDown20dBCut) << ',' << cutText(m.RingDown40dB, m.RingDown40dBCut) << ','
+          << cutText(m.Duration20dB, m.Duration20dBCut) << ',' << optionalText(m.LowerFrequency) << ','
+          << optionalText(m.UpperFrequency) << ',' << optionalText(m.NoiseGainDb) << '\n';
+    };
+    const std::pair<const char *, const SignalArray *> curves[] = {
+        {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
+    for (const auto &[name, buffer] : curves)
+        row(name, MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency));
+    row("filter", MeasureFilter(state.FilterBuffer, state.FilterHalfWidth, samplingFrequency));
 }
 
 void writeTrace(std::ostream &s, const CoreState &state) {
@@ -182,28 +196,23 @@ template <typename Array> void writeBuffer(std::ostream &s, const Array &buffer,
         s << k << ',' << formatNumber(buffer[k]) << '\n';
 }
 
-// The readable views of one source's spectrum; a view that cannot be formed (fewer than two
-// points, a grid on one frequency) stays empty and leaves its column empty.
+// The readable views of one source's spectrum beside the computed ones.
 struct SpectrumViews {
     std::vector<double> decibels;
     std::vector<double> unwrapped; // rad
-    std::vector<double> delay;     // µs
+    const SpectorArray *delay;     // µs, NaN in the gaps
 };
 
-SpectrumViews spectrumViews(const SpectorResults &r, const SpectorArray &amplitude, const SpectorArray &phase) {
+SpectrumViews spectrumViews(const SpectorResults &r, const SpectorArray &amplitude, const SpectorArray &phase,
+                            const SpectorArray &delay) {
     const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
-    SpectrumViews v;
-    try {
-        v.decibels = AmplitudeDecibels(std::span<const double>(amplitude.data(), n));
-        v.unwrapped = UnwrapPhase(std::span<const double>(phase.data(), n));
-        v.delay = GroupDelay(std::span<const double>(r.OmegaBuffer.data(), n), v.unwrapped);
-    } catch (const base::Error &) {
-    }
-    return v;
+    return {AmplitudeDecibels(std::span<const double>(amplitude.data(), n)),
+            UnwrapPhase(std::span<const double>(phase.data(), n)), &delay};
 }
 
-std::string viewCell(const std::vector<double> &view, std::size_t k) {
-    return k < view.size() ? formatNumber(view[k]) : std::string();
+// A gap in the group delay (the amplitude below its floor) leaves the cell empty.
+std::string cellText(double value) {
+    return std::isnan(value) ? std::string() : formatNumber(value);
 }
 
 void writeSpectra(std::ostream &s, const SpectorResults &r) {
@@ -211,16 +220,18 @@ void writeSpectra(std::ostream &s, const SpectorResults &r) {
     for (const char *source : {"signal", "filter", "output"})
         s << ',' << source << "_amplitude_db," << source << "_phase_unwrapped," << source << "_group_delay_us";
     s << '\n';
-    const SpectrumViews views[3] = {spectrumViews(r, r.SignalAmplitudeBuffer, r.SignalPhaseBuffer),
-                                    spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer),
-                                    spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer)};
+    const SpectrumViews views[3] = {
+        spectrumViews(r, r.SignalAmplitudeBuffer, r.SignalPhaseBuffer, r.SignalDelayBuffer),
+        spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer, r.FilterDelayBuffer),
+        spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer, r.OutputDelayBuffer)};
     for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k) {
         s << formatNumber(GridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
           << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
           << formatNumber(r.FilterPhaseBuffer[k]) << ',' << formatNumber(r.OutputAmplitudeBuffer[k]) << ','
           << formatNumber(r.OutputPhaseBuffer[k]);
         for (const SpectrumViews &v : views)
-            s << ',' << viewCell(v.decibels, k) << ',' << viewCell(v.unwrapped, k) << ',' << viewCell(v.delay, k);
+            s << ',' << formatNumber(v.decibels[k]) << ',' << formatNumber(v.unwrapped[k]) << ','
+              << cellText((*v.delay)[k]);
         s << '\n';
     }
 }
@@ -243,7 +254,8 @@ void applySet(Session &session, const std::string &assignment) {
     const auto value = base::parseCommandLineNumber(text);
     const bool whole = value && std::floor(*value) == *value;
     if (!value || (d->kind != project::SettingKind::Float && !whole))
-        throw UsageError{base::Message::cliNotANumber(section + "." + key, text, d->kind != project::SettingKind::Float)};
+        throw UsageError{
+            base::Message::cliNotANumber(section + "." + key, text, d->kind != project::SettingKind::Float)};
     if (*value < d->minimum || *value > d->maximum)
         throw UsageError{base::Message::cliOutsideRange(section + "." + key, text, rangeText(*d))};
     d->set(session.settings, *value);
@@ -260,8 +272,7 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     request.minimumRate = rateField.minimum;
     request.maximumRate = rateField.maximum;
     // As the window reads the radio group: only the second item resamples.
-    request.rate =
-        s.settings.signal.fileRate == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
+    request.rate = s.settings.signal.fileRate == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
     request.placement.offset = s.settings.signal.fileOffset;
     request.placement.scale = s.settings.signal.fileScale;
     request.placement.mode = mode;
@@ -286,8 +297,7 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
 
 void writeFilter(Session &s, const std::string &file, std::ostream &out) {
     const double samplingFrequency = s.samplingFrequency();
-    const auto data =
-        io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.settings.filter.coeBits);
+    const auto data = io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.settings.filter.coeBits);
     const io::CoefficientFormat format = io::CoefficientFormatForFileName(file);
     writeTo(file, out, [&](std::ostream &o) { io::WriteCoefficients(o, data, format); });
 }
@@ -347,9 +357,8 @@ const std::vector<Step> &steps() {
          "поиск фильтра к желаемому отклику; выводит последнюю эпоху и целевую функцию", false,
          [](Session &s, const std::string &, std::ostream &out) {
              ConsoleSearchHost host(s);
-             const auto outcome =
-                 SearchFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
-                              s.settings.filter.halfWidth, host);
+             const auto outcome = SearchFilter(*s.state, project::desiredResponse(s.settings.filter),
+                                               s.samplingFrequency(), s.settings.filter.halfWidth, host);
              host.finish();
              out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
          }},
@@ -363,10 +372,16 @@ const std::vector<Step> &steps() {
                                                          formatNumber(outcome.Residual))
                  << '\n';
          }},
-        {"spectra", "compute the amplitude and phase spectra (SpectorForm fields)",
-         "рассчитать амплитудные и фазовые спектры (поля SpectorForm)", false,
+        {"spectra", "compute the amplitude and phase spectra and group delays (SpectorForm fields)",
+         "рассчитать амплитудные и фазовые спектры и групповые задержки (поля SpectorForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             CalcSpectors(*s.state, s.samplingFrequency(), project::spectra(s.settings.spectra));
+             const double samplingFrequency = s.samplingFrequency();
+             const SpectorParameters p = project::spectra(s.settings.spectra);
+             CalcSpectors(*s.state, samplingFrequency, p);
+             if (GridAboveHalfSampling(samplingFrequency, p))
+                 std::cerr << base::Message::cliPrefix()
+                           << base::Message::gridAboveHalfSampling(base::formatSignificant(samplingFrequency / 2.0, 15))
+                           << '\n';
          }},
         {"write-signal", "write the signal as CSV", "записать сигнал в CSV", true,
          [](Session &s, const std::string &file, std::ostream &out) {
@@ -387,9 +402,9 @@ const std::vector<Step> &steps() {
          "записать отводы фильтра; .txt .npy .h .coe .m по расширению, иначе CSV", true, writeFilter},
         {"write-spectra",
          "write the spectra as CSV, one row per grid frequency; also in dB, unwrapped phase and group delay in "
-         "microseconds",
+         "microseconds (empty where the amplitude is more than 40 dB below its largest)",
          "записать спектры в CSV, строка на частоту сетки; также в дБ, развёрнутая фаза и групповая задержка в "
-         "микросекундах",
+         "микросекундах (пусто, где амплитуда ниже своей наибольшей более чем на 40 дБ)",
          true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
@@ -399,8 +414,12 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &file, std::ostream &) {
              project::SaveProjectSettings(file, s.settings, userDecimalSeparator());
          }},
-        {"metrics", "write the pulse metrics of signal, filtered signal and desired response as CSV",
-         "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации и желаемого отклика", true,
+        {"metrics",
+         "write the pulse metrics of signal, filtered signal, desired response and filter as CSV; a column "
+         "NAME_cut is 1 where NAME reached an end of the window still above its level (the true value is larger)",
+         "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации, желаемого отклика и фильтра; "
+         "столбец NAME_cut равен 1, где NAME дошла до края окна выше своего уровня (истинное значение больше)",
+         true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeMetrics(o, *s.state, s.samplingFrequency()); });
          }},
@@ -464,8 +483,20 @@ void PrintUsage(std::ostream &out) {
         out << "  " << name << pad(name, 22) << (russian ? step.helpRussian : step.help) << '\n';
     }
     out << (russian
-                ? "  (ФАЙЛ - — стандартный вывод; CSV со строкой заголовка, '.' — десятичный разделитель)\n\nКлючи:\n"
-                : "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\nKeys:\n");
+                ? "  (ФАЙЛ - — стандартный вывод; CSV со строкой заголовка, '.' — десятичный разделитель)\n\n"
+                  "Фаза: atan2(C, S) в радианах, C и S — суммы x[i] cos и x[i] sin от omega t: отсчитывается от\n"
+                  "синуса, то есть равна arg(сумма x[i] exp(-i omega t)) + pi/2; симметричный фильтр показывает\n"
+                  "+-pi/2 там, где программы, отсчитывающие от косинуса, показывают 0 или pi. Групповая задержка —\n"
+                  "вещественная часть суммы t x[i] exp(-i omega t) / сумма x[i] exp(-i omega t),\n"
+                  "в микросекундах, t = i / FNmSuperSpin.\n\n"
+                  "Ключи:\n"
+                : "  (FILE - is standard output; CSV with a header line, '.' as decimal separator)\n\n"
+                  "Phase: atan2(C, S) in radians, C and S the sums of x[i] cos and x[i] sin of omega t: measured "
+                  "against\n"
+                  "a sine, so it is arg(sum x[i] exp(-i omega t)) + pi/2; a symmetric filter shows +-pi/2 where tools\n"
+                  "that measure against a cosine show 0 or pi. The group delay is the real part of\n"
+                  "sum t x[i] exp(-i omega t) / sum x[i] exp(-i omega t) in microseconds, t = i / FNmSuperSpin.\n\n"
+                  "Keys:\n");
     for (const auto &d : project::SettingDefinitions) {
         std::string name = std::string(d.section) + "." + std::string(d.key);
         out << "  " << name << pad(name, 38) << kindText(d.kind) << ' ' << rangeText(d)

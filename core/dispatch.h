@@ -4,12 +4,16 @@ namespace pulsefir {
 
 enum class InstructionSet { Scalar, Avx2, Avx512 };
 
-// One buffer whose Fourier sums are wanted: x[-h..h] in, sinSum[k] and cosSum[k] out.
+// One buffer whose Fourier sums are wanted: x[-h..h] in, sinSum[k] and cosSum[k] out, and where
+// given, the sums weighted by the sample index, sinMoment[k] and cosMoment[k] (the derivative of
+// the sum by the angular frequency, up to the sample spacing: the group delay's numerator).
 struct FourierSource {
     const double *x;
     int h;
     double *sinSum;
     double *cosSum;
+    double *sinMoment = nullptr;
+    double *cosMoment = nullptr;
 };
 constexpr int MaxFourierSources = 3;
 
@@ -23,8 +27,10 @@ struct KernelSet {
     void (*synthesizePassband)(double *taps, int first, int last, double omega0, double deltaOmega, double spacing,
                                double phase, double gain, int weighting);
     // For each of 1..MaxFourierSources sources and k = first..last: sinSum[k], cosSum[k] = sums
-    // over i = -h..h ascending of x[i] sin/cos((i * omega[k]) * spacing). The sources share the
-    // sines and cosines of the angles they have in common.
+    // over i = -h..h ascending of x[i] sin/cos((i * omega[k]) * spacing); sinMoment[k],
+    // cosMoment[k] (where the source gives them) = the same sums of (i * x[i]) sin/cos. The
+    // sources share the sines and cosines of the angles they have in common; a source's sums do
+    // not depend on the others or on whether moments are asked for.
     void (*fourierSums)(const FourierSource *sources, int count, const double *omega, double spacing, int first,
                         int last);
     // sinX[k], cosX[k] = sine and cosine of x[k], k = 0..n-1.

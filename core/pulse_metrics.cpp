@@ -6,6 +6,7 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <vector>
 
 #include "base/messages.h"
@@ -67,46 +68,50 @@ Plan complexBackward(int n, fftw_complex *in, fftw_complex *out) {
     return Plan(fftw_plan_dft_1d(n, in, out, FFTW_BACKWARD, FFTW_ESTIMATE));
 }
 
-// Every curve fits the transform with room to spare, so one size serves all.
+// Every curve (a filter's taps too) fits the transform with room to spare, so one size serves all.
 static_assert(MetricsSpectrumPoints >= SignalArray::Size);
 
-// Position (in samples, fractional) where a curve first falls below `level` walking down from
-// `from`, interpolated linearly between the last sample at or above and the first below; 0 when
-// it never falls below.
-double crossingBelow(const std::vector<double> &e, int from, double level) {
+// Where a curve falls below a level, in samples (fractional), and whether it reached an end of
+// the curve first (then the position is that end).
+struct Crossing {
+    double position = 0.0;
+    bool cut = false;
+};
+
+// Walking down from `from`: interpolated linearly between the last sample at or above `level`
+// and the first below.
+Crossing crossingBelow(const std::vector<double> &e, int from, double level) {
     int p = from;
     while (p > 0 && e[static_cast<std::size_t>(p - 1)] >= level)
         --p;
     if (p == 0)
-        return 0.0;
+        return {0.0, true};
     const double below = e[static_cast<std::size_t>(p - 1)];
     const double above = e[static_cast<std::size_t>(p)];
-    return (p - 1) + (level - below) / (above - below);
+    return {(p - 1) + (level - below) / (above - below), false};
 }
 
-// The same walking up; the last position when it never falls below.
-double crossingAbove(const std::vector<double> &e, int from, double level) {
+// The same walking up.
+Crossing crossingAbove(const std::vector<double> &e, int from, double level) {
     const int last = static_cast<int>(e.size()) - 1;
     int p = from;
     while (p < last && e[static_cast<std::size_t>(p + 1)] >= level)
         ++p;
     if (p == last)
-        return last;
+        return {static_cast<double>(last), true};
     const double above = e[static_cast<std::size_t>(p)];
     const double below = e[static_cast<std::size_t>(p + 1)];
-    return p + (above - level) / (above - below);
+    return {p + (above - level) / (above - below), false};
 }
 
-// Position after which the curve stays below `level` to the end, or nothing when its last
-// sample is not below.
-std::optional<double> settlesBelow(const std::vector<double> &e, double level) {
+// Position after which the curve stays below `level` to the end; cut at the last sample when
+// that sample is not below.
+Crossing settlesBelow(const std::vector<double> &e, double level) {
     const int last = static_cast<int>(e.size()) - 1;
     int m = last;
     while (m >= 0 && e[static_cast<std::size_t>(m)] < level)
         --m;
-    if (m == last)
-        return std::nullopt;
-    return crossingAbove(e, m, level);
+    return crossingAbove(e, std::max(m, 0), level);
 }
 
 // The curve's spectrum and envelope from one zero-padded transform: the curve counts as zero
@@ -134,8 +139,8 @@ struct Workspace {
     Plan backward;
 };
 
-Transformed transform(const SignalArray &buffer, int halfWidth) {
-    const int samples = 2 * halfWidth + 1;
+Transformed transform(std::span<const double> curve) {
+    const int samples = static_cast<int>(curve.size());
     const int points = MetricsSpectrumPoints;
     const int bins = points / 2 + 1;
 
@@ -149,7 +154,6 @@ Transformed transform(const SignalArray &buffer, int halfWidth) {
     fftw_complex *spectrum = w.spectrum.get();
     const fftw_complex *analytic = w.analytic.get();
 
-    const auto curve = buffer.range(halfWidth);
     std::fill(std::copy(curve.begin(), curve.end(), real), real + points, 0.0);
     w.forward.execute();
 
@@ -180,8 +184,10 @@ void measureSpectrum(const std::vector<double> &amplitude, int points, double sa
     const int peakBin = static_cast<int>(peak - amplitude.begin());
     const double half = *peak / 2.0;                    // -6 dB of amplitude
     const double binWidth = samplingFrequency / points; // MHz
-    const double lower = crossingBelow(amplitude, peakBin, half) * binWidth;
-    const double upper = crossingAbove(amplitude, peakBin, half) * binWidth;
+    // A band that reaches 0 or half the sampling frequency ends there: those are the spectrum's
+    // own bounds, not a cut of the window.
+    const double lower = crossingBelow(amplitude, peakBin, half).position * binWidth;
+    const double upper = crossingAbove(amplitude, peakBin, half).position * binWidth;
     m.PeakFrequency = peakBin * binWidth;
     m.LowerFrequency = lower;
     m.UpperFrequency = upper;
@@ -197,18 +203,18 @@ void PulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope) {
     halfWidth = std::clamp(halfWidth, -1, MaxSignalHalfWidth);
     if (halfWidth < 0)
         return;
-    const Transformed t = transform(buffer, halfWidth);
+    const Transformed t = transform(buffer.range(halfWidth));
     std::copy(t.envelope.begin(), t.envelope.end(), envelope);
 }
 
-PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency) {
+namespace {
+
+// The metrics of curve[0 .. 2 * halfWidth], sample halfWidth at time 0.
+PulseMetrics measure(std::span<const double> curve, int halfWidth, double samplingFrequency) {
     PulseMetrics m;
-    halfWidth = std::clamp(halfWidth, -1, MaxSignalHalfWidth);
-    if (halfWidth < 0)
-        return m;
     const double spacing = CheckedReciprocal(samplingFrequency); // µs per sample
     const int n = 2 * halfWidth + 1;
-    const Transformed t = transform(buffer, halfWidth);
+    const Transformed t = transform(curve);
     const std::vector<double> &e = t.envelope;
 
     const auto peakAt = std::max_element(e.begin(), e.end());
@@ -223,19 +229,22 @@ PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double sampl
     const double half = peak / 2.0;        // -6 dB
     const double tenth = peak / 10.0;      // -20 dB
     const double hundredth = peak / 100.0; // -40 dB
-    const double left = crossingBelow(e, p0, half);
-    const double right = crossingAbove(e, p0, half);
-    m.Width6dB = (right - left) * spacing;
-    if (const auto end = settlesBelow(e, tenth))
-        m.RingDown20dB = (*end - p0) * spacing;
-    if (const auto end = settlesBelow(e, hundredth))
-        m.RingDown40dB = (*end - p0) * spacing;
+    const Crossing left = crossingBelow(e, p0, half);
+    const Crossing right = crossingAbove(e, p0, half);
+    m.Width6dB = (right.position - left.position) * spacing;
+    m.Width6dBCut = left.cut || right.cut;
+    const Crossing end20 = settlesBelow(e, tenth);
+    m.RingDown20dB = (end20.position - p0) * spacing;
+    m.RingDown20dBCut = end20.cut;
+    const Crossing end40 = settlesBelow(e, hundredth);
+    m.RingDown40dB = (end40.position - p0) * spacing;
+    m.RingDown40dBCut = end40.cut;
 
     // Main lobe: the -6 dB span, widened on each side down to the first local minimum.
-    int lobeStart = static_cast<int>(std::ceil(left));
+    int lobeStart = static_cast<int>(std::ceil(left.position));
     while (lobeStart > 0 && e[static_cast<std::size_t>(lobeStart - 1)] <= e[static_cast<std::size_t>(lobeStart)])
         --lobeStart;
-    int lobeEnd = static_cast<int>(std::floor(right));
+    int lobeEnd = static_cast<int>(std::floor(right.position));
     while (lobeEnd < n - 1 && e[static_cast<std::size_t>(lobeEnd + 1)] <= e[static_cast<std::size_t>(lobeEnd)])
         ++lobeEnd;
     double side = 0.0;
@@ -249,11 +258,36 @@ PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double sampl
     // -20 dB duration: from the first to the last time the envelope reaches peak / 10.
     const auto first = std::find_if(e.begin(), e.end(), [&](double v) { return v >= tenth; });
     const auto last = std::find_if(e.rbegin(), e.rend(), [&](double v) { return v >= tenth; });
-    const double start = crossingBelow(e, static_cast<int>(first - e.begin()), tenth);
-    const double stop = crossingAbove(e, n - 1 - static_cast<int>(last - e.rbegin()), tenth);
-    m.Duration20dB = (stop - start) * spacing;
+    const Crossing start = crossingBelow(e, static_cast<int>(first - e.begin()), tenth);
+    const Crossing stop = crossingAbove(e, n - 1 - static_cast<int>(last - e.rbegin()), tenth);
+    m.Duration20dB = (stop.position - start.position) * spacing;
+    m.Duration20dBCut = start.cut || stop.cut;
 
     measureSpectrum(t.amplitude, t.points, samplingFrequency, m);
+    return m;
+}
+
+} // namespace
+
+PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency) {
+    halfWidth = std::clamp(halfWidth, -1, MaxSignalHalfWidth);
+    if (halfWidth < 0)
+        return {};
+    return measure(buffer.range(halfWidth), halfWidth, samplingFrequency);
+}
+
+PulseMetrics MeasureFilter(const FilterArray &taps, int halfWidth, double samplingFrequency) {
+    halfWidth = std::clamp(halfWidth, -1, MaxFilterHalfWidth);
+    if (halfWidth < 0)
+        return {};
+    const auto curve = taps.range(halfWidth);
+    PulseMetrics m = measure(curve, halfWidth, samplingFrequency);
+    double power = 0.0; // sum of h^2, ascending tap order
+    for (const double h : curve)
+        power = power + h * h;
+    CheckStored(power);
+    if (power > 0.0)
+        m.NoiseGainDb = 10.0 * std::log10(power);
     return m;
 }
 

@@ -7,8 +7,10 @@
 namespace pulsefir {
 
 // How short and clean a pulse is, from its envelope and its amplitude spectrum, in the terms of a
-// transducer's data sheet. A value that does not exist for the curve (a ring-down that never
-// ends inside the window, no side lobe, any value of an all-zero curve) is empty.
+// transducer's data sheet. A value that does not exist for the curve (no side lobe, any value of
+// an all-zero curve) is empty. A width, duration or ring-down whose envelope has not fallen to
+// its level before an end of the window is measured up to that end and flagged as cut: the true
+// value is larger.
 struct PulseMetrics {
     std::optional<double> Peak;                // largest envelope value, signal units
     std::optional<int> PeakIndex;              // sample index of the peak
@@ -23,6 +25,11 @@ struct PulseMetrics {
     std::optional<double> UpperFrequency;      // MHz, -6 dB above the spectral peak
     std::optional<double> CentreFrequency;     // MHz, (lower + upper) / 2
     std::optional<double> Bandwidth6dBPercent; // (upper - lower) / centre * 100
+    bool Width6dBCut = false;                  // e >= peak / 2 at an end of the window
+    bool RingDown20dBCut = false;              // e >= peak / 10 at the window's last sample
+    bool RingDown40dBCut = false;              // e >= peak / 100 at the window's last sample
+    bool Duration20dBCut = false;              // e >= peak / 10 at an end of the window
+    std::optional<double> NoiseGainDb;         // filters only: 10 lg of the sum of the squared taps
 };
 
 // The spectrum is zero-padded to at least this many points (a power of two).
@@ -35,5 +42,11 @@ void PulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope);
 
 // The metrics of buffer[-halfWidth..+halfWidth] sampled at samplingFrequency MHz.
 PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency);
+
+// The metrics of the taps -halfWidth..+halfWidth as a pulse at the signal's sample spacing, tap 0
+// at time 0 (as the spectra take them), with the filter's noise gain: 10 lg sum h^2 dB, the
+// power that white noise of unit power has after the filter (0 dB for a lone tap of 1; empty
+// when every tap is 0).
+PulseMetrics MeasureFilter(const FilterArray &taps, int halfWidth, double samplingFrequency);
 
 } // namespace pulsefir

@@ -3,9 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <stdexcept>
-
-#include "errors.h"
 
 namespace pulsefir {
 
@@ -16,15 +13,9 @@ namespace {
 constexpr double WrapPi = std::numbers::pi;
 constexpr double WrapTwoPi = 2.0 * std::numbers::pi;
 
-void requireTwoPoints(std::size_t n) {
-    if (n < 2)
-        throw base::Error("Для спектра в дБ, развернутой фазы и групповой задержки нужно не меньше двух точек");
-}
-
 } // namespace
 
 std::vector<double> AmplitudeDecibels(std::span<const double> amplitude) {
-    requireTwoPoints(amplitude.size());
     double reference = 0.0;
     for (const double a : amplitude)
         reference = std::max(reference, a);
@@ -40,8 +31,9 @@ std::vector<double> AmplitudeDecibels(std::span<const double> amplitude) {
 }
 
 std::vector<double> UnwrapPhase(std::span<const double> phase) {
-    requireTwoPoints(phase.size());
     std::vector<double> unwrapped(phase.size());
+    if (phase.empty())
+        return unwrapped;
     unwrapped[0] = phase[0];
     double offset = 0.0; // rad, whole turns added so far
     for (std::size_t k = 1; k < phase.size(); ++k) {
@@ -57,26 +49,14 @@ std::vector<double> UnwrapPhase(std::span<const double> phase) {
     return unwrapped;
 }
 
-std::vector<double> GroupDelay(std::span<const double> omega, std::span<const double> unwrappedPhase) {
-    if (omega.size() != unwrappedPhase.size())
-        throw std::invalid_argument("GroupDelay: the grid and the phase differ in length");
-    const std::size_t n = omega.size();
-    requireTwoPoints(n);
-    // -(φ[hi] - φ[lo]) / (ω[hi] - ω[lo]): rad over rad/µs gives µs.
-    auto slope = [&](std::size_t lo, std::size_t hi) {
-        const double dOmega = omega[hi] - omega[lo];
-        if (dOmega == 0.0)
-            throw base::Error("Групповая задержка не определена: точки сетки лежат на одной частоте");
-        const double delay = -(unwrappedPhase[hi] - unwrappedPhase[lo]) / dOmega;
-        CheckStored(delay);
-        return delay;
-    };
-    std::vector<double> delay(n);
-    delay[0] = slope(0, 1);
-    for (std::size_t k = 1; k + 1 < n; ++k)
-        delay[k] = slope(k - 1, k + 1);
-    delay[n - 1] = slope(n - 2, n - 1);
-    return delay;
+std::vector<double> CosinePhase(std::span<const double> phase) {
+    std::vector<double> shifted(phase.size());
+    for (std::size_t k = 0; k < phase.size(); ++k) {
+        // φ in (-π, π] gives φ - π/2 in (-3π/2, π/2]: one turn up for what falls to -π or below.
+        const double v = phase[k] - WrapPi / 2.0;
+        shifted[k] = v <= -WrapPi ? v + WrapTwoPi : v;
+    }
+    return shifted;
 }
 
 } // namespace pulsefir

@@ -115,6 +115,11 @@ struct SpectorResults {
     SpectorArray OutputAmplitudeBuffer{};
     SpectorArray OutputPhaseBuffer{}; // rad
     std::int32_t SpectorPointCount = 0;
+    // Group delay of each source in µs, from the derivative of its Fourier sum; NaN (a gap) where
+    // the source's amplitude lies below GroupDelayFloorDb of its largest on the grid (spectra.h).
+    SpectorArray SignalDelayBuffer{};
+    SpectorArray FilterDelayBuffer{};
+    SpectorArray OutputDelayBuffer{};
 };
 
 // One accepted epoch of a filter search: its number and the best objective reached with it.
@@ -123,7 +128,7 @@ struct SearchTracePoint {
     long double BestObjective = 0;
 };
 
-// The one shared state of the core. About 1.4 MB: create it on the heap (std::make_unique).
+// The one shared state of the core. About 1.7 MB: create it on the heap (std::make_unique).
 struct CoreState {
     // threads: the pool's thread count, the caller included; 0 means DefaultThreadCount().
     explicit CoreState(int threads = 0);

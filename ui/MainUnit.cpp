@@ -31,34 +31,41 @@ constexpr QRgb OutputColor = qRgb(255, 0, 0);
 constexpr QRgb ResponseColor = qRgb(0, 255, 0);
 
 constexpr int MetricsDigits = 4;          // significant digits in the metrics table
-constexpr double MetricsFontScale = 0.85; // ten columns fit the window's width
+constexpr double MetricsFontScale = 0.85; // thirteen columns fit the window's width
 const QString NoValue = QStringLiteral("—");
+// Before a value measured up to an end of the window: the true one is larger.
+const QString CutMark = QStringLiteral("> ");
 
-// The metrics table's columns: caption and the value it shows.
+// The metrics table's columns: caption, the value it shows and, for spans, its cut flag.
 struct MetricsColumn {
     const char *caption;
     std::optional<double> PulseMetrics::*value;
+    bool PulseMetrics::*cut = nullptr;
 };
 const MetricsColumn MetricsColumns[] = {
     {"Пик", &PulseMetrics::Peak},
     {"t пика\n[мкс]", &PulseMetrics::PeakTime},
-    {"Ширина\n-6 дБ [мкс]", &PulseMetrics::Width6dB},
-    {"Спад\n-20 дБ [мкс]", &PulseMetrics::RingDown20dB},
-    {"Спад\n-40 дБ [мкс]", &PulseMetrics::RingDown40dB},
+    {"Ширина\n-6 дБ\n[мкс]", &PulseMetrics::Width6dB, &PulseMetrics::Width6dBCut},
+    {"Спад\n-20 дБ\n[мкс]", &PulseMetrics::RingDown20dB, &PulseMetrics::RingDown20dBCut},
+    {"Спад\n-40 дБ\n[мкс]", &PulseMetrics::RingDown40dB, &PulseMetrics::RingDown40dBCut},
     {"Боковые\n[дБ]", &PulseMetrics::SideLevelDb},
-    {"Длит.\n-20 дБ [мкс]", &PulseMetrics::Duration20dB},
+    {"Длит.\n-20 дБ\n[мкс]", &PulseMetrics::Duration20dB, &PulseMetrics::Duration20dBCut},
     {"f пика\n[МГц]", &PulseMetrics::PeakFrequency},
     {"f центр.\n[МГц]", &PulseMetrics::CentreFrequency},
-    {"Полоса\n-6 дБ [%]", &PulseMetrics::Bandwidth6dBPercent},
+    {"Полоса\n-6 дБ\n[%]", &PulseMetrics::Bandwidth6dBPercent},
+    {"f ниж.\n-6 дБ\n[МГц]", &PulseMetrics::LowerFrequency},
+    {"f верх.\n-6 дБ\n[МГц]", &PulseMetrics::UpperFrequency},
+    {"Шум.\nусил.\n[дБ]", &PulseMetrics::NoiseGainDb},
 };
 
-// A metric with a few significant digits and the user's decimal separator; "—" when missing.
-QString metricText(const std::optional<double> &value, QChar decimal) {
+// A metric with a few significant digits and the user's decimal separator; "—" when missing,
+// "> value" when cut by an end of the window.
+QString metricText(const std::optional<double> &value, bool cut, QChar decimal) {
     if (!value)
         return NoValue;
     QString text = QString::fromStdString(base::formatSignificant(*value, MetricsDigits));
     text.replace('.', decimal).replace('e', 'E');
-    return text;
+    return cut ? CutMark + text : text;
 }
 
 QToolButton *toolButton(QWidget *parent, const char *name, QStyle::StandardPixmap icon, const QString &hint) {
@@ -147,13 +154,13 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     layout->addWidget(Panel2);
 
     // Pulse metrics under the settings panel
-    MetricsTable = new QTableWidget(3, static_cast<int>(std::size(MetricsColumns)), this);
+    MetricsTable = new QTableWidget(4, static_cast<int>(std::size(MetricsColumns)), this);
     MetricsTable->setObjectName("MetricsTable");
     QStringList captions;
     for (const MetricsColumn &c : MetricsColumns)
         captions << QString::fromUtf8(c.caption);
     MetricsTable->setHorizontalHeaderLabels(captions);
-    MetricsTable->setVerticalHeaderLabels({"Сигнал", "После фильтрации", "Желаемый отклик"});
+    MetricsTable->setVerticalHeaderLabels({"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр"});
     MetricsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MetricsTable->setSelectionMode(QAbstractItemView::NoSelection);
     MetricsTable->setFocusPolicy(Qt::NoFocus);
@@ -252,18 +259,23 @@ void TMainForm::RefreshChart() {
     Chart->repaintNow();
 }
 
+// Three curves and, in the last row, the filter's taps as they stand at the redraw.
 void TMainForm::RefreshMetrics(int halfWidth) {
     const SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
     const QChar decimal = NumberSeparators::current().decimal;
-    for (int row = 0; row < 3; ++row) {
+    for (int row = 0; row < 4; ++row) {
         PulseMetrics metrics;
         try {
-            metrics = MeasurePulse(*curves[row], halfWidth, samplingFrequency());
+            metrics = row < 3 ? MeasurePulse(*curves[row], halfWidth, samplingFrequency())
+                              : MeasureFilter(m_state.FilterBuffer, m_state.FilterHalfWidth, samplingFrequency());
         } catch (const std::exception &) {
             // Without a readable sampling frequency there is no time axis: every cell shows "—".
         }
-        for (int column = 0; column < MetricsTable->columnCount(); ++column)
-            MetricsTable->item(row, column)->setText(metricText(metrics.*(MetricsColumns[column].value), decimal));
+        for (int column = 0; column < MetricsTable->columnCount(); ++column) {
+            const MetricsColumn &c = MetricsColumns[column];
+            MetricsTable->item(row, column)
+                ->setText(metricText(metrics.*(c.value), c.cut != nullptr && metrics.*(c.cut), decimal));
+        }
     }
 }
 

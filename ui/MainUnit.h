@@ -60,7 +60,8 @@ class TMainForm : public TForm {
     QCheckBox *CheckBox3;
     QPushButton *CalcOutBitBtn;
     QPushButton *DrawBitBtn;
-    // Pulse metrics of the three curves, one row each; read-only and not stored in projects.
+    // Pulse metrics of the three curves and of the filter, one row each; read-only and not
+    // stored in projects.
     QTableWidget *MetricsTable;
 
     FileDialogRequest OpenDialog;

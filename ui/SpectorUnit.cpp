@@ -6,9 +6,11 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <limits>
 #include <span>
 
 #include "core/spectrum_views.h"
+#include "base/number_text.h"
 #include "project/WindowPlacement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
@@ -34,10 +36,31 @@ QLabel *boldLabel(QWidget *parent, const QString &text) {
 }
 } // namespace
 
-QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay) {
-    const QString amplitude = decibels ? "амплитуда [дБ]" : "амплитуда (норм.)";
-    const QString phase = groupDelay ? "групповая задержка [мкс]" : unwrapped ? "развернутая фаза [рад]" : "фаза [рад]";
-    return amplitude + " / " + phase;
+namespace {
+QString amplitudeCaption(bool decibels) {
+    return decibels ? "амплитуда [дБ]" : "амплитуда (норм.)";
+}
+
+QString phaseCaption(bool unwrapped, bool groupDelay, bool cosinePhase) {
+    if (groupDelay)
+        return "групповая задержка [мкс]";
+    const QString phase = unwrapped ? "развернутая фаза" : "фаза";
+    return phase + (cosinePhase ? " от косинуса [рад]" : " [рад]");
+}
+
+// The convention of the phase boxes' hint.
+const char *const PhaseHint =
+    "Фаза φ = atan2(C, S) [рад], где C = Σ x·cos ωt, S = Σ x·sin ωt: она отсчитывается от синуса,\n"
+    "φ = arg Σ x·e^(−iωt) + π/2. Синус с центром в отсчёте 0 имеет фазу 0, косинус и симметричный\n"
+    "фильтр — ±π/2. «Фаза относительно косинуса» вычитает π/2, как считают большинство других программ.";
+} // namespace
+
+QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase) {
+    return amplitudeCaption(decibels) + " / " + phaseCaption(unwrapped, groupDelay, cosinePhase);
+}
+
+bool SpectraTwoAxes(bool decibels, bool groupDelay) {
+    return decibels || groupDelay;
 }
 
 TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
@@ -52,7 +75,7 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     top->setContentsMargins(6, 2, 6, 2); // the button's height fits the 41 px panel
     ZoomUnDoButton = button(Panel1, "ZoomUnDoButton", "Отмена ZOOM-а");
     top->addWidget(ZoomUnDoButton);
-    top->addStretch(1);
+    top->addSpacing(ParameterGap);
 
     Chart = declare(new TChart(this));
     // Normalised amplitudes and phases share the vertical axis.
@@ -86,6 +109,20 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
     DbCheckBox = checkBox(Panel2, "DbCheckBox", "Амплитуда в дБ");
     UnwrapCheckBox = checkBox(Panel2, "UnwrapCheckBox", "Развернуть фазу");
     DelayCheckBox = checkBox(Panel2, "DelayCheckBox", "Групповая задержка [мкс]");
+    // The bottom panel has no room left in its rows: the fourth display option and the note on
+    // aliases stand in the top panel, beside the undo button.
+    CosinePhaseCheckBox = checkBox(Panel1, "CosinePhaseCheckBox", "Фаза относительно косинуса");
+    for (QCheckBox *box : {CheckBox2, CheckBox4, CheckBox9, CosinePhaseCheckBox})
+        box->setToolTip(QString::fromUtf8(PhaseHint));
+    AliasNoteLabel = new QLabel(Panel1);
+    AliasNoteLabel->setObjectName("AliasNoteLabel");
+    AliasNoteLabel->setStyleSheet("color: red;");
+    AliasNoteLabel->setToolTip("Спектр дискретного сигнала периодичен с периодом частоты дискретизации: выше её "
+                               "половины он повторяет нижние частоты зеркально,\nи нормировка амплитуды может взять "
+                               "максимум у такого отражения.");
+    top->addWidget(CosinePhaseCheckBox);
+    top->addSpacing(ParameterGap);
+    top->addWidget(AliasNoteLabel, 1);
 
     // Two rows inside the 147 px panel, narrow enough for 815 px with a frame: the range and the
     // number of points on top; below them the three source columns, the display settings and
@@ -149,12 +186,33 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::UpdateSeriesView);
     for (TSpinEdit *spin : {LineWidthSpinEdit, PointSizeSpinEdit})
         connect(spin, &QLineEdit::textChanged, this, &TSpectorForm::UpdateSeriesView);
-    for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox})
+    for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox, CosinePhaseCheckBox})
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::DisplayOptionsClick);
 }
 
 QString TSpectorForm::verticalCaption() const {
-    return SpectraVerticalCaption(DbCheckBox->isChecked(), UnwrapCheckBox->isChecked(), DelayCheckBox->isChecked());
+    return SpectraVerticalCaption(DbCheckBox->isChecked(), UnwrapCheckBox->isChecked(), DelayCheckBox->isChecked(),
+                                  CosinePhaseCheckBox->isChecked());
+}
+
+void TSpectorForm::applyAxes() {
+    const bool decibels = DbCheckBox->isChecked();
+    const bool delay = DelayCheckBox->isChecked();
+    const bool twoAxes = SpectraTwoAxes(decibels, delay);
+    for (std::size_t s = 0; s < 6; ++s) {
+        // Amplitudes at the dB floor only say "this low or lower": they set no scale.
+        if (s % 2 == 0)
+            Series[s]->setScaleFloor(decibels ? DecibelFloor : -std::numeric_limits<double>::infinity());
+        else
+            Series[s]->setOnRightAxis(twoAxes);
+    }
+    if (twoAxes) {
+        Chart->setAxisCaptions(Chart->xCaption(), amplitudeCaption(decibels));
+        Chart->setRightAxisCaption(phaseCaption(UnwrapCheckBox->isChecked(), delay, CosinePhaseCheckBox->isChecked()));
+    } else {
+        Chart->setAxisCaptions(Chart->xCaption(), verticalCaption());
+        Chart->setRightAxisCaption(QString());
+    }
 }
 
 TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
@@ -163,18 +221,23 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
     auto points = [n](const SpectorArray &a) { return std::span<const double>(a.data(), n); };
     const SpectorArray *amplitudes[3] = {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer};
     const SpectorArray *phases[3] = {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer};
+    const SpectorArray *delays[3] = {&r.SignalDelayBuffer, &r.FilterDelayBuffer, &r.OutputDelayBuffer};
     SeriesValues values;
     for (std::size_t c = 0; c < 3; ++c) {
         const auto amplitude = points(*amplitudes[c]);
-        const auto phase = points(*phases[c]);
         values[2 * c] = DbCheckBox->isChecked() ? AmplitudeDecibels(amplitude)
                                                 : std::vector<double>(amplitude.begin(), amplitude.end());
-        if (DelayCheckBox->isChecked())
-            values[2 * c + 1] = GroupDelay(points(r.OmegaBuffer), UnwrapPhase(phase));
-        else if (UnwrapCheckBox->isChecked())
-            values[2 * c + 1] = UnwrapPhase(phase);
-        else
-            values[2 * c + 1] = std::vector<double>(phase.begin(), phase.end());
+        if (DelayCheckBox->isChecked()) {
+            // NaN where the amplitude is below its floor: a gap in the curve.
+            const auto delay = points(*delays[c]);
+            values[2 * c + 1].assign(delay.begin(), delay.end());
+            continue;
+        }
+        const auto computed = points(*phases[c]);
+        std::vector<double> phase = CosinePhaseCheckBox->isChecked()
+                                        ? CosinePhase(computed)
+                                        : std::vector<double>(computed.begin(), computed.end());
+        values[2 * c + 1] = UnwrapCheckBox->isChecked() ? UnwrapPhase(phase) : std::move(phase);
     }
     return values;
 }
@@ -185,6 +248,7 @@ void TSpectorForm::fillSeries(const SeriesValues &values) {
         s->setActive(false);
     for (TLineSeries *s : Series)
         s->ClearPoints();
+    applyAxes();
     const SpectorResults &r = m_state.Spectra;
     for (std::size_t s = 0; s < 6; ++s)
         for (std::size_t k = 0; k < values[s].size(); ++k)
@@ -205,10 +269,14 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
         p.NormalizeOutput = CheckBox7->isChecked();
         CalcSpectors(m_state, samplingFrequency, p);
         m_hasResults = true;
-        // Formed before the series change: a view that cannot be formed leaves the chart as it was.
-        const SeriesValues values = seriesValues();
-
-        fillSeries(values);
+        // The note describes the curves shown: it changes only with a computation that succeeded.
+        AliasNoteLabel->clear();
+        if (GridAboveHalfSampling(samplingFrequency, p)) {
+            QString half = QString::fromStdString(base::formatSignificant(samplingFrequency / 2.0, 6));
+            half.replace('.', NumberSeparators::current().decimal);
+            AliasNoteLabel->setText(QString("Выше %1 МГц (половины частоты дискретизации) — отражение").arg(half));
+        }
+        fillSeries(seriesValues());
     });
 }
 
@@ -230,17 +298,14 @@ void TSpectorForm::ZoomUnDoButtonClick() {
     Chart->UndoZoom();
 }
 
-// The three display options redraw the last results at once; nothing is computed anew, and
+// The four display options redraw the last results at once; nothing is computed anew, and
 // before the first computation the chart stays empty.
 void TSpectorForm::DisplayOptionsClick() {
-    // The caption says what the vertical axis shows, with or without curves.
-    Chart->setAxisCaptions(Chart->xCaption(), verticalCaption());
+    // The captions say what the vertical axes show, with or without curves.
+    applyAxes();
     if (!m_hasResults)
         return;
-    guard([&] {
-        const SeriesValues values = seriesValues();
-        fillSeries(values);
-    });
+    guard([&] { fillSeries(seriesValues()); });
 }
 
 } // namespace pulsefir::ui

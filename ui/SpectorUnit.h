@@ -14,7 +14,12 @@ class TMainForm;
 
 // The caption of the chart's vertical axis for the display options of the spectra window:
 // amplitude (normalised or in dB), then phase, unwrapped phase or group delay.
-QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay);
+QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase = false);
+
+// Whether the phase or delay curves plot against the chart's right axis, with a scale of their
+// own: so with the amplitude in dB or the group delay, whose values the normalised amplitudes
+// and the phases in radians would flatten; otherwise every curve shares the left axis.
+bool SpectraTwoAxes(bool decibels, bool groupDelay);
 
 // The spectra window: amplitude and phase spectra of the signal, the filter and the filtered
 // signal over a chosen frequency range, up to six curves on one chart.
@@ -47,8 +52,11 @@ class TSpectorForm : public TForm {
     QCheckBox *DbCheckBox;
     QCheckBox *UnwrapCheckBox;
     QCheckBox *DelayCheckBox;
+    QCheckBox *CosinePhaseCheckBox;
+    // Says when the last computation's grid reached above half the sampling frequency; not stored.
+    QLabel *AliasNoteLabel;
 
-    // The vertical axis caption for the display options as they stand.
+    // The vertical axes' caption for the display options as they stand, "left / right".
     QString verticalCaption() const;
 
   public slots:
@@ -59,11 +67,12 @@ class TSpectorForm : public TForm {
 
   private:
     using SeriesValues = std::array<std::vector<double>, 6>;
-    // The six curves of the last results as the display options show them; throws a base::Error,
-    // before any series changes, when a view cannot be formed (fewer than two grid points).
+    // The six curves of the last results as the display options show them.
     SeriesValues seriesValues() const;
     // Replaces the six curves by `values` and shows them as the display settings say.
     void fillSeries(const SeriesValues &values);
+    // Puts the phase curves on the axis and the captions on the chart that the options ask for.
+    void applyAxes();
 
     CoreState &m_state;
     TMainForm &m_main;

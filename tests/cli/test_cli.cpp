@@ -228,8 +228,8 @@ TEST(CliTest, SpectraOfTheDefaultDesignHaveOneRowPerPoint) {
 }
 
 // The nine view columns follow the seven of the computation. The default filter is symmetric
-// about tap 0: its phase is ±π/2 by the sign of its real response, and its group delay is 0
-// wherever that sign holds on both neighbours.
+// about tap 0: its group delay is 0 wherever its amplitude is within 40 dB of its largest, right
+// beside the zeros of its response too, and an empty cell (a gap) exactly where it is not.
 TEST(CliTest, SpectraViewsFollowTheExistingColumns) {
     const auto result = runCli({"synthesize", "spectra", "write-spectra", "-"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -248,15 +248,42 @@ TEST(CliTest, SpectraViewsFollowTheExistingColumns) {
     }
     constexpr std::size_t Amplitude = 3, Phase = 4, Db = 10, Delay = 12; // the filter's columns
     double loudest = -1e300;
+    int gaps = 0, besideZeros = 0;
     for (std::size_t k = 1; k + 1 < table.size(); ++k) {
         loudest = std::max(loudest, table[k][Db]);
         EXPECT_NEAR(table[k][Db], std::max(-200.0, 20 * std::log10(table[k][Amplitude])), 1e-9) << k;
-        if ((table[k - 1][Phase] > 0) == (table[k][Phase] > 0) && (table[k + 1][Phase] > 0) == (table[k][Phase] > 0)) {
-            EXPECT_NEAR(table[k][Delay], 0.0, 1e-6) << k;
+        if (table[k][Amplitude] < 0.01) {
+            EXPECT_TRUE(std::isnan(table[k][Delay])) << k;
+            ++gaps;
+            continue;
         }
+        EXPECT_NEAR(table[k][Delay], 0.0, 1e-9) << k;
+        if ((table[k - 1][Phase] > 0) != (table[k][Phase] > 0) || (table[k + 1][Phase] > 0) != (table[k][Phase] > 0))
+            ++besideZeros;
     }
+    EXPECT_GT(gaps, 0);
+    EXPECT_GT(besideZeros, 0);
     EXPECT_EQ(loudest, 0.0) << "the normalised peak";
     EXPECT_EQ(table[0][7], -200.0) << "the all-zero signal";
+    for (const auto &row : table)
+        EXPECT_TRUE(std::isnan(row[9]) && std::isnan(row[15])) << "the all-zero signal and output have no delay";
+}
+
+// A grid above half the sampling frequency is computed, with a note on standard error.
+TEST(CliTest, GridAboveHalfTheSamplingFrequencyIsNoted) {
+    const std::string note = "above half the sampling frequency (0.4 MHz)";
+    const auto above = runCli({"--set", "SpectorForm.FH_NmSuperSpin=0.5", "load-signal", "spectra"});
+    ASSERT_EQ(above.exitCode, 0) << above.err;
+    EXPECT_NE(above.err.find(note), std::string::npos) << above.err;
+    const auto half = runCli({"--set", "SpectorForm.FH_NmSuperSpin=0.4", "load-signal", "spectra"});
+    EXPECT_TRUE(half.err.empty()) << half.err;
+}
+
+TEST(CliTest, HelpStatesThePhaseConvention) {
+    const auto result = runCli({"--help"});
+    ASSERT_EQ(result.exitCode, 0);
+    EXPECT_NE(result.out.find("measured against\na sine"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("arg(sum x[i] exp(-i omega t)) + pi/2"), std::string::npos);
 }
 
 TEST(CliTest, SearchPrintsTheLastEpochAndTheObjective) {
@@ -380,24 +407,62 @@ TEST(CliTest, MetricsHaveOneRowPerCurveAndEmptyFieldsForMissingValues) {
     const auto result = runCli({"load-signal", "least-squares", "metrics", "-"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(result.out);
-    ASSERT_EQ(rows.size(), 5u);
+    ASSERT_EQ(rows.size(), 6u);
+    // The first twelve columns as they always were; the new ones after them.
     EXPECT_EQ(rows[1], "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,"
-                       "side_level_db,duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent");
+                       "side_level_db,duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent,"
+                       "width_6db_us_cut,ringdown_20db_us_cut,ringdown_40db_us_cut,duration_20db_us_cut,"
+                       "lower_frequency_mhz,upper_frequency_mhz,noise_gain_db");
     const auto signal = fields(rows[2]);
-    ASSERT_EQ(signal.size(), 12u) << rows[2];
+    ASSERT_EQ(signal.size(), 19u) << rows[2];
     EXPECT_EQ(signal[0], "signal");
     // The default burst: carrier 0.04 MHz, envelope peak at sample 572 = 715 µs at 0.8 MHz.
     EXPECT_EQ(signal[2], "572");
     EXPECT_EQ(signal[3], "715");
     EXPECT_NEAR(number(signal[9]), 0.04, 1e-4);
-    // No filter applied yet: the output is zero and has no metrics at all.
-    EXPECT_EQ(rows[3], "output,,,,,,,,,,,");
+    EXPECT_EQ(signal[18], "") << "a signal has no noise gain";
+    EXPECT_LT(number(signal[16]), 0.04);
+    EXPECT_GT(number(signal[17]), 0.04);
+    // No filter applied yet: the output is zero and has no metrics at all, no cut flags either.
+    EXPECT_EQ(rows[3], "output,,,,,,,,,,,,,,,,,,");
     const auto response = fields(rows[4]);
-    ASSERT_EQ(response.size(), 12u);
+    ASSERT_EQ(response.size(), 19u);
     EXPECT_EQ(response[0], "response");
     // An even pulse: its Hilbert transform vanishes at the centre, so the envelope peak is Ar1.
     EXPECT_NEAR(number(response[1]), 1.4, 1e-9);
     EXPECT_EQ(response[2], "0");
+    EXPECT_EQ(response[12], "0") << "the desired response lies inside the window";
+    const auto filter = fields(rows[5]);
+    ASSERT_EQ(filter.size(), 19u);
+    EXPECT_EQ(filter[0], "filter");
+}
+
+// The default design's filtered signal still rings at the window's end, -12.4 dB: its -20 dB
+// ring-down and duration and its -40 dB ring-down are values measured to the end, flagged cut;
+// the burst before the filter has fallen below -20 dB inside the window.
+TEST(CliTest, MetricsCutByTheWindowsEndAreFlagged) {
+    const auto result = runCli({"load-signal", "synthesize", "apply", "metrics", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 5u);
+    const auto signal = fields(rows[1]);
+    const auto output = fields(rows[2]);
+    // width, ring-down -20 dB, ring-down -40 dB, duration -20 dB and their flags
+    const std::pair<std::size_t, std::size_t> spans[] = {{4, 12}, {5, 13}, {6, 14}, {8, 15}};
+    const char *signalCuts[] = {"0", "0", "1", "0"};
+    const char *outputCuts[] = {"0", "1", "1", "1"};
+    for (std::size_t k = 0; k < 4; ++k) {
+        EXPECT_FALSE(signal[spans[k].first].empty());
+        EXPECT_FALSE(output[spans[k].first].empty()) << "a cut value is still a value";
+        EXPECT_EQ(signal[spans[k].second], signalCuts[k]) << k;
+        EXPECT_EQ(output[spans[k].second], outputCuts[k]) << k;
+    }
+    // The peak at -23.75 µs, the last sample at 1250 µs.
+    EXPECT_NEAR(number(output[5]), 1250 + 23.75, 1e-9);
+    const auto filter = fields(rows[4]);
+    EXPECT_EQ(filter[0], "filter");
+    EXPECT_FALSE(filter[16].empty() || filter[17].empty() || filter[18].empty());
+    EXPECT_LT(number(filter[16]), number(filter[17]));
 }
 
 TEST(CliTest, TraceListsTheAcceptedEpochsOfTheSearch) {

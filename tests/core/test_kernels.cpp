@@ -147,21 +147,39 @@ TEST_P(KernelSetTest, FourierSumsAreTheScalarKernelBitForBit) {
         EXPECT_TRUE(sameBits(s1, s2)) << c.name << ", sine sums";
         EXPECT_TRUE(sameBits(c1, c2)) << c.name << ", cosine sums";
 
-        // Three sources of different half-widths in one pass: each gets the sums it gets alone.
+        // The index-weighted sums of the group delay.
+        std::vector<double> sm1(omega.size()), cm1(omega.size()), sm2(omega.size()), cm2(omega.size());
+        const FourierSource weighted{centre, c.h, s1.data(), c1.data(), sm1.data(), cm1.data()};
+        scalarSet().fourierSums(&weighted, 1, omega.data(), c.spacing, 0, c.points - 1);
+        const FourierSource weightedHere{centre, c.h, s2.data(), c2.data(), sm2.data(), cm2.data()};
+        m_set->fourierSums(&weightedHere, 1, omega.data(), c.spacing, 0, c.points - 1);
+        EXPECT_TRUE(sameBits(sm1, sm2) && sameBits(cm1, cm2)) << c.name << ", index-weighted sums";
+
+        // Three sources of different half-widths in one pass, the middle one without weighted
+        // sums: each gets the sums it gets alone.
         const int widths[] = {c.h / 10, c.h, c.h / 2 + 1};
         for (int n = 0; n < 3; ++n) {
             const auto zeros = [&] { return std::vector<double>(omega.size()); };
-            std::vector<double> alone[2] = {zeros(), zeros()};
-            std::vector<double> shared[3][2] = {{zeros(), zeros()}, {zeros(), zeros()}, {zeros(), zeros()}};
+            std::vector<double> alone[4] = {zeros(), zeros(), zeros(), zeros()};
+            std::vector<double> shared[3][4];
+            for (auto &sums : shared)
+                for (auto &sum : sums)
+                    sum = zeros();
             const double *source = centre + (n - 1) * 7; // shifted copies: different samples
-            const FourierSource single{source, widths[n], alone[0].data(), alone[1].data()};
+            const FourierSource single{source,          widths[n],       alone[0].data(),
+                                       alone[1].data(), alone[2].data(), alone[3].data()};
             scalarSet().fourierSums(&single, 1, omega.data(), c.spacing, 0, c.points - 1);
             FourierSource three[3];
             for (int m = 0; m < 3; ++m)
-                three[m] = {centre + (m - 1) * 7, widths[m], shared[m][0].data(), shared[m][1].data()};
+                three[m] = {centre + (m - 1) * 7,
+                            widths[m],
+                            shared[m][0].data(),
+                            shared[m][1].data(),
+                            m == 1 ? nullptr : shared[m][2].data(),
+                            m == 1 ? nullptr : shared[m][3].data()};
             m_set->fourierSums(three, 3, omega.data(), c.spacing, 0, c.points - 1);
-            EXPECT_TRUE(sameBits(alone[0], shared[n][0])) << c.name << ", source " << n << " of three, sines";
-            EXPECT_TRUE(sameBits(alone[1], shared[n][1])) << c.name << ", source " << n << " of three, cosines";
+            for (int part = 0; part < (n == 1 ? 2 : 4); ++part)
+                EXPECT_TRUE(sameBits(alone[part], shared[n][part])) << c.name << ", source " << n << ", sum " << part;
         }
     }
 }

@@ -23,12 +23,20 @@ struct Expected {
     double tolerance;
 };
 
+// Whether a span is expected cut by an end of the window.
+struct ExpectedCut {
+    bool PulseMetrics::*flag;
+    const char *label;
+    bool cut;
+};
+
 struct MetricsCase {
     std::string name;
     double samplingFrequency; // MHz
     int halfWidth;
     std::function<double(double t)> curve; // t in µs
     std::vector<Expected> expected;
+    std::vector<ExpectedCut> cuts = {};
 };
 
 class PulseMetricsTest : public testing::TestWithParam<MetricsCase> {};
@@ -50,9 +58,18 @@ TEST_P(PulseMetricsTest, KnownAnswers) {
             EXPECT_NEAR(*actual, e.value, e.tolerance) << e.label;
         }
     }
+    for (const ExpectedCut &e : c.cuts)
+        EXPECT_EQ(m.*(e.flag), e.cut) << e.label;
+    EXPECT_FALSE(m.NoiseGainDb.has_value()) << "a signal has no noise gain";
 }
 
 using M = PulseMetrics;
+
+// No span of the pulse reaches an end of the window.
+const std::vector<ExpectedCut> NoneCut = {{&M::Width6dBCut, "-6 dB width cut", false},
+                                          {&M::RingDown20dBCut, "ring-down -20 dB cut", false},
+                                          {&M::RingDown40dBCut, "ring-down -40 dB cut", false},
+                                          {&M::Duration20dBCut, "-20 dB duration cut", false}};
 
 // A Gaussian envelope of standard deviation sigma on a carrier f0: envelope e = exp(-t^2 / 2
 // sigma^2), so e >= 1/2 for |t| <= sigma sqrt(2 ln 2) and e >= 1/10 for |t| <= sigma sqrt(2 ln 10);
@@ -96,7 +113,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  {&M::RingDown20dB, "ring-down -20 dB", GaussDuration20 / 2, 0.01},
                                  {&M::PeakFrequency, "peak frequency", F0, 1e-3},
                                  {&M::CentreFrequency, "centre frequency", F0, 1e-3},
-                                 {&M::Bandwidth6dBPercent, "bandwidth", GaussBand / F0 * 100, 0.05}}},
+                                 {&M::Bandwidth6dBPercent, "bandwidth", GaussBand / F0 * 100, 0.05},
+                                 {&M::LowerFrequency, "lower -6 dB frequency", F0 - GaussBand / 2, 1e-3},
+                                 {&M::UpperFrequency, "upper -6 dB frequency", F0 + GaussBand / 2, 1e-3}},
+                                NoneCut},
                     MetricsCase{"ExponentialDecay",
                                 20.0,
                                 4000,
@@ -106,13 +126,45 @@ INSTANTIATE_TEST_SUITE_P(
                                  {&M::RingDown20dB, "ring-down -20 dB", std::log(10.0) * Tau, 0.1},
                                  {&M::RingDown40dB, "ring-down -40 dB", std::log(100.0) * Tau, 0.1},
                                  {&M::PeakFrequency, "peak frequency", F0, 0.01}}},
-                    // The same decay cut off by the window's end (30 µs, -26 dB) before it falls to -40 dB.
+                    // The same decay cut off by the window's end (30 µs, -26 dB) before it falls to -40 dB:
+                    // its -40 dB ring-down is measured to the end, 30 µs from the peak, and flagged.
                     MetricsCase{"RingDownPastTheWindow",
                                 20.0,
                                 600,
                                 decayingTone,
                                 {{&M::RingDown20dB, "ring-down -20 dB", std::log(10.0) * Tau, 0.1},
-                                 {&M::RingDown40dB, "ring-down -40 dB", NAN, 0}}},
+                                 {&M::RingDown40dB, "ring-down -40 dB", 30.0, 0.1}},
+                                {{&M::RingDown20dBCut, "ring-down -20 dB cut", false},
+                                 {&M::RingDown40dBCut, "ring-down -40 dB cut", true},
+                                 {&M::Duration20dBCut, "-20 dB duration cut", false}}},
+                    // The Gaussian pulse with its peak on the window's last sample (20 µs): only the
+                    // half before the peak is inside, and each span is that half, within the few
+                    // per cent by which the envelope of a curve cut off sharply bends near the cut.
+                    MetricsCase{"PeakOnTheLastSample",
+                                20.0,
+                                400,
+                                gaussTone,
+                                {{&M::PeakTime, "peak time", T0, 0.1},
+                                 {&M::Width6dB, "-6 dB width", GaussWidth6 / 2, 0.3},
+                                 {&M::Duration20dB, "-20 dB duration", GaussDuration20 / 2, 0.3},
+                                 {&M::RingDown20dB, "ring-down -20 dB", 0.0, 0.1}},
+                                {{&M::Width6dBCut, "-6 dB width cut", true},
+                                 {&M::RingDown20dBCut, "ring-down -20 dB cut", true},
+                                 {&M::RingDown40dBCut, "ring-down -40 dB cut", true},
+                                 {&M::Duration20dBCut, "-20 dB duration cut", true}}},
+                    // Its peak on the first sample (-20 µs): the spans reach the window's start.
+                    MetricsCase{"PeakOnTheFirstSample",
+                                20.0,
+                                400,
+                                [](double t) { return gaussTone(t + 2 * T0); },
+                                {{&M::PeakTime, "peak time", -T0, 0.1},
+                                 {&M::Width6dB, "-6 dB width", GaussWidth6 / 2, 0.3},
+                                 {&M::Duration20dB, "-20 dB duration", GaussDuration20 / 2, 0.3},
+                                 {&M::RingDown20dB, "ring-down -20 dB", GaussDuration20 / 2, 0.3}},
+                                {{&M::Width6dBCut, "-6 dB width cut", true},
+                                 {&M::RingDown20dBCut, "ring-down -20 dB cut", false},
+                                 {&M::RingDown40dBCut, "ring-down -40 dB cut", false},
+                                 {&M::Duration20dBCut, "-20 dB duration cut", true}}},
                     MetricsCase{"EchoAtMinus20dB",
                                 20.0,
                                 4000,
@@ -132,7 +184,8 @@ INSTANTIATE_TEST_SUITE_P(
                                  {&M::Duration20dB, "-20 dB duration", NAN, 0},
                                  {&M::PeakFrequency, "peak frequency", NAN, 0},
                                  {&M::CentreFrequency, "centre frequency", NAN, 0},
-                                 {&M::Bandwidth6dBPercent, "bandwidth", NAN, 0}}}),
+                                 {&M::Bandwidth6dBPercent, "bandwidth", NAN, 0}},
+                                NoneCut}),
     [](const auto &info) { return info.param.name; });
 
 // A narrow-band tone: its spectrum has no negative-frequency part worth the name, so the
@@ -150,5 +203,41 @@ TEST(PulseEnvelopeTest, EnvelopeOfAGaussianToneIsTheGaussian) {
         ASSERT_NEAR(e[static_cast<std::size_t>(i + half)], 0.7 * std::exp(-u * u / (2 * Sigma * Sigma)), 1e-9) << i;
     }
 }
+
+// The filter's taps as a pulse at the signal's spacing, with the power white noise has after it.
+struct FilterCase {
+    std::string name;
+    int halfWidth;
+    std::vector<std::pair<int, double>> taps; // index, value; the rest 0
+    double noiseGainDb;                       // NAN: none
+};
+
+class FilterMetricsTest : public testing::TestWithParam<FilterCase> {};
+
+TEST_P(FilterMetricsTest, NoiseGainIsTheSumOfSquaredTapsInDecibels) {
+    const FilterCase &c = GetParam();
+    auto state = std::make_unique<CoreState>();
+    for (const auto &[index, value] : c.taps)
+        state->FilterBuffer[index] = value;
+    const PulseMetrics m = MeasureFilter(state->FilterBuffer, c.halfWidth, 0.8);
+    if (std::isnan(c.noiseGainDb)) {
+        EXPECT_FALSE(m.NoiseGainDb.has_value());
+        return;
+    }
+    ASSERT_TRUE(m.NoiseGainDb.has_value());
+    EXPECT_NEAR(*m.NoiseGainDb, c.noiseGainDb, 1e-12);
+}
+
+// 10 lg 0.5 = -3.0103; 10 lg 4 = 6.0206; 10 lg (9 + 16) = 13.9794.
+INSTANTIATE_TEST_SUITE_P(Filters, FilterMetricsTest,
+                         testing::Values(FilterCase{"LoneUnitTapKeepsTheNoise", 10, {{0, 1.0}}, 0.0},
+                                         FilterCase{"TwoHalvesHalveIt", 10, {{-1, 0.5}, {1, 0.5}}, -3.0102999566398120},
+                                         FilterCase{"GainOfTwoQuadruplesIt", 0, {{0, -2.0}}, 6.0205999132796239},
+                                         FilterCase{"TapsBeyondTheHalfWidthDoNotCount",
+                                                    3,
+                                                    {{-3, 3.0}, {3, 4.0}, {4, 100.0}},
+                                                    13.979400086720377},
+                                         FilterCase{"AllZeroHasNone", 100, {}, NAN}),
+                         [](const auto &info) { return info.param.name; });
 
 } // namespace

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -14,6 +17,10 @@ using namespace pulsefir;
 namespace {
 
 constexpr double Fs = 0.8; // MHz
+
+constexpr double Dt() {
+    return 1.0 / Fs; // µs
+}
 constexpr double HalfPi = 1.5707963267948966;
 
 std::unique_ptr<CoreState> freshState() {
@@ -220,5 +227,121 @@ TEST(SpectraTest, SumsAgreeWithTheCLibrarySineAndCosine) {
         if (a1 > 1e-3 * maximum) {
             ASSERT_NEAR(wrapPhase(std::atan2(c2[k], s2[k]) - std::atan2(c1[k], s1[k])), 0.0, 1e-9) << k;
         }
+    }
+}
+
+// The group delay sums leave the seven arrays' bits as they are; without them the delays are gaps.
+TEST(SpectraTest, DelaySumsLeaveAmplitudeAndPhaseBitForBit) {
+    auto state = freshState();
+    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    AddNoise(*state, 0.04);
+    state->OutputBuffer[-17] = 0.5;
+    SpectorParameters without;
+    without.GroupDelays = false;
+    CalcSpectors(*state, Fs, without);
+    const SpectorResults plain = state->Spectra;
+    CalcSpectors(*state, Fs, SpectorParameters{});
+    const auto &r = state->Spectra;
+    for (const auto array :
+         {&SpectorResults::OmegaBuffer, &SpectorResults::SignalAmplitudeBuffer, &SpectorResults::SignalPhaseBuffer,
+          &SpectorResults::OutputAmplitudeBuffer, &SpectorResults::OutputPhaseBuffer})
+        for (std::size_t k = 0; k < 400; ++k)
+            ASSERT_EQ(std::bit_cast<std::uint64_t>((r.*array)[k]), std::bit_cast<std::uint64_t>((plain.*array)[k]));
+    for (std::size_t k = 0; k < 400; ++k) {
+        ASSERT_TRUE(std::isnan(plain.SignalDelayBuffer[k]) && std::isnan(plain.OutputDelayBuffer[k]));
+        ASSERT_NEAR(r.OutputDelayBuffer[k], -17 * Dt(), 1e-12);
+        ASSERT_TRUE(std::isnan(r.FilterDelayBuffer[k])) << "an all-zero filter has no delay: a gap, not 0/0";
+    }
+}
+
+struct AliasCase {
+    const char *name;
+    double low, high; // MHz
+    int points;
+    bool above; // with 0.8 MHz sampling: half is 0.4 MHz
+};
+
+class AliasNoteTest : public ::testing::TestWithParam<AliasCase> {};
+
+TEST_P(AliasNoteTest, GridAboveHalfTheSamplingFrequency) {
+    const auto &c = GetParam();
+    EXPECT_EQ(GridAboveHalfSampling(Fs, SpectorParameters{c.low, c.high, c.points}), c.above);
+}
+
+INSTANTIATE_TEST_SUITE_P(Grids, AliasNoteTest,
+                         ::testing::Values(AliasCase{"defaults", 0.01, 0.07, 400, false},
+                                           AliasCase{"upper_end_above", 0.01, 0.41, 400, true},
+                                           AliasCase{"downward_grid_starts_above", 0.5, 0.01, 400, true},
+                                           AliasCase{"one_point_is_the_lower_frequency", 0.01, 0.9, 1, false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// The group delay on every kernel path, bit for bit the portable one's: a lone sample at index d
+// is delayed by d * dt; a burst moved 6000 samples (7500 µs) earlier, far beyond the 3325 µs
+// that differences of the phase on the default grid could tell apart, by 7500 µs less wherever
+// it has amplitude.
+class GroupDelayPathTest : public ::testing::TestWithParam<InstructionSet> {};
+
+TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
+    const KernelSet *set = KernelsFor(GetParam());
+    if (set == nullptr)
+        GTEST_SKIP() << "instruction set not available on this processor";
+    constexpr int H = 10000, Shift = 6000, Delta = 9000; // samples
+    auto burst = std::make_unique<CoreState>(), moved = std::make_unique<CoreState>();
+    burst->SignalHalfWidth = moved->SignalHalfWidth = H;
+    ToneBurstParameters b;
+    b.Shift = 0.0;
+    LoadSignal(*burst, b, Fs);
+    b.Shift = Shift * Dt(); // the burst's own time is t = i dt + Shift: it starts 7500 µs earlier
+    LoadSignal(*moved, b, Fs);
+    std::vector<double> delta(2 * H + 1);
+    delta[H + Delta] = 1.0;
+    const int n = 400;
+    std::vector<double> omega(n);
+    for (int k = 0; k < n; ++k)
+        omega[static_cast<std::size_t>(k)] = 6.28318 * 0.01 + k * ((6.28318 * 0.07 - 6.28318 * 0.01) / (n - 1));
+    // Delays and amplitudes of one source by one kernel set.
+    auto delays = [&](const KernelSet &kernels, const double *x, std::vector<double> &amplitude) {
+        std::vector<double> s(n), c(n), sm(n), cm(n), tau(n);
+        const FourierSource source{x, H, s.data(), c.data(), sm.data(), cm.data()};
+        kernels.fourierSums(&source, 1, omega.data(), Dt(), 0, n - 1);
+        for (std::size_t k = 0; k < tau.size(); ++k) {
+            tau[k] = GroupDelayAt(s[k], c[k], sm[k], cm[k], Dt());
+            amplitude.push_back(std::hypot(s[k], c[k]));
+        }
+        return tau;
+    };
+    const double *sources[] = {delta.data() + H, burst->SignalBuffer.centre(), moved->SignalBuffer.centre()};
+    std::vector<double> tau[3], amplitude[3], unused;
+    for (int m = 0; m < 3; ++m) {
+        tau[m] = delays(*set, sources[m], amplitude[m]);
+        const std::vector<double> reference = delays(*KernelsFor(InstructionSet::Scalar), sources[m], unused);
+        for (std::size_t k = 0; k < tau[m].size(); ++k)
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(tau[m][k]), std::bit_cast<std::uint64_t>(reference[k])) << m << k;
+    }
+    const double largest = *std::max_element(amplitude[1].begin(), amplitude[1].end());
+    int compared = 0;
+    for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
+        ASSERT_NEAR(tau[0][k], Delta * Dt(), 1e-13 * Delta * Dt()) << k;
+        if (amplitude[1][k] < 0.01 * largest)
+            continue;
+        ASSERT_NEAR(tau[2][k] - tau[1][k], -Shift * Dt(), 1e-9 * Shift * Dt()) << k;
+        ++compared;
+    }
+    EXPECT_GT(compared, 20);
+}
+
+INSTANTIATE_TEST_SUITE_P(InstructionSets, GroupDelayPathTest,
+                         ::testing::Values(InstructionSet::Scalar, InstructionSet::Avx2, InstructionSet::Avx512));
+
+// The delay of a lone sample does not depend on its size: not where the squares of its sums
+// are subnormal (1e-320), nor where their products with the index-weighted sums would pass the
+// largest double (4e309) while the amplitude does not.
+TEST(SpectraTest, DelayOfTinyAndHugeSamples) {
+    for (const double value : {1e-160, 1e154}) {
+        auto state = freshState();
+        state->SignalBuffer[-40] = value;
+        CalcSpectors(*state, Fs, SpectorParameters{});
+        for (std::size_t k = 0; k < 400; ++k)
+            ASSERT_NEAR(state->Spectra.SignalDelayBuffer[k], -40 * Dt(), 1e-12) << value << " at " << k;
     }
 }

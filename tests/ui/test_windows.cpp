@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <span>
 #include <vector>
 
 #include "base/number_text.h"
@@ -22,6 +23,7 @@
 #include "core/spectrum_views.h"
 #include "scripted_platform.h"
 #include "ui/Application.h"
+#include "ui/widgets/numeric_text.h"
 
 using namespace pulsefir;
 using namespace pulsefir::ui;
@@ -433,7 +435,8 @@ class WindowsTest : public QObject {
 
     // The options redraw the last results: the buffers are cleared after the computation, yet
     // the curves still show the designed filter, with its side lobes in dB and a flat zero delay
-    // between the zeros of its response (where the ±π/2 phase changes sign).
+    // between the zeros of its response (where the ±π/2 phase changes sign), with gaps where its
+    // amplitude is below -40 dB.
     void displayOptionsRedrawTheLastResultsWithoutComputing() {
         click(main().SpectorBitBtn);
         click(spector().DbCheckBox);
@@ -454,19 +457,26 @@ class WindowsTest : public QObject {
         click(spector().DelayCheckBox);
         const auto db = AmplitudeDecibels({results.FilterAmplitudeBuffer.data(), static_cast<std::size_t>(n)});
         double deepest = 0.0;
-        int flat = 0;
+        int flat = 0, gaps = 0;
         for (int k = 0; k < n; ++k) {
             const auto i = static_cast<std::size_t>(k);
             QCOMPARE(spector().Series[2]->point(k).y, db[i]);
             deepest = std::min(deepest, db[i]);
-            const auto side = [&](int j) { return results.FilterPhaseBuffer[static_cast<std::size_t>(j)] > 0; };
-            if (k > 0 && k + 1 < n && side(k - 1) == side(k) && side(k + 1) == side(k)) {
+            const double delay = spector().Series[3]->point(k).y;
+            if (db[i] < -40.0) {
+                QVERIFY2(std::isnan(delay), qPrintable(QString::number(k)));
+                ++gaps;
+            } else {
+                QVERIFY2(std::abs(delay) < 1e-6, qPrintable(QString::number(k)));
                 ++flat;
-                QVERIFY2(std::abs(spector().Series[3]->point(k).y) < 1e-6, qPrintable(QString::number(k)));
             }
         }
         QVERIFY(deepest < -40.0);
+        QVERIFY(gaps > 0);
         QVERIFY(flat > n / 2);
+        // Amplitude on the left axis, the delays on the right one with a scale of their own.
+        QVERIFY(spector().Series[3]->OnRightAxis() && !spector().Series[2]->OnRightAxis());
+        QVERIFY(spector().Chart->rightAxisShown());
 
         // The signal's phase unwrapped: whole turns away from the computed one, no step above π.
         click(spector().DelayCheckBox);
@@ -489,24 +499,116 @@ class WindowsTest : public QObject {
         QVERIFY(errors().isEmpty());
     }
 
+    // With dB or the delay the phase curves move to the right axis, which gets the phase part of
+    // the caption; otherwise every curve shares the left axis and its caption says both.
     void verticalCaptionFollowsTheOptions_data() {
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("none") << QStringList{} << QString("амплитуда (норм.) / фаза [рад]");
-        QTest::newRow("dB") << QStringList{"DbCheckBox"} << QString("амплитуда [дБ] / фаза [рад]");
+        QTest::addColumn<QString>("left");
+        QTest::addColumn<QString>("right");
+        const QString decibels = "амплитуда [дБ]";
+        QTest::newRow("none") << QStringList{} << QString("амплитуда (норм.) / фаза [рад]")
+                              << QString("амплитуда (норм.) / фаза [рад]") << QString();
+        QTest::newRow("dB") << QStringList{"DbCheckBox"} << QString("амплитуда [дБ] / фаза [рад]") << decibels
+                            << QString("фаза [рад]");
         QTest::newRow("unwrap") << QStringList{"UnwrapCheckBox"}
-                                << QString("амплитуда (норм.) / развернутая фаза [рад]");
-        QTest::newRow("delay wins over unwrap, with dB") << QStringList{"UnwrapCheckBox", "DelayCheckBox", "DbCheckBox"}
-                                                         << QString("амплитуда [дБ] / групповая задержка [мкс]");
+                                << QString("амплитуда (норм.) / развернутая фаза [рад]")
+                                << QString("амплитуда (норм.) / развернутая фаза [рад]") << QString();
+        QTest::newRow("delay alone") << QStringList{"DelayCheckBox"}
+                                     << QString("амплитуда (норм.) / групповая задержка [мкс]")
+                                     << QString("амплитуда (норм.)") << QString("групповая задержка [мкс]");
+        QTest::newRow("delay wins over unwrap, with dB")
+            << QStringList{"UnwrapCheckBox", "DelayCheckBox", "DbCheckBox"}
+            << QString("амплитуда [дБ] / групповая задержка [мкс]") << decibels << QString("групповая задержка [мкс]");
+        QTest::newRow("unwrapped against a cosine, dB")
+            << QStringList{"CosinePhaseCheckBox", "UnwrapCheckBox", "DbCheckBox"}
+            << QString("амплитуда [дБ] / развернутая фаза от косинуса [рад]") << decibels
+            << QString("развернутая фаза от косинуса [рад]");
     }
 
     void verticalCaptionFollowsTheOptions() {
         QFETCH(QStringList, boxes);
         QFETCH(QString, caption);
+        QFETCH(QString, left);
+        QFETCH(QString, right);
         for (const QString &box : boxes)
             qobject_cast<QCheckBox *>(spector().component(box))->setChecked(true);
         QCOMPARE(spector().verticalCaption(), caption);
-        QCOMPARE(spector().Chart->yCaption(), caption);
+        QCOMPARE(spector().Chart->yCaption(), left);
+        QCOMPARE(spector().Chart->rightCaption(), right);
+        for (std::size_t s = 0; s < 6; ++s)
+            QCOMPARE(spector().Series[s]->OnRightAxis(), s % 2 == 1 && !right.isEmpty());
+    }
+
+    // The dB amplitudes set the left axis, the phases the right one; the all-zero output's dB
+    // curve lies at the floor and sets no scale.
+    void twoAxesEachFitTheirCurves() {
+        click(main().SpectorBitBtn);
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        click(spector().CheckBox2);
+        click(spector().DbCheckBox);
+        click(spector().CalcSpectorsBitBtn);
+        const SpectorResults &r = state().Spectra;
+        const std::size_t n = static_cast<std::size_t>(r.SpectorPointCount);
+        const auto db = AmplitudeDecibels({r.SignalAmplitudeBuffer.data(), n});
+        const auto [lowestDb, highestDb] = std::minmax_element(db.begin(), db.end());
+        const auto [lowestPhase, highestPhase] =
+            std::minmax_element(r.SignalPhaseBuffer.begin(), r.SignalPhaseBuffer.begin() + static_cast<long>(n));
+        QCOMPARE(spector().Series[4]->point(0).y, DecibelFloor);
+        const auto left = spector().Chart->visibleRange(TChart::LeftAxis);
+        const auto right = spector().Chart->visibleRange(TChart::RightAxis);
+        // Within the markers' room of the curves' own extremes.
+        QVERIFY(left.first <= *lowestDb && left.first > *lowestDb - 0.1 * (*highestDb - *lowestDb));
+        QVERIFY(left.second >= *highestDb && left.second < *highestDb + 0.1 * (*highestDb - *lowestDb));
+        QVERIFY(right.first <= *lowestPhase && right.first > -3.5);
+        QVERIFY(right.second >= *highestPhase && right.second < 3.5);
+        // Without dB every curve shares the left axis again.
+        click(spector().DbCheckBox);
+        QVERIFY(!spector().Chart->rightAxisShown());
+        QVERIFY(spector().Chart->visibleRange(TChart::LeftAxis).first <= *lowestPhase);
+    }
+
+    // Stored, off by default; on, each phase curve is the computed phase less π/2 in (-π, π],
+    // unwrapped after when asked; the phase boxes' hint says which convention is computed.
+    void phaseAgainstACosineIsThePhaseLessAQuarterTurn() {
+        QVERIFY(!spector().CosinePhaseCheckBox->isChecked());
+        for (QCheckBox *box : {spector().CheckBox2, spector().CheckBox4, spector().CheckBox9})
+            QVERIFY(box->toolTip().contains("atan2(C, S)") && box->toolTip().contains("π/2"));
+        click(main().SpectorBitBtn);
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        click(spector().CheckBox2);
+        click(spector().CalcSpectorsBitBtn);
+        const SpectorResults &r = state().Spectra;
+        const std::span<const double> phase(r.SignalPhaseBuffer.data(), static_cast<std::size_t>(r.SpectorPointCount));
+        click(spector().CosinePhaseCheckBox);
+        for (int k = 0; k < spector().Series[1]->Count(); ++k) {
+            const double y = spector().Series[1]->point(k).y;
+            const double turns =
+                (phase[static_cast<std::size_t>(k)] - y - std::numbers::pi / 2) / (2 * std::numbers::pi);
+            QVERIFY(std::abs(turns - std::round(turns)) < 1e-12 && y > -std::numbers::pi && y <= std::numbers::pi);
+        }
+        click(spector().UnwrapCheckBox);
+        const auto unwrapped = UnwrapPhase(CosinePhase(phase));
+        QCOMPARE(spector().Series[1]->point(399).y, unwrapped[399]);
+        click(spector().CosinePhaseCheckBox);
+        QCOMPARE(spector().Series[1]->point(399).y, UnwrapPhase(phase)[399]);
+    }
+
+    // A grid above half the sampling frequency is computed and noted; the next one within it
+    // clears the note.
+    void highFrequencyAboveHalfTheSamplingFrequencyIsNoted() {
+        click(main().SpectorBitBtn);
+        spector().FH_NmSuperSpin->setValue(0.55);
+        click(spector().CalcSpectorsBitBtn);
+        QVERIFY(
+            spector().AliasNoteLabel->text().contains(QString("0") + NumberSeparators::current().decimal + "4 МГц"));
+        QCOMPARE(spector().Series[0]->Count(), 400);
+        spector().FH_NmSuperSpin->setValue(0.4);
+        click(spector().CalcSpectorsBitBtn);
+        QVERIFY(spector().AliasNoteLabel->text().isEmpty());
+        QVERIFY(errors().isEmpty());
     }
 
     // Stored options come back in a fresh program and draw nothing until a computation.
@@ -576,7 +678,7 @@ class WindowsTest : public QObject {
                   QStringList{"FL_NmSuperSpin", "FH_NmSuperSpin", "PointsNmSpinEdit", "CheckBox1", "CheckBox2",
                               "CheckBox3", "CheckBox4", "CheckBox5", "CheckBox6", "LineWidthSpinEdit", "PointsCheckBox",
                               "PointSizeSpinEdit", "CheckBox7", "CheckBox8", "CheckBox9", "DbCheckBox",
-                              "UnwrapCheckBox", "DelayCheckBox"} +
+                              "UnwrapCheckBox", "DelayCheckBox", "CosinePhaseCheckBox"} +
                   tail));
     }
 
@@ -923,9 +1025,10 @@ class WindowsTest : public QObject {
 
     void metricsTableShowsDashesThenTheBurst() {
         QTableWidget *table = main().MetricsTable;
-        QCOMPARE(table->rowCount(), 3);
+        QCOMPARE(table->rowCount(), 4);
         QCOMPARE(table->verticalHeaderItem(1)->text(), QString("После фильтрации"));
-        for (int row = 0; row < 3; ++row)
+        QCOMPARE(table->verticalHeaderItem(3)->text(), QString("Фильтр"));
+        for (int row = 0; row < 4; ++row)
             for (int column = 0; column < table->columnCount(); ++column)
                 QCOMPARE(table->item(row, column)->text(), QString("—"));
         click(main().SignalBitBtn);
@@ -946,6 +1049,27 @@ class WindowsTest : public QObject {
         // The filtered signal's -6 dB width is close to that of the desired response (13.5 µs).
         const double width = table->item(1, 2)->text().replace(',', '.').toDouble();
         QVERIFY2(width > 10 && width < 20, qPrintable(table->item(1, 2)->text()));
+    }
+
+    // The window-method design's filtered signal rings past the window's end: its -20 dB
+    // ring-down shows "> value", the burst's does not; the filter's row has its noise gain,
+    // 10 lg of the sum of its squared taps.
+    void metricsTableMarksValuesCutByTheWindow() {
+        QTableWidget *table = main().MetricsTable;
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        click(main().FilterBitBtn);
+        click(filter().SynthesizeBitBtn);
+        click(main().CalcOutBitBtn);
+        const int ringDown20 = 3, noiseGain = 12;
+        QVERIFY(!table->item(0, ringDown20)->text().startsWith("> "));
+        QVERIFY(table->item(1, ringDown20)->text().startsWith("> "));
+        double power = 0.0;
+        for (int j = -state().FilterHalfWidth; j <= state().FilterHalfWidth; ++j)
+            power += state().FilterBuffer[j] * state().FilterBuffer[j];
+        const double shown = table->item(3, noiseGain)->text().replace(',', '.').toDouble();
+        QVERIFY2(std::abs(shown - 10 * std::log10(power)) < 0.01, qPrintable(table->item(3, noiseGain)->text()));
+        QCOMPARE(table->item(0, noiseGain)->text(), QString("—"));
     }
 };
 

@@ -11,6 +11,7 @@
 #include <QWheelEvent>
 
 #include <cmath>
+#include <limits>
 #include <memory>
 
 #include "core/errors.h"
@@ -39,6 +40,15 @@ void drag(QWidget *w, Qt::MouseButton button, QPoint from, QPoint to) {
 
 bool near(const Range &a, const Range &b, double tolerance) {
     return std::abs(a.first - b.first) <= tolerance && std::abs(a.second - b.second) <= tolerance;
+}
+
+// Whether a pixel of this colour lies at the point or one pixel above or below it: a line through
+// a point half-way between two pixel rows may take either row.
+bool inkNear(const QImage &image, QPoint at, QRgb color) {
+    for (int dy = -1; dy <= 1; ++dy)
+        if (image.pixel(at + QPoint(0, dy)) == color)
+            return true;
+    return false;
 }
 
 class PaintCounter : public QObject {
@@ -426,6 +436,124 @@ class ChartTest : public QObject {
         // The dialog previewed the picture it was about to write.
         QCOMPARE(platform().previews.size(), std::size_t(2));
         QCOMPARE(platform().previews[1], m_chart->renderImage());
+    }
+
+    // ---- The right axis, gaps and floors ---------------------------------------------------
+
+    // A series on the right axis gets that axis' own automatic range; the left one keeps the
+    // range of the series that stay on it, and the plot makes room for the right labels.
+    void rightAxisHasItsOwnRangeAndLabels() {
+        const ChartLayout single = m_chart->layoutFor(m_chart->size());
+        TLineSeries *right = m_chart->Series(1);
+        right->setOnRightAxis(true);
+        // No points on it yet: it follows the left axis meanwhile.
+        QVERIFY(!m_chart->rightAxisShown());
+        QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(0, 50));
+        for (int i = 0; i <= 10; ++i)
+            right->AddPoint(i * 10, 1000 + 100 * i, Qt::red);
+        QVERIFY(m_chart->rightAxisShown());
+        QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
+        QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(1000, 2000));
+        const ChartLayout both = m_chart->layoutFor(m_chart->size());
+        QCOMPARE(both.plot.left(), single.plot.left());
+        QVERIFY(both.plot.right() < single.plot.right() - QFontMetrics(m_chart->font()).horizontalAdvance("2000"));
+        const QStringList labels = m_chart->axisLabels(TChart::RightAxis);
+        QVERIFY(labels.size() >= 3);
+        QVERIFY(labels.contains("1000") || labels.contains("1200"));
+        // The right series is drawn against its own scale: its first point at the left axis' 0
+        // height, its last at the left axis' 50.
+        const QImage image = m_chart->renderImage();
+        QVERIFY(inkNear(image, pixelOf(50, 25), QColor(Qt::red).rgb()));
+        right->setActive(false);
+        QVERIFY(!m_chart->rightAxisShown());
+        QCOMPARE(m_chart->layoutFor(m_chart->size()).plot, single.plot);
+    }
+
+    void gapsAndFloorsSetNoRange_data() {
+        QTest::addColumn<double>("y");     // of the point in the middle of the second series
+        QTest::addColumn<double>("floor"); // the series' scale floor
+        QTest::addColumn<Range>("range");  // of the right axis
+        const double none = -std::numeric_limits<double>::infinity();
+        QTest::newRow("a value counts") << -900.0 << none << Range(-900, 20);
+        QTest::newRow("a gap does not") << std::numeric_limits<double>::quiet_NaN() << none << Range(10, 20);
+        QTest::newRow("a value at the floor does not") << -200.0 << -200.0 << Range(10, 20);
+        QTest::newRow("a value above the floor does") << -199.0 << -200.0 << Range(-199, 20);
+    }
+
+    void gapsAndFloorsSetNoRange() {
+        QFETCH(double, y);
+        QFETCH(double, floor);
+        QFETCH(Range, range);
+        TLineSeries *right = m_chart->Series(1);
+        right->setOnRightAxis(true);
+        right->setScaleFloor(floor);
+        right->AddPoint(0, 10, Qt::red);
+        right->AddPoint(50, y, Qt::red);
+        right->AddPoint(100, 20, Qt::red);
+        QCOMPARE(m_chart->visibleRange(TChart::RightAxis), range);
+        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100)); // a gap keeps its place on x
+    }
+
+    // No segment runs to or from a gap, and the gap has no marker; the points beside it keep
+    // their markers. In the CSV a gap is an empty cell.
+    void gapBreaksTheLine() {
+        line()->ClearPoints();
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        const double ys[] = {10, 10, nan, 10, 10};
+        for (int i = 0; i < 5; ++i)
+            line()->AddPoint(i * 25, ys[i], Qt::blue);
+        m_chart->Series(1)->AddPoint(0, 0, Qt::red);
+        m_chart->Series(1)->AddPoint(100, 20, Qt::red);
+        m_chart->Series(1)->setActive(false);
+        const QImage image = m_chart->renderImage();
+        const QRgb blue = QColor(Qt::blue).rgb();
+        QVERIFY(inkNear(image, pixelOf(12.5, 10), blue));
+        QVERIFY(inkNear(image, pixelOf(87.5, 10), blue));
+        QVERIFY(!inkNear(image, pixelOf(37.5, 10), blue));
+        QVERIFY(!inkNear(image, pixelOf(62.5, 10), blue));
+        QCOMPARE(m_chart->dataCsv().split('\n')[3], QString("50,"));
+    }
+
+    void verticalAxesMoveTogether_data() {
+        QTest::addColumn<QString>("action");
+        QTest::newRow("zoom") << "zoom";
+        QTest::newRow("pan") << "pan";
+        QTest::newRow("wheel") << "wheel";
+    }
+
+    // Zoom, pan and wheel move the right axis as they move the left one, each in its own units;
+    // one undo brings both back to fitting their series.
+    void verticalAxesMoveTogether() {
+        QFETCH(QString, action);
+        TLineSeries *right = m_chart->Series(1);
+        right->setOnRightAxis(true);
+        for (int i = 0; i <= 10; ++i)
+            right->AddPoint(i * 10, -1000.0 * i, Qt::red);
+        const auto left = m_chart->mapping(TChart::LeftAxis);
+        const auto rightMap = m_chart->mapping(TChart::RightAxis);
+        Range expectedLeft, expectedRight;
+        if (action == "zoom") {
+            const QPoint from(150, 100), to(300, 250);
+            drag(m_chart.get(), Qt::LeftButton, from, to);
+            expectedLeft = {left.toValue(to.y()), left.toValue(from.y())};
+            expectedRight = {rightMap.toValue(to.y()), rightMap.toValue(from.y())};
+        } else if (action == "pan") {
+            drag(m_chart.get(), Qt::RightButton, {200, 150}, {240, 170});
+            const double dl = 20 * left.valuePerPixel(), dr = 20 * rightMap.valuePerPixel();
+            expectedLeft = {0 + dl, 50 + dl};
+            expectedRight = {-10000 + dr, 0 + dr};
+        } else {
+            QWheelEvent down(QPointF(200, 150), m_chart->mapToGlobal(QPointF(200, 150)), QPoint(), QPoint(0, -120),
+                             Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(m_chart.get(), &down);
+            expectedLeft = {1.5, 51.5};
+            expectedRight = {-10000 + 300, 0 + 300};
+        }
+        QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), expectedLeft, 1e-9));
+        QVERIFY(near(m_chart->visibleRange(TChart::RightAxis), expectedRight, 1e-6));
+        m_chart->UndoZoom();
+        QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
+        QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(-10000, 0));
     }
 
     void dataCsvHasOneColumnPerActiveSeries_data() {

@@ -45,17 +45,21 @@ double limited(double pixel) {
     return std::clamp(pixel, -PixelLimit, PixelLimit);
 }
 
-// A series' line: consecutive segments of one colour go out as one polyline. `run` is scratch
-// storage kept between calls.
+// A series' line: consecutive segments of one colour go out as one polyline, broken at the
+// gaps (NaN y). `run` is scratch storage kept between calls.
 void drawColourRuns(QPainter &painter, const TLineSeries &series, const AxisMapping &xmap, const AxisMapping &ymap,
                     std::vector<QPointF> &run, bool cosmetic) {
     const auto &points = series.points();
     std::size_t k = 1;
     while (k < points.size()) {
+        if (std::isnan(points[k - 1].y) || std::isnan(points[k].y)) {
+            ++k; // no segment to or from a gap
+            continue;
+        }
         const QRgb color = points[k].color;
         run.clear();
         run.emplace_back(limited(xmap.toPixel(points[k - 1].x)), limited(ymap.toPixel(points[k - 1].y)));
-        while (k < points.size() && points[k].color == color) {
+        while (k < points.size() && points[k].color == color && !std::isnan(points[k].y)) {
             run.emplace_back(limited(xmap.toPixel(points[k].x)), limited(ymap.toPixel(points[k].y)));
             ++k;
         }
@@ -127,6 +131,18 @@ void TLineSeries::ClearPoints() {
 
 void TLineSeries::setActive(bool active) {
     m_active = active;
+    ++m_revision;
+    emit changed();
+}
+
+void TLineSeries::setOnRightAxis(bool right) {
+    m_onRightAxis = right;
+    ++m_revision;
+    emit changed();
+}
+
+void TLineSeries::setScaleFloor(double floor) {
+    m_scaleFloor = floor;
     ++m_revision;
     emit changed();
 }
@@ -212,22 +228,36 @@ void TChart::clearPendingChanges() const {
         series->m_changePending = false;
 }
 
-std::pair<double, double> TChart::dataRange(bool horizontal) const {
+bool TChart::rightAxisShown() const {
+    for (const TLineSeries *series : m_series)
+        if (series->OnRightAxis() && series->Active() && series->Count() > 0)
+            return true;
+    return false;
+}
+
+std::pair<double, double> TChart::dataRange(Axis which) const {
+    // The top axis spans what the bottom one does; the right one what the left one does until a
+    // series stands on it.
+    if (which == TopAxis)
+        which = BottomAxis;
+    if (which == RightAxis && !rightAxisShown())
+        which = LeftAxis;
     // Every paint and mouse step asks for these; the points are scanned again only after a change.
     unsigned long long revision = 0;
     for (const TLineSeries *series : m_series)
         revision += series->m_revision;
-    RangeCache &cache = m_rangeCache[horizontal ? 1 : 0];
+    RangeCache &cache = m_rangeCache[which];
     if (cache.valid && cache.revision == revision && cache.size == size())
         return cache.range;
-    cache.range = scanDataRange(horizontal);
+    cache.range = scanDataRange(which);
     cache.revision = revision;
     cache.size = size();
     cache.valid = true;
     return cache.range;
 }
 
-std::pair<double, double> TChart::scanDataRange(bool horizontal) const {
+std::pair<double, double> TChart::scanDataRange(Axis which) const {
+    const bool horizontal = which == BottomAxis || which == TopAxis;
     double lo = std::numeric_limits<double>::infinity();
     double hi = -std::numeric_limits<double>::infinity();
     int pad = 0; // px of room for the markers of every series but the first
@@ -239,7 +269,13 @@ std::pair<double, double> TChart::scanDataRange(bool horizontal) const {
             lo = std::min(lo, series->points().front().x);
             hi = std::max(hi, series->points().back().x);
         } else {
+            if (series->OnRightAxis() != (which == RightAxis))
+                continue;
+            // Gaps and values at the floor set no range.
+            const double floor = series->ScaleFloor();
             for (const ChartPoint &p : series->points()) {
+                if (std::isnan(p.y) || p.y <= floor)
+                    continue;
                 lo = std::min(lo, p.y);
                 hi = std::max(hi, p.y);
             }
@@ -267,10 +303,9 @@ std::pair<double, double> TChart::scanDataRange(bool horizontal) const {
 
 std::pair<double, double> TChart::visibleRange(Axis which) const {
     const AxisState &a = m_axes[which];
-    const bool horizontal = which == BottomAxis || which == TopAxis;
     std::pair<double, double> range{a.minimum, a.maximum};
     if (a.automatic || a.automaticMinimum || a.automaticMaximum) {
-        const auto data = dataRange(horizontal);
+        const auto data = dataRange(which);
         if (a.automatic || a.automaticMinimum)
             range.first = data.first;
         if (a.automatic || a.automaticMaximum)
@@ -294,6 +329,21 @@ int TChart::leftLabelWidth() const {
     return widest + TickLength + LabelGap + 4 + (m_yCaption.isEmpty() ? 0 : captionExtent());
 }
 
+int TChart::rightLabelWidth() const {
+    if (!rightAxisShown())
+        return 0;
+    const QFontMetrics metrics(font());
+    const auto [lo, hi] = visibleRange(RightAxis);
+    const double lead = (hi - lo) * AxisLeadShare;
+    double step = 1;
+    const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
+    const auto ticks = NiceTicks(lo - lead, hi + lead, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
+    int widest = metrics.horizontalAdvance("0");
+    for (double t : ticks)
+        widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
+    return widest + TickLength + LabelGap + 4 + (m_rightCaption.isEmpty() ? 0 : captionExtent());
+}
+
 int TChart::bottomLabelHeight() const {
     return QFontMetrics(font()).height() + TickLength + LabelGap + 4 + (m_xCaption.isEmpty() ? 0 : captionExtent());
 }
@@ -309,11 +359,17 @@ void TChart::setAxisCaptions(const QString &x, const QString &y) {
     update();
 }
 
+void TChart::setRightAxisCaption(const QString &caption) {
+    m_rightCaption = caption;
+    m_cacheValid = false;
+    update();
+}
+
 // Labels go wherever a tick falls inside the plot area, also in the strips between the axis
 // ends and the plot's edges, so a zero just below the lowest value keeps its label whether or
 // not the markers widen the range.
-TChart::Ticks TChart::verticalTicks(const ChartLayout &l) const {
-    const auto [lo, hi] = visibleRange(LeftAxis);
+TChart::Ticks TChart::verticalTicks(const ChartLayout &l, Axis which) const {
+    const auto [lo, hi] = visibleRange(which);
     const AxisMapping map(lo, hi, l.yMinimumPixel, l.yMaximumPixel);
     Ticks t;
     t.values = NiceTicks(map.toValue(l.plot.bottom()), map.toValue(l.plot.top()), l.plot.height(), MinimumYLabelGap,
@@ -330,7 +386,7 @@ TChart::Ticks TChart::horizontalTicks(const ChartLayout &l) const {
 
 QStringList TChart::axisLabels(Axis which) const {
     const ChartLayout l = layoutFor(size());
-    const Ticks t = which == LeftAxis || which == RightAxis ? verticalTicks(l) : horizontalTicks(l);
+    const Ticks t = which == LeftAxis || which == RightAxis ? verticalTicks(l, which) : horizontalTicks(l);
     QStringList labels;
     for (double v : t.values)
         labels << tickLabel(v, t.step);
@@ -338,7 +394,13 @@ QStringList TChart::axisLabels(Axis which) const {
 }
 
 ChartLayout TChart::layoutFor(QSize size) const {
-    return ChartLayout::compute(size.isValid() ? size : this->size(), leftLabelWidth(), bottomLabelHeight());
+    return ChartLayout::compute(size.isValid() ? size : this->size(), leftLabelWidth(), bottomLabelHeight(),
+                                rightLabelWidth());
+}
+
+AxisMapping TChart::verticalMapping(const TLineSeries &series, const ChartLayout &l) const {
+    const auto [lo, hi] = visibleRange(series.OnRightAxis() ? RightAxis : LeftAxis);
+    return AxisMapping(lo, hi, l.yMinimumPixel, l.yMaximumPixel);
 }
 
 AxisMapping TChart::mapping(Axis which) const {
@@ -420,10 +482,25 @@ void TChart::drawAxes(QPainter &painter, const ChartLayout &l) const {
         const int w = metrics.horizontalAdvance(text);
         painter.drawText(x - w / 2, l.bottomAxisY + TickLength + LabelGap + metrics.ascent(), text);
     }
-    drawCaptions(painter, l, widestLeftLabel);
+    // The right axis, where a series stands on it: its line, ticks outward and labels right of them.
+    int widestRightLabel = 0;
+    if (rightAxisShown()) {
+        const auto [rlo, rhi] = visibleRange(RightAxis);
+        const AxisMapping rmap(rlo, rhi, l.yMinimumPixel, l.yMaximumPixel);
+        const Ticks r = verticalTicks(l, RightAxis);
+        painter.drawLine(l.rightAxisX, l.plot.top(), l.rightAxisX, l.plot.bottom());
+        for (double t : r.values) {
+            const int y = static_cast<int>(std::lround(rmap.toPixel(t)));
+            painter.drawLine(l.rightAxisX, y, l.rightAxisX + TickLength, y);
+            const QString text = tickLabel(t, r.step);
+            widestRightLabel = std::max(widestRightLabel, metrics.horizontalAdvance(text));
+            painter.drawText(l.rightAxisX + TickLength + LabelGap, y + metrics.ascent() / 2 - 1, text);
+        }
+    }
+    drawCaptions(painter, l, widestLeftLabel, widestRightLabel);
 }
 
-void TChart::drawCaptions(QPainter &painter, const ChartLayout &l, int widestLeftLabel) const {
+void TChart::drawCaptions(QPainter &painter, const ChartLayout &l, int widestLeftLabel, int widestRightLabel) const {
     const QFontMetrics metrics(font());
     painter.setPen(Qt::black);
     if (!m_xCaption.isEmpty()) {
@@ -447,18 +524,29 @@ void TChart::drawCaptions(QPainter &painter, const ChartLayout &l, int widestLef
         painter.drawText(0, 0, text);
         painter.restore();
     }
+    if (!m_rightCaption.isEmpty() && rightAxisShown()) {
+        // Read from bottom to top like the left one, right of the right axis' labels.
+        const int length = l.yMinimumPixel - l.yMaximumPixel;
+        const QString text = metrics.elidedText(m_rightCaption, Qt::ElideRight, std::max(length, 0));
+        const int centre = (l.yMinimumPixel + l.yMaximumPixel) / 2;
+        const int labelsRight = l.rightAxisX + TickLength + LabelGap + widestRightLabel;
+        painter.save();
+        painter.translate(labelsRight + CaptionGap + metrics.ascent(), centre + metrics.horizontalAdvance(text) / 2);
+        painter.rotate(-90);
+        painter.drawText(0, 0, text);
+        painter.restore();
+    }
 }
 
 void TChart::drawSeries(QImage &image, const ChartLayout &l) const {
     const auto [xlo, xhi] = visibleRange(BottomAxis);
-    const auto [ylo, yhi] = visibleRange(LeftAxis);
     const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
-    const AxisMapping ymap(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
     const QRect clip = l.plot.intersected(image.rect());
     std::vector<QPointF> run;
     for (const TLineSeries *series : m_series) {
         if (!series->Active() || series->Count() == 0)
             continue;
+        const AxisMapping ymap = verticalMapping(*series, l);
         const auto &points = series->points();
         {
             QPainter painter(&image);
@@ -713,8 +801,9 @@ namespace pulsefir::ui {
 
 namespace {
 
+// A gap (NaN) is an empty cell.
 QString csvNumber(double value) {
-    return QString::fromStdString(base::formatSignificant(value, 17));
+    return std::isnan(value) ? QString() : QString::fromStdString(base::formatSignificant(value, 17));
 }
 
 QString csvField(const QString &text) {
@@ -814,15 +903,14 @@ std::optional<QByteArray> TChart::encodeSvg() {
 
 void TChart::drawSeriesVector(QPainter &painter, const ChartLayout &l) const {
     const auto [xlo, xhi] = visibleRange(BottomAxis);
-    const auto [ylo, yhi] = visibleRange(LeftAxis);
     const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
-    const AxisMapping ymap(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
     painter.save();
     painter.setClipRect(l.plot);
     std::vector<QPointF> run;
     for (const TLineSeries *series : m_series) {
         if (!series->Active() || series->Count() == 0)
             continue;
+        const AxisMapping ymap = verticalMapping(*series, l);
         const auto &points = series->points();
         drawColourRuns(painter, *series, xmap, ymap, run, false);
         if (!series->Pointer().Visible())

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -45,7 +46,8 @@ struct ChartPoint {
 };
 
 // A line through coloured points kept in ascending x; each segment is drawn in the colour of
-// the point it ends at.
+// the point it ends at. A point whose y is NaN is a gap: no marker, no segment to or from it, and
+// it sets no vertical range.
 class TLineSeries : public QObject {
     Q_OBJECT
   public:
@@ -70,6 +72,13 @@ class TLineSeries : public QObject {
     // What the series shows, for the header of the chart's CSV export; its name until set.
     QString Caption() const { return m_caption.isEmpty() ? objectName() : m_caption; }
     void setCaption(const QString &caption) { m_caption = caption; }
+    // Whether the series plots against the right axis instead of the left one (off at first).
+    bool OnRightAxis() const { return m_onRightAxis; }
+    void setOnRightAxis(bool right);
+    // y values at or below this are drawn but do not widen an automatic vertical axis: a level
+    // that only says "this low or lower", such as a dB view's floor. -inf (none) at first.
+    double ScaleFloor() const { return m_scaleFloor; }
+    void setScaleFloor(double floor);
 
   signals:
     void changed();
@@ -83,6 +92,8 @@ class TLineSeries : public QObject {
     TSeriesPointer m_pointer;
     QColor m_seriesColor;
     QString m_caption;
+    bool m_onRightAxis = false;
+    double m_scaleFloor = -std::numeric_limits<double>::infinity();
     bool m_changePending = false;
     unsigned long long m_revision = 0; // counts every change of points, visibility or markers
     friend class TChart;
@@ -90,7 +101,10 @@ class TLineSeries : public QObject {
 
 // The chart of the main, filter and spectra windows: a fixed list of line series against the
 // bottom (x) and left (y) axes, mouse zoom with animated frames and undo, panning, wheel
-// scrolling, and export of its picture.
+// scrolling, and export of its picture. A series may plot against the right axis instead; the
+// right axis is drawn, with its own labels, caption and automatic range, while an active series
+// with points stands on it, and otherwise follows the left one. Zoom, pan, wheel and undo move
+// both vertical axes alike.
 class TChart : public QWidget {
     Q_OBJECT
   public:
@@ -129,7 +143,12 @@ class TChart : public QWidget {
     void setAxisCaptions(const QString &x, const QString &y);
     QString xCaption() const { return m_xCaption; }
     QString yCaption() const { return m_yCaption; }
-    // The labels written along an axis (left or bottom) at the chart's present size, lowest first.
+    // What the right axis measures, written right of its labels while it is drawn.
+    void setRightAxisCaption(const QString &caption);
+    QString rightCaption() const { return m_rightCaption; }
+    // Whether an active series with points plots against the right axis, so that it is drawn.
+    bool rightAxisShown() const;
+    // The labels written along an axis (left, right or bottom) at the chart's present size, lowest first.
     QStringList axisLabels(Axis which) const;
 
     QMenu *popupMenu() const { return m_popup; }
@@ -169,18 +188,21 @@ class TChart : public QWidget {
     std::optional<QByteArray> encodeSvg();
     void saveAxesOnce();
     void fixAxesAtVisibleRanges();
-    std::pair<double, double> dataRange(bool horizontal) const;
-    std::pair<double, double> scanDataRange(bool horizontal) const;
+    std::pair<double, double> dataRange(Axis which) const;
+    std::pair<double, double> scanDataRange(Axis which) const;
     int leftLabelWidth() const;
+    int rightLabelWidth() const;
     int bottomLabelHeight() const;
     int captionExtent() const;
     struct Ticks {
         std::vector<double> values;
         double step = 1;
     };
-    Ticks verticalTicks(const ChartLayout &layout) const;
+    Ticks verticalTicks(const ChartLayout &layout, Axis which = LeftAxis) const;
     Ticks horizontalTicks(const ChartLayout &layout) const;
-    void drawCaptions(QPainter &painter, const ChartLayout &layout, int widestLeftLabel) const;
+    void drawCaptions(QPainter &painter, const ChartLayout &layout, int widestLeftLabel, int widestRightLabel) const;
+    // The vertical mapping a series draws with: its own axis'.
+    AxisMapping verticalMapping(const TLineSeries &series, const ChartLayout &layout) const;
     void drawAxes(QPainter &painter, const ChartLayout &layout) const;
     void drawSeries(QImage &image, const ChartLayout &layout) const;
     // The series as vector shapes, for the SVG export (the raster path writes markers as pixels).
@@ -211,13 +233,14 @@ class TChart : public QWidget {
         QSize size;
         std::pair<double, double> range;
     };
-    mutable std::array<RangeCache, 2> m_rangeCache{}; // vertical, horizontal
+    mutable std::array<RangeCache, 4> m_rangeCache{}; // by axis
 
     mutable QImage m_cache;
     mutable bool m_cacheValid = false;
 
     QString m_xCaption;
     QString m_yCaption;
+    QString m_rightCaption;
 
     QMenu *m_popup;
     FileDialogRequest m_pictureDialog;

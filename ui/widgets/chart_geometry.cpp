@@ -30,7 +30,7 @@ double AxisMapping::valuePerPixel() const {
     return std::abs((m_max - m_min) / (m_p1 - m_p0));
 }
 
-ChartLayout ChartLayout::compute(QSize size, int leftLabelWidth, int bottomLabelHeight) {
+ChartLayout ChartLayout::compute(QSize size, int leftLabelWidth, int bottomLabelHeight, int rightLabelWidth) {
     ChartLayout l;
     const int w = size.width();
     const int h = size.height();
@@ -39,7 +39,7 @@ ChartLayout ChartLayout::compute(QSize size, int leftLabelWidth, int bottomLabel
     const int right = static_cast<int>(std::lround(w * MarginSide));
     const int bottom = static_cast<int>(std::lround(h * MarginSide));
     l.outer = QRect(left, top, std::max(1, w - left - right), std::max(1, h - top - bottom));
-    l.plot = l.outer.adjusted(leftLabelWidth, 0, 0, -bottomLabelHeight);
+    l.plot = l.outer.adjusted(leftLabelWidth, 0, -rightLabelWidth, -bottomLabelHeight);
     if (l.plot.width() < 2)
         l.plot.setWidth(2);
     if (l.plot.height() < 2)

@@ -63,7 +63,8 @@ struct ChartLayout {
     int rightAxisX = 0;
     int topAxisY = 0;
 
-    static ChartLayout compute(QSize size, int leftLabelWidth, int bottomLabelHeight);
+    // The plot area leaves `rightLabelWidth` pixels at its right for the right axis' labels.
+    static ChartLayout compute(QSize size, int leftLabelWidth, int bottomLabelHeight, int rightLabelWidth = 0);
 };
 
 // Tick values at a readable step (1, 2 or 5 times a power of ten), no closer than

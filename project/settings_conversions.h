@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/filter_search.h"
+#include "core/filter_synthesis.h"
+#include "core/signal_synthesis.h"
+#include "core/spectra.h"
+#include "project/settings.h"
+
+namespace pulsefir::project {
+
+// The core's parameters from the settings, one conversion per operation, the same for the
+// windows and the command line.
+
+// The tone burst of "Загрузить сигнал" and "Добавить сигнал со сдвигом" (AddSignal, LoadSignal).
+ToneBurstParameters toneBurst(const SignalSettings &signal);
+// The window method's filter (SynthesizeFilter).
+FilterSynthesisParameters filterSynthesis(const FilterSettings &filter);
+// The desired response of the search and the least squares (BuildResponse).
+ResponseParameters desiredResponse(const FilterSettings &filter);
+// The grid and the normalisations of the spectra (CalcSpectors).
+SpectorParameters spectra(const SpectraSettings &spectra);
+
+} // namespace pulsefir::project
