@@ -161,20 +161,39 @@ std::string cutText(const std::optional<double> &value, bool cut) {
 
 // The columns of the first version stay where they were; the cut flags, the -6 dB band's ends
 // and the noise gain follow them, and the filter's row follows the three curves.
+// One row per curve and one for the filter; the columns of MetricFields, the peak's index after
+// the peak, the cut flags after the earlier columns and before the later ones.
 void writeMetrics(std::ostream &s, const CoreState &state, double samplingFrequency) {
-    s << "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,side_level_db,"
-         "duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent,width_6db_us_cut,"
-         "ringdown_20db_us_cut,ringdown_40db_us_cut,duration_20db_us_cut,lower_frequency_mhz,upper_frequency_mhz,"
-         "noise_gain_db\n";
-    auto row = [&](const char *name, const PulseMetrics &m) {
-        s << name << ',' << optionalText(m.Peak) << ',' << (m.PeakIndex ? base::formatInteger(*m.PeakIndex) : "") << ','
-          << optionalText(m.PeakTime) << ',' << optionalText(m.Width6dB) << ',' << optionalText(m.RingDown20dB) << ','
-          << optionalText(m.RingDown40dB) << ',' << optionalText(m.SideLevelDb) << ',' << optionalText(m.Duration20dB)
-          << ',' << optionalText(m.PeakFrequency) << ',' << optionalText(m.CentreFrequency) << ','
-          << optionalText(m.Bandwidth6dBPercent) << ',' << cutText(m.Width6dB, m.Width6dBCut) << ','
-          << cutText(m.RingDown20dB, m.RingDown20dBCut) << ',' << cutText(m.RingDown40dB, m.RingDown40dBCut) << ','
-          << cutText(m.Duration20dB, m.Duration20dBCut) << ',' << optionalText(m.LowerFrequency) << ','
-          << optionalText(m.UpperFrequency) << ',' << optionalText(m.NoiseGainDb) << '\n';
+    const auto columns = [&](bool later, const auto &write) {
+        for (const MetricField &f : MetricFields)
+            if (f.laterColumn == later)
+                write(f);
+    };
+    s << "curve";
+    columns(false, [&](const MetricField &f) {
+        s << ',' << f.column;
+        if (f.value == &PulseMetrics::Peak)
+            s << ",peak_index";
+    });
+    columns(false, [&](const MetricField &f) {
+        if (f.cut)
+            s << ',' << f.column << "_cut";
+    });
+    columns(true, [&](const MetricField &f) { s << ',' << f.column; });
+    s << '\n';
+    const auto row = [&](const char *name, const PulseMetrics &m) {
+        s << name;
+        columns(false, [&](const MetricField &f) {
+            s << ',' << optionalText(m.*(f.value));
+            if (f.value == &PulseMetrics::Peak)
+                s << ',' << (m.PeakIndex ? base::formatInteger(*m.PeakIndex) : "");
+        });
+        columns(false, [&](const MetricField &f) {
+            if (f.cut)
+                s << ',' << cutText(m.*(f.value), m.*(f.cut));
+        });
+        columns(true, [&](const MetricField &f) { s << ',' << optionalText(m.*(f.value)); });
+        s << '\n';
     };
     const std::pair<const char *, const SignalArray *> curves[] = {
         {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};

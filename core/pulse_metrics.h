@@ -32,6 +32,32 @@ struct PulseMetrics {
     std::optional<double> NoiseGainDb;         // filters only: 10 lg of the sum of the squared taps
 };
 
+// Every metric of the main window's table and of the command line's CSV, in the table's order,
+// written once for both: its CSV column, the value, and for a span the flag that an end of the
+// window cut it. The CSV puts the columns that came later (`laterColumn`) after the cut flags,
+// so a reader of the earlier columns finds them where they always were.
+struct MetricField {
+    const char *column;
+    std::optional<double> PulseMetrics::*value;
+    bool PulseMetrics::*cut = nullptr;
+    bool laterColumn = false;
+};
+inline constexpr MetricField MetricFields[] = {
+    {"peak", &PulseMetrics::Peak},
+    {"peak_time_us", &PulseMetrics::PeakTime},
+    {"width_6db_us", &PulseMetrics::Width6dB, &PulseMetrics::Width6dBCut},
+    {"ringdown_20db_us", &PulseMetrics::RingDown20dB, &PulseMetrics::RingDown20dBCut},
+    {"ringdown_40db_us", &PulseMetrics::RingDown40dB, &PulseMetrics::RingDown40dBCut},
+    {"side_level_db", &PulseMetrics::SideLevelDb},
+    {"duration_20db_us", &PulseMetrics::Duration20dB, &PulseMetrics::Duration20dBCut},
+    {"peak_frequency_mhz", &PulseMetrics::PeakFrequency},
+    {"centre_frequency_mhz", &PulseMetrics::CentreFrequency},
+    {"bandwidth_6db_percent", &PulseMetrics::Bandwidth6dBPercent},
+    {"lower_frequency_mhz", &PulseMetrics::LowerFrequency, nullptr, true},
+    {"upper_frequency_mhz", &PulseMetrics::UpperFrequency, nullptr, true},
+    {"noise_gain_db", &PulseMetrics::NoiseGainDb, nullptr, true},
+};
+
 // The spectrum is zero-padded to at least this many points (a power of two).
 constexpr int MetricsSpectrumPoints = 65536;
 

@@ -36,27 +36,23 @@ const QString NoValue = QStringLiteral("—");
 // Before a value measured up to an end of the window: the true one is larger.
 const QString CutMark = QStringLiteral("> ");
 
-// The metrics table's columns: caption, the value it shows and, for spans, its cut flag.
-struct MetricsColumn {
-    const char *caption;
-    std::optional<double> PulseMetrics::*value;
-    bool PulseMetrics::*cut = nullptr;
+// The metrics table's captions, one per metric in the order of MetricFields.
+const char *const MetricsCaptions[] = {
+    "Пик",
+    "t пика\n[мкс]",
+    "Ширина\n-6 дБ\n[мкс]",
+    "Спад\n-20 дБ\n[мкс]",
+    "Спад\n-40 дБ\n[мкс]",
+    "Боковые\n[дБ]",
+    "Длит.\n-20 дБ\n[мкс]",
+    "f пика\n[МГц]",
+    "f центр.\n[МГц]",
+    "Полоса\n-6 дБ\n[%]",
+    "f ниж.\n-6 дБ\n[МГц]",
+    "f верх.\n-6 дБ\n[МГц]",
+    "Шум.\nусил.\n[дБ]",
 };
-const MetricsColumn MetricsColumns[] = {
-    {"Пик", &PulseMetrics::Peak},
-    {"t пика\n[мкс]", &PulseMetrics::PeakTime},
-    {"Ширина\n-6 дБ\n[мкс]", &PulseMetrics::Width6dB, &PulseMetrics::Width6dBCut},
-    {"Спад\n-20 дБ\n[мкс]", &PulseMetrics::RingDown20dB, &PulseMetrics::RingDown20dBCut},
-    {"Спад\n-40 дБ\n[мкс]", &PulseMetrics::RingDown40dB, &PulseMetrics::RingDown40dBCut},
-    {"Боковые\n[дБ]", &PulseMetrics::SideLevelDb},
-    {"Длит.\n-20 дБ\n[мкс]", &PulseMetrics::Duration20dB, &PulseMetrics::Duration20dBCut},
-    {"f пика\n[МГц]", &PulseMetrics::PeakFrequency},
-    {"f центр.\n[МГц]", &PulseMetrics::CentreFrequency},
-    {"Полоса\n-6 дБ\n[%]", &PulseMetrics::Bandwidth6dBPercent},
-    {"f ниж.\n-6 дБ\n[МГц]", &PulseMetrics::LowerFrequency},
-    {"f верх.\n-6 дБ\n[МГц]", &PulseMetrics::UpperFrequency},
-    {"Шум.\nусил.\n[дБ]", &PulseMetrics::NoiseGainDb},
-};
+static_assert(std::size(MetricsCaptions) == std::size(MetricFields), "a caption for every metric");
 
 // A metric with a few significant digits and the user's decimal separator; "—" when missing,
 // "> value" when cut by an end of the window.
@@ -154,11 +150,11 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     layout->addWidget(Panel2);
 
     // Pulse metrics under the settings panel
-    MetricsTable = new QTableWidget(4, static_cast<int>(std::size(MetricsColumns)), this);
+    MetricsTable = new QTableWidget(4, static_cast<int>(std::size(MetricFields)), this);
     MetricsTable->setObjectName("MetricsTable");
     QStringList captions;
-    for (const MetricsColumn &c : MetricsColumns)
-        captions << QString::fromUtf8(c.caption);
+    for (const char *caption : MetricsCaptions)
+        captions << QString::fromUtf8(caption);
     MetricsTable->setHorizontalHeaderLabels(captions);
     MetricsTable->setVerticalHeaderLabels({"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр"});
     MetricsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -272,9 +268,9 @@ void TMainForm::RefreshMetrics(int halfWidth) {
             // Without a readable sampling frequency there is no time axis: every cell shows "—".
         }
         for (int column = 0; column < MetricsTable->columnCount(); ++column) {
-            const MetricsColumn &c = MetricsColumns[column];
+            const MetricField &f = MetricFields[column];
             MetricsTable->item(row, column)
-                ->setText(metricText(metrics.*(c.value), c.cut != nullptr && metrics.*(c.cut), decimal));
+                ->setText(metricText(metrics.*(f.value), f.cut != nullptr && metrics.*(f.cut), decimal));
         }
     }
 }
