@@ -20,10 +20,18 @@
 #include "core/least_squares.h"
 #include "io/coefficient_writer.h"
 #include "project/WindowPlacement.h"
+#include "project/settings_conversions.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
+
+namespace {
+// A setting of this window, found while the program compiles.
+consteval const project::SettingDefinition &setting(std::string_view key) {
+    return project::setting("FilterForm", key);
+}
+} // namespace
 
 namespace {
 // The epoch and objective labels are repainted at most this often; the last values of a run
@@ -47,7 +55,7 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     Panel1 = panel(this, "Panel1");
     auto *top = new QHBoxLayout(Panel1);
     label(Panel1, "Полуширина фильтра [точек]", "Label1");
-    WINNmSpinEdit = integerField(Panel1, "WINNmSpinEdit");
+    WINNmSpinEdit = integerField(Panel1, setting("WINNmSpinEdit"));
     top->addWidget(findChild<QLabel *>("Label1"));
     top->addWidget(WINNmSpinEdit);
     top->addStretch(1);
@@ -67,7 +75,7 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     Panel5->setObjectName("Panel5");
     auto *buttons = new QHBoxLayout(Panel5);
     ViewFilterBitBtn = button(Panel5, "ViewFilterBitBtn", "Показать фильтр");
-    PointsCheckBox = checkBox(Panel5, "PointsCheckBox", "Показать точки");
+    PointsCheckBox = checkBox(Panel5, setting("PointsCheckBox"), "Показать точки");
     ZoomUnDoButton = button(Panel5, "ZoomUnDoButton", "Отмена ZOOM-а");
     buttons->addWidget(ViewFilterBitBtn);
     buttons->addWidget(PointsCheckBox);
@@ -86,16 +94,16 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
         search->addWidget(label(TabSheet1, text, name), row, column);
         search->addWidget(field, row, column + 1);
     };
-    Ar1_NmSuperSpin = floatField(TabSheet1, "Ar1_NmSuperSpin");
-    Tr1_NmSuperSpin = floatField(TabSheet1, "Tr1_NmSuperSpin");
-    RandomNmSuperSpin = floatField(TabSheet1, "RandomNmSuperSpin", TNumberFormat::Scientific);
-    EpochNmSpinEdit = integerField(TabSheet1, "EpochNmSpinEdit");
+    Ar1_NmSuperSpin = floatField(TabSheet1, setting("Ar1_NmSuperSpin"));
+    Tr1_NmSuperSpin = floatField(TabSheet1, setting("Tr1_NmSuperSpin"));
+    RandomNmSuperSpin = floatField(TabSheet1, setting("RandomNmSuperSpin"), TNumberFormat::Scientific);
+    EpochNmSpinEdit = integerField(TabSheet1, setting("EpochNmSpinEdit"));
     fieldRow(0, 0, "Амплитуда пика", "Label2", Ar1_NmSuperSpin);
     fieldRow(1, 0, "Длительность пика [мкс]", "Label3", Tr1_NmSuperSpin);
     fieldRow(2, 0, "Случайные приращения", "Label4", RandomNmSuperSpin);
     fieldRow(3, 0, "Количество эпох", "Label5", EpochNmSpinEdit);
-    RadioGroup1 = radioGroup(TabSheet1, "RadioGroup1", "Вид начального фильтра", {"ноль", "Дельта импульс"});
-    ResponseRadioGroup = radioGroup(TabSheet1, "ResponseRadioGroup", "Желаемый отклик",
+    RadioGroup1 = radioGroup(TabSheet1, setting("RadioGroup1"), "Вид начального фильтра", {"ноль", "Дельта импульс"});
+    ResponseRadioGroup = radioGroup(TabSheet1, setting("ResponseRadioGroup"), "Желаемый отклик",
                                     {"Полуволна COS", "2 полуволны COS 0,3:1", "2 полуволны COC 0,3:1 симм."});
     search->addWidget(ResponseRadioGroup, 0, 2, 3, 1);
     search->addWidget(RadioGroup1, 3, 2, 2, 1);
@@ -116,14 +124,14 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     TabSheet2 = declare(new QWidget);
     TabSheet2->setObjectName("TabSheet2");
     auto *synthesis = new QGridLayout(TabSheet2);
-    F0_NmSuperSpin = floatField(TabSheet2, "F0_NmSuperSpin");
-    DF_NmSuperSpin = floatField(TabSheet2, "DF_NmSuperSpin");
+    F0_NmSuperSpin = floatField(TabSheet2, setting("F0_NmSuperSpin"));
+    DF_NmSuperSpin = floatField(TabSheet2, setting("DF_NmSuperSpin"));
     FilterTypeRadioGroup =
-        radioGroup(TabSheet2, "FilterTypeRadioGroup", "Тип фильтра", {"Прямоугольный ", "Линейный ", "SIN"});
-    WinTypeRadioGroup = radioGroup(TabSheet2, "WinTypeRadioGroup", "Оконная функция",
+        radioGroup(TabSheet2, setting("FilterTypeRadioGroup"), "Тип фильтра", {"Прямоугольный ", "Линейный ", "SIN"});
+    WinTypeRadioGroup = radioGroup(TabSheet2, setting("WinTypeRadioGroup"), "Оконная функция",
                                    {"НЕТ!", "Барлетт", "Хеннинг", "Хемминг", "Блакмен", "COS", "COS^2"});
-    K_NmSuperSpin = floatField(TabSheet2, "K_NmSuperSpin");
-    PhazeShiftNmSpinEdit = integerField(TabSheet2, "PhazeShiftNmSpinEdit");
+    K_NmSuperSpin = floatField(TabSheet2, setting("K_NmSuperSpin"));
+    PhazeShiftNmSpinEdit = integerField(TabSheet2, setting("PhazeShiftNmSpinEdit"));
     synthesis->addWidget(label(TabSheet2, "Центральная частота [МГц]", "Label6"), 0, 0);
     synthesis->addWidget(F0_NmSuperSpin, 0, 1);
     synthesis->addWidget(label(TabSheet2, "Смещение пиков [МГц]", "Label7"), 1, 0);
@@ -145,7 +153,7 @@ TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
     layout->addWidget(Panel2, 1);
     // Least-squares design, on "Поиск" below the search's own controls. Declared after every
     // earlier component, so its field's key follows theirs in the project file.
-    RegularizationNmSuperSpin = floatField(TabSheet1, "RegularizationNmSuperSpin", TNumberFormat::Scientific);
+    RegularizationNmSuperSpin = floatField(TabSheet1, setting("RegularizationNmSuperSpin"), TNumberFormat::Scientific);
     LeastSquaresBitBtn = button(TabSheet1, "LeastSquaresBitBtn", "МНК-фильтр", true);
     search->addWidget(label(TabSheet1, "Регуляризация МНК", "Label10"), 9, 0);
     search->addWidget(RegularizationNmSuperSpin, 9, 1);
@@ -189,7 +197,7 @@ void TFilterForm::buildExport() {
     Panel6->setObjectName("Panel6");
     auto *row = new QHBoxLayout(Panel6);
     row->setContentsMargins(6, 0, 6, 4);
-    CoeBitsNmSpinEdit = integerField(Panel6, "CoeBitsNmSpinEdit");
+    CoeBitsNmSpinEdit = integerField(Panel6, setting("CoeBitsNmSpinEdit"));
     CoeBitsNmSpinEdit->setMaximumWidth(60);
     QuantisationLabel = label(Panel6, QString(), "QuantisationLabel");
     QuantisationLabel->setWordWrap(true);
@@ -225,7 +233,7 @@ void TFilterForm::ExportFilterBitBtnClick() {
 
 void TFilterForm::exportFilterTo(const QString &fileName) {
     const double samplingFrequency = m_main.samplingFrequency();
-    const auto data = io::CoefficientExport::OfFilter(m_state, samplingFrequency, CoeBitsNmSpinEdit->Value());
+    const auto data = io::CoefficientExport::OfFilter(m_state, samplingFrequency, exportSettings().coeBits);
     const io::CoefficientFormat format = io::CoefficientFormatForFileName(fileName.toStdString());
     std::ostringstream text;
     io::WriteCoefficients(text, data, format);
@@ -246,16 +254,9 @@ void TFilterForm::exportFilterTo(const QString &fileName) {
 void TFilterForm::SynthesizeBitBtnClick() {
     guard([&] {
         DisabledWhile disabled(SynthesizeBitBtn);
-        FilterSynthesisParameters p;
-        p.FilterHalfWidth = WINNmSpinEdit->Value();
-        p.K = K_NmSuperSpin->Value();
-        const double samplingFrequency = m_main.samplingFrequency();
-        p.F0 = F0_NmSuperSpin->Value();
-        p.DF = DF_NmSuperSpin->Value();
-        p.PhazeShift = PhazeShiftNmSpinEdit->Value();
-        p.FilterType = FilterTypeRadioGroup->ItemIndex();
-        p.WinType = WinTypeRadioGroup->ItemIndex();
-        SynthesizeFilter(m_state, p, samplingFrequency);
+        double samplingFrequency = 0.0;
+        const project::FilterSettings s = synthesisSettings(samplingFrequency);
+        SynthesizeFilter(m_state, project::filterSynthesis(s), samplingFrequency);
         ViewFilterBitBtnClick();
     });
 }
@@ -275,23 +276,54 @@ void TFilterForm::Serch1_BitBtnClick() {
             }
         } done{this};
         const double samplingFrequency = m_main.samplingFrequency();
-        const ResponseParameters r = responseParameters();
-        const int n = WINNmSpinEdit->Value();
+        const project::FilterSettings s = searchSettings();
         m_sinceShown.invalidate();
         m_sinceConvergenceShown.invalidate();
         m_epoch = 0;
         m_convergenceShown = 0;
         ConvergenceSeries->ClearPoints();
-        SearchFilter(m_state, r, samplingFrequency, n, *this);
+        SearchFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, *this);
     });
 }
 
-ResponseParameters TFilterForm::responseParameters() const {
-    ResponseParameters r;
-    r.Ar1 = Ar1_NmSuperSpin->Value();
-    r.Tr1 = Tr1_NmSuperSpin->Value();
-    r.ResponseShape = ResponseRadioGroup->ItemIndex();
-    return r;
+project::FilterSettings TFilterForm::synthesisSettings(double &samplingFrequency) const {
+    project::FilterSettings s;
+    s.halfWidth = WINNmSpinEdit->Value();
+    s.gain = K_NmSuperSpin->Value();
+    samplingFrequency = m_main.samplingFrequency();
+    s.centreFrequency = F0_NmSuperSpin->Value();
+    s.peakOffset = DF_NmSuperSpin->Value();
+    s.phaseShift = PhazeShiftNmSpinEdit->Value();
+    s.filterType = FilterTypeRadioGroup->ItemIndex();
+    s.windowType = WinTypeRadioGroup->ItemIndex();
+    return s;
+}
+
+project::FilterSettings TFilterForm::searchSettings() const {
+    project::FilterSettings s;
+    s.peakAmplitude = Ar1_NmSuperSpin->Value();
+    s.peakDuration = Tr1_NmSuperSpin->Value();
+    s.responseShape = ResponseRadioGroup->ItemIndex();
+    s.halfWidth = WINNmSpinEdit->Value();
+    return s;
+}
+
+project::FilterSettings TFilterForm::leastSquaresSettings() const {
+    project::FilterSettings s = searchSettings();
+    s.regularisation = RegularizationNmSuperSpin->Value();
+    return s;
+}
+
+project::FilterSettings TFilterForm::startSettings() const {
+    project::FilterSettings s;
+    s.startFilter = RadioGroup1->ItemIndex();
+    return s;
+}
+
+project::FilterSettings TFilterForm::exportSettings() const {
+    project::FilterSettings s;
+    s.coeBits = CoeBitsNmSpinEdit->Value();
+    return s;
 }
 
 void TFilterForm::Break1_BitBtnClick() {
@@ -299,17 +331,16 @@ void TFilterForm::Break1_BitBtnClick() {
 }
 
 void TFilterForm::StartBitBtnClick() {
-    LoadStartFilter(m_state, RadioGroup1->ItemIndex());
+    LoadStartFilter(m_state, startSettings().startFilter);
 }
 
 void TFilterForm::LeastSquaresBitBtnClick() {
     guard([&] {
         DisabledWhile disabled(LeastSquaresBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
-        const ResponseParameters r = responseParameters();
-        const int n = WINNmSpinEdit->Value();
-        const double mu = RegularizationNmSuperSpin->Value();
-        const LeastSquaresOutcome outcome = LeastSquaresFilter(m_state, r, samplingFrequency, n, mu);
+        const project::FilterSettings s = leastSquaresSettings();
+        const LeastSquaresOutcome outcome =
+            LeastSquaresFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
         ViewFilterBitBtnClick();
         const char decimal = NumberSeparators::current().decimal.toLatin1();
         AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(outcome.SearchObjective,

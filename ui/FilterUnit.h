@@ -5,6 +5,7 @@
 
 #include "core/filter_search.h"
 #include "core/state.h"
+#include "project/settings.h"
 #include "ui/FormBase.h"
 #include "ui/widgets/chart.h"
 
@@ -88,9 +89,15 @@ class TFilterForm : public TForm, public SearchHost {
     // and shows the fixed-point error for the .h and .coe formats.
     void exportFilterTo(const QString &fileName);
 
+    // What the operations read from the fields, in the order they read them, as settings that
+    // the conversions shared with the command line make the core's parameters of.
+    project::FilterSettings synthesisSettings(double &samplingFrequency) const; // window method
+    project::FilterSettings searchSettings() const;                             // desired response and half-width
+    project::FilterSettings leastSquaresSettings() const;                       // the same and the regularisation
+    project::FilterSettings startSettings() const;                              // the search's initial filter
+    project::FilterSettings exportSettings() const;                             // the .coe word width
+
   private:
-    // The desired response as the search and the least-squares design read it from the fields.
-    ResponseParameters responseParameters() const;
     void showProgress(bool force);
     // Adds the epochs accepted since the last call to the convergence chart.
     void showConvergence(bool force);

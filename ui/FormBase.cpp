@@ -140,15 +140,14 @@ void TForm::guard(const std::function<void()> &handler) {
     }
 }
 
-const project::SettingDefinition &TForm::definition(const char *key) const {
-    const project::SettingDefinition *d = project::findSetting(objectName().toStdString(), key);
-    if (!d)
-        throw std::logic_error(std::string("no setting ") + key + " in " + objectName().toStdString());
-    return *d;
+const char *TForm::keyOf(const project::SettingDefinition &setting) const {
+    if (setting.section != objectName().toStdString())
+        throw std::logic_error(std::string(setting.key) + " belongs to " + std::string(setting.section));
+    return setting.key.data(); // the table's keys are string literals
 }
 
-TNmSuperSpin *TForm::floatField(QWidget *parent, const char *key, TNumberFormat format) {
-    const project::SettingDefinition &d = definition(key);
+TNmSuperSpin *TForm::floatField(QWidget *parent, const project::SettingDefinition &d, TNumberFormat format) {
+    const char *key = keyOf(d);
     auto *field = declare(new TNmSuperSpin(parent));
     field->setObjectName(key);
     field->setNumberFormat(format);
@@ -160,8 +159,8 @@ TNmSuperSpin *TForm::floatField(QWidget *parent, const char *key, TNumberFormat 
     return field;
 }
 
-TNmSpinEdit *TForm::integerField(QWidget *parent, const char *key) {
-    const project::SettingDefinition &d = definition(key);
+TNmSpinEdit *TForm::integerField(QWidget *parent, const project::SettingDefinition &d) {
+    const char *key = keyOf(d);
     auto *field = declare(new TNmSpinEdit(parent));
     field->setObjectName(key);
     field->setRange(static_cast<int>(d.minimum), static_cast<int>(d.maximum));
@@ -169,8 +168,8 @@ TNmSpinEdit *TForm::integerField(QWidget *parent, const char *key) {
     return field;
 }
 
-TSpinEdit *TForm::arrowSpin(QWidget *parent, const char *key) {
-    const project::SettingDefinition &d = definition(key);
+TSpinEdit *TForm::arrowSpin(QWidget *parent, const project::SettingDefinition &d) {
+    const char *key = keyOf(d);
     auto *field = declare(new TSpinEdit(parent));
     field->setObjectName(key);
     field->setRange(static_cast<int>(d.minimum), static_cast<int>(d.maximum));
@@ -181,16 +180,17 @@ TSpinEdit *TForm::arrowSpin(QWidget *parent, const char *key) {
     return field;
 }
 
-QCheckBox *TForm::checkBox(QWidget *parent, const char *key, const QString &caption) {
-    const project::SettingDefinition &d = definition(key);
+QCheckBox *TForm::checkBox(QWidget *parent, const project::SettingDefinition &d, const QString &caption) {
+    const char *key = keyOf(d);
     auto *box = declare(new QCheckBox(caption, parent));
     box->setObjectName(key);
     box->setChecked(d.defaultValue() != 0);
     return box;
 }
 
-TRadioGroup *TForm::radioGroup(QWidget *parent, const char *key, const QString &caption, const QStringList &items) {
-    const project::SettingDefinition &d = definition(key);
+TRadioGroup *TForm::radioGroup(QWidget *parent, const project::SettingDefinition &d, const QString &caption,
+                               const QStringList &items) {
+    const char *key = keyOf(d);
     auto *group = declare(new TRadioGroup(caption, items, parent));
     group->setObjectName(key);
     group->setItemIndex(static_cast<int>(d.defaultValue()));

@@ -54,20 +54,24 @@ class TForm : public QWidget {
     // Runs a click handler; an error is shown with its text and the handler ends there.
     void guard(const std::function<void()> &handler);
 
-    // Field factories: name, range, default and display settings come from the parameter
-    // definitions shared with the command-line tool.
-    TNmSuperSpin *floatField(QWidget *parent, const char *key, TNumberFormat format = TNumberFormat::Thousands);
-    TNmSpinEdit *integerField(QWidget *parent, const char *key);
-    TSpinEdit *arrowSpin(QWidget *parent, const char *key);
-    QCheckBox *checkBox(QWidget *parent, const char *key, const QString &caption);
-    TRadioGroup *radioGroup(QWidget *parent, const char *key, const QString &caption, const QStringList &items);
+    // Field factories: name, range, default and display settings come from the setting
+    // definitions shared with the command-line tool, looked up while the program compiles
+    // (project::setting), so a key that is not in the table does not compile.
+    TNmSuperSpin *floatField(QWidget *parent, const project::SettingDefinition &setting,
+                             TNumberFormat format = TNumberFormat::Thousands);
+    TNmSpinEdit *integerField(QWidget *parent, const project::SettingDefinition &setting);
+    TSpinEdit *arrowSpin(QWidget *parent, const project::SettingDefinition &setting);
+    QCheckBox *checkBox(QWidget *parent, const project::SettingDefinition &setting, const QString &caption);
+    TRadioGroup *radioGroup(QWidget *parent, const project::SettingDefinition &setting, const QString &caption,
+                            const QStringList &items);
     QPushButton *button(QWidget *parent, const char *name, const QString &caption, bool bold = false);
     QLabel *label(QWidget *parent, const QString &text, const char *name = nullptr);
     // A framed panel; a height of 0 leaves it to the layout.
     QFrame *panel(QWidget *parent, const char *name, int height = 0);
 
   private:
-    const project::SettingDefinition &definition(const char *key) const;
+    // The key of a setting of this window's section.
+    const char *keyOf(const project::SettingDefinition &setting) const;
     std::vector<QWidget *> m_components;
     bool m_sizeable = true;
     mutable std::optional<QMargins> m_frameMargins; // as last seen while shown

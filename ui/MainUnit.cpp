@@ -26,6 +26,13 @@
 namespace pulsefir::ui {
 
 namespace {
+// A setting of this window, found while the program compiles.
+consteval const project::SettingDefinition &setting(std::string_view key) {
+    return project::setting("MainForm", key);
+}
+} // namespace
+
+namespace {
 constexpr QRgb SignalColor = qRgb(0, 0, 0);
 constexpr QRgb OutputColor = qRgb(255, 0, 0);
 constexpr QRgb ResponseColor = qRgb(0, 255, 0);
@@ -120,14 +127,14 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     // Settings panel
     Panel2 = panel(this, "Panel2", 166);
     auto *grid = new QGridLayout(Panel2);
-    LineWidthSpinEdit = arrowSpin(Panel2, "LineWidthSpinEdit");
-    PointsCheckBox = checkBox(Panel2, "PointsCheckBox", "Точки");
-    PointSizeSpinEdit = arrowSpin(Panel2, "PointSizeSpinEdit");
-    FNmSuperSpin = floatField(Panel2, "FNmSuperSpin");
-    SWNmSpinEdit = integerField(Panel2, "SWNmSpinEdit");
-    CheckBox1 = checkBox(Panel2, "CheckBox1", "Показать сигнал");
-    CheckBox2 = checkBox(Panel2, "CheckBox2", "После фильтрации");
-    CheckBox3 = checkBox(Panel2, "CheckBox3", "Желаемый отклик");
+    LineWidthSpinEdit = arrowSpin(Panel2, setting("LineWidthSpinEdit"));
+    PointsCheckBox = checkBox(Panel2, setting("PointsCheckBox"), "Точки");
+    PointSizeSpinEdit = arrowSpin(Panel2, setting("PointSizeSpinEdit"));
+    FNmSuperSpin = floatField(Panel2, setting("FNmSuperSpin"));
+    SWNmSpinEdit = integerField(Panel2, setting("SWNmSpinEdit"));
+    CheckBox1 = checkBox(Panel2, setting("CheckBox1"), "Показать сигнал");
+    CheckBox2 = checkBox(Panel2, setting("CheckBox2"), "После фильтрации");
+    CheckBox3 = checkBox(Panel2, setting("CheckBox3"), "Желаемый отклик");
     CalcOutBitBtn = button(Panel2, "CalcOutBitBtn", "Расчет фильтрации");
     DrawBitBtn = button(Panel2, "DrawBitBtn", "Рисовать");
     grid->addWidget(label(Panel2, "Частота дискретизации [МГц]"), 0, 0);

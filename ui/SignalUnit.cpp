@@ -11,10 +11,18 @@
 #include "base/number_text.h"
 #include "core/errors.h"
 #include "project/WindowPlacement.h"
+#include "project/settings_conversions.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
+
+namespace {
+// A setting of this window, found while the program compiles.
+consteval const project::SettingDefinition &setting(std::string_view key) {
+    return project::setting("SignalForm", key);
+}
+} // namespace
 
 TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     : TForm("SignalForm", "Синтез сигнала"), m_state(state), m_main(mainForm) {
@@ -29,7 +37,7 @@ TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     Panel2 = panel(this, "Panel2", 69);
     auto *bottom = new QHBoxLayout(Panel2);
     AddNoiseBitBtn = button(Panel2, "AddNoiseBitBtn", "Добавить шум", true);
-    NoiseNmSuperSpin = floatField(Panel2, "NoiseNmSuperSpin");
+    NoiseNmSuperSpin = floatField(Panel2, setting("NoiseNmSuperSpin"));
     bottom->addWidget(AddNoiseBitBtn);
     bottom->addSpacing(12);
     bottom->addWidget(label(Panel2, "Амплитуда шума"));
@@ -51,12 +59,12 @@ TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
     auto *grid = new QGridLayout(bevel);
     grid->setContentsMargins(6, 3, 6, 3);
     grid->setVerticalSpacing(2);
-    Exp_F_NmSuperSpin = floatField(bevel, "Exp_F_NmSuperSpin");
-    Exp_Phaze_NmSuperSpin = floatField(bevel, "Exp_Phaze_NmSuperSpin");
-    Exp_Front_NmSuperSpin = floatField(bevel, "Exp_Front_NmSuperSpin");
-    Exp_Time_NmSuperSpin = floatField(bevel, "Exp_Time_NmSuperSpin");
-    Exp_Shift_NmSuperSpin = floatField(bevel, "Exp_Shift_NmSuperSpin");
-    Exp_Am_NmSuperSpin = floatField(bevel, "Exp_Am_NmSuperSpin");
+    Exp_F_NmSuperSpin = floatField(bevel, setting("Exp_F_NmSuperSpin"));
+    Exp_Phaze_NmSuperSpin = floatField(bevel, setting("Exp_Phaze_NmSuperSpin"));
+    Exp_Front_NmSuperSpin = floatField(bevel, setting("Exp_Front_NmSuperSpin"));
+    Exp_Time_NmSuperSpin = floatField(bevel, setting("Exp_Time_NmSuperSpin"));
+    Exp_Shift_NmSuperSpin = floatField(bevel, setting("Exp_Shift_NmSuperSpin"));
+    Exp_Am_NmSuperSpin = floatField(bevel, setting("Exp_Am_NmSuperSpin"));
     const std::pair<const char *, TNmSuperSpin *> rows[] = {{"Частота ПЭП [МГц]", Exp_F_NmSuperSpin},
                                                             {"Амплитуда", Exp_Am_NmSuperSpin},
                                                             {"Фаза [град]", Exp_Phaze_NmSuperSpin},
@@ -121,12 +129,12 @@ void TSignalForm::buildFileTab() {
     FileBrowseButton = button(TabSheet3, "FileBrowseButton", "Обзор…");
     FileInfoLabel = label(TabSheet3, "Файл не прочитан", "FileInfoLabel");
     FileInfoLabel->setWordWrap(true);
-    FileOffsetNmSpinEdit = integerField(TabSheet3, "FileOffsetNmSpinEdit");
+    FileOffsetNmSpinEdit = integerField(TabSheet3, setting("FileOffsetNmSpinEdit"));
     FilePeakButton = button(TabSheet3, "FilePeakButton", "Пик в отсчёт 0");
     FileStartButton = button(TabSheet3, "FileStartButton", "Начало в −N");
     FileStartButton->setToolTip("Первый отсчёт файла — в индекс −N, N = полуширина массива сигнала");
-    FileScaleNmSuperSpin = floatField(TabSheet3, "FileScaleNmSuperSpin");
-    FileRateRadioGroup = radioGroup(TabSheet3, "FileRateRadioGroup", "Частота файла отличается",
+    FileScaleNmSuperSpin = floatField(TabSheet3, setting("FileScaleNmSuperSpin"));
+    FileRateRadioGroup = radioGroup(TabSheet3, setting("FileRateRadioGroup"), "Частота файла отличается",
                                     {"Взять частоту файла", "Пересчитать к частоте дискретизации"});
     FileLoadBitBtn = button(TabSheet3, "FileLoadBitBtn", "Загрузить из файла", true);
     FileAddBitBtn = button(TabSheet3, "FileAddBitBtn", "Добавить из файла", true);
@@ -181,9 +189,10 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
     request.samplingFrequency = m_main.samplingFrequency();
     request.minimumRate = m_main.FNmSuperSpin->MinValue();
     request.maximumRate = m_main.FNmSuperSpin->MaxValue();
-    request.rate = FileRateRadioGroup->ItemIndex() == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
-    request.placement.offset = FileOffsetNmSpinEdit->Value();
-    request.placement.scale = FileScaleNmSuperSpin->Value();
+    const project::SignalSettings s = placementSettings();
+    request.rate = s.fileRate == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
+    request.placement.offset = s.fileOffset;
+    request.placement.scale = s.fileScale;
     request.placement.mode = mode;
     return request;
 }
@@ -254,21 +263,35 @@ void TSignalForm::FileAddBitBtnClick() {
     importFile(io::PlacementMode::Add, FileAddBitBtn);
 }
 
-ToneBurstParameters TSignalForm::burstParameters() const {
-    ToneBurstParameters p;
-    p.Amplitude = Exp_Am_NmSuperSpin->Value();
-    p.Frequency = Exp_F_NmSuperSpin->Value();
-    p.PhaseDeg = Exp_Phaze_NmSuperSpin->Value();
-    p.FrontTimeConstant = Exp_Front_NmSuperSpin->Value();
-    p.ExcitationTime = Exp_Time_NmSuperSpin->Value();
-    p.Shift = Exp_Shift_NmSuperSpin->Value();
-    return p;
+project::SignalSettings TSignalForm::burstSettings() const {
+    project::SignalSettings s;
+    s.amplitude = Exp_Am_NmSuperSpin->Value();
+    s.frequency = Exp_F_NmSuperSpin->Value();
+    s.phaseDeg = Exp_Phaze_NmSuperSpin->Value();
+    s.frontTimeConstant = Exp_Front_NmSuperSpin->Value();
+    s.excitationTime = Exp_Time_NmSuperSpin->Value();
+    s.shift = Exp_Shift_NmSuperSpin->Value();
+    return s;
+}
+
+project::SignalSettings TSignalForm::noiseSettings() const {
+    project::SignalSettings s;
+    s.noiseAmplitude = NoiseNmSuperSpin->Value();
+    return s;
+}
+
+project::SignalSettings TSignalForm::placementSettings() const {
+    project::SignalSettings s;
+    s.fileRate = FileRateRadioGroup->ItemIndex();
+    s.fileOffset = FileOffsetNmSpinEdit->Value();
+    s.fileScale = FileScaleNmSuperSpin->Value();
+    return s;
 }
 
 void TSignalForm::addSignalAndDraw() {
     DisabledWhile disabled(AddSignalBitBtn);
     const double samplingFrequency = m_main.samplingFrequency();
-    const ToneBurstParameters burst = burstParameters();
+    const ToneBurstParameters burst = project::toneBurst(burstSettings());
     AddSignal(m_state, burst, samplingFrequency);
     m_main.DrawBitBtnClick();
 }
@@ -287,7 +310,7 @@ void TSignalForm::Exp_Load_BitBtnClick() {
 
 void TSignalForm::AddNoiseBitBtnClick() {
     guard([&] {
-        AddNoise(m_state, NoiseNmSuperSpin->Value());
+        AddNoise(m_state, noiseSettings().noiseAmplitude);
         m_main.DrawBitBtnClick();
     });
 }

@@ -6,6 +6,7 @@
 #include "core/signal_synthesis.h"
 #include "core/state.h"
 #include "io/pulse_import.h"
+#include "project/settings.h"
 #include "ui/FormBase.h"
 #include "ui/widgets/platform.h"
 
@@ -20,8 +21,11 @@ class TSignalForm : public TForm {
   public:
     TSignalForm(CoreState &state, TMainForm &mainForm);
 
-    // The burst as the fields describe it now (read in the order the operation reads them).
-    ToneBurstParameters burstParameters() const;
+    // What the operations read from the fields, in the order they read them, as settings that
+    // the conversions shared with the command line make the core's parameters of.
+    project::SignalSettings burstSettings() const;     // the tone burst
+    project::SignalSettings noiseSettings() const;     // the noise amplitude
+    project::SignalSettings placementSettings() const; // a measured pulse's rate, offset, scale
 
     QWidget *Panel1;
     QWidget *Panel2;

@@ -9,13 +9,21 @@
 #include <limits>
 #include <span>
 
-#include "core/spectrum_views.h"
 #include "base/number_text.h"
+#include "core/spectrum_views.h"
 #include "project/WindowPlacement.h"
+#include "project/settings_conversions.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
+
+namespace {
+// A setting of this window, found while the program compiles.
+consteval const project::SettingDefinition &setting(std::string_view key) {
+    return project::setting("SpectorForm", key);
+}
+} // namespace
 
 namespace {
 // The colour of every point of Series1..Series6.
@@ -90,28 +98,28 @@ TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
         Series[static_cast<std::size_t>(s)]->setCaption(QString::fromUtf8(captions[s]));
 
     Panel2 = panel(this, "Panel2", 147);
-    FL_NmSuperSpin = floatField(Panel2, "FL_NmSuperSpin");
-    FH_NmSuperSpin = floatField(Panel2, "FH_NmSuperSpin");
-    PointsNmSpinEdit = integerField(Panel2, "PointsNmSpinEdit");
-    CheckBox1 = checkBox(Panel2, "CheckBox1", "Амплитудный спектр");
-    CheckBox2 = checkBox(Panel2, "CheckBox2", "Фазовый спектр");
-    CheckBox3 = checkBox(Panel2, "CheckBox3", "Амплитудный спектр");
-    CheckBox4 = checkBox(Panel2, "CheckBox4", "Фазовый спектр");
-    CheckBox5 = checkBox(Panel2, "CheckBox5", "Нормировать амплитуду");
-    CheckBox6 = checkBox(Panel2, "CheckBox6", "Нормировать амплитуду");
-    LineWidthSpinEdit = arrowSpin(Panel2, "LineWidthSpinEdit");
-    PointsCheckBox = checkBox(Panel2, "PointsCheckBox", "Точки");
-    PointSizeSpinEdit = arrowSpin(Panel2, "PointSizeSpinEdit");
-    CheckBox7 = checkBox(Panel2, "CheckBox7", "Нормировать амплитуду");
-    CheckBox8 = checkBox(Panel2, "CheckBox8", "Амплитудный спектр");
-    CheckBox9 = checkBox(Panel2, "CheckBox9", "Фазовый спектр");
+    FL_NmSuperSpin = floatField(Panel2, setting("FL_NmSuperSpin"));
+    FH_NmSuperSpin = floatField(Panel2, setting("FH_NmSuperSpin"));
+    PointsNmSpinEdit = integerField(Panel2, setting("PointsNmSpinEdit"));
+    CheckBox1 = checkBox(Panel2, setting("CheckBox1"), "Амплитудный спектр");
+    CheckBox2 = checkBox(Panel2, setting("CheckBox2"), "Фазовый спектр");
+    CheckBox3 = checkBox(Panel2, setting("CheckBox3"), "Амплитудный спектр");
+    CheckBox4 = checkBox(Panel2, setting("CheckBox4"), "Фазовый спектр");
+    CheckBox5 = checkBox(Panel2, setting("CheckBox5"), "Нормировать амплитуду");
+    CheckBox6 = checkBox(Panel2, setting("CheckBox6"), "Нормировать амплитуду");
+    LineWidthSpinEdit = arrowSpin(Panel2, setting("LineWidthSpinEdit"));
+    PointsCheckBox = checkBox(Panel2, setting("PointsCheckBox"), "Точки");
+    PointSizeSpinEdit = arrowSpin(Panel2, setting("PointSizeSpinEdit"));
+    CheckBox7 = checkBox(Panel2, setting("CheckBox7"), "Нормировать амплитуду");
+    CheckBox8 = checkBox(Panel2, setting("CheckBox8"), "Амплитудный спектр");
+    CheckBox9 = checkBox(Panel2, setting("CheckBox9"), "Фазовый спектр");
     CalcSpectorsBitBtn = button(Panel2, "CalcSpectorsBitBtn", "Расчет спектров", true);
-    DbCheckBox = checkBox(Panel2, "DbCheckBox", "Амплитуда в дБ");
-    UnwrapCheckBox = checkBox(Panel2, "UnwrapCheckBox", "Развернуть фазу");
-    DelayCheckBox = checkBox(Panel2, "DelayCheckBox", "Групповая задержка [мкс]");
+    DbCheckBox = checkBox(Panel2, setting("DbCheckBox"), "Амплитуда в дБ");
+    UnwrapCheckBox = checkBox(Panel2, setting("UnwrapCheckBox"), "Развернуть фазу");
+    DelayCheckBox = checkBox(Panel2, setting("DelayCheckBox"), "Групповая задержка [мкс]");
     // The bottom panel has no room left in its rows: the fourth display option and the note on
     // aliases stand in the top panel, beside the undo button.
-    CosinePhaseCheckBox = checkBox(Panel1, "CosinePhaseCheckBox", "Фаза относительно косинуса");
+    CosinePhaseCheckBox = checkBox(Panel1, setting("CosinePhaseCheckBox"), "Фаза относительно косинуса");
     for (QCheckBox *box : {CheckBox2, CheckBox4, CheckBox9, CosinePhaseCheckBox})
         box->setToolTip(QString::fromUtf8(PhaseHint));
     AliasNoteLabel = new QLabel(Panel1);
@@ -256,17 +264,22 @@ void TSpectorForm::fillSeries(const SeriesValues &values) {
     UpdateSeriesView();
 }
 
+project::SpectraSettings TSpectorForm::spectraSettings() const {
+    project::SpectraSettings s;
+    s.lowFrequency = FL_NmSuperSpin->Value();
+    s.highFrequency = FH_NmSuperSpin->Value();
+    s.pointCount = PointsNmSpinEdit->Value();
+    s.normalizeSignal = CheckBox5->isChecked();
+    s.normalizeFilter = CheckBox6->isChecked();
+    s.normalizeOutput = CheckBox7->isChecked();
+    return s;
+}
+
 void TSpectorForm::CalcSpectorsBitBtnClick() {
     guard([&] {
         DisabledWhile disabled(CalcSpectorsBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
-        SpectorParameters p;
-        p.LowFrequency = FL_NmSuperSpin->Value();
-        p.HighFrequency = FH_NmSuperSpin->Value();
-        p.PointCount = PointsNmSpinEdit->Value();
-        p.NormalizeSignal = CheckBox5->isChecked();
-        p.NormalizeFilter = CheckBox6->isChecked();
-        p.NormalizeOutput = CheckBox7->isChecked();
+        const SpectorParameters p = project::spectra(spectraSettings());
         CalcSpectors(m_state, samplingFrequency, p);
         m_hasResults = true;
         // The note describes the curves shown: it changes only with a computation that succeeded.

@@ -5,6 +5,7 @@
 
 #include "core/spectra.h"
 #include "core/state.h"
+#include "project/settings.h"
 #include "ui/FormBase.h"
 #include "ui/widgets/chart.h"
 
@@ -61,6 +62,9 @@ class TSpectorForm : public TForm {
 
   public slots:
     void CalcSpectorsBitBtnClick();
+    // What the computation reads from the fields, as settings that the conversion shared with the
+    // command line makes the core's parameters of.
+    project::SpectraSettings spectraSettings() const;
     void UpdateSeriesView();
     void ZoomUnDoButtonClick();
     void DisplayOptionsClick();

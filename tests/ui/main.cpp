@@ -5,12 +5,13 @@
 
 QObject *makeWindowsTest();
 QObject *makeProjectFlowsTest();
+QObject *makeSettingsBindingTest();
 
 // Runs every test class of the windows.
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     int failures = 0;
-    for (QObject *(*make)() : {makeWindowsTest, makeProjectFlowsTest}) {
+    for (QObject *(*make)() : {makeWindowsTest, makeProjectFlowsTest, makeSettingsBindingTest}) {
         std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }
