@@ -10,7 +10,7 @@
 #include <cmath>
 
 #include "ui/widgets/chart.h"
-#include "ui/widgets/numeric_fields.h"
+#include "ui/widgets/float_field.h"
 
 using namespace pulsefir::ui;
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "ui/widgets/numeric_fields.h"
+#include "ui/widgets/float_field.h"
 #include "ui/widgets/radio_group.h"
 
 namespace pulsefir::ui {

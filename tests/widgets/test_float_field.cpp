@@ -10,7 +10,7 @@
 
 #include "core/errors.h"
 #include "scripted_platform.h"
-#include "ui/widgets/numeric_fields.h"
+#include "ui/widgets/float_field.h"
 
 using namespace pulsefir;
 using namespace pulsefir::ui;
@@ -688,4 +688,4 @@ QObject *makeNumericFieldsTest(const QLocale &locale) {
     return new NumericFieldsTest(locale);
 }
 
-#include "test_numeric_fields.moc"
+#include "test_float_field.moc"

@@ -1,4 +1,4 @@
-#include "numeric_fields.h"
+#include "float_field.h"
 
 #include <QApplication>
 #include <QClipboard>
