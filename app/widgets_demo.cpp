@@ -11,6 +11,7 @@
 
 #include "ui/widgets/chart.h"
 #include "ui/widgets/float_field.h"
+#include "ui/widgets/integer_field.h"
 
 using namespace pulsefir::ui;
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/widgets/float_field.h"
+#include "ui/widgets/integer_field.h"
 #include "ui/widgets/radio_group.h"
 
 namespace pulsefir::ui {
