@@ -17,6 +17,7 @@
 #include "dispatch.h"
 #include "errors.h"
 #include "parallel.h"
+#include "thread_choice.h"
 
 namespace pulsefir {
 
