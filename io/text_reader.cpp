@@ -1,4 +1,4 @@
-#include "pulse_reader.h"
+#include "io/pulse_reader.h"
 
 #include <algorithm>
 #include <bit>
