@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <ostream>
 #include <string_view>
 #include <vector>
 
@@ -16,6 +17,9 @@ namespace pulsefir::io {
 static_assert(std::endian::native == std::endian::little, "the .npy reader assumes a little-endian host");
 
 namespace {
+
+// NumPy aligns the end of the header (magic, version and length included) to this many bytes.
+constexpr std::size_t NpyAlignment = 64;
 
 using base::Message;
 
@@ -123,6 +127,21 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
     }
     result.description = Message::npyDescription(itemSize == 8);
     return result;
+}
+
+void WriteNpy(std::ostream &out, std::span<const double> values) {
+    std::string header = "{'descr': '<f8', 'fortran_order': False, 'shape': (" +
+                         base::formatInteger(static_cast<long long>(values.size())) + ",), }";
+    const std::size_t unpadded = 10 + header.size() + 1; // magic 6, version 2, length 2, newline 1
+    header.append((NpyAlignment - unpadded % NpyAlignment) % NpyAlignment, ' ');
+    header += '\n';
+    const auto length = static_cast<std::uint16_t>(header.size());
+    const char preamble[] = {
+        '\x93', 'N', 'U', 'M', 'P', 'Y', 1, 0, static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
+    out.write(preamble, sizeof preamble);
+    out << header;
+    static_assert(std::endian::native == std::endian::little, "'<f8' is written as the host stores doubles");
+    out.write(reinterpret_cast<const char *>(values.data()), static_cast<std::streamsize>(values.size() * 8));
 }
 
 } // namespace pulsefir::io
