@@ -10,7 +10,8 @@
 #include <cmath>
 
 #include "ui/widgets/chart.h"
-#include "ui/widgets/numeric_fields.h"
+#include "ui/widgets/float_field.h"
+#include "ui/widgets/integer_field.h"
 
 using namespace pulsefir::ui;
 

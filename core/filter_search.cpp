@@ -17,6 +17,7 @@
 #include "dispatch.h"
 #include "errors.h"
 #include "parallel.h"
+#include "thread_choice.h"
 
 namespace pulsefir {
 
@@ -28,14 +29,6 @@ long double initialBestObjective() {
         return 1E4000L;
     else
         return std::numeric_limits<long double>::infinity();
-}
-
-double checkedQuotient(double dividend, double divisor) {
-    if (divisor == 0.0)
-        throw FloatingPointError(FloatingPointFault::DivisionByZero);
-    const double q = dividend / divisor;
-    CheckStored(q);
-    return q;
 }
 
 // Output i's term of the search objective added to the 80-bit `sum`: before the centre the
@@ -206,39 +199,6 @@ void LoadStartFilter(CoreState &state, int startFilterKind) {
     state.FilterBuffer.fill(0.0);
     if (startFilterKind == Index(StartFilterKindIndex::Delta))
         state.FilterBuffer[0] = 1.0;
-}
-
-void BuildResponse(CoreState &state, const ResponseParameters &r, double samplingFrequency) {
-    const double spacing = CheckedReciprocal(samplingFrequency); // µs
-    const double w = checkedQuotient(Pi, r.Tr1);                 // rad/µs
-    // Samples in half the peak duration, held to -1..1e9 before the conversion to an integer (a
-    // negative duration or sampling frequency gives an empty peak). A range beyond the buffer is
-    // only written up to its end.
-    const double halfPeak = std::trunc(r.Tr1 / spacing / 2.0);
-    const long long m = !(halfPeak >= -1.0) ? -1LL : halfPeak > 1e9 ? 1000000000LL : static_cast<long long>(halfPeak);
-    // The response is computed into scratch storage and checked before it replaces the buffer.
-    std::vector<double> scratch(static_cast<std::size_t>(SignalArray::Size), 0.0);
-    double *response = scratch.data() + MaxSignalHalfWidth;
-    if (r.ResponseShape >= Index(ResponseShapeIndex::HalfWave) &&
-        r.ResponseShape <= Index(ResponseShapeIndex::TwoHalfWavesSymmetric)) {
-        const long long limit = MaxSignalHalfWidth;
-        for (long long k = 0; k <= m && k <= limit; ++k) {
-            const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1;
-            response[k] = v;
-            response[-k] = v;
-        }
-        // The side lobe starts at k = M and so replaces the samples at +-M of the central half wave.
-        if (r.ResponseShape != Index(ResponseShapeIndex::HalfWave)) {
-            for (long long k = std::max(m, 0LL); k <= 3 * m && k <= limit; ++k) {
-                const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1 / 2.5;
-                response[-k] = v;
-                if (r.ResponseShape == Index(ResponseShapeIndex::TwoHalfWavesSymmetric))
-                    response[k] = v;
-            }
-        }
-    }
-    CheckComputed(scratch);
-    state.ResponseBuffer.assign(MaxSignalHalfWidth, scratch);
 }
 
 long double SearchObjective(const CoreState &state, const double *trial, int ns) {

@@ -2,25 +2,16 @@
 
 #include <cstdint>
 
+#include "desired_response.h"
 #include "state.h"
 
 namespace pulsefir {
 
-// The field values of ResponseShape and of the start filter's kind (radio group item indices).
-enum class ResponseShapeIndex { HalfWave = 0, TwoHalfWaves = 1, TwoHalfWavesSymmetric = 2 };
+// The field values of the start filter's kind (radio group item indices).
 enum class StartFilterKindIndex { Zero = 0, Delta = 1 };
-constexpr int Index(ResponseShapeIndex shape) {
-    return static_cast<int>(shape);
-}
 constexpr int Index(StartFilterKindIndex kind) {
     return static_cast<int>(kind);
 }
-
-struct ResponseParameters {
-    double Ar1 = 1.4;  // peak amplitude, signal units
-    double Tr1 = 12.5; // peak duration, µs
-    int ResponseShape = Index(ResponseShapeIndex::HalfWave);
-};
 
 // What the caller of a search provides; called in this order in every epoch.
 class SearchHost {
@@ -40,10 +31,6 @@ struct SearchOutcome {
 
 // Clears FilterBuffer; with Delta sets tap 0 to 1. FilterHalfWidth is not changed.
 void LoadStartFilter(CoreState &state, int startFilterKind);
-
-// Fills ResponseBuffer with the desired response (cleared first; nothing beyond +-10000).
-// Throws a division-by-zero error, changing nothing, for a zero sampling frequency or Tr1.
-void BuildResponse(CoreState &state, const ResponseParameters &response, double samplingFrequency);
 
 // Random search from the present FilterBuffer: every epoch perturbs every tap, applies the trial
 // filter to the signal and keeps the perturbation when the objective beats the best of the run.

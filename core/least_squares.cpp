@@ -11,6 +11,7 @@
 #include "correlation.h"
 #include "base/messages.h"
 #include "errors.h"
+#include "filter_search.h"
 
 namespace pulsefir {
 

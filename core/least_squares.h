@@ -1,6 +1,6 @@
 #pragma once
 
-#include "filter_search.h"
+#include "desired_response.h"
 #include "state.h"
 
 namespace pulsefir {

@@ -1,6 +1,7 @@
 #include "state.h"
 
 #include "parallel.h"
+#include "thread_choice.h"
 
 namespace pulsefir {
 

@@ -1,7 +1,6 @@
 #include "coefficient_writer.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -12,13 +11,11 @@
 #include "base/messages.h"
 #include "base/number_text.h"
 #include "io/file_extension.h"
+#include "io/npy_format.h"
 
 namespace pulsefir::io {
 
 namespace {
-
-// NumPy aligns the end of the header (magic, version and length included) to this many bytes.
-constexpr std::size_t NpyAlignment = 64;
 
 double maxMagnitude(std::span<const double> taps) {
     double m = 0.0;
@@ -84,21 +81,6 @@ void writeText(std::ostream &out, const CoefficientExport &d) {
     describe(out, "# ", d, "Line 1 after these comments");
     for (double t : d.taps)
         out << base::formatSignificant(t, 17) << '\n';
-}
-
-void writeNpy(std::ostream &out, const CoefficientExport &d) {
-    std::string header = "{'descr': '<f8', 'fortran_order': False, 'shape': (" +
-                         base::formatInteger(static_cast<long long>(d.taps.size())) + ",), }";
-    const std::size_t unpadded = 10 + header.size() + 1; // magic 6, version 2, length 2, newline 1
-    header.append((NpyAlignment - unpadded % NpyAlignment) % NpyAlignment, ' ');
-    header += '\n';
-    const auto length = static_cast<std::uint16_t>(header.size());
-    const char preamble[] = {
-        '\x93', 'N', 'U', 'M', 'P', 'Y', 1, 0, static_cast<char>(length & 0xFF), static_cast<char>(length >> 8)};
-    out.write(preamble, sizeof preamble);
-    out << header;
-    static_assert(std::endian::native == std::endian::little, "'<f8' is written as the host stores doubles");
-    out.write(reinterpret_cast<const char *>(d.taps.data()), static_cast<std::streamsize>(d.taps.size() * 8));
 }
 
 void writeIntegers(std::ostream &out, const std::vector<std::int64_t> &values, const char *separator) {
@@ -214,7 +196,7 @@ void WriteCoefficients(std::ostream &out, const CoefficientExport &data, Coeffic
         writeText(out, data);
         break;
     case CoefficientFormat::Npy:
-        writeNpy(out, data);
+        WriteNpy(out, data.taps);
         break;
     case CoefficientFormat::CHeader:
         writeCHeader(out, data);

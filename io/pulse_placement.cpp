@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/errors.h"
-#include "io/pulse_reader.h"
+#include "io/pulse_data.h"
 
 namespace pulsefir::io {
 

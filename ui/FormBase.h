@@ -12,7 +12,8 @@
 
 #include "project/ProjectInterfaces.h"
 #include "project/settings_table.h"
-#include "ui/widgets/numeric_fields.h"
+#include "ui/widgets/float_field.h"
+#include "ui/widgets/integer_field.h"
 #include "ui/widgets/radio_group.h"
 
 namespace pulsefir::ui {

@@ -13,7 +13,8 @@
 #include "ui/MainUnit.h"
 #include "ui/SignalUnit.h"
 #include "ui/SpectorUnit.h"
-#include "ui/widgets/numeric_fields.h"
+#include "ui/widgets/float_field.h"
+#include "ui/widgets/integer_field.h"
 #include "ui/widgets/radio_group.h"
 
 using namespace pulsefir;

@@ -9,7 +9,9 @@
 
 #include "c_locale.h"
 
-QObject *makeNumericFieldsTest(const QLocale &locale);
+QObject *makeFloatFieldTest(const QLocale &locale);
+QObject *makeIntegerFieldTest(const QLocale &locale);
+QObject *makeFieldBehaviourTest(const QLocale &locale);
 QObject *makeChartTest();
 QObject *makePlatformTest();
 
@@ -24,8 +26,10 @@ int main(int argc, char **argv) {
     int failures = 0;
     for (const QLocale &locale :
          {QLocale(QLocale::Russian, QLocale::Russia), QLocale(QLocale::English, QLocale::UnitedStates)}) {
-        std::unique_ptr<QObject> test(makeNumericFieldsTest(locale));
-        failures += QTest::qExec(test.get(), argc, argv);
+        for (auto makeTest : {makeFloatFieldTest, makeIntegerFieldTest, makeFieldBehaviourTest}) {
+            std::unique_ptr<QObject> test(makeTest(locale));
+            failures += QTest::qExec(test.get(), argc, argv);
+        }
     }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     std::unique_ptr<QObject> chart(makeChartTest());

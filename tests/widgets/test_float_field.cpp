@@ -1,101 +1,24 @@
 #include <QApplication>
 #include <QClipboard>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QVBoxLayout>
 
 #include <cmath>
-#include <memory>
 
 #include "core/errors.h"
-#include "scripted_platform.h"
-#include "ui/widgets/numeric_fields.h"
+#include "numeric_field_fixture.h"
 
 using namespace pulsefir;
 using namespace pulsefir::ui;
 
 Q_DECLARE_METATYPE(TNumberFormat)
 
-namespace {
-
-// Writes an example in the notation "1 234,5" with the current locale's separators.
-QString L(const QString &example) {
-    const auto sep = NumberSeparators::current();
-    QString out;
-    for (QChar c : example)
-        out += c == ' ' ? sep.group : c == ',' ? sep.decimal : c;
-    return out;
-}
-
-QChar decimalChar() {
-    return NumberSeparators::current().decimal;
-}
-
-} // namespace
-
-class NumericFieldsTest : public QObject {
+class FloatFieldTest : public NumericFieldFixture {
     Q_OBJECT
   public:
-    explicit NumericFieldsTest(QLocale locale) : m_locale(std::move(locale)) {}
-
-  private:
-    QLocale m_locale;
-    std::unique_ptr<PlatformScope> m_scope;
-    std::unique_ptr<QWidget> m_window;
-    TNmSuperSpin *m_field = nullptr;
-    TNmSpinEdit *m_integer = nullptr;
-    QLineEdit *m_other = nullptr;
-
-    ScriptedPlatform &platform() { return m_scope->platform; }
-
-    // Gives the field the focus with the caret at `caret` and nothing selected.
-    void placeCaret(QLineEdit *edit, const QString &text, int caret) {
-        edit->setText(text);
-        edit->setFocus(Qt::TabFocusReason);
-        QVERIFY(edit->hasFocus());
-        edit->deselect();
-        edit->setCursorPosition(caret);
-    }
-
-    void leaveField() {
-        m_other->setFocus(Qt::TabFocusReason);
-        QCoreApplication::processEvents();
-    }
+    using NumericFieldFixture::NumericFieldFixture;
 
   private slots:
-    void initTestCase() {
-        QLocale::setDefault(m_locale);
-        qInfo() << "locale" << m_locale.name() << "decimal" << QLocale().decimalPoint();
-    }
-
-    void init() {
-        m_scope = std::make_unique<PlatformScope>();
-        m_window = std::make_unique<QWidget>();
-        auto *layout = new QVBoxLayout(m_window.get());
-        m_field = new TNmSuperSpin(m_window.get());
-        m_field->setRange(0.001, 10000);
-        m_field->setValue(0.8);
-        m_integer = new TNmSpinEdit(m_window.get());
-        m_integer->setRange(1, 10000);
-        m_integer->setValue(1000);
-        m_other = new QLineEdit(m_window.get());
-        layout->addWidget(m_field);
-        layout->addWidget(m_integer);
-        layout->addWidget(m_other);
-        m_window->resize(240, 120);
-        m_window->show();
-        QApplication::setActiveWindow(m_window.get());
-        QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
-        m_other->setFocus(Qt::OtherFocusReason);
-        QVERIFY(m_other->hasFocus());
-    }
-
-    void cleanup() {
-        m_window.reset();
-        m_scope.reset();
-    }
-
     // ---- Formatting and parsing --------------------------------------------------------
     // The forms and the grammar themselves are base's (base_tests); here the field shows and
     // reads them with the locale's separators.
@@ -351,19 +274,6 @@ class NumericFieldsTest : public QObject {
         QCOMPARE(m_field->Value(), ParseFieldText(text, NumberSeparators::current()));
     }
 
-    // The click on the spin button gave the focus: the next click in the text places the caret.
-    void clickAfterTheSpinButtonPlacesTheCaret() {
-        m_field->setValue(1234.5);
-        QTest::mouseClick(m_field->spinButton(), Qt::LeftButton, {}, m_field->spinButton()->upRect().center());
-        QVERIFY(m_field->hasFocus());
-        QTest::mouseClick(m_field, Qt::LeftButton, {}, QPoint(10, m_field->height() / 2));
-        QVERIFY(!m_field->hasSelectedText());
-        QTest::mouseClick(m_integer->spinButton(), Qt::LeftButton, {}, m_integer->spinButton()->upRect().center());
-        QVERIFY(m_integer->hasFocus());
-        QTest::mouseClick(m_integer, Qt::LeftButton, {}, QPoint(10, m_integer->height() / 2));
-        QVERIFY(!m_integer->hasSelectedText());
-    }
-
     // A text that cannot be read ("-E3": the only digit of a negative mantissa deleted) is
     // reported in an error box when the field is left or stepped, and stays for correcting.
     void unreadableTextIsReportedOnLeavingAndStepping() {
@@ -414,13 +324,6 @@ class NumericFieldsTest : public QObject {
 
     // ---- Enter, focus and leaving -------------------------------------------------------
 
-    void enterBeepsWithoutADefaultButton() {
-        m_field->setFocus(Qt::TabFocusReason);
-        QTest::keyClick(m_field, Qt::Key_Return);
-        QTest::keyClick(m_integer, Qt::Key_Return);
-        QCOMPARE(platform().beeps, 2);
-    }
-
     void enterClicksTheDefaultButton() {
         auto *button = new QPushButton("OK", m_window.get());
         button->setDefault(true);
@@ -432,19 +335,6 @@ class NumericFieldsTest : public QObject {
         QVERIFY(m_field->hasFocus());
         QCOMPARE(m_field->selectedText(), QString("5"));
         QCOMPARE(platform().beeps, 0);
-    }
-
-    void focusingClickSelectsAllThenClicksPlaceTheCaret() {
-        m_field->setValue(1234.5);
-        m_other->setFocus();
-        QTest::mouseClick(m_field, Qt::LeftButton, {}, QPoint(10, m_field->height() / 2));
-        QVERIFY(m_field->hasFocus());
-        QCOMPARE(m_field->selectedText(), m_field->text());
-        QTest::mouseClick(m_field, Qt::LeftButton, {}, QPoint(10, m_field->height() / 2));
-        QVERIFY(!m_field->hasSelectedText());
-        m_other->setFocus();
-        QTest::mouseClick(m_integer, Qt::LeftButton, {}, QPoint(10, m_integer->height() / 2));
-        QCOMPARE(m_integer->selectedText(), QString("1000"));
     }
 
     void leavingBelowTheRangeClampsBeepsAndKeepsTheFocus() {
@@ -564,128 +454,10 @@ class NumericFieldsTest : public QObject {
         QTest::keyPress(m_field, Qt::Key_Down);
         QCOMPARE(m_field->currentStep(), 1.0);
     }
-
-    void readOnlyFieldBeepsOnSteps() {
-        m_field->setReadOnly(true);
-        m_field->stepUp();
-        QCOMPARE(m_field->Value(), 0.8);
-        m_integer->setReadOnly(true);
-        m_integer->stepUp();
-        QCOMPARE(m_integer->Value(), 1000);
-        QCOMPARE(platform().beeps, 2);
-    }
-
-    // ---- Integer field -----------------------------------------------------------------------
-
-    void integerFieldWithAFractionReadsItsMinimum() {
-        m_integer->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(m_integer, QString("1") + decimalChar() + "5");
-        QCOMPARE(m_integer->text(), L("1,5"));
-        QCOMPARE(m_integer->Value(), 1);
-        leaveField();
-        QCOMPARE(m_integer->text(), L("1,5"));
-        QCOMPARE(platform().beeps, 0);
-    }
-
-    void integerFieldRefusesLettersWithABeep() {
-        m_integer->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(m_integer, "2a");
-        QCOMPARE(m_integer->text(), QString("2"));
-        QCOMPARE(platform().beeps, 1);
-    }
-
-    void integerFieldClampsSilently() {
-        m_integer->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(m_integer, "20000");
-        // out of range until the field is left
-        QCOMPARE(m_integer->Value(), 20000);
-        leaveField();
-        QCOMPARE(m_integer->text(), QString("10000"));
-        m_integer->stepUp();
-        QCOMPARE(m_integer->Value(), 10000);
-        m_integer->setValue(1);
-        QTest::mouseClick(m_integer->spinButton(), Qt::LeftButton, {}, m_integer->spinButton()->downRect().center());
-        QCOMPARE(m_integer->Value(), 1);
-        QCOMPARE(platform().beeps, 0);
-        m_integer->setValue(50000);
-        // setting clamps
-        QCOMPARE(m_integer->text(), QString("10000"));
-    }
-
-    void plainSpinEditWithoutTypingStillSteps() {
-        auto *box = new TSpinEdit(m_window.get());
-        box->setRange(1, 10);
-        box->setValue(1);
-        box->setEditorEnabled(false);
-        box->show();
-        box->setFocus(Qt::TabFocusReason);
-        QTest::keyClicks(box, "7");
-        QCOMPARE(box->Value(), 1);
-        QTest::keyClick(box, Qt::Key_Up);
-        QCOMPARE(box->Value(), 2);
-    }
-
-    // The arrows-only spin boxes look and act like no text field: no caret, no I-beam pointer,
-    // no selection by the mouse. With typing on the same box has all three.
-    void spinEditWithoutTypingTakesNoCaretNorSelection_data() {
-        QTest::addColumn<bool>("typing");
-        QTest::newRow("typing off") << false;
-        QTest::newRow("typing on") << true;
-    }
-
-    void spinEditWithoutTypingTakesNoCaretNorSelection() {
-        QFETCH(bool, typing);
-        const int flashTime = QApplication::cursorFlashTime();
-        QApplication::setCursorFlashTime(0); // a caret that does not blink is drawn at every paint
-        auto *box = new TSpinEdit(m_window.get());
-        box->setRange(1, 10);
-        box->setValue(1);
-        box->setEditorEnabled(false);
-        box->setEditorEnabled(typing);
-        box->setAlignment(Qt::AlignLeft);
-        box->setText("1234567");
-        box->resize(160, 24);
-        box->show();
-        QVERIFY(QTest::qWaitForWindowExposed(box));
-
-        // Ink inside the text area, the spin button and the frame left out.
-        auto ink = [box] {
-            const QImage image = box->grab().toImage();
-            const QRect area = box->rect().adjusted(3, 3, -3 - box->spinButton()->width(), -3);
-            int dark = 0;
-            for (int y = area.top(); y <= area.bottom(); ++y)
-                for (int x = area.left(); x <= area.right(); ++x)
-                    dark += qGray(image.pixel(x, y)) < 90;
-            return dark;
-        };
-        const int unfocused = ink();
-        box->setFocus(Qt::OtherFocusReason);
-        box->deselect();
-        box->setCursorPosition(box->text().size());
-        QVERIFY(box->hasFocus());
-        const int focused = ink();
-        QApplication::setCursorFlashTime(flashTime);
-        QCOMPARE(focused > unfocused, typing);
-
-        QCOMPARE(box->cursor().shape(), typing ? Qt::IBeamCursor : Qt::ArrowCursor);
-
-        // A drag across the digits, then a double click.
-        const int y = box->height() / 2;
-        QTest::mousePress(box, Qt::LeftButton, Qt::NoModifier, QPoint(6, y));
-        QTest::mouseMove(box, QPoint(40, y));
-        QTest::mouseMove(box, QPoint(80, y));
-        QTest::mouseRelease(box, Qt::LeftButton, Qt::NoModifier, QPoint(80, y));
-        QCOMPARE(box->hasSelectedText(), typing);
-        box->deselect();
-        QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, QPoint(20, y));
-        QCOMPARE(box->hasSelectedText(), typing);
-        QCOMPARE(box->text(), QString("1234567"));
-        QVERIFY(box->hasFocus());
-    }
 };
 
-QObject *makeNumericFieldsTest(const QLocale &locale) {
-    return new NumericFieldsTest(locale);
+QObject *makeFloatFieldTest(const QLocale &locale) {
+    return new FloatFieldTest(locale);
 }
 
-#include "test_numeric_fields.moc"
+#include "test_float_field.moc"

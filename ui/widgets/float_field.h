@@ -5,78 +5,9 @@
 #include <functional>
 
 #include "ui/widgets/numeric_text.h"
-#include "ui/widgets/spin_button.h"
+#include "ui/widgets/spin_attachment.h"
 
 namespace pulsefir::ui {
-
-// The integer edit with an up/down button. `Value` is the text read as an integer, or
-// `MinValue` when the text is not one; setting it clamps to the range (none when the bounds are
-// equal). Stepping clamps silently; leaving the field sets an out-of-range value to the bound.
-class TSpinEdit : public QLineEdit {
-    Q_OBJECT
-  public:
-    explicit TSpinEdit(QWidget *parent = nullptr);
-
-    int Value() const;
-    void setValue(int value);
-    int MinValue() const { return m_min; }
-    int MaxValue() const { return m_max; }
-    void setMinValue(int value) { m_min = value; }
-    void setMaxValue(int value) { m_max = value; }
-    void setRange(int minimum, int maximum);
-    int Increment() const { return m_increment; }
-    void setIncrement(int increment) { m_increment = increment; }
-    bool EditorEnabled() const { return m_editorEnabled; }
-    // With typing off the field shows no text caret and no I-beam pointer, and the mouse selects
-    // nothing: only the arrows change it.
-    void setEditorEnabled(bool enabled);
-
-    TSpinButton *spinButton() const { return m_button; }
-
-    void stepUp();
-    void stepDown();
-
-  protected:
-    void keyPressEvent(QKeyEvent *event) override;
-    void focusOutEvent(QFocusEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseDoubleClickEvent(QMouseEvent *event) override;
-    // Enter in a plain spin edit does nothing of its own.
-    virtual void enterPressed() {}
-    // The spin button was pressed: the click that focused the field is not one in its text.
-    virtual void forgetFocusingClick() {}
-
-  private:
-    void step(int sign);
-    bool hasRange() const { return m_min != m_max; }
-    int clamp(int value) const;
-    bool textIsInteger(int *value) const;
-
-    int m_min = 0;
-    int m_max = 0;
-    int m_increment = 1;
-    bool m_editorEnabled = true;
-    TSpinButton *m_button;
-};
-
-// The integer field of the windows: centred, Enter presses the window's default button (or
-// beeps), and the click that enters the field selects all of it.
-class TNmSpinEdit : public TSpinEdit {
-    Q_OBJECT
-  public:
-    explicit TNmSpinEdit(QWidget *parent = nullptr);
-
-  protected:
-    void enterPressed() override;
-    void forgetFocusingClick() override { m_clickFocused = false; }
-    void focusInEvent(QFocusEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-
-  private:
-    bool m_clickFocused = false;
-};
 
 // The one-line edit for a real number: keeps its text a valid number while the user types,
 // formats it, and enforces its range when the user leaves it.
@@ -164,7 +95,7 @@ class TNmSuperSpin : public TNmNumEdit {
     void setWrap(bool on) { m_wrap = on; }
     double currentStep() const { return m_step; }
 
-    TSpinButton *spinButton() const { return m_button; }
+    TSpinButton *spinButton() const { return m_spin.button(); }
 
     void stepUp();
     void stepDown();
@@ -187,7 +118,7 @@ class TNmSuperSpin : public TNmNumEdit {
     int m_fastSteps = 0;
     qint64 m_lastStep = 0;
     bool m_stepped = false;
-    TSpinButton *m_button;
+    SpinAttachment m_spin;
 };
 
 } // namespace pulsefir::ui

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <iosfwd>
+#include <span>
+#include <string>
+
+#include "io/pulse_data.h"
+
+namespace pulsefir::io {
+
+// NumPy's .npy format, read and written in one place.
+
+// Format 1.0/2.0/3.0, a 1-D little-endian float64 or float32 array. `name` is the file name used
+// in messages.
+PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &name);
+
+// Format 1.0, a 1-D '<f8' array of `values`.
+void WriteNpy(std::ostream &out, std::span<const double> values);
+
+} // namespace pulsefir::io

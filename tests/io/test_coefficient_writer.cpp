@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "io/coefficient_writer.h"
+#include "io/pulse_reader.h"
+#include "io_test_files.h"
+
+using namespace pulsefir;
+using namespace pulsefir::io;
+
+namespace {
+
+std::vector<double> parseNumbers(const std::string &text, char separator) {
+    std::vector<double> values;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find(separator, at);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string field = text.substr(at, end - at);
+        field.erase(0, field.find_first_not_of(" \n"));
+        field.erase(field.find_last_not_of(" \n;") + 1);
+        if (!field.empty()) {
+            double v = 0;
+            const auto [p, ec] = std::from_chars(field.data(), field.data() + field.size(), v);
+            EXPECT_TRUE(ec == std::errc() && p == field.data() + field.size()) << "'" << field << "'";
+            values.push_back(v);
+        }
+        at = end + 1;
+    }
+    return values;
+}
+
+// The text between `open` and the next `close` after it.
+std::string between(const std::string &text, const std::string &open, const std::string &close) {
+    const std::size_t a = text.find(open);
+    EXPECT_NE(a, std::string::npos) << open;
+    const std::size_t b = text.find(close, a + open.size());
+    return text.substr(a + open.size(), b - a - open.size());
+}
+
+std::vector<double> smoothTaps(int halfWidth, double peak) {
+    std::vector<double> taps;
+    for (int j = -halfWidth; j <= halfWidth; ++j)
+        taps.push_back(peak * std::cos(0.3 * j) * std::exp(-0.002 * j * j) + 1e-9 * j);
+    return taps;
+}
+
+} // namespace
+
+// ---- Round trips --------------------------------------------------------------------------------
+
+struct RoundTripCase {
+    const char *name;
+    const char *extension;
+    double peak; // largest tap; above 1 the Q formats must shift
+};
+
+class CoefficientRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(CoefficientRoundTrip, ExportedTapsReadBackToTheFormatsPrecision) {
+    const RoundTripCase c = GetParam();
+    const int halfWidth = 40;
+    const std::vector<double> taps = smoothTaps(halfWidth, c.peak);
+    const auto path = tempPath(std::string("taps") + c.extension);
+    const CoefficientFormat format = CoefficientFormatForFileName(path.string());
+    {
+        std::ofstream out(path, std::ios::binary);
+        WriteCoefficients(out, {taps, halfWidth, 0.8, 12}, format);
+    }
+    const std::string text = readBytes(path);
+    switch (format) {
+    case CoefficientFormat::Csv:
+    case CoefficientFormat::Text: {
+        // The program's own reader takes the plain formats back, exactly.
+        EXPECT_EQ(ReadPulseText(text, path.string()).samples, taps);
+        break;
+    }
+    case CoefficientFormat::Npy: {
+        EXPECT_EQ(ReadPulseFile(path.string()).samples, taps);
+        break;
+    }
+    case CoefficientFormat::Octave: {
+        EXPECT_EQ(parseNumbers(between(text, "h = [", "];"), '\n'), taps);
+        break;
+    }
+    case CoefficientFormat::CHeader: {
+        EXPECT_EQ(parseNumbers(between(text, "pulsefir_taps[PULSEFIR_TAP_COUNT] = {", "}"), ','), taps);
+        for (const auto &[array, scaleName, fraction] : {std::tuple{"pulsefir_taps_q15", "PULSEFIR_Q15_SCALE ", 15},
+                                                         std::tuple{"pulsefir_taps_q31", "PULSEFIR_Q31_SCALE ", 31}}) {
+            const double scale = parseNumbers(between(text, scaleName, "\n"), '\n').at(0);
+            const auto q = parseNumbers(between(text, std::string(array) + "[PULSEFIR_TAP_COUNT] = {", "}"), ',');
+            ASSERT_EQ(q.size(), taps.size()) << array;
+            const double word = std::ldexp(1.0, fraction);
+            for (std::size_t k = 0; k < taps.size(); ++k) {
+                EXPECT_LE(std::abs(q[k]), word - 1) << array;
+                EXPECT_LE(std::abs(taps[k] - q[k] / scale), 0.5 / scale + 1e-15) << array << " tap " << k;
+            }
+            // The scale is a power of two, and the full word is used when the taps need no shift.
+            EXPECT_EQ(std::exp2(std::round(std::log2(scale))), scale);
+            if (c.peak < 1)
+                EXPECT_EQ(scale, word);
+            else
+                EXPECT_GE(2 * c.peak * scale, word - 1);
+        }
+        break;
+    }
+    case CoefficientFormat::Coe: {
+        EXPECT_NE(text.find("radix=10;\ncoefdata=\n"), std::string::npos);
+        const auto q = parseNumbers(between(text, "coefdata=\n", ";"), ',');
+        ASSERT_EQ(q.size(), taps.size());
+        double largest = 0;
+        for (double v : q)
+            largest = std::max(largest, std::abs(v));
+        EXPECT_EQ(largest, 2047); // 12 bits: 2^11 - 1
+        const double scale = 2047 / c.peak;
+        for (std::size_t k = 0; k < taps.size(); ++k)
+            EXPECT_LE(std::abs(taps[k] * scale - q[k]), 0.5 + 1e-9) << "tap " << k;
+        EXPECT_EQ(text.back(), '\n');
+        EXPECT_EQ(text[text.size() - 2], ';');
+        break;
+    }
+    }
+    // Every format that has room for comments says where the centre is and how the taps apply.
+    if (format != CoefficientFormat::Csv && format != CoefficientFormat::Npy) {
+        EXPECT_NE(text.find("centre tap, tap 0"), std::string::npos);
+        EXPECT_NE(text.find("correlation"), std::string::npos);
+        EXPECT_NE(text.find("tap +j weighs the sample j places LATER"), std::string::npos);
+    }
+    std::filesystem::remove(path);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryFormat, CoefficientRoundTrip,
+                         ::testing::Values(RoundTripCase{"csv", ".csv", 0.8}, RoundTripCase{"text", ".txt", 0.8},
+                                           RoundTripCase{"numpy", ".npy", 0.8}, RoundTripCase{"c_header", ".h", 0.8},
+                                           RoundTripCase{"c_header_gain_above_one", ".h", 5.5},
+                                           RoundTripCase{"coe", ".coe", 0.8},
+                                           RoundTripCase{"coe_gain_above_one", ".COE", 5.5},
+                                           RoundTripCase{"octave", ".m", 0.8},
+                                           RoundTripCase{"unknown_extension_is_csv", ".out", 0.8}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST(Quantisation, SnrFollowsTheSixDecibelsPerBitRule) {
+    // Rounding to a step Δ leaves noise of power Δ²/12 per tap; for many taps the measured SNR
+    // must sit within a decibel of 10 log10(Σh² / (N Δ²/12)).
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+    std::vector<double> taps(2001);
+    for (double &t : taps)
+        t = uniform(random);
+    double power = 0;
+    for (double t : taps)
+        power += t * t;
+    for (int bits : {8, 12, 16, 24}) {
+        const QuantisedTaps q = QuantiseToBits(taps, bits);
+        const double step = 1.0 / q.scale;
+        const double expected = 10 * std::log10(power / (static_cast<double>(taps.size()) * step * step / 12));
+        ASSERT_TRUE(q.snrDb);
+        EXPECT_NEAR(*q.snrDb, expected, 1.0) << bits << " bits";
+        EXPECT_LE(q.maxError, 0.5 * step * (1 + 1e-12));
+    }
+    const QuantisedTaps zero = QuantiseQ(std::vector<double>(5, 0.0), 15);
+    EXPECT_FALSE(zero.snrDb);
+    const QuantisedTaps exact = QuantiseQ(std::vector<double>{0.5, -0.25}, 15);
+    EXPECT_TRUE(exact.snrDb && std::isinf(*exact.snrDb));
+}
