@@ -14,7 +14,7 @@
 #include <limits>
 #include <memory>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "scripted_platform.h"
 #include "ui/widgets/chart.h"
 

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "core/errors.h"
+#include "base/error.h"
 #include "numeric_field_fixture.h"
 
 using namespace pulsefir;
