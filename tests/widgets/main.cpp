@@ -10,6 +10,7 @@
 #include "c_locale.h"
 
 QObject *makeNumericFieldsTest(const QLocale &locale);
+QObject *makeChartSeriesTest();
 QObject *makeChartTest();
 QObject *makePlatformTest();
 
@@ -28,9 +29,9 @@ int main(int argc, char **argv) {
         failures += QTest::qExec(test.get(), argc, argv);
     }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    std::unique_ptr<QObject> chart(makeChartTest());
-    failures += QTest::qExec(chart.get(), argc, argv);
-    std::unique_ptr<QObject> platform(makePlatformTest());
-    failures += QTest::qExec(platform.get(), argc, argv);
+    for (QObject *(*make)() : {makeChartSeriesTest, makeChartTest, makePlatformTest}) {
+        std::unique_ptr<QObject> test(make());
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
     return failures == 0 ? 0 : 1;
 }

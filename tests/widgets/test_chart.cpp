@@ -14,7 +14,6 @@
 #include <limits>
 #include <memory>
 
-#include "core/errors.h"
 #include "scripted_platform.h"
 #include "ui/widgets/chart.h"
 
@@ -112,19 +111,6 @@ class ChartTest : public QObject {
         m_chart->Series(1)->setPointerVisible(true);
         const auto [lo, hi] = m_chart->visibleRange(TChart::BottomAxis);
         QVERIFY(lo < 0 && hi > 100);
-    }
-
-    void pointsStayInAscendingX() {
-        TLineSeries *s = m_chart->Series(1);
-        s->AddPoint(5, 1, Qt::red);
-        s->AddPoint(3, 2, Qt::red);
-        s->AddPoint(5, 3, Qt::red);
-        s->AddPoint(4, 4, Qt::red);
-        s->AddPoint(5, 5, Qt::red);
-        const double ys[] = {2, 4, 1, 3, 5}; // equal x keep the order they were added in
-        QCOMPARE(s->Count(), 5);
-        for (int k = 0; k < 5; ++k)
-            QCOMPARE(s->point(k).y, ys[k]);
     }
 
     void axisRangeRules_data() {
@@ -373,20 +359,6 @@ class ChartTest : public QObject {
         line()->setPointerVisible(false);
         const QImage plain = m_chart->renderImage();
         QVERIFY((plain.pixel(p + QPoint(size, -size)) & 0xffffff) != (blue & 0xffffff));
-    }
-
-    void markerSizeBelowOneIsRefused() {
-        TSeriesPointer &pointer = line()->Pointer();
-        pointer.setHorizSize(3);
-        try {
-            pointer.setHorizSize(0);
-            QFAIL("no error");
-        } catch (const base::Error &error) {
-            QCOMPARE(QString(error.what()), QString("Pointer size must be greater than zero"));
-        }
-        QCOMPARE(pointer.HorizSize(), 3);
-        QVERIFY_THROWS_EXCEPTION(base::Error, pointer.setVertSize(-1));
-        QCOMPARE(pointer.VertSize(), 1);
     }
 
     void savedPictureIsTheZoomedViewAtTheChartsSize() {
