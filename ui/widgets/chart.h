@@ -16,9 +16,10 @@
 #include "ui/widgets/platform.h"
 
 class QMenu;
-class QPainter;
 
 namespace pulsefir::ui {
+
+struct ChartScene;
 
 // The chart of the main, filter and spectra windows: a fixed list of line series against the
 // bottom (x) and left (y) axes, mouse zoom with animated frames and undo, panning, wheel
@@ -121,13 +122,8 @@ class TChart : public QWidget {
     };
     Ticks verticalTicks(const ChartLayout &layout, Axis which = LeftAxis) const;
     Ticks horizontalTicks(const ChartLayout &layout) const;
-    void drawCaptions(QPainter &painter, const ChartLayout &layout, int widestLeftLabel, int widestRightLabel) const;
-    // The vertical mapping a series draws with: its own axis'.
-    AxisMapping verticalMapping(const TLineSeries &series, const ChartLayout &layout) const;
-    void drawAxes(QPainter &painter, const ChartLayout &layout) const;
-    void drawSeries(QImage &image, const ChartLayout &layout) const;
-    // The series as vector shapes, for the SVG export (the raster path writes markers as pixels).
-    void drawSeriesVector(QPainter &painter, const ChartLayout &layout) const;
+    // What a picture of `size` pixels shows now, for the painter.
+    ChartScene scene(QSize size) const;
     // Runs a save dialog and remembers the chosen name and folder; nothing on cancel.
     std::optional<QString> askFileName(FileDialogRequest &dialog);
     void onSeriesChanged();
