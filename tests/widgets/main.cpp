@@ -12,6 +12,8 @@
 QObject *makeNumericFieldsTest(const QLocale &locale);
 QObject *makeChartSeriesTest();
 QObject *makeChartTest();
+QObject *makeChartPainterTest();
+QObject *makeChartExportTest();
 QObject *makePlatformTest();
 
 // Runs every test class; the separator-sensitive ones once under a comma and once under a
@@ -29,7 +31,8 @@ int main(int argc, char **argv) {
         failures += QTest::qExec(test.get(), argc, argv);
     }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    for (QObject *(*make)() : {makeChartSeriesTest, makeChartTest, makePlatformTest}) {
+    for (QObject *(*make)() :
+         {makeChartSeriesTest, makeChartTest, makeChartPainterTest, makeChartExportTest, makePlatformTest}) {
         std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -1,27 +1,15 @@
 #include "chart.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QBuffer>
-#include <QClipboard>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
 
-#include "base/error.h"
-#include "base/file.h"
-#include "base/messages.h"
-#include "base/number_text.h"
 #include "ui/widgets/chart_painter.h"
 
 namespace pulsefir::ui {
@@ -60,43 +48,7 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_popup(new QMenu(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     setMinimumSize(120, 90);
-
-    m_popup->setObjectName("PopupMenu");
-    QAction *heading = m_popup->addAction("Сохранить картинку");
-    heading->setObjectName("N3");
-    QAction *separator = m_popup->addSeparator();
-    separator->setObjectName("N4");
-    QAction *clipboard = m_popup->addAction("в буфер обмена");
-    clipboard->setObjectName("SaveToClipBoardN5");
-    QAction *file = m_popup->addAction("в граф. файл");
-    file->setObjectName("SaveToBMPFileN6");
-    connect(clipboard, &QAction::triggered, this, &TChart::SaveToClipBoardN5Click);
-    connect(file, &QAction::triggered, this, &TChart::SaveToBMPFileN6Click);
-    QAction *csv = m_popup->addAction("в CSV файл");
-    csv->setObjectName("SaveToCSVFileN7");
-    QAction *png = m_popup->addAction("в PNG файл");
-    png->setObjectName("SaveToPNGFileN8");
-    QAction *svg = m_popup->addAction("в SVG файл");
-    svg->setObjectName("SaveToSVGFileN9");
-    connect(csv, &QAction::triggered, this, &TChart::SaveToCSVFileN7Click);
-    connect(png, &QAction::triggered, this, &TChart::SaveToPNGFileN8Click);
-    connect(svg, &QAction::triggered, this, &TChart::SaveToSVGFileN9Click);
-
-    m_pictureDialog.kind = FileDialogRequest::Kind::Save;
-    m_pictureDialog.title = "Записаь картинку в файл";
-    m_pictureDialog.fileName = "NoName.bmp";
-    m_pictureDialog.filter = "Bitmaps (*.bmp)";
-    const std::tuple<FileDialogRequest *, const char *, const char *, const char *, const char *> dialogs[] = {
-        {&m_dataDialog, "Записать данные графика в файл", "NoName.csv", "CSV (*.csv)", "csv"},
-        {&m_pngDialog, "Записать картинку в файл", "NoName.png", "PNG (*.png)", "png"},
-        {&m_svgDialog, "Записать картинку в файл", "NoName.svg", "SVG (*.svg)", "svg"}};
-    for (const auto &[dialog, title, name, filter, suffix] : dialogs) {
-        dialog->kind = FileDialogRequest::Kind::Save;
-        dialog->title = QString::fromUtf8(title);
-        dialog->fileName = name;
-        dialog->filter = filter;
-        dialog->defaultSuffix = suffix;
-    }
+    createPopupMenu();
 }
 
 TLineSeries *TChart::addSeries(const QString &name, QColor seriesColor) {
@@ -493,175 +445,6 @@ void TChart::wheelEvent(QWheelEvent *event) {
     m_cacheValid = false;
     update();
     event->accept();
-}
-
-// ---- Picture export -------------------------------------------------------------------------
-
-void TChart::CopyPictureToClipboard() {
-    QApplication::clipboard()->setImage(renderImage(size()));
-}
-
-bool TChart::saveBytes(const QString &fileName, const std::optional<QByteArray> &bytes, const char *format) {
-    try {
-        if (!bytes)
-            throw base::Error(
-                base::Message::unableToWrite(fileName.toStdString(), base::Message::encodingFailed(format)));
-        base::writeFileWhole(QFile::encodeName(fileName).toStdString(),
-                             std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
-        return true;
-    } catch (const base::Error &error) {
-        Platform::current().showError(this, QString::fromUtf8(error.what()));
-        return false;
-    }
-}
-
-std::optional<QByteArray> TChart::encodeImage(const char *format) const {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!renderImage(size()).save(&buffer, format))
-        return std::nullopt;
-    return bytes;
-}
-
-bool TChart::SavePictureToFile(const QString &fileName) {
-    return saveBytes(fileName, encodeImage("BMP"), "BMP");
-}
-
-void TChart::SaveToClipBoardN5Click() {
-    CopyPictureToClipboard();
-}
-
-void TChart::SaveToBMPFileN6Click() {
-    const auto chosen = Platform::current().runPictureDialog(this, m_pictureDialog, renderImage(size()));
-    if (!chosen)
-        return;
-    m_pictureDialog.fileName = *chosen;
-    m_pictureDialog.initialDirectory = QFileInfo(*chosen).absolutePath();
-    SavePictureToFile(*chosen);
-}
-
-} // namespace pulsefir::ui
-
-namespace pulsefir::ui {
-
-namespace {
-
-// A gap (NaN) is an empty cell.
-QString csvNumber(double value) {
-    return std::isnan(value) ? QString() : QString::fromStdString(base::formatSignificant(value, 17));
-}
-
-QString csvField(const QString &text) {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n'))
-        return text;
-    QString quoted = text;
-    quoted.replace('"', "\"\"");
-    return '"' + quoted + '"';
-}
-
-bool sameX(const TLineSeries *a, const TLineSeries *b) {
-    if (a->Count() != b->Count())
-        return false;
-    for (int k = 0; k < a->Count(); ++k)
-        if (a->point(k).x != b->point(k).x)
-            return false;
-    return true;
-}
-
-} // namespace
-
-QString TChart::dataCsv() const {
-    std::vector<const TLineSeries *> active;
-    for (const TLineSeries *series : m_series)
-        if (series->Active() && series->Count() > 0)
-            active.push_back(series);
-    bool shared = !active.empty();
-    for (const TLineSeries *series : active)
-        shared = shared && sameX(active.front(), series);
-
-    QStringList header;
-    if (shared || active.empty())
-        header << csvField(m_csvXHeader);
-    for (const TLineSeries *series : active) {
-        if (!shared)
-            header << csvField(m_csvXHeader + " (" + series->Caption() + ")");
-        header << csvField(series->Caption());
-    }
-    QString text = header.join(',') + '\n';
-    int rows = 0;
-    for (const TLineSeries *series : active)
-        rows = std::max(rows, series->Count());
-    for (int k = 0; k < rows; ++k) {
-        QStringList row;
-        if (shared)
-            row << csvNumber(active.front()->point(k).x);
-        for (const TLineSeries *series : active) {
-            const bool has = k < series->Count();
-            if (!shared)
-                row << (has ? csvNumber(series->point(k).x) : QString());
-            row << (has ? csvNumber(series->point(k).y) : QString());
-        }
-        text += row.join(',') + '\n';
-    }
-    return text;
-}
-
-bool TChart::SaveDataToCsvFile(const QString &fileName) {
-    return saveBytes(fileName, dataCsv().toUtf8(), "CSV");
-}
-
-bool TChart::SavePictureToPngFile(const QString &fileName) {
-    return saveBytes(fileName, encodeImage("PNG"), "PNG");
-}
-
-bool TChart::SavePictureToSvgFile(const QString &fileName) {
-    return saveBytes(fileName, encodeSvg(), "SVG");
-}
-
-std::optional<QByteArray> TChart::encodeSvg() {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size());
-    generator.setViewBox(QRect(QPoint(0, 0), size()));
-    generator.setTitle("pulsefir");
-    clearPendingChanges();
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return std::nullopt;
-    PaintChart(painter, scene(size()), ChartDevice::Vector);
-    if (!painter.end())
-        return std::nullopt;
-    return bytes;
-}
-
-std::optional<QString> TChart::askFileName(FileDialogRequest &dialog) {
-    if (dialog.initialDirectory.isEmpty())
-        dialog.initialDirectory = m_pictureDialog.initialDirectory; // the picture dialog's folder at first
-    const auto chosen = Platform::current().runFileDialog(this, dialog);
-    if (chosen) {
-        dialog.fileName = *chosen;
-        dialog.initialDirectory = QFileInfo(*chosen).absolutePath();
-    }
-    return chosen;
-}
-
-void TChart::SaveToCSVFileN7Click() {
-    if (const auto chosen = askFileName(m_dataDialog))
-        SaveDataToCsvFile(*chosen);
-}
-
-void TChart::SaveToPNGFileN8Click() {
-    if (const auto chosen = askFileName(m_pngDialog))
-        SavePictureToPngFile(*chosen);
-}
-
-void TChart::SaveToSVGFileN9Click() {
-    if (const auto chosen = askFileName(m_svgDialog))
-        SavePictureToSvgFile(*chosen);
 }
 
 } // namespace pulsefir::ui

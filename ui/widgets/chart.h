@@ -104,6 +104,8 @@ class TChart : public QWidget {
     void wheelEvent(QWheelEvent *event) override;
 
   private:
+    // The picture menu, and the save dialogs' titles, names and filters.
+    void createPopupMenu();
     // Writes what was made in memory whole, or shows why it could not be written.
     bool saveBytes(const QString &fileName, const std::optional<QByteArray> &bytes, const char *format);
     std::optional<QByteArray> encodeImage(const char *format) const;
