@@ -1,4 +1,7 @@
 #include <QFontMetrics>
+#include <QPainter>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
@@ -9,6 +12,47 @@
 #include "chart_fixture.h"
 
 using namespace pulsefir::ui;
+
+namespace {
+
+// Ink: a colour clearly off the white-to-aqua background, whose green and blue are full.
+bool isInk(QRgb color) {
+    return qGreen(color) < 160 || qBlue(color) < 160;
+}
+
+// The ink pixels of `a` inside `area` that have no ink within `reach` pixels in `b`.
+int inkWithoutCounterpart(const QImage &a, const QImage &b, QRect area, int reach) {
+    int count = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x) {
+            if (!isInk(a.pixel(x, y)))
+                continue;
+            bool found = false;
+            for (int dy = -reach; dy <= reach && !found; ++dy)
+                for (int dx = -reach; dx <= reach && !found; ++dx)
+                    found = b.rect().contains(x + dx, y + dy) && isInk(b.pixel(x + dx, y + dy));
+            count += !found;
+        }
+    return count;
+}
+
+// The pixels of `a` inside `area` amid a 3 x 3 block of one colour (inside a marker or a wide
+// line) where `b` has another colour.
+int solidColourChanged(const QImage &a, const QImage &b, QRect area) {
+    int count = 0;
+    for (int y = area.top() + 1; y < area.bottom(); ++y)
+        for (int x = area.left() + 1; x < area.right(); ++x) {
+            const QRgb c = a.pixel(x, y);
+            bool solid = isInk(c);
+            for (int dy = -1; dy <= 1 && solid; ++dy)
+                for (int dx = -1; dx <= 1 && solid; ++dx)
+                    solid = a.pixel(x + dx, y + dy) == c;
+            count += solid && b.pixel(x, y) != c;
+        }
+    return count;
+}
+
+} // namespace
 
 class ChartPainterTest : public ChartFixture {
     Q_OBJECT
@@ -127,6 +171,66 @@ class ChartPainterTest : public ChartFixture {
         QVERIFY(!inkNear(image, pixelOf(37.5, 10), blue));
         QVERIFY(!inkNear(image, pixelOf(62.5, 10), blue));
         QCOMPARE(m_chart->dataCsv().split('\n')[3], QString("50,"));
+    }
+
+    void svgShowsWhatTheRasterShows_data() {
+        QTest::addColumn<QString>("view");
+        QTest::newRow("a line") << "line";
+        QTest::newRow("markers of two sizes, a wide line") << "markers";
+        QTest::newRow("right axis and captions") << "right";
+        QTest::newRow("gaps") << "gaps";
+        QTest::newRow("zoomed, lines leave the plot") << "zoomed";
+    }
+
+    // The SVG, drawn at the chart's size, has the raster's lines and markers where the raster
+    // has them and nothing else; its renderer smooths edges, so a line may lie one pixel aside.
+    // The labels stay out: the SVG writes its text at its own resolution.
+    void svgShowsWhatTheRasterShows() {
+        QFETCH(QString, view);
+        TLineSeries *second = m_chart->Series(1);
+        const double nan = std::numeric_limits<double>::quiet_NaN();
+        if (view == "markers") {
+            line()->setPointerVisible(true);
+            line()->setPointerSize(1, 2);
+            for (int i = 0; i <= 20; ++i)
+                second->AddPoint(i * 5, 50 - i * 2.5, i % 2 ? QColor(Qt::blue) : QColor(Qt::red));
+            second->setPointerVisible(true);
+            second->setPointerSize(3, 3);
+            second->setLineWidth(2);
+        } else if (view == "right") {
+            for (int i = 0; i <= 20; ++i)
+                second->AddPoint(i * 5, -40.0 * i, Qt::red);
+            second->setOnRightAxis(true);
+            m_chart->setAxisCaptions("время, мкс", "амплитуда");
+            m_chart->setRightAxisCaption("уровень, дБ");
+        } else if (view == "gaps") {
+            line()->ClearPoints();
+            for (int i = 0; i <= 100; ++i)
+                line()->AddPoint(i, i % 10 == 5 ? nan : std::sin(i * 0.2), Qt::blue);
+        } else if (view == "zoomed") {
+            line()->setPointerVisible(true);
+            m_chart->zoomTo(QRect(200, 100, 120, 80));
+        }
+        QTemporaryDir dir;
+        const QString file = dir.filePath("chart.svg");
+        QVERIFY(m_chart->SavePictureToSvgFile(file));
+        const QImage raster = m_chart->renderImage();
+        QImage vector(raster.size(), QImage::Format_RGB32);
+        vector.fill(Qt::white);
+        QSvgRenderer renderer(file);
+        QPainter painter(&vector);
+        renderer.render(&painter);
+        painter.end();
+
+        // Inside the back wall, left of the right axis' labels.
+        const ChartLayout layout = m_chart->layoutFor(m_chart->size());
+        QRect area = layout.plot.adjusted(1, 1, -1, -1);
+        if (m_chart->rightAxisShown())
+            area.setRight(layout.rightAxisX - 1);
+        QCOMPARE(inkWithoutCounterpart(raster, vector, area, 1), 0);
+        QCOMPARE(inkWithoutCounterpart(vector, raster, area, 1), 0);
+        QCOMPARE(solidColourChanged(raster, vector, area), 0);
+        QCOMPARE(solidColourChanged(vector, raster, area), 0);
     }
 };
 
