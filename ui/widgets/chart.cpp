@@ -156,9 +156,9 @@ std::pair<double, double> TChart::visibleRange(Axis which) const {
     return range;
 }
 
-int TChart::leftLabelWidth() const {
+int TChart::labelWidth(Axis which) const {
     const QFontMetrics metrics(font());
-    const auto [lo, hi] = visibleRange(LeftAxis);
+    const auto [lo, hi] = visibleRange(which);
     const double lead = (hi - lo) * AxisLeadShare;
     double step = 1;
     const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
@@ -166,22 +166,8 @@ int TChart::leftLabelWidth() const {
     int widest = metrics.horizontalAdvance("0");
     for (double t : ticks)
         widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
-    return widest + TickLength + LabelGap + 4 + (m_yCaption.isEmpty() ? 0 : captionExtent());
-}
-
-int TChart::rightLabelWidth() const {
-    if (!rightAxisShown())
-        return 0;
-    const QFontMetrics metrics(font());
-    const auto [lo, hi] = visibleRange(RightAxis);
-    const double lead = (hi - lo) * AxisLeadShare;
-    double step = 1;
-    const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
-    const auto ticks = NiceTicks(lo - lead, hi + lead, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
-    int widest = metrics.horizontalAdvance("0");
-    for (double t : ticks)
-        widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
-    return widest + TickLength + LabelGap + 4 + (m_rightCaption.isEmpty() ? 0 : captionExtent());
+    const QString &caption = which == RightAxis ? m_rightCaption : m_yCaption;
+    return widest + TickLength + LabelGap + 4 + (caption.isEmpty() ? 0 : captionExtent());
 }
 
 int TChart::bottomLabelHeight() const {
@@ -231,8 +217,8 @@ QStringList TChart::axisLabels(Axis which) const {
 }
 
 ChartLayout TChart::layoutFor(QSize size) const {
-    return ChartLayout::compute(size.isValid() ? size : this->size(), leftLabelWidth(), bottomLabelHeight(),
-                                rightLabelWidth());
+    return ChartLayout::compute(size.isValid() ? size : this->size(), labelWidth(LeftAxis), bottomLabelHeight(),
+                                rightAxisShown() ? labelWidth(RightAxis) : 0);
 }
 
 AxisMapping TChart::mapping(Axis which) const {

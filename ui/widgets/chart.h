@@ -114,8 +114,8 @@ class TChart : public QWidget {
     void fixAxesAtVisibleRanges();
     std::pair<double, double> dataRange(Axis which) const;
     std::pair<double, double> scanDataRange(Axis which) const;
-    int leftLabelWidth() const;
-    int rightLabelWidth() const;
+    // px beside a vertical axis (left or right) for its labels and caption.
+    int labelWidth(Axis which) const;
     int bottomLabelHeight() const;
     int captionExtent() const;
     struct Ticks {

@@ -28,21 +28,17 @@ void TChart::createPopupMenu() {
     heading->setObjectName("N3");
     QAction *separator = m_popup->addSeparator();
     separator->setObjectName("N4");
-    QAction *clipboard = m_popup->addAction("в буфер обмена");
-    clipboard->setObjectName("SaveToClipBoardN5");
-    QAction *file = m_popup->addAction("в граф. файл");
-    file->setObjectName("SaveToBMPFileN6");
-    connect(clipboard, &QAction::triggered, this, &TChart::SaveToClipBoardN5Click);
-    connect(file, &QAction::triggered, this, &TChart::SaveToBMPFileN6Click);
-    QAction *csv = m_popup->addAction("в CSV файл");
-    csv->setObjectName("SaveToCSVFileN7");
-    QAction *png = m_popup->addAction("в PNG файл");
-    png->setObjectName("SaveToPNGFileN8");
-    QAction *svg = m_popup->addAction("в SVG файл");
-    svg->setObjectName("SaveToSVGFileN9");
-    connect(csv, &QAction::triggered, this, &TChart::SaveToCSVFileN7Click);
-    connect(png, &QAction::triggered, this, &TChart::SaveToPNGFileN8Click);
-    connect(svg, &QAction::triggered, this, &TChart::SaveToSVGFileN9Click);
+    const std::tuple<const char *, const char *, void (TChart::*)()> items[] = {
+        {"в буфер обмена", "SaveToClipBoardN5", &TChart::SaveToClipBoardN5Click},
+        {"в граф. файл", "SaveToBMPFileN6", &TChart::SaveToBMPFileN6Click},
+        {"в CSV файл", "SaveToCSVFileN7", &TChart::SaveToCSVFileN7Click},
+        {"в PNG файл", "SaveToPNGFileN8", &TChart::SaveToPNGFileN8Click},
+        {"в SVG файл", "SaveToSVGFileN9", &TChart::SaveToSVGFileN9Click}};
+    for (const auto &[text, name, slot] : items) {
+        QAction *action = m_popup->addAction(QString::fromUtf8(text));
+        action->setObjectName(name);
+        connect(action, &QAction::triggered, this, slot);
+    }
 
     m_pictureDialog.kind = FileDialogRequest::Kind::Save;
     m_pictureDialog.title = "Записаь картинку в файл";
