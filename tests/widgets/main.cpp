@@ -12,7 +12,10 @@
 QObject *makeFloatFieldTest(const QLocale &locale);
 QObject *makeIntegerFieldTest(const QLocale &locale);
 QObject *makeFieldBehaviourTest(const QLocale &locale);
+QObject *makeChartSeriesTest();
 QObject *makeChartTest();
+QObject *makeChartPainterTest();
+QObject *makeChartExportTest();
 QObject *makePlatformTest();
 
 // Runs every test class; the separator-sensitive ones once under a comma and once under a
@@ -32,9 +35,10 @@ int main(int argc, char **argv) {
         }
     }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    std::unique_ptr<QObject> chart(makeChartTest());
-    failures += QTest::qExec(chart.get(), argc, argv);
-    std::unique_ptr<QObject> platform(makePlatformTest());
-    failures += QTest::qExec(platform.get(), argc, argv);
+    for (QObject *(*make)() :
+         {makeChartSeriesTest, makeChartTest, makeChartPainterTest, makeChartExportTest, makePlatformTest}) {
+        std::unique_ptr<QObject> test(make());
+        failures += QTest::qExec(test.get(), argc, argv);
+    }
     return failures == 0 ? 0 : 1;
 }

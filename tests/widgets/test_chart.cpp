@@ -1,54 +1,20 @@
-#include <QApplication>
-#include <QClipboard>
-#include <QDir>
-#include <QFile>
-#include <QImageReader>
 #include <QMenu>
-#include <QMouseEvent>
-#include <QSvgRenderer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
 
 #include <cmath>
 #include <limits>
-#include <memory>
 
 #include "base/error.h"
-#include "scripted_platform.h"
-#include "ui/widgets/chart.h"
+#include "chart_fixture.h"
 
 using namespace pulsefir;
 using namespace pulsefir::ui;
 
 namespace {
 
-using Range = std::pair<double, double>;
-
-void sendMouse(QWidget *w, QEvent::Type type, Qt::MouseButton button, Qt::MouseButtons buttons, QPoint at) {
-    QMouseEvent event(type, QPointF(at), w->mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
-    QCoreApplication::sendEvent(w, &event);
-}
-
-// A press, a move in steps and a release, as a hand would drag.
-void drag(QWidget *w, Qt::MouseButton button, QPoint from, QPoint to) {
-    sendMouse(w, QEvent::MouseButtonPress, button, button, from);
-    for (int k = 1; k <= 4; ++k)
-        sendMouse(w, QEvent::MouseMove, Qt::NoButton, button, from + (to - from) * k / 4);
-    sendMouse(w, QEvent::MouseButtonRelease, button, Qt::NoButton, to);
-}
-
 bool near(const Range &a, const Range &b, double tolerance) {
     return std::abs(a.first - b.first) <= tolerance && std::abs(a.second - b.second) <= tolerance;
-}
-
-// Whether a pixel of this colour lies at the point or one pixel above or below it: a line through
-// a point half-way between two pixel rows may take either row.
-bool inkNear(const QImage &image, QPoint at, QRgb color) {
-    for (int dy = -1; dy <= 1; ++dy)
-        if (image.pixel(at + QPoint(0, dy)) == color)
-            return true;
-    return false;
 }
 
 class PaintCounter : public QObject {
@@ -63,38 +29,12 @@ class PaintCounter : public QObject {
 
 } // namespace
 
-class ChartTest : public QObject {
+class ChartTest : public ChartFixture {
     Q_OBJECT
 
-    std::unique_ptr<PlatformScope> m_scope;
-    std::unique_ptr<TChart> m_chart;
-
-    ScriptedPlatform &platform() { return m_scope->platform; }
-    TLineSeries *line() { return m_chart->Series(0); }
-
-    // The point where value (x, y) is drawn now.
-    QPoint pixelOf(double x, double y) {
-        return {static_cast<int>(std::lround(m_chart->mapping(TChart::BottomAxis).toPixel(x))),
-                static_cast<int>(std::lround(m_chart->mapping(TChart::LeftAxis).toPixel(y)))};
-    }
-
   private slots:
-    void init() {
-        m_scope = std::make_unique<PlatformScope>();
-        m_chart = std::make_unique<TChart>();
-        m_chart->addSeries("Series1", Qt::gray);
-        m_chart->addSeries("Series2", Qt::red);
-        m_chart->resize(600, 400);
-        for (int i = 0; i <= 100; ++i)
-            line()->AddPoint(i, i * 0.5, Qt::black);
-        m_chart->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_chart.get()));
-    }
-
-    void cleanup() {
-        m_chart.reset();
-        m_scope.reset();
-    }
+    void init() { QVERIFY(createChart()); }
+    void cleanup() { destroyChart(); }
 
     void automaticAxesSpanTheActiveSeries() {
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
@@ -112,19 +52,6 @@ class ChartTest : public QObject {
         m_chart->Series(1)->setPointerVisible(true);
         const auto [lo, hi] = m_chart->visibleRange(TChart::BottomAxis);
         QVERIFY(lo < 0 && hi > 100);
-    }
-
-    void pointsStayInAscendingX() {
-        TLineSeries *s = m_chart->Series(1);
-        s->AddPoint(5, 1, Qt::red);
-        s->AddPoint(3, 2, Qt::red);
-        s->AddPoint(5, 3, Qt::red);
-        s->AddPoint(4, 4, Qt::red);
-        s->AddPoint(5, 5, Qt::red);
-        const double ys[] = {2, 4, 1, 3, 5}; // equal x keep the order they were added in
-        QCOMPARE(s->Count(), 5);
-        for (int k = 0; k < 5; ++k)
-            QCOMPARE(s->point(k).y, ys[k]);
     }
 
     void axisRangeRules_data() {
@@ -187,58 +114,6 @@ class ChartTest : public QObject {
         QCOMPARE(labels.contains("0,0"), zeroLabelled);
         QCOMPARE(labels.contains("1,0"), true);
         QVERIFY(!labels.contains("-0,1") && !labels.contains("1,1"));
-    }
-
-    void captionsTakeRoomWithoutChangingTheAxes() {
-        const ChartLayout before = m_chart->layoutFor(m_chart->size());
-        const Range x = m_chart->visibleRange(TChart::BottomAxis);
-        const Range y = m_chart->visibleRange(TChart::LeftAxis);
-        const QImage plain = m_chart->renderImage();
-        m_chart->setAxisCaptions("отсчёт", "амплитуда");
-        const ChartLayout after = m_chart->layoutFor(m_chart->size());
-        const QFontMetrics metrics(m_chart->font());
-        QVERIFY(after.plot.bottom() <= before.plot.bottom() - metrics.height());
-        QVERIFY(after.plot.left() >= before.plot.left() + metrics.height());
-        QCOMPARE(after.plot.top(), before.plot.top());
-        QCOMPARE(after.plot.right(), before.plot.right());
-        QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), x);
-        QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), y);
-
-        // Ink below the bottom labels and left of the left labels, where the plain chart has none,
-        // with a clear row and column between it and the frame.
-        const QImage captioned = m_chart->renderImage();
-        auto inkAt = [](const QImage &image, QRect area) {
-            std::vector<int> rows, columns;
-            for (int r = area.top(); r <= area.bottom(); ++r)
-                for (int c = area.left(); c <= area.right(); ++c)
-                    if (qGray(image.pixel(c, r)) < 100) {
-                        rows.push_back(r);
-                        columns.push_back(c);
-                    }
-            return std::pair{rows, columns};
-        };
-        const int h = m_chart->height();
-        for (const auto &[layout, image, expectInk] :
-             {std::tuple{before, plain, false}, std::tuple{after, captioned, true}}) {
-            const int labelsBottom = layout.bottomAxisY + 2 + 3 + metrics.height();
-            const QRect under(layout.xMinimumPixel, labelsBottom, layout.xMaximumPixel - layout.xMinimumPixel,
-                              h - 1 - labelsBottom);
-            const auto [rows, columns] = inkAt(image, under);
-            Q_UNUSED(columns);
-            QCOMPARE(!rows.empty(), expectInk);
-            if (expectInk)
-                QVERIFY(*std::max_element(rows.begin(), rows.end()) < h - 2);
-            int widest = 0;
-            for (const QString &label : m_chart->axisLabels(TChart::LeftAxis))
-                widest = std::max(widest, metrics.horizontalAdvance(label));
-            const int labelsLeft = layout.leftAxisX - 2 - 3 - widest;
-            const QRect beside(1, layout.yMaximumPixel, labelsLeft - 2, layout.yMinimumPixel - layout.yMaximumPixel);
-            const auto [besideRows, besideColumns] = inkAt(image, beside);
-            Q_UNUSED(besideRows);
-            QCOMPARE(!besideColumns.empty(), expectInk);
-            if (expectInk)
-                QVERIFY(*std::min_element(besideColumns.begin(), besideColumns.end()) > 1);
-        }
     }
 
     void downRightDragOfSeventeenPixelsZooms() {
@@ -335,109 +210,6 @@ class ChartTest : public QObject {
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
     }
 
-    void pointAddedLeftOfAllIsNotJoinedToThePreviousOne() {
-        line()->ClearPoints();
-        line()->AddPoint(10, 0, Qt::red);
-        line()->AddPoint(20, 0, Qt::red);
-        line()->AddPoint(0, 10, Qt::blue);
-        const QImage image = m_chart->renderImage();
-        // The segment from the new point goes to (10, 0) and takes that point's colour.
-        QCOMPARE(QColor(image.pixel(pixelOf(5, 5))), QColor(Qt::red));
-        // Nothing joins (20, 0), added before it, to the new point.
-        const QRgb between = image.pixel(pixelOf(10, 5));
-        QVERIFY(between != QColor(Qt::red).rgb() && between != QColor(Qt::blue).rgb());
-    }
-
-    void markersReachTheirSizeFromThePoint_data() {
-        QTest::addColumn<int>("size");
-        QTest::newRow("size 1") << 1;
-        QTest::newRow("size 2") << 2;
-        QTest::newRow("size 4") << 4;
-    }
-
-    void markersReachTheirSizeFromThePoint() {
-        QFETCH(int, size);
-        line()->ClearPoints();
-        line()->AddPoint(0, 0, Qt::black);
-        line()->AddPoint(10, 10, Qt::black);
-        line()->AddPoint(5, 5, QColor(0, 0, 255)); // in the middle of the line
-        line()->setPointerVisible(true);
-        line()->setPointerSize(size, size);
-        const QImage image = m_chart->renderImage();
-        const QPoint p = pixelOf(5, 5);
-        const QRgb blue = qRgb(0, 0, 255);
-        QCOMPARE(image.pixel(p + QPoint(size, size)) & 0xffffff, blue & 0xffffff);
-        QCOMPARE(image.pixel(p + QPoint(-size, size)) & 0xffffff, blue & 0xffffff);
-        QVERIFY((image.pixel(p + QPoint(size + 1, -size - 1)) & 0xffffff) != (blue & 0xffffff));
-        QVERIFY((image.pixel(p + QPoint(-size - 1, size + 1)) & 0xffffff) != (blue & 0xffffff));
-        line()->setPointerVisible(false);
-        const QImage plain = m_chart->renderImage();
-        QVERIFY((plain.pixel(p + QPoint(size, -size)) & 0xffffff) != (blue & 0xffffff));
-    }
-
-    void markerSizeBelowOneIsRefused() {
-        TSeriesPointer &pointer = line()->Pointer();
-        pointer.setHorizSize(3);
-        try {
-            pointer.setHorizSize(0);
-            QFAIL("no error");
-        } catch (const base::Error &error) {
-            QCOMPARE(QString(error.what()), QString("Pointer size must be greater than zero"));
-        }
-        QCOMPARE(pointer.HorizSize(), 3);
-        QVERIFY_THROWS_EXCEPTION(base::Error, pointer.setVertSize(-1));
-        QCOMPARE(pointer.VertSize(), 1);
-    }
-
-    void savedPictureIsTheZoomedViewAtTheChartsSize() {
-        drag(m_chart.get(), Qt::LeftButton, {100, 80}, {400, 300});
-        QTemporaryDir dir;
-        const QString name = dir.filePath("picture"); // no extension
-        QVERIFY(m_chart->SavePictureToFile(name));
-        QVERIFY(QFile::exists(name));
-        QImageReader reader(name);
-        QCOMPARE(reader.format(), QByteArray("bmp"));
-        const QImage saved = reader.read();
-        QCOMPARE(saved.size(), m_chart->size());
-        QCOMPARE(saved.convertToFormat(QImage::Format_RGB32), m_chart->renderImage());
-    }
-
-    void unwritablePictureIsReported() {
-        QVERIFY(!m_chart->SavePictureToFile("/nonexistent-folder/picture.bmp"));
-        QCOMPARE(platform().messages.size(), std::size_t(1));
-        QCOMPARE(platform().messages[0].text, QString("Unable to write to /nonexistent-folder/picture.bmp.\nнет такого файла или папки"));
-    }
-
-    void pictureMenuOffersClipboardAndFile() {
-        const auto actions = m_chart->popupMenu()->actions();
-        QCOMPARE(actions.size(), 7); // then "в CSV файл", "в PNG файл", "в SVG файл"
-        QCOMPARE(actions[0]->text(), QString("Сохранить картинку"));
-        QVERIFY(actions[1]->isSeparator());
-        QCOMPARE(actions[2]->text(), QString("в буфер обмена"));
-        QCOMPARE(actions[3]->text(), QString("в граф. файл"));
-        QCOMPARE(actions[3]->objectName(), QString("SaveToBMPFileN6"));
-
-        actions[2]->trigger();
-        QCOMPARE(QApplication::clipboard()->image().size(), m_chart->size());
-
-        QTemporaryDir dir;
-        const QString name = dir.filePath("chart.bmp");
-        platform().dialogAnswers = {std::nullopt, name};
-        actions[3]->trigger(); // cancelled
-        QVERIFY(!QFile::exists(name));
-        actions[3]->trigger();
-        QVERIFY(QFile::exists(name));
-        QCOMPARE(platform().dialogRequests.size(), std::size_t(2));
-        const auto &request = platform().dialogRequests[0];
-        QCOMPARE(request.title, QString("Записаь картинку в файл"));
-        QCOMPARE(request.fileName, QString("NoName.bmp"));
-        QCOMPARE(request.filter, QString("Bitmaps (*.bmp)"));
-        QVERIFY(request.defaultSuffix.isEmpty());
-        // The dialog previewed the picture it was about to write.
-        QCOMPARE(platform().previews.size(), std::size_t(2));
-        QCOMPARE(platform().previews[1], m_chart->renderImage());
-    }
-
     // ---- The right axis, gaps and floors ---------------------------------------------------
 
     // A series on the right axis gets that axis' own automatic range; the left one keeps the
@@ -494,26 +266,6 @@ class ChartTest : public QObject {
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100)); // a gap keeps its place on x
     }
 
-    // No segment runs to or from a gap, and the gap has no marker; the points beside it keep
-    // their markers. In the CSV a gap is an empty cell.
-    void gapBreaksTheLine() {
-        line()->ClearPoints();
-        const double nan = std::numeric_limits<double>::quiet_NaN();
-        const double ys[] = {10, 10, nan, 10, 10};
-        for (int i = 0; i < 5; ++i)
-            line()->AddPoint(i * 25, ys[i], Qt::blue);
-        m_chart->Series(1)->AddPoint(0, 0, Qt::red);
-        m_chart->Series(1)->AddPoint(100, 20, Qt::red);
-        m_chart->Series(1)->setActive(false);
-        const QImage image = m_chart->renderImage();
-        const QRgb blue = QColor(Qt::blue).rgb();
-        QVERIFY(inkNear(image, pixelOf(12.5, 10), blue));
-        QVERIFY(inkNear(image, pixelOf(87.5, 10), blue));
-        QVERIFY(!inkNear(image, pixelOf(37.5, 10), blue));
-        QVERIFY(!inkNear(image, pixelOf(62.5, 10), blue));
-        QCOMPARE(m_chart->dataCsv().split('\n')[3], QString("50,"));
-    }
-
     void verticalAxesMoveTogether_data() {
         QTest::addColumn<QString>("action");
         QTest::newRow("zoom") << "zoom";
@@ -556,79 +308,6 @@ class ChartTest : public QObject {
         QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(-10000, 0));
     }
 
-    void dataCsvHasOneColumnPerActiveSeries_data() {
-        QTest::addColumn<bool>("sharedX");
-        QTest::addColumn<bool>("secondActive");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("shared x, one x column")
-            << true << true << "Индекс,Сигнал,\"Отклик, желаемый\"\n0,0,1\n1,0.5,0.10000000000000001\n";
-        QTest::newRow("different x, a column pair per series")
-            << false << true
-            << "Индекс (Сигнал),Сигнал,\"Индекс (Отклик, желаемый)\",\"Отклик, желаемый\"\n0,0,-5,1\n1,0.5,,\n";
-        QTest::newRow("hidden series left out") << true << false << "Индекс,Сигнал\n0,0\n1,0.5\n";
-    }
-
-    void dataCsvHasOneColumnPerActiveSeries() {
-        QFETCH(bool, sharedX);
-        QFETCH(bool, secondActive);
-        QFETCH(QString, expected);
-        line()->ClearPoints();
-        line()->AddPoint(0, 0, Qt::black);
-        line()->AddPoint(1, 0.5, Qt::black);
-        TLineSeries *second = m_chart->Series(1);
-        second->AddPoint(sharedX ? 0 : -5, 1, Qt::red);
-        if (sharedX)
-            second->AddPoint(1, 0.1, Qt::red);
-        second->setActive(secondActive);
-        m_chart->setCsvXHeader("Индекс");
-        line()->setCaption("Сигнал");
-        second->setCaption("Отклик, желаемый"); // a comma in a caption is quoted
-        QCOMPARE(m_chart->dataCsv(), expected);
-    }
-
-    void menuWritesDataAndPictures() {
-        const auto actions = m_chart->popupMenu()->actions();
-        QCOMPARE(actions[4]->text(), QString("в CSV файл"));
-        QCOMPARE(actions[5]->text(), QString("в PNG файл"));
-        QCOMPARE(actions[6]->text(), QString("в SVG файл"));
-        QTemporaryDir dir;
-        const QString csv = dir.filePath("data.csv");
-        const QString png = dir.filePath("chart.png");
-        const QString svg = dir.filePath("chart.svg");
-        platform().dialogAnswers = {csv, png, std::nullopt, svg};
-        actions[4]->trigger();
-        actions[5]->trigger();
-        actions[6]->trigger(); // cancelled
-        QVERIFY(!QFile::exists(svg));
-        actions[6]->trigger();
-
-        QFile data(csv);
-        QVERIFY(data.open(QIODevice::ReadOnly));
-        const QList<QByteArray> rows = data.readAll().split('\n');
-        QCOMPARE(rows[0], QByteArray("x,Series1")); // Series2 has no points: no column
-        QCOMPARE(rows.size(), 101 + 2);             // header, 101 points, the final empty piece
-        QCOMPARE(rows[101], QByteArray("100,50"));
-
-        QImageReader reader(png);
-        QCOMPARE(reader.format(), QByteArray("png"));
-        QCOMPARE(reader.read().convertToFormat(QImage::Format_RGB32), m_chart->renderImage());
-
-        QSvgRenderer vector(svg);
-        QVERIFY(vector.isValid());
-        QCOMPARE(vector.viewBox(), QRect(QPoint(0, 0), m_chart->size()));
-        QFile svgFile(svg);
-        QVERIFY(svgFile.open(QIODevice::ReadOnly));
-        QVERIFY(svgFile.readAll().contains("<polyline"));
-        QCOMPARE(platform().dialogRequests[2].filter, QString("SVG (*.svg)"));
-        QVERIFY(!QFile::exists(dir.filePath("unwritten")));
-    }
-
-    void rightClickOpensTheMenu() {
-        sendMouse(m_chart.get(), QEvent::MouseButtonPress, Qt::RightButton, Qt::RightButton, {200, 150});
-        sendMouse(m_chart.get(), QEvent::MouseButtonRelease, Qt::RightButton, Qt::NoButton, {200, 150});
-        QTRY_VERIFY(m_chart->popupMenu()->isVisible());
-        m_chart->popupMenu()->hide();
-    }
 };
 
 QObject *makeChartTest() {

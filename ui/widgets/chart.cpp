@@ -1,76 +1,27 @@
 #include "chart.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QBuffer>
-#include <QClipboard>
-#include <QFile>
-#include <QFileInfo>
-#include <QLinearGradient>
 #include <QLocale>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QSvgGenerator>
 #include <QWheelEvent>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <tuple>
 
-#include "base/error.h"
-#include "base/file.h"
-#include "base/messages.h"
-#include "base/number_text.h"
+#include "ui/widgets/chart_painter.h"
 
 namespace pulsefir::ui {
 
 namespace {
 
-constexpr QRgb Aqua = qRgb(0, 255, 255);
-constexpr int TickLength = 2;        // px
-constexpr int LabelGap = 3;          // px between tick and label
 constexpr int MinimumXLabelGap = 70; // px between bottom-axis labels
 constexpr int MinimumYLabelGap = 28; // px between left-axis labels
 constexpr double LeftAxisMinimumStep = 0.0001;
-constexpr int CaptionGap = 2; // px between an axis' labels and its caption
 // Each axis runs from 2 % to 98 % of its side of the plot area: the part of the axis range that
 // lies between an axis end and the plot's edge.
 constexpr double AxisLeadShare = 0.02 / 0.96;
-// Coordinates far outside the picture are held here so the rasteriser never sees huge numbers.
-constexpr double PixelLimit = 1e7;
-
-double limited(double pixel) {
-    return std::clamp(pixel, -PixelLimit, PixelLimit);
-}
-
-// A series' line: consecutive segments of one colour go out as one polyline, broken at the
-// gaps (NaN y). `run` is scratch storage kept between calls.
-void drawColourRuns(QPainter &painter, const TLineSeries &series, const AxisMapping &xmap, const AxisMapping &ymap,
-                    std::vector<QPointF> &run, bool cosmetic) {
-    const auto &points = series.points();
-    std::size_t k = 1;
-    while (k < points.size()) {
-        if (std::isnan(points[k - 1].y) || std::isnan(points[k].y)) {
-            ++k; // no segment to or from a gap
-            continue;
-        }
-        const QRgb color = points[k].color;
-        run.clear();
-        run.emplace_back(limited(xmap.toPixel(points[k - 1].x)), limited(ymap.toPixel(points[k - 1].y)));
-        while (k < points.size() && points[k].color == color && !std::isnan(points[k].y)) {
-            run.emplace_back(limited(xmap.toPixel(points[k].x)), limited(ymap.toPixel(points[k].y)));
-            ++k;
-        }
-        QPen pen{QColor(color)};
-        pen.setWidth(series.LineWidth());
-        pen.setCosmetic(cosmetic);
-        painter.setPen(pen);
-        painter.drawPolyline(run.data(), static_cast<int>(run.size()));
-    }
-}
-
 QString tickLabel(double value, double step) {
     const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
     QLocale locale;
@@ -81,89 +32,14 @@ QString tickLabel(double value, double step) {
     return text;
 }
 
+ScaleTicks labelled(const std::vector<double> &values, double step) {
+    ScaleTicks ticks{values, {}};
+    for (double v : values)
+        ticks.labels << tickLabel(v, step);
+    return ticks;
+}
+
 } // namespace
-
-// ---- Series -------------------------------------------------------------------------------------
-
-void TSeriesPointer::setHorizSize(int size) {
-    if (size < 1)
-        throw base::Error(base::Message::pointerSizeNotPositive());
-    m_horizSize = size;
-}
-
-void TSeriesPointer::setVertSize(int size) {
-    if (size < 1)
-        throw base::Error(base::Message::pointerSizeNotPositive());
-    m_vertSize = size;
-}
-
-TLineSeries::TLineSeries(const QString &name, QColor seriesColor, QObject *parent)
-    : QObject(parent), m_seriesColor(seriesColor) {
-    setObjectName(name);
-}
-
-void TLineSeries::AddPoint(double x, double y, QColor color) {
-    const ChartPoint point{x, y, color.rgb()};
-    if (m_points.empty() || x >= m_points.back().x) {
-        m_points.push_back(point);
-    } else {
-        // After every point whose x is not greater than the new one.
-        const auto at = std::upper_bound(m_points.begin(), m_points.end(), x,
-                                         [](double value, const ChartPoint &p) { return value < p.x; });
-        m_points.insert(at, point);
-    }
-    touch();
-}
-
-// Tells the chart once per batch of changes; the chart clears the flag when it repaints.
-void TLineSeries::touch() {
-    ++m_revision;
-    if (m_changePending)
-        return;
-    m_changePending = true;
-    emit changed();
-}
-
-void TLineSeries::ClearPoints() {
-    m_points.clear();
-    touch();
-}
-
-void TLineSeries::setActive(bool active) {
-    m_active = active;
-    ++m_revision;
-    emit changed();
-}
-
-void TLineSeries::setOnRightAxis(bool right) {
-    m_onRightAxis = right;
-    ++m_revision;
-    emit changed();
-}
-
-void TLineSeries::setScaleFloor(double floor) {
-    m_scaleFloor = floor;
-    ++m_revision;
-    emit changed();
-}
-
-void TLineSeries::setLineWidth(int width) {
-    m_lineWidth = std::max(1, width);
-    emit changed();
-}
-
-void TLineSeries::setPointerVisible(bool visible) {
-    m_pointer.setVisible(visible);
-    ++m_revision;
-    emit changed();
-}
-
-void TLineSeries::setPointerSize(int horizontal, int vertical) {
-    m_pointer.setHorizSize(horizontal);
-    m_pointer.setVertSize(vertical);
-    ++m_revision;
-    emit changed();
-}
 
 // ---- Chart --------------------------------------------------------------------------------------
 
@@ -172,43 +48,7 @@ TChart::TChart(QWidget *parent) : QWidget(parent), m_popup(new QMenu(this)) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(false);
     setMinimumSize(120, 90);
-
-    m_popup->setObjectName("PopupMenu");
-    QAction *heading = m_popup->addAction("Сохранить картинку");
-    heading->setObjectName("N3");
-    QAction *separator = m_popup->addSeparator();
-    separator->setObjectName("N4");
-    QAction *clipboard = m_popup->addAction("в буфер обмена");
-    clipboard->setObjectName("SaveToClipBoardN5");
-    QAction *file = m_popup->addAction("в граф. файл");
-    file->setObjectName("SaveToBMPFileN6");
-    connect(clipboard, &QAction::triggered, this, &TChart::SaveToClipBoardN5Click);
-    connect(file, &QAction::triggered, this, &TChart::SaveToBMPFileN6Click);
-    QAction *csv = m_popup->addAction("в CSV файл");
-    csv->setObjectName("SaveToCSVFileN7");
-    QAction *png = m_popup->addAction("в PNG файл");
-    png->setObjectName("SaveToPNGFileN8");
-    QAction *svg = m_popup->addAction("в SVG файл");
-    svg->setObjectName("SaveToSVGFileN9");
-    connect(csv, &QAction::triggered, this, &TChart::SaveToCSVFileN7Click);
-    connect(png, &QAction::triggered, this, &TChart::SaveToPNGFileN8Click);
-    connect(svg, &QAction::triggered, this, &TChart::SaveToSVGFileN9Click);
-
-    m_pictureDialog.kind = FileDialogRequest::Kind::Save;
-    m_pictureDialog.title = "Записаь картинку в файл";
-    m_pictureDialog.fileName = "NoName.bmp";
-    m_pictureDialog.filter = "Bitmaps (*.bmp)";
-    const std::tuple<FileDialogRequest *, const char *, const char *, const char *, const char *> dialogs[] = {
-        {&m_dataDialog, "Записать данные графика в файл", "NoName.csv", "CSV (*.csv)", "csv"},
-        {&m_pngDialog, "Записать картинку в файл", "NoName.png", "PNG (*.png)", "png"},
-        {&m_svgDialog, "Записать картинку в файл", "NoName.svg", "SVG (*.svg)", "svg"}};
-    for (const auto &[dialog, title, name, filter, suffix] : dialogs) {
-        dialog->kind = FileDialogRequest::Kind::Save;
-        dialog->title = QString::fromUtf8(title);
-        dialog->fileName = name;
-        dialog->filter = filter;
-        dialog->defaultSuffix = suffix;
-    }
+    createPopupMenu();
 }
 
 TLineSeries *TChart::addSeries(const QString &name, QColor seriesColor) {
@@ -316,9 +156,9 @@ std::pair<double, double> TChart::visibleRange(Axis which) const {
     return range;
 }
 
-int TChart::leftLabelWidth() const {
+int TChart::labelWidth(Axis which) const {
     const QFontMetrics metrics(font());
-    const auto [lo, hi] = visibleRange(LeftAxis);
+    const auto [lo, hi] = visibleRange(which);
     const double lead = (hi - lo) * AxisLeadShare;
     double step = 1;
     const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
@@ -326,22 +166,8 @@ int TChart::leftLabelWidth() const {
     int widest = metrics.horizontalAdvance("0");
     for (double t : ticks)
         widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
-    return widest + TickLength + LabelGap + 4 + (m_yCaption.isEmpty() ? 0 : captionExtent());
-}
-
-int TChart::rightLabelWidth() const {
-    if (!rightAxisShown())
-        return 0;
-    const QFontMetrics metrics(font());
-    const auto [lo, hi] = visibleRange(RightAxis);
-    const double lead = (hi - lo) * AxisLeadShare;
-    double step = 1;
-    const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
-    const auto ticks = NiceTicks(lo - lead, hi + lead, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
-    int widest = metrics.horizontalAdvance("0");
-    for (double t : ticks)
-        widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
-    return widest + TickLength + LabelGap + 4 + (m_rightCaption.isEmpty() ? 0 : captionExtent());
+    const QString &caption = which == RightAxis ? m_rightCaption : m_yCaption;
+    return widest + TickLength + LabelGap + 4 + (caption.isEmpty() ? 0 : captionExtent());
 }
 
 int TChart::bottomLabelHeight() const {
@@ -387,20 +213,12 @@ TChart::Ticks TChart::horizontalTicks(const ChartLayout &l) const {
 QStringList TChart::axisLabels(Axis which) const {
     const ChartLayout l = layoutFor(size());
     const Ticks t = which == LeftAxis || which == RightAxis ? verticalTicks(l, which) : horizontalTicks(l);
-    QStringList labels;
-    for (double v : t.values)
-        labels << tickLabel(v, t.step);
-    return labels;
+    return labelled(t.values, t.step).labels;
 }
 
 ChartLayout TChart::layoutFor(QSize size) const {
-    return ChartLayout::compute(size.isValid() ? size : this->size(), leftLabelWidth(), bottomLabelHeight(),
-                                rightLabelWidth());
-}
-
-AxisMapping TChart::verticalMapping(const TLineSeries &series, const ChartLayout &l) const {
-    const auto [lo, hi] = visibleRange(series.OnRightAxis() ? RightAxis : LeftAxis);
-    return AxisMapping(lo, hi, l.yMinimumPixel, l.yMaximumPixel);
+    return ChartLayout::compute(size.isValid() ? size : this->size(), labelWidth(LeftAxis), bottomLabelHeight(),
+                                rightAxisShown() ? labelWidth(RightAxis) : 0);
 }
 
 AxisMapping TChart::mapping(Axis which) const {
@@ -421,172 +239,38 @@ QImage TChart::renderImage(QSize size) const {
 
 void TChart::render(QImage &image) const {
     clearPendingChanges();
-    const ChartLayout layout = layoutFor(image.size());
-    {
-        QPainter painter(&image);
-        // Background: a vertical gradient from white to aqua; the back wall is transparent.
-        QLinearGradient gradient(0, 0, 0, image.height());
-        gradient.setColorAt(0, Qt::white);
-        gradient.setColorAt(1, QColor(Aqua));
-        painter.fillRect(image.rect(), gradient);
-        // Frame: a single border line.
-        painter.setPen(QPen(Qt::black, 1));
-        painter.drawRect(image.rect().adjusted(0, 0, -1, -1));
-        drawAxes(painter, layout);
-    }
-    drawSeries(image, layout);
+    QPainter painter(&image);
+    PaintChart(painter, scene(image.size()), ChartDevice::Raster);
 }
 
-void TChart::drawAxes(QPainter &painter, const ChartLayout &l) const {
-    painter.setFont(font());
-    const QFontMetrics metrics(font());
+ChartScene TChart::scene(QSize size) const {
+    ChartScene scene;
+    scene.size = size;
+    scene.font = font();
+    const ChartLayout l = layoutFor(size);
+    scene.layout = l;
     const auto [xlo, xhi] = visibleRange(BottomAxis);
     const auto [ylo, yhi] = visibleRange(LeftAxis);
-    const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
-    const AxisMapping ymap(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
+    const auto [rlo, rhi] = visibleRange(RightAxis);
+    scene.x = AxisMapping(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
+    scene.left = AxisMapping(ylo, yhi, l.yMinimumPixel, l.yMaximumPixel);
+    scene.right = AxisMapping(rlo, rhi, l.yMinimumPixel, l.yMaximumPixel);
     const Ticks x = horizontalTicks(l);
     const Ticks y = verticalTicks(l);
-    const std::vector<double> &xticks = x.values;
-    const std::vector<double> &yticks = y.values;
-    const double xstep = x.step;
-    const double ystep = y.step;
-
-    // Grid, dotted, inside the plot area.
-    painter.setPen(QPen(QColor(160, 160, 160), 1, Qt::DotLine));
-    for (double t : xticks) {
-        const int x = static_cast<int>(std::lround(xmap.toPixel(t)));
-        painter.drawLine(x, l.plot.top(), x, l.plot.bottom());
-    }
-    for (double t : yticks) {
-        const int y = static_cast<int>(std::lround(ymap.toPixel(t)));
-        painter.drawLine(l.plot.left(), y, l.plot.right(), y);
-    }
-
-    // Axis lines, ticks and labels.
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawLine(l.leftAxisX, l.plot.top(), l.leftAxisX, l.plot.bottom());
-    painter.drawLine(l.plot.left(), l.bottomAxisY, l.plot.right(), l.bottomAxisY);
-    int widestLeftLabel = 0;
-    for (double t : yticks) {
-        const int y = static_cast<int>(std::lround(ymap.toPixel(t)));
-        painter.drawLine(l.leftAxisX - TickLength, y, l.leftAxisX, y);
-        const QString text = tickLabel(t, ystep);
-        const int w = metrics.horizontalAdvance(text);
-        widestLeftLabel = std::max(widestLeftLabel, w);
-        painter.drawText(l.leftAxisX - TickLength - LabelGap - w, y + metrics.ascent() / 2 - 1, text);
-    }
-    for (double t : xticks) {
-        const int x = static_cast<int>(std::lround(xmap.toPixel(t)));
-        painter.drawLine(x, l.bottomAxisY, x, l.bottomAxisY + TickLength);
-        const QString text = tickLabel(t, xstep);
-        const int w = metrics.horizontalAdvance(text);
-        painter.drawText(x - w / 2, l.bottomAxisY + TickLength + LabelGap + metrics.ascent(), text);
-    }
-    // The right axis, where a series stands on it: its line, ticks outward and labels right of them.
-    int widestRightLabel = 0;
-    if (rightAxisShown()) {
-        const auto [rlo, rhi] = visibleRange(RightAxis);
-        const AxisMapping rmap(rlo, rhi, l.yMinimumPixel, l.yMaximumPixel);
+    scene.xTicks = labelled(x.values, x.step);
+    scene.leftTicks = labelled(y.values, y.step);
+    scene.rightAxisShown = rightAxisShown();
+    if (scene.rightAxisShown) {
         const Ticks r = verticalTicks(l, RightAxis);
-        painter.drawLine(l.rightAxisX, l.plot.top(), l.rightAxisX, l.plot.bottom());
-        for (double t : r.values) {
-            const int y = static_cast<int>(std::lround(rmap.toPixel(t)));
-            painter.drawLine(l.rightAxisX, y, l.rightAxisX + TickLength, y);
-            const QString text = tickLabel(t, r.step);
-            widestRightLabel = std::max(widestRightLabel, metrics.horizontalAdvance(text));
-            painter.drawText(l.rightAxisX + TickLength + LabelGap, y + metrics.ascent() / 2 - 1, text);
-        }
+        scene.rightTicks = labelled(r.values, r.step);
     }
-    drawCaptions(painter, l, widestLeftLabel, widestRightLabel);
-}
-
-void TChart::drawCaptions(QPainter &painter, const ChartLayout &l, int widestLeftLabel, int widestRightLabel) const {
-    const QFontMetrics metrics(font());
-    painter.setPen(Qt::black);
-    if (!m_xCaption.isEmpty()) {
-        // Centred under the bottom axis' labels; the room was taken from the plot area.
-        const int length = l.xMaximumPixel - l.xMinimumPixel;
-        const QString text = metrics.elidedText(m_xCaption, Qt::ElideRight, std::max(length, 0));
-        const int centre = (l.xMinimumPixel + l.xMaximumPixel) / 2;
-        const int labelsBottom = l.bottomAxisY + TickLength + LabelGap + metrics.height();
-        painter.drawText(centre - metrics.horizontalAdvance(text) / 2, labelsBottom + CaptionGap + metrics.ascent(),
-                         text);
-    }
-    if (!m_yCaption.isEmpty()) {
-        // Read from bottom to top, left of the left axis' labels, centred on the axis.
-        const int length = l.yMinimumPixel - l.yMaximumPixel;
-        const QString text = metrics.elidedText(m_yCaption, Qt::ElideRight, std::max(length, 0));
-        const int centre = (l.yMinimumPixel + l.yMaximumPixel) / 2;
-        const int labelsLeft = l.leftAxisX - TickLength - LabelGap - widestLeftLabel;
-        painter.save();
-        painter.translate(labelsLeft - CaptionGap - metrics.descent(), centre + metrics.horizontalAdvance(text) / 2);
-        painter.rotate(-90);
-        painter.drawText(0, 0, text);
-        painter.restore();
-    }
-    if (!m_rightCaption.isEmpty() && rightAxisShown()) {
-        // Read from bottom to top like the left one, right of the right axis' labels.
-        const int length = l.yMinimumPixel - l.yMaximumPixel;
-        const QString text = metrics.elidedText(m_rightCaption, Qt::ElideRight, std::max(length, 0));
-        const int centre = (l.yMinimumPixel + l.yMaximumPixel) / 2;
-        const int labelsRight = l.rightAxisX + TickLength + LabelGap + widestRightLabel;
-        painter.save();
-        painter.translate(labelsRight + CaptionGap + metrics.ascent(), centre + metrics.horizontalAdvance(text) / 2);
-        painter.rotate(-90);
-        painter.drawText(0, 0, text);
-        painter.restore();
-    }
-}
-
-void TChart::drawSeries(QImage &image, const ChartLayout &l) const {
-    const auto [xlo, xhi] = visibleRange(BottomAxis);
-    const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
-    const QRect clip = l.plot.intersected(image.rect());
-    std::vector<QPointF> run;
-    for (const TLineSeries *series : m_series) {
-        if (!series->Active() || series->Count() == 0)
-            continue;
-        const AxisMapping ymap = verticalMapping(*series, l);
-        const auto &points = series->points();
-        {
-            QPainter painter(&image);
-            painter.setClipRect(clip);
-            painter.setRenderHint(QPainter::Antialiasing, false);
-            drawColourRuns(painter, *series, xmap, ymap, run, true);
-        }
-        if (!series->Pointer().Visible())
-            continue;
-        // Markers: filled rectangles written straight into the picture; a marker that lands
-        // where the previous one lay is the same pixels and is not written again.
-        const int h = series->Pointer().HorizSize();
-        const int v = series->Pointer().VertSize();
-        long long lastX = std::numeric_limits<long long>::min();
-        long long lastY = 0;
-        QRgb lastColor = 0;
-        for (const ChartPoint &p : points) {
-            const double fx = xmap.toPixel(p.x);
-            const double fy = ymap.toPixel(p.y);
-            if (!(std::abs(fx) < PixelLimit && std::abs(fy) < PixelLimit))
-                continue;
-            const long long px = std::llround(fx);
-            const long long py = std::llround(fy);
-            if (px == lastX && py == lastY && p.color == lastColor)
-                continue;
-            lastX = px;
-            lastY = py;
-            lastColor = p.color;
-            const int x0 = static_cast<int>(std::max<long long>(clip.left(), px - h));
-            const int x1 = static_cast<int>(std::min<long long>(clip.right(), px + h));
-            const int y0 = static_cast<int>(std::max<long long>(clip.top(), py - v));
-            const int y1 = static_cast<int>(std::min<long long>(clip.bottom(), py + v));
-            const QRgb color = 0xff000000u | p.color;
-            for (int y = y0; y <= y1; ++y) {
-                auto *line = reinterpret_cast<QRgb *>(image.scanLine(y));
-                for (int x = x0; x <= x1; ++x)
-                    line[x] = color;
-            }
-        }
-    }
+    scene.xCaption = m_xCaption;
+    scene.yCaption = m_yCaption;
+    scene.rightCaption = m_rightCaption;
+    for (const TLineSeries *series : m_series)
+        if (series->Active() && series->Count() > 0)
+            scene.series.push_back(series);
+    return scene;
 }
 
 void TChart::paintEvent(QPaintEvent *) {
@@ -747,213 +431,6 @@ void TChart::wheelEvent(QWheelEvent *event) {
     m_cacheValid = false;
     update();
     event->accept();
-}
-
-// ---- Picture export -------------------------------------------------------------------------
-
-void TChart::CopyPictureToClipboard() {
-    QApplication::clipboard()->setImage(renderImage(size()));
-}
-
-bool TChart::saveBytes(const QString &fileName, const std::optional<QByteArray> &bytes, const char *format) {
-    try {
-        if (!bytes)
-            throw base::Error(
-                base::Message::unableToWrite(fileName.toStdString(), base::Message::encodingFailed(format)));
-        base::writeFileWhole(QFile::encodeName(fileName).toStdString(),
-                             std::string_view(bytes->constData(), static_cast<std::size_t>(bytes->size())));
-        return true;
-    } catch (const base::Error &error) {
-        Platform::current().showError(this, QString::fromUtf8(error.what()));
-        return false;
-    }
-}
-
-std::optional<QByteArray> TChart::encodeImage(const char *format) const {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!renderImage(size()).save(&buffer, format))
-        return std::nullopt;
-    return bytes;
-}
-
-bool TChart::SavePictureToFile(const QString &fileName) {
-    return saveBytes(fileName, encodeImage("BMP"), "BMP");
-}
-
-void TChart::SaveToClipBoardN5Click() {
-    CopyPictureToClipboard();
-}
-
-void TChart::SaveToBMPFileN6Click() {
-    const auto chosen = Platform::current().runPictureDialog(this, m_pictureDialog, renderImage(size()));
-    if (!chosen)
-        return;
-    m_pictureDialog.fileName = *chosen;
-    m_pictureDialog.initialDirectory = QFileInfo(*chosen).absolutePath();
-    SavePictureToFile(*chosen);
-}
-
-} // namespace pulsefir::ui
-
-namespace pulsefir::ui {
-
-namespace {
-
-// A gap (NaN) is an empty cell.
-QString csvNumber(double value) {
-    return std::isnan(value) ? QString() : QString::fromStdString(base::formatSignificant(value, 17));
-}
-
-QString csvField(const QString &text) {
-    if (!text.contains(',') && !text.contains('"') && !text.contains('\n'))
-        return text;
-    QString quoted = text;
-    quoted.replace('"', "\"\"");
-    return '"' + quoted + '"';
-}
-
-bool sameX(const TLineSeries *a, const TLineSeries *b) {
-    if (a->Count() != b->Count())
-        return false;
-    for (int k = 0; k < a->Count(); ++k)
-        if (a->point(k).x != b->point(k).x)
-            return false;
-    return true;
-}
-
-} // namespace
-
-QString TChart::dataCsv() const {
-    std::vector<const TLineSeries *> active;
-    for (const TLineSeries *series : m_series)
-        if (series->Active() && series->Count() > 0)
-            active.push_back(series);
-    bool shared = !active.empty();
-    for (const TLineSeries *series : active)
-        shared = shared && sameX(active.front(), series);
-
-    QStringList header;
-    if (shared || active.empty())
-        header << csvField(m_csvXHeader);
-    for (const TLineSeries *series : active) {
-        if (!shared)
-            header << csvField(m_csvXHeader + " (" + series->Caption() + ")");
-        header << csvField(series->Caption());
-    }
-    QString text = header.join(',') + '\n';
-    int rows = 0;
-    for (const TLineSeries *series : active)
-        rows = std::max(rows, series->Count());
-    for (int k = 0; k < rows; ++k) {
-        QStringList row;
-        if (shared)
-            row << csvNumber(active.front()->point(k).x);
-        for (const TLineSeries *series : active) {
-            const bool has = k < series->Count();
-            if (!shared)
-                row << (has ? csvNumber(series->point(k).x) : QString());
-            row << (has ? csvNumber(series->point(k).y) : QString());
-        }
-        text += row.join(',') + '\n';
-    }
-    return text;
-}
-
-bool TChart::SaveDataToCsvFile(const QString &fileName) {
-    return saveBytes(fileName, dataCsv().toUtf8(), "CSV");
-}
-
-bool TChart::SavePictureToPngFile(const QString &fileName) {
-    return saveBytes(fileName, encodeImage("PNG"), "PNG");
-}
-
-bool TChart::SavePictureToSvgFile(const QString &fileName) {
-    return saveBytes(fileName, encodeSvg(), "SVG");
-}
-
-std::optional<QByteArray> TChart::encodeSvg() {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QSvgGenerator generator;
-    generator.setOutputDevice(&buffer);
-    generator.setSize(size());
-    generator.setViewBox(QRect(QPoint(0, 0), size()));
-    generator.setTitle("pulsefir");
-    clearPendingChanges();
-    const ChartLayout layout = layoutFor(size());
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return std::nullopt;
-    // Background and frame as on screen, then the axes and the series as vector shapes.
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, Qt::white);
-    gradient.setColorAt(1, QColor(Aqua));
-    painter.fillRect(rect(), gradient);
-    painter.setPen(QPen(Qt::black, 1));
-    painter.drawRect(rect().adjusted(0, 0, -1, -1));
-    drawAxes(painter, layout);
-    drawSeriesVector(painter, layout);
-    if (!painter.end())
-        return std::nullopt;
-    return bytes;
-}
-
-void TChart::drawSeriesVector(QPainter &painter, const ChartLayout &l) const {
-    const auto [xlo, xhi] = visibleRange(BottomAxis);
-    const AxisMapping xmap(xlo, xhi, l.xMinimumPixel, l.xMaximumPixel);
-    painter.save();
-    painter.setClipRect(l.plot);
-    std::vector<QPointF> run;
-    for (const TLineSeries *series : m_series) {
-        if (!series->Active() || series->Count() == 0)
-            continue;
-        const AxisMapping ymap = verticalMapping(*series, l);
-        const auto &points = series->points();
-        drawColourRuns(painter, *series, xmap, ymap, run, false);
-        if (!series->Pointer().Visible())
-            continue;
-        const int h = series->Pointer().HorizSize();
-        const int v = series->Pointer().VertSize();
-        for (const ChartPoint &p : points) {
-            const double fx = xmap.toPixel(p.x);
-            const double fy = ymap.toPixel(p.y);
-            if (!(std::abs(fx) < PixelLimit && std::abs(fy) < PixelLimit))
-                continue;
-            const double px = std::round(fx);
-            const double py = std::round(fy);
-            painter.fillRect(QRectF(px - h, py - v, 2 * h + 1, 2 * v + 1), QColor(p.color));
-        }
-    }
-    painter.restore();
-}
-
-std::optional<QString> TChart::askFileName(FileDialogRequest &dialog) {
-    if (dialog.initialDirectory.isEmpty())
-        dialog.initialDirectory = m_pictureDialog.initialDirectory; // the picture dialog's folder at first
-    const auto chosen = Platform::current().runFileDialog(this, dialog);
-    if (chosen) {
-        dialog.fileName = *chosen;
-        dialog.initialDirectory = QFileInfo(*chosen).absolutePath();
-    }
-    return chosen;
-}
-
-void TChart::SaveToCSVFileN7Click() {
-    if (const auto chosen = askFileName(m_dataDialog))
-        SaveDataToCsvFile(*chosen);
-}
-
-void TChart::SaveToPNGFileN8Click() {
-    if (const auto chosen = askFileName(m_pngDialog))
-        SavePictureToPngFile(*chosen);
-}
-
-void TChart::SaveToSVGFileN9Click() {
-    if (const auto chosen = askFileName(m_svgDialog))
-        SavePictureToSvgFile(*chosen);
 }
 
 } // namespace pulsefir::ui

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <csignal>
+#include <cstdint>
+
+#include "session.h"
+#include "core/filter_search.h"
+
+namespace pulsefir::cli {
+
+// Progress on standard error when it is a terminal; Ctrl+C stops after the current epoch.
+class ConsoleSearchHost : public SearchHost {
+  public:
+    explicit ConsoleSearchHost(Session &session);
+    ~ConsoleSearchHost() override;
+    // Ends the progress line, so what follows starts on a line of its own.
+    void finish();
+    void ProcessMessages() override;
+    void ShowEpoch(std::int32_t epoch) override { m_epoch = epoch; }
+    double RandomStep() override { return m_session.settings.filter.randomStep; }
+    void ShowBestObjective(long double best) override;
+    std::int32_t EpochLimit() override { return m_session.settings.filter.epochLimit; }
+
+  private:
+    static constexpr int ProgressEvery = 256; // epochs between redraws of the bar
+    Session &m_session;
+    bool m_tty;
+    bool m_drawn = false;
+    std::int32_t m_epoch = 0;
+    void (*m_previous)(int) = SIG_DFL;
+};
+
+} // namespace pulsefir::cli

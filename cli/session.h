@@ -1,0 +1,20 @@
+#pragma once
+
+#include <memory>
+
+#include "core/state.h"
+#include "project/settings.h"
+
+namespace pulsefir::cli {
+
+// The tool's state: the core's and the windows' settings, as the windows would hold them.
+struct Session {
+    std::unique_ptr<CoreState> state = std::make_unique<CoreState>();
+    project::Settings settings;
+
+    double samplingFrequency() const { return settings.main.samplingFrequency; }
+    // As the main window's "Рисовать": the half-width field becomes the signal's half-width.
+    void draw() { state->SignalHalfWidth = settings.main.signalHalfWidth; }
+};
+
+} // namespace pulsefir::cli

@@ -1,0 +1,210 @@
+#include "steps.h"
+
+#include <iostream>
+#include <locale>
+#include <stdexcept>
+
+#include "base/messages.h"
+#include "base/number_text.h"
+#include "console_search_host.h"
+#include "reports.h"
+#include "core/filter_search.h"
+#include "core/filter_synthesis.h"
+#include "core/filtering.h"
+#include "core/least_squares.h"
+#include "core/signal_synthesis.h"
+#include "core/spectra.h"
+#include "io/coefficient_writer.h"
+#include "io/pulse_import.h"
+#include "project/ProjectParameters.h"
+#include "project/settings_conversions.h"
+#include "project/settings_table.h"
+
+namespace pulsefir::cli {
+
+namespace {
+
+// The decimal separator the windows write project files with under the user's locale (a comma
+// on a Russian desktop), read from the environment's locale without making it the program's.
+char userDecimalSeparator() {
+    try {
+        const char point = std::use_facet<std::numpunct<char>>(std::locale("")).decimal_point();
+        return point == ',' ? ',' : '.';
+    } catch (const std::runtime_error &) {
+        return '.'; // a locale the C library does not have
+    }
+}
+
+// Reads a measured pulse and places it as the signal window's "Файл" tab does: the file's own
+// rate is taken into MainForm.FNmSuperSpin (FileRateRadioGroup 0) or the pulse is resampled to
+// it (1). Notes about the rate and dropped samples go to standard error.
+void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
+    io::PulseImportRequest request;
+    request.fileName = file;
+    request.samplingFrequency = s.samplingFrequency();
+    constexpr const project::SettingDefinition &rateField = project::setting("MainForm", "FNmSuperSpin");
+    request.minimumRate = rateField.minimum;
+    request.maximumRate = rateField.maximum;
+    // As the window reads the radio group: only the second item resamples.
+    request.rate = s.settings.signal.fileRate == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
+    request.placement.offset = s.settings.signal.fileOffset;
+    request.placement.scale = s.settings.signal.fileScale;
+    request.placement.mode = mode;
+    const io::PulseImportOutcome outcome = io::ImportPulse(*s.state, request);
+    if (outcome.newSamplingFrequency) {
+        s.settings.main.samplingFrequency = *outcome.newSamplingFrequency;
+        std::cerr << base::Message::cliPrefix()
+                  << base::Message::cliRateTaken("MainForm.FNmSuperSpin",
+                                                 base::formatSignificant(*outcome.newSamplingFrequency, 15))
+                  << '\n';
+    } else if (outcome.resampled) {
+        std::cerr << base::Message::cliPrefix()
+                  << base::Message::cliResampled(base::formatSignificant(*outcome.fileSamplingFrequency, 15),
+                                                 base::formatSignificant(request.samplingFrequency, 15))
+                  << '\n';
+    }
+    const std::size_t dropped = outcome.placed.droppedBefore + outcome.placed.droppedAfter;
+    if (dropped > 0)
+        std::cerr << base::Message::cliPrefix() << base::Message::cliDropped(dropped) << '\n';
+    s.draw();
+}
+
+void writeFilter(Session &s, const std::string &file, std::ostream &out) {
+    const double samplingFrequency = s.samplingFrequency();
+    const auto data = io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.settings.filter.coeBits);
+    const io::CoefficientFormat format = io::CoefficientFormatForFileName(file);
+    writeTo(file, out, [&](std::ostream &o) { io::WriteCoefficients(o, data, format); });
+}
+
+} // namespace
+
+const std::vector<Step> &steps() {
+    static const std::vector<Step> table{
+        {"draw", "take MainForm.SWNmSpinEdit as the signal half-width",
+         "взять MainForm.SWNmSpinEdit полушириной сигнала", false,
+         [](Session &s, const std::string &, std::ostream &) { s.draw(); }},
+        {"load-signal", "clear the signal and add one tone burst", "очистить сигнал и добавить одну пачку", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             LoadSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
+             s.draw();
+         }},
+        {"add-signal", "add one tone burst (an echo when the shift changed)",
+         "добавить одну пачку (эхо, если сдвиг изменён)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             AddSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
+             s.draw();
+         }},
+        {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)",
+         "очистить сигнал и загрузить измеренный импульс (.csv .txt .dat .wav .npy)", true,
+         [](Session &s, const std::string &file, std::ostream &) {
+             importSignal(s, file, io::PlacementMode::Replace);
+         }},
+        {"add-signal-file", "add a measured pulse from a file on top of the signal",
+         "добавить к сигналу измеренный импульс из файла", true,
+         [](Session &s, const std::string &file, std::ostream &) { importSignal(s, file, io::PlacementMode::Add); }},
+        {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin",
+         "добавить шум амплитуды SignalForm.NoiseNmSuperSpin", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             AddNoise(*s.state, s.settings.signal.noiseAmplitude);
+             s.draw();
+         }},
+        {"apply", "apply the filter to the signal (the filtered signal)",
+         "применить фильтр к сигналу (сигнал после фильтрации)", false,
+         [](Session &s, const std::string &, std::ostream &) { CalcOut(*s.state); }},
+        {"synthesize", "make the filter by the window method (FilterForm fields)",
+         "синтезировать фильтр оконным методом (поля FilterForm)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             SynthesizeFilter(*s.state, project::filterSynthesis(s.settings.filter), s.samplingFrequency());
+         }},
+        {"start-filter", "load the initial filter of the search (FilterForm.RadioGroup1)",
+         "загрузить начальный фильтр поиска (FilterForm.RadioGroup1)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             LoadStartFilter(*s.state, s.settings.filter.startFilter);
+         }},
+        {"search", "search a filter toward the desired response; prints the last epoch and objective",
+         "поиск фильтра к желаемому отклику; выводит последнюю эпоху и целевую функцию", false,
+         [](Session &s, const std::string &, std::ostream &out) {
+             ConsoleSearchHost host(s);
+             const auto outcome = SearchFilter(*s.state, project::desiredResponse(s.settings.filter),
+                                               s.samplingFrequency(), s.settings.filter.halfWidth, host);
+             host.finish();
+             out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
+         }},
+        {"least-squares", "the least-squares filter toward the desired response; prints its objective and residual",
+         "МНК-фильтр к желаемому отклику; выводит целевую функцию и невязку", false,
+         [](Session &s, const std::string &, std::ostream &out) {
+             const auto outcome =
+                 LeastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
+                                    s.settings.filter.halfWidth, s.settings.filter.regularisation);
+             out << base::Message::cliLeastSquaresResult(formatLong(outcome.SearchObjective),
+                                                         formatNumber(outcome.Residual))
+                 << '\n';
+         }},
+        {"spectra", "compute the amplitude and phase spectra and group delays (SpectorForm fields)",
+         "рассчитать амплитудные и фазовые спектры и групповые задержки (поля SpectorForm)", false,
+         [](Session &s, const std::string &, std::ostream &) {
+             const double samplingFrequency = s.samplingFrequency();
+             const SpectorParameters p = project::spectra(s.settings.spectra);
+             CalcSpectors(*s.state, samplingFrequency, p);
+             if (GridAboveHalfSampling(samplingFrequency, p))
+                 std::cerr << base::Message::cliPrefix()
+                           << base::Message::gridAboveHalfSampling(base::formatSignificant(samplingFrequency / 2.0, 15))
+                           << '\n';
+         }},
+        {"write-signal", "write the signal as CSV", "записать сигнал в CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out,
+                     [&](std::ostream &o) { writeBuffer(o, s.state->SignalBuffer, s.state->SignalHalfWidth); });
+         }},
+        {"write-output", "write the filtered signal as CSV", "записать сигнал после фильтрации в CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out,
+                     [&](std::ostream &o) { writeBuffer(o, s.state->OutputBuffer, s.state->SignalHalfWidth); });
+         }},
+        {"write-response", "write the desired response as CSV", "записать желаемый отклик в CSV", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out,
+                     [&](std::ostream &o) { writeBuffer(o, s.state->ResponseBuffer, s.state->SignalHalfWidth); });
+         }},
+        {"write-filter", "write the filter taps; .txt .npy .h .coe .m by extension, else CSV",
+         "записать отводы фильтра; .txt .npy .h .coe .m по расширению, иначе CSV", true, writeFilter},
+        {"write-spectra",
+         "write the spectra as CSV, one row per grid frequency; also in dB, unwrapped phase and group delay in "
+         "microseconds (empty where the amplitude is more than 40 dB below its largest)",
+         "записать спектры в CSV, строка на частоту сетки; также в дБ, развёрнутая фаза и групповая задержка в "
+         "микросекундах (пусто, где амплитуда ниже своей наибольшей более чем на 40 дБ)",
+         true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
+         }},
+        {"save-project", "save the current values as a project file (*.flt) that the windows open",
+         "сохранить текущие значения файлом проекта (*.flt), который открывают окна", true,
+         [](Session &s, const std::string &file, std::ostream &) {
+             project::SaveProjectSettings(file, s.settings, userDecimalSeparator());
+         }},
+        {"metrics",
+         "write the pulse metrics of signal, filtered signal, desired response and filter as CSV; a column "
+         "NAME_cut is 1 where NAME reached an end of the window still above its level (the true value is larger)",
+         "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации, желаемого отклика и фильтра; "
+         "столбец NAME_cut равен 1, где NAME дошла до края окна выше своего уровня (истинное значение больше)",
+         true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeMetrics(o, *s.state, s.samplingFrequency()); });
+         }},
+        {"write-trace", "write the accepted epochs of the last search as CSV",
+         "записать в CSV принятые эпохи последнего поиска", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeTrace(o, *s.state); });
+         }},
+    };
+    return table;
+}
+
+const Step *findStep(const std::string &name) {
+    for (const auto &step : steps())
+        if (name == step.name)
+            return &step;
+    return nullptr;
+}
+
+} // namespace pulsefir::cli

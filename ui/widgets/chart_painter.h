@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QFont>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+#include "ui/widgets/chart_geometry.h"
+
+class QPainter;
+
+namespace pulsefir::ui {
+
+class TLineSeries;
+
+// Room the axes' furniture takes, px: the chart's layout leaves it and the painter draws in it.
+constexpr int TickLength = 2;
+constexpr int LabelGap = 3;   // between a tick and its label
+constexpr int CaptionGap = 2; // between an axis' labels and its caption
+
+// The ticks of one axis and the labels written at them, lowest first.
+struct ScaleTicks {
+    std::vector<double> values;
+    QStringList labels;
+};
+
+// What one picture of the chart shows, worked out by the chart for one size: where the parts
+// lie, the axes' ranges as mappings, their ticks and captions, and the series to draw.
+struct ChartScene {
+    QSize size;
+    QFont font; // the widget's: labels are measured with its metrics on every device
+    ChartLayout layout;
+    AxisMapping x;
+    AxisMapping left;
+    AxisMapping right;
+    ScaleTicks xTicks;
+    ScaleTicks leftTicks;
+    ScaleTicks rightTicks; // empty while the right axis is not drawn
+    bool rightAxisShown = false;
+    QString xCaption;
+    QString yCaption;
+    QString rightCaption;
+    std::vector<const TLineSeries *> series; // the active ones with points, in drawing order
+};
+
+// The device a picture goes to. A raster (screen, BMP, PNG, clipboard) keeps its lines as
+// wide as set in pixels; a vector picture (SVG) scales them with the picture.
+enum class ChartDevice { Raster, Vector };
+
+// Draws the whole chart onto a painter active on a device of scene.size: background, frame,
+// grid, axes with their labels and captions, then each series' line and markers. The painter's
+// render hints stand as they are: a fresh painter draws without antialiasing, so that a line and
+// its markers are the exact pixels of the points.
+void PaintChart(QPainter &painter, const ChartScene &scene, ChartDevice device);
+
+} // namespace pulsefir::ui
