@@ -2,7 +2,7 @@
 #include <QLocale>
 
 #include "base/messages.h"
-#include "ui/Application.h"
+#include "ui/application.h"
 #include "ui/widgets/platform.h"
 
 int main(int argc, char **argv) {

@@ -15,7 +15,7 @@
 
 #include "base/file.h"
 #include "base/messages.h"
-#include "ui/Application.h"
+#include "ui/application.h"
 #include "ui/widgets/platform.h"
 
 using namespace pulsefir::ui;

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "ui/Application.h"
+#include "ui/application.h"
 
 using namespace pulsefir::ui;
 

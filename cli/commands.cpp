@@ -12,7 +12,7 @@
 #include "reports.h"
 #include "session.h"
 #include "steps.h"
-#include "project/ProjectParameters.h"
+#include "project/project_settings.h"
 #include "project/settings_table.h"
 
 namespace pulsefir::cli {

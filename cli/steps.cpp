@@ -16,7 +16,7 @@
 #include "core/spectra.h"
 #include "io/coefficient_writer.h"
 #include "io/pulse_import.h"
-#include "project/ProjectParameters.h"
+#include "project/project_settings.h"
 #include "project/settings_conversions.h"
 #include "project/settings_table.h"
 

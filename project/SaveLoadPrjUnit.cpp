@@ -7,7 +7,7 @@
 #include "base/file.h"
 #include "base/messages.h"
 #include "base/number_text.h"
-#include "project/FileAccess.h"
+#include "project/file_access.h"
 
 namespace pulsefir::project {
 

@@ -4,8 +4,8 @@
 #include <string_view>
 #include <vector>
 
-#include "project/IniFile.h"
-#include "project/ProjectInterfaces.h"
+#include "project/ini_file.h"
+#include "project/project_interfaces.h"
 
 namespace pulsefir::project {
 

@@ -19,7 +19,7 @@
 #include "core/filter_synthesis.h"
 #include "core/least_squares.h"
 #include "io/coefficient_writer.h"
-#include "project/WindowPlacement.h"
+#include "project/window_placement.h"
 #include "project/settings_conversions.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"

@@ -6,7 +6,7 @@
 #include "core/filter_search.h"
 #include "core/state.h"
 #include "project/settings.h"
-#include "ui/FormBase.h"
+#include "ui/form_base.h"
 #include "ui/widgets/chart.h"
 
 namespace pulsefir::ui {

@@ -17,7 +17,7 @@
 #include "core/filter_search.h"
 #include "core/filtering.h"
 #include "core/pulse_metrics.h"
-#include "project/WindowPlacement.h"
+#include "project/window_placement.h"
 #include "ui/FilterUnit.h"
 #include "ui/SignalUnit.h"
 #include "ui/SpectorUnit.h"

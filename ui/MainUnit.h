@@ -4,7 +4,7 @@
 #include <QToolButton>
 
 #include "core/state.h"
-#include "ui/FormBase.h"
+#include "ui/form_base.h"
 #include "ui/widgets/chart.h"
 #include "ui/widgets/platform.h"
 

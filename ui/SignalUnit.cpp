@@ -10,7 +10,7 @@
 #include "base/messages.h"
 #include "base/number_text.h"
 #include "core/errors.h"
-#include "project/WindowPlacement.h"
+#include "project/window_placement.h"
 #include "project/settings_conversions.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"

@@ -7,7 +7,7 @@
 #include "core/state.h"
 #include "io/pulse_import.h"
 #include "project/settings.h"
-#include "ui/FormBase.h"
+#include "ui/form_base.h"
 #include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {

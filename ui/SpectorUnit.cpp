@@ -11,7 +11,7 @@
 
 #include "base/number_text.h"
 #include "core/spectrum_views.h"
-#include "project/WindowPlacement.h"
+#include "project/window_placement.h"
 #include "project/settings_conversions.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"

@@ -9,7 +9,7 @@
 
 #include "base/error.h"
 #include "project/settings_table.h"
-#include "project/ProjectInterfaces.h"
+#include "project/project_interfaces.h"
 
 // Windows and controls without widgets, holding their values in members.
 class FakeControl : public pulsefir::project::ProjectControl {

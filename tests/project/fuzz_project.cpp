@@ -6,8 +6,8 @@
 
 #include "base/error.h"
 #include "fake_windows.h"
-#include "project/IniFile.h"
-#include "project/ProjectParameters.h"
+#include "project/ini_file.h"
+#include "project/project_settings.h"
 #include "project/SaveLoadPrjUnit.h"
 
 using namespace pulsefir;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "project/IniFile.h"
+#include "project/ini_file.h"
 
 using pulsefir::project::IniDocument;
 

@@ -13,8 +13,8 @@
 
 #include "base/error.h"
 #include "fake_windows.h"
-#include "project/FileAccess.h"
-#include "project/ProjectParameters.h"
+#include "project/file_access.h"
+#include "project/project_settings.h"
 #include "project/SaveLoadPrjUnit.h"
 
 using namespace pulsefir;

@@ -10,10 +10,10 @@
 
 #include "c_locale.h"
 #include "project/SaveLoadPrjUnit.h"
-#include "project/WindowPlacement.h"
+#include "project/window_placement.h"
 #include "scripted_platform.h"
-#include "ui/Application.h"
-#include "ui/ProjectAdapter.h"
+#include "ui/application.h"
+#include "ui/project_adapter.h"
 
 using namespace pulsefir;
 using namespace pulsefir::ui;

@@ -8,7 +8,7 @@
 #include "project/settings_conversions.h"
 #include "project/settings_table.h"
 #include "scripted_platform.h"
-#include "ui/Application.h"
+#include "ui/application.h"
 #include "ui/FilterUnit.h"
 #include "ui/MainUnit.h"
 #include "ui/SignalUnit.h"

@@ -22,7 +22,7 @@
 #include "core/signal_synthesis.h"
 #include "core/spectrum_views.h"
 #include "scripted_platform.h"
-#include "ui/Application.h"
+#include "ui/application.h"
 #include "ui/widgets/numeric_text.h"
 
 using namespace pulsefir;

@@ -1,4 +1,4 @@
-#include "ProjectParameters.h"
+#include "project_settings.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,10 +8,10 @@
 #include "base/error.h"
 #include "base/messages.h"
 #include "base/number_text.h"
-#include "project/FileAccess.h"
-#include "project/IniFile.h"
+#include "project/file_access.h"
+#include "project/ini_file.h"
 #include "project/SaveLoadPrjUnit.h"
-#include "project/WindowPlacement.h"
+#include "project/window_placement.h"
 #include "project/settings_table.h"
 
 namespace pulsefir::project {

@@ -1,4 +1,4 @@
-#include "FileAccess.h"
+#include "file_access.h"
 
 #include "base/file.h"
 #include "base/messages.h"

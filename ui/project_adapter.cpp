@@ -1,4 +1,4 @@
-#include "ProjectAdapter.h"
+#include "project_adapter.h"
 
 #include <QSlider>
 #include <QTableWidget>

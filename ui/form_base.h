@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "project/ProjectInterfaces.h"
+#include "project/project_interfaces.h"
 #include "project/settings_table.h"
 #include "ui/widgets/float_field.h"
 #include "ui/widgets/integer_field.h"

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "project/ProjectInterfaces.h"
+#include "project/project_interfaces.h"
 
 namespace pulsefir::project {
 

@@ -1,4 +1,4 @@
-#include "FormBase.h"
+#include "form_base.h"
 
 #include <QApplication>
 #include <QHideEvent>

@@ -3,8 +3,8 @@
 #include <memory>
 #include <vector>
 
-#include "project/ProjectInterfaces.h"
-#include "ui/FormBase.h"
+#include "project/project_interfaces.h"
+#include "ui/form_base.h"
 
 namespace pulsefir::ui {
 

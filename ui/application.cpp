@@ -1,10 +1,10 @@
-#include "Application.h"
+#include "application.h"
 
 #include <QFileInfo>
 
 #include <utility>
 
-#include "ui/ProjectAdapter.h"
+#include "ui/project_adapter.h"
 #include "ui/project_flows.h"
 #include "ui/widgets/numeric_text.h"
 

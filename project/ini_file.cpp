@@ -1,4 +1,4 @@
-#include "IniFile.h"
+#include "ini_file.h"
 
 #include <cstring>
 
