@@ -23,6 +23,7 @@
 #include "idle_host.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

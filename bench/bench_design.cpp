@@ -10,6 +10,7 @@
 #include "idle_host.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

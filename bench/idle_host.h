@@ -7,7 +7,7 @@
 #include "core/filter_search.h"
 
 // A search host that shows nothing and never stops a run early: the search's own cost alone.
-class IdleHost : public pulsefir::SearchHost {
+class IdleHost : public pulsefir::core::SearchHost {
   public:
     explicit IdleHost(int limit) : m_limit(limit) {}
     void ProcessMessages() override {}

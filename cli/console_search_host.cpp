@@ -40,7 +40,7 @@ void ConsoleSearchHost::finish() {
 
 void ConsoleSearchHost::ProcessMessages() {
     if (interrupted)
-        StopSearch(*m_session.state);
+        core::StopSearch(*m_session.state);
 }
 
 void ConsoleSearchHost::ShowBestObjective(long double best) {

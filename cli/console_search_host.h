@@ -9,7 +9,7 @@
 namespace pulsefir::cli {
 
 // Progress on standard error when it is a terminal; Ctrl+C stops after the current epoch.
-class ConsoleSearchHost : public SearchHost {
+class ConsoleSearchHost : public core::SearchHost {
   public:
     explicit ConsoleSearchHost(Session &session);
     ~ConsoleSearchHost() override;

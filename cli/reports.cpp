@@ -32,14 +32,14 @@ std::string cutText(const std::optional<double> &value, bool cut) {
 struct SpectrumViews {
     std::vector<double> decibels;
     std::vector<double> unwrapped; // rad
-    const SpectorArray *delay;     // µs, NaN in the gaps
+    const core::SpectorArray *delay;     // µs, NaN in the gaps
 };
 
-SpectrumViews spectrumViews(const SpectorResults &r, const SpectorArray &amplitude, const SpectorArray &phase,
-                            const SpectorArray &delay) {
+SpectrumViews spectrumViews(const core::SpectorResults &r, const core::SpectorArray &amplitude, const core::SpectorArray &phase,
+                            const core::SpectorArray &delay) {
     const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
-    return {AmplitudeDecibels(std::span<const double>(amplitude.data(), n)),
-            UnwrapPhase(std::span<const double>(phase.data(), n)), &delay};
+    return {core::AmplitudeDecibels(std::span<const double>(amplitude.data(), n)),
+            core::UnwrapPhase(std::span<const double>(phase.data(), n)), &delay};
 }
 
 // A gap in the group delay (the amplitude below its floor) leaves the cell empty.
@@ -76,52 +76,52 @@ void writeTo(const std::string &file, std::ostream &out, const std::function<voi
 
 // The columns of the first version stay where they were; the cut flags, the -6 dB band's ends
 // and the noise gain follow them, and the filter's row follows the three curves.
-void writeMetrics(std::ostream &s, const CoreState &state, double samplingFrequency) {
+void writeMetrics(std::ostream &s, const core::CoreState &state, double samplingFrequency) {
     const auto columns = [&](bool later, const auto &write) {
-        for (const MetricField &f : MetricFields)
+        for (const core::MetricField &f : core::MetricFields)
             if (f.laterColumn == later)
                 write(f);
     };
     s << "curve";
-    columns(false, [&](const MetricField &f) {
+    columns(false, [&](const core::MetricField &f) {
         s << ',' << f.column;
-        if (f.value == &PulseMetrics::Peak)
+        if (f.value == &core::PulseMetrics::Peak)
             s << ",peak_index";
     });
-    columns(false, [&](const MetricField &f) {
+    columns(false, [&](const core::MetricField &f) {
         if (f.cut)
             s << ',' << f.column << "_cut";
     });
-    columns(true, [&](const MetricField &f) { s << ',' << f.column; });
+    columns(true, [&](const core::MetricField &f) { s << ',' << f.column; });
     s << '\n';
-    const auto row = [&](const char *name, const PulseMetrics &m) {
+    const auto row = [&](const char *name, const core::PulseMetrics &m) {
         s << name;
-        columns(false, [&](const MetricField &f) {
+        columns(false, [&](const core::MetricField &f) {
             s << ',' << optionalText(m.*(f.value));
-            if (f.value == &PulseMetrics::Peak)
+            if (f.value == &core::PulseMetrics::Peak)
                 s << ',' << (m.PeakIndex ? base::formatInteger(*m.PeakIndex) : "");
         });
-        columns(false, [&](const MetricField &f) {
+        columns(false, [&](const core::MetricField &f) {
             if (f.cut)
                 s << ',' << cutText(m.*(f.value), m.*(f.cut));
         });
-        columns(true, [&](const MetricField &f) { s << ',' << optionalText(m.*(f.value)); });
+        columns(true, [&](const core::MetricField &f) { s << ',' << optionalText(m.*(f.value)); });
         s << '\n';
     };
-    const std::pair<const char *, const SignalArray *> curves[] = {
+    const std::pair<const char *, const core::SignalArray *> curves[] = {
         {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
     for (const auto &[name, buffer] : curves)
-        row(name, MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency));
-    row("filter", MeasureFilter(state.FilterBuffer, state.FilterHalfWidth, samplingFrequency));
+        row(name, core::MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency));
+    row("filter", core::MeasureFilter(state.FilterBuffer, state.FilterHalfWidth, samplingFrequency));
 }
 
-void writeTrace(std::ostream &s, const CoreState &state) {
+void writeTrace(std::ostream &s, const core::CoreState &state) {
     s << "epoch,objective\n";
-    for (const SearchTracePoint &p : state.SearchTrace)
+    for (const core::SearchTracePoint &p : state.SearchTrace)
         s << p.Epoch << ',' << formatLong(p.BestObjective) << '\n';
 }
 
-void writeSpectra(std::ostream &s, const SpectorResults &r) {
+void writeSpectra(std::ostream &s, const core::SpectorResults &r) {
     s << "frequency_mhz,signal_amplitude,signal_phase,filter_amplitude,filter_phase,output_amplitude,output_phase";
     for (const char *source : {"signal", "filter", "output"})
         s << ',' << source << "_amplitude_db," << source << "_phase_unwrapped," << source << "_group_delay_us";
@@ -131,7 +131,7 @@ void writeSpectra(std::ostream &s, const SpectorResults &r) {
         spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer, r.FilterDelayBuffer),
         spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer, r.OutputDelayBuffer)};
     for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k) {
-        s << formatNumber(GridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
+        s << formatNumber(core::GridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
           << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
           << formatNumber(r.FilterPhaseBuffer[k]) << ',' << formatNumber(r.OutputAmplitudeBuffer[k]) << ','
           << formatNumber(r.OutputPhaseBuffer[k]);

@@ -25,11 +25,11 @@ void writeTo(const std::string &file, std::ostream &out, const std::function<voi
 // The CSV tables the steps write, each with one header line.
 // One row per curve and one for the filter; the columns of MetricFields, the peak's index after
 // the peak, the cut flags after the earlier columns and before the later ones.
-void writeMetrics(std::ostream &s, const CoreState &state, double samplingFrequency);
+void writeMetrics(std::ostream &s, const core::CoreState &state, double samplingFrequency);
 // The accepted epochs of the last search with their objectives.
-void writeTrace(std::ostream &s, const CoreState &state);
+void writeTrace(std::ostream &s, const core::CoreState &state);
 // One row per grid frequency: the spectra, then each source's dB, unwrapped phase and group delay.
-void writeSpectra(std::ostream &s, const SpectorResults &r);
+void writeSpectra(std::ostream &s, const core::SpectorResults &r);
 
 // A buffer's samples from -halfWidth to halfWidth, as index and value.
 template <typename Array> void writeBuffer(std::ostream &s, const Array &buffer, int halfWidth) {

@@ -9,7 +9,7 @@ namespace pulsefir::cli {
 
 // The tool's state: the core's and the windows' settings, as the windows would hold them.
 struct Session {
-    std::unique_ptr<CoreState> state = std::make_unique<CoreState>();
+    std::unique_ptr<core::CoreState> state = std::make_unique<core::CoreState>();
     project::Settings settings;
 
     double samplingFrequency() const { return settings.main.samplingFrequency; }

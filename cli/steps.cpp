@@ -85,13 +85,13 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &, std::ostream &) { s.draw(); }},
         {"load-signal", "clear the signal and add one tone burst", "очистить сигнал и добавить одну пачку", false,
          [](Session &s, const std::string &, std::ostream &) {
-             LoadSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
+             core::LoadSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
              s.draw();
          }},
         {"add-signal", "add one tone burst (an echo when the shift changed)",
          "добавить одну пачку (эхо, если сдвиг изменён)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             AddSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
+             core::AddSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
              s.draw();
          }},
         {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)",
@@ -105,27 +105,27 @@ const std::vector<Step> &steps() {
         {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin",
          "добавить шум амплитуды SignalForm.NoiseNmSuperSpin", false,
          [](Session &s, const std::string &, std::ostream &) {
-             AddNoise(*s.state, s.settings.signal.noiseAmplitude);
+             core::AddNoise(*s.state, s.settings.signal.noiseAmplitude);
              s.draw();
          }},
         {"apply", "apply the filter to the signal (the filtered signal)",
          "применить фильтр к сигналу (сигнал после фильтрации)", false,
-         [](Session &s, const std::string &, std::ostream &) { CalcOut(*s.state); }},
+         [](Session &s, const std::string &, std::ostream &) { core::CalcOut(*s.state); }},
         {"synthesize", "make the filter by the window method (FilterForm fields)",
          "синтезировать фильтр оконным методом (поля FilterForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             SynthesizeFilter(*s.state, project::filterSynthesis(s.settings.filter), s.samplingFrequency());
+             core::SynthesizeFilter(*s.state, project::filterSynthesis(s.settings.filter), s.samplingFrequency());
          }},
         {"start-filter", "load the initial filter of the search (FilterForm.RadioGroup1)",
          "загрузить начальный фильтр поиска (FilterForm.RadioGroup1)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             LoadStartFilter(*s.state, s.settings.filter.startFilter);
+             core::LoadStartFilter(*s.state, s.settings.filter.startFilter);
          }},
         {"search", "search a filter toward the desired response; prints the last epoch and objective",
          "поиск фильтра к желаемому отклику; выводит последнюю эпоху и целевую функцию", false,
          [](Session &s, const std::string &, std::ostream &out) {
              ConsoleSearchHost host(s);
-             const auto outcome = SearchFilter(*s.state, project::desiredResponse(s.settings.filter),
+             const auto outcome = core::SearchFilter(*s.state, project::desiredResponse(s.settings.filter),
                                                s.samplingFrequency(), s.settings.filter.halfWidth, host);
              host.finish();
              out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
@@ -134,7 +134,7 @@ const std::vector<Step> &steps() {
          "МНК-фильтр к желаемому отклику; выводит целевую функцию и невязку", false,
          [](Session &s, const std::string &, std::ostream &out) {
              const auto outcome =
-                 LeastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
+                 core::LeastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
                                     s.settings.filter.halfWidth, s.settings.filter.regularisation);
              out << base::Message::cliLeastSquaresResult(formatLong(outcome.SearchObjective),
                                                          formatNumber(outcome.Residual))
@@ -144,9 +144,9 @@ const std::vector<Step> &steps() {
          "рассчитать амплитудные и фазовые спектры и групповые задержки (поля SpectorForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
              const double samplingFrequency = s.samplingFrequency();
-             const SpectorParameters p = project::spectra(s.settings.spectra);
-             CalcSpectors(*s.state, samplingFrequency, p);
-             if (GridAboveHalfSampling(samplingFrequency, p))
+             const core::SpectorParameters p = project::spectra(s.settings.spectra);
+             core::CalcSpectors(*s.state, samplingFrequency, p);
+             if (core::GridAboveHalfSampling(samplingFrequency, p))
                  std::cerr << base::Message::cliPrefix()
                            << base::Message::gridAboveHalfSampling(base::formatSignificant(samplingFrequency / 2.0, 15))
                            << '\n';

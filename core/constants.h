@@ -1,6 +1,6 @@
 #pragma once
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // The system computes with these truncated decimal values everywhere, never full-precision π:
 // results of the filter synthesis far from the centre tap depend on it.
@@ -15,4 +15,4 @@ constexpr int NoiseLevels = 1000;
 constexpr int BandHalfCount = 1000;
 constexpr double PassbandDivisor = 2000.0;
 
-} // namespace pulsefir
+} // namespace pulsefir::core

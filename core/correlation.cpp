@@ -3,7 +3,7 @@
 #include "dispatch.h"
 #include "parallel.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 // Outputs handed to a thread at a time: at the search's defaults (2001 outputs of 201 taps)
@@ -21,4 +21,4 @@ void CorrelateParallel(WorkerPool &pool, const double *signal, const double *tap
     pool.forRange(first, last, OutputGrain, [&](int lo, int hi) { correlate(signal, taps, m, out, lo, hi); });
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

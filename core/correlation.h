@@ -1,6 +1,6 @@
 #pragma once
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 class WorkerPool;
 
@@ -15,4 +15,4 @@ void Correlate(const double *signal, const double *taps, int m, double *out, int
 void CorrelateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out, int first,
                        int last);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -7,7 +7,7 @@
 #include "constants.h"
 #include "errors.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -54,4 +54,4 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
     state.ResponseBuffer.assign(MaxSignalHalfWidth, scratch);
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

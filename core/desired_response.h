@@ -2,7 +2,7 @@
 
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // The field values of ResponseShape (radio group item indices).
 enum class ResponseShapeIndex { HalfWave = 0, TwoHalfWaves = 1, TwoHalfWavesSymmetric = 2 };
@@ -21,4 +21,4 @@ struct ResponseParameters {
 // Throws a division-by-zero error, changing nothing, for a zero sampling frequency or Tr1.
 void BuildResponse(CoreState &state, const ResponseParameters &response, double samplingFrequency);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

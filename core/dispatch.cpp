@@ -4,7 +4,7 @@
 #include <cstring>
 #include <initializer_list>
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 extern const KernelSet ScalarKernels;
 #if defined(PULSEFIR_VECTOR_KERNELS)
@@ -55,4 +55,4 @@ const KernelSet &Kernels() {
     return chosen;
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 enum class InstructionSet { Scalar, Avx2, Avx512 };
 
@@ -46,4 +46,4 @@ const KernelSet &Kernels();
 // it; for tests and benchmarks that compare the sets.
 const KernelSet *KernelsFor(InstructionSet set);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

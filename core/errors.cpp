@@ -5,7 +5,7 @@
 
 #include "base/messages.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 FloatingPointError::FloatingPointError(FloatingPointFault fault) : base::Error(messageFor(fault)), m_fault(fault) {}
 
@@ -60,4 +60,4 @@ void CheckStored(double value) {
         throw FloatingPointError(FloatingPointFault::Overflow);
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

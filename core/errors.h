@@ -5,7 +5,7 @@
 
 #include "base/error.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 enum class FloatingPointFault { InvalidOperation, DivisionByZero, Overflow };
 
@@ -33,4 +33,4 @@ void CheckComputed(std::span<const double> values);
 // Whether every value is finite: CheckComputed without the exception, for work split over threads.
 bool AllFinite(std::span<const double> values);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

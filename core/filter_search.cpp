@@ -19,7 +19,7 @@
 #include "parallel.h"
 #include "thread_choice.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -299,4 +299,4 @@ void StopSearch(CoreState &state) {
     state.SearchRunning = false;
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

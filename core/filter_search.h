@@ -5,7 +5,7 @@
 #include "desired_response.h"
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // The field values of the start filter's kind (radio group item indices).
 enum class StartFilterKindIndex { Zero = 0, Delta = 1 };
@@ -47,4 +47,4 @@ void StopSearch(CoreState &state);
 // centre, and from the centre on only the excess over the desired peak amplitude.
 long double SearchObjective(const CoreState &state, const double *trialOutput, int signalHalfWidth);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -10,7 +10,7 @@
 #include "parallel.h"
 #include "trig.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 // Taps handed to one thread at a time; a multiple of the vector width.
@@ -71,4 +71,4 @@ void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, doub
     state.FilterBuffer.assign(n, scratch);
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

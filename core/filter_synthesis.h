@@ -2,7 +2,7 @@
 
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // The field values of FilterType and WinType (radio group item indices). A value outside the
 // table is a valid input that selects nothing.
@@ -36,4 +36,4 @@ void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &paramet
 // The window factor w(j) for half-width n >= 1, or 1 for None and unknown windows.
 double WindowFactor(int winType, int j, int n);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

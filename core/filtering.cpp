@@ -5,7 +5,7 @@
 #include "errors.h"
 #include "correlation.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 void CalcOut(CoreState &state) {
     const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
@@ -23,4 +23,4 @@ void CalcOut(CoreState &state) {
     state.OutputBuffer.assign(n, sums);
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

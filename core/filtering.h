@@ -2,7 +2,7 @@
 
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // OutputBuffer[i] = sum over j = -M..+M of SignalBuffer[i + j] * FilterBuffer[j] for
 // i = -N..+N (N = SignalHalfWidth, M = FilterHalfWidth): a correlation, so the tap at +j weighs
@@ -10,4 +10,4 @@ namespace pulsefir {
 // +-10000 count as 0.
 void CalcOut(CoreState &state);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -10,7 +10,7 @@
 #include "dispatch.h"
 #include "trig.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 namespace avx2_kernels {
 #define PULSEFIR_LANES 4
 #include "lanes.inc"
@@ -23,4 +23,4 @@ const KernelSet Avx2Kernels{InstructionSet::Avx2, "avx2", avx2_kernels::Correlat
                              avx2_kernels::FourierSums,
                              avx2_kernels::SinCosArray};
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -10,7 +10,7 @@
 #include "dispatch.h"
 #include "trig.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 namespace avx512_kernels {
 #define PULSEFIR_LANES 8
 #include "lanes.inc"
@@ -23,4 +23,4 @@ const KernelSet Avx512Kernels{InstructionSet::Avx512, "avx512", avx512_kernels::
                              avx512_kernels::FourierSums,
                              avx512_kernels::SinCosArray};
 
-} // namespace pulsefir
+} // namespace pulsefir::core

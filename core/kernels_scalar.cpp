@@ -10,7 +10,7 @@
 #include "dispatch.h"
 #include "trig.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 namespace scalar_kernels {
 #define PULSEFIR_LANES 1
 #include "lanes.inc"
@@ -23,4 +23,4 @@ const KernelSet ScalarKernels{InstructionSet::Scalar, "scalar", scalar_kernels::
                              scalar_kernels::FourierSums,
                              scalar_kernels::SinCosArray};
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -13,7 +13,7 @@
 #include "errors.h"
 #include "filter_search.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -125,4 +125,4 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
     }
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -3,7 +3,7 @@
 #include "desired_response.h"
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 struct LeastSquaresOutcome {
     double Cost = 0;               // J: residual plus the regularisation term
@@ -25,4 +25,4 @@ struct LeastSquaresOutcome {
 LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
                                        int filterHalfWidth, double regularization);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -12,7 +12,7 @@
 
 #include "base/number_text.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -202,4 +202,4 @@ void WorkerPool::workerLoop() {
     }
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // Tells the processor that this thread is polling a value another thread will change.
 inline void CpuRelax() {
@@ -72,4 +72,4 @@ class WorkerPool {
     std::exception_ptr m_error;
 };
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -12,7 +12,7 @@
 #include "base/messages.h"
 #include "errors.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -291,4 +291,4 @@ PulseMetrics MeasureFilter(const FilterArray &taps, int halfWidth, double sampli
     return m;
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

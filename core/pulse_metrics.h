@@ -4,7 +4,7 @@
 
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // How short and clean a pulse is, from its envelope and its amplitude spectrum, in the terms of a
 // transducer's data sheet. A value that does not exist for the curve (no side lobe, any value of
@@ -75,4 +75,4 @@ PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double sampl
 // when every tap is 0).
 PulseMetrics MeasureFilter(const FilterArray &taps, int halfWidth, double samplingFrequency);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -8,7 +8,7 @@
 #include "constants.h"
 #include "errors.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 void AddSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
     const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
@@ -71,4 +71,4 @@ void AddNoise(CoreState &state, double noiseAmplitude) {
     state.SignalBuffer.assign(n, sums);
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

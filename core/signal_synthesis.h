@@ -2,7 +2,7 @@
 
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // One tone burst: exponential rise while the transducer is excited, exponential ring-down after.
 struct ToneBurstParameters {
@@ -25,4 +25,4 @@ void LoadSignal(CoreState &state, const ToneBurstParameters &burst, double sampl
 // Adds noise on 1000 levels from -a to +0.998a, one draw of NextRandom(1000) per sample.
 void AddNoise(CoreState &state, double noiseAmplitude);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -13,7 +13,7 @@
 #include "dispatch.h"
 #include "parallel.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -144,4 +144,4 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
     state.Spectra = r;
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -5,7 +5,7 @@
 #include "constants.h"
 #include "state.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 struct SpectorParameters {
     double LowFrequency = 0.01;  // MHz, grid point 0
@@ -52,4 +52,4 @@ inline double GridFrequency(double omega) {
     return (omega / 2.0) / Pi;
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -59,4 +59,4 @@ std::vector<double> CosinePhase(std::span<const double> phase) {
     return shifted;
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

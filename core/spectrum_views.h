@@ -3,7 +3,7 @@
 #include <span>
 #include <vector>
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // Views of one spectrum computation for reading at a glance; they take the arrays of
 // SpectorResults (entries 0..N-1, any N, one point included) and leave them untouched. The group
@@ -25,4 +25,4 @@ std::vector<double> UnwrapPhase(std::span<const double> phase);
 // arg Σ x·e^(-iωt), the convention of most other tools. The true π, as atan2 uses it.
 std::vector<double> CosinePhase(std::span<const double> phase);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

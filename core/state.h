@@ -7,7 +7,7 @@
 #include <span>
 #include <vector>
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 class WorkerPool;
 class ThreadChoice;
@@ -175,4 +175,4 @@ inline int UsableFilterHalfWidth(int n) {
     return std::clamp(n, -1, MaxFilterHalfWidth);
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

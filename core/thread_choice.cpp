@@ -4,7 +4,7 @@
 
 #include "parallel.h"
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 bool ThreadChoice::useThreads(const WorkerPool &pool) {
     bool threaded = false;
@@ -79,4 +79,4 @@ void ThreadChoice::startSolo(bool measure) {
     m_nextLead = std::min(2 * m_nextLead, MaxSoloLead);
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 class WorkerPool;
 
@@ -50,4 +50,4 @@ class ThreadChoice {
     bool m_lastThreaded = false;
 };
 
-} // namespace pulsefir
+} // namespace pulsefir::core

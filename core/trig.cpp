@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 namespace {
 
@@ -101,4 +101,4 @@ double Cos(double x) {
     return c;
 }
 
-} // namespace pulsefir
+} // namespace pulsefir::core

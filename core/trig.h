@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace pulsefir {
+namespace pulsefir::core {
 
 // Sine and cosine that give the same bits on every x86-64 processor and in every vector width:
 // the scalar and the vector kernels run one algorithm, built only from separately rounded
@@ -41,4 +41,4 @@ constexpr double C6 = -1.13596475577881948265e-11;
 // what matters), using 1280 bits of 2/pi.
 void ReduceLargeAngle(double x, std::int64_t &quadrant, double &r);
 
-} // namespace pulsefir
+} // namespace pulsefir::core

@@ -49,8 +49,8 @@ struct CoefficientExport {
     int coeBits = 16;
 
     // The state's filter, as the filter window and the command line export it.
-    static CoefficientExport OfFilter(const CoreState &state, double samplingFrequency, int coeBits) {
-        const int n = UsableFilterHalfWidth(state.FilterHalfWidth);
+    static CoefficientExport OfFilter(const core::CoreState &state, double samplingFrequency, int coeBits) {
+        const int n = core::UsableFilterHalfWidth(state.FilterHalfWidth);
         return {state.FilterBuffer.range(n), std::max(n, 0), samplingFrequency, coeBits};
     }
 };

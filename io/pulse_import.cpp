@@ -37,7 +37,7 @@ std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportO
     return ResamplePulse(pulse.samples, *pulse.samplingFrequency, request.samplingFrequency);
 }
 
-PulseImportOutcome ImportPulse(CoreState &state, const PulseImportRequest &request) {
+PulseImportOutcome ImportPulse(core::CoreState &state, const PulseImportRequest &request) {
     PulseImportOutcome outcome;
     const std::vector<double> samples = PreparePulse(request, outcome);
     outcome.placed = PlacePulse(state, samples, request.placement);

@@ -40,7 +40,7 @@ struct PulseImportOutcome {
 // Reads a pulse file, handles its sampling frequency and writes it into SignalBuffer. Any failure
 // (an unreadable file, a file rate the program's field cannot take, an overflow) throws a
 // base::Error before SignalBuffer is touched.
-PulseImportOutcome ImportPulse(CoreState &state, const PulseImportRequest &request);
+PulseImportOutcome ImportPulse(core::CoreState &state, const PulseImportRequest &request);
 
 // The file read and described in `outcome` as ImportPulse would describe it (what its rate
 // would become, resampling included), without resampling: for showing what a file holds.

@@ -23,10 +23,10 @@ int OffsetStartAt(int n) {
     return -n;
 }
 
-PlacementResult PlacePulse(CoreState &state, std::span<const double> samples, const PulsePlacement &placement) {
+PlacementResult PlacePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement) {
     PlacementResult result;
-    const std::int64_t lowest = -MaxSignalHalfWidth;
-    const std::int64_t highest = MaxSignalHalfWidth;
+    const std::int64_t lowest = -core::MaxSignalHalfWidth;
+    const std::int64_t highest = core::MaxSignalHalfWidth;
     const std::int64_t count = static_cast<std::int64_t>(samples.size());
     // Pulse indices k whose k + offset lies inside the buffer.
     const std::int64_t kFirst = std::clamp<std::int64_t>(lowest - placement.offset, 0, count);
@@ -36,15 +36,15 @@ PlacementResult PlacePulse(CoreState &state, std::span<const double> samples, co
     result.written = static_cast<std::size_t>(kEnd - kFirst);
 
     // Scratch copy of the whole buffer: compute, check, then commit.
-    const auto signal = state.SignalBuffer.range(MaxSignalHalfWidth);
+    const auto signal = state.SignalBuffer.range(core::MaxSignalHalfWidth);
     std::vector<double> scratch(signal.size(), 0.0);
     if (placement.mode != PlacementMode::Replace)
         std::copy(signal.begin(), signal.end(), scratch.begin());
-    double *centre = scratch.data() + MaxSignalHalfWidth;
+    double *centre = scratch.data() + core::MaxSignalHalfWidth;
     for (std::int64_t k = kFirst; k < kEnd; ++k)
         centre[k + placement.offset] += placement.scale * samples[static_cast<std::size_t>(k)];
-    CheckComputed(scratch);
-    state.SignalBuffer.assign(MaxSignalHalfWidth, scratch);
+    core::CheckComputed(scratch);
+    state.SignalBuffer.assign(core::MaxSignalHalfWidth, scratch);
     if (result.written > 0) {
         result.firstIndex = static_cast<int>(kFirst + placement.offset);
         result.lastIndex = static_cast<int>(kEnd - 1 + placement.offset);

@@ -33,6 +33,6 @@ int OffsetStartAt(int n);
 // Writes a pulse into SignalBuffer. Samples that fall outside -10000..+10000 are dropped; nothing
 // outside the buffer is touched. The result is computed aside and checked first, so a scale that
 // overflows leaves SignalBuffer exactly as it was (a base::Error says so).
-PlacementResult PlacePulse(CoreState &state, std::span<const double> samples, const PulsePlacement &placement);
+PlacementResult PlacePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement);
 
 } // namespace pulsefir::io

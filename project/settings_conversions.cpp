@@ -2,8 +2,8 @@
 
 namespace pulsefir::project {
 
-ToneBurstParameters toneBurst(const SignalSettings &s) {
-    ToneBurstParameters p;
+core::ToneBurstParameters toneBurst(const SignalSettings &s) {
+    core::ToneBurstParameters p;
     p.Amplitude = s.amplitude;
     p.Frequency = s.frequency;
     p.PhaseDeg = s.phaseDeg;
@@ -13,8 +13,8 @@ ToneBurstParameters toneBurst(const SignalSettings &s) {
     return p;
 }
 
-FilterSynthesisParameters filterSynthesis(const FilterSettings &s) {
-    FilterSynthesisParameters p;
+core::FilterSynthesisParameters filterSynthesis(const FilterSettings &s) {
+    core::FilterSynthesisParameters p;
     p.FilterHalfWidth = s.halfWidth;
     p.K = s.gain;
     p.F0 = s.centreFrequency;
@@ -25,16 +25,16 @@ FilterSynthesisParameters filterSynthesis(const FilterSettings &s) {
     return p;
 }
 
-ResponseParameters desiredResponse(const FilterSettings &s) {
-    ResponseParameters r;
+core::ResponseParameters desiredResponse(const FilterSettings &s) {
+    core::ResponseParameters r;
     r.Ar1 = s.peakAmplitude;
     r.Tr1 = s.peakDuration;
     r.ResponseShape = s.responseShape;
     return r;
 }
 
-SpectorParameters spectra(const SpectraSettings &s) {
-    SpectorParameters p;
+core::SpectorParameters spectra(const SpectraSettings &s) {
+    core::SpectorParameters p;
     p.LowFrequency = s.lowFrequency;
     p.HighFrequency = s.highFrequency;
     p.PointCount = s.pointCount;

@@ -12,12 +12,12 @@ namespace pulsefir::project {
 // windows and the command line.
 
 // The tone burst of "Загрузить сигнал" and "Добавить сигнал со сдвигом" (AddSignal, LoadSignal).
-ToneBurstParameters toneBurst(const SignalSettings &signal);
+core::ToneBurstParameters toneBurst(const SignalSettings &signal);
 // The window method's filter (SynthesizeFilter).
-FilterSynthesisParameters filterSynthesis(const FilterSettings &filter);
+core::FilterSynthesisParameters filterSynthesis(const FilterSettings &filter);
 // The desired response of the search and the least squares (BuildResponse).
-ResponseParameters desiredResponse(const FilterSettings &filter);
+core::ResponseParameters desiredResponse(const FilterSettings &filter);
 // The grid and the normalisations of the spectra (CalcSpectors).
-SpectorParameters spectra(const SpectraSettings &spectra);
+core::SpectorParameters spectra(const SpectraSettings &spectra);
 
 } // namespace pulsefir::project

@@ -43,7 +43,7 @@ constexpr int ConvergenceRepaintMs = 100;
 constexpr QRgb ConvergenceColor = qRgb(0, 0, 160);
 } // namespace
 
-TFilterForm::TFilterForm(CoreState &state, TMainForm &mainForm)
+TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     : TForm("FilterForm", "Синтез фильтра"), m_state(state), m_main(mainForm) {
     setSizeable(false);
     setOuterGeometry(RectOf(project::DesignedPlacement("FilterForm").frame), false);
@@ -256,7 +256,7 @@ void TFilterForm::SynthesizeBitBtnClick() {
         DisabledWhile disabled(SynthesizeBitBtn);
         double samplingFrequency = 0.0;
         const project::FilterSettings s = synthesisSettings(samplingFrequency);
-        SynthesizeFilter(m_state, project::filterSynthesis(s), samplingFrequency);
+        core::SynthesizeFilter(m_state, project::filterSynthesis(s), samplingFrequency);
         ViewFilterBitBtnClick();
     });
 }
@@ -282,7 +282,7 @@ void TFilterForm::Serch1_BitBtnClick() {
         m_epoch = 0;
         m_convergenceShown = 0;
         ConvergenceSeries->ClearPoints();
-        SearchFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, *this);
+        core::SearchFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, *this);
     });
 }
 
@@ -327,11 +327,11 @@ project::FilterSettings TFilterForm::exportSettings() const {
 }
 
 void TFilterForm::Break1_BitBtnClick() {
-    StopSearch(m_state);
+    core::StopSearch(m_state);
 }
 
 void TFilterForm::StartBitBtnClick() {
-    LoadStartFilter(m_state, startSettings().startFilter);
+    core::LoadStartFilter(m_state, startSettings().startFilter);
 }
 
 void TFilterForm::LeastSquaresBitBtnClick() {
@@ -339,8 +339,8 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         DisabledWhile disabled(LeastSquaresBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
         const project::FilterSettings s = leastSquaresSettings();
-        const LeastSquaresOutcome outcome =
-            LeastSquaresFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
+        const core::LeastSquaresOutcome outcome =
+            core::LeastSquaresFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
         ViewFilterBitBtnClick();
         const char decimal = NumberSeparators::current().decimal.toLatin1();
         AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(outcome.SearchObjective,
@@ -350,7 +350,7 @@ void TFilterForm::LeastSquaresBitBtnClick() {
 
 void TFilterForm::ViewFilterBitBtnClick() {
     Series1->ClearPoints();
-    const int n = UsableFilterHalfWidth(m_state.FilterHalfWidth);
+    const int n = core::UsableFilterHalfWidth(m_state.FilterHalfWidth);
     for (int j = -n; j <= n; ++j)
         Series1->AddPoint(j, m_state.FilterBuffer[j], QColor(TapColor));
     PointsCheckBoxClick();

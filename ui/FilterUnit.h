@@ -15,10 +15,10 @@ class TMainForm;
 
 // The filter synthesis window: window-method synthesis, the random search toward a desired
 // response with its per-epoch display, and the chart of the filter taps.
-class TFilterForm : public TForm, public SearchHost {
+class TFilterForm : public TForm, public core::SearchHost {
     Q_OBJECT
   public:
-    TFilterForm(CoreState &state, TMainForm &mainForm);
+    TFilterForm(core::CoreState &state, TMainForm &mainForm);
 
     bool searching() const { return m_searching; }
 
@@ -103,7 +103,7 @@ class TFilterForm : public TForm, public SearchHost {
     void showConvergence(bool force);
     void buildExport();
 
-    CoreState &m_state;
+    core::CoreState &m_state;
     TMainForm &m_main;
     bool m_searching = false;
     std::int32_t m_epoch = 0;

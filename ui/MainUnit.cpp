@@ -59,7 +59,7 @@ const char *const MetricsCaptions[] = {
     "f верх.\n-6 дБ\n[МГц]",
     "Шум.\nусил.\n[дБ]",
 };
-static_assert(std::size(MetricsCaptions) == std::size(MetricFields), "a caption for every metric");
+static_assert(std::size(MetricsCaptions) == std::size(core::MetricFields), "a caption for every metric");
 
 // A metric with a few significant digits and the user's decimal separator; "—" when missing,
 // "> value" when cut by an end of the window.
@@ -82,7 +82,7 @@ QToolButton *toolButton(QWidget *parent, const char *name, QStyle::StandardPixma
 }
 } // namespace
 
-TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), m_state(state) {
+TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривелан"), m_state(state) {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -157,7 +157,7 @@ TMainForm::TMainForm(CoreState &state) : TForm("MainForm", "Тривелан"), 
     layout->addWidget(Panel2);
 
     // Pulse metrics under the settings panel
-    MetricsTable = new QTableWidget(4, static_cast<int>(std::size(MetricFields)), this);
+    MetricsTable = new QTableWidget(4, static_cast<int>(std::size(core::MetricFields)), this);
     MetricsTable->setObjectName("MetricsTable");
     QStringList captions;
     for (const char *caption : MetricsCaptions)
@@ -240,15 +240,15 @@ std::vector<TForm *> TMainForm::windows() {
 void TMainForm::DrawBitBtnClick() {
     DisabledWhile disabled(DrawBitBtn);
     // The field's range check runs only when it loses the focus; the buffers bound the value.
-    m_state.SignalHalfWidth = std::clamp(SWNmSpinEdit->Value(), 1, MaxSignalHalfWidth);
+    m_state.SignalHalfWidth = std::clamp(SWNmSpinEdit->Value(), 1, core::MaxSignalHalfWidth);
     RefreshChart();
 }
 
 void TMainForm::RefreshChart() {
-    const int n = UsableSignalHalfWidth(m_state.SignalHalfWidth);
+    const int n = core::UsableSignalHalfWidth(m_state.SignalHalfWidth);
     for (TLineSeries *s : {Series1, Series2, Series3})
         s->setActive(false);
-    const std::pair<TLineSeries *, const SignalArray *> curves[] = {
+    const std::pair<TLineSeries *, const core::SignalArray *> curves[] = {
         {Series1, &m_state.SignalBuffer}, {Series2, &m_state.OutputBuffer}, {Series3, &m_state.ResponseBuffer}};
     const QRgb colors[] = {SignalColor, OutputColor, ResponseColor};
     for (std::size_t c = 0; c < 3; ++c) {
@@ -264,18 +264,18 @@ void TMainForm::RefreshChart() {
 
 // Three curves and, in the last row, the filter's taps as they stand at the redraw.
 void TMainForm::RefreshMetrics(int halfWidth) {
-    const SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
+    const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
     const QChar decimal = NumberSeparators::current().decimal;
     for (int row = 0; row < 4; ++row) {
-        PulseMetrics metrics;
+        core::PulseMetrics metrics;
         try {
-            metrics = row < 3 ? MeasurePulse(*curves[row], halfWidth, samplingFrequency())
-                              : MeasureFilter(m_state.FilterBuffer, m_state.FilterHalfWidth, samplingFrequency());
+            metrics = row < 3 ? core::MeasurePulse(*curves[row], halfWidth, samplingFrequency())
+                              : core::MeasureFilter(m_state.FilterBuffer, m_state.FilterHalfWidth, samplingFrequency());
         } catch (const std::exception &) {
             // Without a readable sampling frequency there is no time axis: every cell shows "—".
         }
         for (int column = 0; column < MetricsTable->columnCount(); ++column) {
-            const MetricField &f = MetricFields[column];
+            const core::MetricField &f = core::MetricFields[column];
             MetricsTable->item(row, column)
                 ->setText(metricText(metrics.*(f.value), f.cut != nullptr && metrics.*(f.cut), decimal));
         }
@@ -291,7 +291,7 @@ void TMainForm::ApplyDisplaySettings() {
 
 void TMainForm::CalcOutBitBtnClick() {
     guard([&] {
-        CalcOut(m_state);
+        core::CalcOut(m_state);
         RefreshChart();
     });
 }
@@ -363,7 +363,7 @@ void TMainForm::SaveFileSpeedButtonClick() {
 void TMainForm::closeEvent(QCloseEvent *event) {
     // A running search ends after its current epoch; the program ends when its handler returns.
     if (m_state.SearchRunning)
-        StopSearch(m_state);
+        core::StopSearch(m_state);
     for (TForm *w : windows())
         if (w != this)
             w->hide();

@@ -20,7 +20,7 @@ class TSpectorForm;
 class TMainForm : public TForm {
     Q_OBJECT
   public:
-    explicit TMainForm(CoreState &state);
+    explicit TMainForm(core::CoreState &state);
 
     void attachWindows(TSignalForm *signalForm, TFilterForm *filterForm, TSpectorForm *spectorForm);
     TSignalForm *signalForm() const { return m_signalForm; }
@@ -93,7 +93,7 @@ class TMainForm : public TForm {
     void ApplyDisplaySettings();
     void RefreshMetrics(int halfWidth);
 
-    CoreState &m_state;
+    core::CoreState &m_state;
     TSignalForm *m_signalForm = nullptr;
     TFilterForm *m_filterForm = nullptr;
     TSpectorForm *m_spectorForm = nullptr;

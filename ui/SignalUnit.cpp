@@ -24,7 +24,7 @@ consteval const project::SettingDefinition &setting(std::string_view key) {
 }
 } // namespace
 
-TSignalForm::TSignalForm(CoreState &state, TMainForm &mainForm)
+TSignalForm::TSignalForm(core::CoreState &state, TMainForm &mainForm)
     : TForm("SignalForm", "Синтез сигнала"), m_state(state), m_main(mainForm) {
     setOuterGeometry(RectOf(project::DesignedPlacement("SignalForm").frame), true);
     auto *layout = new QVBoxLayout(this);
@@ -291,8 +291,8 @@ project::SignalSettings TSignalForm::placementSettings() const {
 void TSignalForm::addSignalAndDraw() {
     DisabledWhile disabled(AddSignalBitBtn);
     const double samplingFrequency = m_main.samplingFrequency();
-    const ToneBurstParameters burst = project::toneBurst(burstSettings());
-    AddSignal(m_state, burst, samplingFrequency);
+    const core::ToneBurstParameters burst = project::toneBurst(burstSettings());
+    core::AddSignal(m_state, burst, samplingFrequency);
     m_main.DrawBitBtnClick();
 }
 
@@ -310,7 +310,7 @@ void TSignalForm::Exp_Load_BitBtnClick() {
 
 void TSignalForm::AddNoiseBitBtnClick() {
     guard([&] {
-        AddNoise(m_state, noiseSettings().noiseAmplitude);
+        core::AddNoise(m_state, noiseSettings().noiseAmplitude);
         m_main.DrawBitBtnClick();
     });
 }

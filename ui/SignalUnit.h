@@ -19,7 +19,7 @@ class TMainForm;
 class TSignalForm : public TForm {
     Q_OBJECT
   public:
-    TSignalForm(CoreState &state, TMainForm &mainForm);
+    TSignalForm(core::CoreState &state, TMainForm &mainForm);
 
     // What the operations read from the fields, in the order they read them, as settings that
     // the conversions shared with the command line make the core's parameters of.
@@ -75,7 +75,7 @@ class TSignalForm : public TForm {
     void showFileInfo(const io::PulseImportOutcome &outcome);
     void importFile(io::PlacementMode mode, QPushButton *button);
 
-    CoreState &m_state;
+    core::CoreState &m_state;
     TMainForm &m_main;
 };
 

@@ -71,7 +71,7 @@ bool SpectraTwoAxes(bool decibels, bool groupDelay) {
     return decibels || groupDelay;
 }
 
-TSpectorForm::TSpectorForm(CoreState &state, TMainForm &mainForm)
+TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
     : TForm("SpectorForm", "SpectorForm"), m_state(state), m_main(mainForm) {
     setOuterGeometry(RectOf(project::DesignedPlacement("SpectorForm").frame), true);
     auto *layout = new QVBoxLayout(this);
@@ -210,7 +210,7 @@ void TSpectorForm::applyAxes() {
     for (std::size_t s = 0; s < 6; ++s) {
         // Amplitudes at the dB floor only say "this low or lower": they set no scale.
         if (s % 2 == 0)
-            Series[s]->setScaleFloor(decibels ? DecibelFloor : -std::numeric_limits<double>::infinity());
+            Series[s]->setScaleFloor(decibels ? core::DecibelFloor : -std::numeric_limits<double>::infinity());
         else
             Series[s]->setOnRightAxis(twoAxes);
     }
@@ -224,16 +224,16 @@ void TSpectorForm::applyAxes() {
 }
 
 TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
-    const SpectorResults &r = m_state.Spectra;
+    const core::SpectorResults &r = m_state.Spectra;
     const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
-    auto points = [n](const SpectorArray &a) { return std::span<const double>(a.data(), n); };
-    const SpectorArray *amplitudes[3] = {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer};
-    const SpectorArray *phases[3] = {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer};
-    const SpectorArray *delays[3] = {&r.SignalDelayBuffer, &r.FilterDelayBuffer, &r.OutputDelayBuffer};
+    auto points = [n](const core::SpectorArray &a) { return std::span<const double>(a.data(), n); };
+    const core::SpectorArray *amplitudes[3] = {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer};
+    const core::SpectorArray *phases[3] = {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer};
+    const core::SpectorArray *delays[3] = {&r.SignalDelayBuffer, &r.FilterDelayBuffer, &r.OutputDelayBuffer};
     SeriesValues values;
     for (std::size_t c = 0; c < 3; ++c) {
         const auto amplitude = points(*amplitudes[c]);
-        values[2 * c] = DbCheckBox->isChecked() ? AmplitudeDecibels(amplitude)
+        values[2 * c] = DbCheckBox->isChecked() ? core::AmplitudeDecibels(amplitude)
                                                 : std::vector<double>(amplitude.begin(), amplitude.end());
         if (DelayCheckBox->isChecked()) {
             // NaN where the amplitude is below its floor: a gap in the curve.
@@ -243,9 +243,9 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
         }
         const auto computed = points(*phases[c]);
         std::vector<double> phase = CosinePhaseCheckBox->isChecked()
-                                        ? CosinePhase(computed)
+                                        ? core::CosinePhase(computed)
                                         : std::vector<double>(computed.begin(), computed.end());
-        values[2 * c + 1] = UnwrapCheckBox->isChecked() ? UnwrapPhase(phase) : std::move(phase);
+        values[2 * c + 1] = UnwrapCheckBox->isChecked() ? core::UnwrapPhase(phase) : std::move(phase);
     }
     return values;
 }
@@ -257,10 +257,10 @@ void TSpectorForm::fillSeries(const SeriesValues &values) {
     for (TLineSeries *s : Series)
         s->ClearPoints();
     applyAxes();
-    const SpectorResults &r = m_state.Spectra;
+    const core::SpectorResults &r = m_state.Spectra;
     for (std::size_t s = 0; s < 6; ++s)
         for (std::size_t k = 0; k < values[s].size(); ++k)
-            Series[s]->AddPoint(GridFrequency(r.OmegaBuffer[k]), values[s][k], QColor(SeriesColors[s]));
+            Series[s]->AddPoint(core::GridFrequency(r.OmegaBuffer[k]), values[s][k], QColor(SeriesColors[s]));
     UpdateSeriesView();
 }
 
@@ -279,12 +279,12 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
     guard([&] {
         DisabledWhile disabled(CalcSpectorsBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
-        const SpectorParameters p = project::spectra(spectraSettings());
-        CalcSpectors(m_state, samplingFrequency, p);
+        const core::SpectorParameters p = project::spectra(spectraSettings());
+        core::CalcSpectors(m_state, samplingFrequency, p);
         m_hasResults = true;
         // The note describes the curves shown: it changes only with a computation that succeeded.
         AliasNoteLabel->clear();
-        if (GridAboveHalfSampling(samplingFrequency, p)) {
+        if (core::GridAboveHalfSampling(samplingFrequency, p)) {
             QString half = QString::fromStdString(base::formatSignificant(samplingFrequency / 2.0, 6));
             half.replace('.', NumberSeparators::current().decimal);
             AliasNoteLabel->setText(QString("Выше %1 МГц (половины частоты дискретизации) — отражение").arg(half));

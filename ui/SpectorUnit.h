@@ -27,7 +27,7 @@ bool SpectraTwoAxes(bool decibels, bool groupDelay);
 class TSpectorForm : public TForm {
     Q_OBJECT
   public:
-    TSpectorForm(CoreState &state, TMainForm &mainForm);
+    TSpectorForm(core::CoreState &state, TMainForm &mainForm);
 
     QWidget *Panel1;
     QPushButton *ZoomUnDoButton;
@@ -78,7 +78,7 @@ class TSpectorForm : public TForm {
     // Puts the phase curves on the axis and the captions on the chart that the options ask for.
     void applyAxes();
 
-    CoreState &m_state;
+    core::CoreState &m_state;
     TMainForm &m_main;
     bool m_hasResults = false; // a computation has filled state.Spectra since start-up
 };

@@ -11,7 +11,7 @@
 namespace pulsefir::ui {
 
 Application::Application()
-    : m_state(std::make_unique<CoreState>()), m_main(std::make_unique<TMainForm>(*m_state)),
+    : m_state(std::make_unique<core::CoreState>()), m_main(std::make_unique<TMainForm>(*m_state)),
       m_signal(std::make_unique<TSignalForm>(*m_state, *m_main)),
       m_filter(std::make_unique<TFilterForm>(*m_state, *m_main)),
       m_spector(std::make_unique<TSpectorForm>(*m_state, *m_main)) {

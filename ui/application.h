@@ -20,7 +20,7 @@ class Application {
     Application();
     ~Application();
 
-    CoreState &state() { return *m_state; }
+    core::CoreState &state() { return *m_state; }
     TMainForm &mainForm() { return *m_main; }
     TSignalForm &signalForm() { return *m_signal; }
     TFilterForm &filterForm() { return *m_filter; }
@@ -31,7 +31,7 @@ class Application {
     void openProjectFile(const QString &fileName);
 
   private:
-    std::unique_ptr<CoreState> m_state;
+    std::unique_ptr<core::CoreState> m_state;
     std::unique_ptr<TMainForm> m_main;
     std::unique_ptr<TSignalForm> m_signal;
     std::unique_ptr<TFilterForm> m_filter;

@@ -8,6 +8,7 @@
 #include "core/errors.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

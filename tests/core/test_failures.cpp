@@ -14,6 +14,7 @@
 #include "core/spectra.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

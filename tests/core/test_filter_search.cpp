@@ -13,6 +13,7 @@
 #include "core/signal_synthesis.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "core/dispatch.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

@@ -23,6 +23,7 @@
 #include "core/trig.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

@@ -15,6 +15,7 @@
 #include "core/signal_synthesis.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "core/pulse_metrics.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "core/dispatch.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

@@ -12,6 +12,7 @@
 #include "core/spectrum_views.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 namespace {
 

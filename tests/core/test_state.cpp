@@ -6,6 +6,7 @@
 #include "core/state.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 TEST(CoreStateTest, FreshStateIsAllZeroWithInitialHalfWidths) {
     auto state = std::make_unique<CoreState>();

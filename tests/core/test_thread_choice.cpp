@@ -10,6 +10,7 @@
 #include "core/thread_choice.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 
 // The choice between the threads and the calling thread alone, on made-up job times (µs): a
 // job with the threads right after one without also pays for waking the workers.

@@ -14,6 +14,7 @@
 #include "io_test_files.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 using namespace pulsefir::io;
 
 namespace {

@@ -13,6 +13,7 @@
 #include "malformed_file.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 using namespace pulsefir::io;
 
 TEST(Import, FileRateIsTakenOrTheFileIsResampled) {

@@ -8,6 +8,7 @@
 #include "io/pulse_placement.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 using namespace pulsefir::io;
 
 struct PlacementCase {

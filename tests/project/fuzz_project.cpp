@@ -11,6 +11,7 @@
 #include "project/SaveLoadPrjUnit.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 using namespace pulsefir::project;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {

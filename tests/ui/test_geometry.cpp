@@ -16,6 +16,7 @@
 #include "ui/project_adapter.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 using namespace pulsefir::ui;
 
 class GeometryTest : public QObject {

@@ -18,6 +18,7 @@
 #include "ui/widgets/radio_group.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 using namespace pulsefir::ui;
 
 namespace {

@@ -26,6 +26,7 @@
 #include "ui/widgets/numeric_text.h"
 
 using namespace pulsefir;
+using namespace pulsefir::core;
 using namespace pulsefir::ui;
 
 namespace {
