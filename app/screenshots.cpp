@@ -19,6 +19,7 @@
 #include "ui/widgets/platform.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 int main(int argc, char **argv) {
     if (argc < 2) {

@@ -14,6 +14,7 @@
 #include "ui/widgets/integer_field.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);

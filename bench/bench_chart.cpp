@@ -10,6 +10,7 @@
 #include "ui/widgets/numeric_text.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 namespace {
 

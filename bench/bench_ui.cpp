@@ -10,6 +10,7 @@
 #include "ui/application.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 namespace {
 

@@ -65,7 +65,7 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     Panel2->setObjectName("Panel2");
     auto *band = new QVBoxLayout(Panel2);
     band->setContentsMargins(0, 0, 0, 0);
-    Chart = declare(new TChart(Panel2));
+    Chart = declare(new widgets::TChart(Panel2));
     Chart->setAxisCaptions("отвод", QString());
     Series1 = Chart->addSeries("Series1", Qt::lightGray);
     Chart->setCsvXHeader("Отвод");
@@ -96,7 +96,7 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     };
     Ar1_NmSuperSpin = floatField(TabSheet1, setting("Ar1_NmSuperSpin"));
     Tr1_NmSuperSpin = floatField(TabSheet1, setting("Tr1_NmSuperSpin"));
-    RandomNmSuperSpin = floatField(TabSheet1, setting("RandomNmSuperSpin"), TNumberFormat::Scientific);
+    RandomNmSuperSpin = floatField(TabSheet1, setting("RandomNmSuperSpin"), widgets::TNumberFormat::Scientific);
     EpochNmSpinEdit = integerField(TabSheet1, setting("EpochNmSpinEdit"));
     fieldRow(0, 0, "Амплитуда пика", "Label2", Ar1_NmSuperSpin);
     fieldRow(1, 0, "Длительность пика [мкс]", "Label3", Tr1_NmSuperSpin);
@@ -153,7 +153,7 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     layout->addWidget(Panel2, 1);
     // Least-squares design, on "Поиск" below the search's own controls. Declared after every
     // earlier component, so its field's key follows theirs in the project file.
-    RegularizationNmSuperSpin = floatField(TabSheet1, setting("RegularizationNmSuperSpin"), TNumberFormat::Scientific);
+    RegularizationNmSuperSpin = floatField(TabSheet1, setting("RegularizationNmSuperSpin"), widgets::TNumberFormat::Scientific);
     LeastSquaresBitBtn = button(TabSheet1, "LeastSquaresBitBtn", "МНК-фильтр", true);
     search->addWidget(label(TabSheet1, "Регуляризация МНК", "Label10"), 9, 0);
     search->addWidget(RegularizationNmSuperSpin, 9, 1);
@@ -166,7 +166,7 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     TabSheet3->setObjectName("TabSheet3");
     auto *convergence = new QVBoxLayout(TabSheet3);
     convergence->addWidget(label(TabSheet3, "lg(целевая функция) по эпохам последнего поиска", "Label11"));
-    ConvergenceChart = declare(new TChart(TabSheet3));
+    ConvergenceChart = declare(new widgets::TChart(TabSheet3));
     ConvergenceChart->setObjectName("ConvergenceChart");
     ConvergenceSeries = ConvergenceChart->addSeries("ConvergenceSeries", Qt::darkBlue);
     ConvergenceSeries->setPointerVisible(false);
@@ -210,7 +210,7 @@ void TFilterForm::buildExport() {
     ExportFilterN10 = Chart->popupMenu()->addAction("Экспорт фильтра…");
     ExportFilterN10->setObjectName("ExportFilterN10");
 
-    ExportDialog.kind = FileDialogRequest::Kind::Save;
+    ExportDialog.kind = widgets::FileDialogRequest::Kind::Save;
     ExportDialog.title = "Экспорт фильтра";
     ExportDialog.fileName = "filter.h";
     ExportDialog.filter = "Заголовок C (*.h);;FPGA COE (*.coe);;CSV (*.csv);;Текст (*.txt);;NumPy (*.npy);;"
@@ -224,7 +224,7 @@ void TFilterForm::buildExport() {
 }
 
 void TFilterForm::ExportFilterBitBtnClick() {
-    const auto chosen = Platform::current().runFileDialog(this, ExportDialog);
+    const auto chosen = widgets::Platform::current().runFileDialog(this, ExportDialog);
     if (!chosen)
         return;
     ExportDialog.fileName = *chosen;
@@ -238,7 +238,7 @@ void TFilterForm::exportFilterTo(const QString &fileName) {
     std::ostringstream text;
     io::WriteCoefficients(text, data, format);
     base::writeFileWhole(QFile::encodeName(fileName).toStdString(), text.view());
-    const char decimal = NumberSeparators::current().decimal.toLatin1();
+    const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
     const char point = decimal ? decimal : '.';
     QStringList lines;
     if (format == io::CoefficientFormat::CHeader) {
@@ -342,7 +342,7 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         const core::LeastSquaresOutcome outcome =
             core::LeastSquaresFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
         ViewFilterBitBtnClick();
-        const char decimal = NumberSeparators::current().decimal.toLatin1();
+        const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
         AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(outcome.SearchObjective,
                                                                                             decimal ? decimal : '.')));
     });
@@ -393,8 +393,8 @@ void TFilterForm::showProgress(bool force) {
     if (!force && m_sinceShown.isValid() && m_sinceShown.elapsed() < ProgressRepaintMs)
         return;
     m_sinceShown.start();
-    EpochLabel->setText("Эпоха " + IntegerText(m_epoch));
-    const char decimal = NumberSeparators::current().decimal.toLatin1();
+    EpochLabel->setText("Эпоха " + widgets::IntegerText(m_epoch));
+    const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
     AimLabel->setText("Целевая функция " +
                       QString::fromStdString(base::formatObjective(m_best, decimal ? decimal : '.')));
 }

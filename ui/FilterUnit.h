@@ -23,48 +23,48 @@ class TFilterForm : public TForm, public core::SearchHost {
     bool searching() const { return m_searching; }
 
     QWidget *Panel1;
-    TNmSpinEdit *WINNmSpinEdit;
+    widgets::TNmSpinEdit *WINNmSpinEdit;
     QWidget *Panel2;
-    TChart *Chart;
-    TLineSeries *Series1;
+    widgets::TChart *Chart;
+    widgets::TLineSeries *Series1;
     QWidget *Panel5;
     QPushButton *ViewFilterBitBtn;
     QCheckBox *PointsCheckBox;
     QPushButton *ZoomUnDoButton;
     QTabWidget *PageControl1;
     QWidget *TabSheet1;
-    TNmSuperSpin *Ar1_NmSuperSpin;
-    TNmSuperSpin *Tr1_NmSuperSpin;
-    TNmSuperSpin *RandomNmSuperSpin;
-    TNmSpinEdit *EpochNmSpinEdit;
-    TRadioGroup *RadioGroup1;
-    TRadioGroup *ResponseRadioGroup;
+    widgets::TNmSuperSpin *Ar1_NmSuperSpin;
+    widgets::TNmSuperSpin *Tr1_NmSuperSpin;
+    widgets::TNmSuperSpin *RandomNmSuperSpin;
+    widgets::TNmSpinEdit *EpochNmSpinEdit;
+    widgets::TRadioGroup *RadioGroup1;
+    widgets::TRadioGroup *ResponseRadioGroup;
     QPushButton *StartBitBtn;
     QPushButton *Serch1_BitBtn;
     QPushButton *Break1_BitBtn;
     QLabel *EpochLabel;
     QLabel *AimLabel;
     QWidget *TabSheet2;
-    TNmSuperSpin *F0_NmSuperSpin;
-    TNmSuperSpin *DF_NmSuperSpin;
-    TRadioGroup *FilterTypeRadioGroup;
-    TRadioGroup *WinTypeRadioGroup;
-    TNmSuperSpin *K_NmSuperSpin;
-    TNmSpinEdit *PhazeShiftNmSpinEdit;
+    widgets::TNmSuperSpin *F0_NmSuperSpin;
+    widgets::TNmSuperSpin *DF_NmSuperSpin;
+    widgets::TRadioGroup *FilterTypeRadioGroup;
+    widgets::TRadioGroup *WinTypeRadioGroup;
+    widgets::TNmSuperSpin *K_NmSuperSpin;
+    widgets::TNmSpinEdit *PhazeShiftNmSpinEdit;
     QPushButton *SynthesizeBitBtn;
-    TNmSuperSpin *RegularizationNmSuperSpin;
+    widgets::TNmSuperSpin *RegularizationNmSuperSpin;
     QPushButton *LeastSquaresBitBtn;
     QWidget *TabSheet3;
-    TChart *ConvergenceChart;
-    TLineSeries *ConvergenceSeries;
+    widgets::TChart *ConvergenceChart;
+    widgets::TLineSeries *ConvergenceSeries;
 
     // Export of the taps for a DSP or FPGA project.
     QPushButton *ExportFilterBitBtn;
     QWidget *Panel6;
-    TNmSpinEdit *CoeBitsNmSpinEdit;
+    widgets::TNmSpinEdit *CoeBitsNmSpinEdit;
     QLabel *QuantisationLabel;
     QAction *ExportFilterN10;
-    FileDialogRequest ExportDialog;
+    widgets::FileDialogRequest ExportDialog;
 
   public slots:
     void SynthesizeBitBtnClick();

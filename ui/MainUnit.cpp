@@ -112,7 +112,7 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     layout->addWidget(Panel1);
 
     // Chart
-    Chart = declare(new TChart(this));
+    Chart = declare(new widgets::TChart(this));
     Chart->setAxisCaptions("отсчёт", QString());
     Series1 = Chart->addSeries("Series1", Qt::lightGray);
     Series2 = Chart->addSeries("Series2", Qt::red);
@@ -187,12 +187,12 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
                                  MetricsTable->verticalHeader()->length() + 2 * MetricsTable->frameWidth());
     layout->addWidget(MetricsTable);
 
-    OpenDialog.kind = FileDialogRequest::Kind::Open;
+    OpenDialog.kind = widgets::FileDialogRequest::Kind::Open;
     OpenDialog.title = "Загрузить проект из файла";
     OpenDialog.fileName = "NoName.flt";
     OpenDialog.filter = "*.flt (*.flt);;*.* (*)";
     OpenDialog.defaultSuffix = "flt";
-    SaveDialog.kind = FileDialogRequest::Kind::Save;
+    SaveDialog.kind = widgets::FileDialogRequest::Kind::Save;
     SaveDialog.title = "Сохранить проект в файл";
     SaveDialog.fileName = "NoName.flt";
     SaveDialog.filter = "*.flt (*.flt);;*.* (*)";
@@ -246,13 +246,13 @@ void TMainForm::DrawBitBtnClick() {
 
 void TMainForm::RefreshChart() {
     const int n = core::UsableSignalHalfWidth(m_state.SignalHalfWidth);
-    for (TLineSeries *s : {Series1, Series2, Series3})
+    for (widgets::TLineSeries *s : {Series1, Series2, Series3})
         s->setActive(false);
-    const std::pair<TLineSeries *, const core::SignalArray *> curves[] = {
+    const std::pair<widgets::TLineSeries *, const core::SignalArray *> curves[] = {
         {Series1, &m_state.SignalBuffer}, {Series2, &m_state.OutputBuffer}, {Series3, &m_state.ResponseBuffer}};
     const QRgb colors[] = {SignalColor, OutputColor, ResponseColor};
     for (std::size_t c = 0; c < 3; ++c) {
-        TLineSeries *series = curves[c].first;
+        widgets::TLineSeries *series = curves[c].first;
         series->ClearPoints();
         for (int i = -n; i <= n; ++i)
             series->AddPoint(i, (*curves[c].second)[i], QColor(colors[c]));
@@ -265,7 +265,7 @@ void TMainForm::RefreshChart() {
 // Three curves and, in the last row, the filter's taps as they stand at the redraw.
 void TMainForm::RefreshMetrics(int halfWidth) {
     const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
-    const QChar decimal = NumberSeparators::current().decimal;
+    const QChar decimal = widgets::NumberSeparators::current().decimal;
     for (int row = 0; row < 4; ++row) {
         core::PulseMetrics metrics;
         try {

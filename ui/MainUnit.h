@@ -45,16 +45,16 @@ class TMainForm : public TForm {
     QPushButton *SpectorBitBtn;
     QLabel *StaticText1;
     QPushButton *ZoomUnDoButton;
-    TChart *Chart;
-    TLineSeries *Series1;
-    TLineSeries *Series2;
-    TLineSeries *Series3;
+    widgets::TChart *Chart;
+    widgets::TLineSeries *Series1;
+    widgets::TLineSeries *Series2;
+    widgets::TLineSeries *Series3;
     QWidget *Panel2;
-    TSpinEdit *LineWidthSpinEdit;
+    widgets::TSpinEdit *LineWidthSpinEdit;
     QCheckBox *PointsCheckBox;
-    TSpinEdit *PointSizeSpinEdit;
-    TNmSuperSpin *FNmSuperSpin;
-    TNmSpinEdit *SWNmSpinEdit;
+    widgets::TSpinEdit *PointSizeSpinEdit;
+    widgets::TNmSuperSpin *FNmSuperSpin;
+    widgets::TNmSpinEdit *SWNmSpinEdit;
     QCheckBox *CheckBox1;
     QCheckBox *CheckBox2;
     QCheckBox *CheckBox3;
@@ -64,8 +64,8 @@ class TMainForm : public TForm {
     // stored in projects.
     QTableWidget *MetricsTable;
 
-    FileDialogRequest OpenDialog;
-    FileDialogRequest SaveDialog;
+    widgets::FileDialogRequest OpenDialog;
+    widgets::FileDialogRequest SaveDialog;
 
   public slots:
     void DrawBitBtnClick();

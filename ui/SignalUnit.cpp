@@ -65,7 +65,7 @@ TSignalForm::TSignalForm(core::CoreState &state, TMainForm &mainForm)
     Exp_Time_NmSuperSpin = floatField(bevel, setting("Exp_Time_NmSuperSpin"));
     Exp_Shift_NmSuperSpin = floatField(bevel, setting("Exp_Shift_NmSuperSpin"));
     Exp_Am_NmSuperSpin = floatField(bevel, setting("Exp_Am_NmSuperSpin"));
-    const std::pair<const char *, TNmSuperSpin *> rows[] = {{"Частота ПЭП [МГц]", Exp_F_NmSuperSpin},
+    const std::pair<const char *, widgets::TNmSuperSpin *> rows[] = {{"Частота ПЭП [МГц]", Exp_F_NmSuperSpin},
                                                             {"Амплитуда", Exp_Am_NmSuperSpin},
                                                             {"Фаза [град]", Exp_Phaze_NmSuperSpin},
                                                             {"Пост. времени фронта [мкс]", Exp_Front_NmSuperSpin},
@@ -106,7 +106,7 @@ namespace {
 // A number for a label, with the user's decimal separator.
 QString userNumber(double value, int digits) {
     QString text = QString::fromStdString(base::formatSignificant(value, digits));
-    return text.replace('.', NumberSeparators::current().decimal);
+    return text.replace('.', widgets::NumberSeparators::current().decimal);
 }
 
 } // namespace
@@ -168,7 +168,7 @@ void TSignalForm::buildFileTab() {
     grid->addWidget(commaHint, 7, 0, 1, 4);
     grid->setRowStretch(8, 1);
 
-    FileOpenDialog.kind = FileDialogRequest::Kind::Open;
+    FileOpenDialog.kind = widgets::FileDialogRequest::Kind::Open;
     FileOpenDialog.title = "Загрузить сигнал из файла";
     FileOpenDialog.filter = "Измерения (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
     // Like the program's other dialogs, it starts in the program's own folder.
@@ -198,7 +198,7 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
 }
 
 void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
-    QString text = "Прочитано отсчётов: " + IntegerText(static_cast<long long>(outcome.fileSamples)) +
+    QString text = "Прочитано отсчётов: " + widgets::IntegerText(static_cast<long long>(outcome.fileSamples)) +
                    "; частота файла: " +
                    (outcome.fileSamplingFrequency ? userNumber(*outcome.fileSamplingFrequency, 9) + " МГц"
                                                   : QString("не указана")) +
@@ -207,7 +207,7 @@ void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
 }
 
 void TSignalForm::FileBrowseButtonClick() {
-    const auto chosen = Platform::current().runFileDialog(this, FileOpenDialog);
+    const auto chosen = widgets::Platform::current().runFileDialog(this, FileOpenDialog);
     if (!chosen)
         return;
     FileOpenDialog.fileName = *chosen;
@@ -246,10 +246,10 @@ void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
         }
         const auto &placed = outcome.placed;
         if (placed.written > 0)
-            notes << "Записаны индексы " + IntegerText(placed.firstIndex) + ".." + IntegerText(placed.lastIndex) + ".";
+            notes << "Записаны индексы " + widgets::IntegerText(placed.firstIndex) + ".." + widgets::IntegerText(placed.lastIndex) + ".";
         if (placed.droppedBefore + placed.droppedAfter > 0)
             notes << "Отброшено отсчётов вне −10000..10000: " +
-                         IntegerText(static_cast<long long>(placed.droppedBefore + placed.droppedAfter)) + ".";
+                         widgets::IntegerText(static_cast<long long>(placed.droppedBefore + placed.droppedAfter)) + ".";
         FileNoteLabel->setText(notes.join(' '));
         m_main.DrawBitBtnClick();
     });

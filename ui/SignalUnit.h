@@ -30,16 +30,16 @@ class TSignalForm : public TForm {
     QWidget *Panel1;
     QWidget *Panel2;
     QPushButton *AddNoiseBitBtn;
-    TNmSuperSpin *NoiseNmSuperSpin;
+    widgets::TNmSuperSpin *NoiseNmSuperSpin;
     QTabWidget *PageControl1;
     QWidget *TabSheet1;
     QWidget *TabSheet2;
-    TNmSuperSpin *Exp_F_NmSuperSpin;
-    TNmSuperSpin *Exp_Phaze_NmSuperSpin;
-    TNmSuperSpin *Exp_Front_NmSuperSpin;
-    TNmSuperSpin *Exp_Time_NmSuperSpin;
-    TNmSuperSpin *Exp_Shift_NmSuperSpin;
-    TNmSuperSpin *Exp_Am_NmSuperSpin;
+    widgets::TNmSuperSpin *Exp_F_NmSuperSpin;
+    widgets::TNmSuperSpin *Exp_Phaze_NmSuperSpin;
+    widgets::TNmSuperSpin *Exp_Front_NmSuperSpin;
+    widgets::TNmSuperSpin *Exp_Time_NmSuperSpin;
+    widgets::TNmSuperSpin *Exp_Shift_NmSuperSpin;
+    widgets::TNmSuperSpin *Exp_Am_NmSuperSpin;
     QPushButton *Exp_Load_BitBtn;
     QPushButton *AddSignalBitBtn;
 
@@ -48,15 +48,15 @@ class TSignalForm : public TForm {
     QLineEdit *FileNameEdit;
     QPushButton *FileBrowseButton;
     QLabel *FileInfoLabel;
-    TNmSpinEdit *FileOffsetNmSpinEdit;
+    widgets::TNmSpinEdit *FileOffsetNmSpinEdit;
     QPushButton *FilePeakButton;
     QPushButton *FileStartButton;
-    TNmSuperSpin *FileScaleNmSuperSpin;
-    TRadioGroup *FileRateRadioGroup;
+    widgets::TNmSuperSpin *FileScaleNmSuperSpin;
+    widgets::TRadioGroup *FileRateRadioGroup;
     QPushButton *FileLoadBitBtn;
     QPushButton *FileAddBitBtn;
     QLabel *FileNoteLabel;
-    FileDialogRequest FileOpenDialog;
+    widgets::FileDialogRequest FileOpenDialog;
 
   public slots:
     void AddSignalBitBtnClick();

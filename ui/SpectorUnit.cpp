@@ -85,11 +85,11 @@ TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
     top->addWidget(ZoomUnDoButton);
     top->addSpacing(ParameterGap);
 
-    Chart = declare(new TChart(this));
+    Chart = declare(new widgets::TChart(this));
     // Normalised amplitudes and phases share the vertical axis.
     Chart->setAxisCaptions("частота [МГц]", SpectraVerticalCaption(false, false, false));
     for (int s = 0; s < 6; ++s)
-        Series[static_cast<std::size_t>(s)] = Chart->addSeries("Series" + IntegerText(s + 1), StoredColors[s]);
+        Series[static_cast<std::size_t>(s)] = Chart->addSeries("Series" + widgets::IntegerText(s + 1), StoredColors[s]);
     // Column names of the chart's CSV export.
     Chart->setCsvXHeader("Частота [МГц]");
     const char *captions[] = {"Амплитуда сигнала",  "Фаза сигнала [рад]",      "Амплитуда фильтра",
@@ -192,7 +192,7 @@ TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
     connect(ZoomUnDoButton, &QPushButton::clicked, this, &TSpectorForm::ZoomUnDoButtonClick);
     for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox8, CheckBox9, PointsCheckBox})
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::UpdateSeriesView);
-    for (TSpinEdit *spin : {LineWidthSpinEdit, PointSizeSpinEdit})
+    for (widgets::TSpinEdit *spin : {LineWidthSpinEdit, PointSizeSpinEdit})
         connect(spin, &QLineEdit::textChanged, this, &TSpectorForm::UpdateSeriesView);
     for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox, CosinePhaseCheckBox})
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::DisplayOptionsClick);
@@ -252,9 +252,9 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
 
 void TSpectorForm::fillSeries(const SeriesValues &values) {
     // The series are inactive while they are refilled, and shown as the check boxes say after.
-    for (TLineSeries *s : Series)
+    for (widgets::TLineSeries *s : Series)
         s->setActive(false);
-    for (TLineSeries *s : Series)
+    for (widgets::TLineSeries *s : Series)
         s->ClearPoints();
     applyAxes();
     const core::SpectorResults &r = m_state.Spectra;
@@ -286,7 +286,7 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
         AliasNoteLabel->clear();
         if (core::GridAboveHalfSampling(samplingFrequency, p)) {
             QString half = QString::fromStdString(base::formatSignificant(samplingFrequency / 2.0, 6));
-            half.replace('.', NumberSeparators::current().decimal);
+            half.replace('.', widgets::NumberSeparators::current().decimal);
             AliasNoteLabel->setText(QString("Выше %1 МГц (половины частоты дискретизации) — отражение").arg(half));
         }
         fillSeries(seriesValues());
@@ -299,7 +299,7 @@ void TSpectorForm::UpdateSeriesView() {
         Series[s]->setActive(shown[s]->isChecked());
     guard([&] {
         for (int s = 0; s < Chart->SeriesCount(); ++s) {
-            TLineSeries *series = Chart->Series(s);
+            widgets::TLineSeries *series = Chart->Series(s);
             series->setLineWidth(LineWidthSpinEdit->Value());
             series->setPointerVisible(PointsCheckBox->isChecked());
             series->setPointerSize(PointSizeSpinEdit->Value(), PointSizeSpinEdit->Value());

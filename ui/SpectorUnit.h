@@ -31,21 +31,21 @@ class TSpectorForm : public TForm {
 
     QWidget *Panel1;
     QPushButton *ZoomUnDoButton;
-    TChart *Chart;
-    std::array<TLineSeries *, 6> Series{};
+    widgets::TChart *Chart;
+    std::array<widgets::TLineSeries *, 6> Series{};
     QWidget *Panel2;
-    TNmSuperSpin *FL_NmSuperSpin;
-    TNmSuperSpin *FH_NmSuperSpin;
-    TNmSpinEdit *PointsNmSpinEdit;
+    widgets::TNmSuperSpin *FL_NmSuperSpin;
+    widgets::TNmSuperSpin *FH_NmSuperSpin;
+    widgets::TNmSpinEdit *PointsNmSpinEdit;
     QCheckBox *CheckBox1;
     QCheckBox *CheckBox2;
     QCheckBox *CheckBox3;
     QCheckBox *CheckBox4;
     QCheckBox *CheckBox5;
     QCheckBox *CheckBox6;
-    TSpinEdit *LineWidthSpinEdit;
+    widgets::TSpinEdit *LineWidthSpinEdit;
     QCheckBox *PointsCheckBox;
-    TSpinEdit *PointSizeSpinEdit;
+    widgets::TSpinEdit *PointSizeSpinEdit;
     QCheckBox *CheckBox7;
     QCheckBox *CheckBox8;
     QCheckBox *CheckBox9;

@@ -27,7 +27,7 @@ Application::Application()
     main->onSaveProject = [main] {
         ProjectWindows windows(main->windows());
         main->setWindowTitle(SaveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
-                                         NumberSeparators::current().decimal));
+                                         widgets::NumberSeparators::current().decimal));
     };
 }
 

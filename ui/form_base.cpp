@@ -134,9 +134,9 @@ void TForm::guard(const std::function<void()> &handler) {
     try {
         handler();
     } catch (const std::bad_alloc &) {
-        Platform::current().showError(this, QString::fromStdString(base::Message::outOfMemory()));
+        widgets::Platform::current().showError(this, QString::fromStdString(base::Message::outOfMemory()));
     } catch (const std::exception &error) {
-        Platform::current().showError(this, QString::fromUtf8(error.what()));
+        widgets::Platform::current().showError(this, QString::fromUtf8(error.what()));
     }
 }
 
@@ -146,9 +146,9 @@ const char *TForm::keyOf(const project::SettingDefinition &setting) const {
     return setting.key.data(); // the table's keys are string literals
 }
 
-TNmSuperSpin *TForm::floatField(QWidget *parent, const project::SettingDefinition &d, TNumberFormat format) {
+widgets::TNmSuperSpin *TForm::floatField(QWidget *parent, const project::SettingDefinition &d, widgets::TNumberFormat format) {
     const char *key = keyOf(d);
-    auto *field = declare(new TNmSuperSpin(parent));
+    auto *field = declare(new widgets::TNmSuperSpin(parent));
     field->setObjectName(key);
     field->setNumberFormat(format);
     field->setDecimals(-1);
@@ -159,18 +159,18 @@ TNmSuperSpin *TForm::floatField(QWidget *parent, const project::SettingDefinitio
     return field;
 }
 
-TNmSpinEdit *TForm::integerField(QWidget *parent, const project::SettingDefinition &d) {
+widgets::TNmSpinEdit *TForm::integerField(QWidget *parent, const project::SettingDefinition &d) {
     const char *key = keyOf(d);
-    auto *field = declare(new TNmSpinEdit(parent));
+    auto *field = declare(new widgets::TNmSpinEdit(parent));
     field->setObjectName(key);
     field->setRange(static_cast<int>(d.minimum), static_cast<int>(d.maximum));
     field->setValue(static_cast<int>(d.defaultValue()));
     return field;
 }
 
-TSpinEdit *TForm::arrowSpin(QWidget *parent, const project::SettingDefinition &d) {
+widgets::TSpinEdit *TForm::arrowSpin(QWidget *parent, const project::SettingDefinition &d) {
     const char *key = keyOf(d);
-    auto *field = declare(new TSpinEdit(parent));
+    auto *field = declare(new widgets::TSpinEdit(parent));
     field->setObjectName(key);
     field->setRange(static_cast<int>(d.minimum), static_cast<int>(d.maximum));
     field->setValue(static_cast<int>(d.defaultValue()));
@@ -188,10 +188,10 @@ QCheckBox *TForm::checkBox(QWidget *parent, const project::SettingDefinition &d,
     return box;
 }
 
-TRadioGroup *TForm::radioGroup(QWidget *parent, const project::SettingDefinition &d, const QString &caption,
+widgets::TRadioGroup *TForm::radioGroup(QWidget *parent, const project::SettingDefinition &d, const QString &caption,
                                const QStringList &items) {
     const char *key = keyOf(d);
-    auto *group = declare(new TRadioGroup(caption, items, parent));
+    auto *group = declare(new widgets::TRadioGroup(caption, items, parent));
     group->setObjectName(key);
     group->setItemIndex(static_cast<int>(d.defaultValue()));
     return group;

@@ -14,26 +14,26 @@ using project::ControlKind;
 
 class FloatControl : public project::ProjectControl {
   public:
-    explicit FloatControl(TNmNumEdit *w) : m_w(w) {}
+    explicit FloatControl(widgets::TNmNumEdit *w) : m_w(w) {}
     std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::FloatField; }
     double floatValue() const override { return m_w->Value(); }
     void setFloatValue(double v) override { m_w->setValue(v); }
 
   private:
-    TNmNumEdit *m_w;
+    widgets::TNmNumEdit *m_w;
 };
 
 class IntegerControl : public project::ProjectControl {
   public:
-    explicit IntegerControl(TSpinEdit *w) : m_w(w) {}
+    explicit IntegerControl(widgets::TSpinEdit *w) : m_w(w) {}
     std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::IntegerSpin; }
     int integerValue() const override { return m_w->Value(); }
     void setIntegerValue(int v) override { m_w->setValue(v); }
 
   private:
-    TSpinEdit *m_w;
+    widgets::TSpinEdit *m_w;
 };
 
 class CheckControl : public project::ProjectControl {
@@ -51,7 +51,7 @@ class CheckControl : public project::ProjectControl {
 
 class RadioControl : public project::ProjectControl {
   public:
-    explicit RadioControl(TRadioGroup *w) : m_w(w) {}
+    explicit RadioControl(widgets::TRadioGroup *w) : m_w(w) {}
     std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::RadioGroup; }
     int integerValue() const override { return m_w->ItemIndex(); }
@@ -59,7 +59,7 @@ class RadioControl : public project::ProjectControl {
     int itemCount() const override { return m_w->ItemCount(); }
 
   private:
-    TRadioGroup *m_w;
+    widgets::TRadioGroup *m_w;
 };
 
 class EditControl : public project::ProjectControl {
@@ -111,13 +111,13 @@ class GridControl : public project::ProjectControl {
 
 // The stored kind of a component, or nothing for the kinds that are not stored.
 std::unique_ptr<project::ProjectControl> adapt(QWidget *w) {
-    if (auto *f = qobject_cast<TNmNumEdit *>(w))
+    if (auto *f = qobject_cast<widgets::TNmNumEdit *>(w))
         return std::make_unique<FloatControl>(f);
-    if (auto *s = qobject_cast<TSpinEdit *>(w))
+    if (auto *s = qobject_cast<widgets::TSpinEdit *>(w))
         return std::make_unique<IntegerControl>(s);
     if (auto *c = qobject_cast<QCheckBox *>(w))
         return std::make_unique<CheckControl>(c, ControlKind::CheckBox);
-    if (auto *r = qobject_cast<TRadioGroup *>(w))
+    if (auto *r = qobject_cast<widgets::TRadioGroup *>(w))
         return std::make_unique<RadioControl>(r);
     if (auto *t = qobject_cast<QToolButton *>(w); t && t->isCheckable())
         return std::make_unique<CheckControl>(t, ControlKind::SpeedButton);

@@ -33,9 +33,9 @@ QString DirectoryPart(const QString &fileName) {
     return dir;
 }
 
-QString OpenProject(FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
+QString OpenProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
                     const std::optional<QString> &given) {
-    Platform &platform = Platform::current();
+    widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Загрузить проект из файла";
     if (const auto chosen = given ? given : platform.runFileDialog(parent, dialog)) {
@@ -52,9 +52,9 @@ QString OpenProject(FileDialogRequest &dialog, const QString &caption, const pro
     return result;
 }
 
-QString SaveProject(FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
+QString SaveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
                     QChar decimal) {
-    Platform &platform = Platform::current();
+    widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Сохранить проект в файл как...";
     if (const auto chosen = platform.runFileDialog(parent, dialog)) {

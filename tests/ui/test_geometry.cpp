@@ -18,6 +18,7 @@
 using namespace pulsefir;
 using namespace pulsefir::core;
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 class GeometryTest : public QObject {
     Q_OBJECT

@@ -28,6 +28,7 @@
 using namespace pulsefir;
 using namespace pulsefir::core;
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 namespace {
 

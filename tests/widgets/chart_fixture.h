@@ -42,14 +42,14 @@ inline bool inkNear(const QImage &image, QPoint at, QRgb color) {
 class ChartFixture : public QObject {
   protected:
     std::unique_ptr<PlatformScope> m_scope;
-    std::unique_ptr<pulsefir::ui::TChart> m_chart;
+    std::unique_ptr<pulsefir::ui::widgets::TChart> m_chart;
 
     ScriptedPlatform &platform() { return m_scope->platform; }
-    pulsefir::ui::TLineSeries *line() { return m_chart->Series(0); }
+    pulsefir::ui::widgets::TLineSeries *line() { return m_chart->Series(0); }
 
     // The point where value (x, y) is drawn now.
     QPoint pixelOf(double x, double y) {
-        using pulsefir::ui::TChart;
+        using pulsefir::ui::widgets::TChart;
         return {static_cast<int>(std::lround(m_chart->mapping(TChart::BottomAxis).toPixel(x))),
                 static_cast<int>(std::lround(m_chart->mapping(TChart::LeftAxis).toPixel(y)))};
     }
@@ -57,7 +57,7 @@ class ChartFixture : public QObject {
     // Whether the chart is on screen: a test class's init() verifies it.
     bool createChart() {
         m_scope = std::make_unique<PlatformScope>();
-        m_chart = std::make_unique<pulsefir::ui::TChart>();
+        m_chart = std::make_unique<pulsefir::ui::widgets::TChart>();
         m_chart->addSeries("Series1", Qt::gray);
         m_chart->addSeries("Series2", Qt::red);
         m_chart->resize(600, 400);

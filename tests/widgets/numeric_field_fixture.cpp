@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 QString NumericFieldFixture::L(const QString &example) {
     const auto sep = NumberSeparators::current();

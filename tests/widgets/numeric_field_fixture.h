@@ -31,8 +31,8 @@ class NumericFieldFixture : public QObject {
     void leaveField();
 
     std::unique_ptr<QWidget> m_window;
-    pulsefir::ui::TNmSuperSpin *m_field = nullptr;
-    pulsefir::ui::TNmSpinEdit *m_integer = nullptr;
+    pulsefir::ui::widgets::TNmSuperSpin *m_field = nullptr;
+    pulsefir::ui::widgets::TNmSpinEdit *m_integer = nullptr;
     QLineEdit *m_other = nullptr;
 
   private slots:

@@ -12,7 +12,7 @@
 
 // Counts beeps instead of sounding them, runs a clock the test sets, answers file dialogs and
 // questions from scripts and records every message box instead of showing it.
-class ScriptedPlatform : public pulsefir::ui::Platform {
+class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
   public:
     struct Message {
         QString kind; // "error", "information", "question"
@@ -23,14 +23,14 @@ class ScriptedPlatform : public pulsefir::ui::Platform {
     int beeps = 0;
     qint64 now = 100000;                              // ms
     std::deque<std::optional<QString>> dialogAnswers; // nullopt: the user cancels
-    std::vector<pulsefir::ui::FileDialogRequest> dialogRequests;
+    std::vector<pulsefir::ui::widgets::FileDialogRequest> dialogRequests;
     std::vector<QImage> previews;     // the pictures the picture dialogs showed
     std::deque<bool> questionAnswers; // Yes is true
     std::vector<Message> messages;
 
     void beep() override { ++beeps; }
     qint64 tickCount() override { return now; }
-    std::optional<QString> runFileDialog(QWidget *, const pulsefir::ui::FileDialogRequest &request) override {
+    std::optional<QString> runFileDialog(QWidget *, const pulsefir::ui::widgets::FileDialogRequest &request) override {
         dialogRequests.push_back(request);
         if (dialogAnswers.empty())
             return std::nullopt;
@@ -39,7 +39,7 @@ class ScriptedPlatform : public pulsefir::ui::Platform {
         dialogAnswers.pop_front();
         return answer;
     }
-    std::optional<QString> runPictureDialog(QWidget *parent, const pulsefir::ui::FileDialogRequest &request,
+    std::optional<QString> runPictureDialog(QWidget *parent, const pulsefir::ui::widgets::FileDialogRequest &request,
                                             const QImage &preview) override {
         previews.push_back(preview);
         return runFileDialog(parent, request);
@@ -61,8 +61,8 @@ class ScriptedPlatform : public pulsefir::ui::Platform {
 // Installs a scripted platform for the lifetime of the object.
 class PlatformScope {
   public:
-    PlatformScope() { pulsefir::ui::Platform::install(&platform); }
-    ~PlatformScope() { pulsefir::ui::Platform::install(nullptr); }
+    PlatformScope() { pulsefir::ui::widgets::Platform::install(&platform); }
+    ~PlatformScope() { pulsefir::ui::widgets::Platform::install(nullptr); }
     PlatformScope(const PlatformScope &) = delete;
     PlatformScope &operator=(const PlatformScope &) = delete;
     ScriptedPlatform platform;

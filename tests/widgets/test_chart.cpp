@@ -10,6 +10,7 @@
 
 using namespace pulsefir;
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "chart_fixture.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 class ChartExportTest : public ChartFixture {
     Q_OBJECT

@@ -12,6 +12,7 @@
 #include "chart_fixture.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 using namespace pulsefir;
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 class ChartSeriesTest : public QObject {
     Q_OBJECT

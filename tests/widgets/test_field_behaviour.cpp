@@ -4,6 +4,7 @@
 #include "numeric_field_fixture.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 // What the float and the integer field do alike: Enter, the click that focuses them, the press
 // on their spin button, and stepping while read-only.

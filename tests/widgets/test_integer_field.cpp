@@ -5,6 +5,7 @@
 #include "numeric_field_fixture.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 class IntegerFieldTest : public NumericFieldFixture {
     Q_OBJECT

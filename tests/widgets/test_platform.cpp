@@ -12,6 +12,7 @@
 #include "ui/widgets/platform.h"
 
 using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "ui/widgets/chart_painter.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 
@@ -433,4 +433,4 @@ void TChart::wheelEvent(QWheelEvent *event) {
     event->accept();
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -17,7 +17,7 @@
 
 class QMenu;
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 struct ChartScene;
 
@@ -169,4 +169,4 @@ class TChart : public QWidget {
     QString m_csvXHeader = "x";
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -20,7 +20,7 @@
 #include "base/number_text.h"
 #include "ui/widgets/chart_painter.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 void TChart::createPopupMenu() {
     m_popup->setObjectName("PopupMenu");
@@ -220,4 +220,4 @@ void TChart::SaveToSVGFileN9Click() {
         SavePictureToSvgFile(*chosen);
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

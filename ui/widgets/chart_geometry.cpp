@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 constexpr double MarginTop = 0.08;
@@ -82,4 +82,4 @@ std::vector<double> NiceTicks(double minimum, double maximum, int pixels, int mi
     return ticks;
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // One axis: its range and whether it follows the data.
 struct AxisState {
@@ -72,4 +72,4 @@ struct ChartLayout {
 std::vector<double> NiceTicks(double minimum, double maximum, int pixels, int minimumPixelGap, double minimumStep,
                               double *stepOut = nullptr);
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -10,7 +10,7 @@
 
 #include "ui/widgets/chart_series.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 
@@ -196,4 +196,4 @@ void PaintChart(QPainter &painter, const ChartScene &scene, ChartDevice device) 
     drawSeries(painter, scene, device);
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

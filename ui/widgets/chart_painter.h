@@ -11,7 +11,7 @@
 
 class QPainter;
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 class TLineSeries;
 
@@ -55,4 +55,4 @@ enum class ChartDevice { Raster, Vector };
 // its markers are the exact pixels of the points.
 void PaintChart(QPainter &painter, const ChartScene &scene, ChartDevice device);
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -5,7 +5,7 @@
 #include "base/error.h"
 #include "base/messages.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 void TSeriesPointer::setHorizSize(int size) {
     if (size < 1)
@@ -87,4 +87,4 @@ void TLineSeries::setPointerSize(int horizontal, int vertical) {
     emit changed();
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

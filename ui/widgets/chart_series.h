@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // The point markers of a series: filled rectangles reaching HorizSize pixels left and right and
 // VertSize pixels up and down from each point.
@@ -87,4 +87,4 @@ class TLineSeries : public QObject {
     friend class TChart;
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

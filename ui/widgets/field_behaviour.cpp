@@ -7,7 +7,7 @@
 
 #include "ui/widgets/platform.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 void beep() {
     Platform::current().beep();
@@ -60,4 +60,4 @@ void disableSideEntrances(QLineEdit *edit) {
     edit->setAttribute(Qt::WA_InputMethodEnabled, false);
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -4,7 +4,7 @@ class QKeyEvent;
 class QLineEdit;
 class QMouseEvent;
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // What the integer and the float field do alike as line edits.
 
@@ -29,4 +29,4 @@ bool isEditingShortcut(QKeyEvent *event);
 // no drag and drop, no input method.
 void disableSideEntrances(QLineEdit *edit);
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -12,7 +12,7 @@
 #include "ui/widgets/field_behaviour.h"
 #include "ui/widgets/platform.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 
@@ -318,4 +318,4 @@ void TNmSuperSpin::resizeEvent(QResizeEvent *event) {
     m_spin.place();
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -7,7 +7,7 @@
 #include "ui/widgets/numeric_text.h"
 #include "ui/widgets/spin_attachment.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // The one-line edit for a real number: keeps its text a valid number while the user types,
 // formats it, and enforces its range when the user leaves it.
@@ -121,4 +121,4 @@ class TNmSuperSpin : public TNmNumEdit {
     SpinAttachment m_spin;
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -12,7 +12,7 @@
 #include "ui/widgets/field_behaviour.h"
 #include "ui/widgets/numeric_text.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 
@@ -184,4 +184,4 @@ void TNmSpinEdit::mousePressEvent(QMouseEvent *event) {
         TSpinEdit::mousePressEvent(event);
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

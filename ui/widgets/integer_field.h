@@ -4,7 +4,7 @@
 
 #include "ui/widgets/spin_attachment.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // The integer edit with an up/down button. `Value` is the text read as an integer, or
 // `MinValue` when the text is not one; setting it clamps to the range (none when the bounds are
@@ -75,4 +75,4 @@ class TNmSpinEdit : public TSpinEdit {
     bool m_clickFocused = false;
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -9,7 +9,7 @@
 #include "base/messages.h"
 #include "base/number_text.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 
@@ -258,4 +258,4 @@ void NumericTextEditor::deleteSelection() {
         backspace();
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -7,7 +7,7 @@
 
 #include "base/number_text.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // How a float field shows its value: Standard, Thousands, Scientific, Engineering.
 using TNumberFormat = base::FieldFormat;
@@ -73,4 +73,4 @@ class NumericTextEditor {
     bool m_refused = false;
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -19,7 +19,7 @@
 
 #include "ui/widgets/numeric_text.h"
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 Platform *installed = nullptr;
@@ -175,4 +175,4 @@ bool InstallPlatformTranslation(QCoreApplication &app, const QLocale &locale) {
     return true;
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -14,7 +14,7 @@ class QLocale;
 class QMessageBox;
 class QWidget;
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // What a file dialog is asked to show; its owner keeps it between uses, as a dialog component
 // keeps its file name and folder.
@@ -91,4 +91,4 @@ QMessageBox *MakeQuestionBox(QWidget *parent, const QString &title, const QStrin
 // `locale` is Russian; the translator belongs to `app`. Returns whether one was installed.
 bool InstallPlatformTranslation(QCoreApplication &app, const QLocale &locale);
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

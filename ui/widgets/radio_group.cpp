@@ -3,7 +3,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 TRadioGroup::TRadioGroup(const QString &caption, const QStringList &items, QWidget *parent)
     : QGroupBox(caption, parent), m_group(new QButtonGroup(this)) {
@@ -36,4 +36,4 @@ void TRadioGroup::setItemIndex(int index) {
     emit itemIndexChanged(-1);
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

@@ -4,7 +4,7 @@
 #include <QGroupBox>
 #include <QStringList>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // A framed group of radio buttons with one selected item, or none (ItemIndex -1).
 class TRadioGroup : public QGroupBox {
@@ -26,4 +26,4 @@ class TRadioGroup : public QGroupBox {
     QButtonGroup *m_group;
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

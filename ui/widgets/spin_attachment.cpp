@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QStyle>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 
@@ -42,4 +42,4 @@ bool SpinAttachment::stepOnArrowKey(const QKeyEvent *event) const {
     return true;
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

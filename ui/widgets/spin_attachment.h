@@ -7,7 +7,7 @@
 class QKeyEvent;
 class QLineEdit;
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // The spin button of a numeric field and its wiring, for the integer and the float field alike:
 // the button sits inside the field's right edge, a press on it gives the field the focus, its
@@ -41,4 +41,4 @@ class SpinAttachment {
     Hooks m_hooks;
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

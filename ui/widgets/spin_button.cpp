@@ -5,7 +5,7 @@
 #include <QStyle>
 #include <QStyleOption>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 namespace {
 constexpr int ButtonWidth = 16; // px
@@ -81,4 +81,4 @@ void TSpinButton::repeatStep() {
         emit downClicked();
 }
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets

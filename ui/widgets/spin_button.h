@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <QWidget>
 
-namespace pulsefir::ui {
+namespace pulsefir::ui::widgets {
 
 // The small up/down button at the right edge of a numeric field. A press on a half steps once
 // at once, then repeats while held: the first repeat after 400 ms, then every 100 ms.
@@ -41,4 +41,4 @@ class TSpinButton : public QWidget {
     QTimer m_repeat;
 };
 
-} // namespace pulsefir::ui
+} // namespace pulsefir::ui::widgets
