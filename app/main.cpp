@@ -14,7 +14,7 @@ int main(int argc, char **argv) {
     // Closing the main window ends the program, whatever other windows are open.
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's file dialogs in the user's language when that is Russian, as the program itself.
-    pulsefir::ui::widgets::InstallPlatformTranslation(app, QLocale::system());
+    pulsefir::ui::widgets::installPlatformTranslation(app, QLocale::system());
     pulsefir::ui::Application program;
     program.mainForm().show();
     // A project file named on the command line (a double click on it, the menu entry's %f) is

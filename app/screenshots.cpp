@@ -28,7 +28,7 @@ int main(int argc, char **argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName("Тривелан");
-    InstallPlatformTranslation(app, QLocale::system());
+    installPlatformTranslation(app, QLocale::system());
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.exists() && !QDir().mkpath(folder.path())) {
         std::fprintf(stderr, "cannot create %s\n", argv[1]);
@@ -54,9 +54,9 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
 
     // The project open dialog and the picture save dialog of the main chart, not run.
-    std::unique_ptr<QFileDialog> openDialog(MakeFileDialog(&main, main.OpenDialog));
+    std::unique_ptr<QFileDialog> openDialog(makeFileDialog(&main, main.OpenDialog));
     std::unique_ptr<QFileDialog> pictureDialog(
-        MakePictureDialog(&main, main.Chart->savePictureDialog(), main.Chart->renderImage()));
+        makePictureDialog(&main, main.Chart->savePictureDialog(), main.Chart->renderImage()));
     for (QFileDialog *dialog : {openDialog.get(), pictureDialog.get()})
         dialog->show();
     QApplication::processEvents();

@@ -49,18 +49,18 @@ int main(int argc, char **argv) {
     auto *chart = new TChart(&window);
     const QColor colors[] = {Qt::black, QColor(255, 0, 0), QColor(0, 255, 0)};
     for (int s = 0; s < 3; ++s) {
-        TLineSeries *series = chart->addSeries("Series" + IntegerText(s + 1), Qt::gray);
+        TLineSeries *series = chart->addSeries("Series" + integerText(s + 1), Qt::gray);
         for (int i = -10000; i <= 10000; ++i)
-            series->AddPoint(i, (s + 1) * 0.5 * std::sin(0.025 * i + s) * std::exp(-std::abs(i) / 3000.0), colors[s]);
+            series->addPoint(i, (s + 1) * 0.5 * std::sin(0.025 * i + s) * std::exp(-std::abs(i) / 3000.0), colors[s]);
         series->setPointerVisible(true);
     }
     QObject::connect(lineWidth, &QLineEdit::textChanged, chart, [=] {
-        for (int s = 0; s < chart->SeriesCount(); ++s)
-            chart->Series(s)->setLineWidth(lineWidth->Value());
+        for (int s = 0; s < chart->seriesCount(); ++s)
+            chart->series(s)->setLineWidth(lineWidth->value());
     });
     layout->addWidget(chart, 1);
     auto *undo = new QPushButton("Отмена ZOOM-а", &window);
-    QObject::connect(undo, &QPushButton::clicked, chart, &TChart::UndoZoom);
+    QObject::connect(undo, &QPushButton::clicked, chart, &TChart::undoZoom);
     layout->addWidget(undo);
     window.resize(870, 640);
     window.show();

@@ -20,10 +20,10 @@ std::unique_ptr<TChart> mainChart(bool markers) {
     chart->resize(870, 640);
     const QColor colors[] = {Qt::black, QColor(255, 0, 0), QColor(0, 255, 0)};
     for (int s = 0; s < 3; ++s) {
-        TLineSeries *series = chart->addSeries("Series" + IntegerText(s + 1), Qt::gray);
+        TLineSeries *series = chart->addSeries("Series" + integerText(s + 1), Qt::gray);
         for (int i = -10000; i <= 10000; ++i) {
             const double t = i * 1.25;
-            series->AddPoint(i, (s + 1) * 0.5 * std::sin(0.02 * t + s) * std::exp(-std::abs(t) / 4000.0), colors[s]);
+            series->addPoint(i, (s + 1) * 0.5 * std::sin(0.02 * t + s) * std::exp(-std::abs(t) / 4000.0), colors[s]);
         }
         series->setPointerVisible(markers);
         series->setPointerSize(1, 1);
@@ -31,7 +31,7 @@ std::unique_ptr<TChart> mainChart(bool markers) {
     return chart;
 }
 
-void BM_RenderMainChart(benchmark::State &bench) {
+void bmRenderMainChart(benchmark::State &bench) {
     auto chart = mainChart(bench.range(0) != 0);
     if (bench.range(1) != 0)
         chart->setAxisCaptions("отсчёт", "амплитуда");
@@ -43,7 +43,7 @@ void BM_RenderMainChart(benchmark::State &bench) {
 }
 
 // Without axis captions as the baseline for the cost of drawing them.
-BENCHMARK(BM_RenderMainChart)
+BENCHMARK(bmRenderMainChart)
     ->ArgNames({"markers", "captions"})
     ->Args({1, 0})
     ->Args({1, 1})

@@ -32,8 +32,8 @@ constexpr double Fs = 0.8; // MHz
 std::unique_ptr<CoreState> preparedState(int n, int m, int threads = 0) {
     auto state = std::make_unique<CoreState>(threads);
     state->SignalHalfWidth = n;
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
-    AddNoise(*state, 0.04); // every sample non-zero: no sample is skipped anywhere
+    loadSignal(*state, ToneBurstParameters{}, Fs);
+    addNoise(*state, 0.04); // every sample non-zero: no sample is skipped anywhere
     state->FilterHalfWidth = m;
     for (int j = -m; j <= m; ++j)
         state->FilterBuffer[j] = 1.0 / (1.0 + j * j);
@@ -43,7 +43,7 @@ std::unique_ptr<CoreState> preparedState(int n, int m, int threads = 0) {
 // ---- Filter application -------------------------------------------------------------------
 
 // The sum written literally: i outer, j inner, one double accumulator.
-void ScalarCalcOut(CoreState &state) {
+void scalarCalcOut(CoreState &state) {
     const int n = state.SignalHalfWidth;
     const int m = state.FilterHalfWidth;
     for (int i = -n; i <= n; ++i) {
@@ -62,30 +62,30 @@ void setMacRate(benchmark::State &bench, int n, int m) {
         benchmark::Counter(static_cast<double>(2 * n + 1) * (2 * m + 1), benchmark::Counter::kIsIterationInvariantRate);
 }
 
-void BM_CalcOut(benchmark::State &bench) {
+void bmCalcOut(benchmark::State &bench) {
     const int n = static_cast<int>(bench.range(0));
     const int m = static_cast<int>(bench.range(1));
     auto state = preparedState(n, m);
     for (auto _ : bench) {
-        CalcOut(*state);
+        calcOut(*state);
         benchmark::DoNotOptimize(state->OutputBuffer[0]);
     }
     setMacRate(bench, n, m);
 }
 
-void BM_CalcOutScalarReference(benchmark::State &bench) {
+void bmCalcOutScalarReference(benchmark::State &bench) {
     const int n = static_cast<int>(bench.range(0));
     const int m = static_cast<int>(bench.range(1));
     auto state = preparedState(n, m);
     for (auto _ : bench) {
-        ScalarCalcOut(*state);
+        scalarCalcOut(*state);
         benchmark::DoNotOptimize(state->OutputBuffer[0]);
     }
     setMacRate(bench, n, m);
 }
 
-BENCHMARK(BM_CalcOut)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CalcOutScalarReference)
+BENCHMARK(bmCalcOut)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmCalcOutScalarReference)
     ->Args({1000, 100})
     ->Args({10000, 1000})
     ->Unit(benchmark::kMillisecond)
@@ -95,11 +95,11 @@ BENCHMARK(BM_CalcOutScalarReference)
 
 // One epoch written literally: increments, the trial output in 80-bit extended precision with
 // i outer and j inner (each partial sum rounded to double), the objective, the acceptance.
-long double LiteralEpoch(CoreState &s, long double best, double step) {
+long double literalEpoch(CoreState &s, long double best, double step) {
     const int nf = s.FilterHalfWidth;
     const int ns = s.SignalHalfWidth;
     for (int j = -nf; j <= nf; ++j)
-        s.SecondFilterBuffer[j] = (s.NextRandom(1000) - 500) * step / 500;
+        s.SecondFilterBuffer[j] = (s.nextRandom(1000) - 500) * step / 500;
     for (int i = -ns; i <= ns; ++i) {
         s.TrialOutputBuffer[i] = 0.0;
         for (int j = -nf; j <= nf; ++j)
@@ -129,12 +129,12 @@ long double LiteralEpoch(CoreState &s, long double best, double step) {
 
 constexpr int EpochsPerIteration = 200;
 
-void BM_SearchEpoch(benchmark::State &bench) {
+void bmSearchEpoch(benchmark::State &bench) {
     auto state = preparedState(1000, 100);
-    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
+    loadStartFilter(*state, index(StartFilterKindIndex::Delta));
     IdleHost host(EpochsPerIteration - 1);
     for (auto _ : bench) {
-        const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
+        const auto outcome = searchFilter(*state, ResponseParameters{}, Fs, 100, host);
         benchmark::DoNotOptimize(outcome.BestObjective);
     }
     bench.counters["epoch_us"] =
@@ -142,14 +142,14 @@ void BM_SearchEpoch(benchmark::State &bench) {
                            benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void BM_SearchEpochLiteralReference(benchmark::State &bench) {
+void bmSearchEpochLiteralReference(benchmark::State &bench) {
     auto state = preparedState(1000, 100);
-    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
-    BuildResponse(*state, ResponseParameters{}, Fs);
+    loadStartFilter(*state, index(StartFilterKindIndex::Delta));
+    buildResponse(*state, ResponseParameters{}, Fs);
     for (auto _ : bench) {
         long double best = 1E4000L;
         for (int e = 0; e < EpochsPerIteration; ++e)
-            best = LiteralEpoch(*state, best, 0.0002);
+            best = literalEpoch(*state, best, 0.0002);
         benchmark::DoNotOptimize(best);
     }
     bench.counters["epoch_us"] =
@@ -158,22 +158,22 @@ void BM_SearchEpochLiteralReference(benchmark::State &bench) {
 }
 
 // A whole default run: 50 001 epochs with a host that does nothing.
-void BM_DefaultSearch(benchmark::State &bench) {
+void bmDefaultSearch(benchmark::State &bench) {
     auto state = preparedState(1000, 100);
     for (auto _ : bench) {
-        LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
+        loadStartFilter(*state, index(StartFilterKindIndex::Delta));
         IdleHost host(50000);
-        const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
+        const auto outcome = searchFilter(*state, ResponseParameters{}, Fs, 100, host);
         benchmark::DoNotOptimize(outcome.BestObjective);
     }
 }
 
 // What one epoch at the defaults cannot do without: the trial output's correlation over the pool.
-void BM_TrialCorrelation(benchmark::State &bench) {
+void bmTrialCorrelation(benchmark::State &bench) {
     auto state = preparedState(1000, 100);
     std::vector<double> out(2001);
     for (auto _ : bench) {
-        CorrelateParallel(state->pool(), state->SignalBuffer.centre(), state->FilterBuffer.centre(), 100,
+        correlateParallel(state->pool(), state->SignalBuffer.centre(), state->FilterBuffer.centre(), 100,
                           out.data() + 1000, -1000, 1000);
         benchmark::DoNotOptimize(out[0]);
     }
@@ -181,10 +181,10 @@ void BM_TrialCorrelation(benchmark::State &bench) {
         benchmark::Counter(1e-6, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-BENCHMARK(BM_TrialCorrelation)->Unit(benchmark::kMicrosecond)->UseRealTime();
-BENCHMARK(BM_SearchEpoch)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SearchEpochLiteralReference)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DefaultSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmTrialCorrelation)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(bmSearchEpoch)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmSearchEpochLiteralReference)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmDefaultSearch)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // Two processes that keep a core busy each, as a desktop has, for the length of one benchmark.
 class BusyProcesses {
@@ -217,17 +217,17 @@ class BusyProcesses {
 
 double defaultSearchSeconds(int threads) {
     auto state = preparedState(1000, 100, threads);
-    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
+    loadStartFilter(*state, index(StartFilterKindIndex::Delta));
     IdleHost host(50000);
     const auto start = std::chrono::steady_clock::now();
-    const auto outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
+    const auto outcome = searchFilter(*state, ResponseParameters{}, Fs, 100, host);
     benchmark::DoNotOptimize(outcome.BestObjective);
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // The default search with two competing busy processes, on the default pool and on one thread,
 // alternately in the same run; the reported time is the threaded one.
-void BM_DefaultSearchUnderLoad(benchmark::State &bench) {
+void bmDefaultSearchUnderLoad(benchmark::State &bench) {
     BusyProcesses busy(2);
     double threaded = 0.0;
     double single = 0.0;
@@ -240,15 +240,15 @@ void BM_DefaultSearchUnderLoad(benchmark::State &bench) {
     const auto n = static_cast<double>(bench.iterations());
     bench.counters["threaded_s"] = threaded / n;
     bench.counters["one_thread_s"] = single / n;
-    bench.counters["threads"] = DefaultThreadCount();
+    bench.counters["threads"] = defaultThreadCount();
 }
 
-BENCHMARK(BM_DefaultSearchUnderLoad)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
+BENCHMARK(bmDefaultSearchUnderLoad)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(2);
 
 // ---- Spectra ------------------------------------------------------------------------------
 
 // CalcSpectors written literally on one thread: the portable kernel, one source at a time.
-void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p) {
+void scalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p) {
     const double dt = 1.0 / fs;
     const int n = p.PointCount;
     auto &r = state.Spectra;
@@ -259,12 +259,12 @@ void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p)
     std::vector<double> s(static_cast<std::size_t>(n)), c(static_cast<std::size_t>(n));
     auto source = [&](const double *x, int h, double *amp, double *phase) {
         const FourierSource one{x, h, s.data(), c.data()};
-        KernelsFor(InstructionSet::Scalar)->fourierSums(&one, 1, r.OmegaBuffer.data(), dt, 0, n - 1);
+        kernelsFor(InstructionSet::Scalar)->fourierSums(&one, 1, r.OmegaBuffer.data(), dt, 0, n - 1);
         for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
             amp[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
             phase[k] = std::atan2(c[k], s[k]);
         }
-        NormalizeAmplitudes(amp, n);
+        normalizeAmplitudes(amp, n);
     };
     source(state.SignalBuffer.centre(), state.SignalHalfWidth, r.SignalAmplitudeBuffer.data(),
            r.SignalPhaseBuffer.data());
@@ -276,75 +276,75 @@ void ScalarCalcSpectors(CoreState &state, double fs, const SpectorParameters &p)
 
 std::unique_ptr<CoreState> spectraState(int points, int n, int m, SpectorParameters &p) {
     auto state = preparedState(n, m);
-    CalcOut(*state);
+    calcOut(*state);
     p.PointCount = points;
     return state;
 }
 
-void BM_CalcSpectors(benchmark::State &bench) {
+void bmCalcSpectors(benchmark::State &bench) {
     SpectorParameters p;
     auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
                               static_cast<int>(bench.range(2)), p);
     for (auto _ : bench) {
-        CalcSpectors(*state, Fs, p);
+        calcSpectors(*state, Fs, p);
         benchmark::DoNotOptimize(state->Spectra.SignalAmplitudeBuffer[0]);
     }
-    bench.SetLabel(Kernels().name);
+    bench.SetLabel(kernels().name);
 }
 
-void BM_CalcSpectorsScalarReference(benchmark::State &bench) {
+void bmCalcSpectorsScalarReference(benchmark::State &bench) {
     SpectorParameters p;
     auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
                               static_cast<int>(bench.range(2)), p);
     for (auto _ : bench) {
-        ScalarCalcSpectors(*state, Fs, p);
+        scalarCalcSpectors(*state, Fs, p);
         benchmark::DoNotOptimize(state->Spectra.SignalAmplitudeBuffer[0]);
     }
 }
 
 // CalcSpectors without the index-weighted sums of the group delay: the baseline of the delay's cost.
-void BM_CalcSpectorsWithoutDelay(benchmark::State &bench) {
+void bmCalcSpectorsWithoutDelay(benchmark::State &bench) {
     SpectorParameters p;
     auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
                               static_cast<int>(bench.range(2)), p);
     p.GroupDelays = false;
     for (auto _ : bench) {
-        CalcSpectors(*state, Fs, p);
+        calcSpectors(*state, Fs, p);
         benchmark::DoNotOptimize(state->Spectra.SignalAmplitudeBuffer[0]);
     }
-    bench.SetLabel(Kernels().name);
+    bench.SetLabel(kernels().name);
 }
 
 // dB, unwrapped phase and phase against a cosine of all three sources from the last results.
-void BM_SpectrumViews(benchmark::State &bench) {
+void bmSpectrumViews(benchmark::State &bench) {
     SpectorParameters p;
     auto state = spectraState(static_cast<int>(bench.range(0)), static_cast<int>(bench.range(1)),
                               static_cast<int>(bench.range(2)), p);
-    CalcSpectors(*state, Fs, p);
+    calcSpectors(*state, Fs, p);
     const auto &r = state->Spectra;
     const auto n = static_cast<std::size_t>(r.SpectorPointCount);
     for (auto _ : bench) {
         for (const auto *source : {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer})
-            benchmark::DoNotOptimize(AmplitudeDecibels(std::span<const double>(source->data(), n)));
+            benchmark::DoNotOptimize(amplitudeDecibels(std::span<const double>(source->data(), n)));
         for (const auto *source : {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer}) {
             const std::span<const double> phase(source->data(), n);
-            benchmark::DoNotOptimize(UnwrapPhase(phase));
-            benchmark::DoNotOptimize(CosinePhase(phase));
+            benchmark::DoNotOptimize(unwrapPhase(phase));
+            benchmark::DoNotOptimize(cosinePhase(phase));
         }
     }
 }
 
-BENCHMARK(BM_CalcSpectors)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SpectrumViews)->Args({400, 1000, 100})->Args({10001, 10000, 1000})->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_CalcSpectorsScalarReference)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CalcSpectors)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_CalcSpectorsWithoutDelay)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_CalcSpectorsWithoutDelay)
+BENCHMARK(bmCalcSpectors)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmSpectrumViews)->Args({400, 1000, 100})->Args({10001, 10000, 1000})->Unit(benchmark::kMicrosecond);
+BENCHMARK(bmCalcSpectorsScalarReference)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmCalcSpectors)->Args({10001, 10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(bmCalcSpectorsWithoutDelay)->Args({400, 1000, 100})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmCalcSpectorsWithoutDelay)
     ->Args({10001, 10000, 1000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(3);
-BENCHMARK(BM_CalcSpectorsScalarReference)
+BENCHMARK(bmCalcSpectorsScalarReference)
     ->Args({10001, 10000, 1000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
@@ -352,33 +352,33 @@ BENCHMARK(BM_CalcSpectorsScalarReference)
 
 // ---- Filter synthesis ---------------------------------------------------------------------
 
-void BM_SynthesizeFilter(benchmark::State &bench) {
+void bmSynthesizeFilter(benchmark::State &bench) {
     auto state = std::make_unique<CoreState>();
     FilterSynthesisParameters p;
     p.FilterHalfWidth = static_cast<int>(bench.range(0));
-    p.WinType = Index(WinTypeIndex::Hanning);
+    p.WinType = index(WinTypeIndex::Hanning);
     for (auto _ : bench) {
-        SynthesizeFilter(*state, p, Fs);
+        synthesizeFilter(*state, p, Fs);
         benchmark::DoNotOptimize(state->FilterBuffer[0]);
     }
 }
 
-void BM_SynthesizeFilterScalarReference(benchmark::State &bench) {
+void bmSynthesizeFilterScalarReference(benchmark::State &bench) {
     auto state = std::make_unique<CoreState>();
     const int n = static_cast<int>(bench.range(0));
     for (auto _ : bench) {
         state->FilterBuffer.fill(0.0);
-        KernelsFor(InstructionSet::Scalar)
+        kernelsFor(InstructionSet::Scalar)
             ->synthesizePassband(state->FilterBuffer.centre(), -n, n, 0.04 * 6.28318, 0.01 * 6.28318 / 1000, 1 / Fs,
-                                 0.0, 1.0, Index(PassbandWeighting::Rectangular));
+                                 0.0, 1.0, index(PassbandWeighting::Rectangular));
         for (int j = -n; j <= n; ++j)
-            state->FilterBuffer[j] *= WindowFactor(Index(WinTypeIndex::Hanning), j, n);
+            state->FilterBuffer[j] *= windowFactor(index(WinTypeIndex::Hanning), j, n);
         benchmark::DoNotOptimize(state->FilterBuffer[0]);
     }
 }
 
-BENCHMARK(BM_SynthesizeFilter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SynthesizeFilterScalarReference)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmSynthesizeFilter)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmSynthesizeFilterScalarReference)->Arg(100)->Arg(1000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

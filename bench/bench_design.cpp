@@ -21,17 +21,17 @@ constexpr double Regularization = 1e-6; // the field's default
 std::unique_ptr<CoreState> defaultBurst(int n) {
     auto state = std::make_unique<CoreState>();
     state->SignalHalfWidth = n;
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    loadSignal(*state, ToneBurstParameters{}, Fs);
     return state;
 }
 
 // Args: signal half-width Ns, filter half-width N. Reports the search objective it reaches.
-void BM_LeastSquaresFilter(benchmark::State &bench) {
+void bmLeastSquaresFilter(benchmark::State &bench) {
     auto state = defaultBurst(static_cast<int>(bench.range(0)));
     const int n = static_cast<int>(bench.range(1));
     LeastSquaresOutcome outcome;
     for (auto _ : bench) {
-        outcome = LeastSquaresFilter(*state, ResponseParameters{}, Fs, n, Regularization);
+        outcome = leastSquaresFilter(*state, ResponseParameters{}, Fs, n, Regularization);
         benchmark::DoNotOptimize(outcome.Cost);
     }
     bench.counters["objective"] = static_cast<double>(outcome.SearchObjective);
@@ -39,31 +39,31 @@ void BM_LeastSquaresFilter(benchmark::State &bench) {
 }
 
 // The baseline: the default search (50 001 epochs, zero start filter) on the default burst.
-void BM_DefaultSearchFromBurst(benchmark::State &bench) {
+void bmDefaultSearchFromBurst(benchmark::State &bench) {
     auto state = defaultBurst(1000);
     SearchOutcome outcome;
     for (auto _ : bench) {
-        LoadStartFilter(*state, static_cast<int>(StartFilterKindIndex::Zero));
+        loadStartFilter(*state, static_cast<int>(StartFilterKindIndex::Zero));
         IdleHost host(50000);
-        outcome = SearchFilter(*state, ResponseParameters{}, Fs, 100, host);
+        outcome = searchFilter(*state, ResponseParameters{}, Fs, 100, host);
         benchmark::DoNotOptimize(outcome.BestObjective);
     }
     bench.counters["objective"] = static_cast<double>(outcome.BestObjective);
 }
 
 // Metrics of one curve of 2 * Ns + 1 samples.
-void BM_PulseMetrics(benchmark::State &bench) {
+void bmPulseMetrics(benchmark::State &bench) {
     auto state = defaultBurst(static_cast<int>(bench.range(0)));
     for (auto _ : bench) {
-        const PulseMetrics m = MeasurePulse(state->SignalBuffer, state->SignalHalfWidth, Fs);
+        const PulseMetrics m = measurePulse(state->SignalBuffer, state->SignalHalfWidth, Fs);
         benchmark::DoNotOptimize(m.Peak);
     }
 }
 
 } // namespace
 
-BENCHMARK(BM_LeastSquaresFilter)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_PulseMetrics)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_DefaultSearchFromBurst)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(bmLeastSquaresFilter)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmPulseMetrics)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmDefaultSearchFromBurst)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 
 BENCHMARK_MAIN();

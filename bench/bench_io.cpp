@@ -98,7 +98,7 @@ void readBytes(benchmark::State &state, const std::filesystem::path &file) {
 
 void readPulse(benchmark::State &state, const std::filesystem::path &file) {
     for (auto _ : state) {
-        const PulseData data = ReadPulseFile(file.string());
+        const PulseData data = readPulseFile(file.string());
         if (data.samples.size() != Samples)
             state.SkipWithError("wrong sample count");
         benchmark::DoNotOptimize(data.samples.data());
@@ -106,41 +106,41 @@ void readPulse(benchmark::State &state, const std::filesystem::path &file) {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * Samples));
 }
 
-void BM_TextOneColumn_ReadBytesOnly(benchmark::State &state) {
+void bmTextOneColumnReadBytesOnly(benchmark::State &state) {
     readBytes(state, textFile());
 }
-void BM_TextOneColumn_ReadPulseFile(benchmark::State &state) {
+void bmTextOneColumnReadPulseFile(benchmark::State &state) {
     readPulse(state, textFile());
 }
-void BM_TextSemicolonDecimalComma_ReadBytesOnly(benchmark::State &state) {
+void bmTextSemicolonDecimalCommaReadBytesOnly(benchmark::State &state) {
     readBytes(state, spreadsheetFile());
 }
-void BM_TextSemicolonDecimalComma_ReadPulseFile(benchmark::State &state) {
+void bmTextSemicolonDecimalCommaReadPulseFile(benchmark::State &state) {
     readPulse(state, spreadsheetFile());
 }
-void BM_Wav16_ReadBytesOnly(benchmark::State &state) {
+void bmWav16ReadBytesOnly(benchmark::State &state) {
     readBytes(state, wav16());
 }
-void BM_Wav16_ReadPulseFile(benchmark::State &state) {
+void bmWav16ReadPulseFile(benchmark::State &state) {
     readPulse(state, wav16());
 }
-void BM_WavFloat_ReadBytesOnly(benchmark::State &state) {
+void bmWavFloatReadBytesOnly(benchmark::State &state) {
     readBytes(state, wavFloat());
 }
-void BM_WavFloat_ReadPulseFile(benchmark::State &state) {
+void bmWavFloatReadPulseFile(benchmark::State &state) {
     readPulse(state, wavFloat());
 }
 
 } // namespace
 
-BENCHMARK(BM_TextOneColumn_ReadBytesOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TextOneColumn_ReadPulseFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TextSemicolonDecimalComma_ReadBytesOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_TextSemicolonDecimalComma_ReadPulseFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Wav16_ReadBytesOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Wav16_ReadPulseFile)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WavFloat_ReadBytesOnly)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_WavFloat_ReadPulseFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmTextOneColumnReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmTextOneColumnReadPulseFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmTextSemicolonDecimalCommaReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmTextSemicolonDecimalCommaReadPulseFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmWav16ReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmWav16ReadPulseFile)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmWavFloatReadBytesOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmWavFloatReadPulseFile)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);

@@ -26,7 +26,7 @@ std::unique_ptr<Application> openProgram() {
 
 // A default search started from the window (50 001 epochs, half-widths 1000 and 100), with a
 // 10 ms timer in the same program: the longest wait between two of its ticks is reported.
-void BM_WindowDefaultSearch(benchmark::State &bench) {
+void bmWindowDefaultSearch(benchmark::State &bench) {
     auto program = openProgram();
     TFilterForm &filter = program->filterForm();
     double longestGapMs = 0;
@@ -48,7 +48,7 @@ void BM_WindowDefaultSearch(benchmark::State &bench) {
 }
 
 // "Рисовать" at the largest half-width: three series of 20001 points, painted before it returns.
-void BM_MainDrawAtLimit(benchmark::State &bench) {
+void bmMainDrawAtLimit(benchmark::State &bench) {
     auto program = openProgram();
     TMainForm &main = program->mainForm();
     main.SWNmSpinEdit->setValue(10000);
@@ -59,7 +59,7 @@ void BM_MainDrawAtLimit(benchmark::State &bench) {
 }
 
 // "Расчет спектров" with 10001 points (default half-widths), computed, plotted and painted.
-void BM_SpectraClickAtLimit(benchmark::State &bench) {
+void bmSpectraClickAtLimit(benchmark::State &bench) {
     auto program = openProgram();
     TSpectorForm &spector = program->spectorForm();
     spector.PointsNmSpinEdit->setValue(10001);
@@ -70,7 +70,7 @@ void BM_SpectraClickAtLimit(benchmark::State &bench) {
 }
 
 // Only the plotting of 10001 points in six series and the paint.
-void BM_SpectraPlotAtLimit(benchmark::State &bench) {
+void bmSpectraPlotAtLimit(benchmark::State &bench) {
     auto program = openProgram();
     TSpectorForm &spector = program->spectorForm();
     spector.PointsNmSpinEdit->setValue(10001);
@@ -78,19 +78,19 @@ void BM_SpectraPlotAtLimit(benchmark::State &bench) {
     const auto &r = program->state().Spectra;
     for (auto _ : bench) {
         for (TLineSeries *s : spector.Series)
-            s->ClearPoints();
+            s->clearPoints();
         for (TLineSeries *s : spector.Series)
             for (int k = 0; k < r.SpectorPointCount; ++k)
-                s->AddPoint(r.OmegaBuffer[static_cast<std::size_t>(k)] / 2 / 3.14159,
+                s->addPoint(r.OmegaBuffer[static_cast<std::size_t>(k)] / 2 / 3.14159,
                             r.SignalAmplitudeBuffer[static_cast<std::size_t>(k)], Qt::black);
-        spector.UpdateSeriesView();
+        spector.updateSeriesView();
         spector.Chart->repaintNow();
     }
 }
 
 // One display option switched at 10001 points: the six series refilled from the last results
 // (group delay of the three phases), painted; then switched back, refilled and painted again.
-void BM_SpectraDelayToggleAtLimit(benchmark::State &bench) {
+void bmSpectraDelayToggleAtLimit(benchmark::State &bench) {
     auto program = openProgram();
     TSpectorForm &spector = program->spectorForm();
     spector.PointsNmSpinEdit->setValue(10001);
@@ -106,11 +106,11 @@ void BM_SpectraDelayToggleAtLimit(benchmark::State &bench) {
     bench.SetItemsProcessed(2 * bench.iterations()); // switches
 }
 
-BENCHMARK(BM_WindowDefaultSearch)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
-BENCHMARK(BM_MainDrawAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SpectraClickAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SpectraPlotAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(BM_SpectraDelayToggleAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmWindowDefaultSearch)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(bmMainDrawAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmSpectraClickAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmSpectraPlotAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmSpectraDelayToggleAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

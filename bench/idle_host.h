@@ -10,11 +10,11 @@
 class IdleHost : public pulsefir::core::SearchHost {
   public:
     explicit IdleHost(int limit) : m_limit(limit) {}
-    void ProcessMessages() override {}
-    void ShowEpoch(std::int32_t) override {}
-    double RandomStep() override { return 0.0002; }
-    void ShowBestObjective(long double best) override { benchmark::DoNotOptimize(best); }
-    std::int32_t EpochLimit() override { return m_limit; }
+    void processMessages() override {}
+    void showEpoch(std::int32_t) override {}
+    double randomStep() override { return 0.0002; }
+    void showBestObjective(long double best) override { benchmark::DoNotOptimize(best); }
+    std::int32_t epochLimit() override { return m_limit; }
 
   private:
     int m_limit;

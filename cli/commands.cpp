@@ -65,7 +65,7 @@ std::string kindText(project::SettingKind kind) {
 
 } // namespace
 
-void PrintUsage(std::ostream &out) {
+void printUsage(std::ostream &out) {
     const bool russian = base::speaksRussian();
     const std::string file = russian ? " ФАЙЛ" : " FILE";
     out << (russian ? "Использование: pulsefir-cli [--set Раздел.Ключ=ЗНАЧЕНИЕ | --project ФАЙЛ | ШАГ]...\n"
@@ -124,7 +124,7 @@ void PrintUsage(std::ostream &out) {
                       "                                        per core, at most 8)\n");
 }
 
-int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
+int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     try {
         Session session;
         // As the main window does when it is created.
@@ -132,7 +132,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         for (std::size_t k = 0; k < args.size(); ++k) {
             const std::string &arg = args[k];
             if (arg == "--help" || arg == "-h") {
-                PrintUsage(out);
+                printUsage(out);
                 checkWritten(out);
                 return ExitOk;
             }
@@ -146,7 +146,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                 if (k + 1 >= args.size())
                     throw UsageError{base::Message::cliProjectNeedsFile()};
                 const std::string &file = args[++k];
-                if (!project::ReadProjectSettings(file, session.settings))
+                if (!project::readProjectSettings(file, session.settings))
                     err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
                 continue;
             }
@@ -168,7 +168,7 @@ int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
         checkWritten(out);
     } catch (const UsageError &error) {
         err << base::Message::cliPrefix() << error.message << "\n\n";
-        PrintUsage(err);
+        printUsage(err);
         return ExitUsage;
     } catch (const base::Error &error) {
         err << base::Message::cliPrefix() << error.what() << '\n';

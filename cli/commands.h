@@ -12,8 +12,8 @@ constexpr int ExitCoreError = 1;
 constexpr int ExitUsage = 2;
 
 // Runs the options and steps in the order given on one fresh core state.
-int Run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
+int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
-void PrintUsage(std::ostream &out);
+void printUsage(std::ostream &out);
 
 } // namespace pulsefir::cli

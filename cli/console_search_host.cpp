@@ -38,15 +38,15 @@ void ConsoleSearchHost::finish() {
     m_drawn = false;
 }
 
-void ConsoleSearchHost::ProcessMessages() {
+void ConsoleSearchHost::processMessages() {
     if (interrupted)
-        core::StopSearch(*m_session.state);
+        core::stopSearch(*m_session.state);
 }
 
-void ConsoleSearchHost::ShowBestObjective(long double best) {
+void ConsoleSearchHost::showBestObjective(long double best) {
     if (!m_tty || (m_epoch % ProgressEvery != 0 && m_epoch != 1))
         return;
-    const int limit = EpochLimit();
+    const int limit = epochLimit();
     const int width = 30;
     const int filled =
         limit > 0 ? static_cast<int>(std::min(1.0, static_cast<double>(m_epoch) / (limit + 1)) * width) : width;

@@ -15,11 +15,11 @@ class ConsoleSearchHost : public core::SearchHost {
     ~ConsoleSearchHost() override;
     // Ends the progress line, so what follows starts on a line of its own.
     void finish();
-    void ProcessMessages() override;
-    void ShowEpoch(std::int32_t epoch) override { m_epoch = epoch; }
-    double RandomStep() override { return m_session.settings.filter.randomStep; }
-    void ShowBestObjective(long double best) override;
-    std::int32_t EpochLimit() override { return m_session.settings.filter.epochLimit; }
+    void processMessages() override;
+    void showEpoch(std::int32_t epoch) override { m_epoch = epoch; }
+    double randomStep() override { return m_session.settings.filter.randomStep; }
+    void showBestObjective(long double best) override;
+    std::int32_t epochLimit() override { return m_session.settings.filter.epochLimit; }
 
   private:
     static constexpr int ProgressEvery = 256; // epochs between redraws of the bar

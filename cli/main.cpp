@@ -10,7 +10,7 @@ int main(int argc, char **argv) {
     // One language for every line of the run: Russian under a Russian locale, English otherwise.
     pulsefir::base::setAudience(pulsefir::base::consoleAudienceFromEnvironment());
     std::vector<std::string> args(argv + 1, argv + argc);
-    int code = pulsefir::cli::Run(args, std::cout, std::cerr);
+    int code = pulsefir::cli::run(args, std::cout, std::cerr);
     // What is still buffered must reach its file too: a failure there is a failed run.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
         std::cerr << pulsefir::base::Message::cliPrefix() << pulsefir::base::Message::unableToWriteStandardOutput()

@@ -38,8 +38,8 @@ struct SpectrumViews {
 SpectrumViews spectrumViews(const core::SpectorResults &r, const core::SpectorArray &amplitude, const core::SpectorArray &phase,
                             const core::SpectorArray &delay) {
     const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
-    return {core::AmplitudeDecibels(std::span<const double>(amplitude.data(), n)),
-            core::UnwrapPhase(std::span<const double>(phase.data(), n)), &delay};
+    return {core::amplitudeDecibels(std::span<const double>(amplitude.data(), n)),
+            core::unwrapPhase(std::span<const double>(phase.data(), n)), &delay};
 }
 
 // A gap in the group delay (the amplitude below its floor) leaves the cell empty.
@@ -111,8 +111,8 @@ void writeMetrics(std::ostream &s, const core::CoreState &state, double sampling
     const std::pair<const char *, const core::SignalArray *> curves[] = {
         {"signal", &state.SignalBuffer}, {"output", &state.OutputBuffer}, {"response", &state.ResponseBuffer}};
     for (const auto &[name, buffer] : curves)
-        row(name, core::MeasurePulse(*buffer, state.SignalHalfWidth, samplingFrequency));
-    row("filter", core::MeasureFilter(state.FilterBuffer, state.FilterHalfWidth, samplingFrequency));
+        row(name, core::measurePulse(*buffer, state.SignalHalfWidth, samplingFrequency));
+    row("filter", core::measureFilter(state.FilterBuffer, state.FilterHalfWidth, samplingFrequency));
 }
 
 void writeTrace(std::ostream &s, const core::CoreState &state) {
@@ -131,7 +131,7 @@ void writeSpectra(std::ostream &s, const core::SpectorResults &r) {
         spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer, r.FilterDelayBuffer),
         spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer, r.OutputDelayBuffer)};
     for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k) {
-        s << formatNumber(core::GridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
+        s << formatNumber(core::gridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
           << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
           << formatNumber(r.FilterPhaseBuffer[k]) << ',' << formatNumber(r.OutputAmplitudeBuffer[k]) << ','
           << formatNumber(r.OutputPhaseBuffer[k]);

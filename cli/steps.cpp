@@ -50,7 +50,7 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     request.placement.offset = s.settings.signal.fileOffset;
     request.placement.scale = s.settings.signal.fileScale;
     request.placement.mode = mode;
-    const io::PulseImportOutcome outcome = io::ImportPulse(*s.state, request);
+    const io::PulseImportOutcome outcome = io::importPulse(*s.state, request);
     if (outcome.newSamplingFrequency) {
         s.settings.main.samplingFrequency = *outcome.newSamplingFrequency;
         std::cerr << base::Message::cliPrefix()
@@ -71,9 +71,9 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
 
 void writeFilter(Session &s, const std::string &file, std::ostream &out) {
     const double samplingFrequency = s.samplingFrequency();
-    const auto data = io::CoefficientExport::OfFilter(*s.state, samplingFrequency, s.settings.filter.coeBits);
-    const io::CoefficientFormat format = io::CoefficientFormatForFileName(file);
-    writeTo(file, out, [&](std::ostream &o) { io::WriteCoefficients(o, data, format); });
+    const auto data = io::CoefficientExport::ofFilter(*s.state, samplingFrequency, s.settings.filter.coeBits);
+    const io::CoefficientFormat format = io::coefficientFormatForFileName(file);
+    writeTo(file, out, [&](std::ostream &o) { io::writeCoefficients(o, data, format); });
 }
 
 } // namespace
@@ -85,13 +85,13 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &, std::ostream &) { s.draw(); }},
         {"load-signal", "clear the signal and add one tone burst", "очистить сигнал и добавить одну пачку", false,
          [](Session &s, const std::string &, std::ostream &) {
-             core::LoadSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
+             core::loadSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
              s.draw();
          }},
         {"add-signal", "add one tone burst (an echo when the shift changed)",
          "добавить одну пачку (эхо, если сдвиг изменён)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             core::AddSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
+             core::addSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
              s.draw();
          }},
         {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)",
@@ -105,27 +105,27 @@ const std::vector<Step> &steps() {
         {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin",
          "добавить шум амплитуды SignalForm.NoiseNmSuperSpin", false,
          [](Session &s, const std::string &, std::ostream &) {
-             core::AddNoise(*s.state, s.settings.signal.noiseAmplitude);
+             core::addNoise(*s.state, s.settings.signal.noiseAmplitude);
              s.draw();
          }},
         {"apply", "apply the filter to the signal (the filtered signal)",
          "применить фильтр к сигналу (сигнал после фильтрации)", false,
-         [](Session &s, const std::string &, std::ostream &) { core::CalcOut(*s.state); }},
+         [](Session &s, const std::string &, std::ostream &) { core::calcOut(*s.state); }},
         {"synthesize", "make the filter by the window method (FilterForm fields)",
          "синтезировать фильтр оконным методом (поля FilterForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             core::SynthesizeFilter(*s.state, project::filterSynthesis(s.settings.filter), s.samplingFrequency());
+             core::synthesizeFilter(*s.state, project::filterSynthesis(s.settings.filter), s.samplingFrequency());
          }},
         {"start-filter", "load the initial filter of the search (FilterForm.RadioGroup1)",
          "загрузить начальный фильтр поиска (FilterForm.RadioGroup1)", false,
          [](Session &s, const std::string &, std::ostream &) {
-             core::LoadStartFilter(*s.state, s.settings.filter.startFilter);
+             core::loadStartFilter(*s.state, s.settings.filter.startFilter);
          }},
         {"search", "search a filter toward the desired response; prints the last epoch and objective",
          "поиск фильтра к желаемому отклику; выводит последнюю эпоху и целевую функцию", false,
          [](Session &s, const std::string &, std::ostream &out) {
              ConsoleSearchHost host(s);
-             const auto outcome = core::SearchFilter(*s.state, project::desiredResponse(s.settings.filter),
+             const auto outcome = core::searchFilter(*s.state, project::desiredResponse(s.settings.filter),
                                                s.samplingFrequency(), s.settings.filter.halfWidth, host);
              host.finish();
              out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
@@ -134,7 +134,7 @@ const std::vector<Step> &steps() {
          "МНК-фильтр к желаемому отклику; выводит целевую функцию и невязку", false,
          [](Session &s, const std::string &, std::ostream &out) {
              const auto outcome =
-                 core::LeastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
+                 core::leastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
                                     s.settings.filter.halfWidth, s.settings.filter.regularisation);
              out << base::Message::cliLeastSquaresResult(formatLong(outcome.SearchObjective),
                                                          formatNumber(outcome.Residual))
@@ -145,8 +145,8 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &, std::ostream &) {
              const double samplingFrequency = s.samplingFrequency();
              const core::SpectorParameters p = project::spectra(s.settings.spectra);
-             core::CalcSpectors(*s.state, samplingFrequency, p);
-             if (core::GridAboveHalfSampling(samplingFrequency, p))
+             core::calcSpectors(*s.state, samplingFrequency, p);
+             if (core::gridAboveHalfSampling(samplingFrequency, p))
                  std::cerr << base::Message::cliPrefix()
                            << base::Message::gridAboveHalfSampling(base::formatSignificant(samplingFrequency / 2.0, 15))
                            << '\n';
@@ -180,7 +180,7 @@ const std::vector<Step> &steps() {
         {"save-project", "save the current values as a project file (*.flt) that the windows open",
          "сохранить текущие значения файлом проекта (*.flt), который открывают окна", true,
          [](Session &s, const std::string &file, std::ostream &) {
-             project::SaveProjectSettings(file, s.settings, userDecimalSeparator());
+             project::saveProjectSettings(file, s.settings, userDecimalSeparator());
          }},
         {"metrics",
          "write the pulse metrics of signal, filtered signal, desired response and filter as CSV; a column "

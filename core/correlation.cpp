@@ -11,13 +11,13 @@ namespace {
 constexpr int OutputGrain = 128;
 } // namespace
 
-void Correlate(const double *signal, const double *taps, int m, double *out, int first, int last) {
-    Kernels().correlate(signal, taps, m, out, first, last);
+void correlate(const double *signal, const double *taps, int m, double *out, int first, int last) {
+    kernels().correlate(signal, taps, m, out, first, last);
 }
 
-void CorrelateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out, int first,
+void correlateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out, int first,
                        int last) {
-    const auto correlate = Kernels().correlate;
+    const auto correlate = kernels().correlate;
     pool.forRange(first, last, OutputGrain, [&](int lo, int hi) { correlate(signal, taps, m, out, lo, hi); });
 }
 

@@ -9,10 +9,10 @@ class WorkerPool;
 // result is bit for bit that of the plain double loop with i outer and j inner, whatever the
 // vector width or the number of threads. `signal` and `taps` point at entry 0; signal must be
 // readable at every i + j, out at every i.
-void Correlate(const double *signal, const double *taps, int m, double *out, int first, int last);
+void correlate(const double *signal, const double *taps, int m, double *out, int first, int last);
 
 // The same, split over the pool's threads.
-void CorrelateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out, int first,
+void correlateParallel(WorkerPool &pool, const double *signal, const double *taps, int m, double *out, int first,
                        int last);
 
 } // namespace pulsefir::core

@@ -15,14 +15,14 @@ double checkedQuotient(double dividend, double divisor) {
     if (divisor == 0.0)
         throw FloatingPointError(FloatingPointFault::DivisionByZero);
     const double q = dividend / divisor;
-    CheckStored(q);
+    checkStored(q);
     return q;
 }
 
 } // namespace
 
-void BuildResponse(CoreState &state, const ResponseParameters &r, double samplingFrequency) {
-    const double spacing = CheckedReciprocal(samplingFrequency); // µs
+void buildResponse(CoreState &state, const ResponseParameters &r, double samplingFrequency) {
+    const double spacing = checkedReciprocal(samplingFrequency); // µs
     const double w = checkedQuotient(Pi, r.Tr1);                 // rad/µs
     // Samples in half the peak duration, held to -1..1e9 before the conversion to an integer (a
     // negative duration or sampling frequency gives an empty peak). A range beyond the buffer is
@@ -32,8 +32,8 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
     // The response is computed into scratch storage and checked before it replaces the buffer.
     std::vector<double> scratch(static_cast<std::size_t>(SignalArray::Size), 0.0);
     double *response = scratch.data() + MaxSignalHalfWidth;
-    if (r.ResponseShape >= Index(ResponseShapeIndex::HalfWave) &&
-        r.ResponseShape <= Index(ResponseShapeIndex::TwoHalfWavesSymmetric)) {
+    if (r.ResponseShape >= index(ResponseShapeIndex::HalfWave) &&
+        r.ResponseShape <= index(ResponseShapeIndex::TwoHalfWavesSymmetric)) {
         const long long limit = MaxSignalHalfWidth;
         for (long long k = 0; k <= m && k <= limit; ++k) {
             const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1;
@@ -41,16 +41,16 @@ void BuildResponse(CoreState &state, const ResponseParameters &r, double samplin
             response[-k] = v;
         }
         // The side lobe starts at k = M and so replaces the samples at +-M of the central half wave.
-        if (r.ResponseShape != Index(ResponseShapeIndex::HalfWave)) {
+        if (r.ResponseShape != index(ResponseShapeIndex::HalfWave)) {
             for (long long k = std::max(m, 0LL); k <= 3 * m && k <= limit; ++k) {
                 const double v = std::cos((static_cast<double>(k) * w) * spacing) * r.Ar1 / 2.5;
                 response[-k] = v;
-                if (r.ResponseShape == Index(ResponseShapeIndex::TwoHalfWavesSymmetric))
+                if (r.ResponseShape == index(ResponseShapeIndex::TwoHalfWavesSymmetric))
                     response[k] = v;
             }
         }
     }
-    CheckComputed(scratch);
+    checkComputed(scratch);
     state.ResponseBuffer.assign(MaxSignalHalfWidth, scratch);
 }
 

@@ -25,7 +25,7 @@ bool scalarRequested() {
 
 } // namespace
 
-const KernelSet *KernelsFor(InstructionSet set) {
+const KernelSet *kernelsFor(InstructionSet set) {
     switch (set) {
     case InstructionSet::Scalar:
         return &ScalarKernels;
@@ -43,12 +43,12 @@ const KernelSet *KernelsFor(InstructionSet set) {
     return nullptr;
 }
 
-const KernelSet &Kernels() {
+const KernelSet &kernels() {
     static const KernelSet &chosen = []() -> const KernelSet & {
         if (scalarRequested())
             return ScalarKernels;
         for (const InstructionSet set : {InstructionSet::Avx512, InstructionSet::Avx2})
-            if (const KernelSet *kernels = KernelsFor(set))
+            if (const KernelSet *kernels = kernelsFor(set))
                 return *kernels;
         return ScalarKernels;
     }();

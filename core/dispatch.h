@@ -40,10 +40,10 @@ struct KernelSet {
 // The one place that chooses: the widest set built in and supported by the processor, or the
 // scalar set when PULSEFIR_SCALAR=1 is in the environment or the build forces it
 // (-DPULSEFIR_FORCE_SCALAR=ON). Chosen once, at the first call.
-const KernelSet &Kernels();
+const KernelSet &kernels();
 
 // The set for one instruction set, or nullptr where it is not built in or the processor lacks
 // it; for tests and benchmarks that compare the sets.
-const KernelSet *KernelsFor(InstructionSet set);
+const KernelSet *kernelsFor(InstructionSet set);
 
 } // namespace pulsefir::core

@@ -21,17 +21,17 @@ std::string FloatingPointError::messageFor(FloatingPointFault fault) {
     return base::Message::invalidOperation();
 }
 
-double CheckedReciprocal(double divisor) {
+double checkedReciprocal(double divisor) {
     if (divisor == 0.0)
         throw FloatingPointError(FloatingPointFault::DivisionByZero);
     if (std::isnan(divisor))
         throw FloatingPointError(FloatingPointFault::InvalidOperation);
     const double result = 1.0 / divisor;
-    CheckStored(result);
+    checkStored(result);
     return result;
 }
 
-bool AllFinite(std::span<const double> values) {
+bool allFinite(std::span<const double> values) {
     // x - x is 0 for every finite x and NaN otherwise. Eight independent sums (their order does
     // not matter: any NaN stays NaN, zeros stay zero) let the loop run on vector lanes.
     constexpr std::size_t Lanes = 8;
@@ -48,12 +48,12 @@ bool AllFinite(std::span<const double> values) {
     return all == 0.0;
 }
 
-void CheckComputed(std::span<const double> values) {
-    if (!AllFinite(values))
+void checkComputed(std::span<const double> values) {
+    if (!allFinite(values))
         throw FloatingPointError(FloatingPointFault::Overflow);
 }
 
-void CheckStored(double value) {
+void checkStored(double value) {
     if (std::isnan(value))
         throw FloatingPointError(FloatingPointFault::InvalidOperation);
     if (std::isinf(value))

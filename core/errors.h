@@ -21,16 +21,16 @@ class FloatingPointError : public base::Error {
 };
 
 // Throws DivisionByZero when the divisor is zero, Overflow when the quotient is not finite.
-double CheckedReciprocal(double divisor);
+double checkedReciprocal(double divisor);
 // Throws Overflow when a value about to be stored is not finite.
-void CheckStored(double value);
+void checkStored(double value);
 // Checks the results of a computation from finite inputs before any of them is stored. Such a
 // result can only become infinite or NaN through an overflow on its way (a NaN then comes from
 // inf - inf or 0 * inf, or from the sine of an angle that overflowed), so the first fault, and the
 // one reported, is "Floating point overflow".
-void CheckComputed(std::span<const double> values);
+void checkComputed(std::span<const double> values);
 
 // Whether every value is finite: CheckComputed without the exception, for work split over threads.
-bool AllFinite(std::span<const double> values);
+bool allFinite(std::span<const double> values);
 
 } // namespace pulsefir::core

@@ -34,7 +34,7 @@ long double initialBestObjective() {
 // Output i's term of the search objective added to the 80-bit `sum`: before the centre the
 // squared difference from the desired response, from the centre on the squared excess of the
 // magnitude over the desired peak.
-inline long double AddObjectiveTerm(long double sum, const double *trial, const double *response, long double peak,
+inline long double addObjectiveTerm(long double sum, const double *trial, const double *response, long double peak,
                                     int i) {
     if (i < 0) {
         const long double d = static_cast<long double>(trial[i]) - response[i];
@@ -88,7 +88,7 @@ class TrialJob {
         m_fault.store(false, std::memory_order_relaxed);
         for (int c = 0; c < m_chunks; ++c)
             m_ready[static_cast<std::size_t>(c)].store(false, std::memory_order_relaxed);
-        m_correlate = Kernels().correlate;
+        m_correlate = kernels().correlate;
         long double objective = 0.0L;
         // Role 0 adds up the objective; the other roles only correlate.
         pool.run(roles, [&](int role) {
@@ -113,7 +113,7 @@ class TrialJob {
         m_correlate(m_state->SignalBuffer.centre(), m_taps, m_nf, m_trial, first, last);
         // Checked here, while the chunk is in this thread's cache: every output, not only those
         // the objective counts (after the centre it ignores a NaN that stays under the peak).
-        if (!AllFinite({m_trial + first, static_cast<std::size_t>(last - first + 1)}))
+        if (!allFinite({m_trial + first, static_cast<std::size_t>(last - first + 1)}))
             m_fault.store(true, std::memory_order_relaxed);
         m_ready[static_cast<std::size_t>(c)].store(true, std::memory_order_release);
         return true;
@@ -127,7 +127,7 @@ class TrialJob {
                                                           int last) {
         int i = first;
         for (; i <= last && i < 0; ++i)
-            objective = AddObjectiveTerm(objective, trial, response, peak, i);
+            objective = addObjectiveTerm(objective, trial, response, peak, i);
         // After the centre most outputs stay under the peak and add nothing: a group of eight is
         // first compared in double (exact, the peak being a double) and skipped when none is
         // above it; NaN is above nothing on either side.
@@ -140,7 +140,7 @@ class TrialJob {
                 above |= k < count && std::fabs(trial[i + k]) > peakValue;
             if (above)
                 for (int k = 0; k < count; ++k)
-                    objective = AddObjectiveTerm(objective, trial, response, peak, i + k);
+                    objective = addObjectiveTerm(objective, trial, response, peak, i + k);
         }
         return objective;
     }
@@ -160,7 +160,7 @@ class TrialJob {
                     continue;
                 allTaken = true;
                 if (spins < SpinsBeforeYield)
-                    CpuRelax();
+                    cpuRelax();
                 else
                     std::this_thread::yield();
             }
@@ -195,23 +195,23 @@ struct RunningGuard {
 
 } // namespace
 
-void LoadStartFilter(CoreState &state, int startFilterKind) {
+void loadStartFilter(CoreState &state, int startFilterKind) {
     state.FilterBuffer.fill(0.0);
-    if (startFilterKind == Index(StartFilterKindIndex::Delta))
+    if (startFilterKind == index(StartFilterKindIndex::Delta))
         state.FilterBuffer[0] = 1.0;
 }
 
-long double SearchObjective(const CoreState &state, const double *trial, int ns) {
+long double searchObjective(const CoreState &state, const double *trial, int ns) {
     const long double peak = std::fabs(static_cast<long double>(state.ResponseBuffer[0]));
     long double objective = 0.0L;
     for (int i = -ns; i <= ns; ++i)
-        objective = AddObjectiveTerm(objective, trial, state.ResponseBuffer.centre(), peak, i);
+        objective = addObjectiveTerm(objective, trial, state.ResponseBuffer.centre(), peak, i);
     return objective;
 }
 
-SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
+SearchOutcome searchFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
                            int filterHalfWidth, SearchHost &host) {
-    BuildResponse(state, response, samplingFrequency);
+    buildResponse(state, response, samplingFrequency);
     state.TrialOutputBuffer.fill(0.0);
     state.SearchTrace.clear();
     state.SearchRunning = true;
@@ -232,14 +232,14 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
     auto job = std::make_unique<TrialJob>();
 
     for (;;) {
-        host.ProcessMessages();
+        host.processMessages();
         ++outcome.Epoch;
-        host.ShowEpoch(outcome.Epoch);
-        const double step = host.RandomStep();
+        host.showEpoch(outcome.Epoch);
+        const double step = host.randomStep();
 
         // Both half-widths are read anew: the user may have synthesized a filter or redrawn.
-        const int nf = UsableFilterHalfWidth(state.FilterHalfWidth);
-        const int ns = UsableSignalHalfWidth(state.SignalHalfWidth);
+        const int nf = usableFilterHalfWidth(state.FilterHalfWidth);
+        const int ns = usableSignalHalfWidth(state.SignalHalfWidth);
         const auto tapCount = static_cast<std::size_t>(std::max(0, 2 * nf + 1));
         const auto sampleCount = static_cast<std::size_t>(std::max(0, 2 * ns + 1));
         const std::span<const double> epochIncrements(increments.data() + MaxFilterHalfWidth - std::max(nf, 0),
@@ -257,8 +257,8 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
                 increments[static_cast<std::size_t>(j + MaxFilterHalfWidth)] = increment;
                 trialTap[j] = state.FilterBuffer[j] + increment;
             }
-            CheckComputed(epochIncrements);
-            CheckComputed(epochTaps);
+            checkComputed(epochIncrements);
+            checkComputed(epochTaps);
             long double objective = 0.0L;
             if (ns >= 0 && nf >= 0) {
                 // Also checks every trial output.
@@ -266,7 +266,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
             } else {
                 for (int i = -ns; i <= ns; ++i)
                     trial[i] = 0.0;
-                objective = SearchObjective(state, trial, ns);
+                objective = searchObjective(state, trial, ns);
             }
             if (std::isnan(objective))
                 throw FloatingPointError(FloatingPointFault::InvalidOperation);
@@ -285,8 +285,8 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
             state.FilterBuffer.assign(nf, epochTaps);
             state.SearchTrace.push_back({outcome.Epoch, outcome.BestObjective});
         }
-        host.ShowBestObjective(outcome.BestObjective);
-        if (host.EpochLimit() < outcome.Epoch)
+        host.showBestObjective(outcome.BestObjective);
+        if (host.epochLimit() < outcome.Epoch)
             state.SearchRunning = false;
         if (!state.SearchRunning)
             break;
@@ -295,7 +295,7 @@ SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response,
     return outcome;
 }
 
-void StopSearch(CoreState &state) {
+void stopSearch(CoreState &state) {
     state.SearchRunning = false;
 }
 

@@ -9,7 +9,7 @@ namespace pulsefir::core {
 
 // The field values of the start filter's kind (radio group item indices).
 enum class StartFilterKindIndex { Zero = 0, Delta = 1 };
-constexpr int Index(StartFilterKindIndex kind) {
+constexpr int index(StartFilterKindIndex kind) {
     return static_cast<int>(kind);
 }
 
@@ -17,11 +17,11 @@ constexpr int Index(StartFilterKindIndex kind) {
 class SearchHost {
   public:
     virtual ~SearchHost() = default;
-    virtual void ProcessMessages() = 0;                   // any user action, StopSearch included
-    virtual void ShowEpoch(std::int32_t epoch) = 0;       // "Эпоха N"
-    virtual double RandomStep() = 0;                      // current tap increment scale
-    virtual void ShowBestObjective(long double best) = 0; // "Целевая функция ..."
-    virtual std::int32_t EpochLimit() = 0;
+    virtual void processMessages() = 0;                   // any user action, StopSearch included
+    virtual void showEpoch(std::int32_t epoch) = 0;       // "Эпоха N"
+    virtual double randomStep() = 0;                      // current tap increment scale
+    virtual void showBestObjective(long double best) = 0; // "Целевая функция ..."
+    virtual std::int32_t epochLimit() = 0;
 };
 
 struct SearchOutcome {
@@ -30,21 +30,21 @@ struct SearchOutcome {
 };
 
 // Clears FilterBuffer; with Delta sets tap 0 to 1. FilterHalfWidth is not changed.
-void LoadStartFilter(CoreState &state, int startFilterKind);
+void loadStartFilter(CoreState &state, int startFilterKind);
 
 // Random search from the present FilterBuffer: every epoch perturbs every tap, applies the trial
 // filter to the signal and keeps the perturbation when the objective beats the best of the run.
 // Runs until the epoch number passes the host's EpochLimit or StopSearch is called from the
 // host's ProcessMessages. A floating-point fault ends the run with the error; what was accepted
 // so far stays in FilterBuffer.
-SearchOutcome SearchFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
+SearchOutcome searchFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
                            int filterHalfWidth, SearchHost &host);
 
 // Ends a running search after its current epoch.
-void StopSearch(CoreState &state);
+void stopSearch(CoreState &state);
 
 // The objective of a trial output against the desired response: sample by sample before the
 // centre, and from the centre on only the excess over the desired peak amplitude.
-long double SearchObjective(const CoreState &state, const double *trialOutput, int signalHalfWidth);
+long double searchObjective(const CoreState &state, const double *trialOutput, int signalHalfWidth);
 
 } // namespace pulsefir::core

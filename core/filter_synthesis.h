@@ -8,10 +8,10 @@ namespace pulsefir::core {
 // table is a valid input that selects nothing.
 enum class PassbandWeighting { Rectangular = 0, Linear = 1, Sin = 2 };
 enum class WinTypeIndex { None = 0, Bartlett = 1, Hanning = 2, Hamming = 3, Blackman = 4, Cos = 5, Cos2 = 6 };
-constexpr int Index(PassbandWeighting weighting) {
+constexpr int index(PassbandWeighting weighting) {
     return static_cast<int>(weighting);
 }
-constexpr int Index(WinTypeIndex window) {
+constexpr int index(WinTypeIndex window) {
     return static_cast<int>(window);
 }
 
@@ -21,8 +21,8 @@ struct FilterSynthesisParameters {
     double DF = 0.01;          // half band width (peak offset), MHz
     double K = 1.0;            // gain
     int PhazeShift = 0;        // degrees
-    int FilterType = Index(PassbandWeighting::Rectangular);
-    int WinType = Index(WinTypeIndex::None);
+    int FilterType = index(PassbandWeighting::Rectangular);
+    int WinType = index(WinTypeIndex::None);
 };
 
 // Window-method filter: a sum of 2001 cosines from F0 - DF to F0 + DF sampled at the tap times,
@@ -31,9 +31,9 @@ struct FilterSynthesisParameters {
 // changes nothing (all-zero filter, or no window). N = 0 gives the all-zero filter of
 // half-width 0. Throws a division-by-zero error, changing nothing, when the sampling
 // frequency is 0.
-void SynthesizeFilter(CoreState &state, const FilterSynthesisParameters &parameters, double samplingFrequency);
+void synthesizeFilter(CoreState &state, const FilterSynthesisParameters &parameters, double samplingFrequency);
 
 // The window factor w(j) for half-width n >= 1, or 1 for None and unknown windows.
-double WindowFactor(int winType, int j, int n);
+double windowFactor(int winType, int j, int n);
 
 } // namespace pulsefir::core

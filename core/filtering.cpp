@@ -7,18 +7,18 @@
 
 namespace pulsefir::core {
 
-void CalcOut(CoreState &state) {
-    const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
-    const int m = UsableFilterHalfWidth(state.FilterHalfWidth);
+void calcOut(CoreState &state) {
+    const int n = usableSignalHalfWidth(state.SignalHalfWidth);
+    const int m = usableFilterHalfWidth(state.FilterHalfWidth);
     if (n < 0)
         return;
     // Every sum over no taps is 0; otherwise the sums go to scratch storage and are checked
     // before the filtered signal is replaced.
     std::vector<double> sums(static_cast<std::size_t>(2 * n + 1), 0.0);
     if (m >= 0) {
-        CorrelateParallel(state.pool(), state.SignalBuffer.centre(), state.FilterBuffer.centre(), m, sums.data() + n,
+        correlateParallel(state.pool(), state.SignalBuffer.centre(), state.FilterBuffer.centre(), m, sums.data() + n,
                           -n, n);
-        CheckComputed(sums);
+        checkComputed(sums);
     }
     state.OutputBuffer.assign(n, sums);
 }

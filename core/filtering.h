@@ -8,6 +8,6 @@ namespace pulsefir::core {
 // i = -N..+N (N = SignalHalfWidth, M = FilterHalfWidth): a correlation, so the tap at +j weighs
 // the sample j places later. Entries outside -N..+N keep their values. Signal entries beyond
 // +-10000 count as 0.
-void CalcOut(CoreState &state);
+void calcOut(CoreState &state);
 
 } // namespace pulsefir::core

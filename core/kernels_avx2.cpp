@@ -19,8 +19,8 @@ namespace avx2_kernels {
 } // namespace avx2_kernels
 
 extern const KernelSet Avx2Kernels;
-const KernelSet Avx2Kernels{InstructionSet::Avx2, "avx2", avx2_kernels::Correlate, avx2_kernels::SynthesizePassband,
-                             avx2_kernels::FourierSums,
-                             avx2_kernels::SinCosArray};
+const KernelSet Avx2Kernels{InstructionSet::Avx2, "avx2", avx2_kernels::correlate, avx2_kernels::synthesizePassband,
+                             avx2_kernels::fourierSums,
+                             avx2_kernels::sinCosArray};
 
 } // namespace pulsefir::core

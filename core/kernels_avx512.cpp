@@ -19,8 +19,8 @@ namespace avx512_kernels {
 } // namespace avx512_kernels
 
 extern const KernelSet Avx512Kernels;
-const KernelSet Avx512Kernels{InstructionSet::Avx512, "avx512", avx512_kernels::Correlate, avx512_kernels::SynthesizePassband,
-                             avx512_kernels::FourierSums,
-                             avx512_kernels::SinCosArray};
+const KernelSet Avx512Kernels{InstructionSet::Avx512, "avx512", avx512_kernels::correlate, avx512_kernels::synthesizePassband,
+                             avx512_kernels::fourierSums,
+                             avx512_kernels::sinCosArray};
 
 } // namespace pulsefir::core

@@ -19,8 +19,8 @@ namespace scalar_kernels {
 } // namespace scalar_kernels
 
 extern const KernelSet ScalarKernels;
-const KernelSet ScalarKernels{InstructionSet::Scalar, "scalar", scalar_kernels::Correlate, scalar_kernels::SynthesizePassband,
-                             scalar_kernels::FourierSums,
-                             scalar_kernels::SinCosArray};
+const KernelSet ScalarKernels{InstructionSet::Scalar, "scalar", scalar_kernels::correlate, scalar_kernels::synthesizePassband,
+                             scalar_kernels::fourierSums,
+                             scalar_kernels::sinCosArray};
 
 } // namespace pulsefir::core

@@ -32,7 +32,7 @@ Eigen::MatrixXd normalMatrix(WorkerPool &pool, const double *x, int n, int ns) {
     const int size = 2 * n + 1;
     std::vector<double> firstRow(static_cast<std::size_t>(size));
     // firstRow[k + n] = sum_i x[i - n] * x[i + k]: the correlation of x with x moved by n.
-    CorrelateParallel(pool, x, x - n, ns, firstRow.data() + n, -n, n);
+    correlateParallel(pool, x, x - n, ns, firstRow.data() + n, -n, n);
     Eigen::MatrixXd a(size, size);
     for (int q = 0; q < size; ++q) {
         long double value = firstRow[static_cast<std::size_t>(q)];
@@ -54,17 +54,17 @@ void restore(SignalArray &buffer, const std::vector<double> &saved) {
 
 } // namespace
 
-LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
+LeastSquaresOutcome leastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
                                        int filterHalfWidth, double regularization) {
     if (!(regularization >= 0.0) || !std::isfinite(regularization))
         throw base::Error(base::Message::negativeRegularisation());
     const int n = std::clamp(filterHalfWidth, 0, MaxFilterHalfWidth);
-    const int ns = UsableSignalHalfWidth(state.SignalHalfWidth);
+    const int ns = usableSignalHalfWidth(state.SignalHalfWidth);
     const int size = 2 * n + 1;
 
     const auto all = state.ResponseBuffer.range(MaxSignalHalfWidth);
     const std::vector<double> previousResponse(all.begin(), all.end());
-    BuildResponse(state, response, samplingFrequency);
+    buildResponse(state, response, samplingFrequency);
     try {
         const double *x = state.SignalBuffer.centre(); // readable to +-11000, zero beyond +-10000
         const double *d = state.ResponseBuffer.centre();
@@ -72,15 +72,15 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
         Eigen::MatrixXd a = ns >= 0 ? normalMatrix(state.pool(), x, n, ns) : Eigen::MatrixXd::Zero(size, size);
         Eigen::VectorXd b = Eigen::VectorXd::Zero(size);
         if (ns >= 0)
-            CorrelateParallel(state.pool(), x, d, ns, b.data() + n, -n, n); // b_j = sum_i x[i + j] * d_i
+            correlateParallel(state.pool(), x, d, ns, b.data() + n, -n, n); // b_j = sum_i x[i + j] * d_i
 
         const double trace = a.trace();
         const double largestDiagonal = a.diagonal().maxCoeff();
         if (!(trace > 0.0))
             throw base::Error(base::Message::zeroSignalLeastSquares());
-        CheckStored(trace);
+        checkStored(trace);
         const double lambda = regularization * trace / size;
-        CheckStored(lambda);
+        checkStored(lambda);
         a.diagonal().array() += lambda;
 
         const Eigen::LLT<Eigen::MatrixXd> cholesky(a);
@@ -91,13 +91,13 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
             throw base::Error(base::Message::singularLeastSquares());
         const Eigen::VectorXd h = cholesky.solve(b);
         for (int p = 0; p < size; ++p)
-            CheckStored(h[p]);
+            checkStored(h[p]);
 
         // Output of the new filter, as CalcOut would compute it, and the three measures of fit.
         std::vector<double> output(static_cast<std::size_t>(2 * std::max(ns, 0) + 1));
         double *y = output.data() + std::max(ns, 0);
         if (ns >= 0)
-            CorrelateParallel(state.pool(), x, h.data() + n, n, y, -ns, ns);
+            correlateParallel(state.pool(), x, h.data() + n, n, y, -ns, ns);
         long double residual = 0.0L;
         for (int i = -ns; i <= ns; ++i) {
             const long double e = static_cast<long double>(y[i]) - d[i];
@@ -110,9 +110,9 @@ LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameter
         LeastSquaresOutcome outcome;
         outcome.Residual = static_cast<double>(residual);
         outcome.Cost = static_cast<double>(residual + lambda * tapEnergy);
-        outcome.SearchObjective = SearchObjective(state, y, ns);
+        outcome.SearchObjective = searchObjective(state, y, ns);
         outcome.Lambda = lambda;
-        CheckStored(outcome.Cost);
+        checkStored(outcome.Cost);
 
         // Commit: the filter is replaced only now that everything has been computed.
         state.FilterBuffer.fill(0.0);

@@ -22,7 +22,7 @@ struct LeastSquaresOutcome {
 // is cleared, taps -N..N are written and FilterHalfWidth := N. When the system cannot be solved
 // (an all-zero signal, a singular system with mu = 0) a base::Error is thrown and the filter, its
 // half-width and ResponseBuffer are left as they were.
-LeastSquaresOutcome LeastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
+LeastSquaresOutcome leastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
                                        int filterHalfWidth, double regularization);
 
 } // namespace pulsefir::core

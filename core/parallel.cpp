@@ -32,7 +32,7 @@ template <class Done> bool spinUntil(Done done) {
         for (int i = 0; i < 16; ++i) {
             if (done())
                 return true;
-            CpuRelax();
+            cpuRelax();
         }
         if (std::chrono::steady_clock::now() >= deadline)
             return done();
@@ -62,7 +62,7 @@ int threadCountFromEnvironment() {
 
 } // namespace
 
-int DefaultThreadCount() {
+int defaultThreadCount() {
     static const int count = [] {
         if (const int fromEnvironment = threadCountFromEnvironment(); fromEnvironment > 0)
             return fromEnvironment;
@@ -74,7 +74,7 @@ int DefaultThreadCount() {
 
 WorkerPool::WorkerPool(int threads) {
     if (threads <= 0)
-        threads = DefaultThreadCount();
+        threads = defaultThreadCount();
     threads = std::min(threads, MaxThreads);
     for (int i = 1; i < threads; ++i)
         m_workers.emplace_back([this] { workerLoop(); });

@@ -12,7 +12,7 @@
 namespace pulsefir::core {
 
 // Tells the processor that this thread is polling a value another thread will change.
-inline void CpuRelax() {
+inline void cpuRelax() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_ia32_pause();
 #endif
@@ -20,7 +20,7 @@ inline void CpuRelax() {
 
 // How many threads the core's pool uses, the calling thread included: the environment variable
 // PULSEFIR_THREADS (1..64) when it is set, otherwise one per core, at most 8. Read once.
-int DefaultThreadCount();
+int defaultThreadCount();
 
 // A fixed set of worker threads that help the calling thread with one job at a time. A job is a
 // number of chunks; the caller and the workers take chunks from a shared counter, so a worker

@@ -199,7 +199,7 @@ void measureSpectrum(const std::vector<double> &amplitude, int points, double sa
 
 } // namespace
 
-void PulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope) {
+void pulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope) {
     halfWidth = std::clamp(halfWidth, -1, MaxSignalHalfWidth);
     if (halfWidth < 0)
         return;
@@ -212,7 +212,7 @@ namespace {
 // The metrics of curve[0 .. 2 * halfWidth], sample halfWidth at time 0.
 PulseMetrics measure(std::span<const double> curve, int halfWidth, double samplingFrequency) {
     PulseMetrics m;
-    const double spacing = CheckedReciprocal(samplingFrequency); // µs per sample
+    const double spacing = checkedReciprocal(samplingFrequency); // µs per sample
     const int n = 2 * halfWidth + 1;
     const Transformed t = transform(curve);
     const std::vector<double> &e = t.envelope;
@@ -269,14 +269,14 @@ PulseMetrics measure(std::span<const double> curve, int halfWidth, double sampli
 
 } // namespace
 
-PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency) {
+PulseMetrics measurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency) {
     halfWidth = std::clamp(halfWidth, -1, MaxSignalHalfWidth);
     if (halfWidth < 0)
         return {};
     return measure(buffer.range(halfWidth), halfWidth, samplingFrequency);
 }
 
-PulseMetrics MeasureFilter(const FilterArray &taps, int halfWidth, double samplingFrequency) {
+PulseMetrics measureFilter(const FilterArray &taps, int halfWidth, double samplingFrequency) {
     halfWidth = std::clamp(halfWidth, -1, MaxFilterHalfWidth);
     if (halfWidth < 0)
         return {};
@@ -285,7 +285,7 @@ PulseMetrics MeasureFilter(const FilterArray &taps, int halfWidth, double sampli
     double power = 0.0; // sum of h^2, ascending tap order
     for (const double h : curve)
         power = power + h * h;
-    CheckStored(power);
+    checkStored(power);
     if (power > 0.0)
         m.NoiseGainDb = 10.0 * std::log10(power);
     return m;

@@ -64,15 +64,15 @@ constexpr int MetricsSpectrumPoints = 65536;
 // Envelope |v + i H{v}| of samples -halfWidth..+halfWidth, written to envelope[0 .. 2 * halfWidth].
 // H is the Hilbert transform of the curve taken as zero outside the window, by FFT zero-padded to
 // the spectrum's size.
-void PulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope);
+void pulseEnvelope(const SignalArray &buffer, int halfWidth, double *envelope);
 
 // The metrics of buffer[-halfWidth..+halfWidth] sampled at samplingFrequency MHz.
-PulseMetrics MeasurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency);
+PulseMetrics measurePulse(const SignalArray &buffer, int halfWidth, double samplingFrequency);
 
 // The metrics of the taps -halfWidth..+halfWidth as a pulse at the signal's sample spacing, tap 0
 // at time 0 (as the spectra take them), with the filter's noise gain: 10 lg sum h^2 dB, the
 // power that white noise of unit power has after the filter (0 dB for a lone tap of 1; empty
 // when every tap is 0).
-PulseMetrics MeasureFilter(const FilterArray &taps, int halfWidth, double samplingFrequency);
+PulseMetrics measureFilter(const FilterArray &taps, int halfWidth, double samplingFrequency);
 
 } // namespace pulsefir::core

@@ -10,11 +10,11 @@
 
 namespace pulsefir::core {
 
-void AddSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
-    const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
+void addSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
+    const int n = usableSignalHalfWidth(state.SignalHalfWidth);
     // Both reciprocals come first, so a failure leaves the buffer as it was.
-    const double dt = CheckedReciprocal(samplingFrequency);      // µs per sample
-    const double r = CheckedReciprocal(burst.FrontTimeConstant); // 1/µs
+    const double dt = checkedReciprocal(samplingFrequency);      // µs per sample
+    const double r = checkedReciprocal(burst.FrontTimeConstant); // 1/µs
     const double omega = burst.Frequency * TwoPi;                // rad/µs
     const double phi = burst.PhaseDeg * Pi / 180.0;              // rad
     const double a = burst.Amplitude;
@@ -43,27 +43,27 @@ void AddSignal(CoreState &state, const ToneBurstParameters &burst, double sampli
         }
         sums[static_cast<std::size_t>(i + n)] = state.SignalBuffer[i] + v;
     }
-    CheckComputed(sums);
+    checkComputed(sums);
     state.SignalBuffer.assign(n, sums);
 }
 
-void LoadSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
+void loadSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency) {
     state.SignalBuffer.fill(0.0);
-    AddSignal(state, burst, samplingFrequency);
+    addSignal(state, burst, samplingFrequency);
 }
 
-void AddNoise(CoreState &state, double noiseAmplitude) {
-    const int n = UsableSignalHalfWidth(state.SignalHalfWidth);
+void addNoise(CoreState &state, double noiseAmplitude) {
+    const int n = usableSignalHalfWidth(state.SignalHalfWidth);
     // A failed run must not have used up draws of the shared generator either.
     const RandomGenerator before = state.random();
     std::vector<double> sums(static_cast<std::size_t>(std::max(0, 2 * n + 1)));
     for (int i = -n; i <= n; ++i) {
-        const int k = state.NextRandom(NoiseLevels);
+        const int k = state.nextRandom(NoiseLevels);
         sums[static_cast<std::size_t>(i + n)] =
             state.SignalBuffer[i] + ((k - NoiseLevels / 2) * noiseAmplitude) / (NoiseLevels / 2);
     }
     try {
-        CheckComputed(sums);
+        checkComputed(sums);
     } catch (...) {
         state.random() = before;
         throw;

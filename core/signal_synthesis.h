@@ -17,12 +17,12 @@ struct ToneBurstParameters {
 // Adds one burst to SignalBuffer over -SignalHalfWidth..+SignalHalfWidth.
 // Throws FloatingPointError (division by zero) before writing anything when the sampling
 // frequency or the time constant is 0.
-void AddSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency);
+void addSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency);
 
 // Clears all 20001 entries of SignalBuffer, then AddSignal.
-void LoadSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency);
+void loadSignal(CoreState &state, const ToneBurstParameters &burst, double samplingFrequency);
 
 // Adds noise on 1000 levels from -a to +0.998a, one draw of NextRandom(1000) per sample.
-void AddNoise(CoreState &state, double noiseAmplitude);
+void addNoise(CoreState &state, double noiseAmplitude);
 
 } // namespace pulsefir::core

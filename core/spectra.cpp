@@ -26,7 +26,7 @@ void amplitudeAndPhase(const double *s, const double *c, int n, double *amplitud
         amplitude[k] = std::sqrt(s[k] * s[k] + c[k] * c[k]);
         phase[k] = std::atan2(c[k], s[k]);
     }
-    CheckComputed(std::span<const double>(amplitude, static_cast<std::size_t>(n)));
+    checkComputed(std::span<const double>(amplitude, static_cast<std::size_t>(n)));
 }
 
 // Group delays of one source from its sums and its (not yet normalised) amplitudes; a gap
@@ -42,15 +42,15 @@ void groupDelays(const double *s, const double *c, const double *sm, const doubl
             delay[k] = std::numeric_limits<double>::quiet_NaN();
             continue;
         }
-        delay[k] = GroupDelayAt(s[k], c[k], sm[k], cm[k], spacing);
+        delay[k] = groupDelayAt(s[k], c[k], sm[k], cm[k], spacing);
         // Finite sums with a finite, non-zero amplitude: only an overflow makes it otherwise.
-        CheckStored(delay[k]);
+        checkStored(delay[k]);
     }
 }
 
 } // namespace
 
-double GroupDelayAt(double sinSum, double cosSum, double sinMoment, double cosMoment, double spacing) {
+double groupDelayAt(double sinSum, double cosSum, double sinMoment, double cosMoment, double spacing) {
     // Every sum divided by the larger of S and C first: the squares of a very small or very
     // large sum would leave the range of doubles where the delay itself does not.
     const double scale = std::max(std::fabs(sinSum), std::fabs(cosSum));
@@ -59,14 +59,14 @@ double GroupDelayAt(double sinSum, double cosSum, double sinMoment, double cosMo
     return ((c * (cosMoment / scale) + s * (sinMoment / scale)) / (s * s + c * c)) * spacing;
 }
 
-bool GridAboveHalfSampling(double samplingFrequency, const SpectorParameters &p) {
+bool gridAboveHalfSampling(double samplingFrequency, const SpectorParameters &p) {
     if (p.PointCount < 1)
         return false;
     const double highest = p.PointCount > 1 ? std::max(p.LowFrequency, p.HighFrequency) : p.LowFrequency;
     return highest > samplingFrequency / 2.0;
 }
 
-void NormalizeAmplitudes(double *amplitudes, int n) {
+void normalizeAmplitudes(double *amplitudes, int n) {
     double m = 0.0;
     for (int k = 0; k < n; ++k)
         if (m < amplitudes[k])
@@ -77,10 +77,10 @@ void NormalizeAmplitudes(double *amplitudes, int n) {
         amplitudes[k] = amplitudes[k] / m;
 }
 
-void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParameters &p) {
+void calcSpectors(CoreState &state, double samplingFrequency, const SpectorParameters &p) {
     if (p.PointCount > MaxSpectorPoints)
         throw base::Error(base::Message::tooManySpectrumPoints(MaxSpectorPoints));
-    const double spacing = CheckedReciprocal(samplingFrequency); // µs
+    const double spacing = checkedReciprocal(samplingFrequency); // µs
     const int n = p.PointCount < 0 ? 0 : p.PointCount;
     if (n == 0) {
         state.Spectra.SpectorPointCount = 0;
@@ -98,10 +98,10 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
         const double step = n > 1 ? (high - low) / (n - 1) : 0.0;
         for (int k = 0; k < n; ++k)
             r.OmegaBuffer[static_cast<std::size_t>(k)] = low + k * step;
-        CheckComputed(std::span<const double>(r.OmegaBuffer.data(), static_cast<std::size_t>(n)));
+        checkComputed(std::span<const double>(r.OmegaBuffer.data(), static_cast<std::size_t>(n)));
 
-        const int hs = UsableSignalHalfWidth(state.SignalHalfWidth);
-        const int hf = UsableFilterHalfWidth(state.FilterHalfWidth);
+        const int hs = usableSignalHalfWidth(state.SignalHalfWidth);
+        const int hf = usableFilterHalfWidth(state.FilterHalfWidth);
         // The three sources share their angles (i * omega_k) * spacing, so their sums come
         // from one pass over the sines and cosines; each keeps its own order. Per source: sine
         // and cosine sums, then the index-weighted ones for the group delay.
@@ -119,7 +119,7 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
                                          source(state.FilterBuffer.centre(), hf, 1),
                                          source(state.OutputBuffer.centre(), hs, 2)};
         const double *omega = r.OmegaBuffer.data();
-        const auto fourierSums = Kernels().fourierSums;
+        const auto fourierSums = kernels().fourierSums;
         state.pool().forRange(0, n - 1, PointGrain, [&](int first, int last) {
             fourierSums(sources, 3, omega, spacing, first, last);
         });
@@ -132,7 +132,7 @@ void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
             else
                 std::fill(delay, delay + n, std::numeric_limits<double>::quiet_NaN());
             if (normalize)
-                NormalizeAmplitudes(amplitude, n);
+                normalizeAmplitudes(amplitude, n);
         };
         results(0, r.SignalAmplitudeBuffer.data(), r.SignalPhaseBuffer.data(), r.SignalDelayBuffer.data(),
                 p.NormalizeSignal);

@@ -32,23 +32,23 @@ constexpr double GroupDelayFloorDb = -40.0;
 // group delays, exact at every point (no differences between neighbours, so no wrap). N = 1
 // gives one point at LowFrequency; N above 10001 is refused with an error before anything is
 // written; N below 1 computes nothing.
-void CalcSpectors(CoreState &state, double samplingFrequency, const SpectorParameters &parameters);
+void calcSpectors(CoreState &state, double samplingFrequency, const SpectorParameters &parameters);
 
 // The group delay in µs at one grid point from its four sums (dispatch.h): the real part of
 // sum (i * spacing) x[i] e^(-i theta) / sum x[i] e^(-i theta), theta = (i * omega) * spacing:
 //   spacing * (C * C' + S * S') / (S^2 + C^2),
 // the delay of a lone sample at index d being d * spacing. Not finite when S = C = 0.
-double GroupDelayAt(double sinSum, double cosSum, double sinMoment, double cosMoment, double spacing);
+double groupDelayAt(double sinSum, double cosSum, double sinMoment, double cosMoment, double spacing);
 
 // Whether the grid reaches above half the sampling frequency (MHz), where the spectrum of
 // samples repeats the lower frequencies mirrored and a normalisation may take an alias' peak.
-bool GridAboveHalfSampling(double samplingFrequency, const SpectorParameters &parameters);
+bool gridAboveHalfSampling(double samplingFrequency, const SpectorParameters &parameters);
 
 // Divides amplitudes[0..n-1] by their maximum (by 1 when all are 0).
-void NormalizeAmplitudes(double *amplitudes, int n);
+void normalizeAmplitudes(double *amplitudes, int n);
 
 // The frequency in MHz of an angular grid frequency, as the spectra are plotted.
-inline double GridFrequency(double omega) {
+inline double gridFrequency(double omega) {
     return (omega / 2.0) / Pi;
 }
 

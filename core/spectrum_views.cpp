@@ -15,7 +15,7 @@ constexpr double WrapTwoPi = 2.0 * std::numbers::pi;
 
 } // namespace
 
-std::vector<double> AmplitudeDecibels(std::span<const double> amplitude) {
+std::vector<double> amplitudeDecibels(std::span<const double> amplitude) {
     double reference = 0.0;
     for (const double a : amplitude)
         reference = std::max(reference, a);
@@ -30,7 +30,7 @@ std::vector<double> AmplitudeDecibels(std::span<const double> amplitude) {
     return db;
 }
 
-std::vector<double> UnwrapPhase(std::span<const double> phase) {
+std::vector<double> unwrapPhase(std::span<const double> phase) {
     std::vector<double> unwrapped(phase.size());
     if (phase.empty())
         return unwrapped;
@@ -49,7 +49,7 @@ std::vector<double> UnwrapPhase(std::span<const double> phase) {
     return unwrapped;
 }
 
-std::vector<double> CosinePhase(std::span<const double> phase) {
+std::vector<double> cosinePhase(std::span<const double> phase) {
     std::vector<double> shifted(phase.size());
     for (std::size_t k = 0; k < phase.size(); ++k) {
         // φ in (-π, π] gives φ - π/2 in (-3π/2, π/2]: one turn up for what falls to -π or below.

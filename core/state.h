@@ -152,7 +152,7 @@ struct CoreState {
     // Every accepted epoch of the last filter search, in order; cleared when a search starts.
     std::vector<SearchTracePoint> SearchTrace;
 
-    std::int32_t NextRandom(std::int32_t range) { return m_random.next(range); }
+    std::int32_t nextRandom(std::int32_t range) { return m_random.next(range); }
     RandomGenerator &random() { return m_random; }
 
     // Shared by the kernels that split their work over the cores; created once with the state.
@@ -168,10 +168,10 @@ struct CoreState {
 
 // A half-width as the loops use it: a value above the buffer's bound is held at the bound, so no
 // entry outside the arrays is touched; a negative one visits nothing (returned as -1).
-inline int UsableSignalHalfWidth(int n) {
+inline int usableSignalHalfWidth(int n) {
     return std::clamp(n, -1, MaxSignalHalfWidth);
 }
-inline int UsableFilterHalfWidth(int n) {
+inline int usableFilterHalfWidth(int n) {
     return std::clamp(n, -1, MaxFilterHalfWidth);
 }
 

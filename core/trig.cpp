@@ -38,7 +38,7 @@ std::uint64_t twoOverPiWord(int position) {
 } // namespace
 
 // Reference: Payne and Hanek, "Radian reduction for trigonometric functions" (1983).
-void ReduceLargeAngle(double x, std::int64_t &quadrant, double &r) {
+void reduceLargeAngle(double x, std::int64_t &quadrant, double &r) {
     const double magnitude = std::fabs(x);
     // magnitude = m * 2^e with a 53-bit integer m.
     const auto bits = std::bit_cast<std::uint64_t>(magnitude);
@@ -87,17 +87,17 @@ using namespace pulsefir;
 #undef PULSEFIR_LANES
 } // namespace scalar_trig
 
-double Sin(double x) {
+double sine(double x) {
     double s = 0.0;
     double c = 0.0;
-    scalar_trig::SinCos(x, s, c);
+    scalar_trig::sinCos(x, s, c);
     return s;
 }
 
-double Cos(double x) {
+double cosine(double x) {
     double s = 0.0;
     double c = 0.0;
-    scalar_trig::SinCos(x, s, c);
+    scalar_trig::sinCos(x, s, c);
     return c;
 }
 

@@ -8,8 +8,8 @@ namespace pulsefir::core {
 // the scalar and the vector kernels run one algorithm, built only from separately rounded
 // additions, multiplications and bit operations. Within about one unit in the last place of the
 // exact value; NaN for infinite or NaN arguments.
-double Sin(double x);
-double Cos(double x);
+double sine(double x);
+double cosine(double x);
 
 namespace trig_constants {
 // Round-to-integer by adding and subtracting 1.5 * 2^52 (valid for |x| < 2^51).
@@ -39,6 +39,6 @@ constexpr double C6 = -1.13596475577881948265e-11;
 
 // For finite |x| >= LargeAngle: x = quadrant * pi/2 + r with |r| <= pi/4 (quadrant modulo 4 is
 // what matters), using 1280 bits of 2/pi.
-void ReduceLargeAngle(double x, std::int64_t &quadrant, double &r);
+void reduceLargeAngle(double x, std::int64_t &quadrant, double &r);
 
 } // namespace pulsefir::core

@@ -92,8 +92,8 @@ void writeIntegers(std::ostream &out, const std::vector<std::int64_t> &values, c
 }
 
 void writeCHeader(std::ostream &out, const CoefficientExport &d) {
-    const QuantisedTaps q15 = QuantiseQ(d.taps, 15);
-    const QuantisedTaps q31 = QuantiseQ(d.taps, 31);
+    const QuantisedTaps q15 = quantiseQ(d.taps, 15);
+    const QuantisedTaps q31 = quantiseQ(d.taps, 31);
     const std::size_t count = d.taps.size();
     out << "/*\n";
     describe(out, " * ", d, "pulsefir_taps[0]");
@@ -120,7 +120,7 @@ void writeCHeader(std::ostream &out, const CoefficientExport &d) {
 }
 
 void writeCoe(std::ostream &out, const CoefficientExport &d) {
-    const QuantisedTaps q = QuantiseToBits(d.taps, d.coeBits);
+    const QuantisedTaps q = quantiseToBits(d.taps, d.coeBits);
     describe(out, "; ", d, "Coefficient 0");
     writeQuantisationNote(out, "; ", q, base::formatInteger(d.coeBits) + "-bit signed coefficients");
     out << "radix=10;\ncoefdata=\n";
@@ -140,10 +140,10 @@ void writeOctave(std::ostream &out, const CoefficientExport &d) {
 
 } // namespace
 
-CoefficientFormat CoefficientFormatForFileName(const std::string &fileName) {
+CoefficientFormat coefficientFormatForFileName(const std::string &fileName) {
     if (fileName == "-")
         return CoefficientFormat::Csv;
-    const std::string ext = LowerExtension(fileName);
+    const std::string ext = lowerExtension(fileName);
     if (ext == ".txt")
         return CoefficientFormat::Text;
     if (ext == ".npy")
@@ -157,7 +157,7 @@ CoefficientFormat CoefficientFormatForFileName(const std::string &fileName) {
     return CoefficientFormat::Csv;
 }
 
-QuantisedTaps QuantiseQ(std::span<const double> taps, int fractionBits) {
+QuantisedTaps quantiseQ(std::span<const double> taps, int fractionBits) {
     QuantisedTaps q;
     const double limit = std::ldexp(1.0, fractionBits) - 1.0; // the largest positive word
     const double largest = maxMagnitude(taps);
@@ -172,7 +172,7 @@ QuantisedTaps QuantiseQ(std::span<const double> taps, int fractionBits) {
     return q;
 }
 
-QuantisedTaps QuantiseToBits(std::span<const double> taps, int bits) {
+QuantisedTaps quantiseToBits(std::span<const double> taps, int bits) {
     if (bits < 2 || bits > 63)
         throw base::Error(base::Message::coefficientBits(bits));
     QuantisedTaps q;
@@ -187,7 +187,7 @@ QuantisedTaps QuantiseToBits(std::span<const double> taps, int bits) {
     return q;
 }
 
-void WriteCoefficients(std::ostream &out, const CoefficientExport &data, CoefficientFormat format) {
+void writeCoefficients(std::ostream &out, const CoefficientExport &data, CoefficientFormat format) {
     switch (format) {
     case CoefficientFormat::Csv:
         writeCsv(out, data);
@@ -196,7 +196,7 @@ void WriteCoefficients(std::ostream &out, const CoefficientExport &data, Coeffic
         writeText(out, data);
         break;
     case CoefficientFormat::Npy:
-        WriteNpy(out, data.taps);
+        writeNpy(out, data.taps);
         break;
     case CoefficientFormat::CHeader:
         writeCHeader(out, data);
@@ -210,7 +210,7 @@ void WriteCoefficients(std::ostream &out, const CoefficientExport &data, Coeffic
     }
 }
 
-std::string QuantisationSummary(const QuantisedTaps &q, const std::string &label, char decimal) {
+std::string quantisationSummary(const QuantisedTaps &q, const std::string &label, char decimal) {
     const auto number = [decimal](double v, int digits) {
         std::string s = base::formatSignificant(v, digits);
         std::replace(s.begin(), s.end(), '.', decimal);

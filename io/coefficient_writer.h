@@ -22,7 +22,7 @@ enum class CoefficientFormat {
 };
 
 // By extension: .csv .txt .npy .h .coe .m (case-insensitive); any other name, and "-", is CSV.
-CoefficientFormat CoefficientFormatForFileName(const std::string &fileName);
+CoefficientFormat coefficientFormatForFileName(const std::string &fileName);
 
 // Fixed-point taps: integer q[j] stands for q[j] / scale.
 struct QuantisedTaps {
@@ -37,10 +37,10 @@ struct QuantisedTaps {
 
 // Qn with n fraction bits (15 or 31) in a signed (n + 1)-bit word: scale 2^n, or, when the largest
 // tap does not fit, 2^(n - shift) with the smallest shift that makes it fit.
-QuantisedTaps QuantiseQ(std::span<const double> taps, int fractionBits);
+QuantisedTaps quantiseQ(std::span<const double> taps, int fractionBits);
 // A signed `bits`-bit word (8..32), scaled so that the largest tap magnitude becomes
 // 2^(bits - 1) - 1.
-QuantisedTaps QuantiseToBits(std::span<const double> taps, int bits);
+QuantisedTaps quantiseToBits(std::span<const double> taps, int bits);
 
 struct CoefficientExport {
     std::span<const double> taps; // taps -halfWidth..+halfWidth in ascending order
@@ -49,8 +49,8 @@ struct CoefficientExport {
     int coeBits = 16;
 
     // The state's filter, as the filter window and the command line export it.
-    static CoefficientExport OfFilter(const core::CoreState &state, double samplingFrequency, int coeBits) {
-        const int n = core::UsableFilterHalfWidth(state.FilterHalfWidth);
+    static CoefficientExport ofFilter(const core::CoreState &state, double samplingFrequency, int coeBits) {
+        const int n = core::usableFilterHalfWidth(state.FilterHalfWidth);
         return {state.FilterBuffer.range(n), std::max(n, 0), samplingFrequency, coeBits};
     }
 };
@@ -58,10 +58,10 @@ struct CoefficientExport {
 // Writes the taps in the given format. Every format but CSV and NumPy states in its header which
 // tap is the centre and that the taps are applied as a correlation (tap +j weighs the sample j
 // places later); CSV names the tap of each row in its index column.
-void WriteCoefficients(std::ostream &out, const CoefficientExport &data, CoefficientFormat format);
+void writeCoefficients(std::ostream &out, const CoefficientExport &data, CoefficientFormat format);
 
 // A one-line summary of the fixed-point error for the filter window, numbers with the user's
 // decimal separator ("Q15: макс. ошибка 1,5e-05, ОСШ 92,3 дБ").
-std::string QuantisationSummary(const QuantisedTaps &q, const std::string &label, char decimal);
+std::string quantisationSummary(const QuantisedTaps &q, const std::string &label, char decimal);
 
 } // namespace pulsefir::io

@@ -5,7 +5,7 @@
 
 namespace pulsefir::io {
 
-std::string LowerExtension(const std::string &fileName) {
+std::string lowerExtension(const std::string &fileName) {
     std::string ext = std::filesystem::path(fileName).extension().string();
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c); });

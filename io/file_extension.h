@@ -6,6 +6,6 @@ namespace pulsefir::io {
 
 // A file name's extension in lower case ("Pulse.WAV" gives ".wav"), ASCII letters only: the
 // readers and the coefficient writer choose the format by it.
-std::string LowerExtension(const std::string &fileName);
+std::string lowerExtension(const std::string &fileName);
 
 } // namespace pulsefir::io

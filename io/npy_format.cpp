@@ -25,7 +25,7 @@ using base::Message;
 
 } // namespace
 
-PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &name) {
+PulseData readPulseNpy(std::span<const unsigned char> bytes, const std::string &name) {
     static constexpr unsigned char Magic[] = {0x93, 'N', 'U', 'M', 'P', 'Y'};
     if (bytes.size() < 10 || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0)
         fail(name, bytes.size() < 10 ? Message::atByte(bytes.size(), Message::cutInHeader())
@@ -129,7 +129,7 @@ PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &
     return result;
 }
 
-void WriteNpy(std::ostream &out, std::span<const double> values) {
+void writeNpy(std::ostream &out, std::span<const double> values) {
     std::string header = "{'descr': '<f8', 'fortran_order': False, 'shape': (" +
                          base::formatInteger(static_cast<long long>(values.size())) + ",), }";
     const std::size_t unpadded = 10 + header.size() + 1; // magic 6, version 2, length 2, newline 1

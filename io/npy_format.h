@@ -12,9 +12,9 @@ namespace pulsefir::io {
 
 // Format 1.0/2.0/3.0, a 1-D little-endian float64 or float32 array. `name` is the file name used
 // in messages.
-PulseData ReadPulseNpy(std::span<const unsigned char> bytes, const std::string &name);
+PulseData readPulseNpy(std::span<const unsigned char> bytes, const std::string &name);
 
 // Format 1.0, a 1-D '<f8' array of `values`.
-void WriteNpy(std::ostream &out, std::span<const double> values);
+void writeNpy(std::ostream &out, std::span<const double> values);
 
 } // namespace pulsefir::io

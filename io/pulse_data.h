@@ -23,6 +23,6 @@ struct PulseData {
 };
 
 // Index of the sample of largest magnitude (the first of equal ones); 0 for an empty pulse.
-std::size_t PeakIndex(std::span<const double> samples);
+std::size_t peakIndex(std::span<const double> samples);
 
 } // namespace pulsefir::io

@@ -8,13 +8,13 @@
 
 namespace pulsefir::io {
 
-PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &outcome) {
-    PulseData pulse = ReadPulseFile(request.fileName);
+PulseData describePulse(const PulseImportRequest &request, PulseImportOutcome &outcome) {
+    PulseData pulse = readPulseFile(request.fileName);
     outcome.fileSamples = pulse.samples.size();
     outcome.fileSamplingFrequency = pulse.samplingFrequency;
-    outcome.peak = pulse.samples.empty() ? 0.0 : pulse.samples[PeakIndex(pulse.samples)];
+    outcome.peak = pulse.samples.empty() ? 0.0 : pulse.samples[peakIndex(pulse.samples)];
     outcome.description = pulse.description;
-    if (!pulse.samplingFrequency || !RatesDiffer(*pulse.samplingFrequency, request.samplingFrequency))
+    if (!pulse.samplingFrequency || !ratesDiffer(*pulse.samplingFrequency, request.samplingFrequency))
         return pulse;
     if (request.rate == RateChoice::TakeFileRate) {
         const double rate = *pulse.samplingFrequency;
@@ -30,17 +30,17 @@ PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &o
     return pulse;
 }
 
-std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome) {
-    PulseData pulse = DescribePulse(request, outcome);
+std::vector<double> preparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome) {
+    PulseData pulse = describePulse(request, outcome);
     if (!outcome.resampled)
         return std::move(pulse.samples);
-    return ResamplePulse(pulse.samples, *pulse.samplingFrequency, request.samplingFrequency);
+    return resamplePulse(pulse.samples, *pulse.samplingFrequency, request.samplingFrequency);
 }
 
-PulseImportOutcome ImportPulse(core::CoreState &state, const PulseImportRequest &request) {
+PulseImportOutcome importPulse(core::CoreState &state, const PulseImportRequest &request) {
     PulseImportOutcome outcome;
-    const std::vector<double> samples = PreparePulse(request, outcome);
-    outcome.placed = PlacePulse(state, samples, request.placement);
+    const std::vector<double> samples = preparePulse(request, outcome);
+    outcome.placed = placePulse(state, samples, request.placement);
     return outcome;
 }
 

@@ -40,13 +40,13 @@ struct PulseImportOutcome {
 // Reads a pulse file, handles its sampling frequency and writes it into SignalBuffer. Any failure
 // (an unreadable file, a file rate the program's field cannot take, an overflow) throws a
 // base::Error before SignalBuffer is touched.
-PulseImportOutcome ImportPulse(core::CoreState &state, const PulseImportRequest &request);
+PulseImportOutcome importPulse(core::CoreState &state, const PulseImportRequest &request);
 
 // The file read and described in `outcome` as ImportPulse would describe it (what its rate
 // would become, resampling included), without resampling: for showing what a file holds.
-PulseData DescribePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
+PulseData describePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
 
 // The pulse as ImportPulse would place it (read and, if asked, resampled), for the offset helpers.
-std::vector<double> PreparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
+std::vector<double> preparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
 
 } // namespace pulsefir::io

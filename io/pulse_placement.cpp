@@ -11,19 +11,19 @@
 
 namespace pulsefir::io {
 
-int OffsetPeakAtZero(std::span<const double> samples) {
-    const std::size_t peak = PeakIndex(samples);
+int offsetPeakAtZero(std::span<const double> samples) {
+    const std::size_t peak = peakIndex(samples);
     // A peak beyond the buffer cannot reach index 0 with any offset the field allows; the
     // offset saturates rather than wrapping.
     return peak > static_cast<std::size_t>(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::min()
                                                                             : -static_cast<int>(peak);
 }
 
-int OffsetStartAt(int n) {
+int offsetStartAt(int n) {
     return -n;
 }
 
-PlacementResult PlacePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement) {
+PlacementResult placePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement) {
     PlacementResult result;
     const std::int64_t lowest = -core::MaxSignalHalfWidth;
     const std::int64_t highest = core::MaxSignalHalfWidth;
@@ -43,7 +43,7 @@ PlacementResult PlacePulse(core::CoreState &state, std::span<const double> sampl
     double *centre = scratch.data() + core::MaxSignalHalfWidth;
     for (std::int64_t k = kFirst; k < kEnd; ++k)
         centre[k + placement.offset] += placement.scale * samples[static_cast<std::size_t>(k)];
-    core::CheckComputed(scratch);
+    core::checkComputed(scratch);
     state.SignalBuffer.assign(core::MaxSignalHalfWidth, scratch);
     if (result.written > 0) {
         result.firstIndex = static_cast<int>(kFirst + placement.offset);

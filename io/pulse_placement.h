@@ -27,12 +27,12 @@ struct PlacementResult {
 
 // Offsets that the window's two helpers set: the pulse's largest sample at index 0, and the first
 // sample at index -n.
-int OffsetPeakAtZero(std::span<const double> samples);
-int OffsetStartAt(int n);
+int offsetPeakAtZero(std::span<const double> samples);
+int offsetStartAt(int n);
 
 // Writes a pulse into SignalBuffer. Samples that fall outside -10000..+10000 are dropped; nothing
 // outside the buffer is touched. The result is computed aside and checked first, so a scale that
 // overflows leaves SignalBuffer exactly as it was (a base::Error says so).
-PlacementResult PlacePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement);
+PlacementResult placePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement);
 
 } // namespace pulsefir::io

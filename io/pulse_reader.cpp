@@ -8,8 +8,8 @@ namespace pulsefir::io {
 
 using base::Message;
 
-PulseFileKind PulseKindForFileName(const std::string &fileName) {
-    const std::string ext = LowerExtension(fileName);
+PulseFileKind pulseKindForFileName(const std::string &fileName) {
+    const std::string ext = lowerExtension(fileName);
     if (ext == ".csv" || ext == ".txt" || ext == ".dat")
         return PulseFileKind::Text;
     if (ext == ".wav")
@@ -19,14 +19,14 @@ PulseFileKind PulseKindForFileName(const std::string &fileName) {
     fail(fileName, Message::unknownPulseExtension(ext));
 }
 
-PulseData ReadPulseFile(const std::string &fileName) {
-    const PulseFileKind kind = PulseKindForFileName(fileName);
+PulseData readPulseFile(const std::string &fileName) {
+    const PulseFileKind kind = pulseKindForFileName(fileName);
     if (kind == PulseFileKind::Wav)
-        return ReadPulseWav(fileName);
+        return readPulseWav(fileName);
     const std::string bytes = readWholeFile(fileName);
     if (kind == PulseFileKind::Npy)
-        return ReadPulseNpy(asBytes(bytes), fileName);
-    return ReadPulseText(bytes, fileName);
+        return readPulseNpy(asBytes(bytes), fileName);
+    return readPulseText(bytes, fileName);
 }
 
 } // namespace pulsefir::io

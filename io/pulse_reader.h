@@ -17,10 +17,10 @@ enum class PulseFileKind { Text, Wav, Npy };
 
 // The kind by the file name's extension (.csv .txt .dat, .wav, .npy, case-insensitive); throws a
 // base::Error naming the file for any other extension.
-PulseFileKind PulseKindForFileName(const std::string &fileName);
+PulseFileKind pulseKindForFileName(const std::string &fileName);
 
 // Reads a pulse file of any of the three kinds. Every failure is a base::Error whose text names the
 // file and the line or byte where reading stopped; nothing outside the returned value changes.
-PulseData ReadPulseFile(const std::string &fileName);
+PulseData readPulseFile(const std::string &fileName);
 
 } // namespace pulsefir::io

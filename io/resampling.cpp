@@ -22,7 +22,7 @@ using base::Message;
 
 } // namespace
 
-std::vector<double> ResamplePulse(std::span<const double> samples, double fromMHz, double toMHz) {
+std::vector<double> resamplePulse(std::span<const double> samples, double fromMHz, double toMHz) {
     if (!(fromMHz > 0.0) || !(toMHz > 0.0))
         throw base::Error(Message::resampleRateNotPositive());
     const double ratio = toMHz / fromMHz;
@@ -48,7 +48,7 @@ std::vector<double> ResamplePulse(std::span<const double> samples, double fromMH
     return result;
 }
 
-bool RatesDiffer(double aMHz, double bMHz) {
+bool ratesDiffer(double aMHz, double bMHz) {
     return std::abs(aMHz - bMHz) > SameRateShare * std::max(std::abs(aMHz), std::abs(bMHz));
 }
 

@@ -123,7 +123,7 @@ double parseField(std::string_view field, bool decimalComma, const std::string &
 
 } // namespace
 
-PulseData ReadPulseText(std::string_view text, const std::string &name) {
+PulseData readPulseText(std::string_view text, const std::string &name) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
 

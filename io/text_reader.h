@@ -13,6 +13,6 @@ namespace pulsefir::io {
 // when the columns are separated otherwise; in a file whose only separator is ',', the comma
 // separates columns if any number has a decimal point, and is a decimal comma if none has.
 // `name` is the file name used in messages.
-PulseData ReadPulseText(std::string_view text, const std::string &name);
+PulseData readPulseText(std::string_view text, const std::string &name);
 
 } // namespace pulsefir::io

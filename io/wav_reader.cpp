@@ -83,7 +83,7 @@ std::size_t wavDataOffset(std::span<const unsigned char> b, const std::string &n
 
 } // namespace
 
-PulseData ReadPulseWav(const std::string &fileName) {
+PulseData readPulseWav(const std::string &fileName) {
     const std::string text = readWholeFile(fileName);
     const std::span<const unsigned char> bytes = asBytes(text);
     const std::size_t dataStart = wavDataOffset(bytes, fileName);

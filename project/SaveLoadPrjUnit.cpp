@@ -61,7 +61,7 @@ void writeControl(IniDocument &doc, const std::string &section, ProjectControl &
         doc.writeInteger(section, key + "RowCount", rows);
         for (int col = 0; col < columns; ++col)
             for (int row = 0; row < rows; ++row)
-                doc.writeString(section, GridCellKey(key, col, row), c.cell(col, row));
+                doc.writeString(section, gridCellKey(key, col, row), c.cell(col, row));
         break;
     }
     }
@@ -110,7 +110,7 @@ void planControl(const IniDocument &doc, const std::string &section, ProjectCont
         std::vector<std::string> cells;
         for (int col = 0; col < columns; ++col)
             for (int row = 0; row < rows; ++row)
-                cells.push_back(doc.readString(section, GridCellKey(key, col, row), {}));
+                cells.push_back(doc.readString(section, gridCellKey(key, col, row), {}));
         actions.push_back([c, columns, rows, cells] {
             c->setGridSize(columns, rows);
             std::size_t k = 0;
@@ -146,11 +146,11 @@ void planWindow(const IniDocument &doc, ProjectWindow &window, Actions &actions)
 
 } // namespace
 
-std::string GridCellKey(const std::string &grid, int column, int row) {
+std::string gridCellKey(const std::string &grid, int column, int row) {
     return grid + base::formatInteger(column, 10, 4) + base::formatInteger(row, 10, 4);
 }
 
-void SaveWindowSettings(IniDocument &doc, ProjectWindow &window, char decimal) {
+void saveWindowSettings(IniDocument &doc, ProjectWindow &window, char decimal) {
     EnabledRestorer restorer(window);
     const std::string section = window.name();
     doc.eraseSection(section);
@@ -165,22 +165,22 @@ void SaveWindowSettings(IniDocument &doc, ProjectWindow &window, char decimal) {
     doc.writeBool(section, "Enabled", restorer.enabled());
 }
 
-void LoadWindowSettings(const IniDocument &doc, ProjectWindow &window) {
+void loadWindowSettings(const IniDocument &doc, ProjectWindow &window) {
     Actions actions;
     planWindow(doc, window, actions);
     for (auto &action : actions)
         action();
 }
 
-std::string ComposeProject(std::string_view existing, const Windows &windows, char decimal) {
+std::string composeProject(std::string_view existing, const Windows &windows, char decimal) {
     IniDocument doc = IniDocument::parse(existing);
     for (ProjectWindow *w : windows)
-        SaveWindowSettings(doc, *w, decimal);
+        saveWindowSettings(doc, *w, decimal);
     return doc.serialize();
 }
 
-void LoadProjectFile(const std::string &fileName, const Windows &windows) {
-    const IniDocument doc = IniDocument::parse(ReadProjectBytes(fileName));
+void loadProjectFile(const std::string &fileName, const Windows &windows) {
+    const IniDocument doc = IniDocument::parse(readProjectBytes(fileName));
     Actions actions;
     for (ProjectWindow *w : windows)
         planWindow(doc, *w, actions);
@@ -188,7 +188,7 @@ void LoadProjectFile(const std::string &fileName, const Windows &windows) {
         action();
 }
 
-void SaveProjectFile(const std::string &fileName, const Windows &windows, char decimal) {
+void saveProjectFile(const std::string &fileName, const Windows &windows, char decimal) {
     // The sections of other names in an existing file are kept, so it is read first.
     std::string existing;
     if (base::kindOfPath(fileName) != base::PathKind::Missing) {
@@ -199,7 +199,7 @@ void SaveProjectFile(const std::string &fileName, const Windows &windows, char d
             fail(base::Message::unableToWrite(fileName, error.cause()));
         }
     }
-    base::writeFileWhole(fileName, ComposeProject(existing, windows, decimal));
+    base::writeFileWhole(fileName, composeProject(existing, windows, decimal));
 }
 
 } // namespace pulsefir::project

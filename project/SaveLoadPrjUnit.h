@@ -16,21 +16,21 @@ using Windows = std::vector<ProjectWindow *>;
 
 // Reads the whole file and checks every value before any window changes; throws base::Error
 // ("'x' is not a valid floating point value.") and changes nothing when a float cannot be read.
-void LoadProjectFile(const std::string &fileName, const Windows &windows);
+void loadProjectFile(const std::string &fileName, const Windows &windows);
 // Writes every window's section into a new copy of the file that replaces the old one only once
 // it is complete; throws base::Error "Unable to write to NAME." with the cause and leaves the old
 // file as it was.
-void SaveProjectFile(const std::string &fileName, const Windows &windows, char decimal);
+void saveProjectFile(const std::string &fileName, const Windows &windows, char decimal);
 
 // One window's section, on a document in memory.
-void SaveWindowSettings(IniDocument &document, ProjectWindow &window, char decimal);
-void LoadWindowSettings(const IniDocument &document, ProjectWindow &window);
+void saveWindowSettings(IniDocument &document, ProjectWindow &window, char decimal);
+void loadWindowSettings(const IniDocument &document, ProjectWindow &window);
 
 // The new content of a project file: `existing` with every window's section erased and written
 // again at the end, in window order.
-std::string ComposeProject(std::string_view existing, const Windows &windows, char decimal);
+std::string composeProject(std::string_view existing, const Windows &windows, char decimal);
 
 // Cell key of a string grid: the grid's name, then column and row with four digits each.
-std::string GridCellKey(const std::string &grid, int column, int row);
+std::string gridCellKey(const std::string &grid, int column, int row);
 
 } // namespace pulsefir::project

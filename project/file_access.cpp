@@ -5,7 +5,7 @@
 
 namespace pulsefir::project {
 
-std::string ReadProjectBytes(const std::string &fileName) {
+std::string readProjectBytes(const std::string &fileName) {
     try {
         return base::readFileWhole(fileName, MaxProjectFileBytes);
     } catch (const base::FileReadError &error) {

@@ -13,6 +13,6 @@ constexpr std::uintmax_t MaxProjectFileBytes = 1 << 20;
 // ("Файл NAME не является файлом проекта"), for a file above MaxProjectFileBytes ("Файл NAME
 // слишком велик для файла проекта") without reading it, and "Unable to read NAME." with the cause
 // when it cannot be read.
-std::string ReadProjectBytes(const std::string &fileName);
+std::string readProjectBytes(const std::string &fileName);
 
 } // namespace pulsefir::project

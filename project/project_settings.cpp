@@ -16,7 +16,7 @@
 
 namespace pulsefir::project {
 
-bool ReadProjectSettings(const IniDocument &doc, Settings &settings) {
+bool readProjectSettings(const IniDocument &doc, Settings &settings) {
     Settings read = settings;
     bool anySection = false;
     for (const SettingDefinition &d : SettingDefinitions) {
@@ -118,18 +118,18 @@ class ParameterWindow : public ProjectWindow {
 
 } // namespace
 
-void SaveProjectSettings(const std::string &fileName, const Settings &settings, char decimal) {
+void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal) {
     std::vector<std::unique_ptr<ParameterWindow>> windows;
     Windows pointers;
     for (const WindowPlacement &placement : DesignedPlacements) {
         windows.push_back(std::make_unique<ParameterWindow>(placement, settings));
         pointers.push_back(windows.back().get());
     }
-    SaveProjectFile(fileName, pointers, decimal);
+    saveProjectFile(fileName, pointers, decimal);
 }
 
-bool ReadProjectSettings(const std::string &fileName, Settings &settings) {
-    return ReadProjectSettings(IniDocument::parse(ReadProjectBytes(fileName)), settings);
+bool readProjectSettings(const std::string &fileName, Settings &settings) {
+    return readProjectSettings(IniDocument::parse(readProjectBytes(fileName)), settings);
 }
 
 } // namespace pulsefir::project

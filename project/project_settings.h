@@ -12,12 +12,12 @@ namespace pulsefir::project {
 // key keeps the value. Throws base::Error for a float that is not a number, changing nothing.
 // Both return whether the file had any of the four window sections (a file without them is no
 // error: it simply sets nothing).
-bool ReadProjectSettings(const std::string &fileName, Settings &settings);
-bool ReadProjectSettings(const class IniDocument &document, Settings &settings);
+bool readProjectSettings(const std::string &fileName, Settings &settings);
+bool readProjectSettings(const class IniDocument &document, Settings &settings);
 
 // Saves `settings` as a project file through the windows' save code, each window at the place and
 // size it starts with; an existing file is replaced without asking, its other sections kept.
 // Throws base::Error "Unable to write to NAME." when the save fails.
-void SaveProjectSettings(const std::string &fileName, const Settings &settings, char decimal);
+void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal);
 
 } // namespace pulsefir::project

@@ -23,7 +23,7 @@ inline constexpr WindowPlacement DesignedPlacements[] = {
     {"SpectorForm", {314, 289, 815, 609}, false, false},
 };
 
-inline const WindowPlacement &DesignedPlacement(std::string_view section) {
+inline const WindowPlacement &designedPlacement(std::string_view section) {
     for (const auto &p : DesignedPlacements)
         if (p.section == section)
             return p;

@@ -9,7 +9,7 @@
 // the decimal point it expects in PULSEFIR_EXPECT_DECIMAL; a run whose C library locale is not
 // really active (the locale is not generated, say) must fail rather than pass under "C".
 // Call after the application object (which sets the locale from the environment) exists.
-inline std::string CLocaleMismatch() {
+inline std::string cLocaleMismatch() {
     const char *expected = std::getenv("PULSEFIR_EXPECT_DECIMAL");
     if (!expected)
         return {};

@@ -10,7 +10,7 @@
 int main(int argc, char **argv) {
     std::setlocale(LC_ALL, "");
     ::testing::InitGoogleTest(&argc, argv);
-    const std::string mismatch = CLocaleMismatch();
+    const std::string mismatch = cLocaleMismatch();
     if (!mismatch.empty()) {
         std::fputs(("locale: " + mismatch + "\n").c_str(), stderr);
         return 1;

@@ -46,7 +46,7 @@ constexpr QRgb ConvergenceColor = qRgb(0, 0, 160);
 TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     : TForm("FilterForm", "Синтез фильтра"), m_state(state), m_main(mainForm) {
     setSizeable(false);
-    setOuterGeometry(RectOf(project::DesignedPlacement("FilterForm").frame), false);
+    setOuterGeometry(rectOf(project::designedPlacement("FilterForm").frame), false);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -233,19 +233,19 @@ void TFilterForm::ExportFilterBitBtnClick() {
 
 void TFilterForm::exportFilterTo(const QString &fileName) {
     const double samplingFrequency = m_main.samplingFrequency();
-    const auto data = io::CoefficientExport::OfFilter(m_state, samplingFrequency, exportSettings().coeBits);
-    const io::CoefficientFormat format = io::CoefficientFormatForFileName(fileName.toStdString());
+    const auto data = io::CoefficientExport::ofFilter(m_state, samplingFrequency, exportSettings().coeBits);
+    const io::CoefficientFormat format = io::coefficientFormatForFileName(fileName.toStdString());
     std::ostringstream text;
-    io::WriteCoefficients(text, data, format);
+    io::writeCoefficients(text, data, format);
     base::writeFileWhole(QFile::encodeName(fileName).toStdString(), text.view());
     const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
     const char point = decimal ? decimal : '.';
     QStringList lines;
     if (format == io::CoefficientFormat::CHeader) {
-        lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseQ(data.taps, 15), "Q15", point));
-        lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseQ(data.taps, 31), "Q31", point));
+        lines << QString::fromStdString(io::quantisationSummary(io::quantiseQ(data.taps, 15), "Q15", point));
+        lines << QString::fromStdString(io::quantisationSummary(io::quantiseQ(data.taps, 31), "Q31", point));
     } else if (format == io::CoefficientFormat::Coe) {
-        lines << QString::fromStdString(io::QuantisationSummary(io::QuantiseToBits(data.taps, data.coeBits),
+        lines << QString::fromStdString(io::quantisationSummary(io::quantiseToBits(data.taps, data.coeBits),
                                                                 base::formatInteger(data.coeBits) + " бит", point));
     }
     QuantisationLabel->setText(lines.join('\n'));
@@ -256,7 +256,7 @@ void TFilterForm::SynthesizeBitBtnClick() {
         DisabledWhile disabled(SynthesizeBitBtn);
         double samplingFrequency = 0.0;
         const project::FilterSettings s = synthesisSettings(samplingFrequency);
-        core::SynthesizeFilter(m_state, project::filterSynthesis(s), samplingFrequency);
+        core::synthesizeFilter(m_state, project::filterSynthesis(s), samplingFrequency);
         ViewFilterBitBtnClick();
     });
 }
@@ -281,57 +281,57 @@ void TFilterForm::Serch1_BitBtnClick() {
         m_sinceConvergenceShown.invalidate();
         m_epoch = 0;
         m_convergenceShown = 0;
-        ConvergenceSeries->ClearPoints();
-        core::SearchFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, *this);
+        ConvergenceSeries->clearPoints();
+        core::searchFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, *this);
     });
 }
 
 project::FilterSettings TFilterForm::synthesisSettings(double &samplingFrequency) const {
     project::FilterSettings s;
-    s.halfWidth = WINNmSpinEdit->Value();
-    s.gain = K_NmSuperSpin->Value();
+    s.halfWidth = WINNmSpinEdit->value();
+    s.gain = K_NmSuperSpin->value();
     samplingFrequency = m_main.samplingFrequency();
-    s.centreFrequency = F0_NmSuperSpin->Value();
-    s.peakOffset = DF_NmSuperSpin->Value();
-    s.phaseShift = PhazeShiftNmSpinEdit->Value();
-    s.filterType = FilterTypeRadioGroup->ItemIndex();
-    s.windowType = WinTypeRadioGroup->ItemIndex();
+    s.centreFrequency = F0_NmSuperSpin->value();
+    s.peakOffset = DF_NmSuperSpin->value();
+    s.phaseShift = PhazeShiftNmSpinEdit->value();
+    s.filterType = FilterTypeRadioGroup->itemIndex();
+    s.windowType = WinTypeRadioGroup->itemIndex();
     return s;
 }
 
 project::FilterSettings TFilterForm::searchSettings() const {
     project::FilterSettings s;
-    s.peakAmplitude = Ar1_NmSuperSpin->Value();
-    s.peakDuration = Tr1_NmSuperSpin->Value();
-    s.responseShape = ResponseRadioGroup->ItemIndex();
-    s.halfWidth = WINNmSpinEdit->Value();
+    s.peakAmplitude = Ar1_NmSuperSpin->value();
+    s.peakDuration = Tr1_NmSuperSpin->value();
+    s.responseShape = ResponseRadioGroup->itemIndex();
+    s.halfWidth = WINNmSpinEdit->value();
     return s;
 }
 
 project::FilterSettings TFilterForm::leastSquaresSettings() const {
     project::FilterSettings s = searchSettings();
-    s.regularisation = RegularizationNmSuperSpin->Value();
+    s.regularisation = RegularizationNmSuperSpin->value();
     return s;
 }
 
 project::FilterSettings TFilterForm::startSettings() const {
     project::FilterSettings s;
-    s.startFilter = RadioGroup1->ItemIndex();
+    s.startFilter = RadioGroup1->itemIndex();
     return s;
 }
 
 project::FilterSettings TFilterForm::exportSettings() const {
     project::FilterSettings s;
-    s.coeBits = CoeBitsNmSpinEdit->Value();
+    s.coeBits = CoeBitsNmSpinEdit->value();
     return s;
 }
 
 void TFilterForm::Break1_BitBtnClick() {
-    core::StopSearch(m_state);
+    core::stopSearch(m_state);
 }
 
 void TFilterForm::StartBitBtnClick() {
-    core::LoadStartFilter(m_state, startSettings().startFilter);
+    core::loadStartFilter(m_state, startSettings().startFilter);
 }
 
 void TFilterForm::LeastSquaresBitBtnClick() {
@@ -340,7 +340,7 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         const double samplingFrequency = m_main.samplingFrequency();
         const project::FilterSettings s = leastSquaresSettings();
         const core::LeastSquaresOutcome outcome =
-            core::LeastSquaresFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
+            core::leastSquaresFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
         ViewFilterBitBtnClick();
         const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
         AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(outcome.SearchObjective,
@@ -349,42 +349,42 @@ void TFilterForm::LeastSquaresBitBtnClick() {
 }
 
 void TFilterForm::ViewFilterBitBtnClick() {
-    Series1->ClearPoints();
-    const int n = core::UsableFilterHalfWidth(m_state.FilterHalfWidth);
+    Series1->clearPoints();
+    const int n = core::usableFilterHalfWidth(m_state.FilterHalfWidth);
     for (int j = -n; j <= n; ++j)
-        Series1->AddPoint(j, m_state.FilterBuffer[j], QColor(TapColor));
+        Series1->addPoint(j, m_state.FilterBuffer[j], QColor(TapColor));
     PointsCheckBoxClick();
 }
 
 void TFilterForm::PointsCheckBoxClick() {
-    for (int s = 0; s < Chart->SeriesCount(); ++s)
-        Chart->Series(s)->setPointerVisible(PointsCheckBox->isChecked());
+    for (int s = 0; s < Chart->seriesCount(); ++s)
+        Chart->series(s)->setPointerVisible(PointsCheckBox->isChecked());
 }
 
 void TFilterForm::ZoomUnDoButtonClick() {
-    Chart->UndoZoom();
+    Chart->undoZoom();
 }
 
-void TFilterForm::ProcessMessages() {
+void TFilterForm::processMessages() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-void TFilterForm::ShowEpoch(std::int32_t epoch) {
+void TFilterForm::showEpoch(std::int32_t epoch) {
     m_epoch = epoch;
 }
 
-double TFilterForm::RandomStep() {
-    return RandomNmSuperSpin->Value();
+double TFilterForm::randomStep() {
+    return RandomNmSuperSpin->value();
 }
 
-void TFilterForm::ShowBestObjective(long double best) {
+void TFilterForm::showBestObjective(long double best) {
     m_best = best;
     showProgress(false);
     showConvergence(false);
 }
 
-std::int32_t TFilterForm::EpochLimit() {
-    return EpochNmSpinEdit->Value();
+std::int32_t TFilterForm::epochLimit() {
+    return EpochNmSpinEdit->value();
 }
 
 void TFilterForm::showProgress(bool force) {
@@ -393,7 +393,7 @@ void TFilterForm::showProgress(bool force) {
     if (!force && m_sinceShown.isValid() && m_sinceShown.elapsed() < ProgressRepaintMs)
         return;
     m_sinceShown.start();
-    EpochLabel->setText("Эпоха " + widgets::IntegerText(m_epoch));
+    EpochLabel->setText("Эпоха " + widgets::integerText(m_epoch));
     const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
     AimLabel->setText("Целевая функция " +
                       QString::fromStdString(base::formatObjective(m_best, decimal ? decimal : '.')));
@@ -405,14 +405,14 @@ void TFilterForm::showConvergence(bool force) {
     m_sinceConvergenceShown.start();
     const auto &trace = m_state.SearchTrace;
     if (trace.size() < m_convergenceShown) { // a new run has started its own trace
-        ConvergenceSeries->ClearPoints();
+        ConvergenceSeries->clearPoints();
         m_convergenceShown = 0;
     }
     if (trace.size() == m_convergenceShown)
         return;
     for (std::size_t k = m_convergenceShown; k < trace.size(); ++k)
         if (trace[k].BestObjective > 0) // an exact fit has no logarithm
-            ConvergenceSeries->AddPoint(trace[k].Epoch, static_cast<double>(std::log10(trace[k].BestObjective)),
+            ConvergenceSeries->addPoint(trace[k].Epoch, static_cast<double>(std::log10(trace[k].BestObjective)),
                                         QColor(ConvergenceColor));
     m_convergenceShown = trace.size();
     ConvergenceChart->update();

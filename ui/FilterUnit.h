@@ -79,11 +79,11 @@ class TFilterForm : public TForm, public core::SearchHost {
 
     // SearchHost, called once per epoch by the search.
   public:
-    void ProcessMessages() override;
-    void ShowEpoch(std::int32_t epoch) override;
-    double RandomStep() override;
-    void ShowBestObjective(long double best) override;
-    std::int32_t EpochLimit() override;
+    void processMessages() override;
+    void showEpoch(std::int32_t epoch) override;
+    double randomStep() override;
+    void showBestObjective(long double best) override;
+    std::int32_t epochLimit() override;
 
     // Writes taps -FilterHalfWidth..+FilterHalfWidth under this name, the format by its extension,
     // and shows the fixed-point error for the .h and .coe formats.

@@ -213,11 +213,11 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3})
         connect(box, &QCheckBox::toggled, this, &TMainForm::CheckBox1Click);
 
-    FormCreate();
+    formCreate();
 }
 
-void TMainForm::FormCreate() {
-    setOuterGeometry(RectOf(project::DesignedPlacement("MainForm").frame), true);
+void TMainForm::formCreate() {
+    setOuterGeometry(rectOf(project::designedPlacement("MainForm").frame), true);
     const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
     OpenDialog.initialDirectory = SaveDialog.initialDirectory = Chart->savePictureDialog().initialDirectory = folder;
     DrawBitBtnClick();
@@ -240,12 +240,12 @@ std::vector<TForm *> TMainForm::windows() {
 void TMainForm::DrawBitBtnClick() {
     DisabledWhile disabled(DrawBitBtn);
     // The field's range check runs only when it loses the focus; the buffers bound the value.
-    m_state.SignalHalfWidth = std::clamp(SWNmSpinEdit->Value(), 1, core::MaxSignalHalfWidth);
-    RefreshChart();
+    m_state.SignalHalfWidth = std::clamp(SWNmSpinEdit->value(), 1, core::MaxSignalHalfWidth);
+    refreshChart();
 }
 
-void TMainForm::RefreshChart() {
-    const int n = core::UsableSignalHalfWidth(m_state.SignalHalfWidth);
+void TMainForm::refreshChart() {
+    const int n = core::usableSignalHalfWidth(m_state.SignalHalfWidth);
     for (widgets::TLineSeries *s : {Series1, Series2, Series3})
         s->setActive(false);
     const std::pair<widgets::TLineSeries *, const core::SignalArray *> curves[] = {
@@ -253,24 +253,24 @@ void TMainForm::RefreshChart() {
     const QRgb colors[] = {SignalColor, OutputColor, ResponseColor};
     for (std::size_t c = 0; c < 3; ++c) {
         widgets::TLineSeries *series = curves[c].first;
-        series->ClearPoints();
+        series->clearPoints();
         for (int i = -n; i <= n; ++i)
-            series->AddPoint(i, (*curves[c].second)[i], QColor(colors[c]));
+            series->addPoint(i, (*curves[c].second)[i], QColor(colors[c]));
     }
-    ApplyDisplaySettings();
-    RefreshMetrics(n);
+    applyDisplaySettings();
+    refreshMetrics(n);
     Chart->repaintNow();
 }
 
 // Three curves and, in the last row, the filter's taps as they stand at the redraw.
-void TMainForm::RefreshMetrics(int halfWidth) {
+void TMainForm::refreshMetrics(int halfWidth) {
     const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
     const QChar decimal = widgets::NumberSeparators::current().decimal;
     for (int row = 0; row < 4; ++row) {
         core::PulseMetrics metrics;
         try {
-            metrics = row < 3 ? core::MeasurePulse(*curves[row], halfWidth, samplingFrequency())
-                              : core::MeasureFilter(m_state.FilterBuffer, m_state.FilterHalfWidth, samplingFrequency());
+            metrics = row < 3 ? core::measurePulse(*curves[row], halfWidth, samplingFrequency())
+                              : core::measureFilter(m_state.FilterBuffer, m_state.FilterHalfWidth, samplingFrequency());
         } catch (const std::exception &) {
             // Without a readable sampling frequency there is no time axis: every cell shows "—".
         }
@@ -282,7 +282,7 @@ void TMainForm::RefreshMetrics(int halfWidth) {
     }
 }
 
-void TMainForm::ApplyDisplaySettings() {
+void TMainForm::applyDisplaySettings() {
     LineWidthSpinEditChange();
     PointsCheckBoxClick();
     PointSizeSpinEditChange();
@@ -291,25 +291,25 @@ void TMainForm::ApplyDisplaySettings() {
 
 void TMainForm::CalcOutBitBtnClick() {
     guard([&] {
-        core::CalcOut(m_state);
-        RefreshChart();
+        core::calcOut(m_state);
+        refreshChart();
     });
 }
 
 void TMainForm::LineWidthSpinEditChange() {
-    for (int s = 0; s < Chart->SeriesCount(); ++s)
-        Chart->Series(s)->setLineWidth(LineWidthSpinEdit->Value());
+    for (int s = 0; s < Chart->seriesCount(); ++s)
+        Chart->series(s)->setLineWidth(LineWidthSpinEdit->value());
 }
 
 void TMainForm::PointsCheckBoxClick() {
-    for (int s = 0; s < Chart->SeriesCount(); ++s)
-        Chart->Series(s)->setPointerVisible(PointsCheckBox->isChecked());
+    for (int s = 0; s < Chart->seriesCount(); ++s)
+        Chart->series(s)->setPointerVisible(PointsCheckBox->isChecked());
 }
 
 void TMainForm::PointSizeSpinEditChange() {
     guard([&] {
-        for (int s = 0; s < Chart->SeriesCount(); ++s)
-            Chart->Series(s)->setPointerSize(PointSizeSpinEdit->Value(), PointSizeSpinEdit->Value());
+        for (int s = 0; s < Chart->seriesCount(); ++s)
+            Chart->series(s)->setPointerSize(PointSizeSpinEdit->value(), PointSizeSpinEdit->value());
     });
 }
 
@@ -339,7 +339,7 @@ void TMainForm::SpectorBitBtnClick() {
 }
 
 void TMainForm::ZoomUnDoButtonClick() {
-    Chart->UndoZoom();
+    Chart->undoZoom();
 }
 
 void TMainForm::SaveToClipBoardN5Click() {
@@ -363,7 +363,7 @@ void TMainForm::SaveFileSpeedButtonClick() {
 void TMainForm::closeEvent(QCloseEvent *event) {
     // A running search ends after its current epoch; the program ends when its handler returns.
     if (m_state.SearchRunning)
-        core::StopSearch(m_state);
+        core::stopSearch(m_state);
     for (TForm *w : windows())
         if (w != this)
             w->hide();

@@ -30,7 +30,7 @@ class TMainForm : public TForm {
     std::vector<TForm *> windows();
 
     // The sampling frequency in MHz, as every computation reads it when it starts.
-    double samplingFrequency() const { return FNmSuperSpin->Value(); }
+    double samplingFrequency() const { return FNmSuperSpin->value(); }
 
     // Handlers that hosts of the project file install for the two project buttons.
     std::function<void()> onOpenProject;
@@ -69,7 +69,7 @@ class TMainForm : public TForm {
 
   public slots:
     void DrawBitBtnClick();
-    void RefreshChart();
+    void refreshChart();
     void CalcOutBitBtnClick();
     void LineWidthSpinEditChange();
     void PointsCheckBoxClick();
@@ -89,9 +89,9 @@ class TMainForm : public TForm {
     void closeEvent(QCloseEvent *event) override;
 
   private:
-    void FormCreate();
-    void ApplyDisplaySettings();
-    void RefreshMetrics(int halfWidth);
+    void formCreate();
+    void applyDisplaySettings();
+    void refreshMetrics(int halfWidth);
 
     core::CoreState &m_state;
     TSignalForm *m_signalForm = nullptr;

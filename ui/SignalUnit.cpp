@@ -26,7 +26,7 @@ consteval const project::SettingDefinition &setting(std::string_view key) {
 
 TSignalForm::TSignalForm(core::CoreState &state, TMainForm &mainForm)
     : TForm("SignalForm", "Синтез сигнала"), m_state(state), m_main(mainForm) {
-    setOuterGeometry(RectOf(project::DesignedPlacement("SignalForm").frame), true);
+    setOuterGeometry(rectOf(project::designedPlacement("SignalForm").frame), true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -187,8 +187,8 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
     if (request.fileName.empty())
         throw base::Error(base::Message::noSignalFile());
     request.samplingFrequency = m_main.samplingFrequency();
-    request.minimumRate = m_main.FNmSuperSpin->MinValue();
-    request.maximumRate = m_main.FNmSuperSpin->MaxValue();
+    request.minimumRate = m_main.FNmSuperSpin->minValue();
+    request.maximumRate = m_main.FNmSuperSpin->maxValue();
     const project::SignalSettings s = placementSettings();
     request.rate = s.fileRate == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
     request.placement.offset = s.fileOffset;
@@ -198,7 +198,7 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
 }
 
 void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
-    QString text = "Прочитано отсчётов: " + widgets::IntegerText(static_cast<long long>(outcome.fileSamples)) +
+    QString text = "Прочитано отсчётов: " + widgets::integerText(static_cast<long long>(outcome.fileSamples)) +
                    "; частота файла: " +
                    (outcome.fileSamplingFrequency ? userNumber(*outcome.fileSamplingFrequency, 9) + " МГц"
                                                   : QString("не указана")) +
@@ -214,7 +214,7 @@ void TSignalForm::FileBrowseButtonClick() {
     FileNameEdit->setText(*chosen);
     guard([&] {
         io::PulseImportOutcome outcome;
-        io::DescribePulse(fileRequest(io::PlacementMode::Replace), outcome);
+        io::describePulse(fileRequest(io::PlacementMode::Replace), outcome);
         showFileInfo(outcome);
     });
 }
@@ -222,20 +222,20 @@ void TSignalForm::FileBrowseButtonClick() {
 void TSignalForm::FilePeakButtonClick() {
     guard([&] {
         io::PulseImportOutcome outcome;
-        const std::vector<double> pulse = io::PreparePulse(fileRequest(io::PlacementMode::Replace), outcome);
+        const std::vector<double> pulse = io::preparePulse(fileRequest(io::PlacementMode::Replace), outcome);
         showFileInfo(outcome);
-        FileOffsetNmSpinEdit->setValue(io::OffsetPeakAtZero(pulse));
+        FileOffsetNmSpinEdit->setValue(io::offsetPeakAtZero(pulse));
     });
 }
 
 void TSignalForm::FileStartButtonClick() {
-    FileOffsetNmSpinEdit->setValue(io::OffsetStartAt(m_main.SWNmSpinEdit->Value()));
+    FileOffsetNmSpinEdit->setValue(io::offsetStartAt(m_main.SWNmSpinEdit->value()));
 }
 
 void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
     guard([&] {
         DisabledWhile disabled(button);
-        const io::PulseImportOutcome outcome = io::ImportPulse(m_state, fileRequest(mode));
+        const io::PulseImportOutcome outcome = io::importPulse(m_state, fileRequest(mode));
         showFileInfo(outcome);
         QStringList notes;
         if (outcome.newSamplingFrequency) {
@@ -246,10 +246,10 @@ void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
         }
         const auto &placed = outcome.placed;
         if (placed.written > 0)
-            notes << "Записаны индексы " + widgets::IntegerText(placed.firstIndex) + ".." + widgets::IntegerText(placed.lastIndex) + ".";
+            notes << "Записаны индексы " + widgets::integerText(placed.firstIndex) + ".." + widgets::integerText(placed.lastIndex) + ".";
         if (placed.droppedBefore + placed.droppedAfter > 0)
             notes << "Отброшено отсчётов вне −10000..10000: " +
-                         widgets::IntegerText(static_cast<long long>(placed.droppedBefore + placed.droppedAfter)) + ".";
+                         widgets::integerText(static_cast<long long>(placed.droppedBefore + placed.droppedAfter)) + ".";
         FileNoteLabel->setText(notes.join(' '));
         m_main.DrawBitBtnClick();
     });
@@ -265,26 +265,26 @@ void TSignalForm::FileAddBitBtnClick() {
 
 project::SignalSettings TSignalForm::burstSettings() const {
     project::SignalSettings s;
-    s.amplitude = Exp_Am_NmSuperSpin->Value();
-    s.frequency = Exp_F_NmSuperSpin->Value();
-    s.phaseDeg = Exp_Phaze_NmSuperSpin->Value();
-    s.frontTimeConstant = Exp_Front_NmSuperSpin->Value();
-    s.excitationTime = Exp_Time_NmSuperSpin->Value();
-    s.shift = Exp_Shift_NmSuperSpin->Value();
+    s.amplitude = Exp_Am_NmSuperSpin->value();
+    s.frequency = Exp_F_NmSuperSpin->value();
+    s.phaseDeg = Exp_Phaze_NmSuperSpin->value();
+    s.frontTimeConstant = Exp_Front_NmSuperSpin->value();
+    s.excitationTime = Exp_Time_NmSuperSpin->value();
+    s.shift = Exp_Shift_NmSuperSpin->value();
     return s;
 }
 
 project::SignalSettings TSignalForm::noiseSettings() const {
     project::SignalSettings s;
-    s.noiseAmplitude = NoiseNmSuperSpin->Value();
+    s.noiseAmplitude = NoiseNmSuperSpin->value();
     return s;
 }
 
 project::SignalSettings TSignalForm::placementSettings() const {
     project::SignalSettings s;
-    s.fileRate = FileRateRadioGroup->ItemIndex();
-    s.fileOffset = FileOffsetNmSpinEdit->Value();
-    s.fileScale = FileScaleNmSuperSpin->Value();
+    s.fileRate = FileRateRadioGroup->itemIndex();
+    s.fileOffset = FileOffsetNmSpinEdit->value();
+    s.fileScale = FileScaleNmSuperSpin->value();
     return s;
 }
 
@@ -292,7 +292,7 @@ void TSignalForm::addSignalAndDraw() {
     DisabledWhile disabled(AddSignalBitBtn);
     const double samplingFrequency = m_main.samplingFrequency();
     const core::ToneBurstParameters burst = project::toneBurst(burstSettings());
-    core::AddSignal(m_state, burst, samplingFrequency);
+    core::addSignal(m_state, burst, samplingFrequency);
     m_main.DrawBitBtnClick();
 }
 
@@ -310,7 +310,7 @@ void TSignalForm::Exp_Load_BitBtnClick() {
 
 void TSignalForm::AddNoiseBitBtnClick() {
     guard([&] {
-        core::AddNoise(m_state, noiseSettings().noiseAmplitude);
+        core::addNoise(m_state, noiseSettings().noiseAmplitude);
         m_main.DrawBitBtnClick();
     });
 }

@@ -63,17 +63,17 @@ const char *const PhaseHint =
     "фильтр — ±π/2. «Фаза относительно косинуса» вычитает π/2, как считают большинство других программ.";
 } // namespace
 
-QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase) {
+QString spectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase) {
     return amplitudeCaption(decibels) + " / " + phaseCaption(unwrapped, groupDelay, cosinePhase);
 }
 
-bool SpectraTwoAxes(bool decibels, bool groupDelay) {
+bool spectraTwoAxes(bool decibels, bool groupDelay) {
     return decibels || groupDelay;
 }
 
 TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
     : TForm("SpectorForm", "SpectorForm"), m_state(state), m_main(mainForm) {
-    setOuterGeometry(RectOf(project::DesignedPlacement("SpectorForm").frame), true);
+    setOuterGeometry(rectOf(project::designedPlacement("SpectorForm").frame), true);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -87,9 +87,9 @@ TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
 
     Chart = declare(new widgets::TChart(this));
     // Normalised amplitudes and phases share the vertical axis.
-    Chart->setAxisCaptions("частота [МГц]", SpectraVerticalCaption(false, false, false));
+    Chart->setAxisCaptions("частота [МГц]", spectraVerticalCaption(false, false, false));
     for (int s = 0; s < 6; ++s)
-        Series[static_cast<std::size_t>(s)] = Chart->addSeries("Series" + widgets::IntegerText(s + 1), StoredColors[s]);
+        Series[static_cast<std::size_t>(s)] = Chart->addSeries("Series" + widgets::integerText(s + 1), StoredColors[s]);
     // Column names of the chart's CSV export.
     Chart->setCsvXHeader("Частота [МГц]");
     const char *captions[] = {"Амплитуда сигнала",  "Фаза сигнала [рад]",      "Амплитуда фильтра",
@@ -191,22 +191,22 @@ TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
     connect(CalcSpectorsBitBtn, &QPushButton::clicked, this, &TSpectorForm::CalcSpectorsBitBtnClick);
     connect(ZoomUnDoButton, &QPushButton::clicked, this, &TSpectorForm::ZoomUnDoButtonClick);
     for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox8, CheckBox9, PointsCheckBox})
-        connect(box, &QCheckBox::toggled, this, &TSpectorForm::UpdateSeriesView);
+        connect(box, &QCheckBox::toggled, this, &TSpectorForm::updateSeriesView);
     for (widgets::TSpinEdit *spin : {LineWidthSpinEdit, PointSizeSpinEdit})
-        connect(spin, &QLineEdit::textChanged, this, &TSpectorForm::UpdateSeriesView);
+        connect(spin, &QLineEdit::textChanged, this, &TSpectorForm::updateSeriesView);
     for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox, CosinePhaseCheckBox})
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::DisplayOptionsClick);
 }
 
 QString TSpectorForm::verticalCaption() const {
-    return SpectraVerticalCaption(DbCheckBox->isChecked(), UnwrapCheckBox->isChecked(), DelayCheckBox->isChecked(),
+    return spectraVerticalCaption(DbCheckBox->isChecked(), UnwrapCheckBox->isChecked(), DelayCheckBox->isChecked(),
                                   CosinePhaseCheckBox->isChecked());
 }
 
 void TSpectorForm::applyAxes() {
     const bool decibels = DbCheckBox->isChecked();
     const bool delay = DelayCheckBox->isChecked();
-    const bool twoAxes = SpectraTwoAxes(decibels, delay);
+    const bool twoAxes = spectraTwoAxes(decibels, delay);
     for (std::size_t s = 0; s < 6; ++s) {
         // Amplitudes at the dB floor only say "this low or lower": they set no scale.
         if (s % 2 == 0)
@@ -233,7 +233,7 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
     SeriesValues values;
     for (std::size_t c = 0; c < 3; ++c) {
         const auto amplitude = points(*amplitudes[c]);
-        values[2 * c] = DbCheckBox->isChecked() ? core::AmplitudeDecibels(amplitude)
+        values[2 * c] = DbCheckBox->isChecked() ? core::amplitudeDecibels(amplitude)
                                                 : std::vector<double>(amplitude.begin(), amplitude.end());
         if (DelayCheckBox->isChecked()) {
             // NaN where the amplitude is below its floor: a gap in the curve.
@@ -243,9 +243,9 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
         }
         const auto computed = points(*phases[c]);
         std::vector<double> phase = CosinePhaseCheckBox->isChecked()
-                                        ? core::CosinePhase(computed)
+                                        ? core::cosinePhase(computed)
                                         : std::vector<double>(computed.begin(), computed.end());
-        values[2 * c + 1] = UnwrapCheckBox->isChecked() ? core::UnwrapPhase(phase) : std::move(phase);
+        values[2 * c + 1] = UnwrapCheckBox->isChecked() ? core::unwrapPhase(phase) : std::move(phase);
     }
     return values;
 }
@@ -255,20 +255,20 @@ void TSpectorForm::fillSeries(const SeriesValues &values) {
     for (widgets::TLineSeries *s : Series)
         s->setActive(false);
     for (widgets::TLineSeries *s : Series)
-        s->ClearPoints();
+        s->clearPoints();
     applyAxes();
     const core::SpectorResults &r = m_state.Spectra;
     for (std::size_t s = 0; s < 6; ++s)
         for (std::size_t k = 0; k < values[s].size(); ++k)
-            Series[s]->AddPoint(core::GridFrequency(r.OmegaBuffer[k]), values[s][k], QColor(SeriesColors[s]));
-    UpdateSeriesView();
+            Series[s]->addPoint(core::gridFrequency(r.OmegaBuffer[k]), values[s][k], QColor(SeriesColors[s]));
+    updateSeriesView();
 }
 
 project::SpectraSettings TSpectorForm::spectraSettings() const {
     project::SpectraSettings s;
-    s.lowFrequency = FL_NmSuperSpin->Value();
-    s.highFrequency = FH_NmSuperSpin->Value();
-    s.pointCount = PointsNmSpinEdit->Value();
+    s.lowFrequency = FL_NmSuperSpin->value();
+    s.highFrequency = FH_NmSuperSpin->value();
+    s.pointCount = PointsNmSpinEdit->value();
     s.normalizeSignal = CheckBox5->isChecked();
     s.normalizeFilter = CheckBox6->isChecked();
     s.normalizeOutput = CheckBox7->isChecked();
@@ -280,11 +280,11 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
         DisabledWhile disabled(CalcSpectorsBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
         const core::SpectorParameters p = project::spectra(spectraSettings());
-        core::CalcSpectors(m_state, samplingFrequency, p);
+        core::calcSpectors(m_state, samplingFrequency, p);
         m_hasResults = true;
         // The note describes the curves shown: it changes only with a computation that succeeded.
         AliasNoteLabel->clear();
-        if (core::GridAboveHalfSampling(samplingFrequency, p)) {
+        if (core::gridAboveHalfSampling(samplingFrequency, p)) {
             QString half = QString::fromStdString(base::formatSignificant(samplingFrequency / 2.0, 6));
             half.replace('.', widgets::NumberSeparators::current().decimal);
             AliasNoteLabel->setText(QString("Выше %1 МГц (половины частоты дискретизации) — отражение").arg(half));
@@ -293,22 +293,22 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
     });
 }
 
-void TSpectorForm::UpdateSeriesView() {
+void TSpectorForm::updateSeriesView() {
     const QCheckBox *shown[6] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox8, CheckBox9};
     for (std::size_t s = 0; s < 6; ++s)
         Series[s]->setActive(shown[s]->isChecked());
     guard([&] {
-        for (int s = 0; s < Chart->SeriesCount(); ++s) {
-            widgets::TLineSeries *series = Chart->Series(s);
-            series->setLineWidth(LineWidthSpinEdit->Value());
+        for (int s = 0; s < Chart->seriesCount(); ++s) {
+            widgets::TLineSeries *series = Chart->series(s);
+            series->setLineWidth(LineWidthSpinEdit->value());
             series->setPointerVisible(PointsCheckBox->isChecked());
-            series->setPointerSize(PointSizeSpinEdit->Value(), PointSizeSpinEdit->Value());
+            series->setPointerSize(PointSizeSpinEdit->value(), PointSizeSpinEdit->value());
         }
     });
 }
 
 void TSpectorForm::ZoomUnDoButtonClick() {
-    Chart->UndoZoom();
+    Chart->undoZoom();
 }
 
 // The four display options redraw the last results at once; nothing is computed anew, and

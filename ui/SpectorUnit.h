@@ -15,12 +15,12 @@ class TMainForm;
 
 // The caption of the chart's vertical axis for the display options of the spectra window:
 // amplitude (normalised or in dB), then phase, unwrapped phase or group delay.
-QString SpectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase = false);
+QString spectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase = false);
 
 // Whether the phase or delay curves plot against the chart's right axis, with a scale of their
 // own: so with the amplitude in dB or the group delay, whose values the normalised amplitudes
 // and the phases in radians would flatten; otherwise every curve shares the left axis.
-bool SpectraTwoAxes(bool decibels, bool groupDelay);
+bool spectraTwoAxes(bool decibels, bool groupDelay);
 
 // The spectra window: amplitude and phase spectra of the signal, the filter and the filtered
 // signal over a chosen frequency range, up to six curves on one chart.
@@ -65,7 +65,7 @@ class TSpectorForm : public TForm {
     // What the computation reads from the fields, as settings that the conversion shared with the
     // command line makes the core's parameters of.
     project::SpectraSettings spectraSettings() const;
-    void UpdateSeriesView();
+    void updateSeriesView();
     void ZoomUnDoButtonClick();
     void DisplayOptionsClick();
 

@@ -22,11 +22,11 @@ Application::Application()
         ProjectWindows windows(main->windows());
         // A name given on the command line answers the dialog, which is then not shown.
         const std::optional<QString> given = std::exchange(m_namedProject, std::nullopt);
-        main->setWindowTitle(OpenProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given));
+        main->setWindowTitle(openProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given));
     };
     main->onSaveProject = [main] {
         ProjectWindows windows(main->windows());
-        main->setWindowTitle(SaveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
+        main->setWindowTitle(saveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
                                          widgets::NumberSeparators::current().decimal));
     };
 }

@@ -92,7 +92,7 @@ class TForm : public QWidget {
 };
 
 // A stored frame as the window system takes it.
-inline QRect RectOf(const project::Frame &frame) {
+inline QRect rectOf(const project::Frame &frame) {
     return QRect(frame.left, frame.top, frame.width, frame.height);
 }
 

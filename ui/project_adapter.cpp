@@ -17,7 +17,7 @@ class FloatControl : public project::ProjectControl {
     explicit FloatControl(widgets::TNmNumEdit *w) : m_w(w) {}
     std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::FloatField; }
-    double floatValue() const override { return m_w->Value(); }
+    double floatValue() const override { return m_w->value(); }
     void setFloatValue(double v) override { m_w->setValue(v); }
 
   private:
@@ -29,7 +29,7 @@ class IntegerControl : public project::ProjectControl {
     explicit IntegerControl(widgets::TSpinEdit *w) : m_w(w) {}
     std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::IntegerSpin; }
-    int integerValue() const override { return m_w->Value(); }
+    int integerValue() const override { return m_w->value(); }
     void setIntegerValue(int v) override { m_w->setValue(v); }
 
   private:
@@ -54,9 +54,9 @@ class RadioControl : public project::ProjectControl {
     explicit RadioControl(widgets::TRadioGroup *w) : m_w(w) {}
     std::string name() const override { return m_w->objectName().toStdString(); }
     ControlKind kind() const override { return ControlKind::RadioGroup; }
-    int integerValue() const override { return m_w->ItemIndex(); }
+    int integerValue() const override { return m_w->itemIndex(); }
     void setIntegerValue(int v) override { m_w->setItemIndex(v); }
-    int itemCount() const override { return m_w->ItemCount(); }
+    int itemCount() const override { return m_w->itemCount(); }
 
   private:
     widgets::TRadioGroup *m_w;

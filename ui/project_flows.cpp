@@ -22,7 +22,7 @@ bool exists(const QString &fileName) {
 
 } // namespace
 
-QString DirectoryPart(const QString &fileName) {
+QString directoryPart(const QString &fileName) {
     const int slash = static_cast<int>(std::max(fileName.lastIndexOf('/'), fileName.lastIndexOf('\\')));
     if (slash < 0)
         return QString();
@@ -33,7 +33,7 @@ QString DirectoryPart(const QString &fileName) {
     return dir;
 }
 
-QString OpenProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
+QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
                     const std::optional<QString> &given) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
@@ -41,18 +41,18 @@ QString OpenProject(widgets::FileDialogRequest &dialog, const QString &caption, 
     if (const auto chosen = given ? given : platform.runFileDialog(parent, dialog)) {
         dialog.fileName = *chosen;
         if (exists(*chosen)) {
-            project::LoadProjectFile(nativeName(*chosen), windows);
+            project::loadProjectFile(nativeName(*chosen), windows);
             result = *chosen;
         } else {
             platform.showInformation(parent, "Information",
                                      QString::fromStdString(base::Message::projectFileMissing(chosen->toStdString())));
         }
     }
-    dialog.initialDirectory = DirectoryPart(dialog.fileName);
+    dialog.initialDirectory = directoryPart(dialog.fileName);
     return result;
 }
 
-QString SaveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
+QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
                     QChar decimal) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
@@ -65,11 +65,11 @@ QString SaveProject(widgets::FileDialogRequest &dialog, const QString &caption, 
                 parent, "Confirm",
                 QString::fromStdString(base::Message::projectOverwriteQuestion(chosen->toStdString())));
         if (write) {
-            project::SaveProjectFile(nativeName(*chosen), windows, decimal.toLatin1() ? decimal.toLatin1() : '.');
+            project::saveProjectFile(nativeName(*chosen), windows, decimal.toLatin1() ? decimal.toLatin1() : '.');
             result = *chosen;
         }
     }
-    dialog.initialDirectory = DirectoryPart(dialog.fileName);
+    dialog.initialDirectory = directoryPart(dialog.fileName);
     return result;
 }
 

@@ -18,7 +18,7 @@ constexpr double Fs = 0.8; // MHz
 
 TEST(BuildResponseTest, DefaultHalfWave) {
     auto state = std::make_unique<CoreState>();
-    BuildResponse(*state, ResponseParameters{}, Fs);
+    buildResponse(*state, ResponseParameters{}, Fs);
     EXPECT_EQ(state->ResponseBuffer[0], 1.4);
     EXPECT_NEAR(state->ResponseBuffer[5], 1.86e-6, 0.01e-6);
     EXPECT_EQ(state->ResponseBuffer[-5], state->ResponseBuffer[5]);
@@ -27,18 +27,18 @@ TEST(BuildResponseTest, DefaultHalfWave) {
 }
 
 TEST(BuildResponseTest, TwoHalfWavesAddANegativeLobeBeforeTheCentre) {
-    for (int shape : {Index(ResponseShapeIndex::TwoHalfWaves), Index(ResponseShapeIndex::TwoHalfWavesSymmetric)}) {
+    for (int shape : {index(ResponseShapeIndex::TwoHalfWaves), index(ResponseShapeIndex::TwoHalfWavesSymmetric)}) {
         auto state = std::make_unique<CoreState>();
         state->ResponseBuffer[40] = 9.0; // cleared first
         ResponseParameters r;
         r.ResponseShape = shape;
-        BuildResponse(*state, r, Fs);
+        buildResponse(*state, r, Fs);
         EXPECT_NEAR(state->ResponseBuffer[-10], -0.56, 0.001) << shape;
         EXPECT_NEAR(state->ResponseBuffer[-5], 7.4e-7, 0.1e-7) << "the lobe overwrote -M";
         EXPECT_NE(state->ResponseBuffer[-15], 0.0);
         EXPECT_EQ(state->ResponseBuffer[-16], 0.0);
         EXPECT_EQ(state->ResponseBuffer[40], 0.0);
-        if (shape == Index(ResponseShapeIndex::TwoHalfWaves))
+        if (shape == index(ResponseShapeIndex::TwoHalfWaves))
             EXPECT_NEAR(state->ResponseBuffer[5], 1.86e-6, 0.01e-6) << "the positive side keeps the half wave";
         else
             EXPECT_EQ(state->ResponseBuffer[10], state->ResponseBuffer[-10]);
@@ -46,15 +46,15 @@ TEST(BuildResponseTest, TwoHalfWavesAddANegativeLobeBeforeTheCentre) {
 }
 
 TEST(BuildResponseTest, ShortPeakGivesASingleSample) {
-    for (auto [shape, expected] : {std::pair{Index(ResponseShapeIndex::HalfWave), 2.0},
-                                   {Index(ResponseShapeIndex::TwoHalfWaves), 2.0 / 2.5},
-                                   {Index(ResponseShapeIndex::TwoHalfWavesSymmetric), 2.0 / 2.5}}) {
+    for (auto [shape, expected] : {std::pair{index(ResponseShapeIndex::HalfWave), 2.0},
+                                   {index(ResponseShapeIndex::TwoHalfWaves), 2.0 / 2.5},
+                                   {index(ResponseShapeIndex::TwoHalfWavesSymmetric), 2.0 / 2.5}}) {
         auto state = std::make_unique<CoreState>();
         ResponseParameters r;
         r.Ar1 = 2.0;
         r.Tr1 = 2.4; // Tr1 * Fs < 2: M = 0
         r.ResponseShape = shape;
-        BuildResponse(*state, r, Fs);
+        buildResponse(*state, r, Fs);
         EXPECT_DOUBLE_EQ(state->ResponseBuffer[0], expected) << shape;
         EXPECT_EQ(state->ResponseBuffer[1], 0.0);
         EXPECT_EQ(state->ResponseBuffer[-1], 0.0);
@@ -65,8 +65,8 @@ TEST(BuildResponseTest, LongPeakStopsAtTheEndOfTheBuffer) {
     auto state = std::make_unique<CoreState>();
     ResponseParameters r;
     r.Tr1 = 200;
-    r.ResponseShape = Index(ResponseShapeIndex::TwoHalfWavesSymmetric);
-    BuildResponse(*state, r, 10000); // M = 10^6
+    r.ResponseShape = index(ResponseShapeIndex::TwoHalfWavesSymmetric);
+    buildResponse(*state, r, 10000); // M = 10^6
     EXPECT_EQ(state->ResponseBuffer[0], 1.4);
     EXPECT_NE(state->ResponseBuffer[10000], 0.0);
     EXPECT_NE(state->ResponseBuffer[-10000], 0.0);
@@ -76,13 +76,13 @@ TEST(BuildResponseTest, UnknownShapeLeavesTheResponseZeroAndZeroDivisorsFail) {
     auto state = std::make_unique<CoreState>();
     ResponseParameters r;
     r.ResponseShape = 3;
-    BuildResponse(*state, r, Fs);
+    buildResponse(*state, r, Fs);
     EXPECT_EQ(state->ResponseBuffer[0], 0.0);
-    r.ResponseShape = Index(ResponseShapeIndex::HalfWave);
-    BuildResponse(*state, r, Fs);
+    r.ResponseShape = index(ResponseShapeIndex::HalfWave);
+    buildResponse(*state, r, Fs);
     r.Tr1 = 0.0;
-    EXPECT_THROW(BuildResponse(*state, r, Fs), FloatingPointError);
+    EXPECT_THROW(buildResponse(*state, r, Fs), FloatingPointError);
     EXPECT_EQ(state->ResponseBuffer[0], 1.4) << "unchanged by the failed call";
     r.Tr1 = 12.5;
-    EXPECT_THROW(BuildResponse(*state, r, 0.0), FloatingPointError);
+    EXPECT_THROW(buildResponse(*state, r, 0.0), FloatingPointError);
 }

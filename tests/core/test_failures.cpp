@@ -77,12 +77,12 @@ void PrintTo(const FailureCase &c, std::ostream *os) {
 std::unique_ptr<CoreState> busyState() {
     auto s = std::make_unique<CoreState>();
     s->SignalHalfWidth = 1000;
-    LoadSignal(*s, ToneBurstParameters{}, 0.8);
-    SynthesizeFilter(*s, FilterSynthesisParameters{}, 0.8);
-    CalcOut(*s);
-    BuildResponse(*s, ResponseParameters{}, 0.8);
-    CalcSpectors(*s, 0.8, SpectorParameters{});
-    AddNoise(*s, 0.04);
+    loadSignal(*s, ToneBurstParameters{}, 0.8);
+    synthesizeFilter(*s, FilterSynthesisParameters{}, 0.8);
+    calcOut(*s);
+    buildResponse(*s, ResponseParameters{}, 0.8);
+    calcSpectors(*s, 0.8, SpectorParameters{});
+    addNoise(*s, 0.04);
     return s;
 }
 
@@ -109,25 +109,25 @@ TEST_P(FailedOperationTest, ReportsTheFirstFaultAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Operations, FailedOperationTest,
-    ::testing::Values(FailureCase{"burst added twice overflows", [](CoreState &s) { AddSignal(s, loudBurst(), 0.8); },
-                                  [](CoreState &s) { AddSignal(s, loudBurst(), 0.8); }, "Floating point overflow"},
+    ::testing::Values(FailureCase{"burst added twice overflows", [](CoreState &s) { addSignal(s, loudBurst(), 0.8); },
+                                  [](CoreState &s) { addSignal(s, loudBurst(), 0.8); }, "Floating point overflow"},
                       FailureCase{"burst carrier angle overflows", [](CoreState &) {},
                                   [](CoreState &s) {
                                       auto b = ToneBurstParameters{};
                                       b.Frequency = 1e308; // inf rad/µs, then cos(inf) is NaN: still an overflow
-                                      AddSignal(s, b, 0.8);
+                                      addSignal(s, b, 0.8);
                                   },
                                   "Floating point overflow"},
                       FailureCase{"noise on a loud signal overflows",
-                                  [](CoreState &s) { AddSignal(s, loudBurst(), 0.8); },
-                                  [](CoreState &s) { AddNoise(s, 1e308); }, "Floating point overflow"},
+                                  [](CoreState &s) { addSignal(s, loudBurst(), 0.8); },
+                                  [](CoreState &s) { addNoise(s, 1e308); }, "Floating point overflow"},
                       FailureCase{"linear passband with a huge gain", [](CoreState &) {},
                                   [](CoreState &s) {
                                       FilterSynthesisParameters p;
-                                      p.FilterType = Index(PassbandWeighting::Linear);
+                                      p.FilterType = index(PassbandWeighting::Linear);
                                       p.K = 1e308;
                                       p.FilterHalfWidth = 5;
-                                      SynthesizeFilter(s, p, 0.8);
+                                      synthesizeFilter(s, p, 0.8);
                                   },
                                   "Floating point overflow"},
                       FailureCase{"filtering overflows",
@@ -136,7 +136,7 @@ INSTANTIATE_TEST_SUITE_P(
                                           s.SignalBuffer[i] = 1e300;
                                       s.FilterBuffer[0] = 1e300;
                                   },
-                                  [](CoreState &s) { CalcOut(s); }, "Floating point overflow"},
+                                  [](CoreState &s) { calcOut(s); }, "Floating point overflow"},
                       FailureCase{"spectra of a loud signal",
                                   [](CoreState &s) {
                                       for (int i = -1000; i <= 1000; ++i)
@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(
                                       SpectorParameters p;
                                       p.PointCount = 50;
                                       p.LowFrequency = 0.0;
-                                      CalcSpectors(s, 0.8, p);
+                                      calcSpectors(s, 0.8, p);
                                   },
                                   "Floating point overflow"}));
 
@@ -159,18 +159,18 @@ TEST(FailedSearchTest, AFailedEpochChangesNothing) {
         std::unique_ptr<Snapshot> before;
         int epoch = 0;
         explicit Host(CoreState &s) : state(s) {}
-        void ProcessMessages() override {
+        void processMessages() override {
             if (++epoch == 4) {
                 state.SignalBuffer[0] = 1e308; // as a user could between two epochs
                 before = std::make_unique<Snapshot>(state);
             }
         }
-        void ShowEpoch(std::int32_t) override {}
-        double RandomStep() override { return epoch >= 4 ? 1e10 : 0.0002; }
-        void ShowBestObjective(long double) override {}
-        std::int32_t EpochLimit() override { return 100; }
+        void showEpoch(std::int32_t) override {}
+        double randomStep() override { return epoch >= 4 ? 1e10 : 0.0002; }
+        void showBestObjective(long double) override {}
+        std::int32_t epochLimit() override { return 100; }
     } host(*state);
-    EXPECT_THROW(SearchFilter(*state, ResponseParameters{}, 0.8, 100, host), FloatingPointError);
+    EXPECT_THROW(searchFilter(*state, ResponseParameters{}, 0.8, 100, host), FloatingPointError);
     ASSERT_TRUE(host.before);
     EXPECT_TRUE(Snapshot(*state) == *host.before);
     EXPECT_FALSE(state->SearchRunning);

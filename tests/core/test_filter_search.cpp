@@ -31,26 +31,26 @@ class ScriptedHost : public SearchHost {
     std::function<void(int epoch)> onMessages; // epoch about to run
     std::function<void()> afterIncrements;     // at the best-objective display
 
-    void ProcessMessages() override {
+    void processMessages() override {
         calls += 'P';
         if (onMessages)
             onMessages(static_cast<int>(epochs.size()) + 1);
     }
-    void ShowEpoch(std::int32_t epoch) override {
+    void showEpoch(std::int32_t epoch) override {
         calls += 'E';
         epochs.push_back(epoch);
     }
-    double RandomStep() override {
+    double randomStep() override {
         calls += 'R';
         return step;
     }
-    void ShowBestObjective(long double best) override {
+    void showBestObjective(long double best) override {
         calls += 'B';
         bests.push_back(best);
         if (afterIncrements)
             afterIncrements();
     }
-    std::int32_t EpochLimit() override {
+    std::int32_t epochLimit() override {
         calls += 'L';
         return limit;
     }
@@ -64,15 +64,15 @@ std::unique_ptr<CoreState> stateWithSignal() {
     burst.FrontTimeConstant = 20;
     burst.ExcitationTime = 60;
     burst.Shift = 40;
-    LoadSignal(*state, burst, Fs);
-    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
+    loadSignal(*state, burst, Fs);
+    loadStartFilter(*state, index(StartFilterKindIndex::Delta));
     return state;
 }
 
-SearchOutcome search(CoreState &state, ScriptedHost &host, int n = 20, int shape = Index(ResponseShapeIndex::HalfWave)) {
+SearchOutcome search(CoreState &state, ScriptedHost &host, int n = 20, int shape = index(ResponseShapeIndex::HalfWave)) {
     ResponseParameters r;
     r.ResponseShape = shape;
-    return SearchFilter(state, r, Fs, n, host);
+    return searchFilter(state, r, Fs, n, host);
 }
 
 } // namespace
@@ -93,7 +93,7 @@ TEST(SearchFilterTest, StopDuringTheFirstEpochKeepsItsIncrements) {
     auto state = stateWithSignal();
     ScriptedHost host;
     host.limit = 1000;
-    host.onMessages = [&](int) { StopSearch(*state); };
+    host.onMessages = [&](int) { stopSearch(*state); };
     const auto outcome = search(*state, host);
     EXPECT_EQ(outcome.Epoch, 1);
     for (int j = -20; j <= 20; ++j)
@@ -121,8 +121,8 @@ TEST(SearchFilterTest, ZeroStepKeepsTheFilterAndFindsItsObjective) {
     for (int j = -20; j <= 20; ++j)
         ASSERT_EQ(state->FilterBuffer[j], j == 0 ? 1.0 : 0.0);
     state->FilterHalfWidth = 20;
-    CalcOut(*state);
-    EXPECT_EQ(outcome.BestObjective, SearchObjective(*state, state->OutputBuffer.centre(), state->SignalHalfWidth));
+    calcOut(*state);
+    EXPECT_EQ(outcome.BestObjective, searchObjective(*state, state->OutputBuffer.centre(), state->SignalHalfWidth));
     EXPECT_GT(outcome.BestObjective, 0.0L);
 }
 
@@ -187,7 +187,7 @@ TEST(SearchFilterTest, TraceRecordsEveryAcceptedEpoch) {
 // The trial output of every epoch is the plain double correlation with the trial taps.
 TEST(SearchFilterTest, TrialOutputEqualsThePlainLoopBitForBit) {
     auto state = stateWithSignal();
-    AddNoise(*state, 0.1);
+    addNoise(*state, 0.1);
     ScriptedHost host;
     host.step = 0.05;
     host.limit = 6;
@@ -218,8 +218,8 @@ TEST(SearchFilterTest, ResponseShapesOneAndTwoSearchAlike) {
     ScriptedHost hostB;
     hostA.limit = hostB.limit = 50;
     hostA.step = hostB.step = 0.01;
-    search(*a, hostA, 20, Index(ResponseShapeIndex::TwoHalfWaves));
-    search(*b, hostB, 20, Index(ResponseShapeIndex::TwoHalfWavesSymmetric));
+    search(*a, hostA, 20, index(ResponseShapeIndex::TwoHalfWaves));
+    search(*b, hostB, 20, index(ResponseShapeIndex::TwoHalfWavesSymmetric));
     EXPECT_EQ(hostA.bests, hostB.bests);
     for (int j = -20; j <= 20; ++j)
         ASSERT_EQ(a->FilterBuffer[j], b->FilterBuffer[j]);
@@ -228,7 +228,7 @@ TEST(SearchFilterTest, ResponseShapesOneAndTwoSearchAlike) {
 
 TEST(SearchFilterTest, StopWhileIdleDoesNotAffectTheNextSearch) {
     auto state = stateWithSignal();
-    StopSearch(*state);
+    stopSearch(*state);
     ScriptedHost host;
     host.limit = 3;
     EXPECT_EQ(search(*state, host).Epoch, 4);
@@ -237,7 +237,7 @@ TEST(SearchFilterTest, StopWhileIdleDoesNotAffectTheNextSearch) {
 TEST(SearchFilterTest, ResetOfTheStartFilterMidRunKeepsTheBestObjective) {
     // A signal equal to the desired response: the delta filter reaches objective 0 at once.
     auto state = stateWithSignal();
-    BuildResponse(*state, ResponseParameters{}, Fs);
+    buildResponse(*state, ResponseParameters{}, Fs);
     for (int i = -200; i <= 200; ++i)
         state->SignalBuffer[i] = state->ResponseBuffer[i];
     ScriptedHost host;
@@ -245,7 +245,7 @@ TEST(SearchFilterTest, ResetOfTheStartFilterMidRunKeepsTheBestObjective) {
     host.limit = 8;
     host.onMessages = [&](int epoch) {
         if (epoch == 4)
-            LoadStartFilter(*state, Index(StartFilterKindIndex::Zero));
+            loadStartFilter(*state, index(StartFilterKindIndex::Zero));
     };
     search(*state, host);
     // The zero filter's trials never beat the 0 reached before the reset, so none is accepted,
@@ -264,7 +264,7 @@ TEST(SearchFilterTest, SynthesisMidRunReplacesTheFilterAndItsHalfWidth) {
         if (epoch == 3) {
             FilterSynthesisParameters p;
             p.FilterHalfWidth = 7;
-            SynthesizeFilter(*state, p, Fs);
+            synthesizeFilter(*state, p, Fs);
         }
     };
     state->SecondFilterBuffer.fill(0.0);
@@ -320,7 +320,7 @@ TEST(SearchFilterTest, OverflowEndsTheRunAndKeepsWhatWasAccepted) {
 TEST(SearchFilterTest, HostErrorEndsTheRun) {
     auto state = stateWithSignal();
     struct FailingHost : ScriptedHost {
-        double RandomStep() override { throw base::Error("'x' is not a valid floating point value."); }
+        double randomStep() override { throw base::Error("'x' is not a valid floating point value."); }
     } host;
     EXPECT_THROW(search(*state, host), base::Error);
     EXPECT_FALSE(state->SearchRunning);
@@ -331,10 +331,10 @@ TEST(LoadStartFilterTest, DeltaIsASingleOneAndKeepsTheHalfWidth) {
     state->FilterBuffer[-1000] = 3.0;
     state->FilterBuffer[500] = 3.0;
     state->FilterHalfWidth = 42;
-    LoadStartFilter(*state, Index(StartFilterKindIndex::Delta));
+    loadStartFilter(*state, index(StartFilterKindIndex::Delta));
     for (int j = -1000; j <= 1000; ++j)
         ASSERT_EQ(state->FilterBuffer[j], j == 0 ? 1.0 : 0.0);
     EXPECT_EQ(state->FilterHalfWidth, 42);
-    LoadStartFilter(*state, Index(StartFilterKindIndex::Zero));
+    loadStartFilter(*state, index(StartFilterKindIndex::Zero));
     EXPECT_EQ(state->FilterBuffer[0], 0.0);
 }

@@ -17,7 +17,7 @@ constexpr double Fs = 0.8; // MHz
 
 std::unique_ptr<CoreState> synthesized(const FilterSynthesisParameters &p, double fs = Fs) {
     auto state = std::make_unique<CoreState>();
-    SynthesizeFilter(*state, p, fs);
+    synthesizeFilter(*state, p, fs);
     return state;
 }
 
@@ -61,8 +61,8 @@ TEST(FilterSynthesisTest, ZeroBandWidthRectangularIsOneCosine) {
 }
 
 TEST(FilterSynthesisTest, ZeroBandWidthLinearAndSinCancelOut) {
-    for (int type : {Index(PassbandWeighting::Linear), Index(PassbandWeighting::Sin)}) {
-        auto p = with(100, type, Index(WinTypeIndex::None));
+    for (int type : {index(PassbandWeighting::Linear), index(PassbandWeighting::Sin)}) {
+        auto p = with(100, type, index(WinTypeIndex::None));
         p.DF = 0.0;
         const auto state = synthesized(p);
         for (int j = -100; j <= 100; ++j)
@@ -71,8 +71,8 @@ TEST(FilterSynthesisTest, ZeroBandWidthLinearAndSinCancelOut) {
 }
 
 TEST(FilterSynthesisTest, NegativeGainNegatesEveryTapAndZeroGainGivesZero) {
-    for (int type : {Index(PassbandWeighting::Rectangular), Index(PassbandWeighting::Linear), Index(PassbandWeighting::Sin)}) {
-        auto p = with(50, type, Index(WinTypeIndex::Hamming));
+    for (int type : {index(PassbandWeighting::Rectangular), index(PassbandWeighting::Linear), index(PassbandWeighting::Sin)}) {
+        auto p = with(50, type, index(WinTypeIndex::Hamming));
         const auto positive = synthesized(p);
         p.K = -1.0;
         const auto negative = synthesized(p);
@@ -102,46 +102,46 @@ class WindowTest : public ::testing::TestWithParam<WindowCase> {};
 // A windowed filter is the unwindowed one times w(j), tap by tap.
 TEST_P(WindowTest, TapIsTheUnwindowedTapTimesTheFactor) {
     const auto &c = GetParam();
-    for (int type : {Index(PassbandWeighting::Rectangular), Index(PassbandWeighting::Sin)}) {
-        const auto plain = synthesized(with(c.n, type, Index(WinTypeIndex::None)));
+    for (int type : {index(PassbandWeighting::Rectangular), index(PassbandWeighting::Sin)}) {
+        const auto plain = synthesized(with(c.n, type, index(WinTypeIndex::None)));
         const auto windowed = synthesized(with(c.n, type, c.winType));
         EXPECT_NEAR(windowed->FilterBuffer[c.j], plain->FilterBuffer[c.j] * c.factor,
                     std::abs(plain->FilterBuffer[c.j]) * 1e-12 + 1e-300)
             << c.name;
-        EXPECT_EQ(windowed->FilterBuffer[c.j], plain->FilterBuffer[c.j] * WindowFactor(c.winType, c.j, c.n));
+        EXPECT_EQ(windowed->FilterBuffer[c.j], plain->FilterBuffer[c.j] * windowFactor(c.winType, c.j, c.n));
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Windows, WindowTest,
     ::testing::Values(
-        WindowCase{"bartlett_n1_centre_kept", Index(WinTypeIndex::Bartlett), 1, 0, 1.0},
-        WindowCase{"bartlett_n1_end_negated", Index(WinTypeIndex::Bartlett), 1, 1, -1.0},
-        WindowCase{"bartlett_zero_at_half", Index(WinTypeIndex::Bartlett), 100, 50, 0.0},
-        WindowCase{"bartlett_minus_one_at_end", Index(WinTypeIndex::Bartlett), 100, -100, -1.0},
-        WindowCase{"hanning_centre", Index(WinTypeIndex::Hanning), 100, 0, 1.0},
-        WindowCase{"hanning_end_nearly_zero", Index(WinTypeIndex::Hanning), 100, 100, (std::cos(100 * 3.14159 / 100) + 1) * 0.5},
-        WindowCase{"hamming_end", Index(WinTypeIndex::Hamming), 100, -100, std::cos(-100 * 3.14159 / 100) * 0.46 + 0.54},
-        WindowCase{"blackman_centre_1_08", Index(WinTypeIndex::Blackman), 100, 0, 1.08},
-        WindowCase{"blackman_end", Index(WinTypeIndex::Blackman), 100, 100,
+        WindowCase{"bartlett_n1_centre_kept", index(WinTypeIndex::Bartlett), 1, 0, 1.0},
+        WindowCase{"bartlett_n1_end_negated", index(WinTypeIndex::Bartlett), 1, 1, -1.0},
+        WindowCase{"bartlett_zero_at_half", index(WinTypeIndex::Bartlett), 100, 50, 0.0},
+        WindowCase{"bartlett_minus_one_at_end", index(WinTypeIndex::Bartlett), 100, -100, -1.0},
+        WindowCase{"hanning_centre", index(WinTypeIndex::Hanning), 100, 0, 1.0},
+        WindowCase{"hanning_end_nearly_zero", index(WinTypeIndex::Hanning), 100, 100, (std::cos(100 * 3.14159 / 100) + 1) * 0.5},
+        WindowCase{"hamming_end", index(WinTypeIndex::Hamming), 100, -100, std::cos(-100 * 3.14159 / 100) * 0.46 + 0.54},
+        WindowCase{"blackman_centre_1_08", index(WinTypeIndex::Blackman), 100, 0, 1.08},
+        WindowCase{"blackman_end", index(WinTypeIndex::Blackman), 100, 100,
                    0.54 + 0.46 * std::cos(100 * 3.14159 / 2 / 100) + 0.08 * std::cos(100 * 6.28318 / 100)},
-        WindowCase{"cos_quarter", Index(WinTypeIndex::Cos), 100, 50, std::abs(std::cos(50 * 3.14159 / 2 / 100))},
-        WindowCase{"cos2_quarter", Index(WinTypeIndex::Cos2), 100, -50, std::pow(std::cos(-50 * 3.14159 / 2 / 100), 2)},
+        WindowCase{"cos_quarter", index(WinTypeIndex::Cos), 100, 50, std::abs(std::cos(50 * 3.14159 / 2 / 100))},
+        WindowCase{"cos2_quarter", index(WinTypeIndex::Cos2), 100, -50, std::pow(std::cos(-50 * 3.14159 / 2 / 100), 2)},
         WindowCase{"unknown_window_changes_nothing", 9, 100, 30, 1.0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(FilterSynthesisTest, WindowEndFactorsFollowTheFiveDecimalPi) {
-    EXPECT_NEAR(WindowFactor(Index(WinTypeIndex::Hanning), 1000, 1000), 1.76e-12, 0.01e-12);
-    EXPECT_NEAR(WindowFactor(Index(WinTypeIndex::Cos2), 1000, 1000), 1.76e-12, 0.01e-12);
-    EXPECT_NEAR(WindowFactor(Index(WinTypeIndex::Cos), 1000, 1000), 1.33e-6, 0.01e-6);
-    EXPECT_NEAR(WindowFactor(Index(WinTypeIndex::Hamming), 1000, 1000) - 0.08, 1.6e-12, 0.1e-12);
-    EXPECT_NEAR(WindowFactor(Index(WinTypeIndex::Blackman), 1000, 1000), 0.62, 0.01);
+    EXPECT_NEAR(windowFactor(index(WinTypeIndex::Hanning), 1000, 1000), 1.76e-12, 0.01e-12);
+    EXPECT_NEAR(windowFactor(index(WinTypeIndex::Cos2), 1000, 1000), 1.76e-12, 0.01e-12);
+    EXPECT_NEAR(windowFactor(index(WinTypeIndex::Cos), 1000, 1000), 1.33e-6, 0.01e-6);
+    EXPECT_NEAR(windowFactor(index(WinTypeIndex::Hamming), 1000, 1000) - 0.08, 1.6e-12, 0.1e-12);
+    EXPECT_NEAR(windowFactor(index(WinTypeIndex::Blackman), 1000, 1000), 0.62, 0.01);
 }
 
 TEST(FilterSynthesisTest, UnknownWeightingGivesAnAllZeroFilterOfHalfWidthN) {
     auto state = std::make_unique<CoreState>();
     state->FilterBuffer[3] = 1.0;
-    SynthesizeFilter(*state, with(70, 5, Index(WinTypeIndex::Blackman)), Fs);
+    synthesizeFilter(*state, with(70, 5, index(WinTypeIndex::Blackman)), Fs);
     EXPECT_EQ(state->FilterHalfWidth, 70);
     for (int j = -1000; j <= 1000; ++j)
         ASSERT_EQ(state->FilterBuffer[j], 0.0);
@@ -149,9 +149,9 @@ TEST(FilterSynthesisTest, UnknownWeightingGivesAnAllZeroFilterOfHalfWidthN) {
 
 TEST(FilterSynthesisTest, SmallerSynthesisClearsTheOldTaps) {
     auto state = std::make_unique<CoreState>();
-    SynthesizeFilter(*state, with(200, Index(PassbandWeighting::Rectangular), Index(WinTypeIndex::None)), Fs);
+    synthesizeFilter(*state, with(200, index(PassbandWeighting::Rectangular), index(WinTypeIndex::None)), Fs);
     ASSERT_NE(state->FilterBuffer[150], 0.0);
-    SynthesizeFilter(*state, with(50, Index(PassbandWeighting::Rectangular), Index(WinTypeIndex::None)), Fs);
+    synthesizeFilter(*state, with(50, index(PassbandWeighting::Rectangular), index(WinTypeIndex::None)), Fs);
     EXPECT_EQ(state->FilterHalfWidth, 50);
     for (int j = 51; j <= 200; ++j) {
         ASSERT_EQ(state->FilterBuffer[j], 0.0);
@@ -162,16 +162,16 @@ TEST(FilterSynthesisTest, SmallerSynthesisClearsTheOldTaps) {
 TEST(FilterSynthesisTest, HalfWidthZeroGivesAnAllZeroFilterWithoutDividing) {
     auto state = std::make_unique<CoreState>();
     state->FilterBuffer[0] = 1.0;
-    SynthesizeFilter(*state, with(0, Index(PassbandWeighting::Rectangular), Index(WinTypeIndex::Hanning)), Fs);
+    synthesizeFilter(*state, with(0, index(PassbandWeighting::Rectangular), index(WinTypeIndex::Hanning)), Fs);
     EXPECT_EQ(state->FilterHalfWidth, 0);
     EXPECT_EQ(state->FilterBuffer[0], 0.0);
 }
 
 TEST(FilterSynthesisTest, ZeroSamplingFrequencyFailsAndKeepsTheOldFilter) {
     auto state = std::make_unique<CoreState>();
-    SynthesizeFilter(*state, with(20, Index(PassbandWeighting::Rectangular), Index(WinTypeIndex::None)), Fs);
+    synthesizeFilter(*state, with(20, index(PassbandWeighting::Rectangular), index(WinTypeIndex::None)), Fs);
     const double tap = state->FilterBuffer[5];
-    EXPECT_THROW(SynthesizeFilter(*state, with(80, Index(PassbandWeighting::Rectangular), Index(WinTypeIndex::None)), 0.0), FloatingPointError);
+    EXPECT_THROW(synthesizeFilter(*state, with(80, index(PassbandWeighting::Rectangular), index(WinTypeIndex::None)), 0.0), FloatingPointError);
     EXPECT_EQ(state->FilterHalfWidth, 20);
     EXPECT_EQ(state->FilterBuffer[5], tap);
 }
@@ -199,8 +199,8 @@ TEST(FilterSynthesisTest, PassbandAgreesWithTheCLibraryCosine) {
             for (int j = -1000; j <= 997; ++j)
                 a[static_cast<std::size_t>(j + 1000)] += std::cos((j * omega) * spacing + 0.3) * weight / divisor;
         }
-        Kernels().synthesizePassband(b.data() + 1000, -1000, 997, omega0, deltaOmega, spacing, 0.3, 2.0,
-                                     Index(c.weighting));
+        kernels().synthesizePassband(b.data() + 1000, -1000, 997, omega0, deltaOmega, spacing, 0.3, 2.0,
+                                     index(c.weighting));
         double scale = 0.0;
         for (double v : a)
             scale = std::max(scale, std::abs(v));

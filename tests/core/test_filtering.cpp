@@ -16,7 +16,7 @@ namespace {
 std::unique_ptr<CoreState> stateWithBurst(int n) {
     auto state = std::make_unique<CoreState>();
     state->SignalHalfWidth = n;
-    LoadSignal(*state, ToneBurstParameters{}, 0.8);
+    loadSignal(*state, ToneBurstParameters{}, 0.8);
     return state;
 }
 
@@ -35,10 +35,10 @@ double referenceOutput(const CoreState &state, int i, int m) {
 
 TEST(CalcOutTest, DeltaAtZeroReturnsTheSignalExactly) {
     auto state = stateWithBurst(1000);
-    AddNoise(*state, 0.04);
+    addNoise(*state, 0.04);
     state->FilterHalfWidth = 100;
     state->FilterBuffer[0] = 1.0;
-    CalcOut(*state);
+    calcOut(*state);
     for (int i = -1000; i <= 1000; ++i)
         ASSERT_EQ(state->OutputBuffer[i], state->SignalBuffer[i]) << i;
 }
@@ -47,7 +47,7 @@ TEST(CalcOutTest, DeltaAtPlusOneMovesTheSignalOneSampleEarlier) {
     auto state = stateWithBurst(1000);
     state->FilterHalfWidth = 1;
     state->FilterBuffer[1] = 1.0;
-    CalcOut(*state);
+    calcOut(*state);
     for (int i = -1000; i <= 1000; ++i)
         ASSERT_EQ(state->OutputBuffer[i], state->SignalBuffer[i + 1]) << i;
 }
@@ -56,7 +56,7 @@ TEST(CalcOutTest, DefaultFilterBeforeAnySynthesisGivesZeroOutput) {
     auto state = stateWithBurst(1000);
     for (int i = -1000; i <= 1000; ++i)
         state->OutputBuffer[i] = 7.0;
-    CalcOut(*state);
+    calcOut(*state);
     for (int i = -1000; i <= 1000; ++i)
         ASSERT_EQ(state->OutputBuffer[i], 0.0) << i;
     EXPECT_EQ(state->OutputBuffer[1001], 0.0);
@@ -65,12 +65,12 @@ TEST(CalcOutTest, DefaultFilterBeforeAnySynthesisGivesZeroOutput) {
 TEST(CalcOutTest, LoweredHalfWidthRewritesOnlyTheSmallerRange) {
     auto state = stateWithBurst(1000);
     state->FilterBuffer[0] = 2.0;
-    CalcOut(*state);
+    calcOut(*state);
     const double old700 = state->OutputBuffer[700];
     ASSERT_NE(old700, 0.0);
     state->FilterBuffer[0] = 3.0;
     state->SignalHalfWidth = 500;
-    CalcOut(*state);
+    calcOut(*state);
     EXPECT_EQ(state->OutputBuffer[700], old700);
     EXPECT_EQ(state->OutputBuffer[500], 3.0 * state->SignalBuffer[500]);
 }
@@ -81,7 +81,7 @@ TEST(CalcOutTest, SignalBeyondTheHalfWidthTakesPartInTheSum) {
     state->SignalBuffer[12] = 4.0; // written earlier with a larger half-width
     state->FilterHalfWidth = 2;
     state->FilterBuffer[2] = 0.5;
-    CalcOut(*state);
+    calcOut(*state);
     EXPECT_EQ(state->OutputBuffer[10], 2.0);
 }
 
@@ -106,13 +106,13 @@ TEST_P(CalcOutWidthTest, MatchesThePlainDoubleLoopBitForBit) {
     state->SignalHalfWidth = std::min(n, MaxSignalHalfWidth);
     ToneBurstParameters burst;
     burst.Shift = 12000.0;
-    LoadSignal(*state, burst, 0.8);
-    AddNoise(*state, 0.3);
+    loadSignal(*state, burst, 0.8);
+    addNoise(*state, 0.3);
     state->SignalHalfWidth = n;
     state->FilterHalfWidth = m;
     for (int j = -std::min(m, 1000); j <= std::min(m, 1000); ++j)
         state->FilterBuffer[j] = 0.001 * ((j * 37 + 11) % 23) - 0.01;
-    CalcOut(*state);
+    calcOut(*state);
     const int usableN = std::min(n, MaxSignalHalfWidth);
     const int usableM = std::min(m, MaxFilterHalfWidth);
     for (int i = -usableN; i <= usableN; ++i)
@@ -130,11 +130,11 @@ TEST(CalcOutTest, NegativeHalfWidthsVisitNothing) {
     auto state = stateWithBurst(1000);
     state->OutputBuffer[0] = 5.0;
     state->SignalHalfWidth = -1;
-    CalcOut(*state);
+    calcOut(*state);
     EXPECT_EQ(state->OutputBuffer[0], 5.0);
     state->SignalHalfWidth = 3;
     state->FilterHalfWidth = -1;
-    CalcOut(*state);
+    calcOut(*state);
     EXPECT_EQ(state->OutputBuffer[0], 0.0) << "every sum over no taps is 0";
 }
 
@@ -145,7 +145,7 @@ TEST(CalcOutTest, OverflowingSumIsAnError) {
     state->SignalBuffer[0] = 1e300;
     state->FilterBuffer[0] = 1e300;
     try {
-        CalcOut(*state);
+        calcOut(*state);
         FAIL() << "no error";
     } catch (const FloatingPointError &error) {
         EXPECT_STREQ(error.what(), "Floating point overflow");
@@ -160,8 +160,8 @@ TEST(CorrelateKernelTest, SingleAndThreadedRunsAgree) {
         taps[k] = 0.1 * static_cast<double>(k % 7) - 0.3;
     const double *s = signal.data() + 2000;
     const double *t = taps.data() + 20;
-    Correlate(s, t, 20, a.data() + 1000, -1000, 1000);
+    correlate(s, t, 20, a.data() + 1000, -1000, 1000);
     WorkerPool pool(2);
-    CorrelateParallel(pool, s, t, 20, b.data() + 1000, -1000, 1000);
+    correlateParallel(pool, s, t, 20, b.data() + 1000, -1000, 1000);
     EXPECT_EQ(a, b);
 }

@@ -51,13 +51,13 @@ std::vector<double> pseudoRandom(std::size_t n, std::uint32_t seed) {
 }
 
 const KernelSet &scalarSet() {
-    return *KernelsFor(InstructionSet::Scalar);
+    return *kernelsFor(InstructionSet::Scalar);
 }
 
 class KernelSetTest : public ::testing::TestWithParam<InstructionSet> {
   protected:
     void SetUp() override {
-        m_set = KernelsFor(GetParam());
+        m_set = kernelsFor(GetParam());
         if (m_set == nullptr)
             GTEST_SKIP() << "instruction set not available on this processor";
     }
@@ -253,7 +253,7 @@ TEST_P(TrigAccuracyTest, WithinAFewUnitsInTheLastPlace) {
         const long double xl = x;
         // Relative to the value away from its zeros; near a zero, absolute (the angle itself
         // is uncertain by about 2^-53 rad there).
-        for (const auto &[value, reference] : {std::pair{Sin(x), std::sin(xl)}, std::pair{Cos(x), std::cos(xl)}}) {
+        for (const auto &[value, reference] : {std::pair{sine(x), std::sin(xl)}, std::pair{cosine(x), std::cos(xl)}}) {
             if (std::fabs(reference) >= 1e-3L)
                 worst = std::max(worst, ulpError(value, reference));
             ASSERT_LT(std::fabs(static_cast<long double>(value) - reference), 0x1p-52L) << x;
@@ -278,14 +278,14 @@ INSTANTIATE_TEST_SUITE_P(Ranges, TrigAccuracyTest,
                          });
 
 TEST(TrigTest, ExactValuesAndSymmetry) {
-    EXPECT_EQ(Sin(0.0), 0.0);
-    EXPECT_EQ(Cos(0.0), 1.0);
-    EXPECT_TRUE(std::isnan(Sin(std::numeric_limits<double>::infinity())));
-    EXPECT_TRUE(std::isnan(Cos(-std::numeric_limits<double>::infinity())));
-    EXPECT_TRUE(std::isnan(Sin(std::numeric_limits<double>::quiet_NaN())));
+    EXPECT_EQ(sine(0.0), 0.0);
+    EXPECT_EQ(cosine(0.0), 1.0);
+    EXPECT_TRUE(std::isnan(sine(std::numeric_limits<double>::infinity())));
+    EXPECT_TRUE(std::isnan(cosine(-std::numeric_limits<double>::infinity())));
+    EXPECT_TRUE(std::isnan(sine(std::numeric_limits<double>::quiet_NaN())));
     for (double x : {0.5, 2.0, 1e5, 4e9, 1e100}) {
-        EXPECT_EQ(Sin(-x), -Sin(x)) << x;
-        EXPECT_EQ(Cos(-x), Cos(x)) << x;
+        EXPECT_EQ(sine(-x), -sine(x)) << x;
+        EXPECT_EQ(cosine(-x), cosine(x)) << x;
     }
 }
 
@@ -336,12 +336,12 @@ TEST(WorkerPoolTest, ThreadCountFollowsTheEnvironment) {
     if (text != nullptr) {
         int expected = 0;
         std::from_chars(text, text + std::strlen(text), expected);
-        EXPECT_EQ(DefaultThreadCount(), expected);
+        EXPECT_EQ(defaultThreadCount(), expected);
     } else {
         const int cores = static_cast<int>(std::thread::hardware_concurrency());
-        EXPECT_EQ(DefaultThreadCount(), std::clamp(cores, 1, 8));
+        EXPECT_EQ(defaultThreadCount(), std::clamp(cores, 1, 8));
     }
-    EXPECT_EQ(WorkerPool().threadCount(), DefaultThreadCount());
+    EXPECT_EQ(WorkerPool().threadCount(), defaultThreadCount());
 }
 
 } // namespace

@@ -25,11 +25,11 @@ constexpr double Fs = 0.8; // MHz
 class CountingHost : public SearchHost {
   public:
     explicit CountingHost(int epochs) : m_limit(epochs - 1) {}
-    void ProcessMessages() override {}
-    void ShowEpoch(std::int32_t) override {}
-    double RandomStep() override { return 0.0002; }
-    void ShowBestObjective(long double) override {}
-    std::int32_t EpochLimit() override { return m_limit; }
+    void processMessages() override {}
+    void showEpoch(std::int32_t) override {}
+    double randomStep() override { return 0.0002; }
+    void showBestObjective(long double) override {}
+    std::int32_t epochLimit() override { return m_limit; }
 
   private:
     std::int32_t m_limit;
@@ -38,7 +38,7 @@ class CountingHost : public SearchHost {
 std::unique_ptr<CoreState> defaultBurst() {
     auto state = std::make_unique<CoreState>();
     state->SignalHalfWidth = 1000;
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    loadSignal(*state, ToneBurstParameters{}, Fs);
     return state;
 }
 
@@ -100,12 +100,12 @@ TEST_P(LeastSquaresDenseTest, TapsAgreeWithDirectSolution) {
         for (int i = -MaxSignalHalfWidth; i <= MaxSignalHalfWidth; ++i)
             state->SignalBuffer[i] = uniform(random);
     } else {
-        LoadSignal(*state, burst, Fs);
+        loadSignal(*state, burst, Fs);
     }
     ResponseParameters r;
     r.ResponseShape = c.shape;
 
-    const auto outcome = LeastSquaresFilter(*state, r, Fs, c.filterHalfWidth, c.mu);
+    const auto outcome = leastSquaresFilter(*state, r, Fs, c.filterHalfWidth, c.mu);
     const DenseSolution ref = denseSolution(*state, c.filterHalfWidth, c.signalHalfWidth, c.mu);
     EXPECT_EQ(state->FilterHalfWidth, c.filterHalfWidth);
     const double scale = std::max(1.0, ref.h.cwiseAbs().maxCoeff());
@@ -142,7 +142,7 @@ TEST(LeastSquaresTest, DeltaSignalGivesMirroredResponse) {
         state->SignalBuffer[0] = 1.0;
         ResponseParameters r;
         r.ResponseShape = shape;
-        const auto outcome = LeastSquaresFilter(*state, r, Fs, 100, 0.0);
+        const auto outcome = leastSquaresFilter(*state, r, Fs, 100, 0.0);
         for (int j = -100; j <= 100; ++j)
             EXPECT_NEAR(state->FilterBuffer[j], state->ResponseBuffer[-j], 1e-14) << "shape " << shape << " tap " << j;
         EXPECT_NEAR(outcome.Residual, 0.0, 1e-24);
@@ -156,7 +156,7 @@ TEST(LeastSquaresTest, LargerRegularisationShrinksTapsAndRaisesResidual) {
     double previousNorm = INFINITY;
     double previousResidual = -1.0;
     for (const double mu : {0.0, 1e-6, 1e-3, 1e-1, 1.0}) {
-        const auto outcome = LeastSquaresFilter(*state, ResponseParameters{}, Fs, 100, mu);
+        const auto outcome = leastSquaresFilter(*state, ResponseParameters{}, Fs, 100, mu);
         double norm = 0.0;
         for (int j = -100; j <= 100; ++j)
             norm += state->FilterBuffer[j] * state->FilterBuffer[j];
@@ -171,17 +171,17 @@ TEST(LeastSquaresTest, LargerRegularisationShrinksTapsAndRaisesResidual) {
 // beats 300 search epochs from a zero filter on the default burst.
 TEST(LeastSquaresTest, BeatsThreeHundredSearchEpochs) {
     auto searched = defaultBurst();
-    LoadStartFilter(*searched, static_cast<int>(StartFilterKindIndex::Zero));
+    loadStartFilter(*searched, static_cast<int>(StartFilterKindIndex::Zero));
     CountingHost host(300);
-    const SearchOutcome search = SearchFilter(*searched, ResponseParameters{}, Fs, 100, host);
+    const SearchOutcome search = searchFilter(*searched, ResponseParameters{}, Fs, 100, host);
     ASSERT_EQ(search.Epoch, 300);
 
     auto state = defaultBurst();
-    const auto outcome = LeastSquaresFilter(*state, ResponseParameters{}, Fs, 100, 1e-6);
+    const auto outcome = leastSquaresFilter(*state, ResponseParameters{}, Fs, 100, 1e-6);
     EXPECT_LE(outcome.SearchObjective, search.BestObjective);
 
-    CalcOut(*state);
-    EXPECT_EQ(SearchObjective(*state, state->OutputBuffer.centre(), 1000), outcome.SearchObjective);
+    calcOut(*state);
+    EXPECT_EQ(searchObjective(*state, state->OutputBuffer.centre(), 1000), outcome.SearchObjective);
     long double residual = 0;
     for (int i = -1000; i <= 1000; ++i) {
         const long double e = static_cast<long double>(state->OutputBuffer[i]) - state->ResponseBuffer[i];
@@ -210,7 +210,7 @@ TEST_P(LeastSquaresFailureTest, LeavesFilterAndResponseUnchanged) {
     for (int i = -10000; i <= 10000; ++i)
         state->ResponseBuffer[i] = 0.5;
     ResponseParameters r;
-    EXPECT_THROW(LeastSquaresFilter(*state, r, Fs, 3, c.mu), base::Error);
+    EXPECT_THROW(leastSquaresFilter(*state, r, Fs, 3, c.mu), base::Error);
     EXPECT_EQ(state->FilterHalfWidth, 10);
     for (int j = -1000; j <= 1000; ++j)
         ASSERT_EQ(state->FilterBuffer[j], 0.001 * j);
@@ -232,7 +232,7 @@ TEST(LeastSquaresTest, SingularSystemSolvedWithRegularisation) {
     state->SignalHalfWidth = 20;
     state->SignalBuffer[23] = 1.0;
     ResponseParameters r;
-    LeastSquaresFilter(*state, r, Fs, 3, 1e-6);
+    leastSquaresFilter(*state, r, Fs, 3, 1e-6);
     // Only tap 3 sees the sample; it maps it to output 20, where the desired response is 0.
     for (int j = -3; j <= 3; ++j)
         EXPECT_EQ(state->FilterBuffer[j], 0.0) << j;

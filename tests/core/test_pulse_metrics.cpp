@@ -49,7 +49,7 @@ TEST_P(PulseMetricsTest, KnownAnswers) {
         state->SignalBuffer[i] = c.curve(i / c.samplingFrequency);
     // Samples outside the window must not count.
     state->SignalBuffer[c.halfWidth + 1] = 1e6;
-    const PulseMetrics m = MeasurePulse(state->SignalBuffer, c.halfWidth, c.samplingFrequency);
+    const PulseMetrics m = measurePulse(state->SignalBuffer, c.halfWidth, c.samplingFrequency);
     for (const Expected &e : c.expected) {
         const std::optional<double> &actual = m.*(e.field);
         if (std::isnan(e.value)) {
@@ -198,7 +198,7 @@ TEST(PulseEnvelopeTest, EnvelopeOfAGaussianToneIsTheGaussian) {
     for (int i = -half; i <= half; ++i)
         state->SignalBuffer[i] = 0.7 * gaussTone(i / fs);
     std::vector<double> e(2 * half + 1);
-    PulseEnvelope(state->SignalBuffer, half, e.data());
+    pulseEnvelope(state->SignalBuffer, half, e.data());
     for (int i = -half; i <= half; ++i) {
         const double u = i / fs - T0;
         ASSERT_NEAR(e[static_cast<std::size_t>(i + half)], 0.7 * std::exp(-u * u / (2 * Sigma * Sigma)), 1e-9) << i;
@@ -220,7 +220,7 @@ TEST_P(FilterMetricsTest, NoiseGainIsTheSumOfSquaredTapsInDecibels) {
     auto state = std::make_unique<CoreState>();
     for (const auto &[index, value] : c.taps)
         state->FilterBuffer[index] = value;
-    const PulseMetrics m = MeasureFilter(state->FilterBuffer, c.halfWidth, 0.8);
+    const PulseMetrics m = measureFilter(state->FilterBuffer, c.halfWidth, 0.8);
     if (std::isnan(c.noiseGainDb)) {
         EXPECT_FALSE(m.NoiseGainDb.has_value());
         return;

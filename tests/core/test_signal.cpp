@@ -37,7 +37,7 @@ class DefaultBurstTest : public ::testing::TestWithParam<BurstSample> {};
 // Values of the default burst (F = 0.8 MHz, N = 1000) to six significant digits.
 TEST_P(DefaultBurstTest, SampleMatchesReference) {
     auto state = stateWithHalfWidth(1000);
-    LoadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
+    loadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
     const auto [name, index, value] = GetParam();
     const double actual = state->SignalBuffer[index];
     if (value == 0.0)
@@ -60,7 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SignalSynthesisTest, EveryEarlySampleIsZeroAndNothingBeyondTheHalfWidthIsWritten) {
     auto state = stateWithHalfWidth(1000);
-    LoadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
+    loadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
     for (int i = -10000; i <= -60; ++i)
         ASSERT_EQ(state->SignalBuffer[i], 0.0) << i;
     for (int i = 1001; i <= 10000; ++i)
@@ -69,12 +69,12 @@ TEST(SignalSynthesisTest, EveryEarlySampleIsZeroAndNothingBeyondTheHalfWidthIsWr
 
 TEST(SignalSynthesisTest, TwoAddsDoubleEverySampleAndLoadGivesOneBurstAgain) {
     auto state = stateWithHalfWidth(1000);
-    LoadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
+    loadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
     auto single = std::make_unique<SignalArray>(state->SignalBuffer);
-    AddSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
+    addSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
     for (int i = -1000; i <= 1000; ++i)
         ASSERT_EQ(state->SignalBuffer[i], 2.0 * (*single)[i]) << i;
-    LoadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
+    loadSignal(*state, ToneBurstParameters{}, DefaultSamplingFrequency);
     for (int i = -1000; i <= 1000; ++i)
         ASSERT_EQ(state->SignalBuffer[i], (*single)[i]) << i;
 }
@@ -82,10 +82,10 @@ TEST(SignalSynthesisTest, TwoAddsDoubleEverySampleAndLoadGivesOneBurstAgain) {
 TEST(SignalSynthesisTest, LoadZeroesSamplesWrittenEarlierWithALargerHalfWidth) {
     auto state = stateWithHalfWidth(2000);
     ToneBurstParameters burst;
-    LoadSignal(*state, burst, DefaultSamplingFrequency);
+    loadSignal(*state, burst, DefaultSamplingFrequency);
     ASSERT_NE(state->SignalBuffer[1500], 0.0);
     state->SignalHalfWidth = 500;
-    LoadSignal(*state, burst, DefaultSamplingFrequency);
+    loadSignal(*state, burst, DefaultSamplingFrequency);
     for (int i = 501; i <= 2000; ++i) {
         ASSERT_EQ(state->SignalBuffer[i], 0.0) << i;
         ASSERT_EQ(state->SignalBuffer[-i], 0.0) << -i;
@@ -95,10 +95,10 @@ TEST(SignalSynthesisTest, LoadZeroesSamplesWrittenEarlierWithALargerHalfWidth) {
 TEST(SignalSynthesisTest, ShrinkingTheHalfWidthKeepsSamplesBeyondIt) {
     auto state = stateWithHalfWidth(2000);
     ToneBurstParameters burst;
-    LoadSignal(*state, burst, DefaultSamplingFrequency);
+    loadSignal(*state, burst, DefaultSamplingFrequency);
     const double far = state->SignalBuffer[1500];
     state->SignalHalfWidth = 500;
-    AddSignal(*state, burst, DefaultSamplingFrequency);
+    addSignal(*state, burst, DefaultSamplingFrequency);
     EXPECT_EQ(state->SignalBuffer[1500], far) << "an add over a smaller range leaves the rest";
 }
 
@@ -107,11 +107,11 @@ TEST(SignalSynthesisTest, EchoIsTheSumOfTwoShiftedBursts) {
     ToneBurstParameters first;
     ToneBurstParameters echo;
     echo.Shift = -200.0;
-    LoadSignal(*state, echo, DefaultSamplingFrequency);
+    loadSignal(*state, echo, DefaultSamplingFrequency);
     auto echoOnly = std::make_unique<SignalArray>(state->SignalBuffer);
-    LoadSignal(*state, first, DefaultSamplingFrequency);
+    loadSignal(*state, first, DefaultSamplingFrequency);
     auto firstOnly = std::make_unique<SignalArray>(state->SignalBuffer);
-    AddSignal(*state, echo, DefaultSamplingFrequency);
+    addSignal(*state, echo, DefaultSamplingFrequency);
     for (int i = -1000; i <= 1000; ++i)
         ASSERT_EQ(state->SignalBuffer[i], (*firstOnly)[i] + (*echoOnly)[i]) << i;
     // The echo starts at time 200 µs, sample 200 / 1.25 = 160, with a zero envelope there.
@@ -124,7 +124,7 @@ TEST(SignalSynthesisTest, ShiftPuttingEverySampleBeforeTheStartLeavesTheBuffer) 
     state->SignalBuffer[3] = 0.25;
     ToneBurstParameters burst;
     burst.Shift = -10000.0;
-    AddSignal(*state, burst, DefaultSamplingFrequency);
+    addSignal(*state, burst, DefaultSamplingFrequency);
     for (int i = -1000; i <= 1000; ++i)
         ASSERT_EQ(state->SignalBuffer[i], i == 3 ? 0.25 : 0.0);
 }
@@ -148,7 +148,7 @@ TEST_P(UnsetDecayLevelTest, DecayStartsFromTheContinuousLevelAndStaysFinite) {
     ToneBurstParameters burst;
     burst.Shift = GetParam().shift;
     burst.ExcitationTime = GetParam().excitationTime;
-    LoadSignal(*state, burst, DefaultSamplingFrequency);
+    loadSignal(*state, burst, DefaultSamplingFrequency);
     const double dt = 1.0 / DefaultSamplingFrequency;
     const double r = 1.0 / burst.FrontTimeConstant;
     const double level = burst.Amplitude * (1.0 - std::exp(-r * burst.ExcitationTime));
@@ -190,7 +190,7 @@ TEST_P(ZeroDivisorTest, AddSignalFailsBeforeWritingAnySample) {
     ToneBurstParameters burst;
     burst.FrontTimeConstant = GetParam().frontTimeConstant;
     try {
-        AddSignal(*state, burst, GetParam().samplingFrequency);
+        addSignal(*state, burst, GetParam().samplingFrequency);
         FAIL() << "no error";
     } catch (const FloatingPointError &error) {
         EXPECT_EQ(error.fault(), FloatingPointFault::DivisionByZero);
@@ -208,7 +208,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ZeroDivisorTest,
 TEST(SignalSynthesisTest, LoadWithZeroSamplingFrequencyHasClearedTheBuffer) {
     auto state = stateWithHalfWidth(1000);
     state->SignalBuffer[5] = 1.0;
-    EXPECT_THROW(LoadSignal(*state, ToneBurstParameters{}, 0.0), FloatingPointError);
+    EXPECT_THROW(loadSignal(*state, ToneBurstParameters{}, 0.0), FloatingPointError);
     EXPECT_EQ(state->SignalBuffer[5], 0.0);
 }
 
@@ -217,14 +217,14 @@ TEST(SignalSynthesisTest, HalfWidthAboveTheBoundIsHeldAtTheBound) {
     ToneBurstParameters burst;
     burst.Shift = 20000.0;
     burst.ExcitationTime = 100000.0;
-    LoadSignal(*state, burst, DefaultSamplingFrequency);
+    loadSignal(*state, burst, DefaultSamplingFrequency);
     EXPECT_NE(state->SignalBuffer[10000], 0.0);
     EXPECT_NE(state->SignalBuffer[-10000], 0.0);
 }
 
 TEST(NoiseTest, FirstNoiseAfterStartUsesTheFirstDraws) {
     auto state = stateWithHalfWidth(1000);
-    AddNoise(*state, 0.04);
+    addNoise(*state, 0.04);
     EXPECT_DOUBLE_EQ(state->SignalBuffer[-1000], -0.04);           // first draw 0
     EXPECT_DOUBLE_EQ(state->SignalBuffer[-999], -0.03752);         // second draw 31
     EXPECT_DOUBLE_EQ(state->SignalBuffer[-998], 0.04 * 361 / 500); // third draw 861
@@ -234,7 +234,7 @@ TEST(NoiseTest, FirstNoiseAfterStartUsesTheFirstDraws) {
 TEST(NoiseTest, NoiseLevelsLieOnAThousandStepsFromMinusAToJustBelowA) {
     auto state = stateWithHalfWidth(10000);
     const double a = 0.5;
-    AddNoise(*state, a);
+    addNoise(*state, a);
     double lowest = 1.0;
     double highest = -1.0;
     for (int i = -10000; i <= 10000; ++i) {
@@ -251,8 +251,8 @@ TEST(NoiseTest, NoiseLevelsLieOnAThousandStepsFromMinusAToJustBelowA) {
 TEST(NoiseTest, ZeroAmplitudeLeavesTheBufferButAdvancesTheGenerator) {
     auto state = stateWithHalfWidth(2);
     state->SignalBuffer[0] = 0.75;
-    AddNoise(*state, 0.0);
+    addNoise(*state, 0.0);
     for (int i = -2; i <= 2; ++i)
         EXPECT_EQ(state->SignalBuffer[i], i == 0 ? 0.75 : 0.0);
-    EXPECT_EQ(state->NextRandom(1000), 671) << "five draws were taken, one per sample";
+    EXPECT_EQ(state->nextRandom(1000), 671) << "five draws were taken, one per sample";
 }

@@ -19,7 +19,7 @@ namespace {
 
 constexpr double Fs = 0.8; // MHz
 
-constexpr double Dt() {
+constexpr double dt() {
     return 1.0 / Fs; // µs
 }
 constexpr double HalfPi = 1.5707963267948966;
@@ -42,7 +42,7 @@ double wrapPhase(double phi) {
 
 TEST(SpectraTest, AllZeroBuffersGiveZeroAmplitudeAndPhase) {
     auto state = freshState();
-    CalcSpectors(*state, Fs, SpectorParameters{});
+    calcSpectors(*state, Fs, SpectorParameters{});
     const auto &r = state->Spectra;
     ASSERT_EQ(r.SpectorPointCount, 400);
     for (std::size_t k = 0; k < 400; ++k) {
@@ -75,7 +75,7 @@ TEST_P(DeltaSpectrumTest, AmplitudeOneAndLinearPhase) {
     state->OutputBuffer[c.index] = 1.0;
     SpectorParameters p;
     p.NormalizeSignal = p.NormalizeOutput = c.normalize;
-    CalcSpectors(*state, Fs, p);
+    calcSpectors(*state, Fs, p);
     const auto &r = state->Spectra;
     for (std::size_t k = 0; k < 400; ++k) {
         const double expected = wrapPhase(HalfPi - c.index * r.OmegaBuffer[k] / Fs);
@@ -100,18 +100,18 @@ TEST(SpectraTest, TwoPointsAreTheTwoEndFrequencies) {
     p.PointCount = 2;
     p.LowFrequency = 0.02;
     p.HighFrequency = 0.09;
-    CalcSpectors(*state, Fs, p);
+    calcSpectors(*state, Fs, p);
     EXPECT_EQ(state->Spectra.OmegaBuffer[0], 6.28318 * 0.02);
     EXPECT_NEAR(state->Spectra.OmegaBuffer[1], 6.28318 * 0.09, 1e-16);
-    EXPECT_NEAR(GridFrequency(state->Spectra.OmegaBuffer[1]), 0.09, 1e-15);
+    EXPECT_NEAR(gridFrequency(state->Spectra.OmegaBuffer[1]), 0.09, 1e-15);
 }
 
 TEST(SpectraTest, OnePointLiesAtTheLowerFrequency) {
     auto state = freshState();
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    loadSignal(*state, ToneBurstParameters{}, Fs);
     SpectorParameters p;
     p.PointCount = 1;
-    CalcSpectors(*state, Fs, p);
+    calcSpectors(*state, Fs, p);
     EXPECT_EQ(state->Spectra.SpectorPointCount, 1);
     EXPECT_EQ(state->Spectra.OmegaBuffer[0], 6.28318 * 0.01);
     EXPECT_EQ(state->Spectra.SignalAmplitudeBuffer[0], 1.0) << "normalised by itself";
@@ -119,12 +119,12 @@ TEST(SpectraTest, OnePointLiesAtTheLowerFrequency) {
 
 TEST(SpectraTest, MoreThanTheCapacityIsRefusedBeforeAnythingIsWritten) {
     auto state = freshState();
-    CalcSpectors(*state, Fs, SpectorParameters{});
+    calcSpectors(*state, Fs, SpectorParameters{});
     state->Spectra.OmegaBuffer[500] = 42.0;
     SpectorParameters p;
     p.PointCount = 10002;
     try {
-        CalcSpectors(*state, Fs, p);
+        calcSpectors(*state, Fs, p);
         FAIL() << "no error";
     } catch (const base::Error &error) {
         EXPECT_STREQ(error.what(), "Количество точек не должно превышать 10001");
@@ -132,7 +132,7 @@ TEST(SpectraTest, MoreThanTheCapacityIsRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(state->Spectra.SpectorPointCount, 400);
     EXPECT_EQ(state->Spectra.OmegaBuffer[500], 42.0);
     p.PointCount = 10001;
-    EXPECT_NO_THROW(CalcSpectors(*state, Fs, p));
+    EXPECT_NO_THROW(calcSpectors(*state, Fs, p));
     EXPECT_NEAR(state->Spectra.OmegaBuffer[10000], 6.28318 * 0.07, 1e-15);
 }
 
@@ -143,33 +143,33 @@ TEST(SpectraTest, FilterHalfWidthZeroUsesTapZeroOnly) {
     state->FilterBuffer[1] = 5.0;
     SpectorParameters p;
     p.NormalizeFilter = false;
-    CalcSpectors(*state, Fs, p);
+    calcSpectors(*state, Fs, p);
     for (std::size_t k = 0; k < 400; ++k)
         ASSERT_EQ(state->Spectra.FilterAmplitudeBuffer[k], 0.25);
     p.NormalizeFilter = true;
-    CalcSpectors(*state, Fs, p);
+    calcSpectors(*state, Fs, p);
     EXPECT_EQ(state->Spectra.FilterAmplitudeBuffer[7], 1.0);
 }
 
 TEST(SpectraTest, NormalisationUsesTheMaximumOfTheChosenRange) {
     auto state = freshState();
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
+    loadSignal(*state, ToneBurstParameters{}, Fs);
     SpectorParameters raw;
     raw.NormalizeSignal = false;
-    CalcSpectors(*state, Fs, raw);
+    calcSpectors(*state, Fs, raw);
     double maximum = 0.0;
     std::vector<double> amplitudes(400);
     for (std::size_t k = 0; k < 400; ++k) {
         amplitudes[k] = state->Spectra.SignalAmplitudeBuffer[k];
         maximum = std::max(maximum, amplitudes[k]);
     }
-    CalcSpectors(*state, Fs, SpectorParameters{});
+    calcSpectors(*state, Fs, SpectorParameters{});
     for (std::size_t k = 0; k < 400; ++k)
         ASSERT_EQ(state->Spectra.SignalAmplitudeBuffer[k], amplitudes[k] / maximum);
     SpectorParameters upper;
     upper.LowFrequency = 0.06;
     upper.HighFrequency = 0.2;
-    CalcSpectors(*state, Fs, upper);
+    calcSpectors(*state, Fs, upper);
     double upperMax = 0.0;
     for (std::size_t k = 0; k < 400; ++k)
         upperMax = std::max(upperMax, state->Spectra.SignalAmplitudeBuffer[k]);
@@ -179,14 +179,14 @@ TEST(SpectraTest, NormalisationUsesTheMaximumOfTheChosenRange) {
 
 TEST(SpectraTest, FewerPointsLeaveLaterEntriesAndADownwardGridIsValid) {
     auto state = freshState();
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
-    CalcSpectors(*state, Fs, SpectorParameters{});
+    loadSignal(*state, ToneBurstParameters{}, Fs);
+    calcSpectors(*state, Fs, SpectorParameters{});
     const double old = state->Spectra.SignalAmplitudeBuffer[250];
     SpectorParameters p;
     p.PointCount = 100;
     p.LowFrequency = 0.07;
     p.HighFrequency = 0.01;
-    CalcSpectors(*state, Fs, p);
+    calcSpectors(*state, Fs, p);
     EXPECT_EQ(state->Spectra.SpectorPointCount, 100);
     EXPECT_EQ(state->Spectra.SignalAmplitudeBuffer[250], old);
     EXPECT_GT(state->Spectra.OmegaBuffer[0], state->Spectra.OmegaBuffer[99]);
@@ -195,7 +195,7 @@ TEST(SpectraTest, FewerPointsLeaveLaterEntriesAndADownwardGridIsValid) {
 
 TEST(SpectraTest, ZeroSamplingFrequencyIsADivisionByZero) {
     auto state = freshState();
-    EXPECT_THROW(CalcSpectors(*state, 0.0, SpectorParameters{}), FloatingPointError);
+    EXPECT_THROW(calcSpectors(*state, 0.0, SpectorParameters{}), FloatingPointError);
 }
 
 // The kernels' sums agree with sums over the C library's sines and cosines to 1e-9 of the largest
@@ -203,8 +203,8 @@ TEST(SpectraTest, ZeroSamplingFrequencyIsADivisionByZero) {
 TEST(SpectraTest, SumsAgreeWithTheCLibrarySineAndCosine) {
     auto state = std::make_unique<CoreState>();
     state->SignalHalfWidth = 10000;
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
-    AddNoise(*state, 0.04);
+    loadSignal(*state, ToneBurstParameters{}, Fs);
+    addNoise(*state, 0.04);
     const int n = 203;
     std::vector<double> omega(n);
     for (int k = 0; k < n; ++k)
@@ -218,7 +218,7 @@ TEST(SpectraTest, SumsAgreeWithTheCLibrarySineAndCosine) {
             c1[k] = c1[k] + x[i] * std::cos(theta);
         }
     const FourierSource source{x, 10000, s2.data(), c2.data()};
-    Kernels().fourierSums(&source, 1, omega.data(), 1.25, 0, n - 1);
+    kernels().fourierSums(&source, 1, omega.data(), 1.25, 0, n - 1);
     double maximum = 0.0;
     for (int k = 0; k < n; ++k)
         maximum = std::max(maximum, std::hypot(s1[static_cast<std::size_t>(k)], c1[static_cast<std::size_t>(k)]));
@@ -234,14 +234,14 @@ TEST(SpectraTest, SumsAgreeWithTheCLibrarySineAndCosine) {
 // The group delay sums leave the seven arrays' bits as they are; without them the delays are gaps.
 TEST(SpectraTest, DelaySumsLeaveAmplitudeAndPhaseBitForBit) {
     auto state = freshState();
-    LoadSignal(*state, ToneBurstParameters{}, Fs);
-    AddNoise(*state, 0.04);
+    loadSignal(*state, ToneBurstParameters{}, Fs);
+    addNoise(*state, 0.04);
     state->OutputBuffer[-17] = 0.5;
     SpectorParameters without;
     without.GroupDelays = false;
-    CalcSpectors(*state, Fs, without);
+    calcSpectors(*state, Fs, without);
     const SpectorResults plain = state->Spectra;
-    CalcSpectors(*state, Fs, SpectorParameters{});
+    calcSpectors(*state, Fs, SpectorParameters{});
     const auto &r = state->Spectra;
     for (const auto array :
          {&SpectorResults::OmegaBuffer, &SpectorResults::SignalAmplitudeBuffer, &SpectorResults::SignalPhaseBuffer,
@@ -250,7 +250,7 @@ TEST(SpectraTest, DelaySumsLeaveAmplitudeAndPhaseBitForBit) {
             ASSERT_EQ(std::bit_cast<std::uint64_t>((r.*array)[k]), std::bit_cast<std::uint64_t>((plain.*array)[k]));
     for (std::size_t k = 0; k < 400; ++k) {
         ASSERT_TRUE(std::isnan(plain.SignalDelayBuffer[k]) && std::isnan(plain.OutputDelayBuffer[k]));
-        ASSERT_NEAR(r.OutputDelayBuffer[k], -17 * Dt(), 1e-12);
+        ASSERT_NEAR(r.OutputDelayBuffer[k], -17 * dt(), 1e-12);
         ASSERT_TRUE(std::isnan(r.FilterDelayBuffer[k])) << "an all-zero filter has no delay: a gap, not 0/0";
     }
 }
@@ -266,7 +266,7 @@ class AliasNoteTest : public ::testing::TestWithParam<AliasCase> {};
 
 TEST_P(AliasNoteTest, GridAboveHalfTheSamplingFrequency) {
     const auto &c = GetParam();
-    EXPECT_EQ(GridAboveHalfSampling(Fs, SpectorParameters{c.low, c.high, c.points}), c.above);
+    EXPECT_EQ(gridAboveHalfSampling(Fs, SpectorParameters{c.low, c.high, c.points}), c.above);
 }
 
 INSTANTIATE_TEST_SUITE_P(Grids, AliasNoteTest,
@@ -283,7 +283,7 @@ INSTANTIATE_TEST_SUITE_P(Grids, AliasNoteTest,
 class GroupDelayPathTest : public ::testing::TestWithParam<InstructionSet> {};
 
 TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
-    const KernelSet *set = KernelsFor(GetParam());
+    const KernelSet *set = kernelsFor(GetParam());
     if (set == nullptr)
         GTEST_SKIP() << "instruction set not available on this processor";
     constexpr int H = 10000, Shift = 6000, Delta = 9000; // samples
@@ -291,9 +291,9 @@ TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
     burst->SignalHalfWidth = moved->SignalHalfWidth = H;
     ToneBurstParameters b;
     b.Shift = 0.0;
-    LoadSignal(*burst, b, Fs);
-    b.Shift = Shift * Dt(); // the burst's own time is t = i dt + Shift: it starts 7500 µs earlier
-    LoadSignal(*moved, b, Fs);
+    loadSignal(*burst, b, Fs);
+    b.Shift = Shift * dt(); // the burst's own time is t = i dt + Shift: it starts 7500 µs earlier
+    loadSignal(*moved, b, Fs);
     std::vector<double> delta(2 * H + 1);
     delta[H + Delta] = 1.0;
     const int n = 400;
@@ -304,9 +304,9 @@ TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
     auto delays = [&](const KernelSet &kernels, const double *x, std::vector<double> &amplitude) {
         std::vector<double> s(n), c(n), sm(n), cm(n), tau(n);
         const FourierSource source{x, H, s.data(), c.data(), sm.data(), cm.data()};
-        kernels.fourierSums(&source, 1, omega.data(), Dt(), 0, n - 1);
+        kernels.fourierSums(&source, 1, omega.data(), dt(), 0, n - 1);
         for (std::size_t k = 0; k < tau.size(); ++k) {
-            tau[k] = GroupDelayAt(s[k], c[k], sm[k], cm[k], Dt());
+            tau[k] = groupDelayAt(s[k], c[k], sm[k], cm[k], dt());
             amplitude.push_back(std::hypot(s[k], c[k]));
         }
         return tau;
@@ -315,17 +315,17 @@ TEST_P(GroupDelayPathTest, DelaysAreThePhysicalOnesAndTheScalarBits) {
     std::vector<double> tau[3], amplitude[3], unused;
     for (int m = 0; m < 3; ++m) {
         tau[m] = delays(*set, sources[m], amplitude[m]);
-        const std::vector<double> reference = delays(*KernelsFor(InstructionSet::Scalar), sources[m], unused);
+        const std::vector<double> reference = delays(*kernelsFor(InstructionSet::Scalar), sources[m], unused);
         for (std::size_t k = 0; k < tau[m].size(); ++k)
             ASSERT_EQ(std::bit_cast<std::uint64_t>(tau[m][k]), std::bit_cast<std::uint64_t>(reference[k])) << m << k;
     }
     const double largest = *std::max_element(amplitude[1].begin(), amplitude[1].end());
     int compared = 0;
     for (std::size_t k = 0; k < static_cast<std::size_t>(n); ++k) {
-        ASSERT_NEAR(tau[0][k], Delta * Dt(), 1e-13 * Delta * Dt()) << k;
+        ASSERT_NEAR(tau[0][k], Delta * dt(), 1e-13 * Delta * dt()) << k;
         if (amplitude[1][k] < 0.01 * largest)
             continue;
-        ASSERT_NEAR(tau[2][k] - tau[1][k], -Shift * Dt(), 1e-9 * Shift * Dt()) << k;
+        ASSERT_NEAR(tau[2][k] - tau[1][k], -Shift * dt(), 1e-9 * Shift * dt()) << k;
         ++compared;
     }
     EXPECT_GT(compared, 20);
@@ -341,8 +341,8 @@ TEST(SpectraTest, DelayOfTinyAndHugeSamples) {
     for (const double value : {1e-160, 1e154}) {
         auto state = freshState();
         state->SignalBuffer[-40] = value;
-        CalcSpectors(*state, Fs, SpectorParameters{});
+        calcSpectors(*state, Fs, SpectorParameters{});
         for (std::size_t k = 0; k < 400; ++k)
-            ASSERT_NEAR(state->Spectra.SignalDelayBuffer[k], -40 * Dt(), 1e-12) << value << " at " << k;
+            ASSERT_NEAR(state->Spectra.SignalDelayBuffer[k], -40 * dt(), 1e-12) << value << " at " << k;
     }
 }

@@ -44,12 +44,12 @@ TEST_P(DeltaViewTest, DelayIsIndexTimesSpacing) {
     auto state = std::make_unique<CoreState>();
     state->SignalHalfWidth = c.halfWidth;
     state->SignalBuffer[c.index] = 1.0;
-    CalcSpectors(*state, Fs, SpectorParameters{c.low, c.high, c.points, false, true, true});
+    calcSpectors(*state, Fs, SpectorParameters{c.low, c.high, c.points, false, true, true});
     const auto &r = state->Spectra;
     const auto omega = points(r.OmegaBuffer, r);
-    const auto unwrapped = UnwrapPhase(points(r.SignalPhaseBuffer, r));
+    const auto unwrapped = unwrapPhase(points(r.SignalPhaseBuffer, r));
     const auto delay = points(r.SignalDelayBuffer, r);
-    const auto db = AmplitudeDecibels(points(r.SignalAmplitudeBuffer, r));
+    const auto db = amplitudeDecibels(points(r.SignalAmplitudeBuffer, r));
     const double expected = c.index * Dt; // µs
     // The unwrapped phase follows the line only while one grid step turns it by less than π;
     // the delay does not depend on the step.
@@ -87,8 +87,8 @@ TEST_P(SymmetricFilterTest, DelayIsZeroBetweenTheZerosAndAGapAtThem) {
     auto state = std::make_unique<CoreState>();
     FilterSynthesisParameters f;
     f.WinType = GetParam();
-    SynthesizeFilter(*state, f, Fs);
-    CalcSpectors(*state, Fs, SpectorParameters{});
+    synthesizeFilter(*state, f, Fs);
+    calcSpectors(*state, Fs, SpectorParameters{});
     const auto &r = state->Spectra;
     const auto amplitude = points(r.FilterAmplitudeBuffer, r); // normalised: largest 1
     const auto phase = points(r.FilterPhaseBuffer, r);
@@ -135,26 +135,26 @@ TEST_P(ViewTableTest, GivesTheExpectedValues) {
 INSTANTIATE_TEST_SUITE_P(
     Views, ViewTableTest,
     ::testing::Values(
-        ArrayCase{"normalised_peak_is_0_dB", AmplitudeDecibels, {0.5, 1.0, 0.1}, {-6.0205999132796, 0.0, -20.0}},
-        ArrayCase{"raw_array_referred_to_its_peak", AmplitudeDecibels, {4.0, 40.0, 0.4}, {-20.0, 0.0, -40.0}},
-        ArrayCase{"zero_is_the_floor_not_minus_inf", AmplitudeDecibels, {1.0, 0.0, 1e-12}, {0.0, -200.0, -200.0}},
-        ArrayCase{"one_point_is_its_own_peak", AmplitudeDecibels, {0.37}, {0.0}},
-        ArrayCase{"one_zero_point_is_the_floor", AmplitudeDecibels, {0.0}, {-200.0}},
-        ArrayCase{"no_points_no_decibels", AmplitudeDecibels, {}, {}},
+        ArrayCase{"normalised_peak_is_0_dB", amplitudeDecibels, {0.5, 1.0, 0.1}, {-6.0205999132796, 0.0, -20.0}},
+        ArrayCase{"raw_array_referred_to_its_peak", amplitudeDecibels, {4.0, 40.0, 0.4}, {-20.0, 0.0, -40.0}},
+        ArrayCase{"zero_is_the_floor_not_minus_inf", amplitudeDecibels, {1.0, 0.0, 1e-12}, {0.0, -200.0, -200.0}},
+        ArrayCase{"one_point_is_its_own_peak", amplitudeDecibels, {0.37}, {0.0}},
+        ArrayCase{"one_zero_point_is_the_floor", amplitudeDecibels, {0.0}, {-200.0}},
+        ArrayCase{"no_points_no_decibels", amplitudeDecibels, {}, {}},
         ArrayCase{"falling_ramp_over_turns",
-                  UnwrapPhase,
+                  unwrapPhase,
                   {0.0, -1.3, -2.6, -3.9 + 2 * TruePi, -5.2 + 2 * TruePi, -6.5 + 2 * TruePi, -7.8 + 2 * TruePi},
                   {0.0, -1.3, -2.6, -3.9, -5.2, -6.5, -7.8}},
-        ArrayCase{"jump_of_exactly_pi_is_kept", UnwrapPhase, {TruePi / 2, -TruePi / 2}, {TruePi / 2, -TruePi / 2}},
-        ArrayCase{"jump_beyond_three_pi_two_turns", UnwrapPhase, {0.0, 10.0}, {0.0, 10.0 - 4 * TruePi}},
-        ArrayCase{"one_phase_stays", UnwrapPhase, {2.5}, {2.5}},
+        ArrayCase{"jump_of_exactly_pi_is_kept", unwrapPhase, {TruePi / 2, -TruePi / 2}, {TruePi / 2, -TruePi / 2}},
+        ArrayCase{"jump_beyond_three_pi_two_turns", unwrapPhase, {0.0, 10.0}, {0.0, 10.0 - 4 * TruePi}},
+        ArrayCase{"one_phase_stays", unwrapPhase, {2.5}, {2.5}},
         // A source that is a cosine about index 0 has the computed phase π/2: 0 against a cosine.
         ArrayCase{"quarter_turn_back",
-                  CosinePhase,
+                  cosinePhase,
                   {TruePi / 2, 0.0, TruePi, 3.0, -TruePi / 2 + 1e-9},
                   {0.0, -TruePi / 2, TruePi / 2, 3.0 - TruePi / 2, -TruePi + 1e-9}},
         ArrayCase{"below_minus_pi_wraps_a_turn_up",
-                  CosinePhase,
+                  cosinePhase,
                   {-TruePi / 2, -TruePi + 0.1, -3.0},
                   {TruePi, TruePi / 2 + 0.1, 2 * TruePi - 3.0 - TruePi / 2}}),
     [](const auto &info) { return std::string(info.param.name); });

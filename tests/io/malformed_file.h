@@ -16,6 +16,6 @@ struct BadFile {
 
 class MalformedFile : public ::testing::TestWithParam<BadFile> {};
 
-inline std::string BadFileName(const ::testing::TestParamInfo<BadFile> &info) {
+inline std::string badFileName(const ::testing::TestParamInfo<BadFile> &info) {
     return info.param.name;
 }

@@ -72,21 +72,21 @@ TEST_P(CoefficientRoundTrip, ExportedTapsReadBackToTheFormatsPrecision) {
     const int halfWidth = 40;
     const std::vector<double> taps = smoothTaps(halfWidth, c.peak);
     const auto path = tempPath(std::string("taps") + c.extension);
-    const CoefficientFormat format = CoefficientFormatForFileName(path.string());
+    const CoefficientFormat format = coefficientFormatForFileName(path.string());
     {
         std::ofstream out(path, std::ios::binary);
-        WriteCoefficients(out, {taps, halfWidth, 0.8, 12}, format);
+        writeCoefficients(out, {taps, halfWidth, 0.8, 12}, format);
     }
     const std::string text = readBytes(path);
     switch (format) {
     case CoefficientFormat::Csv:
     case CoefficientFormat::Text: {
         // The program's own reader takes the plain formats back, exactly.
-        EXPECT_EQ(ReadPulseText(text, path.string()).samples, taps);
+        EXPECT_EQ(readPulseText(text, path.string()).samples, taps);
         break;
     }
     case CoefficientFormat::Npy: {
-        EXPECT_EQ(ReadPulseFile(path.string()).samples, taps);
+        EXPECT_EQ(readPulseFile(path.string()).samples, taps);
         break;
     }
     case CoefficientFormat::Octave: {
@@ -161,15 +161,15 @@ TEST(Quantisation, SnrFollowsTheSixDecibelsPerBitRule) {
     for (double t : taps)
         power += t * t;
     for (int bits : {8, 12, 16, 24}) {
-        const QuantisedTaps q = QuantiseToBits(taps, bits);
+        const QuantisedTaps q = quantiseToBits(taps, bits);
         const double step = 1.0 / q.scale;
         const double expected = 10 * std::log10(power / (static_cast<double>(taps.size()) * step * step / 12));
         ASSERT_TRUE(q.snrDb);
         EXPECT_NEAR(*q.snrDb, expected, 1.0) << bits << " bits";
         EXPECT_LE(q.maxError, 0.5 * step * (1 + 1e-12));
     }
-    const QuantisedTaps zero = QuantiseQ(std::vector<double>(5, 0.0), 15);
+    const QuantisedTaps zero = quantiseQ(std::vector<double>(5, 0.0), 15);
     EXPECT_FALSE(zero.snrDb);
-    const QuantisedTaps exact = QuantiseQ(std::vector<double>{0.5, -0.25}, 15);
+    const QuantisedTaps exact = quantiseQ(std::vector<double>{0.5, -0.25}, 15);
     EXPECT_TRUE(exact.snrDb && std::isinf(*exact.snrDb));
 }

@@ -43,4 +43,4 @@ INSTANTIATE_TEST_SUITE_P(
                 "байт 132: отсчёт 1 не конечное число"},
         BadFile{"npy_over_ten_million", ".npy", npyBytes("<f8", "(10000001,)", ""), "больше 10000000"},
         BadFile{"not_npy", ".npy", "PK\x03\x04 zip archive", "не файл NumPy"}),
-    BadFileName);
+    badFileName);

@@ -23,7 +23,7 @@ TEST(Import, FileRateIsTakenOrTheFileIsResampled) {
     PulseImportRequest request;
     request.fileName = path.string();
     request.samplingFrequency = 0.8;
-    PulseImportOutcome taken = ImportPulse(*state, request);
+    PulseImportOutcome taken = importPulse(*state, request);
     EXPECT_DOUBLE_EQ(taken.newSamplingFrequency.value_or(0), 1.0);
     EXPECT_FALSE(taken.resampled);
     EXPECT_EQ(taken.placed.written, 1000u);
@@ -31,7 +31,7 @@ TEST(Import, FileRateIsTakenOrTheFileIsResampled) {
     EXPECT_DOUBLE_EQ(state->SignalBuffer[10], testSine(10));
 
     request.rate = RateChoice::Resample;
-    PulseImportOutcome converted = ImportPulse(*state, request);
+    PulseImportOutcome converted = importPulse(*state, request);
     EXPECT_FALSE(converted.newSamplingFrequency);
     EXPECT_TRUE(converted.resampled);
     EXPECT_EQ(converted.placed.written, 800u);
@@ -56,7 +56,7 @@ TEST_P(MalformedFile, NamesTheFaultAndLeavesTheSignalAlone) {
     request.minimumRate = 0.001; // the sampling-frequency field's range
     request.maximumRate = 10000;
     try {
-        ImportPulse(*state, request);
+        importPulse(*state, request);
         ADD_FAILURE() << "no error";
     } catch (const base::Error &error) {
         const std::string text = error.what();
@@ -81,4 +81,4 @@ std::string wavBelowTheFieldsRate() {
 INSTANTIATE_TEST_SUITE_P(Faults, MalformedFile,
                          ::testing::Values(BadFile{"rate_the_field_cannot_take", ".wav", wavBelowTheFieldsRate(),
                                                    "вне допустимых 0.001..10000 МГц"}),
-                         BadFileName);
+                         badFileName);

@@ -29,7 +29,7 @@ TEST_P(Placement, SamplesOutsideTheBufferAreDropped) {
     std::vector<double> pulse(c.count);
     for (std::size_t k = 0; k < pulse.size(); ++k)
         pulse[k] = static_cast<double>(k) + 1;
-    const PlacementResult r = PlacePulse(*state, pulse, {c.offset, 2.0, PlacementMode::Replace});
+    const PlacementResult r = placePulse(*state, pulse, {c.offset, 2.0, PlacementMode::Replace});
     EXPECT_EQ(r.written, c.written);
     EXPECT_EQ(r.droppedBefore, c.droppedBefore);
     EXPECT_EQ(r.droppedAfter, c.droppedAfter);
@@ -53,10 +53,10 @@ INSTANTIATE_TEST_SUITE_P(Offsets, Placement,
 TEST(Placement, AddingPutsAnEchoOnTopAndThePeakHelperCentresIt) {
     auto state = std::make_unique<CoreState>();
     const std::vector<double> pulse{0.0, 0.5, -3.0, 2.0};
-    EXPECT_EQ(OffsetPeakAtZero(pulse), -2);
-    EXPECT_EQ(OffsetStartAt(1000), -1000);
-    PlacePulse(*state, pulse, {OffsetPeakAtZero(pulse), 1.0, PlacementMode::Replace});
-    PlacePulse(*state, pulse, {OffsetPeakAtZero(pulse) + 1, 0.5, PlacementMode::Add});
+    EXPECT_EQ(offsetPeakAtZero(pulse), -2);
+    EXPECT_EQ(offsetStartAt(1000), -1000);
+    placePulse(*state, pulse, {offsetPeakAtZero(pulse), 1.0, PlacementMode::Replace});
+    placePulse(*state, pulse, {offsetPeakAtZero(pulse) + 1, 0.5, PlacementMode::Add});
     EXPECT_EQ(state->SignalBuffer[-1], 0.5);
     EXPECT_EQ(state->SignalBuffer[0], -3.0 + 0.25);
     EXPECT_EQ(state->SignalBuffer[1], 2.0 - 1.5);
@@ -64,6 +64,6 @@ TEST(Placement, AddingPutsAnEchoOnTopAndThePeakHelperCentresIt) {
 
     // A scale that overflows is refused before anything is written.
     const std::vector<double> huge{1e305};
-    EXPECT_THROW(PlacePulse(*state, huge, {0, 10000.0, PlacementMode::Replace}), FloatingPointError);
+    EXPECT_THROW(placePulse(*state, huge, {0, 10000.0, PlacementMode::Replace}), FloatingPointError);
     EXPECT_EQ(state->SignalBuffer[0], -2.75);
 }

@@ -15,7 +15,7 @@ using namespace pulsefir::io;
 // An extension the reader does not know.
 INSTANTIATE_TEST_SUITE_P(Faults, MalformedFile,
                          ::testing::Values(BadFile{"unknown_extension", ".xls", "1\n", "неизвестный тип файла"}),
-                         BadFileName);
+                         badFileName);
 
 TEST(FileLimits, FileAbove64MiBIsRefusedUnread) {
     // A sparse file: its size is what counts, it is never read.
@@ -23,7 +23,7 @@ TEST(FileLimits, FileAbove64MiBIsRefusedUnread) {
     { std::ofstream out(path, std::ios::binary); }
     std::filesystem::resize_file(path, MaxPulseFileBytes + 1);
     try {
-        ReadPulseFile(path.string());
+        readPulseFile(path.string());
         ADD_FAILURE() << "no error";
     } catch (const base::Error &error) {
         EXPECT_NE(std::string(error.what()).find("больше 64 МиБ"), std::string::npos) << error.what();

@@ -17,9 +17,9 @@ TEST(Resampling, SineKeepsItsFrequencyAtTheNewRate) {
     std::vector<double> in(2000);
     for (std::size_t k = 0; k < in.size(); ++k)
         in[k] = std::sin(TwoPi * f * static_cast<double>(k) / 1.0);
-    const std::vector<double> out = ResamplePulse(in, 1.0, 0.8);
+    const std::vector<double> out = resamplePulse(in, 1.0, 0.8);
     ASSERT_EQ(out.size(), 1600u);
     for (std::size_t k = 200; k < 1400; ++k)
         ASSERT_NEAR(out[k], std::sin(TwoPi * f * static_cast<double>(k) / 0.8), 2e-4) << "sample " << k;
-    EXPECT_THROW(ResamplePulse(in, 1.0, 1000.0), base::Error); // ratio beyond 256
+    EXPECT_THROW(resamplePulse(in, 1.0, 1000.0), base::Error); // ratio beyond 256
 }

@@ -20,7 +20,7 @@ class TextReading : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(TextReading, ColumnsSeparatorsAndDecimalMarks) {
     const TextCase c = GetParam();
-    const PulseData data = ReadPulseText(c.content, "pulse.csv");
+    const PulseData data = readPulseText(c.content, "pulse.csv");
     EXPECT_EQ(data.samples, c.samples);
     if (c.rate == 0)
         EXPECT_FALSE(data.samplingFrequency);
@@ -56,4 +56,4 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFile{"nan_in_text", ".txt", "1.5\nNaN\n", "строка 2: 'NaN' не конечное число"},
                       BadFile{"inf_in_text", ".csv", "0;1\n1;-inf\n", "строка 2: '-inf' не конечное число"},
                       BadFile{"ambiguous_commas", ".csv", "1,5,2\n", "запятая и разделяет столбцы"}),
-    BadFileName);
+    badFileName);

@@ -25,7 +25,7 @@ TEST_P(WavReading, FirstChannelAndRateOfEverySampleFormat) {
     const WavCase c = GetParam();
     const auto path = tempPath(std::string(c.name) + ".wav");
     writeWav(path, c.subtype, 800000, 500);
-    const PulseData data = ReadPulseFile(path.string());
+    const PulseData data = readPulseFile(path.string());
     ASSERT_EQ(data.samples.size(), 500u);
     EXPECT_DOUBLE_EQ(data.samplingFrequency.value_or(0), 0.8);
     for (std::size_t k = 0; k < 500; ++k)
@@ -62,4 +62,4 @@ INSTANTIATE_TEST_SUITE_P(Faults, MalformedFile,
                                            BadFile{"not_a_wav", ".wav", "RIFX0000WAVEdata", "не файл WAV"},
                                            BadFile{"nan_in_float_wav", ".wav", floatWavWithNan(),
                                                    "отсчёт 9 не конечное число"}),
-                         BadFileName);
+                         badFileName);

@@ -130,7 +130,7 @@ class FakeWindow : public pulsefir::project::ProjectWindow {
 };
 
 // The four windows with the stored controls, kinds, ranges and defaults of the parameter table.
-inline std::vector<std::unique_ptr<FakeWindow>> MakeProgramWindows() {
+inline std::vector<std::unique_ptr<FakeWindow>> makeProgramWindows() {
     using pulsefir::project::SettingKind;
     using pulsefir::project::ControlKind;
     std::vector<std::unique_ptr<FakeWindow>> windows;
@@ -170,7 +170,7 @@ inline std::vector<std::unique_ptr<FakeWindow>> MakeProgramWindows() {
     return windows;
 }
 
-inline std::vector<pulsefir::project::ProjectWindow *> Pointers(const std::vector<std::unique_ptr<FakeWindow>> &ws) {
+inline std::vector<pulsefir::project::ProjectWindow *> pointers(const std::vector<std::unique_ptr<FakeWindow>> &ws) {
     std::vector<pulsefir::project::ProjectWindow *> all;
     for (auto &w : ws)
         all.push_back(w.get());

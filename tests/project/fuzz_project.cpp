@@ -11,7 +11,6 @@
 #include "project/SaveLoadPrjUnit.h"
 
 using namespace pulsefir;
-using namespace pulsefir::core;
 using namespace pulsefir::project;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
@@ -21,20 +20,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (IniDocument::parse(once).serialize() != once)
         std::abort();
 
-    auto windows = MakeProgramWindows();
+    auto windows = makeProgramWindows();
     try {
         for (auto &w : windows)
-            LoadWindowSettings(doc, *w);
+            loadWindowSettings(doc, *w);
     } catch (const base::Error &) {
     }
     Settings settings;
     try {
-        ReadProjectSettings(doc, settings);
+        readProjectSettings(doc, settings);
     } catch (const base::Error &) {
     }
 
     // Saving over whatever was read keeps it readable and puts the sections back as written.
-    const std::string saved = ComposeProject(bytes, Pointers(windows), ',');
+    const std::string saved = composeProject(bytes, pointers(windows), ',');
     const IniDocument reread = IniDocument::parse(saved);
     if (reread.readInteger("SignalForm", "Top", -1) != windows[1]->frameRect.top)
         std::abort();

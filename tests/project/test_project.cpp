@@ -60,7 +60,7 @@ class TempFolder {
 class ProjectTest : public ::testing::Test {
   protected:
     TempFolder dir;
-    std::vector<std::unique_ptr<FakeWindow>> windows = MakeProgramWindows();
+    std::vector<std::unique_ptr<FakeWindow>> windows = makeProgramWindows();
 
     FakeWindow &win(int k) { return *windows[static_cast<std::size_t>(k)]; }
     std::string path(const char *name) const { return dir.filePath(name); }
@@ -69,7 +69,7 @@ class ProjectTest : public ::testing::Test {
 } // namespace
 
 TEST_F(ProjectTest, SignalSectionOfTheDefaultsLineForLine) {
-    const std::string content = ComposeProject({}, {&win(1)}, ',');
+    const std::string content = composeProject({}, {&win(1)}, ',');
     EXPECT_EQ(content, std::string("[SignalForm]\r\nTop=249\r\nLeft=758\r\nWidth=512\r\nHeight=379\r\n"
                                    "NoiseNmSuperSpin=0,04\r\nExp_F_NmSuperSpin=0,04\r\nExp_Phaze_NmSuperSpin=90\r\n"
                                    "Exp_Front_NmSuperSpin=180\r\nExp_Time_NmSuperSpin=800\r\n"
@@ -81,7 +81,7 @@ TEST_F(ProjectTest, SignalSectionOfTheDefaultsLineForLine) {
 
 TEST_F(ProjectTest, SavingDisablesEachWindowAndGivesItsStateBack) {
     win(2).enabled = false;
-    SaveProjectFile(path("p.flt"), Pointers(windows), ',');
+    saveProjectFile(path("p.flt"), pointers(windows), ',');
     EXPECT_EQ(win(0).enabledHistory, (std::vector<bool>{false, true}));
     EXPECT_EQ(win(2).enabledHistory, (std::vector<bool>{false, false}));
     EXPECT_TRUE(contains(readAll(path("p.flt")), "[FilterForm]\r\nTop=20\r\n"));
@@ -99,10 +99,10 @@ TEST_F(ProjectTest, RoundTripRestoresEveryValuePositionAndVisibility) {
     win(2).control("RandomNmSuperSpin").number = 1.5e20;
     win(3).frameRect = Frame{40, 50, 700, 500};
     win(3).visible = true;
-    SaveProjectFile(path("p.flt"), Pointers(windows), ',');
+    saveProjectFile(path("p.flt"), pointers(windows), ',');
 
-    auto fresh = MakeProgramWindows();
-    LoadProjectFile(path("p.flt"), Pointers(fresh));
+    auto fresh = makeProgramWindows();
+    loadProjectFile(path("p.flt"), pointers(fresh));
     for (std::size_t w = 0; w < 4; ++w) {
         EXPECT_EQ(fresh[w]->frameRect.left, windows[w]->frameRect.left) << w;
         EXPECT_EQ(fresh[w]->frameRect.top, windows[w]->frameRect.top) << w;
@@ -120,7 +120,7 @@ TEST_F(ProjectTest, RoundTripRestoresEveryValuePositionAndVisibility) {
 
 TEST_F(ProjectTest, SavingIntoAFileWithOtherSectionsKeepsThemInPlace) {
     writeAll(path("p.flt"), "[Other]\r\nA=1\r\n[SignalForm]\r\nTop=5\r\n[Zed]\r\nB=2\r\n");
-    SaveProjectFile(path("p.flt"), Pointers(windows), ',');
+    saveProjectFile(path("p.flt"), pointers(windows), ',');
     const std::string content = readAll(path("p.flt"));
     EXPECT_TRUE(content.starts_with("[Other]\r\nA=1\r\n[Zed]\r\nB=2\r\n[MainForm]\r\n")) << content;
     EXPECT_LT(content.find("[MainForm]"), content.find("[SignalForm]"));
@@ -131,7 +131,7 @@ TEST_F(ProjectTest, SavingIntoAFileWithOtherSectionsKeepsThemInPlace) {
 
 TEST_F(ProjectTest, AFileWithSomeKeysChangesOnlyThoseControls) {
     writeAll(path("p.flt"), "[SignalForm]\nExp_Am_NmSuperSpin=2,5\n[SpectorForm]\nCheckBox9=1\nLeft=7\n");
-    LoadProjectFile(path("p.flt"), Pointers(windows));
+    loadProjectFile(path("p.flt"), pointers(windows));
     EXPECT_EQ(win(1).control("Exp_Am_NmSuperSpin").number, 2.5);
     EXPECT_TRUE(win(3).control("CheckBox9").check);
     EXPECT_EQ(win(3).frameRect, (Frame{7, 289, 815, 609}));
@@ -143,7 +143,7 @@ TEST_F(ProjectTest, AFileWithSomeKeysChangesOnlyThoseControls) {
 TEST_F(ProjectTest, ValuesOutsideTheRangesLoadAsTheControlsAllow) {
     writeAll(path("p.flt"), "[MainForm]\nSWNmSpinEdit=20000\nFNmSuperSpin=-5\n"
                             "[FilterForm]\nResponseRadioGroup=5\nRadioGroup1=-3\nEpochNmSpinEdit=abc\n");
-    LoadProjectFile(path("p.flt"), Pointers(windows));
+    loadProjectFile(path("p.flt"), pointers(windows));
     EXPECT_EQ(win(0).control("SWNmSpinEdit").integer, 10000);
     EXPECT_EQ(win(0).control("FNmSuperSpin").number, -5.0) << "floats load as they are";
     EXPECT_EQ(win(2).control("ResponseRadioGroup").integer, 2);
@@ -153,14 +153,14 @@ TEST_F(ProjectTest, ValuesOutsideTheRangesLoadAsTheControlsAllow) {
 
 TEST_F(ProjectTest, FilterWindowSizeIsWrittenButNotApplied) {
     writeAll(path("p.flt"), "[FilterForm]\nTop=11\nLeft=12\nWidth=100\nHeight=100\n[SignalForm]\nWidth=300\n");
-    LoadProjectFile(path("p.flt"), Pointers(windows));
+    loadProjectFile(path("p.flt"), pointers(windows));
     EXPECT_EQ(win(2).frameRect, (Frame{12, 11, 566, 771}));
     EXPECT_EQ(win(1).frameRect.width, 300);
 }
 
 TEST_F(ProjectTest, HiddenMainWindowInTheFileStaysShown) {
     writeAll(path("p.flt"), "[MainForm]\nWisible=0\n[SignalForm]\nWisible=1\n");
-    LoadProjectFile(path("p.flt"), Pointers(windows));
+    loadProjectFile(path("p.flt"), pointers(windows));
     EXPECT_TRUE(win(0).visible);
     EXPECT_TRUE(win(1).visible);
 }
@@ -178,14 +178,14 @@ class ProjectLocaleTest : public ::testing::TestWithParam<LocaleCase> {};
 
 TEST_P(ProjectLocaleTest, WrittenUnderOneSeparatorReadUnderEither) {
     TempFolder dir;
-    auto windows = MakeProgramWindows();
+    auto windows = makeProgramWindows();
     windows[1]->control("Exp_F_NmSuperSpin").number = 0.0375;
     windows[2]->control("K_NmSuperSpin").number = -1234.5;
-    SaveProjectFile(dir.filePath("p.flt"), Pointers(windows), GetParam().written);
+    saveProjectFile(dir.filePath("p.flt"), pointers(windows), GetParam().written);
     const std::string content = readAll(dir.filePath("p.flt"));
     EXPECT_TRUE(contains(content, std::string("Exp_F_NmSuperSpin=0") + GetParam().written + "0375"));
-    auto fresh = MakeProgramWindows();
-    LoadProjectFile(dir.filePath("p.flt"), Pointers(fresh));
+    auto fresh = makeProgramWindows();
+    loadProjectFile(dir.filePath("p.flt"), pointers(fresh));
     EXPECT_EQ(fresh[1]->control("Exp_F_NmSuperSpin").number, 0.0375);
     EXPECT_EQ(fresh[2]->control("K_NmSuperSpin").number, -1234.5);
 }
@@ -197,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(Separators, ProjectLocaleTest,
 TEST_F(ProjectTest, UnreadableFieldStopsTheSaveAndLeavesTheOldFile) {
     writeAll(path("p.flt"), "old content");
     win(1).control("Exp_Am_NmSuperSpin").unreadable = true;
-    EXPECT_THROW(SaveProjectFile(path("p.flt"), Pointers(windows), ','), base::Error);
+    EXPECT_THROW(saveProjectFile(path("p.flt"), pointers(windows), ','), base::Error);
     EXPECT_EQ(readAll(path("p.flt")), std::string("old content"));
     EXPECT_TRUE(win(1).enabled) << "the window gets its enabled state back";
 }
@@ -218,14 +218,14 @@ TEST_F(ProjectTest, WhatCannotBeAProjectIsRefusedAtOnce) {
     };
     for (const auto &[name, message] : cases) {
         try {
-            LoadProjectFile(name, Pointers(windows));
+            loadProjectFile(name, pointers(windows));
             ADD_FAILURE() << "no error for " << name;
         } catch (const base::Error &error) {
             EXPECT_EQ(std::string(error.what()), message);
         }
         EXPECT_EQ(win(0).control("SWNmSpinEdit").changes, 0);
         // Saving over it is refused too, and leaves it what it was.
-        EXPECT_THROW(SaveProjectFile(name, Pointers(windows), ','), base::Error) << name;
+        EXPECT_THROW(saveProjectFile(name, pointers(windows), ','), base::Error) << name;
     }
     EXPECT_EQ(std::filesystem::file_size(huge), 50u * 1000 * 1000);
 }
@@ -233,7 +233,7 @@ TEST_F(ProjectTest, WhatCannotBeAProjectIsRefusedAtOnce) {
 TEST_F(ProjectTest, UnwritablePlaceIsReported) {
     const std::string name = "/proc/pulsefir-project-test.flt";
     try {
-        SaveProjectFile(name, Pointers(windows), ',');
+        saveProjectFile(name, pointers(windows), ',');
         FAIL() << "no error";
     } catch (const base::Error &error) {
         EXPECT_EQ(std::string(error.what()), "Unable to write to " + name + ".\nнет такого файла или папки");
@@ -251,25 +251,25 @@ TEST_F(ProjectTest, KindsNoWindowHasAreStoredAsTheFormatSays) {
     grid.columns = 3;
     grid.rows = 14;
     grid.cells[{2, 13}] = "x";
-    const std::string content = ComposeProject({}, {&window}, ',');
+    const std::string content = composeProject({}, {&window}, ',');
     EXPECT_TRUE(contains(
         content, "Edit1=hello\r\nTrackBar1=7\r\nSpeedButton1=1\r\nGColCount=3\r\nGRowCount=14\r\nG00000000=\r\n"));
     EXPECT_TRUE(contains(content, "G00020013=x\r\nWisible=0"));
-    EXPECT_EQ(GridCellKey("G", 2, 13), std::string("G00020013"));
+    EXPECT_EQ(gridCellKey("G", 2, 13), std::string("G00020013"));
 
     FakeWindow loaded("Extra", (Frame{0, 0, 10, 10}), true);
     loaded.add("Edit1", ControlKind::Edit);
     loaded.add("TrackBar1", ControlKind::TrackBar);
     loaded.add("SpeedButton1", ControlKind::SpeedButton);
     FakeControl &loadedGrid = loaded.add("G", ControlKind::StringGrid);
-    LoadWindowSettings(IniDocument::parse(content), loaded);
+    loadWindowSettings(IniDocument::parse(content), loaded);
     EXPECT_EQ(loaded.control("Edit1").textValue, std::string("hello"));
     EXPECT_EQ(loaded.control("TrackBar1").integer, 7);
     EXPECT_TRUE(loaded.control("SpeedButton1").check);
     EXPECT_EQ(loadedGrid.columns, 3);
     EXPECT_EQ(loadedGrid.cell(2, 13), std::string("x"));
     // Without counts the grid takes 1 x 1, not its present size.
-    LoadWindowSettings(IniDocument::parse("[Extra]\nG00000000=only\n"), loaded);
+    loadWindowSettings(IniDocument::parse("[Extra]\nG00000000=only\n"), loaded);
     EXPECT_EQ(loadedGrid.columns, 1);
     EXPECT_EQ(loadedGrid.rows, 1);
     EXPECT_EQ(loadedGrid.cell(0, 0), std::string("only"));
@@ -279,13 +279,13 @@ TEST_F(ProjectTest, CommandLineReadsTheParameterKeysWithTheWindowsRules) {
     writeAll(path("p.flt"), "[MainForm]\nFNmSuperSpin=1.6\nSWNmSpinEdit=0x20\n[FilterForm]\nWinTypeRadioGroup=9\n"
                             "EpochNmSpinEdit=0\n[SpectorForm]\nCheckBox9=5\n");
     Settings settings;
-    ReadProjectSettings(path("p.flt"), settings);
+    readProjectSettings(path("p.flt"), settings);
     EXPECT_EQ(settings.main.samplingFrequency, 1.6);
     EXPECT_EQ(settings.main.signalHalfWidth, 32);
     EXPECT_EQ(settings.filter.windowType, 6);
     EXPECT_EQ(settings.filter.epochLimit, 1);
     EXPECT_TRUE(settings.spectra.outputPhase);
     writeAll(path("bad.flt"), "[MainForm]\nSWNmSpinEdit=5\nFNmSuperSpin=x\n");
-    EXPECT_THROW(ReadProjectSettings(path("bad.flt"), settings), base::Error);
+    EXPECT_THROW(readProjectSettings(path("bad.flt"), settings), base::Error);
     EXPECT_EQ(settings.main.signalHalfWidth, 32) << "nothing half-read";
 }

@@ -55,14 +55,14 @@ class GeometryTest : public QObject {
 
     static QByteArray save(Application &app, const QString &name) {
         ProjectWindows windows(forms(app));
-        project::SaveProjectFile(QFile::encodeName(name).toStdString(), windows.windows(), ',');
+        project::saveProjectFile(QFile::encodeName(name).toStdString(), windows.windows(), ',');
         QFile file(name);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     static void load(Application &app, const QString &name) {
         ProjectWindows windows(forms(app));
-        project::LoadProjectFile(QFile::encodeName(name).toStdString(), windows.windows());
+        project::loadProjectFile(QFile::encodeName(name).toStdString(), windows.windows());
         settle();
     }
 
@@ -84,7 +84,7 @@ class GeometryTest : public QObject {
 
   private slots:
     void initTestCase() {
-        const std::string mismatch = CLocaleMismatch();
+        const std::string mismatch = cLocaleMismatch();
         QVERIFY2(mismatch.empty(), mismatch.c_str());
         qInfo() << "platform" << QGuiApplication::platformName();
     }
@@ -116,10 +116,10 @@ class GeometryTest : public QObject {
             // The designed places and sizes are those of the outer frames (the filter window's
             // size is that of its client area).
             for (TForm *form : forms(app)) {
-                const auto &designed = project::DesignedPlacement(form->objectName().toStdString());
-                QCOMPARE(form->outerGeometry().topLeft(), RectOf(designed.frame).topLeft());
+                const auto &designed = project::designedPlacement(form->objectName().toStdString());
+                QCOMPARE(form->outerGeometry().topLeft(), rectOf(designed.frame).topLeft());
                 if (!designed.clientSize)
-                    QCOMPARE(form->outerGeometry().size(), RectOf(designed.frame).size());
+                    QCOMPARE(form->outerGeometry().size(), rectOf(designed.frame).size());
             }
             first = save(app, dir.filePath("a.flt"));
             // Into the same windows, and saved again.

@@ -41,12 +41,12 @@ class ProjectFlowsTest : public QObject {
     ScriptedPlatform &platform() { return m_scope->platform; }
     FakeWindow &win(int k) { return *m_windows[static_cast<std::size_t>(k)]; }
     QString path(const char *name) const { return m_dir.filePath(name); }
-    project::Windows windows() { return Pointers(m_windows); }
+    project::Windows windows() { return pointers(m_windows); }
 
   private slots:
     void init() {
         m_scope = std::make_unique<PlatformScope>();
-        m_windows = MakeProgramWindows();
+        m_windows = makeProgramWindows();
         m_dialog = FileDialogRequest();
     }
     void cleanup() { m_scope.reset(); }
@@ -56,11 +56,11 @@ class ProjectFlowsTest : public QObject {
         writeAll(name, "old");
         platform().dialogAnswers = {name, name, name};
         platform().questionAnswers = {false, true, true};
-        QCOMPARE(SaveProject(m_dialog, "caption", windows(), nullptr, ','), QString("caption"));
+        QCOMPARE(saveProject(m_dialog, "caption", windows(), nullptr, ','), QString("caption"));
         QCOMPARE(readAll(name), QByteArray("old"));
-        QCOMPARE(SaveProject(m_dialog, "caption", windows(), nullptr, ','), name);
+        QCOMPARE(saveProject(m_dialog, "caption", windows(), nullptr, ','), name);
         QVERIFY(readAll(name).startsWith("old\r\n[MainForm]"));
-        QCOMPARE(SaveProject(m_dialog, name, windows(), nullptr, ','), name);
+        QCOMPARE(saveProject(m_dialog, name, windows(), nullptr, ','), name);
         QCOMPARE(platform().messages.size(), std::size_t(3));
         QCOMPARE(platform().messages[0].kind, QString("question"));
         QCOMPARE(platform().messages[0].title, QString("Confirm"));
@@ -71,14 +71,14 @@ class ProjectFlowsTest : public QObject {
 
     void saveToANewFileAsksNothing() {
         platform().dialogAnswers = {path("new.flt")};
-        QCOMPARE(SaveProject(m_dialog, "c", windows(), nullptr, ','), path("new.flt"));
+        QCOMPARE(saveProject(m_dialog, "c", windows(), nullptr, ','), path("new.flt"));
         QVERIFY(platform().messages.empty());
         QVERIFY(QFile::exists(path("new.flt")));
     }
 
     void openingAMissingFileSaysSoAndChangesNothing() {
         platform().dialogAnswers = {path("missing.flt")};
-        QCOMPARE(OpenProject(m_dialog, "caption", windows(), nullptr), QString("caption"));
+        QCOMPARE(openProject(m_dialog, "caption", windows(), nullptr), QString("caption"));
         QCOMPARE(platform().messages.size(), std::size_t(1));
         QCOMPARE(platform().messages[0].kind, QString("information"));
         QCOMPARE(platform().messages[0].title, QString("Information"));
@@ -89,18 +89,18 @@ class ProjectFlowsTest : public QObject {
 
     void aGivenNameLoadsWithoutTheDialog() {
         writeAll(path("p.flt"), "[SignalForm]\nExp_Am_NmSuperSpin=2,5\n");
-        QCOMPARE(OpenProject(m_dialog, "c", windows(), nullptr, path("p.flt")), path("p.flt"));
+        QCOMPARE(openProject(m_dialog, "c", windows(), nullptr, path("p.flt")), path("p.flt"));
         QVERIFY(platform().dialogRequests.empty());
         QCOMPARE(win(1).control("Exp_Am_NmSuperSpin").number, 2.5);
     }
 
     void cancelledDialogKeepsTheCaptionAndTheLastDirectory() {
         m_dialog.fileName = "NoName.flt";
-        QCOMPARE(OpenProject(m_dialog, "caption", windows(), nullptr), QString("caption"));
+        QCOMPARE(openProject(m_dialog, "caption", windows(), nullptr), QString("caption"));
         QCOMPARE(m_dialog.initialDirectory, QString());
-        QCOMPARE(DirectoryPart("C:\\p.flt"), QString("C:\\"));
-        QCOMPARE(DirectoryPart("/home/user/p.flt"), QString("/home/user"));
-        QCOMPARE(DirectoryPart("/p.flt"), QString("/"));
+        QCOMPARE(directoryPart("C:\\p.flt"), QString("C:\\"));
+        QCOMPARE(directoryPart("/home/user/p.flt"), QString("/home/user"));
+        QCOMPARE(directoryPart("/p.flt"), QString("/"));
     }
 
     void malformedFloatChangesNothingAnywhere() {
@@ -108,7 +108,7 @@ class ProjectFlowsTest : public QObject {
         platform().dialogAnswers = {path("p.flt")};
         m_dialog.initialDirectory = "before";
         try {
-            OpenProject(m_dialog, "caption", windows(), nullptr);
+            openProject(m_dialog, "caption", windows(), nullptr);
             QFAIL("no error");
         } catch (const base::Error &error) {
             QCOMPARE(QString(error.what()), QString("'1;5' is not a valid floating point value."));

@@ -87,7 +87,7 @@ Parameters fromSettings(const project::Settings &s) {
 Parameters fromWindows(Application &app) {
     Parameters p;
     p.samplingFrequency = app.mainForm().samplingFrequency();
-    p.signalHalfWidth = app.mainForm().SWNmSpinEdit->Value();
+    p.signalHalfWidth = app.mainForm().SWNmSpinEdit->value();
     p.burst = project::toneBurst(app.signalForm().burstSettings());
     p.noise = app.signalForm().noiseSettings().noiseAmplitude;
     const project::SignalSettings placement = app.signalForm().placementSettings();
@@ -106,8 +106,8 @@ Parameters fromWindows(Application &app) {
         p.searchHalfWidth = -1; // the least squares must read what the search reads
     p.regularisation = leastSquares.regularisation;
     p.startFilter = filter.startSettings().startFilter;
-    p.epochLimit = filter.EpochLimit();
-    p.randomStep = filter.RandomStep();
+    p.epochLimit = filter.epochLimit();
+    p.randomStep = filter.randomStep();
     p.coeBits = filter.exportSettings().coeBits;
     p.spectra = project::spectra(app.spectorForm().spectraSettings());
     return p;

@@ -111,7 +111,7 @@ class WindowsTest : public QObject {
 
   private slots:
     void initTestCase() {
-        const std::string mismatch = CLocaleMismatch();
+        const std::string mismatch = cLocaleMismatch();
         QVERIFY2(mismatch.empty(), mismatch.c_str());
         QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
     }
@@ -170,13 +170,13 @@ class WindowsTest : public QObject {
         QCOMPARE(state().FilterHalfWidth, 10);
         QVERIFY(!signal().isVisible() && !filter().isVisible() && !spector().isVisible());
         for (TLineSeries *s : {main().Series1, main().Series2, main().Series3}) {
-            QCOMPARE(s->Count(), 2001);
+            QCOMPARE(s->count(), 2001);
             QCOMPARE(s->point(0).x, -1000.0);
             QCOMPARE(s->point(2000).x, 1000.0);
             QCOMPARE(s->point(1000).y, 0.0);
-            QVERIFY(s->Pointer().Visible());
-            QCOMPARE(s->Pointer().HorizSize(), 1);
-            QCOMPARE(s->LineWidth(), 1);
+            QVERIFY(s->pointer().visible());
+            QCOMPARE(s->pointer().horizSize(), 1);
+            QCOMPARE(s->lineWidth(), 1);
         }
         QVERIFY(main().Series1->Active());
         QVERIFY(!main().Series2->Active());
@@ -219,7 +219,7 @@ class WindowsTest : public QObject {
         QVERIFY(edit->hasFocus());
         QTest::keyClicks(edit, keys);
         edit->clearFocus();
-        QCOMPARE(edit->Value(), value);
+        QCOMPARE(edit->value(), value);
         QVERIFY(errors().isEmpty());
     }
 
@@ -227,9 +227,9 @@ class WindowsTest : public QObject {
         // A reference computed on a separate state with the same operations.
         auto reference = std::make_unique<CoreState>();
         reference->SignalHalfWidth = 1000;
-        LoadSignal(*reference, ToneBurstParameters{}, 0.8);
-        SynthesizeFilter(*reference, FilterSynthesisParameters{}, 0.8);
-        CalcOut(*reference);
+        loadSignal(*reference, ToneBurstParameters{}, 0.8);
+        synthesizeFilter(*reference, FilterSynthesisParameters{}, 0.8);
+        calcOut(*reference);
 
         click(main().SignalBitBtn);
         QVERIFY(signal().isVisible());
@@ -241,7 +241,7 @@ class WindowsTest : public QObject {
         click(main().FilterBitBtn);
         click(filter().SynthesizeBitBtn);
         QCOMPARE(state().FilterHalfWidth, 100);
-        QCOMPARE(filter().Series1->Count(), 201);
+        QCOMPARE(filter().Series1->count(), 201);
         QCOMPARE(filter().Series1->point(100).y, reference->FilterBuffer[0]);
 
         click(main().CalcOutBitBtn);
@@ -258,7 +258,7 @@ class WindowsTest : public QObject {
         click(spector().CalcSpectorsBitBtn);
         int active = 0;
         for (TLineSeries *s : spector().Series) {
-            QCOMPARE(s->Count(), 400);
+            QCOMPARE(s->count(), 400);
             active += s->Active() ? 1 : 0;
         }
         QCOMPARE(active, 3);
@@ -268,7 +268,7 @@ class WindowsTest : public QObject {
         state().SignalBuffer.fill(0.0);
         click(spector().CheckBox2);
         QVERIFY(spector().Series[1]->Active());
-        QCOMPARE(spector().Series[1]->Count(), 400);
+        QCOMPARE(spector().Series[1]->count(), 400);
         QCOMPARE(spector().Series[1]->point(3).y, state().Spectra.SignalPhaseBuffer[3]);
         QVERIFY(errors().isEmpty());
     }
@@ -276,12 +276,12 @@ class WindowsTest : public QObject {
     void showFilterBeforeAnySynthesisDrawsTwentyOneZeros() {
         click(main().FilterBitBtn);
         click(filter().ViewFilterBitBtn);
-        QCOMPARE(filter().Series1->Count(), 21);
+        QCOMPARE(filter().Series1->count(), 21);
         QCOMPARE(filter().Series1->point(0).x, -10.0);
         QCOMPARE(filter().Series1->point(20).y, 0.0);
-        QVERIFY(filter().Series1->Pointer().Visible());
+        QVERIFY(filter().Series1->pointer().visible());
         click(filter().PointsCheckBox);
-        QVERIFY(!filter().Series1->Pointer().Visible());
+        QVERIFY(!filter().Series1->pointer().visible());
     }
 
     void searchWithASmallLimitEndsAtLimitPlusOne() {
@@ -325,7 +325,7 @@ class WindowsTest : public QObject {
         });
         filter().Serch1_BitBtnClick();
         QCOMPARE(state().FilterHalfWidth, 7);
-        QCOMPARE(filter().Series1->Count(), 15);
+        QCOMPARE(filter().Series1->count(), 15);
         for (int j = 8; j <= 100; ++j)
             QCOMPARE(state().FilterBuffer[j], 0.0);
     }
@@ -386,7 +386,7 @@ class WindowsTest : public QObject {
         click(main().SignalBitBtn);
         click(signal().AddSignalBitBtn);
         QCOMPARE(state().SignalHalfWidth, 10000);
-        QCOMPARE(main().Series1->Count(), 20001);
+        QCOMPARE(main().Series1->count(), 20001);
         click(signal().AddSignalBitBtn);
         QVERIFY(errors().isEmpty());
     }
@@ -395,9 +395,9 @@ class WindowsTest : public QObject {
         main().SWNmSpinEdit->setValue(2000);
         click(main().CalcOutBitBtn);
         QCOMPARE(state().SignalHalfWidth, 1000);
-        QCOMPARE(main().Series1->Count(), 2001);
+        QCOMPARE(main().Series1->count(), 2001);
         click(main().DrawBitBtn);
-        QCOMPARE(main().Series1->Count(), 4001);
+        QCOMPARE(main().Series1->count(), 4001);
     }
 
     void seriesBoxesActAtOnceAndSurviveADraw() {
@@ -407,7 +407,7 @@ class WindowsTest : public QObject {
         QVERIFY(!main().Series1->Active());
         main().LineWidthSpinEdit->setValue(3);
         for (TLineSeries *s : {main().Series1, main().Series2, main().Series3})
-            QCOMPARE(s->LineWidth(), 3);
+            QCOMPARE(s->lineWidth(), 3);
     }
 
     void windowButtonsShowOneInstanceWithItsValues() {
@@ -418,7 +418,7 @@ class WindowsTest : public QObject {
         click(main().SignalBitBtn);
         click(main().SignalBitBtn);
         QVERIFY(signal().isVisible());
-        QCOMPARE(signal().Exp_Shift_NmSuperSpin->Value(), 40.0);
+        QCOMPARE(signal().Exp_Shift_NmSuperSpin->value(), 40.0);
         QCOMPARE(QApplication::topLevelWidgets().count(&signal()), 1);
     }
 
@@ -430,7 +430,7 @@ class WindowsTest : public QObject {
         QVERIFY(spector().CalcSpectorsBitBtn->isEnabled());
         spector().PointsNmSpinEdit->setValue(100);
         click(spector().CalcSpectorsBitBtn);
-        QCOMPARE(spector().Series[0]->Count(), 100);
+        QCOMPARE(spector().Series[0]->count(), 100);
     }
 
     // ---- Spectra display options -------------------------------------------------------------
@@ -442,7 +442,7 @@ class WindowsTest : public QObject {
     void displayOptionsRedrawTheLastResultsWithoutComputing() {
         click(main().SpectorBitBtn);
         click(spector().DbCheckBox);
-        QCOMPARE(spector().Series[0]->Count(), 0);
+        QCOMPARE(spector().Series[0]->count(), 0);
         click(spector().DbCheckBox);
         click(main().SignalBitBtn);
         click(signal().Exp_Load_BitBtn);
@@ -457,7 +457,7 @@ class WindowsTest : public QObject {
         click(spector().DbCheckBox);
         click(spector().CheckBox4);
         click(spector().DelayCheckBox);
-        const auto db = AmplitudeDecibels({results.FilterAmplitudeBuffer.data(), static_cast<std::size_t>(n)});
+        const auto db = amplitudeDecibels({results.FilterAmplitudeBuffer.data(), static_cast<std::size_t>(n)});
         double deepest = 0.0;
         int flat = 0, gaps = 0;
         for (int k = 0; k < n; ++k) {
@@ -477,7 +477,7 @@ class WindowsTest : public QObject {
         QVERIFY(gaps > 0);
         QVERIFY(flat > n / 2);
         // Amplitude on the left axis, the delays on the right one with a scale of their own.
-        QVERIFY(spector().Series[3]->OnRightAxis() && !spector().Series[2]->OnRightAxis());
+        QVERIFY(spector().Series[3]->onRightAxis() && !spector().Series[2]->onRightAxis());
         QVERIFY(spector().Chart->rightAxisShown());
 
         // The signal's phase unwrapped: whole turns away from the computed one, no step above π.
@@ -539,7 +539,7 @@ class WindowsTest : public QObject {
         QCOMPARE(spector().Chart->yCaption(), left);
         QCOMPARE(spector().Chart->rightCaption(), right);
         for (std::size_t s = 0; s < 6; ++s)
-            QCOMPARE(spector().Series[s]->OnRightAxis(), s % 2 == 1 && !right.isEmpty());
+            QCOMPARE(spector().Series[s]->onRightAxis(), s % 2 == 1 && !right.isEmpty());
     }
 
     // The dB amplitudes set the left axis, the phases the right one; the all-zero output's dB
@@ -553,7 +553,7 @@ class WindowsTest : public QObject {
         click(spector().CalcSpectorsBitBtn);
         const SpectorResults &r = state().Spectra;
         const std::size_t n = static_cast<std::size_t>(r.SpectorPointCount);
-        const auto db = AmplitudeDecibels({r.SignalAmplitudeBuffer.data(), n});
+        const auto db = amplitudeDecibels({r.SignalAmplitudeBuffer.data(), n});
         const auto [lowestDb, highestDb] = std::minmax_element(db.begin(), db.end());
         const auto [lowestPhase, highestPhase] =
             std::minmax_element(r.SignalPhaseBuffer.begin(), r.SignalPhaseBuffer.begin() + static_cast<long>(n));
@@ -585,17 +585,17 @@ class WindowsTest : public QObject {
         const SpectorResults &r = state().Spectra;
         const std::span<const double> phase(r.SignalPhaseBuffer.data(), static_cast<std::size_t>(r.SpectorPointCount));
         click(spector().CosinePhaseCheckBox);
-        for (int k = 0; k < spector().Series[1]->Count(); ++k) {
+        for (int k = 0; k < spector().Series[1]->count(); ++k) {
             const double y = spector().Series[1]->point(k).y;
             const double turns =
                 (phase[static_cast<std::size_t>(k)] - y - std::numbers::pi / 2) / (2 * std::numbers::pi);
             QVERIFY(std::abs(turns - std::round(turns)) < 1e-12 && y > -std::numbers::pi && y <= std::numbers::pi);
         }
         click(spector().UnwrapCheckBox);
-        const auto unwrapped = UnwrapPhase(CosinePhase(phase));
+        const auto unwrapped = unwrapPhase(cosinePhase(phase));
         QCOMPARE(spector().Series[1]->point(399).y, unwrapped[399]);
         click(spector().CosinePhaseCheckBox);
-        QCOMPARE(spector().Series[1]->point(399).y, UnwrapPhase(phase)[399]);
+        QCOMPARE(spector().Series[1]->point(399).y, unwrapPhase(phase)[399]);
     }
 
     // A grid above half the sampling frequency is computed and noted; the next one within it
@@ -606,7 +606,7 @@ class WindowsTest : public QObject {
         click(spector().CalcSpectorsBitBtn);
         QVERIFY(
             spector().AliasNoteLabel->text().contains(QString("0") + NumberSeparators::current().decimal + "4 МГц"));
-        QCOMPARE(spector().Series[0]->Count(), 400);
+        QCOMPARE(spector().Series[0]->count(), 400);
         spector().FH_NmSuperSpin->setValue(0.4);
         click(spector().CalcSpectorsBitBtn);
         QVERIFY(spector().AliasNoteLabel->text().isEmpty());
@@ -625,7 +625,7 @@ class WindowsTest : public QObject {
         click(main().OpenFileSpeedButton);
         QVERIFY(spector().DbCheckBox->isChecked() && spector().DelayCheckBox->isChecked());
         QVERIFY(!spector().UnwrapCheckBox->isChecked());
-        QCOMPARE(spector().Series[1]->Count(), 0);
+        QCOMPARE(spector().Series[1]->count(), 0);
         state().SignalBuffer[8] = 1.0; // a pure delay of 8 samples, 10 µs
         click(spector().CalcSpectorsBitBtn);
         QCOMPARE(spector().Series[4]->point(0).y, DecibelFloor);
@@ -680,19 +680,19 @@ class WindowsTest : public QObject {
         platform().dialogAnswers = {name};
         click(main().OpenFileSpeedButton);
         QCOMPARE(main().windowTitle(), name);
-        QCOMPARE(main().FNmSuperSpin->Value(), 1.25);
-        QCOMPARE(main().SWNmSpinEdit->Value(), 1500);
+        QCOMPARE(main().FNmSuperSpin->value(), 1.25);
+        QCOMPARE(main().SWNmSpinEdit->value(), 1500);
         QVERIFY(main().CheckBox2->isChecked());
-        QCOMPARE(main().LineWidthSpinEdit->Value(), 4);
-        QCOMPARE(signal().Exp_Shift_NmSuperSpin->Value(), -123.456);
-        QCOMPARE(signal().Exp_Am_NmSuperSpin->Value(), 0.001);
-        QCOMPARE(filter().WinTypeRadioGroup->ItemIndex(), 4);
+        QCOMPARE(main().LineWidthSpinEdit->value(), 4);
+        QCOMPARE(signal().Exp_Shift_NmSuperSpin->value(), -123.456);
+        QCOMPARE(signal().Exp_Am_NmSuperSpin->value(), 0.001);
+        QCOMPARE(filter().WinTypeRadioGroup->itemIndex(), 4);
         QCOMPARE(filter().RandomNmSuperSpin->text(), QString("2E-5"));
-        QCOMPARE(filter().PhazeShiftNmSpinEdit->Value(), -90);
+        QCOMPARE(filter().PhazeShiftNmSpinEdit->value(), -90);
         QVERIFY(!filter().PointsCheckBox->isChecked());
-        QCOMPARE(filter().RegularizationNmSuperSpin->Value(), 0.0025);
+        QCOMPARE(filter().RegularizationNmSuperSpin->value(), 0.0025);
         QVERIFY(spector().CheckBox9->isChecked());
-        QCOMPARE(spector().PointsNmSpinEdit->Value(), 777);
+        QCOMPARE(spector().PointsNmSpinEdit->value(), 777);
         QVERIFY(spector().isVisible());
         QVERIFY(!signal().isVisible());
         QCOMPARE(spector().outerGeometry().topLeft(), QPoint(120, 130));
@@ -729,8 +729,8 @@ class WindowsTest : public QObject {
         QDir::setCurrent(previous);
         QVERIFY(platform().dialogRequests.empty());
         QCOMPARE(main().windowTitle(), exists ? name : QString("Тривелан"));
-        QCOMPARE(main().SWNmSpinEdit->Value(), exists ? 1750 : 1000);
-        QCOMPARE(spector().PointsNmSpinEdit->Value(), exists ? 123 : 400);
+        QCOMPARE(main().SWNmSpinEdit->value(), exists ? 1750 : 1000);
+        QCOMPARE(spector().PointsNmSpinEdit->value(), exists ? 123 : 400);
         QCOMPARE(main().OpenDialog.fileName, name);
         if (!exists) {
             QCOMPARE(platform().messages.size(), std::size_t(1));
@@ -758,9 +758,9 @@ class WindowsTest : public QObject {
         platform().dialogAnswers = {name};
         click(main().OpenFileSpeedButton);
         QVERIFY(!main().Series1->Active());
-        QCOMPARE(main().Series2->LineWidth(), 3);
-        QVERIFY(!main().Series3->Pointer().Visible());
-        QCOMPARE(main().Series1->Count(), 2001);
+        QCOMPARE(main().Series2->lineWidth(), 3);
+        QVERIFY(!main().Series3->pointer().visible());
+        QCOMPARE(main().Series1->count(), 2001);
         QCOMPARE(state().SignalHalfWidth, 1000);
         QCOMPARE(state().SignalBuffer[579], sample);
         QCOMPARE(filter().size(), filterSize);
@@ -777,7 +777,7 @@ class WindowsTest : public QObject {
         platform().dialogAnswers = {name};
         click(main().OpenFileSpeedButton);
         QCOMPARE(errors(), QStringList{"'0;5' is not a valid floating point value."});
-        QCOMPARE(main().SWNmSpinEdit->Value(), 1000);
+        QCOMPARE(main().SWNmSpinEdit->value(), 1000);
         QCOMPARE(main().windowTitle(), QString("Тривелан"));
     }
 
@@ -813,13 +813,13 @@ class WindowsTest : public QObject {
         QCOMPARE(signal().FileNameEdit->text(), name);
         QVERIFY(signal().FileInfoLabel->text().startsWith("Прочитано отсчётов: 4;"));
         click(signal().FilePeakButton);
-        QCOMPARE(signal().FileOffsetNmSpinEdit->Value(), -2);
+        QCOMPARE(signal().FileOffsetNmSpinEdit->value(), -2);
         signal().FileScaleNmSuperSpin->setValue(2);
         click(signal().FileLoadBitBtn);
         QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
         QCOMPARE(state().SignalBuffer[0], 2 * peak);
         QCOMPARE(state().SignalBuffer[5000], 0.0);
-        QCOMPARE(main().FNmSuperSpin->Value(), fileRate);
+        QCOMPARE(main().FNmSuperSpin->value(), fileRate);
         QCOMPARE(main().Series1->point(1000).y, 2 * peak); // drawn at once
         QVERIFY(signal().FileNoteLabel->text().contains("Записаны индексы -2..1."));
 
@@ -868,7 +868,7 @@ class WindowsTest : public QObject {
         signal().FileNameEdit->setText(textName);
         click(signal().FileLoadBitBtn);
         QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
-        QCOMPARE(main().FNmSuperSpin->Value(), 0.8);
+        QCOMPARE(main().FNmSuperSpin->value(), 0.8);
         QVERIFY(signal().FileNoteLabel->text().contains("Записаны индексы 0..499."));
         QCOMPARE(state().SignalBuffer[500], 0.0);
         QVERIFY(std::abs(state().SignalBuffer[250] - std::sin(6.283185307179586 * 0.04 * 250 / 0.8)) < 1e-3);
@@ -902,14 +902,14 @@ class WindowsTest : public QObject {
         click(main().SaveFileSpeedButton);
         m_app = std::make_unique<Application>();
         main().show();
-        QCOMPARE(signal().FileOffsetNmSpinEdit->Value(), 0);
+        QCOMPARE(signal().FileOffsetNmSpinEdit->value(), 0);
         platform().dialogAnswers = {name};
         click(main().OpenFileSpeedButton);
         QCOMPARE(signal().FileNameEdit->text(), QString("/data/импульс 1.wav"));
-        QCOMPARE(signal().FileOffsetNmSpinEdit->Value(), -750);
-        QCOMPARE(signal().FileScaleNmSuperSpin->Value(), -2.5);
-        QCOMPARE(signal().FileRateRadioGroup->ItemIndex(), 1);
-        QCOMPARE(filter().CoeBitsNmSpinEdit->Value(), 24);
+        QCOMPARE(signal().FileOffsetNmSpinEdit->value(), -750);
+        QCOMPARE(signal().FileScaleNmSuperSpin->value(), -2.5);
+        QCOMPARE(signal().FileRateRadioGroup->itemIndex(), 1);
+        QCOMPARE(filter().CoeBitsNmSpinEdit->value(), 24);
         QVERIFY(errors().isEmpty());
     }
 
@@ -925,11 +925,11 @@ class WindowsTest : public QObject {
     void leastSquaresButtonReplacesTheFilterAndASearchContinuesFromIt() {
         auto reference = std::make_unique<CoreState>();
         reference->SignalHalfWidth = 1000;
-        LoadSignal(*reference, ToneBurstParameters{}, 0.8);
+        loadSignal(*reference, ToneBurstParameters{}, 0.8);
         reference->FilterBuffer[500] = 3.0; // cleared by the design
-        const LeastSquaresOutcome expected = LeastSquaresFilter(*reference, ResponseParameters{}, 0.8, 40, 1e-6);
+        const LeastSquaresOutcome expected = leastSquaresFilter(*reference, ResponseParameters{}, 0.8, 40, 1e-6);
 
-        QCOMPARE(filter().RegularizationNmSuperSpin->Value(), 1e-6);
+        QCOMPARE(filter().RegularizationNmSuperSpin->value(), 1e-6);
         click(main().SignalBitBtn);
         click(signal().Exp_Load_BitBtn);
         state().FilterBuffer[500] = 3.0;
@@ -941,7 +941,7 @@ class WindowsTest : public QObject {
         QCOMPARE(state().FilterHalfWidth, 40);
         for (int j = -1000; j <= 1000; ++j)
             QCOMPARE(state().FilterBuffer[j], reference->FilterBuffer[j]);
-        QCOMPARE(filter().Series1->Count(), 81);
+        QCOMPARE(filter().Series1->count(), 81);
         QCOMPARE(filter().Series1->point(40).y, reference->FilterBuffer[0]);
         QCOMPARE(filter().AimLabel->text(),
                  "Целевая функция " + QString::fromStdString(base::formatObjective(expected.SearchObjective, ',')));
@@ -980,7 +980,7 @@ class WindowsTest : public QObject {
         click(filter().Serch1_BitBtn);
         const auto &trace = state().SearchTrace;
         QVERIFY(trace.size() > 2);
-        QCOMPARE(filter().ConvergenceSeries->Count(), static_cast<int>(trace.size()));
+        QCOMPARE(filter().ConvergenceSeries->count(), static_cast<int>(trace.size()));
         for (std::size_t k = 0; k < trace.size(); ++k) {
             QCOMPARE(filter().ConvergenceSeries->point(static_cast<int>(k)).x, double(trace[k].Epoch));
             QCOMPARE(filter().ConvergenceSeries->point(static_cast<int>(k)).y,
@@ -990,7 +990,7 @@ class WindowsTest : public QObject {
         filter().EpochNmSpinEdit->setValue(1);
         filter().RandomNmSuperSpin->setValue(0);
         click(filter().Serch1_BitBtn);
-        QCOMPARE(filter().ConvergenceSeries->Count(), 1);
+        QCOMPARE(filter().ConvergenceSeries->count(), 1);
         QCOMPARE(filter().ConvergenceSeries->point(0).x, 1.0);
     }
 

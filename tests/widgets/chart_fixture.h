@@ -45,7 +45,7 @@ class ChartFixture : public QObject {
     std::unique_ptr<pulsefir::ui::widgets::TChart> m_chart;
 
     ScriptedPlatform &platform() { return m_scope->platform; }
-    pulsefir::ui::widgets::TLineSeries *line() { return m_chart->Series(0); }
+    pulsefir::ui::widgets::TLineSeries *line() { return m_chart->series(0); }
 
     // The point where value (x, y) is drawn now.
     QPoint pixelOf(double x, double y) {
@@ -62,7 +62,7 @@ class ChartFixture : public QObject {
         m_chart->addSeries("Series2", Qt::red);
         m_chart->resize(600, 400);
         for (int i = 0; i <= 100; ++i)
-            line()->AddPoint(i, i * 0.5, Qt::black);
+            line()->addPoint(i, i * 0.5, Qt::black);
         m_chart->show();
         return QTest::qWaitForWindowExposed(m_chart.get());
     }

@@ -22,7 +22,7 @@ QObject *makePlatformTest();
 // point locale.
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    if (const std::string mismatch = CLocaleMismatch(); !mismatch.empty()) {
+    if (const std::string mismatch = cLocaleMismatch(); !mismatch.empty()) {
         std::fputs(("locale: " + mismatch + "\n").c_str(), stderr);
         return 1;
     }

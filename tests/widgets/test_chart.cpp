@@ -40,17 +40,17 @@ class ChartTest : public ChartFixture {
     void automaticAxesSpanTheActiveSeries() {
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
         QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
-        m_chart->Series(1)->AddPoint(-50, 200, Qt::red);
+        m_chart->series(1)->addPoint(-50, 200, Qt::red);
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(-50, 100));
-        m_chart->Series(1)->setActive(false);
+        m_chart->series(1)->setActive(false);
         QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
     }
 
     void onlyLaterSeriesWidenTheAxesForTheirMarkers() {
         line()->setPointerVisible(true);
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
-        m_chart->Series(1)->AddPoint(50, 25, Qt::red);
-        m_chart->Series(1)->setPointerVisible(true);
+        m_chart->series(1)->addPoint(50, 25, Qt::red);
+        m_chart->series(1)->setPointerVisible(true);
         const auto [lo, hi] = m_chart->visibleRange(TChart::BottomAxis);
         QVERIFY(lo < 0 && hi > 100);
     }
@@ -71,7 +71,7 @@ class ChartTest : public ChartFixture {
         QFETCH(double, minimum);
         QFETCH(double, maximum);
         AxisState axis;
-        SetAxisRange(axis, first, second);
+        setAxisRange(axis, first, second);
         QCOMPARE(axis.minimum, minimum);
         QCOMPARE(axis.maximum, maximum);
         QVERIFY(!axis.automatic && !axis.automaticMinimum && !axis.automaticMaximum);
@@ -79,12 +79,12 @@ class ChartTest : public ChartFixture {
 
     void ticksUseReadableSteps() {
         double step = 0;
-        const auto ticks = NiceTicks(0.013, 0.07, 400, 70, 0.0, &step);
+        const auto ticks = niceTicks(0.013, 0.07, 400, 70, 0.0, &step);
         QCOMPARE(step, 0.01);
         QCOMPARE(ticks.front(), 0.02);
-        NiceTicks(-1000, 1000, 500, 70, 0.0, &step);
+        niceTicks(-1000, 1000, 500, 70, 0.0, &step);
         QCOMPARE(step, 500.0);
-        NiceTicks(0, 1e-7, 300, 28, 0.0001, &step);
+        niceTicks(0, 1e-7, 300, 28, 0.0001, &step);
         QCOMPARE(step, 0.0001);
     }
 
@@ -107,9 +107,9 @@ class ChartTest : public ChartFixture {
         QFETCH(bool, markers);
         QFETCH(bool, zeroLabelled);
         line()->setActive(false);
-        TLineSeries *s = m_chart->Series(1);
+        TLineSeries *s = m_chart->series(1);
         for (int k = 0; k <= 50; ++k)
-            s->AddPoint(k, lowest + (1.0 - lowest) * k / 50.0, Qt::red);
+            s->addPoint(k, lowest + (1.0 - lowest) * k / 50.0, Qt::red);
         s->setPointerVisible(markers);
         const QStringList labels = m_chart->axisLabels(TChart::LeftAxis);
         QCOMPARE(labels.contains("0,0"), zeroLabelled);
@@ -126,7 +126,7 @@ class ChartTest : public ChartFixture {
         m_chart->installEventFilter(&counter);
         drag(m_chart.get(), Qt::LeftButton, from, to);
         m_chart->removeEventFilter(&counter);
-        QVERIFY(m_chart->Zoomed());
+        QVERIFY(m_chart->zoomed());
         QVERIFY(m_chart->hasSavedAxes());
         QVERIFY(near(m_chart->visibleRange(TChart::BottomAxis), {x.toValue(from.x()), x.toValue(to.x())}, 1e-9));
         QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), {y.toValue(to.y()), y.toValue(from.y())}, 1e-9));
@@ -136,9 +136,9 @@ class ChartTest : public ChartFixture {
 
     void reverseDragUndoesTheZoom() {
         drag(m_chart.get(), Qt::LeftButton, {100, 80}, {300, 250});
-        QVERIFY(m_chart->Zoomed());
+        QVERIFY(m_chart->zoomed());
         drag(m_chart.get(), Qt::LeftButton, {300, 250}, {200, 150});
-        QVERIFY(!m_chart->Zoomed());
+        QVERIFY(!m_chart->zoomed());
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
         QVERIFY(m_chart->axis(TChart::BottomAxis).automatic);
     }
@@ -154,7 +154,7 @@ class ChartTest : public ChartFixture {
     void shortDragsDoNothing() {
         QFETCH(QPoint, delta);
         drag(m_chart.get(), Qt::LeftButton, {200, 150}, QPoint(200, 150) + delta);
-        QVERIFY(!m_chart->Zoomed());
+        QVERIFY(!m_chart->zoomed());
         QVERIFY(!m_chart->hasSavedAxes());
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
     }
@@ -164,24 +164,24 @@ class ChartTest : public ChartFixture {
         const auto firstZoom = m_chart->visibleRange(TChart::BottomAxis);
         drag(m_chart.get(), Qt::LeftButton, {150, 100}, {300, 200});
         QVERIFY(m_chart->visibleRange(TChart::BottomAxis) != firstZoom);
-        m_chart->UndoZoom();
+        m_chart->undoZoom();
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
         QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
-        QVERIFY(!m_chart->Zoomed());
+        QVERIFY(!m_chart->zoomed());
     }
 
     void undoWithoutZoomChangesNothingVisible() {
         const QImage before = m_chart->renderImage();
-        m_chart->UndoZoom();
+        m_chart->undoZoom();
         QCOMPARE(m_chart->renderImage(), before);
     }
 
     void refilledSeriesKeepTheZoomedRanges() {
         drag(m_chart.get(), Qt::LeftButton, {100, 80}, {400, 300});
         const auto zoomed = m_chart->visibleRange(TChart::BottomAxis);
-        line()->ClearPoints();
+        line()->clearPoints();
         for (int i = -500; i <= 500; ++i)
-            line()->AddPoint(i, 0, Qt::black);
+            line()->addPoint(i, 0, Qt::black);
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), zoomed);
     }
 
@@ -195,7 +195,7 @@ class ChartTest : public ChartFixture {
         QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), {0 + dy, 50 + dy}, 1e-9));
         QVERIFY(m_chart->hasSavedAxes());
         QVERIFY(!m_chart->popupMenu()->isVisible());
-        m_chart->UndoZoom();
+        m_chart->undoZoom();
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100));
     }
 
@@ -217,13 +217,13 @@ class ChartTest : public ChartFixture {
     // range of the series that stay on it, and the plot makes room for the right labels.
     void rightAxisHasItsOwnRangeAndLabels() {
         const ChartLayout single = m_chart->layoutFor(m_chart->size());
-        TLineSeries *right = m_chart->Series(1);
+        TLineSeries *right = m_chart->series(1);
         right->setOnRightAxis(true);
         // No points on it yet: it follows the left axis meanwhile.
         QVERIFY(!m_chart->rightAxisShown());
         QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(0, 50));
         for (int i = 0; i <= 10; ++i)
-            right->AddPoint(i * 10, 1000 + 100 * i, Qt::red);
+            right->addPoint(i * 10, 1000 + 100 * i, Qt::red);
         QVERIFY(m_chart->rightAxisShown());
         QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
         QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(1000, 2000));
@@ -257,12 +257,12 @@ class ChartTest : public ChartFixture {
         QFETCH(double, y);
         QFETCH(double, floor);
         QFETCH(Range, range);
-        TLineSeries *right = m_chart->Series(1);
+        TLineSeries *right = m_chart->series(1);
         right->setOnRightAxis(true);
         right->setScaleFloor(floor);
-        right->AddPoint(0, 10, Qt::red);
-        right->AddPoint(50, y, Qt::red);
-        right->AddPoint(100, 20, Qt::red);
+        right->addPoint(0, 10, Qt::red);
+        right->addPoint(50, y, Qt::red);
+        right->addPoint(100, 20, Qt::red);
         QCOMPARE(m_chart->visibleRange(TChart::RightAxis), range);
         QCOMPARE(m_chart->visibleRange(TChart::BottomAxis), Range(0, 100)); // a gap keeps its place on x
     }
@@ -278,10 +278,10 @@ class ChartTest : public ChartFixture {
     // one undo brings both back to fitting their series.
     void verticalAxesMoveTogether() {
         QFETCH(QString, action);
-        TLineSeries *right = m_chart->Series(1);
+        TLineSeries *right = m_chart->series(1);
         right->setOnRightAxis(true);
         for (int i = 0; i <= 10; ++i)
-            right->AddPoint(i * 10, -1000.0 * i, Qt::red);
+            right->addPoint(i * 10, -1000.0 * i, Qt::red);
         const auto left = m_chart->mapping(TChart::LeftAxis);
         const auto rightMap = m_chart->mapping(TChart::RightAxis);
         Range expectedLeft, expectedRight;
@@ -304,7 +304,7 @@ class ChartTest : public ChartFixture {
         }
         QVERIFY(near(m_chart->visibleRange(TChart::LeftAxis), expectedLeft, 1e-9));
         QVERIFY(near(m_chart->visibleRange(TChart::RightAxis), expectedRight, 1e-6));
-        m_chart->UndoZoom();
+        m_chart->undoZoom();
         QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
         QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(-10000, 0));
     }

@@ -23,7 +23,7 @@ class ChartExportTest : public ChartFixture {
         drag(m_chart.get(), Qt::LeftButton, {100, 80}, {400, 300});
         QTemporaryDir dir;
         const QString name = dir.filePath("picture"); // no extension
-        QVERIFY(m_chart->SavePictureToFile(name));
+        QVERIFY(m_chart->savePictureToFile(name));
         QVERIFY(QFile::exists(name));
         QImageReader reader(name);
         QCOMPARE(reader.format(), QByteArray("bmp"));
@@ -33,7 +33,7 @@ class ChartExportTest : public ChartFixture {
     }
 
     void unwritablePictureIsReported() {
-        QVERIFY(!m_chart->SavePictureToFile("/nonexistent-folder/picture.bmp"));
+        QVERIFY(!m_chart->savePictureToFile("/nonexistent-folder/picture.bmp"));
         QCOMPARE(platform().messages.size(), std::size_t(1));
         QCOMPARE(platform().messages[0].text,
                  QString("Unable to write to /nonexistent-folder/picture.bmp.\nнет такого файла или папки"));
@@ -85,13 +85,13 @@ class ChartExportTest : public ChartFixture {
         QFETCH(bool, sharedX);
         QFETCH(bool, secondActive);
         QFETCH(QString, expected);
-        line()->ClearPoints();
-        line()->AddPoint(0, 0, Qt::black);
-        line()->AddPoint(1, 0.5, Qt::black);
-        TLineSeries *second = m_chart->Series(1);
-        second->AddPoint(sharedX ? 0 : -5, 1, Qt::red);
+        line()->clearPoints();
+        line()->addPoint(0, 0, Qt::black);
+        line()->addPoint(1, 0.5, Qt::black);
+        TLineSeries *second = m_chart->series(1);
+        second->addPoint(sharedX ? 0 : -5, 1, Qt::red);
         if (sharedX)
-            second->AddPoint(1, 0.1, Qt::red);
+            second->addPoint(1, 0.1, Qt::red);
         second->setActive(secondActive);
         m_chart->setCsvXHeader("Индекс");
         line()->setCaption("Сигнал");

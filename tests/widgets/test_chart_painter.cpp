@@ -115,10 +115,10 @@ class ChartPainterTest : public ChartFixture {
     }
 
     void pointAddedLeftOfAllIsNotJoinedToThePreviousOne() {
-        line()->ClearPoints();
-        line()->AddPoint(10, 0, Qt::red);
-        line()->AddPoint(20, 0, Qt::red);
-        line()->AddPoint(0, 10, Qt::blue);
+        line()->clearPoints();
+        line()->addPoint(10, 0, Qt::red);
+        line()->addPoint(20, 0, Qt::red);
+        line()->addPoint(0, 10, Qt::blue);
         const QImage image = m_chart->renderImage();
         // The segment from the new point goes to (10, 0) and takes that point's colour.
         QCOMPARE(QColor(image.pixel(pixelOf(5, 5))), QColor(Qt::red));
@@ -136,10 +136,10 @@ class ChartPainterTest : public ChartFixture {
 
     void markersReachTheirSizeFromThePoint() {
         QFETCH(int, size);
-        line()->ClearPoints();
-        line()->AddPoint(0, 0, Qt::black);
-        line()->AddPoint(10, 10, Qt::black);
-        line()->AddPoint(5, 5, QColor(0, 0, 255)); // in the middle of the line
+        line()->clearPoints();
+        line()->addPoint(0, 0, Qt::black);
+        line()->addPoint(10, 10, Qt::black);
+        line()->addPoint(5, 5, QColor(0, 0, 255)); // in the middle of the line
         line()->setPointerVisible(true);
         line()->setPointerSize(size, size);
         const QImage image = m_chart->renderImage();
@@ -157,14 +157,14 @@ class ChartPainterTest : public ChartFixture {
     // No segment runs to or from a gap, and the gap has no marker; the points beside it keep
     // their markers. In the CSV a gap is an empty cell.
     void gapBreaksTheLine() {
-        line()->ClearPoints();
+        line()->clearPoints();
         const double nan = std::numeric_limits<double>::quiet_NaN();
         const double ys[] = {10, 10, nan, 10, 10};
         for (int i = 0; i < 5; ++i)
-            line()->AddPoint(i * 25, ys[i], Qt::blue);
-        m_chart->Series(1)->AddPoint(0, 0, Qt::red);
-        m_chart->Series(1)->AddPoint(100, 20, Qt::red);
-        m_chart->Series(1)->setActive(false);
+            line()->addPoint(i * 25, ys[i], Qt::blue);
+        m_chart->series(1)->addPoint(0, 0, Qt::red);
+        m_chart->series(1)->addPoint(100, 20, Qt::red);
+        m_chart->series(1)->setActive(false);
         const QImage image = m_chart->renderImage();
         const QRgb blue = QColor(Qt::blue).rgb();
         QVERIFY(inkNear(image, pixelOf(12.5, 10), blue));
@@ -188,33 +188,33 @@ class ChartPainterTest : public ChartFixture {
     // The labels stay out: the SVG writes its text at its own resolution.
     void svgShowsWhatTheRasterShows() {
         QFETCH(QString, view);
-        TLineSeries *second = m_chart->Series(1);
+        TLineSeries *second = m_chart->series(1);
         const double nan = std::numeric_limits<double>::quiet_NaN();
         if (view == "markers") {
             line()->setPointerVisible(true);
             line()->setPointerSize(1, 2);
             for (int i = 0; i <= 20; ++i)
-                second->AddPoint(i * 5, 50 - i * 2.5, i % 2 ? QColor(Qt::blue) : QColor(Qt::red));
+                second->addPoint(i * 5, 50 - i * 2.5, i % 2 ? QColor(Qt::blue) : QColor(Qt::red));
             second->setPointerVisible(true);
             second->setPointerSize(3, 3);
             second->setLineWidth(2);
         } else if (view == "right") {
             for (int i = 0; i <= 20; ++i)
-                second->AddPoint(i * 5, -40.0 * i, Qt::red);
+                second->addPoint(i * 5, -40.0 * i, Qt::red);
             second->setOnRightAxis(true);
             m_chart->setAxisCaptions("время, мкс", "амплитуда");
             m_chart->setRightAxisCaption("уровень, дБ");
         } else if (view == "gaps") {
-            line()->ClearPoints();
+            line()->clearPoints();
             for (int i = 0; i <= 100; ++i)
-                line()->AddPoint(i, i % 10 == 5 ? nan : std::sin(i * 0.2), Qt::blue);
+                line()->addPoint(i, i % 10 == 5 ? nan : std::sin(i * 0.2), Qt::blue);
         } else if (view == "zoomed") {
             line()->setPointerVisible(true);
             m_chart->zoomTo(QRect(200, 100, 120, 80));
         }
         QTemporaryDir dir;
         const QString file = dir.filePath("chart.svg");
-        QVERIFY(m_chart->SavePictureToSvgFile(file));
+        QVERIFY(m_chart->savePictureToSvgFile(file));
         const QImage raster = m_chart->renderImage();
         QImage vector(raster.size(), QImage::Format_RGB32);
         vector.fill(Qt::white);

@@ -14,13 +14,13 @@ class ChartSeriesTest : public QObject {
   private slots:
     void pointsStayInAscendingX() {
         TLineSeries s("Series2", Qt::red, nullptr);
-        s.AddPoint(5, 1, Qt::red);
-        s.AddPoint(3, 2, Qt::red);
-        s.AddPoint(5, 3, Qt::red);
-        s.AddPoint(4, 4, Qt::red);
-        s.AddPoint(5, 5, Qt::red);
+        s.addPoint(5, 1, Qt::red);
+        s.addPoint(3, 2, Qt::red);
+        s.addPoint(5, 3, Qt::red);
+        s.addPoint(4, 4, Qt::red);
+        s.addPoint(5, 5, Qt::red);
         const double ys[] = {2, 4, 1, 3, 5}; // equal x keep the order they were added in
-        QCOMPARE(s.Count(), 5);
+        QCOMPARE(s.count(), 5);
         for (int k = 0; k < 5; ++k)
             QCOMPARE(s.point(k).y, ys[k]);
     }
@@ -34,9 +34,9 @@ class ChartSeriesTest : public QObject {
         } catch (const base::Error &error) {
             QCOMPARE(QString(error.what()), QString("Pointer size must be greater than zero"));
         }
-        QCOMPARE(pointer.HorizSize(), 3);
+        QCOMPARE(pointer.horizSize(), 3);
         QVERIFY_THROWS_EXCEPTION(base::Error, pointer.setVertSize(-1));
-        QCOMPARE(pointer.VertSize(), 1);
+        QCOMPARE(pointer.vertSize(), 1);
     }
 
     // A batch of new points tells the chart once; the picture it then draws shows all of them,
@@ -47,14 +47,14 @@ class ChartSeriesTest : public QObject {
         TLineSeries *s = chart.addSeries("Series1", Qt::gray);
         QSignalSpy changes(s, &TLineSeries::changed);
         for (int i = 0; i < 10; ++i)
-            s->AddPoint(i, i, Qt::black);
+            s->addPoint(i, i, Qt::black);
         QCOMPARE(changes.count(), 1);
         chart.renderImage();
         QCOMPARE(chart.visibleRange(TChart::BottomAxis), std::make_pair(0.0, 9.0));
-        s->AddPoint(20, 0, Qt::black);
+        s->addPoint(20, 0, Qt::black);
         QCOMPARE(changes.count(), 2);
         QCOMPARE(chart.visibleRange(TChart::BottomAxis), std::make_pair(0.0, 20.0));
-        s->ClearPoints();
+        s->clearPoints();
         QCOMPARE(changes.count(), 2); // still pending: the chart has not drawn since
         QCOMPARE(chart.visibleRange(TChart::BottomAxis), std::make_pair(0.0, 1.0));
     }

@@ -50,10 +50,10 @@ class FieldBehaviourTest : public NumericFieldFixture {
     void readOnlyFieldBeepsOnSteps() {
         m_field->setReadOnly(true);
         m_field->stepUp();
-        QCOMPARE(m_field->Value(), 0.8);
+        QCOMPARE(m_field->value(), 0.8);
         m_integer->setReadOnly(true);
         m_integer->stepUp();
-        QCOMPARE(m_integer->Value(), 1000);
+        QCOMPARE(m_integer->value(), 1000);
         QCOMPARE(platform().beeps, 2);
     }
 };

@@ -50,9 +50,9 @@ class FloatFieldTest : public NumericFieldFixture {
 
     void parsingTheLocalesSeparators() {
         m_field->setText(L("1 234,5E1"));
-        QCOMPARE(m_field->Value(), 12345.0);
+        QCOMPARE(m_field->value(), 12345.0);
         m_field->setText("-");
-        QVERIFY(std::signbit(m_field->Value()));
+        QVERIFY(std::signbit(m_field->value()));
     }
 
     void parsingFailures_data() {
@@ -69,7 +69,7 @@ class FloatFieldTest : public NumericFieldFixture {
         QFETCH(QString, text);
         m_field->setText(text);
         try {
-            m_field->Value();
+            m_field->value();
             QFAIL("no error");
         } catch (const base::Error &error) {
             QCOMPARE(QString::fromStdString(error.what()), "'" + text + "' is not a valid floating point value.");
@@ -272,7 +272,7 @@ class FloatFieldTest : public NumericFieldFixture {
         QTest::keyClicks(m_field, keys);
         QCOMPARE(m_field->text(), text);
         leaveField();
-        QCOMPARE(m_field->Value(), ParseFieldText(text, NumberSeparators::current()));
+        QCOMPARE(m_field->value(), parseFieldText(text, NumberSeparators::current()));
     }
 
     // A text that cannot be read ("-E3": the only digit of a negative mantissa deleted) is
@@ -371,7 +371,7 @@ class FloatFieldTest : public NumericFieldFixture {
     void valueSetOutsideTheRangeIsShownAsItIs() {
         m_field->setValue(-5);
         QCOMPARE(m_field->text(), QString("-5"));
-        QCOMPARE(m_field->Value(), -5.0);
+        QCOMPARE(m_field->value(), -5.0);
     }
 
     // ---- Stepping ---------------------------------------------------------------------------
@@ -379,17 +379,17 @@ class FloatFieldTest : public NumericFieldFixture {
     void steppingStopsShortOfTheBound() {
         m_field->setValue(9999.5);
         m_field->stepUp();
-        QCOMPARE(m_field->Value(), 9999.5);
+        QCOMPARE(m_field->value(), 9999.5);
         QCOMPARE(platform().beeps, 1);
         m_field->setValue(9998.5);
         m_field->stepUp();
-        QCOMPARE(m_field->Value(), 9999.5);
+        QCOMPARE(m_field->value(), 9999.5);
     }
 
     void steppingBelowTheRangeIsAnInvalidEntry() {
         m_field->setValue(-3);
         m_field->stepUp();
-        QCOMPARE(m_field->Value(), 0.001);
+        QCOMPARE(m_field->value(), 0.001);
         QCOMPARE(platform().beeps, 1);
     }
 
@@ -406,24 +406,24 @@ class FloatFieldTest : public NumericFieldFixture {
         m_field->setValue(0);
         TSpinButton *button = m_field->spinButton();
         QTest::mousePress(button, Qt::LeftButton, {}, button->upRect().center());
-        QCOMPARE(m_field->Value(), 1.0);
+        QCOMPARE(m_field->value(), 1.0);
         QCOMPARE(button->repeatTimer()->interval(), TSpinButton::FirstRepeatMs);
         // The press, the first repeat 400 ms later and five more step by 1; then every second
         // repeat makes the step 1 larger.
         const double expectedSteps[] = {1, 1, 1, 1, 1, 1, 2, 2, 3, 3, 4, 4};
-        double previous = m_field->Value();
+        double previous = m_field->value();
         for (std::size_t k = 0; k < std::size(expectedSteps); ++k) {
             platform().now += k == 0 ? TSpinButton::FirstRepeatMs : TSpinButton::RepeatMs;
             QVERIFY(QMetaObject::invokeMethod(button, "repeatStep"));
             QCOMPARE(button->repeatTimer()->interval(), TSpinButton::RepeatMs);
-            QCOMPARE(m_field->Value() - previous, expectedSteps[k]);
-            previous = m_field->Value();
+            QCOMPARE(m_field->value() - previous, expectedSteps[k]);
+            previous = m_field->value();
         }
         QTest::mouseRelease(button, Qt::LeftButton, {}, button->upRect().center());
         QVERIFY(!button->repeatTimer()->isActive());
         platform().now += 250; // a pause of more than 200 ms starts again at Increment
         m_field->stepUp();
-        QCOMPARE(m_field->Value() - previous, 1.0);
+        QCOMPARE(m_field->value() - previous, 1.0);
     }
 
     void accelerationStopsAtAFifthOfTheRange() {

@@ -17,7 +17,7 @@ class IntegerFieldTest : public NumericFieldFixture {
         m_integer->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(m_integer, QString("1") + decimalChar() + "5");
         QCOMPARE(m_integer->text(), L("1,5"));
-        QCOMPARE(m_integer->Value(), 1);
+        QCOMPARE(m_integer->value(), 1);
         leaveField();
         QCOMPARE(m_integer->text(), L("1,5"));
         QCOMPARE(platform().beeps, 0);
@@ -34,14 +34,14 @@ class IntegerFieldTest : public NumericFieldFixture {
         m_integer->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(m_integer, "20000");
         // out of range until the field is left
-        QCOMPARE(m_integer->Value(), 20000);
+        QCOMPARE(m_integer->value(), 20000);
         leaveField();
         QCOMPARE(m_integer->text(), QString("10000"));
         m_integer->stepUp();
-        QCOMPARE(m_integer->Value(), 10000);
+        QCOMPARE(m_integer->value(), 10000);
         m_integer->setValue(1);
         QTest::mouseClick(m_integer->spinButton(), Qt::LeftButton, {}, m_integer->spinButton()->downRect().center());
-        QCOMPARE(m_integer->Value(), 1);
+        QCOMPARE(m_integer->value(), 1);
         QCOMPARE(platform().beeps, 0);
         m_integer->setValue(50000);
         // setting clamps
@@ -56,9 +56,9 @@ class IntegerFieldTest : public NumericFieldFixture {
         box->show();
         box->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(box, "7");
-        QCOMPARE(box->Value(), 1);
+        QCOMPARE(box->value(), 1);
         QTest::keyClick(box, Qt::Key_Up);
-        QCOMPARE(box->Value(), 2);
+        QCOMPARE(box->value(), 2);
     }
 
     // The arrows-only spin boxes look and act like no text field: no caret, no I-beam pointer,

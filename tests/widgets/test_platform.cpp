@@ -61,18 +61,18 @@ class PlatformTest : public QObject {
         QFETCH(bool, installed);
         QFETCH(QString, cancel);
         QFETCH(QString, save);
-        QCOMPARE(InstallPlatformTranslation(*qApp, locale), installed);
+        QCOMPARE(installPlatformTranslation(*qApp, locale), installed);
         QCOMPARE(standardText(QDialogButtonBox::Cancel), cancel);
         QCOMPARE(standardText(QDialogButtonBox::Save).remove('&'), save);
 
         // The message boxes keep the texts the program gives them.
-        const std::unique_ptr<QMessageBox> error(MakeErrorBox(nullptr, "Floating point division by zero"));
+        const std::unique_ptr<QMessageBox> error(makeErrorBox(nullptr, "Floating point division by zero"));
         QCOMPARE(buttonTexts(*error), QStringList{"OK"});
         QCOMPARE(error->icon(), QMessageBox::Critical);
-        const std::unique_ptr<QMessageBox> information(MakeInformationBox(nullptr, "Information", "x"));
+        const std::unique_ptr<QMessageBox> information(makeInformationBox(nullptr, "Information", "x"));
         QCOMPARE(buttonTexts(*information), QStringList{"OK"});
         QCOMPARE(information->windowTitle(), QString("Information"));
-        const std::unique_ptr<QMessageBox> question(MakeQuestionBox(nullptr, "Confirm", "x"));
+        const std::unique_ptr<QMessageBox> question(makeQuestionBox(nullptr, "Confirm", "x"));
         QCOMPARE(buttonTexts(*question), (QStringList{"&Yes", "&No"}));
         QCOMPARE(question->icon(), QMessageBox::Question);
     }
@@ -82,7 +82,7 @@ class PlatformTest : public QObject {
     void openDialogAcceptsAnyName() {
         FileDialogRequest request;
         request.kind = FileDialogRequest::Kind::Open;
-        const std::unique_ptr<QFileDialog> dialog(MakeFileDialog(nullptr, request));
+        const std::unique_ptr<QFileDialog> dialog(makeFileDialog(nullptr, request));
         QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
         QVERIFY(dynamic_cast<PlainFileIconProvider *>(dialog->iconProvider()));
@@ -105,7 +105,7 @@ class PlatformTest : public QObject {
         request.title = "Записаь картинку в файл";
         request.fileName = "NoName.bmp";
         request.filter = "Bitmaps (*.bmp)";
-        const std::unique_ptr<QFileDialog> dialog(MakePictureDialog(nullptr, request, image));
+        const std::unique_ptr<QFileDialog> dialog(makePictureDialog(nullptr, request, image));
         QVERIFY(dialog->testOption(QFileDialog::DontUseNativeDialog));
         QCOMPARE(dialog->windowTitle(), request.title);
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);

@@ -70,7 +70,7 @@ void TChart::clearPendingChanges() const {
 
 bool TChart::rightAxisShown() const {
     for (const TLineSeries *series : m_series)
-        if (series->OnRightAxis() && series->Active() && series->Count() > 0)
+        if (series->onRightAxis() && series->Active() && series->count() > 0)
             return true;
     return false;
 }
@@ -103,16 +103,16 @@ std::pair<double, double> TChart::scanDataRange(Axis which) const {
     int pad = 0; // px of room for the markers of every series but the first
     for (std::size_t s = 0; s < m_series.size(); ++s) {
         const TLineSeries *series = m_series[s];
-        if (!series->Active() || series->Count() == 0)
+        if (!series->Active() || series->count() == 0)
             continue;
         if (horizontal) {
             lo = std::min(lo, series->points().front().x);
             hi = std::max(hi, series->points().back().x);
         } else {
-            if (series->OnRightAxis() != (which == RightAxis))
+            if (series->onRightAxis() != (which == RightAxis))
                 continue;
             // Gaps and values at the floor set no range.
-            const double floor = series->ScaleFloor();
+            const double floor = series->scaleFloor();
             for (const ChartPoint &p : series->points()) {
                 if (std::isnan(p.y) || p.y <= floor)
                     continue;
@@ -120,8 +120,8 @@ std::pair<double, double> TChart::scanDataRange(Axis which) const {
                 hi = std::max(hi, p.y);
             }
         }
-        if (s > 0 && series->Pointer().Visible())
-            pad = std::max(pad, horizontal ? series->Pointer().HorizSize() : series->Pointer().VertSize());
+        if (s > 0 && series->pointer().visible())
+            pad = std::max(pad, horizontal ? series->pointer().horizSize() : series->pointer().vertSize());
     }
     if (!(lo <= hi))
         return {0.0, 1.0};
@@ -162,7 +162,7 @@ int TChart::labelWidth(Axis which) const {
     const double lead = (hi - lo) * AxisLeadShare;
     double step = 1;
     const int pixels = std::max(10, static_cast<int>(height() * 0.9) - metrics.height() - 8);
-    const auto ticks = NiceTicks(lo - lead, hi + lead, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
+    const auto ticks = niceTicks(lo - lead, hi + lead, pixels, MinimumYLabelGap, LeftAxisMinimumStep, &step);
     int widest = metrics.horizontalAdvance("0");
     for (double t : ticks)
         widest = std::max(widest, metrics.horizontalAdvance(tickLabel(t, step)));
@@ -198,7 +198,7 @@ TChart::Ticks TChart::verticalTicks(const ChartLayout &l, Axis which) const {
     const auto [lo, hi] = visibleRange(which);
     const AxisMapping map(lo, hi, l.yMinimumPixel, l.yMaximumPixel);
     Ticks t;
-    t.values = NiceTicks(map.toValue(l.plot.bottom()), map.toValue(l.plot.top()), l.plot.height(), MinimumYLabelGap,
+    t.values = niceTicks(map.toValue(l.plot.bottom()), map.toValue(l.plot.top()), l.plot.height(), MinimumYLabelGap,
                          LeftAxisMinimumStep, &t.step);
     return t;
 }
@@ -206,7 +206,7 @@ TChart::Ticks TChart::verticalTicks(const ChartLayout &l, Axis which) const {
 TChart::Ticks TChart::horizontalTicks(const ChartLayout &l) const {
     const auto [lo, hi] = visibleRange(BottomAxis);
     Ticks t;
-    t.values = NiceTicks(lo, hi, l.xMaximumPixel - l.xMinimumPixel, MinimumXLabelGap, 0.0, &t.step);
+    t.values = niceTicks(lo, hi, l.xMaximumPixel - l.xMinimumPixel, MinimumXLabelGap, 0.0, &t.step);
     return t;
 }
 
@@ -240,7 +240,7 @@ QImage TChart::renderImage(QSize size) const {
 void TChart::render(QImage &image) const {
     clearPendingChanges();
     QPainter painter(&image);
-    PaintChart(painter, scene(image.size()), ChartDevice::Raster);
+    paintChart(painter, scene(image.size()), ChartDevice::Raster);
 }
 
 ChartScene TChart::scene(QSize size) const {
@@ -268,7 +268,7 @@ ChartScene TChart::scene(QSize size) const {
     scene.yCaption = m_yCaption;
     scene.rightCaption = m_rightCaption;
     for (const TLineSeries *series : m_series)
-        if (series->Active() && series->Count() > 0)
+        if (series->Active() && series->count() > 0)
             scene.series.push_back(series);
     return scene;
 }
@@ -303,7 +303,7 @@ void TChart::fixAxesAtVisibleRanges() {
     for (int a = 0; a < 4; ++a)
         ranges[static_cast<std::size_t>(a)] = visibleRange(static_cast<Axis>(a));
     for (int a = 0; a < 4; ++a)
-        SetAxisRange(m_axes[static_cast<std::size_t>(a)], ranges[static_cast<std::size_t>(a)].first,
+        setAxisRange(m_axes[static_cast<std::size_t>(a)], ranges[static_cast<std::size_t>(a)].first,
                      ranges[static_cast<std::size_t>(a)].second);
 }
 
@@ -321,19 +321,19 @@ void TChart::zoomTo(const QRect &r) {
     for (int frame = 0; frame < AnimationFrames; ++frame) {
         for (std::size_t a = 0; a < 4; ++a) {
             AxisState &axis = m_axes[a];
-            SetAxisRange(axis, axis.minimum + (targets[a].first - axis.minimum) / 3,
+            setAxisRange(axis, axis.minimum + (targets[a].first - axis.minimum) / 3,
                          axis.maximum + (targets[a].second - axis.maximum) / 3);
         }
         m_cacheValid = false;
         repaint();
     }
     for (std::size_t a = 0; a < 4; ++a)
-        SetAxisRange(m_axes[a], targets[a].first, targets[a].second);
+        setAxisRange(m_axes[a], targets[a].first, targets[a].second);
     m_zoomed = true;
     m_cacheValid = false;
 }
 
-void TChart::UndoZoom() {
+void TChart::undoZoom() {
     if (m_savedFull) {
         m_axes = m_saved;
         m_savedFull = false;
@@ -379,7 +379,7 @@ void TChart::mouseMoveEvent(QMouseEvent *event) {
             const bool horizontal = a == BottomAxis || a == TopAxis;
             // The curves follow the mouse: right moves the range left, down moves it up.
             const double shift = horizontal ? -delta.x() * perPixel[a] : delta.y() * perPixel[a];
-            SetAxisRange(m_axes[a], m_axes[a].minimum + shift, m_axes[a].maximum + shift);
+            setAxisRange(m_axes[a], m_axes[a].minimum + shift, m_axes[a].maximum + shift);
         }
         m_panLast = pos;
         m_panned = true;
@@ -399,7 +399,7 @@ void TChart::mouseReleaseEvent(QMouseEvent *event) {
             if (dx > 0 && dy > 0)
                 zoomTo(QRect(m_bandStart, m_bandEnd));
             else
-                UndoZoom();
+                undoZoom();
             repaint();
         } else {
             update();
@@ -426,7 +426,7 @@ void TChart::wheelEvent(QWheelEvent *event) {
         AxisState &axis = m_axes[a];
         // Wheel down (negative steps) raises both bounds, wheel up lowers them.
         const double shift = -steps * WheelShare * (axis.maximum - axis.minimum);
-        SetAxisRange(axis, axis.minimum + shift, axis.maximum + shift);
+        setAxisRange(axis, axis.minimum + shift, axis.maximum + shift);
     }
     m_cacheValid = false;
     update();

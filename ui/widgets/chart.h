@@ -38,8 +38,8 @@ class TChart : public QWidget {
     explicit TChart(QWidget *parent = nullptr);
 
     TLineSeries *addSeries(const QString &name, QColor seriesColor);
-    int SeriesCount() const { return static_cast<int>(m_series.size()); }
-    TLineSeries *Series(int index) const { return m_series[static_cast<std::size_t>(index)]; }
+    int seriesCount() const { return static_cast<int>(m_series.size()); }
+    TLineSeries *series(int index) const { return m_series[static_cast<std::size_t>(index)]; }
 
     // The axes as set (automatic ones hold whatever they last held).
     const AxisState &axis(Axis which) const { return m_axes[which]; }
@@ -47,14 +47,14 @@ class TChart : public QWidget {
     std::pair<double, double> visibleRange(Axis which) const;
     ChartLayout layoutFor(QSize size) const;
     AxisMapping mapping(Axis which) const;
-    bool Zoomed() const { return m_zoomed; }
+    bool zoomed() const { return m_zoomed; }
     bool hasSavedAxes() const { return m_savedFull; }
 
-    void UndoZoom();
+    void undoZoom();
     void zoomTo(const QRect &pixels);
-    void CopyPictureToClipboard();
+    void copyPictureToClipboard();
     // Writes the picture as a BMP file under exactly this name; reports a failure to the user.
-    bool SavePictureToFile(const QString &fileName);
+    bool savePictureToFile(const QString &fileName);
     void repaintNow() { repaint(); }
     // The chart as on screen, at `size` (the widget's own by default).
     QImage renderImage(QSize size = {}) const;
@@ -82,9 +82,9 @@ class TChart : public QWidget {
     void setCsvXHeader(const QString &header) { m_csvXHeader = header; }
     QString dataCsv() const;
     // Each writes under exactly this name and reports a failure to the user.
-    bool SaveDataToCsvFile(const QString &fileName);
-    bool SavePictureToPngFile(const QString &fileName);
-    bool SavePictureToSvgFile(const QString &fileName);
+    bool saveDataToCsvFile(const QString &fileName);
+    bool savePictureToPngFile(const QString &fileName);
+    bool savePictureToSvgFile(const QString &fileName);
     FileDialogRequest &saveDataDialog() { return m_dataDialog; }
     FileDialogRequest &savePngDialog() { return m_pngDialog; }
     FileDialogRequest &saveSvgDialog() { return m_svgDialog; }

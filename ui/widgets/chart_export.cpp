@@ -57,7 +57,7 @@ void TChart::createPopupMenu() {
     }
 }
 
-void TChart::CopyPictureToClipboard() {
+void TChart::copyPictureToClipboard() {
     QApplication::clipboard()->setImage(renderImage(size()));
 }
 
@@ -84,12 +84,12 @@ std::optional<QByteArray> TChart::encodeImage(const char *format) const {
     return bytes;
 }
 
-bool TChart::SavePictureToFile(const QString &fileName) {
+bool TChart::savePictureToFile(const QString &fileName) {
     return saveBytes(fileName, encodeImage("BMP"), "BMP");
 }
 
 void TChart::SaveToClipBoardN5Click() {
-    CopyPictureToClipboard();
+    copyPictureToClipboard();
 }
 
 void TChart::SaveToBMPFileN6Click() {
@@ -98,7 +98,7 @@ void TChart::SaveToBMPFileN6Click() {
         return;
     m_pictureDialog.fileName = *chosen;
     m_pictureDialog.initialDirectory = QFileInfo(*chosen).absolutePath();
-    SavePictureToFile(*chosen);
+    savePictureToFile(*chosen);
 }
 
 namespace {
@@ -117,9 +117,9 @@ QString csvField(const QString &text) {
 }
 
 bool sameX(const TLineSeries *a, const TLineSeries *b) {
-    if (a->Count() != b->Count())
+    if (a->count() != b->count())
         return false;
-    for (int k = 0; k < a->Count(); ++k)
+    for (int k = 0; k < a->count(); ++k)
         if (a->point(k).x != b->point(k).x)
             return false;
     return true;
@@ -130,7 +130,7 @@ bool sameX(const TLineSeries *a, const TLineSeries *b) {
 QString TChart::dataCsv() const {
     std::vector<const TLineSeries *> active;
     for (const TLineSeries *series : m_series)
-        if (series->Active() && series->Count() > 0)
+        if (series->Active() && series->count() > 0)
             active.push_back(series);
     bool shared = !active.empty();
     for (const TLineSeries *series : active)
@@ -141,19 +141,19 @@ QString TChart::dataCsv() const {
         header << csvField(m_csvXHeader);
     for (const TLineSeries *series : active) {
         if (!shared)
-            header << csvField(m_csvXHeader + " (" + series->Caption() + ")");
-        header << csvField(series->Caption());
+            header << csvField(m_csvXHeader + " (" + series->caption() + ")");
+        header << csvField(series->caption());
     }
     QString text = header.join(',') + '\n';
     int rows = 0;
     for (const TLineSeries *series : active)
-        rows = std::max(rows, series->Count());
+        rows = std::max(rows, series->count());
     for (int k = 0; k < rows; ++k) {
         QStringList row;
         if (shared)
             row << csvNumber(active.front()->point(k).x);
         for (const TLineSeries *series : active) {
-            const bool has = k < series->Count();
+            const bool has = k < series->count();
             if (!shared)
                 row << (has ? csvNumber(series->point(k).x) : QString());
             row << (has ? csvNumber(series->point(k).y) : QString());
@@ -163,15 +163,15 @@ QString TChart::dataCsv() const {
     return text;
 }
 
-bool TChart::SaveDataToCsvFile(const QString &fileName) {
+bool TChart::saveDataToCsvFile(const QString &fileName) {
     return saveBytes(fileName, dataCsv().toUtf8(), "CSV");
 }
 
-bool TChart::SavePictureToPngFile(const QString &fileName) {
+bool TChart::savePictureToPngFile(const QString &fileName) {
     return saveBytes(fileName, encodeImage("PNG"), "PNG");
 }
 
-bool TChart::SavePictureToSvgFile(const QString &fileName) {
+bool TChart::savePictureToSvgFile(const QString &fileName) {
     return saveBytes(fileName, encodeSvg(), "SVG");
 }
 
@@ -188,7 +188,7 @@ std::optional<QByteArray> TChart::encodeSvg() {
     QPainter painter;
     if (!painter.begin(&generator))
         return std::nullopt;
-    PaintChart(painter, scene(size()), ChartDevice::Vector);
+    paintChart(painter, scene(size()), ChartDevice::Vector);
     if (!painter.end())
         return std::nullopt;
     return bytes;
@@ -207,17 +207,17 @@ std::optional<QString> TChart::askFileName(FileDialogRequest &dialog) {
 
 void TChart::SaveToCSVFileN7Click() {
     if (const auto chosen = askFileName(m_dataDialog))
-        SaveDataToCsvFile(*chosen);
+        saveDataToCsvFile(*chosen);
 }
 
 void TChart::SaveToPNGFileN8Click() {
     if (const auto chosen = askFileName(m_pngDialog))
-        SavePictureToPngFile(*chosen);
+        savePictureToPngFile(*chosen);
 }
 
 void TChart::SaveToSVGFileN9Click() {
     if (const auto chosen = askFileName(m_svgDialog))
-        SavePictureToSvgFile(*chosen);
+        savePictureToSvgFile(*chosen);
 }
 
 } // namespace pulsefir::ui::widgets

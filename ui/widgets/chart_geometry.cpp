@@ -16,7 +16,7 @@ constexpr double RightAxisOffset = 0.02;
 constexpr double TopAxisOffset = 0.01;
 } // namespace
 
-void SetAxisRange(AxisState &axis, double first, double second) {
+void setAxisRange(AxisState &axis, double first, double second) {
     if (first > second)
         std::swap(first, second);
     if (second - first < MinimumAxisRange)
@@ -57,7 +57,7 @@ ChartLayout ChartLayout::compute(QSize size, int leftLabelWidth, int bottomLabel
     return l;
 }
 
-std::vector<double> NiceTicks(double minimum, double maximum, int pixels, int minimumPixelGap, double minimumStep,
+std::vector<double> niceTicks(double minimum, double maximum, int pixels, int minimumPixelGap, double minimumStep,
                               double *stepOut) {
     std::vector<double> ticks;
     const double range = maximum - minimum;

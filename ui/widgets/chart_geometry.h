@@ -20,7 +20,7 @@ struct AxisState {
 
 // A range set by the user: fixed from then on; bounds in the wrong order swapped; a range
 // narrower than 1e-10 widened to minimum + 1e-10.
-void SetAxisRange(AxisState &axis, double first, double second);
+void setAxisRange(AxisState &axis, double first, double second);
 
 constexpr double MinimumAxisRange = 1e-10;
 
@@ -69,7 +69,7 @@ struct ChartLayout {
 
 // Tick values at a readable step (1, 2 or 5 times a power of ten), no closer than
 // `minimumPixelGap` pixels and no finer than `minimumStep`.
-std::vector<double> NiceTicks(double minimum, double maximum, int pixels, int minimumPixelGap, double minimumStep,
+std::vector<double> niceTicks(double minimum, double maximum, int pixels, int minimumPixelGap, double minimumStep,
                               double *stepOut = nullptr);
 
 } // namespace pulsefir::ui::widgets

@@ -41,7 +41,7 @@ void drawColourRuns(QPainter &painter, const TLineSeries &series, const AxisMapp
             ++k;
         }
         QPen pen{QColor(color)};
-        pen.setWidth(series.LineWidth());
+        pen.setWidth(series.lineWidth());
         pen.setCosmetic(cosmetic);
         painter.setPen(pen);
         painter.drawPolyline(run.data(), static_cast<int>(run.size()));
@@ -51,8 +51,8 @@ void drawColourRuns(QPainter &painter, const TLineSeries &series, const AxisMapp
 // Markers: filled rectangles around the pixel nearest each point; a marker that lands where the
 // previous one lay is the same pixels and is not drawn again.
 void drawMarkers(QPainter &painter, const TLineSeries &series, const AxisMapping &xmap, const AxisMapping &ymap) {
-    const int h = series.Pointer().HorizSize();
-    const int v = series.Pointer().VertSize();
+    const int h = series.pointer().horizSize();
+    const int v = series.pointer().vertSize();
     long long lastX = std::numeric_limits<long long>::min();
     long long lastY = 0;
     QRgb lastColor = 0;
@@ -172,9 +172,9 @@ void drawSeries(QPainter &painter, const ChartScene &scene, ChartDevice device) 
     painter.setClipRect(scene.layout.plot);
     std::vector<QPointF> run;
     for (const TLineSeries *series : scene.series) {
-        const AxisMapping &ymap = series->OnRightAxis() ? scene.right : scene.left;
+        const AxisMapping &ymap = series->onRightAxis() ? scene.right : scene.left;
         drawColourRuns(painter, *series, scene.x, ymap, run, device == ChartDevice::Raster);
-        if (series->Pointer().Visible())
+        if (series->pointer().visible())
             drawMarkers(painter, *series, scene.x, ymap);
     }
     painter.restore();
@@ -182,7 +182,7 @@ void drawSeries(QPainter &painter, const ChartScene &scene, ChartDevice device) 
 
 } // namespace
 
-void PaintChart(QPainter &painter, const ChartScene &scene, ChartDevice device) {
+void paintChart(QPainter &painter, const ChartScene &scene, ChartDevice device) {
     const QRect whole(QPoint(0, 0), scene.size);
     // Background: a vertical gradient from white to aqua; the back wall is transparent.
     QLinearGradient gradient(0, 0, 0, scene.size.height());

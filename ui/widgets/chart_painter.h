@@ -53,6 +53,6 @@ enum class ChartDevice { Raster, Vector };
 // grid, axes with their labels and captions, then each series' line and markers. The painter's
 // render hints stand as they are: a fresh painter draws without antialiasing, so that a line and
 // its markers are the exact pixels of the points.
-void PaintChart(QPainter &painter, const ChartScene &scene, ChartDevice device);
+void paintChart(QPainter &painter, const ChartScene &scene, ChartDevice device);
 
 } // namespace pulsefir::ui::widgets

@@ -24,7 +24,7 @@ TLineSeries::TLineSeries(const QString &name, QColor seriesColor, QObject *paren
     setObjectName(name);
 }
 
-void TLineSeries::AddPoint(double x, double y, QColor color) {
+void TLineSeries::addPoint(double x, double y, QColor color) {
     const ChartPoint point{x, y, color.rgb()};
     if (m_points.empty() || x >= m_points.back().x) {
         m_points.push_back(point);
@@ -46,7 +46,7 @@ void TLineSeries::touch() {
     emit changed();
 }
 
-void TLineSeries::ClearPoints() {
+void TLineSeries::clearPoints() {
     m_points.clear();
     touch();
 }

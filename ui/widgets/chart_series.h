@@ -13,10 +13,10 @@ namespace pulsefir::ui::widgets {
 // VertSize pixels up and down from each point.
 class TSeriesPointer {
   public:
-    bool Visible() const { return m_visible; }
+    bool visible() const { return m_visible; }
     void setVisible(bool visible) { m_visible = visible; }
-    int HorizSize() const { return m_horizSize; }
-    int VertSize() const { return m_vertSize; }
+    int horizSize() const { return m_horizSize; }
+    int vertSize() const { return m_vertSize; }
     // A size below 1 is refused with "Pointer size must be greater than zero".
     void setHorizSize(int size);
     void setVertSize(int size);
@@ -42,30 +42,30 @@ class TLineSeries : public QObject {
     TLineSeries(const QString &name, QColor seriesColor, QObject *parent);
 
     // Inserts so that x stays ascending; points with equal x keep the order they were added in.
-    void AddPoint(double x, double y, QColor color);
-    void ClearPoints();
-    int Count() const { return static_cast<int>(m_points.size()); }
+    void addPoint(double x, double y, QColor color);
+    void clearPoints();
+    int count() const { return static_cast<int>(m_points.size()); }
     const ChartPoint &point(int index) const { return m_points[static_cast<std::size_t>(index)]; }
     const std::vector<ChartPoint> &points() const { return m_points; }
 
     bool Active() const { return m_active; }
     void setActive(bool active);
-    int LineWidth() const { return m_lineWidth; }
+    int lineWidth() const { return m_lineWidth; }
     void setLineWidth(int width);
-    TSeriesPointer &Pointer() { return m_pointer; }
-    const TSeriesPointer &Pointer() const { return m_pointer; }
+    TSeriesPointer &pointer() { return m_pointer; }
+    const TSeriesPointer &pointer() const { return m_pointer; }
     void setPointerVisible(bool visible);
     void setPointerSize(int horizontal, int vertical);
-    QColor SeriesColor() const { return m_seriesColor; }
+    QColor seriesColor() const { return m_seriesColor; }
     // What the series shows, for the header of the chart's CSV export; its name until set.
-    QString Caption() const { return m_caption.isEmpty() ? objectName() : m_caption; }
+    QString caption() const { return m_caption.isEmpty() ? objectName() : m_caption; }
     void setCaption(const QString &caption) { m_caption = caption; }
     // Whether the series plots against the right axis instead of the left one (off at first).
-    bool OnRightAxis() const { return m_onRightAxis; }
+    bool onRightAxis() const { return m_onRightAxis; }
     void setOnRightAxis(bool right);
     // y values at or below this are drawn but do not widen an automatic vertical axis: a level
     // that only says "this low or lower", such as a dB view's floor. -inf (none) at first.
-    double ScaleFloor() const { return m_scaleFloor; }
+    double scaleFloor() const { return m_scaleFloor; }
     void setScaleFloor(double floor);
 
   signals:

@@ -32,11 +32,11 @@ TNmNumEdit::TNmNumEdit(QWidget *parent) : QLineEdit(parent) {
 }
 
 QString TNmNumEdit::formatted(double value) const {
-    return FormatValueText(value, m_format, m_decimals, NumberSeparators::current());
+    return formatValueText(value, m_format, m_decimals, NumberSeparators::current());
 }
 
-double TNmNumEdit::Value() const {
-    return ParseFieldText(text(), NumberSeparators::current());
+double TNmNumEdit::value() const {
+    return parseFieldText(text(), NumberSeparators::current());
 }
 
 void TNmNumEdit::setValue(double value) {
@@ -158,7 +158,7 @@ void TNmNumEdit::groupDigits(int releasedKey) {
         return;
     double v = 0.0;
     try {
-        v = Value();
+        v = value();
     } catch (const base::Error &) {
         return;
     }
@@ -194,26 +194,26 @@ void TNmNumEdit::focusOutEvent(QFocusEvent *event) {
         return;
     double v = 0.0;
     try {
-        v = Value();
+        v = value();
     } catch (const base::Error &error) {
         reportInvalidText(this, error); // the text stays for the user to correct
         return;
     }
     setValue(v);
     if (hasRange() && (v < m_min || v > m_max)) {
-        InvalidEntry();
+        invalidEntry();
         return;
     }
     emit exited();
 }
 
-void TNmNumEdit::InvalidEntry() {
+void TNmNumEdit::invalidEntry() {
     if (OnInvalidEntry) {
         OnInvalidEntry();
         return;
     }
     try {
-        const double v = Value();
+        const double v = value();
         if (v < m_min)
             setValue(m_min);
         else if (v > m_max)
@@ -247,7 +247,7 @@ void TNmSuperSpin::accelerate() {
     const qint64 now = Platform::current().tickCount();
     if (!m_stepped || now - m_lastStep > AccelerationPauseMs) {
         resetStep();
-    } else if (m_step < (MaxValue() - MinValue()) / 5) {
+    } else if (m_step < (maxValue() - minValue()) / 5) {
         ++m_fastSteps;
         if (m_fastSteps > 4 && m_fastSteps % 2 == 0)
             m_step += m_increment;
@@ -270,26 +270,26 @@ void TNmSuperSpin::step(bool up) {
     accelerate();
     double v = 0.0;
     try {
-        v = Value();
+        v = value();
     } catch (const base::Error &error) {
         reportInvalidText(this, error);
         return;
     }
     const bool ranged = hasRange();
     const double sign = up ? 1.0 : -1.0;
-    const bool beyondStart = up ? v < MinValue() : v > MaxValue();
-    const auto within = [&](double x) { return up ? x <= MaxValue() : x >= MinValue(); };
+    const bool beyondStart = up ? v < minValue() : v > maxValue();
+    const auto within = [&](double x) { return up ? x <= maxValue() : x >= minValue(); };
     if (ranged && beyondStart) {
-        InvalidEntry();
+        invalidEntry();
     } else if (!ranged || within(v + sign * m_step)) {
         setValue(rounded(v + sign * m_step));
     } else if (m_wrap) {
-        setValue(up ? MinValue() : MaxValue());
+        setValue(up ? minValue() : maxValue());
     } else if (within(v + sign * m_increment)) {
         m_step = m_increment;
         setValue(rounded(v + sign * m_increment));
     } else {
-        InvalidEntry();
+        invalidEntry();
     }
 }
 

@@ -18,32 +18,32 @@ class TNmNumEdit : public QLineEdit {
 
     // The number shown. Throws base::Error "'text' is not a valid floating point value." when the
     // text cannot be converted.
-    double Value() const;
+    double value() const;
     // Formats the text; no range check.
     void setValue(double value);
 
-    double MinValue() const { return m_min; }
-    double MaxValue() const { return m_max; }
+    double minValue() const { return m_min; }
+    double maxValue() const { return m_max; }
     void setMinValue(double value) { m_min = value; }
     void setMaxValue(double value) { m_max = value; }
     void setRange(double minimum, double maximum);
     bool hasRange() const { return !(m_min == 0.0 && m_max == 0.0); }
-    int Decimals() const { return m_decimals; }
+    int decimals() const { return m_decimals; }
     void setDecimals(int decimals);
-    TNumberFormat NumberFormat() const { return m_format; }
+    TNumberFormat numberFormat() const { return m_format; }
     void setNumberFormat(TNumberFormat format);
-    bool EditorEnabled() const { return m_editorEnabled; }
+    bool editorEnabled() const { return m_editorEnabled; }
     void setEditorEnabled(bool enabled) { m_editorEnabled = enabled; }
-    bool AutoSelect() const { return m_autoSelect; }
+    bool autoSelect() const { return m_autoSelect; }
     void setAutoSelect(bool on) { m_autoSelect = on; }
     // How many characters the user can type; text the field sets itself is not limited.
-    int MaxLength() const { return m_maxLength; }
+    int maxLength() const { return m_maxLength; }
     void setMaxLength(int length) { m_maxLength = length; }
     // When set, replaces the built-in reaction to an out-of-range value.
     std::function<void()> OnInvalidEntry;
 
     // The reaction to an out-of-range value: clamp to the bound, beep, take the focus back.
-    void InvalidEntry();
+    void invalidEntry();
 
     QString formatted(double value) const;
 
@@ -87,11 +87,11 @@ class TNmSuperSpin : public TNmNumEdit {
 
     explicit TNmSuperSpin(QWidget *parent = nullptr);
 
-    double Increment() const { return m_increment; }
+    double increment() const { return m_increment; }
     void setIncrement(double increment);
-    bool RoundValues() const { return m_roundValues; }
+    bool roundValues() const { return m_roundValues; }
     void setRoundValues(bool on) { m_roundValues = on; }
-    bool Wrap() const { return m_wrap; }
+    bool wrap() const { return m_wrap; }
     void setWrap(bool on) { m_wrap = on; }
     double currentStep() const { return m_step; }
 

@@ -86,13 +86,13 @@ void TSpinEdit::setRange(int minimum, int maximum) {
 }
 
 bool TSpinEdit::textIsInteger(int *value) const {
-    const auto v = ParseFieldInteger(text());
+    const auto v = parseFieldInteger(text());
     if (v && value)
         *value = *v;
     return v.has_value();
 }
 
-int TSpinEdit::Value() const {
+int TSpinEdit::value() const {
     int v = 0;
     return textIsInteger(&v) ? v : m_min;
 }
@@ -102,7 +102,7 @@ int TSpinEdit::clamp(int value) const {
 }
 
 void TSpinEdit::setValue(int value) {
-    const QString t = IntegerText(clamp(value));
+    const QString t = integerText(clamp(value));
     if (t != text())
         setText(t);
 }
@@ -112,7 +112,7 @@ void TSpinEdit::step(int sign) {
         beep();
         return;
     }
-    const long long next = static_cast<long long>(Value()) + sign * static_cast<long long>(m_increment);
+    const long long next = static_cast<long long>(value()) + sign * static_cast<long long>(m_increment);
     setValue(static_cast<int>(
         std::clamp<long long>(next, std::numeric_limits<int>::min(), std::numeric_limits<int>::max())));
 }

@@ -14,16 +14,16 @@ class TSpinEdit : public QLineEdit {
   public:
     explicit TSpinEdit(QWidget *parent = nullptr);
 
-    int Value() const;
+    int value() const;
     void setValue(int value);
-    int MinValue() const { return m_min; }
-    int MaxValue() const { return m_max; }
+    int minValue() const { return m_min; }
+    int maxValue() const { return m_max; }
     void setMinValue(int value) { m_min = value; }
     void setMaxValue(int value) { m_max = value; }
     void setRange(int minimum, int maximum);
-    int Increment() const { return m_increment; }
+    int increment() const { return m_increment; }
     void setIncrement(int increment) { m_increment = increment; }
-    bool EditorEnabled() const { return m_editorEnabled; }
+    bool editorEnabled() const { return m_editorEnabled; }
     // With typing off the field shows no text caret and no I-beam pointer, and the mouse selects
     // nothing: only the arrows change it.
     void setEditorEnabled(bool enabled);

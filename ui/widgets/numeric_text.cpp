@@ -30,23 +30,23 @@ NumberSeparators NumberSeparators::current() {
     return {decimal.isEmpty() ? QChar('.') : decimal.at(0), group.isEmpty() ? QChar(' ') : group.at(0)};
 }
 
-double ParseFieldText(const QString &text, const NumberSeparators &sep) {
+double parseFieldText(const QString &text, const NumberSeparators &sep) {
     const auto value = base::parseFieldText(utf16(text), sep.decimal.unicode(), sep.group.unicode());
     if (!value)
         invalidValue(text);
     return *value;
 }
 
-QString FormatValueText(double value, TNumberFormat format, int decimals, const NumberSeparators &sep) {
+QString formatValueText(double value, TNumberFormat format, int decimals, const NumberSeparators &sep) {
     return QString::fromStdU16String(
         base::formatFieldText(value, format, decimals, sep.decimal.unicode(), sep.group.unicode()));
 }
 
-std::optional<int> ParseFieldInteger(const QString &text) {
+std::optional<int> parseFieldInteger(const QString &text) {
     return base::parseFieldInteger(utf16(text));
 }
 
-QString IntegerText(long long value) {
+QString integerText(long long value) {
     return QString::fromStdString(base::formatInteger(value));
 }
 
@@ -70,7 +70,7 @@ bool NumericTextEditor::isProtected(QChar c) const {
 }
 
 QString NumericTextEditor::zeroText() const {
-    return FormatValueText(0.0, m_format, -1, m_separators);
+    return formatValueText(0.0, m_format, -1, m_separators);
 }
 
 void NumericTextEditor::typeCharacter(QChar c, int maxLength) {

@@ -23,18 +23,18 @@ struct NumberSeparators {
 // read as 0 and "-" as -0, then an optional sign, digits with the decimal separator, an optional
 // exponent ("E" alone is exponent 0). Throws base::Error "'text' is not a valid floating point
 // value." for anything else.
-double ParseFieldText(const QString &text, const NumberSeparators &separators);
+double parseFieldText(const QString &text, const NumberSeparators &separators);
 
 // Number to text in the field's format (base::formatFieldText): Decimals -1 shows as many
 // decimals as the value needs, at most 15 significant digits; 0..14 shows that many.
-QString FormatValueText(double value, TNumberFormat format, int decimals, const NumberSeparators &separators);
+QString formatValueText(double value, TNumberFormat format, int decimals, const NumberSeparators &separators);
 
 // An integer field's text in its grammar (base::parseFieldInteger): an optional sign and ASCII
 // digits within int; nothing for anything else.
-std::optional<int> ParseFieldInteger(const QString &text);
+std::optional<int> parseFieldInteger(const QString &text);
 
 // An integer as the windows show it ("-42"), base's integer form.
-QString IntegerText(long long value);
+QString integerText(long long value);
 
 // The text and caret of a float field while the user types; every rule of typing and deleting.
 // A rule that refuses a key sets `refused`, and the field beeps.

@@ -75,7 +75,7 @@ qint64 QtPlatform::tickCount() {
     return clock.elapsed();
 }
 
-QFileDialog *MakeFileDialog(QWidget *parent, const FileDialogRequest &request) {
+QFileDialog *makeFileDialog(QWidget *parent, const FileDialogRequest &request) {
     auto *dialog = new QFileDialog(parent, request.title, request.initialDirectory, request.filter);
     const bool save = request.kind == FileDialogRequest::Kind::Save;
     dialog->setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
@@ -93,8 +93,8 @@ QFileDialog *MakeFileDialog(QWidget *parent, const FileDialogRequest &request) {
     return dialog;
 }
 
-QFileDialog *MakePictureDialog(QWidget *parent, const FileDialogRequest &request, const QImage &preview) {
-    QFileDialog *dialog = MakeFileDialog(parent, request);
+QFileDialog *makePictureDialog(QWidget *parent, const FileDialogRequest &request, const QImage &preview) {
+    QFileDialog *dialog = makeFileDialog(parent, request);
     // The platform's native dialog takes no extra pane; Qt's own lays itself out in a grid.
     dialog->setOption(QFileDialog::DontUseNativeDialog, true);
     auto *grid = qobject_cast<QGridLayout *>(dialog->layout());
@@ -106,14 +106,14 @@ QFileDialog *MakePictureDialog(QWidget *parent, const FileDialogRequest &request
     if (!preview.isNull())
         pane->setPixmap(QPixmap::fromImage(
             preview.scaled(pane->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
-    pane->setToolTip(IntegerText(preview.width()) + QStringLiteral(" × ") + IntegerText(preview.height()));
+    pane->setToolTip(integerText(preview.width()) + QStringLiteral(" × ") + integerText(preview.height()));
     if (grid)
         grid->addWidget(pane, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
     return dialog;
 }
 
 std::optional<QString> QtPlatform::runFileDialog(QWidget *parent, const FileDialogRequest &request) {
-    std::unique_ptr<QFileDialog> dialog(MakeFileDialog(parent, request));
+    std::unique_ptr<QFileDialog> dialog(makeFileDialog(parent, request));
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
     return dialog->selectedFiles().front();
@@ -121,26 +121,26 @@ std::optional<QString> QtPlatform::runFileDialog(QWidget *parent, const FileDial
 
 std::optional<QString> QtPlatform::runPictureDialog(QWidget *parent, const FileDialogRequest &request,
                                                     const QImage &preview) {
-    std::unique_ptr<QFileDialog> dialog(MakePictureDialog(parent, request, preview));
+    std::unique_ptr<QFileDialog> dialog(makePictureDialog(parent, request, preview));
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
     return dialog->selectedFiles().front();
 }
 
-QMessageBox *MakeErrorBox(QWidget *parent, const QString &text) {
+QMessageBox *makeErrorBox(QWidget *parent, const QString &text) {
     auto *box =
         new QMessageBox(QMessageBox::Critical, QApplication::applicationName(), text, QMessageBox::NoButton, parent);
     box->addButton("OK", QMessageBox::AcceptRole);
     return box;
 }
 
-QMessageBox *MakeInformationBox(QWidget *parent, const QString &title, const QString &text) {
+QMessageBox *makeInformationBox(QWidget *parent, const QString &title, const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::NoButton, parent);
     box->addButton("OK", QMessageBox::AcceptRole);
     return box;
 }
 
-QMessageBox *MakeQuestionBox(QWidget *parent, const QString &title, const QString &text) {
+QMessageBox *makeQuestionBox(QWidget *parent, const QString &title, const QString &text) {
     auto *box = new QMessageBox(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
     box->addButton("&Yes", QMessageBox::YesRole);
     box->addButton("&No", QMessageBox::NoRole);
@@ -148,22 +148,22 @@ QMessageBox *MakeQuestionBox(QWidget *parent, const QString &title, const QStrin
 }
 
 void QtPlatform::showError(QWidget *parent, const QString &text) {
-    std::unique_ptr<QMessageBox> box(MakeErrorBox(parent, text));
+    std::unique_ptr<QMessageBox> box(makeErrorBox(parent, text));
     box->exec();
 }
 
 void QtPlatform::showInformation(QWidget *parent, const QString &title, const QString &text) {
-    std::unique_ptr<QMessageBox> box(MakeInformationBox(parent, title, text));
+    std::unique_ptr<QMessageBox> box(makeInformationBox(parent, title, text));
     box->exec();
 }
 
 bool QtPlatform::askYesNo(QWidget *parent, const QString &title, const QString &text) {
-    std::unique_ptr<QMessageBox> box(MakeQuestionBox(parent, title, text));
+    std::unique_ptr<QMessageBox> box(makeQuestionBox(parent, title, text));
     box->exec();
     return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
 }
 
-bool InstallPlatformTranslation(QCoreApplication &app, const QLocale &locale) {
+bool installPlatformTranslation(QCoreApplication &app, const QLocale &locale) {
     if (locale.language() != QLocale::Russian)
         return false;
     auto *translator = new QTranslator(&app);

@@ -80,15 +80,15 @@ class QtPlatform : public Platform {
 
 // The dialogs as the Qt platform shows them, built but not run. The file dialogs speak the
 // language of the translation installed; the message boxes keep their own English button texts.
-QFileDialog *MakeFileDialog(QWidget *parent, const FileDialogRequest &request);
+QFileDialog *makeFileDialog(QWidget *parent, const FileDialogRequest &request);
 // Qt's own dialog, with a pane beside the file list that shows `preview` scaled to fit.
-QFileDialog *MakePictureDialog(QWidget *parent, const FileDialogRequest &request, const QImage &preview);
-QMessageBox *MakeErrorBox(QWidget *parent, const QString &text);
-QMessageBox *MakeInformationBox(QWidget *parent, const QString &title, const QString &text);
-QMessageBox *MakeQuestionBox(QWidget *parent, const QString &title, const QString &text);
+QFileDialog *makePictureDialog(QWidget *parent, const FileDialogRequest &request, const QImage &preview);
+QMessageBox *makeErrorBox(QWidget *parent, const QString &text);
+QMessageBox *makeInformationBox(QWidget *parent, const QString &title, const QString &text);
+QMessageBox *makeQuestionBox(QWidget *parent, const QString &title, const QString &text);
 
 // Installs Qt's own translation of its standard dialogs ("Открыть", "Отмена") into `app` when
 // `locale` is Russian; the translator belongs to `app`. Returns whether one was installed.
-bool InstallPlatformTranslation(QCoreApplication &app, const QLocale &locale);
+bool installPlatformTranslation(QCoreApplication &app, const QLocale &locale);
 
 } // namespace pulsefir::ui::widgets

@@ -22,9 +22,9 @@ TRadioGroup::TRadioGroup(const QString &caption, const QStringList &items, QWidg
 }
 
 void TRadioGroup::setItemIndex(int index) {
-    if (index == ItemIndex())
+    if (index == itemIndex())
         return;
-    if (index >= 0 && index < ItemCount()) {
+    if (index >= 0 && index < itemCount()) {
         m_group->button(index)->setChecked(true);
         return;
     }

@@ -12,11 +12,11 @@ class TRadioGroup : public QGroupBox {
   public:
     TRadioGroup(const QString &caption, const QStringList &items, QWidget *parent = nullptr);
 
-    int ItemIndex() const { return m_group->checkedId(); }
+    int itemIndex() const { return m_group->checkedId(); }
     // -1 (or below) selects no item; an index past the last selects nothing as well, so
     // callers clamp first where the file format asks for it.
     void setItemIndex(int index);
-    int ItemCount() const { return static_cast<int>(m_group->buttons().size()); }
+    int itemCount() const { return static_cast<int>(m_group->buttons().size()); }
     QAbstractButton *item(int index) const { return m_group->button(index); }
 
   signals:
