@@ -182,7 +182,6 @@ std::optional<long long> cInteger(std::string_view text, int radix) {
     return magnitude == limit ? std::numeric_limits<long long>::min() : -static_cast<long long>(magnitude);
 }
 
-
 bool startsWithHexMark(std::string_view text) {
     return text.size() >= 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
 }

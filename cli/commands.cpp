@@ -9,11 +9,11 @@
 #include "base/error.h"
 #include "base/messages.h"
 #include "base/number_text.h"
+#include "project/project_settings.h"
+#include "project/settings_table.h"
 #include "reports.h"
 #include "session.h"
 #include "steps.h"
-#include "project/project_settings.h"
-#include "project/settings_table.h"
 
 namespace pulsefir::cli {
 

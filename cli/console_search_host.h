@@ -3,8 +3,8 @@
 #include <csignal>
 #include <cstdint>
 
-#include "session.h"
 #include "core/filter_search.h"
+#include "session.h"
 
 namespace pulsefir::cli {
 

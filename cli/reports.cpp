@@ -31,12 +31,12 @@ std::string cutText(const std::optional<double> &value, bool cut) {
 // The readable views of one source's spectrum beside the computed ones.
 struct SpectrumViews {
     std::vector<double> decibels;
-    std::vector<double> unwrapped; // rad
-    const core::SpectorArray *delay;     // µs, NaN in the gaps
+    std::vector<double> unwrapped;   // rad
+    const core::SpectorArray *delay; // µs, NaN in the gaps
 };
 
-SpectrumViews spectrumViews(const core::SpectorResults &r, const core::SpectorArray &amplitude, const core::SpectorArray &phase,
-                            const core::SpectorArray &delay) {
+SpectrumViews spectrumViews(const core::SpectorResults &r, const core::SpectorArray &amplitude,
+                            const core::SpectorArray &phase, const core::SpectorArray &delay) {
     const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
     return {core::amplitudeDecibels(std::span<const double>(amplitude.data(), n)),
             core::unwrapPhase(std::span<const double>(phase.data(), n)), &delay};
@@ -131,8 +131,8 @@ void writeSpectra(std::ostream &s, const core::SpectorResults &r) {
         spectrumViews(r, r.FilterAmplitudeBuffer, r.FilterPhaseBuffer, r.FilterDelayBuffer),
         spectrumViews(r, r.OutputAmplitudeBuffer, r.OutputPhaseBuffer, r.OutputDelayBuffer)};
     for (std::size_t k = 0; k < static_cast<std::size_t>(r.SpectorPointCount); ++k) {
-        s << formatNumber(core::gridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k]) << ','
-          << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
+        s << formatNumber(core::gridFrequency(r.OmegaBuffer[k])) << ',' << formatNumber(r.SignalAmplitudeBuffer[k])
+          << ',' << formatNumber(r.SignalPhaseBuffer[k]) << ',' << formatNumber(r.FilterAmplitudeBuffer[k]) << ','
           << formatNumber(r.FilterPhaseBuffer[k]) << ',' << formatNumber(r.OutputAmplitudeBuffer[k]) << ','
           << formatNumber(r.OutputPhaseBuffer[k]);
         for (const SpectrumViews &v : views)

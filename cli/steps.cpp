@@ -7,7 +7,6 @@
 #include "base/messages.h"
 #include "base/number_text.h"
 #include "console_search_host.h"
-#include "reports.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
@@ -19,6 +18,7 @@
 #include "project/project_settings.h"
 #include "project/settings_conversions.h"
 #include "project/settings_table.h"
+#include "reports.h"
 
 namespace pulsefir::cli {
 
@@ -126,7 +126,7 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &, std::ostream &out) {
              ConsoleSearchHost host(s);
              const auto outcome = core::searchFilter(*s.state, project::desiredResponse(s.settings.filter),
-                                               s.samplingFrequency(), s.settings.filter.halfWidth, host);
+                                                     s.samplingFrequency(), s.settings.filter.halfWidth, host);
              host.finish();
              out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
          }},
@@ -135,7 +135,7 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &, std::ostream &out) {
              const auto outcome =
                  core::leastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
-                                    s.settings.filter.halfWidth, s.settings.filter.regularisation);
+                                          s.settings.filter.halfWidth, s.settings.filter.regularisation);
              out << base::Message::cliLeastSquaresResult(formatLong(outcome.SearchObjective),
                                                          formatNumber(outcome.Residual))
                  << '\n';

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "constants.h"
-#include "errors.h"
 #include "dispatch.h"
+#include "errors.h"
 #include "parallel.h"
 #include "trig.h"
 
@@ -42,7 +42,7 @@ void synthesizeFilter(CoreState &state, const FilterSynthesisParameters &p, doub
     // Derived quantities first: a zero sampling frequency must leave the old filter in place.
     const double spacing = checkedReciprocal(samplingFrequency); // µs
     const double omega0 = p.F0 * TwoPi;                          // rad/µs
-    const double deltaOmega = (p.DF * TwoPi) / BandHalfCount;           // rad/µs per frequency step
+    const double deltaOmega = (p.DF * TwoPi) / BandHalfCount;    // rad/µs per frequency step
     const double phase = p.PhazeShift * Pi / 180.0;              // rad
 
     const int n = std::clamp(p.FilterHalfWidth, -1, MaxFilterHalfWidth);

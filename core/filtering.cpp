@@ -2,8 +2,8 @@
 
 #include <vector>
 
-#include "errors.h"
 #include "correlation.h"
+#include "errors.h"
 
 namespace pulsefir::core {
 

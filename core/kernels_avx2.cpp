@@ -13,14 +13,16 @@
 namespace pulsefir::core {
 namespace avx2_kernels {
 #define PULSEFIR_LANES 4
+// The lane macros first: the bodies are written in them.
 #include "lanes.inc"
+
 #include "kernel_bodies.inc"
 #undef PULSEFIR_LANES
 } // namespace avx2_kernels
 
 extern const KernelSet Avx2Kernels;
-const KernelSet Avx2Kernels{InstructionSet::Avx2, "avx2", avx2_kernels::correlate, avx2_kernels::synthesizePassband,
-                             avx2_kernels::fourierSums,
-                             avx2_kernels::sinCosArray};
+const KernelSet Avx2Kernels{InstructionSet::Avx2,      "avx2",
+                            avx2_kernels::correlate,   avx2_kernels::synthesizePassband,
+                            avx2_kernels::fourierSums, avx2_kernels::sinCosArray};
 
 } // namespace pulsefir::core

@@ -13,14 +13,16 @@
 namespace pulsefir::core {
 namespace avx512_kernels {
 #define PULSEFIR_LANES 8
+// The lane macros first: the bodies are written in them.
 #include "lanes.inc"
+
 #include "kernel_bodies.inc"
 #undef PULSEFIR_LANES
 } // namespace avx512_kernels
 
 extern const KernelSet Avx512Kernels;
-const KernelSet Avx512Kernels{InstructionSet::Avx512, "avx512", avx512_kernels::correlate, avx512_kernels::synthesizePassband,
-                             avx512_kernels::fourierSums,
-                             avx512_kernels::sinCosArray};
+const KernelSet Avx512Kernels{InstructionSet::Avx512,      "avx512",
+                              avx512_kernels::correlate,   avx512_kernels::synthesizePassband,
+                              avx512_kernels::fourierSums, avx512_kernels::sinCosArray};
 
 } // namespace pulsefir::core

@@ -13,14 +13,16 @@
 namespace pulsefir::core {
 namespace scalar_kernels {
 #define PULSEFIR_LANES 1
+// The lane macros first: the bodies are written in them.
 #include "lanes.inc"
+
 #include "kernel_bodies.inc"
 #undef PULSEFIR_LANES
 } // namespace scalar_kernels
 
 extern const KernelSet ScalarKernels;
-const KernelSet ScalarKernels{InstructionSet::Scalar, "scalar", scalar_kernels::correlate, scalar_kernels::synthesizePassband,
-                             scalar_kernels::fourierSums,
-                             scalar_kernels::sinCosArray};
+const KernelSet ScalarKernels{InstructionSet::Scalar,      "scalar",
+                              scalar_kernels::correlate,   scalar_kernels::synthesizePassband,
+                              scalar_kernels::fourierSums, scalar_kernels::sinCosArray};
 
 } // namespace pulsefir::core

@@ -8,8 +8,8 @@
 #include <cmath>
 #include <vector>
 
-#include "correlation.h"
 #include "base/messages.h"
+#include "correlation.h"
 #include "errors.h"
 #include "filter_search.h"
 

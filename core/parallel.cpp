@@ -191,8 +191,8 @@ void WorkerPool::workerLoop() {
         std::uint32_t state = m_state.load(std::memory_order_relaxed);
         bool joined = false;
         while ((state & JobOpen) != 0 && !joined)
-            joined = m_state.compare_exchange_weak(state, state + 1, std::memory_order_acquire,
-                                                   std::memory_order_relaxed);
+            joined =
+                m_state.compare_exchange_weak(state, state + 1, std::memory_order_acquire, std::memory_order_relaxed);
         if (!joined)
             continue;
         takeChunks();

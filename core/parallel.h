@@ -63,8 +63,8 @@ class WorkerPool {
     std::atomic<std::uint32_t> m_state{0};
     // Raised once per job and once at shutdown; workers sleep on it.
     std::atomic<std::uint32_t> m_generation{0};
-    std::atomic<int> m_sleepers{0};          // workers asleep on m_generation
-    std::atomic<int> m_callerSleeping{0};    // the caller asleep on m_state
+    std::atomic<int> m_sleepers{0};       // workers asleep on m_generation
+    std::atomic<int> m_callerSleeping{0}; // the caller asleep on m_state
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_inRun{false};
 

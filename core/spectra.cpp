@@ -7,10 +7,10 @@
 #include <span>
 #include <vector>
 
-#include "constants.h"
 #include "base/messages.h"
-#include "errors.h"
+#include "constants.h"
 #include "dispatch.h"
+#include "errors.h"
 #include "parallel.h"
 
 namespace pulsefir::core {
@@ -120,9 +120,8 @@ void calcSpectors(CoreState &state, double samplingFrequency, const SpectorParam
                                          source(state.OutputBuffer.centre(), hs, 2)};
         const double *omega = r.OmegaBuffer.data();
         const auto fourierSums = kernels().fourierSums;
-        state.pool().forRange(0, n - 1, PointGrain, [&](int first, int last) {
-            fourierSums(sources, 3, omega, spacing, first, last);
-        });
+        state.pool().forRange(0, n - 1, PointGrain,
+                              [&](int first, int last) { fourierSums(sources, 3, omega, spacing, first, last); });
         auto results = [&](int index, double *amplitude, double *phase, double *delay, bool normalize) {
             const double *s = part(4 * index);
             const double *c = part(4 * index + 1);

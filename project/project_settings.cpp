@@ -8,11 +8,11 @@
 #include "base/error.h"
 #include "base/messages.h"
 #include "base/number_text.h"
+#include "project/SaveLoadPrjUnit.h"
 #include "project/file_access.h"
 #include "project/ini_file.h"
-#include "project/SaveLoadPrjUnit.h"
-#include "project/window_placement.h"
 #include "project/settings_table.h"
+#include "project/window_placement.h"
 
 namespace pulsefir::project {
 

@@ -12,7 +12,7 @@ PACKAGES=(
   libeigen3-dev libfftw3-dev
   libsndfile1-dev libsamplerate0-dev
   xvfb xauth openbox fonts-dejavu-core imagemagick
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format clang-tidy
   locales
   dpkg-dev appstream desktop-file-utils shared-mime-info libxml2-utils
 )

@@ -19,8 +19,8 @@
 #include "core/filter_synthesis.h"
 #include "core/least_squares.h"
 #include "io/coefficient_writer.h"
-#include "project/window_placement.h"
 #include "project/settings_conversions.h"
+#include "project/window_placement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
@@ -153,7 +153,8 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     layout->addWidget(Panel2, 1);
     // Least-squares design, on "Поиск" below the search's own controls. Declared after every
     // earlier component, so its field's key follows theirs in the project file.
-    RegularizationNmSuperSpin = floatField(TabSheet1, setting("RegularizationNmSuperSpin"), widgets::TNumberFormat::Scientific);
+    RegularizationNmSuperSpin =
+        floatField(TabSheet1, setting("RegularizationNmSuperSpin"), widgets::TNumberFormat::Scientific);
     LeastSquaresBitBtn = button(TabSheet1, "LeastSquaresBitBtn", "МНК-фильтр", true);
     search->addWidget(label(TabSheet1, "Регуляризация МНК", "Label10"), 9, 0);
     search->addWidget(RegularizationNmSuperSpin, 9, 1);
@@ -339,8 +340,8 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         DisabledWhile disabled(LeastSquaresBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
         const project::FilterSettings s = leastSquaresSettings();
-        const core::LeastSquaresOutcome outcome =
-            core::leastSquaresFilter(m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
+        const core::LeastSquaresOutcome outcome = core::leastSquaresFilter(
+            m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
         ViewFilterBitBtnClick();
         const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
         AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(outcome.SearchObjective,

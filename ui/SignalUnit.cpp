@@ -10,8 +10,8 @@
 #include "base/messages.h"
 #include "base/number_text.h"
 #include "core/errors.h"
-#include "project/window_placement.h"
 #include "project/settings_conversions.h"
+#include "project/window_placement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
@@ -65,12 +65,13 @@ TSignalForm::TSignalForm(core::CoreState &state, TMainForm &mainForm)
     Exp_Time_NmSuperSpin = floatField(bevel, setting("Exp_Time_NmSuperSpin"));
     Exp_Shift_NmSuperSpin = floatField(bevel, setting("Exp_Shift_NmSuperSpin"));
     Exp_Am_NmSuperSpin = floatField(bevel, setting("Exp_Am_NmSuperSpin"));
-    const std::pair<const char *, widgets::TNmSuperSpin *> rows[] = {{"Частота ПЭП [МГц]", Exp_F_NmSuperSpin},
-                                                            {"Амплитуда", Exp_Am_NmSuperSpin},
-                                                            {"Фаза [град]", Exp_Phaze_NmSuperSpin},
-                                                            {"Пост. времени фронта [мкс]", Exp_Front_NmSuperSpin},
-                                                            {"Длительность возбуждения [мкс]", Exp_Time_NmSuperSpin},
-                                                            {"Сдвиг сигнал [мкс]", Exp_Shift_NmSuperSpin}};
+    const std::pair<const char *, widgets::TNmSuperSpin *> rows[] = {
+        {"Частота ПЭП [МГц]", Exp_F_NmSuperSpin},
+        {"Амплитуда", Exp_Am_NmSuperSpin},
+        {"Фаза [град]", Exp_Phaze_NmSuperSpin},
+        {"Пост. времени фронта [мкс]", Exp_Front_NmSuperSpin},
+        {"Длительность возбуждения [мкс]", Exp_Time_NmSuperSpin},
+        {"Сдвиг сигнал [мкс]", Exp_Shift_NmSuperSpin}};
     int row = 0;
     for (const auto &[text, field] : rows) {
         QLabel *caption = label(bevel, QString::fromUtf8(text));
@@ -246,7 +247,8 @@ void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
         }
         const auto &placed = outcome.placed;
         if (placed.written > 0)
-            notes << "Записаны индексы " + widgets::integerText(placed.firstIndex) + ".." + widgets::integerText(placed.lastIndex) + ".";
+            notes << "Записаны индексы " + widgets::integerText(placed.firstIndex) + ".." +
+                         widgets::integerText(placed.lastIndex) + ".";
         if (placed.droppedBefore + placed.droppedAfter > 0)
             notes << "Отброшено отсчётов вне −10000..10000: " +
                          widgets::integerText(static_cast<long long>(placed.droppedBefore + placed.droppedAfter)) + ".";

@@ -11,8 +11,8 @@
 
 #include "base/number_text.h"
 #include "core/spectrum_views.h"
-#include "project/window_placement.h"
 #include "project/settings_conversions.h"
+#include "project/window_placement.h"
 #include "ui/MainUnit.h"
 #include "ui/widgets/numeric_text.h"
 
@@ -227,7 +227,8 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
     const core::SpectorResults &r = m_state.Spectra;
     const auto n = static_cast<std::size_t>(std::max(0, r.SpectorPointCount));
     auto points = [n](const core::SpectorArray &a) { return std::span<const double>(a.data(), n); };
-    const core::SpectorArray *amplitudes[3] = {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer, &r.OutputAmplitudeBuffer};
+    const core::SpectorArray *amplitudes[3] = {&r.SignalAmplitudeBuffer, &r.FilterAmplitudeBuffer,
+                                               &r.OutputAmplitudeBuffer};
     const core::SpectorArray *phases[3] = {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer};
     const core::SpectorArray *delays[3] = {&r.SignalDelayBuffer, &r.FilterDelayBuffer, &r.OutputDelayBuffer};
     SeriesValues values;

@@ -146,7 +146,8 @@ const char *TForm::keyOf(const project::SettingDefinition &setting) const {
     return setting.key.data(); // the table's keys are string literals
 }
 
-widgets::TNmSuperSpin *TForm::floatField(QWidget *parent, const project::SettingDefinition &d, widgets::TNumberFormat format) {
+widgets::TNmSuperSpin *TForm::floatField(QWidget *parent, const project::SettingDefinition &d,
+                                         widgets::TNumberFormat format) {
     const char *key = keyOf(d);
     auto *field = declare(new widgets::TNmSuperSpin(parent));
     field->setObjectName(key);
@@ -189,7 +190,7 @@ QCheckBox *TForm::checkBox(QWidget *parent, const project::SettingDefinition &d,
 }
 
 widgets::TRadioGroup *TForm::radioGroup(QWidget *parent, const project::SettingDefinition &d, const QString &caption,
-                               const QStringList &items) {
+                                        const QStringList &items) {
     const char *key = keyOf(d);
     auto *group = declare(new widgets::TRadioGroup(caption, items, parent));
     group->setObjectName(key);

@@ -59,12 +59,12 @@ class TForm : public QWidget {
     // definitions shared with the command-line tool, looked up while the program compiles
     // (project::setting), so a key that is not in the table does not compile.
     widgets::TNmSuperSpin *floatField(QWidget *parent, const project::SettingDefinition &setting,
-                             widgets::TNumberFormat format = widgets::TNumberFormat::Thousands);
+                                      widgets::TNumberFormat format = widgets::TNumberFormat::Thousands);
     widgets::TNmSpinEdit *integerField(QWidget *parent, const project::SettingDefinition &setting);
     widgets::TSpinEdit *arrowSpin(QWidget *parent, const project::SettingDefinition &setting);
     QCheckBox *checkBox(QWidget *parent, const project::SettingDefinition &setting, const QString &caption);
     widgets::TRadioGroup *radioGroup(QWidget *parent, const project::SettingDefinition &setting, const QString &caption,
-                            const QStringList &items);
+                                     const QStringList &items);
     QPushButton *button(QWidget *parent, const char *name, const QString &caption, bool bold = false);
     QLabel *label(QWidget *parent, const QString &text, const char *name = nullptr);
     // A framed panel; a height of 0 leaves it to the layout.

@@ -33,8 +33,8 @@ QString directoryPart(const QString &fileName) {
     return dir;
 }
 
-QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
-                    const std::optional<QString> &given) {
+QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
+                    QWidget *parent, const std::optional<QString> &given) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Загрузить проект из файла";
@@ -52,8 +52,8 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
     return result;
 }
 
-QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows, QWidget *parent,
-                    QChar decimal) {
+QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
+                    QWidget *parent, QChar decimal) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Сохранить проект в файл как...";

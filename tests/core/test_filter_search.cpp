@@ -69,7 +69,8 @@ std::unique_ptr<CoreState> stateWithSignal() {
     return state;
 }
 
-SearchOutcome search(CoreState &state, ScriptedHost &host, int n = 20, int shape = index(ResponseShapeIndex::HalfWave)) {
+SearchOutcome search(CoreState &state, ScriptedHost &host, int n = 20,
+                     int shape = index(ResponseShapeIndex::HalfWave)) {
     ResponseParameters r;
     r.ResponseShape = shape;
     return searchFilter(state, r, Fs, n, host);

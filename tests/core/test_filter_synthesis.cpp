@@ -4,9 +4,9 @@
 #include <memory>
 #include <vector>
 
+#include "core/dispatch.h"
 #include "core/errors.h"
 #include "core/filter_synthesis.h"
-#include "core/dispatch.h"
 
 using namespace pulsefir;
 using namespace pulsefir::core;
@@ -71,7 +71,8 @@ TEST(FilterSynthesisTest, ZeroBandWidthLinearAndSinCancelOut) {
 }
 
 TEST(FilterSynthesisTest, NegativeGainNegatesEveryTapAndZeroGainGivesZero) {
-    for (int type : {index(PassbandWeighting::Rectangular), index(PassbandWeighting::Linear), index(PassbandWeighting::Sin)}) {
+    for (int type :
+         {index(PassbandWeighting::Rectangular), index(PassbandWeighting::Linear), index(PassbandWeighting::Sin)}) {
         auto p = with(50, type, index(WinTypeIndex::Hamming));
         const auto positive = synthesized(p);
         p.K = -1.0;
@@ -120,8 +121,10 @@ INSTANTIATE_TEST_SUITE_P(
         WindowCase{"bartlett_zero_at_half", index(WinTypeIndex::Bartlett), 100, 50, 0.0},
         WindowCase{"bartlett_minus_one_at_end", index(WinTypeIndex::Bartlett), 100, -100, -1.0},
         WindowCase{"hanning_centre", index(WinTypeIndex::Hanning), 100, 0, 1.0},
-        WindowCase{"hanning_end_nearly_zero", index(WinTypeIndex::Hanning), 100, 100, (std::cos(100 * 3.14159 / 100) + 1) * 0.5},
-        WindowCase{"hamming_end", index(WinTypeIndex::Hamming), 100, -100, std::cos(-100 * 3.14159 / 100) * 0.46 + 0.54},
+        WindowCase{"hanning_end_nearly_zero", index(WinTypeIndex::Hanning), 100, 100,
+                   (std::cos(100 * 3.14159 / 100) + 1) * 0.5},
+        WindowCase{"hamming_end", index(WinTypeIndex::Hamming), 100, -100,
+                   std::cos(-100 * 3.14159 / 100) * 0.46 + 0.54},
         WindowCase{"blackman_centre_1_08", index(WinTypeIndex::Blackman), 100, 0, 1.08},
         WindowCase{"blackman_end", index(WinTypeIndex::Blackman), 100, 100,
                    0.54 + 0.46 * std::cos(100 * 3.14159 / 2 / 100) + 0.08 * std::cos(100 * 6.28318 / 100)},
@@ -171,7 +174,9 @@ TEST(FilterSynthesisTest, ZeroSamplingFrequencyFailsAndKeepsTheOldFilter) {
     auto state = std::make_unique<CoreState>();
     synthesizeFilter(*state, with(20, index(PassbandWeighting::Rectangular), index(WinTypeIndex::None)), Fs);
     const double tap = state->FilterBuffer[5];
-    EXPECT_THROW(synthesizeFilter(*state, with(80, index(PassbandWeighting::Rectangular), index(WinTypeIndex::None)), 0.0), FloatingPointError);
+    EXPECT_THROW(
+        synthesizeFilter(*state, with(80, index(PassbandWeighting::Rectangular), index(WinTypeIndex::None)), 0.0),
+        FloatingPointError);
     EXPECT_EQ(state->FilterHalfWidth, 20);
     EXPECT_EQ(state->FilterBuffer[5], tap);
 }

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "core/correlation.h"
 #include "core/errors.h"
 #include "core/filtering.h"
-#include "core/correlation.h"
 #include "core/parallel.h"
 #include "core/signal_synthesis.h"
 

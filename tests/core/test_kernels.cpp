@@ -73,8 +73,7 @@ TEST_P(KernelSetTest, CorrelationIsThePlainLoopBitForBit) {
     const auto taps = pseudoRandom(2001, 11);
     const double *s = signal.data() + 12000;
     const double *t = taps.data() + 1000;
-    std::vector<CorrelationCase> cases{{0, -5, 5},     {3, 7, 7},         {17, -33, 97},
-                                       {100, -1000, 1000}, {1000, -10000, 10000}};
+    std::vector<CorrelationCase> cases{{0, -5, 5}, {3, 7, 7}, {17, -33, 97}, {100, -1000, 1000}, {1000, -10000, 10000}};
     // Every count of outputs up to past two full register blocks of the widest set, so that
     // each length of the left-over block (and the ranges shorter than one vector) is met.
     for (int count = 1; count <= 140; ++count)
@@ -107,8 +106,8 @@ TEST_P(KernelSetTest, PassbandIsTheScalarKernelBitForBit) {
         for (int weighting = 0; weighting <= 2; ++weighting) {
             std::vector<double> expected(2001), actual(2001);
             const double args[] = {c.f0 * 6.28318, c.df * 6.28318 / 1000, 1.0 / c.fs, c.phase, 1.5};
-            scalarSet().synthesizePassband(expected.data() + 1000, c.first, c.last, args[0], args[1], args[2],
-                                           args[3], args[4], weighting);
+            scalarSet().synthesizePassband(expected.data() + 1000, c.first, c.last, args[0], args[1], args[2], args[3],
+                                           args[4], weighting);
             m_set->synthesizePassband(actual.data() + 1000, c.first, c.last, args[0], args[1], args[2], args[3],
                                       args[4], weighting);
             EXPECT_TRUE(sameBits(expected, actual)) << c.name << ", weighting " << weighting;
@@ -184,23 +183,10 @@ TEST_P(KernelSetTest, FourierSumsAreTheScalarKernelBitForBit) {
 }
 
 TEST_P(KernelSetTest, SineAndCosineAreTheScalarOnesBitForBit) {
-    std::vector<double> x = {0.0,
-                             -0.0,
-                             1e-310,
-                             0.7853981633974483,
-                             -0.7853981633974484,
-                             1.5707963267948966,
-                             3.141592653589793,
-                             1e6,
-                             2.9999999999e9,
-                             3.0e9,
-                             -3.0000001e9,
-                             1e15,
-                             -1e300,
-                             std::numeric_limits<double>::max(),
-                             std::numeric_limits<double>::infinity(),
-                             -std::numeric_limits<double>::infinity(),
-                             std::numeric_limits<double>::quiet_NaN(),
+    std::vector<double> x = {0.0, -0.0, 1e-310, 0.7853981633974483, -0.7853981633974484, 1.5707963267948966,
+                             3.141592653589793, 1e6, 2.9999999999e9, 3.0e9, -3.0000001e9, 1e15, -1e300,
+                             std::numeric_limits<double>::max(), std::numeric_limits<double>::infinity(),
+                             -std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN(),
                              // a NaN whose bits are the largest 64-bit integer
                              std::bit_cast<double>(std::numeric_limits<std::int64_t>::max())};
     std::uint32_t seed = 1;

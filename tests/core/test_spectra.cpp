@@ -7,10 +7,10 @@
 #include <memory>
 #include <vector>
 
+#include "core/dispatch.h"
 #include "core/errors.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
-#include "core/dispatch.h"
 
 using namespace pulsefir;
 using namespace pulsefir::core;

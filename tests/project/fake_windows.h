@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/error.h"
-#include "project/settings_table.h"
 #include "project/project_interfaces.h"
+#include "project/settings_table.h"
 
 // Windows and controls without widgets, holding their values in members.
 class FakeControl : public pulsefir::project::ProjectControl {
@@ -131,8 +131,8 @@ class FakeWindow : public pulsefir::project::ProjectWindow {
 
 // The four windows with the stored controls, kinds, ranges and defaults of the parameter table.
 inline std::vector<std::unique_ptr<FakeWindow>> makeProgramWindows() {
-    using pulsefir::project::SettingKind;
     using pulsefir::project::ControlKind;
+    using pulsefir::project::SettingKind;
     std::vector<std::unique_ptr<FakeWindow>> windows;
     windows.push_back(std::make_unique<FakeWindow>("MainForm", pulsefir::project::Frame{1, 1, 870, 640}, true, true));
     windows.push_back(std::make_unique<FakeWindow>("SignalForm", pulsefir::project::Frame{758, 249, 512, 379}, true));

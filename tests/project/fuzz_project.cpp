@@ -6,9 +6,9 @@
 
 #include "base/error.h"
 #include "fake_windows.h"
+#include "project/SaveLoadPrjUnit.h"
 #include "project/ini_file.h"
 #include "project/project_settings.h"
-#include "project/SaveLoadPrjUnit.h"
 
 using namespace pulsefir;
 using namespace pulsefir::project;

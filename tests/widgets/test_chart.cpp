@@ -308,7 +308,6 @@ class ChartTest : public ChartFixture {
         QCOMPARE(m_chart->visibleRange(TChart::LeftAxis), Range(0, 50));
         QCOMPARE(m_chart->visibleRange(TChart::RightAxis), Range(-10000, 0));
     }
-
 };
 
 QObject *makeChartTest() {

@@ -6,7 +6,6 @@
 
 #include <optional>
 
-
 class QCoreApplication;
 class QFileDialog;
 class QImage;
