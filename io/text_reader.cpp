@@ -199,6 +199,25 @@ TextLayout decideLayout(const std::vector<std::string_view> &header, const std::
     fail(name, Message::atLine(firstDataLine, Message::decimalUndecided()));
 }
 
+// A header line split as "name,value[,unit]": by ';', a tab or ',' where it has one, else at
+// a ':' or '=' and then by blanks ("Sample Interval: 2e-07 s").
+std::vector<std::string_view> entryFields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    for (Separator s : {Separator::Semicolon, Separator::Tab, Separator::Comma})
+        if (line.find(separatorChar(s)) != std::string_view::npos) {
+            splitFields(line, {s, false}, fields);
+            return fields;
+        }
+    const std::size_t mark = line.find_first_of(":=");
+    if (mark == std::string_view::npos)
+        return fields;
+    fields.push_back(trim(line.substr(0, mark)));
+    std::vector<std::string_view> rest;
+    splitFields(line.substr(mark + 1), {Separator::Blanks, false}, rest);
+    fields.insert(fields.end(), rest.begin(), rest.end());
+    return fields;
+}
+
 // ---- What names and header entries say -------------------------------------------------------------
 
 // The words of a label: runs of letters, digits and any non-ASCII character (µ, мкс), lower case.
@@ -374,16 +393,20 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
             for (std::size_t c = 0; c < columns.size(); ++c)
                 if (columns[c] < f.size() && !f[columns[c]].empty() && !isNumber(f[columns[c]], layout.decimalComma))
                     labels[c] += " " + std::string(f[columns[c]]);
-        for (std::size_t k = 0; k + 1 < f.size(); ++k) {
+        // Entries of a line that does not hold data are split by that line's own separator: a
+        // block of "name,value" lines may stand above a single column of samples.
+        std::vector<std::string_view> own;
+        const std::vector<std::string_view> &e = dataRow ? f : (own = entryFields(headerLines[h]), own);
+        for (std::size_t k = 0; k + 1 < e.size(); ++k) {
             const auto inColumns = [&](std::size_t c) {
                 return std::find(columns.begin(), columns.end(), c) != columns.end();
             };
-            if (f[k].empty() || isNumber(f[k], layout.decimalComma) || (dataRow && (inColumns(k) || inColumns(k + 1))))
+            if (e[k].empty() || isNumber(e[k], layout.decimalComma) || (dataRow && (inColumns(k) || inColumns(k + 1))))
                 continue;
-            if (const auto v = base::parseDataNumber(f[k + 1], layout.decimalComma))
-                entries.push_back({lower(f[k]), *v, k + 2 < f.size() ? std::string(f[k + 2]) : std::string()});
+            if (const auto v = base::parseDataNumber(e[k + 1], layout.decimalComma))
+                entries.push_back({lower(e[k]), *v, k + 2 < e.size() ? std::string(e[k + 2]) : std::string()});
             else
-                entries.push_back({lower(f[k]), 0.0, std::string(f[k + 1])});
+                entries.push_back({lower(e[k]), 0.0, std::string(e[k + 1])});
         }
         // A row of names over a row of values ("X,CH1,Start,Increment" / "Sequence,Volt,-6e-3,2e-6").
         if (!dataRow && h + 1 < headerLines.size() && h + 1 < dataHeaderFrom) {
