@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -115,9 +116,10 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
     save(&spectra, "spectra-db-delay.png");
     // The signal window's "Файл" tab after a measured pulse is chosen: an oscilloscope's export
-    // with its header block and time in seconds, written beside the pictures.
+    // with its header block and time in seconds, in a scratch folder.
     TSignalForm &signal = program.signalForm();
-    const QString pulse = folder.filePath("scope-pulse.csv");
+    const QTemporaryDir scratch;
+    const QString pulse = scratch.filePath("scope-pulse.csv");
     std::string text = "Model,DEMO-1000\nSample Interval,1e-06\nHorizontal Units,s\nTime [s],CH1 [V],CH2 [V]\n";
     for (int k = 0; k < 400; ++k)
         text += pulsefir::base::formatSignificant((k - 120) * 1e-6, 9) + "," +

@@ -165,8 +165,8 @@ void TSignalForm::buildFileTab() {
     QFont hintFont = commaHint->font();
     hintFont.setPointSizeF(hintFont.pointSizeF() * 0.9);
     commaHint->setFont(hintFont);
-    FileTimeUnitRadioGroup = radioGroup(content, setting("FileTimeUnitRadioGroup"), "Время в файле",
-                                        {"авто", "с", "мс", "мкс", "нс"});
+    FileTimeUnitRadioGroup =
+        radioGroup(content, setting("FileTimeUnitRadioGroup"), "Время в файле", {"авто", "с", "мс", "мкс", "нс"});
     FileTimeUnitRadioGroup->arrangeInRow();
     FileTimeUnitRadioGroup->setToolTip("«авто» берёт единицу, при которой частота попадает в пределы поля "
                                        "частоты дискретизации (мкс, затем с, мс, нс)");
