@@ -911,6 +911,30 @@ class WindowsTest : public QObject {
                 QVERIFY(filter().QuantisationLabel->text().startsWith("16 бит: макс. ошибка "));
         }
         QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+
+        // Each export comes back through "Загрузить фильтр из файла…": the taps (to the 16-bit
+        // words of .coe), the half-width and the chart.
+        std::vector<double> exported;
+        for (int j = -100; j <= 100; ++j)
+            exported.push_back(state().FilterBuffer[j]);
+        for (const char *ext : {".csv", ".txt", ".npy", ".h", ".coe", ".m"}) {
+            state().FilterBuffer.fill(0.0);
+            state().FilterHalfWidth = 3;
+            platform().dialogAnswers = {dir.filePath(QString("taps") + ext)};
+            click(filter().LoadFilterBitBtn);
+            QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+            QCOMPARE(state().FilterHalfWidth, 100);
+            const bool coe = QString(ext) == ".coe";
+            for (int j = -100; j <= 100; ++j) {
+                const double want = exported[static_cast<std::size_t>(j + 100)];
+                if (coe)
+                    QVERIFY2(std::abs(state().FilterBuffer[j] - want) < 1e-3, ext);
+                else
+                    QVERIFY2(state().FilterBuffer[j] == want, ext);
+            }
+            QCOMPARE(filter().Series1->count(), 201);
+            QVERIFY(filter().QuantisationLabel->text().contains("FilterHalfWidth = 100"));
+        }
     }
 
     void pulseAtAnotherRateIsResampledWhenAsked() {
