@@ -91,6 +91,14 @@ template <typename Visit> void forEachLine(std::string_view text, const std::str
 // around a field are dropped, and so are empty fields at the end of a line ("0,1.5,").
 void splitFields(std::string_view line, const TextLayout &layout, std::vector<std::string_view> &fields) {
     fields.clear();
+    // A line of one field (trimmed, no separator in it): the most common pulse file.
+    const bool separated = layout.separator == Separator::Blanks
+                               ? std::any_of(line.begin(), line.end(), isBlank)
+                               : line.find(separatorChar(layout.separator)) != std::string_view::npos;
+    if (!separated && (line.empty() || line.front() != '"')) {
+        fields.push_back(line);
+        return;
+    }
     if (layout.separator == Separator::Blanks) {
         std::size_t k = 0;
         while (k < line.size()) {
