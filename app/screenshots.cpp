@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <cstdio>
@@ -15,11 +16,26 @@
 
 #include "base/file.h"
 #include "base/messages.h"
+#include "base/number_text.h"
 #include "ui/application.h"
 #include "ui/widgets/platform.h"
 
 using namespace pulsefir::ui;
 using namespace pulsefir::ui::widgets;
+
+namespace {
+
+// The Qt platform, but an open dialog that chooses the one file given instead of asking.
+class ChosenFile : public QtPlatform {
+  public:
+    explicit ChosenFile(QString file) : m_file(std::move(file)) {}
+    std::optional<QString> runFileDialog(QWidget *, const FileDialogRequest &) override { return m_file; }
+
+  private:
+    QString m_file;
+};
+
+} // namespace
 
 int main(int argc, char **argv) {
     if (argc < 2) {
@@ -99,5 +115,22 @@ int main(int argc, char **argv) {
         box->setChecked(true);
     QApplication::processEvents();
     save(&spectra, "spectra-db-delay.png");
+    // The signal window's "Файл" tab after a measured pulse is chosen: an oscilloscope's export
+    // with its header block and time in seconds, in a scratch folder.
+    TSignalForm &signal = program.signalForm();
+    const QTemporaryDir scratch;
+    const QString pulse = scratch.filePath("scope-pulse.csv");
+    std::string text = "Model,DEMO-1000\nSample Interval,1e-06\nHorizontal Units,s\nTime [s],CH1 [V],CH2 [V]\n";
+    for (int k = 0; k < 400; ++k)
+        text += pulsefir::base::formatSignificant((k - 120) * 1e-6, 9) + "," +
+                pulsefir::base::formatSignificant(k >= 120 && k < 160 ? 0.5 : 0.01, 9) + ",0\n";
+    pulsefir::base::writeFileWhole(QFile::encodeName(pulse).toStdString(), text);
+    signal.PageControl1->setCurrentWidget(signal.TabSheet3);
+    ChosenFile chosen(pulse);
+    Platform::install(&chosen);
+    signal.FileBrowseButton->click();
+    Platform::install(nullptr);
+    QApplication::processEvents();
+    save(&signal, "signal-file.png");
     return failures == 0 ? 0 : 1;
 }

@@ -298,8 +298,10 @@ std::string Message::atByte(std::uintmax_t byte, std::string_view what) {
 }
 
 std::string Message::unknownPulseExtension(std::string_view extension) {
-    return say(concat({"неизвестный тип файла '", shownValue(extension), "': нужен .csv, .txt, .dat, .wav или .npy"}),
-               concat({"unknown file type '", shownValue(extension), "': use .csv, .txt, .dat, .wav or .npy"}));
+    return say(concat({"неизвестный тип файла '", shownValue(extension),
+                       "': нужен .csv, .tsv, .txt, .dat, .wav, .w64, .rf64 или .npy"}),
+               concat({"unknown file type '", shownValue(extension),
+                       "': use .csv, .tsv, .txt, .dat, .wav, .w64, .rf64 or .npy"}));
 }
 
 std::string Message::pulseFileMissing() {
@@ -331,11 +333,6 @@ std::string Message::notANumber(std::string_view field) {
 std::string Message::notFinite(std::string_view field) {
     return say(concat({"'", shownValue(field), "' не конечное число"}),
                concat({"'", shownValue(field), "' is not a finite number"}));
-}
-
-std::string Message::commaAmbiguous() {
-    return say("запятая и разделяет столбцы, и стоит в числах; разделите столбцы ';' или табуляцией",
-               "the comma both separates columns and stands in numbers; separate the columns by ';' or tabs");
 }
 
 std::string Message::tooManyColumns(std::size_t columns) {
@@ -384,11 +381,6 @@ std::string Message::textLayout(std::size_t columns, char separator, bool decima
                    (decimalComma ? ", decimal comma or point" : ", decimal point"));
 }
 
-std::string Message::irregularTimeStep() {
-    return say("; шаг времени неравномерный, частота не определена",
-               "; the time step is irregular, the rate is unknown");
-}
-
 std::string Message::cutInHeader() {
     return say("файл обрывается в заголовке", "the file ends inside its header");
 }
@@ -413,8 +405,10 @@ std::string Message::npyBrokenHeader(std::string_view part) {
 
 std::string Message::npyType(std::string_view descr) {
     return say(
-        concat({"тип отсчётов '", shownValue(descr), "' не поддерживается: нужен '<f8' (float64) или '<f4' (float32)"}),
-        concat({"sample type '", shownValue(descr), "' is not supported: use '<f8' (float64) or '<f4' (float32)"}));
+        concat({"тип отсчётов '", shownValue(descr),
+                "' не поддерживается: нужен float16/32/64 или целый int/uint 8..64 бит ('<f8', '>i2', '|u1')"}),
+        concat({"sample type '", shownValue(descr),
+                "' is not supported: use float16/32/64 or an integer int/uint of 8..64 bits ('<f8', '>i2', '|u1')"}));
 }
 
 std::string Message::npyShape(std::string_view shape) {
@@ -444,27 +438,15 @@ std::string Message::npyDescription(bool doublePrecision) {
     return doublePrecision ? "NumPy float64" : "NumPy float32";
 }
 
-std::string Message::notWav() {
-    return say("не файл WAV (нет заголовка RIFF/WAVE)", "not a WAV file (no RIFF/WAVE header)");
-}
-
-std::string Message::wavCutShort(std::uint32_t declared, std::size_t present) {
-    return say("файл обрывается: в заголовке " + integer(declared) + " байт отсчётов, в файле " + integer(present),
-               "the file is cut short: the header states " + integer(declared) + " bytes of samples, the file holds " +
-                   integer(present));
-}
-
-std::string Message::wavNoData() {
-    return say("файл обрывается: нет блока отсчётов 'data'", "the file is cut short: no 'data' chunk");
-}
-
 std::string Message::wavUnreadable(std::string_view reason) {
     return say(concat({"не читается как WAV: ", reason}), concat({"cannot be read as WAV: ", reason}));
 }
 
-std::string Message::wavEncoding() {
-    return say("вид отсчётов WAV не поддерживается: нужен PCM 8/16/24/32 бита или float 32/64 бита",
-               "this WAV sample encoding is not supported: use PCM 8/16/24/32-bit or float 32/64-bit");
+std::string Message::wavCutShort(std::uintmax_t declared, std::uintmax_t present) {
+    return say("файл обрывается: в заголовке " + integer(static_cast<long long>(declared)) +
+                   " байт отсчётов, в файле " + integer(static_cast<long long>(present)),
+               "the file is cut short: the header states " + integer(static_cast<long long>(declared)) +
+                   " bytes of samples, the file holds " + integer(static_cast<long long>(present)));
 }
 
 std::string Message::wavNoChannels() {
@@ -479,19 +461,10 @@ std::string Message::cutShort() {
     return say("файл обрывается", "the file is cut short");
 }
 
-std::string Message::wavEncodingName(int bits, bool floating) {
-    if (floating)
-        return say("float " + integer(bits) + " бита", "float " + integer(bits) + "-bit");
-    return say("PCM " + integer(bits) + " " +
-                   std::string(russianPlural(static_cast<std::uintmax_t>(bits), "бит", "бита", "бит")),
-               "PCM " + integer(bits) + "-bit");
-}
-
 std::string Message::wavDescription(std::string_view encoding, int channels) {
-    return say(
-        concat({"WAV, ", encoding, ", ", integer(channels), channels == 1 ? " канал" : " канала(ов), взят первый"}),
-        concat(
-            {"WAV, ", encoding, ", ", integer(channels), channels == 1 ? " channel" : " channels, the first taken"}));
+    return say(concat({encoding, ", ", integer(channels), " ",
+                       russianPlural(static_cast<std::uintmax_t>(channels), "канал", "канала", "каналов")}),
+               concat({encoding, ", ", integer(channels), channels == 1 ? " channel" : " channels"}));
 }
 
 std::string Message::resampleRateNotPositive() {
@@ -528,6 +501,157 @@ std::string Message::noSignalFile() {
 std::string Message::coefficientBits(int bits) {
     return say("разрядность коэффициентов " + integer(bits) + " бит вне 2..63",
                "coefficient width " + integer(bits) + " bits lies outside 2..63");
+}
+
+std::string Message::lineTooLong(std::size_t limit) {
+    return say("строка длиннее " + integer(static_cast<long long>(limit)) + " байт, файл не читается",
+               "a line longer than " + integer(static_cast<long long>(limit)) + " bytes, the file is not read");
+}
+
+std::string Message::headerTooLong(std::size_t limit) {
+    return say("заголовок длиннее " + integer(static_cast<long long>(limit)) + " байт, файл не читается",
+               "a header longer than " + integer(static_cast<long long>(limit)) + " bytes, the file is not read");
+}
+
+std::string Message::timeNotRising() {
+    return say("время не возрастает: столбец времени должен расти равномерным шагом",
+               "the time does not rise: a time column must rise at a regular step");
+}
+
+std::string Message::timeStepIrregular(std::size_t sample) {
+    return say("шаг времени перед отсчётом " + integer(static_cast<long long>(sample)) +
+                   " отличается от медианного больше чем на 0,1 %",
+               "the time step before sample " + integer(static_cast<long long>(sample)) +
+                   " differs from the median step by more than 0.1 %");
+}
+
+std::string Message::indexNotConsecutive() {
+    return say("столбец index должен идти подряд: 0, 1, 2, …", "an index column must count on by one: 0, 1, 2, …");
+}
+
+std::string Message::decimalUndecided() {
+    return say("запятая здесь может быть и десятичной, и разделителем столбцов; выберите «Десятичный разделитель»: "
+               "«точка» или «запятая» (SignalForm.FileDecimalRadioGroup)",
+               "a comma here may be a decimal comma or a column separator; choose the decimal separator, point or "
+               "comma (SignalForm.FileDecimalRadioGroup=1 or 2)");
+}
+
+std::string Message::commaWithDecimalComma() {
+    return say("выбрана десятичная запятая, но запятая и разделяет столбцы; разделите столбцы ';' или табуляцией",
+               "a decimal comma is chosen but the comma also separates columns; separate the columns by ';' or tabs");
+}
+
+std::string Message::columnMissing(int asked, std::size_t available) {
+    return say("нет столбца значений " + integer(asked) + ": в файле их " + integer(static_cast<long long>(available)),
+               "no value column " + integer(asked) + ": the file has " + integer(static_cast<long long>(available)));
+}
+
+std::string Message::noUnitFits(std::string_view step) {
+    return say(
+        concat({"шаг времени ", step,
+                " ни в с, ни в мс, ни в мкс, ни в нс не даёт частоту в пределах поля; выберите единицу времени"}),
+        concat({"a time step of ", step,
+                " in s, ms, µs or ns gives no rate within the field's range; choose the time unit"}));
+}
+
+std::string Message::unitName(int unit) {
+    switch (unit) {
+    case 1:
+        return say("с", "s");
+    case 2:
+        return say("мс", "ms");
+    case 4:
+        return say("нс", "ns");
+    default:
+        break;
+    }
+    return say("мкс", "µs");
+}
+
+std::string Message::timeUnitTaken(std::string_view unit, int how) {
+    static constexpr const char *Russian[] = {" (указано в файле)", " (выбрано)", " (авто: частота в пределах поля)"};
+    static constexpr const char *English[] = {" (the file says so)", " (chosen)", " (auto: the rate fits the field)"};
+    const int k = how < 0 || how > 2 ? 2 : how;
+    return say(concat({"; время в ", unit, Russian[k]}), concat({"; time in ", unit, English[k]}));
+}
+
+std::string Message::intervalFromHeader(std::string_view interval) {
+    return say(concat({"; шаг из заголовка: ", interval}), concat({"; sample interval from the header: ", interval}));
+}
+
+std::string Message::columnTaken(int column, std::size_t columns, std::string_view label) {
+    const std::string named = label.empty() ? std::string() : concat({" '", shownValue(label), "'"});
+    return say("; взят столбец значений " + integer(column) + named + " из " + integer(static_cast<long long>(columns)),
+               "; value column " + integer(column) + named + " of " + integer(static_cast<long long>(columns)) +
+                   " taken");
+}
+
+std::string Message::indexColumn(long long first) {
+    return say("; столбец index, первый отсчёт в индексе " + integer(first),
+               "; an index column, the first sample at index " + integer(first));
+}
+
+std::string Message::noFirstTime() {
+    return say("файл не указывает время отсчётов", "the file states no time for its samples");
+}
+
+std::string Message::firstSampleTime(std::string_view microseconds) {
+    if (!speaksRussian())
+        return concat({"; first sample: ", microseconds, " µs"});
+    std::string shown(microseconds);
+    if (!shown.empty() && shown[0] == '-')
+        shown.replace(0, 1, "−");
+    return concat({"; первый отсчёт: ", shown, " мкс"});
+}
+
+std::string Message::wavChannelMissing(int asked, int channels) {
+    return say("нет канала " + integer(asked) + ": в файле " + integer(channels),
+               "no channel " + integer(asked) + ": the file has " + integer(channels));
+}
+
+std::string Message::wavChannelTaken(int channel, int channels) {
+    return say("; каналов " + integer(channels) + ", взят " + integer(channel),
+               "; " + integer(channels) + " channels, channel " + integer(channel) + " taken");
+}
+
+std::string Message::npyArrayRefused(std::string_view descr, std::string_view shape) {
+    return say(concat({"массив типа '", shownValue(descr), "' формы (", shownValue(shape),
+                       ") не читается: нужен одномерный массив чисел, (N), (N,1) или (1,N)"}),
+               concat({"an array of type '", shownValue(descr), "' and shape (", shownValue(shape),
+                       ") is not read: use a one-dimensional array of numbers, (N), (N,1) or (1,N)"}));
+}
+
+std::string Message::npyTypeName(std::string_view descr) {
+    return concat({"NumPy '", shownValue(descr), "'"});
+}
+
+std::string Message::unknownTapExtension(std::string_view extension) {
+    return say(
+        concat({"неизвестный тип файла фильтра '", shownValue(extension),
+                "': нужен .csv, .txt, .dat, .npy, .h, .coe или .m"}),
+        concat({"unknown filter file type '", shownValue(extension), "': use .csv, .txt, .dat, .npy, .h, .coe or .m"}));
+}
+
+std::string Message::tooManyTaps(std::size_t count, int limit) {
+    return say("фильтр из " + integer(static_cast<long long>(count)) + " отсчётов: больше " + integer(limit),
+               "a filter of " + integer(static_cast<long long>(count)) + " taps: more than " + integer(limit));
+}
+
+std::string Message::noTaps() {
+    return say("в файле нет ни одного отсчёта фильтра", "the file holds no filter tap");
+}
+
+std::string Message::tapsCentreOutside(long long centre, std::size_t count) {
+    return say("центр фильтра " + integer(centre) + " вне его " + integer(static_cast<long long>(count)) + " отсчётов",
+               "the filter's centre " + integer(centre) + " lies outside its " +
+                   integer(static_cast<long long>(count)) + " taps");
+}
+
+std::string Message::tapsRead(std::size_t count, long long centre, int halfWidth) {
+    return say("прочитано отсчётов фильтра: " + integer(static_cast<long long>(count)) + ", центр — отсчёт " +
+                   integer(centre) + ", FilterHalfWidth = " + integer(halfWidth),
+               integer(static_cast<long long>(count)) + " filter taps read, centre at tap " + integer(centre) +
+                   ", FilterHalfWidth = " + integer(halfWidth));
 }
 
 // ---- The command-line tool --------------------------------------------------------------------

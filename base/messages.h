@@ -82,7 +82,6 @@ struct Message {
     static std::string emptyField();
     static std::string notANumber(std::string_view field);
     static std::string notFinite(std::string_view field);
-    static std::string commaAmbiguous();
     static std::string tooManyColumns(std::size_t columns);
     static std::string columnCountChanged(std::size_t columns, std::size_t expected);
     static std::string tooManySamples(std::size_t limit);
@@ -90,7 +89,6 @@ struct Message {
     static std::string columnsText(std::size_t columns);
     static std::string separatorName(char separator); // ';', '\t', ' ' for blanks, ','
     static std::string textLayout(std::size_t columns, char separator, bool decimalComma);
-    static std::string irregularTimeStep();
     static std::string cutInHeader();
     static std::string notNpy();
     static std::string npyVersion(unsigned major);
@@ -103,16 +101,12 @@ struct Message {
     static std::string fileCutShort(std::size_t expected, std::size_t present);
     static std::string sampleNotFinite(std::size_t index);
     static std::string npyDescription(bool doublePrecision);
-    static std::string notWav();
-    static std::string wavCutShort(std::uint32_t declared, std::size_t present);
-    static std::string wavNoData();
     static std::string wavUnreadable(std::string_view reason);
-    static std::string wavEncoding();
+    static std::string wavCutShort(std::uintmax_t declared, std::uintmax_t present);
     static std::string wavNoChannels();
     static std::string wavNoSamples();
     static std::string cutShort();
     static std::string wavDescription(std::string_view encoding, int channels);
-    static std::string wavEncodingName(int bits, bool floating);
     static std::string resampleRateNotPositive();
     static std::string resampleRatio(std::string_view from, std::string_view to); // rates as text, MHz
     static std::string resampledTooMany(std::size_t limit);
@@ -122,6 +116,34 @@ struct Message {
     static std::string placementOverflow();
     static std::string noSignalFile();
     static std::string coefficientBits(int bits);
+    // Reading text pulses as instruments write them.
+    static std::string lineTooLong(std::size_t limit);
+    static std::string headerTooLong(std::size_t limit);
+    static std::string timeNotRising();
+    static std::string timeStepIrregular(std::size_t sample);
+    static std::string indexNotConsecutive();
+    static std::string decimalUndecided();
+    static std::string commaWithDecimalComma();
+    static std::string columnMissing(int asked, std::size_t available);
+    static std::string noUnitFits(std::string_view step);
+    // unit: "с", "мс", "мкс", "нс"; how: 0 the file names it, 1 chosen, 2 automatic
+    static std::string timeUnitTaken(std::string_view unit, int how);
+    static std::string unitName(int unit); // TimeUnit 1..4
+    static std::string intervalFromHeader(std::string_view interval);
+    static std::string columnTaken(int column, std::size_t columns, std::string_view label);
+    static std::string indexColumn(long long first);
+    static std::string noFirstTime();
+    static std::string firstSampleTime(std::string_view microseconds);
+    static std::string wavChannelMissing(int asked, int channels);
+    static std::string wavChannelTaken(int channel, int channels);
+    static std::string npyArrayRefused(std::string_view descr, std::string_view shape);
+    static std::string npyTypeName(std::string_view descr);
+    // Filter taps in.
+    static std::string unknownTapExtension(std::string_view extension);
+    static std::string tooManyTaps(std::size_t count, int limit);
+    static std::string noTaps();
+    static std::string tapsCentreOutside(long long centre, std::size_t count);
+    static std::string tapsRead(std::size_t count, long long centre, int halfWidth);
 
     // ---- The command-line tool
     static std::string cliPrefix(); // "pulsefir-cli: "

@@ -6,12 +6,15 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "base/file.h"
 #include "base/number_text.h"
+#include "core/state.h"
+#include "io/pulse_import.h"
 #include "io/pulse_reader.h"
 
 using namespace pulsefir::io;
@@ -131,8 +134,36 @@ void bmWavFloatReadPulseFile(benchmark::State &state) {
     readPulse(state, wavFloat());
 }
 
+// A 10^6-sample float WAV at 0.8 MHz brought to 1 MHz, of which 20 001 samples land in the
+// signal buffer (offset -10000): the import converts only those, with the converter's reach.
+void bmResampleImportLandingPart(benchmark::State &state) {
+    auto core = std::make_unique<pulsefir::core::CoreState>();
+    PulseImportRequest request;
+    request.fileName = wavFloat().string();
+    request.samplingFrequency = 1.0;
+    request.rate = RateChoice::Resample;
+    request.placement.offset = -10000;
+    for (auto _ : state) {
+        const PulseImportOutcome outcome = importPulse(*core, request);
+        if (outcome.placed.written != 20001)
+            state.SkipWithError("wrong landing count");
+        benchmark::DoNotOptimize(core->SignalBuffer[0]);
+    }
+}
+
+// Baseline: the same file read and converted whole, as the import did before.
+void bmResampleWholeFileBaseline(benchmark::State &state) {
+    for (auto _ : state) {
+        const PulseData data = readPulseFile(wavFloat().string());
+        const std::vector<double> all = resamplePulse(data.samples, 0.8, 1.0);
+        benchmark::DoNotOptimize(all.data());
+    }
+}
+
 } // namespace
 
+BENCHMARK(bmResampleImportLandingPart)->Unit(benchmark::kMillisecond);
+BENCHMARK(bmResampleWholeFileBaseline)->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(bmTextOneColumnReadBytesOnly)->Unit(benchmark::kMillisecond);
 BENCHMARK(bmTextOneColumnReadPulseFile)->Unit(benchmark::kMillisecond);
 BENCHMARK(bmTextSemicolonDecimalCommaReadBytesOnly)->Unit(benchmark::kMillisecond);

@@ -15,6 +15,7 @@
 #include "core/spectra.h"
 #include "io/coefficient_writer.h"
 #include "io/pulse_import.h"
+#include "io/tap_reader.h"
 #include "project/project_settings.h"
 #include "project/settings_conversions.h"
 #include "project/settings_table.h"
@@ -50,7 +51,11 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     request.placement.offset = s.settings.signal.fileOffset;
     request.placement.scale = s.settings.signal.fileScale;
     request.placement.mode = mode;
+    request.read.timeUnit = static_cast<io::TimeUnit>(s.settings.signal.fileTimeUnit);
+    request.read.decimal = static_cast<io::DecimalChoice>(s.settings.signal.fileDecimal);
+    request.read.column = s.settings.signal.fileColumn;
     const io::PulseImportOutcome outcome = io::importPulse(*s.state, request);
+    std::cerr << base::Message::cliPrefix() << outcome.description << '\n';
     if (outcome.newSamplingFrequency) {
         s.settings.main.samplingFrequency = *outcome.newSamplingFrequency;
         std::cerr << base::Message::cliPrefix()
@@ -67,6 +72,14 @@ void importSignal(Session &s, const std::string &file, io::PlacementMode mode) {
     if (dropped > 0)
         std::cerr << base::Message::cliPrefix() << base::Message::cliDropped(dropped) << '\n';
     s.draw();
+}
+
+// Reads filter taps as the filter window's "Загрузить фильтр из файла…" does.
+void readFilter(Session &s, const std::string &file) {
+    const io::FilterTaps taps = io::readFilterFile(file);
+    const int halfWidth = io::loadFilterTaps(*s.state, taps);
+    std::cerr << base::Message::cliPrefix() << base::Message::tapsRead(taps.taps.size(), taps.centre, halfWidth)
+              << '\n';
 }
 
 void writeFilter(Session &s, const std::string &file, std::ostream &out) {
@@ -94,8 +107,8 @@ const std::vector<Step> &steps() {
              core::addSignal(*s.state, project::toneBurst(s.settings.signal), s.samplingFrequency());
              s.draw();
          }},
-        {"import-signal", "clear the signal and load a measured pulse (.csv .txt .dat .wav .npy)",
-         "очистить сигнал и загрузить измеренный импульс (.csv .txt .dat .wav .npy)", true,
+        {"import-signal", "clear the signal and load a measured pulse (.csv .tsv .txt .dat .wav .w64 .rf64 .npy)",
+         "очистить сигнал и загрузить измеренный импульс (.csv .tsv .txt .dat .wav .w64 .rf64 .npy)", true,
          [](Session &s, const std::string &file, std::ostream &) {
              importSignal(s, file, io::PlacementMode::Replace);
          }},
@@ -168,6 +181,9 @@ const std::vector<Step> &steps() {
          }},
         {"write-filter", "write the filter taps; .txt .npy .h .coe .m by extension, else CSV",
          "записать отводы фильтра; .txt .npy .h .coe .m по расширению, иначе CSV", true, writeFilter},
+        {"read-filter", "read filter taps (.csv .txt .dat .npy .h .coe .m, as write-filter writes them, or a column)",
+         "прочитать отводы фильтра (.csv .txt .dat .npy .h .coe .m, как их пишет write-filter, или столбец)", true,
+         [](Session &s, const std::string &file, std::ostream &) { readFilter(s, file); }},
         {"write-spectra",
          "write the spectra as CSV, one row per grid frequency; also in dB, unwrapped phase and group delay in "
          "microseconds (empty where the amplitude is more than 40 dB below its largest)",

@@ -24,6 +24,9 @@ struct PulseImportRequest {
     double maximumRate = 0.0; // MHz
     RateChoice rate = RateChoice::TakeFileRate;
     PulsePlacement placement;
+    // The user's choices about the file's time unit, decimal mark and column or channel.
+    // minimumRate and maximumRate above are the range the automatic time unit aims at.
+    PulseReadOptions read;
 };
 
 struct PulseImportOutcome {
@@ -34,19 +37,36 @@ struct PulseImportOutcome {
     // Set when the program's sampling frequency must become the file's (TakeFileRate).
     std::optional<double> newSamplingFrequency;
     bool resampled = false;
+    std::optional<double> firstTime;     // µs, the time the file gives its first sample
+    std::optional<long long> firstIndex; // the index the file gives its first sample
+    std::size_t pulseSamples = 0;        // after resampling, all of them, landing in the buffer or not
     PlacementResult placed;
 };
 
-// Reads a pulse file, handles its sampling frequency and writes it into SignalBuffer. Any failure
-// (an unreadable file, a file rate the program's field cannot take, an overflow) throws a
-// base::Error before SignalBuffer is touched.
+// A pulse ready to place: samples[0] is sample `first` of the pulse, which lands at index
+// first + offset (the file's own index column included in `first`).
+struct PreparedPulse {
+    std::vector<double> samples;
+    long long first = 0;
+};
+
+// Reads a pulse file, handles its sampling frequency and writes it into SignalBuffer: the one way
+// the signal window and the command line bring a measured pulse in, so both read files by the
+// same rules. Any failure (an unreadable file, a file rate the program's field cannot take, an
+// overflow) throws a base::Error before SignalBuffer is touched. Resampling converts only the
+// part of the pulse that lands in the buffer.
 PulseImportOutcome importPulse(core::CoreState &state, const PulseImportRequest &request);
 
 // The file read and described in `outcome` as ImportPulse would describe it (what its rate
 // would become, resampling included), without resampling: for showing what a file holds.
 PulseData describePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
 
-// The pulse as ImportPulse would place it (read and, if asked, resampled), for the offset helpers.
-std::vector<double> preparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
+// The pulse as importPulse places it (read and, if asked, resampled where it lands).
+PreparedPulse preparePulse(const PulseImportRequest &request, PulseImportOutcome &outcome);
+
+// The offsets of the window's helpers: the pulse's largest sample at index 0, and the sample at
+// time 0 at index 0 (a base::Error when the file states no time). Neither resamples.
+int offsetForPeak(const PulseImportRequest &request, PulseImportOutcome &outcome);
+int offsetForTimeZero(const PulseImportRequest &request, PulseImportOutcome &outcome);
 
 } // namespace pulsefir::io

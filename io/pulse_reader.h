@@ -15,12 +15,13 @@ namespace pulsefir::io {
 
 enum class PulseFileKind { Text, Wav, Npy };
 
-// The kind by the file name's extension (.csv .txt .dat, .wav, .npy, case-insensitive); throws a
-// base::Error naming the file for any other extension.
+// The kind by the file name's extension (.csv .tsv .txt .dat, .wav .w64 .rf64, .npy,
+// case-insensitive); throws a base::Error naming the file for any other extension.
 PulseFileKind pulseKindForFileName(const std::string &fileName);
 
 // Reads a pulse file of any of the three kinds. Every failure is a base::Error whose text names the
 // file and the line or byte where reading stopped; nothing outside the returned value changes.
-PulseData readPulseFile(const std::string &fileName);
+// `options` are the user's choices about units, decimal mark and column (channel).
+PulseData readPulseFile(const std::string &fileName, const PulseReadOptions &options = {});
 
 } // namespace pulsefir::io

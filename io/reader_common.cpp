@@ -13,10 +13,6 @@ using base::Message;
     throw base::Error(Message::inFile(name, what));
 }
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
-}
-
 std::string_view trim(std::string_view s) {
     while (!s.empty() && isBlank(s.front()))
         s.remove_prefix(1);

@@ -12,7 +12,9 @@ namespace pulsefir::io {
 // Throws a base::Error naming the file before what went wrong.
 [[noreturn]] void fail(const std::string &name, const std::string &what);
 
-bool isBlank(char c);
+inline bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
 std::string_view trim(std::string_view s);
 
 // The whole file through the one reader: regular files only, never blocking, at most

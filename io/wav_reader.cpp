@@ -10,6 +10,7 @@
 #include <sndfile.h>
 
 #include "base/messages.h"
+#include "base/number_text.h"
 #include "io/reader_common.h"
 
 namespace pulsefir::io {
@@ -60,34 +61,33 @@ sf_count_t memoryTell(void *user) {
     return static_cast<MemoryFile *>(user)->position;
 }
 
-// Where the sample data of a RIFF/WAVE file starts; refuses a data chunk that the file cuts
-// short, which libsndfile would quietly read as a shorter pulse.
-std::size_t wavDataOffset(std::span<const unsigned char> b, const std::string &name) {
-    if (b.size() < 12 || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
-        fail(name, Message::atByte(0, Message::notWav()));
-    std::size_t at = 12;
-    while (at + 8 <= b.size()) {
-        const std::uint32_t size = readLe32(b, at + 4);
-        if (std::memcmp(b.data() + at, "data", 4) == 0) {
-            const std::size_t start = at + 8;
-            const std::size_t available = b.size() - start;
-            // 0 and 0xFFFFFFFF mark a size left unknown by a streaming writer.
-            if (size != 0 && size != 0xFFFFFFFFu && size > available)
-                fail(name, Message::atByte(b.size(), Message::wavCutShort(size, available)));
-            return start;
-        }
-        at += 8 + size + (size & 1u); // chunks are padded to even length
-    }
-    fail(name, Message::atByte(b.size(), Message::wavNoData()));
+// libsndfile reads a file whose data chunk is cut short as a shorter pulse, and notes it in its
+// log as "data : DECLARED (should be PRESENT)": such a file is refused. Sizes 0 and 0xFFFFFFFF
+// are what a streaming writer leaves when it does not know the length.
+void refuseCutData(SNDFILE *file, const std::string &fileName) {
+    std::string log(4096, '\0');
+    sf_command(file, SFC_GET_LOG_INFO, log.data(), static_cast<int>(log.size()));
+    log.resize(log.find('\0'));
+    const std::size_t at = log.find("data : ");
+    if (at == std::string::npos)
+        return;
+    const std::size_t should = log.find("(should be ", at);
+    const std::size_t lineEnd = log.find('\n', at);
+    if (should == std::string::npos || should > lineEnd)
+        return;
+    const auto declared = base::parseDataCount(trim(std::string_view(log).substr(at + 7, should - at - 7)));
+    std::string_view rest = std::string_view(log).substr(should + 11);
+    const auto present = base::parseDataCount(rest.substr(0, rest.find(')')));
+    if (declared && present && *declared > *present && *declared != 0xFFFFFFFFu)
+        fail(fileName, Message::wavCutShort(*declared, *present));
 }
 
 } // namespace
 
-PulseData readPulseWav(const std::string &fileName) {
-    const std::string text = readWholeFile(fileName);
-    const std::span<const unsigned char> bytes = asBytes(text);
-    const std::size_t dataStart = wavDataOffset(bytes, fileName);
-
+PulseData readPulseWav(std::span<const unsigned char> bytes, const std::string &fileName,
+                       const PulseReadOptions &options) {
+    // libsndfile alone decides what it can decode (RIFF, RF64, W64, any encoding it knows): a
+    // check of our own in front of it would only refuse files it reads.
     MemoryFile memory{bytes};
     SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
     SF_INFO info{};
@@ -99,74 +99,57 @@ PulseData readPulseWav(const std::string &fileName) {
         ~Closer() { sf_close(f); }
     } closer{file};
 
-    const int type = info.format & SF_FORMAT_TYPEMASK;
-    if (type != SF_FORMAT_WAV && type != SF_FORMAT_WAVEX && type != SF_FORMAT_RF64)
-        fail(fileName, Message::notWav());
-    int bytesPerSample = 0;
-    std::string sampleKind;
-    switch (info.format & SF_FORMAT_SUBMASK) {
-    case SF_FORMAT_PCM_U8:
-        bytesPerSample = 1;
-        sampleKind = Message::wavEncodingName(8, false);
-        break;
-    case SF_FORMAT_PCM_16:
-        bytesPerSample = 2;
-        sampleKind = Message::wavEncodingName(16, false);
-        break;
-    case SF_FORMAT_PCM_24:
-        bytesPerSample = 3;
-        sampleKind = Message::wavEncodingName(24, false);
-        break;
-    case SF_FORMAT_PCM_32:
-        bytesPerSample = 4;
-        sampleKind = Message::wavEncodingName(32, false);
-        break;
-    case SF_FORMAT_FLOAT:
-        bytesPerSample = 4;
-        sampleKind = Message::wavEncodingName(32, true);
-        break;
-    case SF_FORMAT_DOUBLE:
-        bytesPerSample = 8;
-        sampleKind = Message::wavEncodingName(64, true);
-        break;
-    default:
-        fail(fileName, Message::wavEncoding());
-    }
+    refuseCutData(file, fileName);
+
+    SF_FORMAT_INFO subtype{};
+    subtype.format = info.format & SF_FORMAT_SUBMASK;
+    const std::string sampleKind =
+        sf_command(nullptr, SFC_GET_FORMAT_INFO, &subtype, sizeof subtype) == 0 && subtype.name ? subtype.name : "?";
+    SF_FORMAT_INFO container{};
+    container.format = info.format & SF_FORMAT_TYPEMASK;
+    const std::string containerName =
+        sf_command(nullptr, SFC_GET_FORMAT_INFO, &container, sizeof container) == 0 && container.name ? container.name
+                                                                                                      : "WAV";
     if (info.channels < 1)
         fail(fileName, Message::wavNoChannels());
-    if (static_cast<std::uint64_t>(info.frames) > MaxPulseSamples)
-        fail(fileName, Message::sampleCountAbove(static_cast<std::uintmax_t>(info.frames), MaxPulseSamples));
+    if (options.column < 1 || options.column > info.channels)
+        fail(fileName, Message::wavChannelMissing(options.column, info.channels));
+    if (info.frames < 0 || static_cast<std::uint64_t>(info.frames) > MaxPulseSamples)
+        fail(fileName, Message::sampleCountAbove(static_cast<std::uintmax_t>(std::max<sf_count_t>(info.frames, 0)),
+                                                 MaxPulseSamples));
     if (info.frames == 0)
-        fail(fileName, Message::atByte(dataStart, Message::wavNoSamples()));
+        fail(fileName, Message::wavNoSamples());
+    if (info.samplerate <= 0)
+        fail(fileName, Message::wavUnreadable("sample rate 0"));
 
     const auto frames = static_cast<std::size_t>(info.frames);
     const auto channels = static_cast<std::size_t>(info.channels);
-    const std::size_t frameBytes = channels * static_cast<std::size_t>(bytesPerSample);
-    // Read in blocks and keep the first channel only: a file of many channels never needs
-    // memory for all of them at once.
-    constexpr std::size_t BlockFrames = 4096;
-    std::vector<double> block(BlockFrames * channels);
+    const auto channel = static_cast<std::size_t>(options.column - 1);
+    // Read in blocks and keep one channel only: a file of many channels never needs memory for
+    // all of them at once.
+    const std::size_t blockFrames = std::max<std::size_t>(1, 65536 / channels);
+    std::vector<double> block(blockFrames * channels);
     PulseData result;
     result.samples.resize(frames);
     std::size_t done = 0;
     while (done < frames) {
-        const std::size_t want = std::min(BlockFrames, frames - done);
+        const std::size_t want = std::min(blockFrames, frames - done);
         const sf_count_t got = sf_readf_double(file, block.data(), static_cast<sf_count_t>(want));
         if (got != static_cast<sf_count_t>(want))
-            fail(fileName, Message::atByte(dataStart + (done + static_cast<std::size_t>(std::max<sf_count_t>(got, 0))) *
-                                                           frameBytes,
-                                           Message::cutShort()));
+            fail(fileName,
+                 Message::fileCutShort(frames, done + static_cast<std::size_t>(std::max<sf_count_t>(got, 0))));
         for (std::size_t k = 0; k < want; ++k) {
-            const double v = block[k * channels];
+            const double v = block[k * channels + channel];
             if (!std::isfinite(v))
-                fail(fileName,
-                     Message::atByte(dataStart + (done + k) * frameBytes, Message::sampleNotFinite(done + k)));
+                fail(fileName, Message::sampleNotFinite(done + k));
             result.samples[done + k] = v;
         }
         done += want;
     }
     result.samplingFrequency = info.samplerate / 1e6; // Hz to MHz
-    result.description = Message::wavDescription(sampleKind, info.channels);
+    result.description = Message::wavDescription(containerName + ", " + sampleKind, info.channels);
+    if (info.channels > 1)
+        result.description += Message::wavChannelTaken(options.column, info.channels);
     return result;
 }
 

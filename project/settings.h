@@ -32,6 +32,9 @@ struct SignalSettings {
     int fileOffset = 0;               // FileOffsetNmSpinEdit, samples
     double fileScale = 1.0;           // FileScaleNmSuperSpin
     int fileRate = 0;                 // FileRateRadioGroup: 0 take the file's rate, 1 resample
+    int fileTimeUnit = 0;             // FileTimeUnitRadioGroup: 0 auto, 1 s, 2 ms, 3 µs, 4 ns
+    int fileDecimal = 0;              // FileDecimalRadioGroup: 0 auto, 1 point, 2 comma
+    int fileColumn = 1;               // FileColumnNmSpinEdit: the value column or channel, 1 = the first
 };
 
 // The filter window: the half-width, the search, the desired response, the window method, the

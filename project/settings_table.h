@@ -70,6 +70,9 @@ inline constexpr std::array SettingDefinitions{
     PULSEFIR_SETTING("SignalForm", "FileOffsetNmSpinEdit", Integer, -10000, 10000, signal, fileOffset),
     PULSEFIR_SETTING("SignalForm", "FileScaleNmSuperSpin", Float, -10000, 10000, signal, fileScale),
     PULSEFIR_SETTING("SignalForm", "FileRateRadioGroup", Radio, 0, 1, signal, fileRate),
+    PULSEFIR_SETTING("SignalForm", "FileTimeUnitRadioGroup", Radio, 0, 4, signal, fileTimeUnit),
+    PULSEFIR_SETTING("SignalForm", "FileDecimalRadioGroup", Radio, 0, 2, signal, fileDecimal),
+    PULSEFIR_SETTING("SignalForm", "FileColumnNmSpinEdit", Integer, 1, 64, signal, fileColumn),
     // Filter synthesis window
     PULSEFIR_SETTING("FilterForm", "WINNmSpinEdit", Integer, 1, 1000, filter, halfWidth),
     PULSEFIR_SETTING("FilterForm", "PointsCheckBox", Check, 0, 1, filter, points),

@@ -14,11 +14,13 @@
 #include <sstream>
 
 #include "base/file.h"
+#include "base/messages.h"
 #include "base/number_text.h"
 #include "core/errors.h"
 #include "core/filter_synthesis.h"
 #include "core/least_squares.h"
 #include "io/coefficient_writer.h"
+#include "io/tap_reader.h"
 #include "project/settings_conversions.h"
 #include "project/window_placement.h"
 #include "ui/MainUnit.h"
@@ -222,6 +224,31 @@ void TFilterForm::buildExport() {
 
     connect(ExportFilterBitBtn, &QPushButton::clicked, this, &TFilterForm::ExportFilterBitBtnClick);
     connect(ExportFilterN10, &QAction::triggered, this, &TFilterForm::ExportFilterBitBtnClick);
+
+    // After the existing controls: the taps of a file brought back as the filter.
+    LoadFilterBitBtn = button(Panel6, "LoadFilterBitBtn", "Загрузить фильтр из файла…");
+    static_cast<QHBoxLayout *>(Panel6->layout())->addWidget(LoadFilterBitBtn);
+    LoadFilterDialog.kind = widgets::FileDialogRequest::Kind::Open;
+    LoadFilterDialog.title = "Загрузить фильтр из файла";
+    LoadFilterDialog.filter = "Фильтры (*.csv *.txt *.dat *.npy *.h *.coe *.m);;Все файлы (*)";
+    LoadFilterDialog.initialDirectory = ExportDialog.initialDirectory;
+    connect(LoadFilterBitBtn, &QPushButton::clicked, this, &TFilterForm::LoadFilterBitBtnClick);
+}
+
+void TFilterForm::LoadFilterBitBtnClick() {
+    const auto chosen = widgets::Platform::current().runFileDialog(this, LoadFilterDialog);
+    if (!chosen)
+        return;
+    LoadFilterDialog.fileName = *chosen;
+    guard([&] { loadFilterFrom(*chosen); });
+}
+
+void TFilterForm::loadFilterFrom(const QString &fileName) {
+    const io::FilterTaps taps = io::readFilterFile(QFile::encodeName(fileName).toStdString());
+    const int halfWidth = io::loadFilterTaps(m_state, taps);
+    QuantisationLabel->setText(
+        QString::fromStdString(base::Message::tapsRead(taps.taps.size(), taps.centre, halfWidth)));
+    ViewFilterBitBtnClick();
 }
 
 void TFilterForm::ExportFilterBitBtnClick() {

@@ -65,6 +65,9 @@ class TFilterForm : public TForm, public core::SearchHost {
     QLabel *QuantisationLabel;
     QAction *ExportFilterN10;
     widgets::FileDialogRequest ExportDialog;
+    // Taps read back from a file, after the export.
+    QPushButton *LoadFilterBitBtn;
+    widgets::FileDialogRequest LoadFilterDialog;
 
   public slots:
     void SynthesizeBitBtnClick();
@@ -76,6 +79,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     void ZoomUnDoButtonClick();
     void LeastSquaresBitBtnClick();
     void ExportFilterBitBtnClick();
+    void LoadFilterBitBtnClick();
 
     // SearchHost, called once per epoch by the search.
   public:
@@ -88,6 +92,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     // Writes taps -FilterHalfWidth..+FilterHalfWidth under this name, the format by its extension,
     // and shows the fixed-point error for the .h and .coe formats.
     void exportFilterTo(const QString &fileName);
+    void loadFilterFrom(const QString &fileName);
 
     // What the operations read from the fields, in the order they read them, as settings that
     // the conversions shared with the command line make the core's parameters of.

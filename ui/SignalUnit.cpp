@@ -1,10 +1,13 @@
 #include "SignalUnit.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "base/messages.h"
@@ -117,61 +120,94 @@ void TSignalForm::buildFileTab() {
     TabSheet3 = declare(new QWidget);
     TabSheet3->setObjectName("TabSheet3");
     PageControl1->addTab(TabSheet3, "Файл");
-    auto *grid = new QGridLayout(TabSheet3);
+    // The tab's controls scroll inside it: whatever a file's description makes the labels wrap
+    // to, nothing is cut off at the window's designed size.
+    auto *sheetLayout = new QVBoxLayout(TabSheet3);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(TabSheet3);
+    scroll->setObjectName("FileScrollArea");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sheetLayout->addWidget(scroll);
+    auto *content = new QWidget;
+    content->setObjectName("FileTabContent");
+    scroll->setWidget(content);
+    auto *grid = new QGridLayout(content);
+    grid->setContentsMargins(6, 4, 6, 4);
     grid->setVerticalSpacing(3);
 
-    FileNameEdit = declare(new QLineEdit(TabSheet3));
+    FileNameEdit = declare(new QLineEdit(content));
     FileNameEdit->setObjectName("FileNameEdit");
-    FileNameEdit->setToolTip("Текст (.csv .txt .dat): один столбец отсчётов или два — время [мкс] и отсчёт.\n"
-                             "Столбцы разделяются ';', табуляцией или пробелами, и тогда в числах годится и\n"
-                             "точка, и запятая. Если столбцы разделены запятой, числа пишутся с точкой; файл\n"
-                             "с запятыми и без единой точки читается как один столбец с десятичной запятой.\n"
-                             "WAV (PCM 8/16/24/32 бита, float 32/64, первый канал) и NumPy .npy (float64/32).");
-    FileBrowseButton = button(TabSheet3, "FileBrowseButton", "Обзор…");
-    FileInfoLabel = label(TabSheet3, "Файл не прочитан", "FileInfoLabel");
+    FileNameEdit->setToolTip(
+        "Текст (.csv .tsv .txt .dat): один столбец отсчётов, или столбец времени (или index) и столбцы значений;\n"
+        "имена и единицы столбцов и блок заголовка прибора читаются. Столбцы разделяются ';', табуляцией,\n"
+        "пробелами или запятой. WAV, W64, RF64 (всё, что читает libsndfile) и NumPy .npy.");
+    FileBrowseButton = button(content, "FileBrowseButton", "Обзор…");
+    FileInfoLabel = label(content, "Файл не прочитан", "FileInfoLabel");
     FileInfoLabel->setWordWrap(true);
-    FileOffsetNmSpinEdit = integerField(TabSheet3, setting("FileOffsetNmSpinEdit"));
-    FilePeakButton = button(TabSheet3, "FilePeakButton", "Пик в отсчёт 0");
-    FileStartButton = button(TabSheet3, "FileStartButton", "Начало в −N");
+    FileOffsetNmSpinEdit = integerField(content, setting("FileOffsetNmSpinEdit"));
+    FilePeakButton = button(content, "FilePeakButton", "Пик в отсчёт 0");
+    FileStartButton = button(content, "FileStartButton", "Начало в −N");
     FileStartButton->setToolTip("Первый отсчёт файла — в индекс −N, N = полуширина массива сигнала");
-    FileScaleNmSuperSpin = floatField(TabSheet3, setting("FileScaleNmSuperSpin"));
-    FileRateRadioGroup = radioGroup(TabSheet3, setting("FileRateRadioGroup"), "Частота файла отличается",
+    FileScaleNmSuperSpin = floatField(content, setting("FileScaleNmSuperSpin"));
+    FileRateRadioGroup = radioGroup(content, setting("FileRateRadioGroup"), "Частота файла отличается",
                                     {"Взять частоту файла", "Пересчитать к частоте дискретизации"});
-    FileLoadBitBtn = button(TabSheet3, "FileLoadBitBtn", "Загрузить из файла", true);
-    FileAddBitBtn = button(TabSheet3, "FileAddBitBtn", "Добавить из файла", true);
-    FileNoteLabel = label(TabSheet3, QString(), "FileNoteLabel");
+    FileLoadBitBtn = button(content, "FileLoadBitBtn", "Загрузить из файла", true);
+    FileAddBitBtn = button(content, "FileAddBitBtn", "Добавить из файла", true);
+    FileNoteLabel = label(content, QString(), "FileNoteLabel");
     FileNoteLabel->setWordWrap(true);
     // How a ',' is read, where the user sees it before choosing a file.
-    QLabel *commaHint = label(TabSheet3, "Запятая в тексте — десятичная, если столбцы разделены ';', табуляцией "
-                                         "или пробелами или если в файле нет ни одной точки; иначе она разделяет "
-                                         "столбцы.");
+    QLabel *commaHint = label(content, "Запятая только между числами читается по признакам файла (имена столбцов, "
+                                       "точка в числах, index 0, 1, 2…); если их нет, выберите десятичный "
+                                       "разделитель.");
     commaHint->setWordWrap(true);
     QFont hintFont = commaHint->font();
     hintFont.setPointSizeF(hintFont.pointSizeF() * 0.9);
     commaHint->setFont(hintFont);
+    FileTimeUnitRadioGroup =
+        radioGroup(content, setting("FileTimeUnitRadioGroup"), "Время в файле", {"авто", "с", "мс", "мкс", "нс"});
+    FileTimeUnitRadioGroup->arrangeInRow();
+    FileTimeUnitRadioGroup->setToolTip("«авто» берёт единицу, при которой частота попадает в пределы поля "
+                                       "частоты дискретизации (мкс, затем с, мс, нс)");
+    FileDecimalRadioGroup =
+        radioGroup(content, setting("FileDecimalRadioGroup"), "Десятичный разделитель", {"авто", "точка", "запятая"});
+    FileDecimalRadioGroup->arrangeInRow();
+    FileColumnNmSpinEdit = integerField(content, setting("FileColumnNmSpinEdit"));
+    FileColumnNmSpinEdit->setToolTip("1 — первый столбец значений после столбцов index и времени; в WAV — канал");
+    FileTimeZeroButton = button(content, "FileTimeZeroButton", "t = 0 в отсчёт 0");
+    FileTimeZeroButton->setToolTip("Отсчёт файла со временем 0 — в индекс 0 (по столбцу времени или началу в "
+                                   "заголовке)");
 
     auto *fileRow = new QHBoxLayout;
     fileRow->addWidget(FileNameEdit, 1);
     fileRow->addWidget(FileBrowseButton);
-    grid->addWidget(label(TabSheet3, "Файл"), 0, 0);
-    grid->addLayout(fileRow, 0, 1, 1, 3);
-    grid->addWidget(FileInfoLabel, 1, 0, 1, 4);
-    grid->addWidget(label(TabSheet3, "Сдвиг [отсч.]"), 2, 0);
-    grid->addWidget(FileOffsetNmSpinEdit, 2, 1);
-    grid->addWidget(FilePeakButton, 2, 2);
-    grid->addWidget(FileStartButton, 2, 3);
-    grid->addWidget(label(TabSheet3, "Множитель"), 3, 0);
-    grid->addWidget(FileScaleNmSuperSpin, 3, 1);
-    grid->addWidget(FileRateRadioGroup, 3, 2, 2, 2);
-    grid->addWidget(FileLoadBitBtn, 5, 0, 1, 2);
-    grid->addWidget(FileAddBitBtn, 5, 2, 1, 2);
-    grid->addWidget(FileNoteLabel, 6, 0, 1, 4);
-    grid->addWidget(commaHint, 7, 0, 1, 4);
-    grid->setRowStretch(8, 1);
+    int row = 0;
+    grid->addWidget(label(content, "Файл"), row, 0);
+    grid->addLayout(fileRow, row++, 1, 1, 3);
+    grid->addWidget(FileInfoLabel, row++, 0, 1, 4);
+    grid->addWidget(label(content, "Сдвиг [отсч.]"), row, 0);
+    grid->addWidget(FileOffsetNmSpinEdit, row, 1);
+    grid->addWidget(FilePeakButton, row, 2);
+    grid->addWidget(FileStartButton, row++, 3);
+    grid->addWidget(label(content, "Множитель"), row, 0);
+    grid->addWidget(FileScaleNmSuperSpin, row, 1);
+    grid->addWidget(FileRateRadioGroup, row, 2, 2, 2);
+    ++row;
+    grid->addWidget(label(content, "Столбец/канал"), row, 0);
+    grid->addWidget(FileColumnNmSpinEdit, row++, 1);
+    grid->addWidget(FileLoadBitBtn, row, 0, 1, 2);
+    grid->addWidget(FileAddBitBtn, row, 2);
+    grid->addWidget(FileTimeZeroButton, row++, 3);
+    grid->addWidget(FileNoteLabel, row++, 0, 1, 4);
+    grid->addWidget(FileTimeUnitRadioGroup, row++, 0, 1, 4);
+    grid->addWidget(FileDecimalRadioGroup, row++, 0, 1, 4);
+    grid->addWidget(commaHint, row++, 0, 1, 4);
+    grid->setRowStretch(row, 1);
 
     FileOpenDialog.kind = widgets::FileDialogRequest::Kind::Open;
     FileOpenDialog.title = "Загрузить сигнал из файла";
-    FileOpenDialog.filter = "Измерения (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
+    FileOpenDialog.filter = "Измерения (*.csv *.tsv *.txt *.dat *.wav *.w64 *.rf64 *.npy);;Все файлы (*)";
     // Like the program's other dialogs, it starts in the program's own folder.
     FileOpenDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
 
@@ -180,6 +216,7 @@ void TSignalForm::buildFileTab() {
     connect(FileStartButton, &QPushButton::clicked, this, &TSignalForm::FileStartButtonClick);
     connect(FileLoadBitBtn, &QPushButton::clicked, this, &TSignalForm::FileLoadBitBtnClick);
     connect(FileAddBitBtn, &QPushButton::clicked, this, &TSignalForm::FileAddBitBtnClick);
+    connect(FileTimeZeroButton, &QPushButton::clicked, this, &TSignalForm::FileTimeZeroButtonClick);
 }
 
 io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
@@ -195,6 +232,9 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
     request.placement.offset = s.fileOffset;
     request.placement.scale = s.fileScale;
     request.placement.mode = mode;
+    request.read.timeUnit = static_cast<io::TimeUnit>(std::max(0, s.fileTimeUnit)); // no item: auto
+    request.read.decimal = static_cast<io::DecimalChoice>(std::max(0, s.fileDecimal));
+    request.read.column = s.fileColumn;
     return request;
 }
 
@@ -213,6 +253,9 @@ void TSignalForm::FileBrowseButtonClick() {
         return;
     FileOpenDialog.fileName = *chosen;
     FileNameEdit->setText(*chosen);
+    // What was said about the previous file no longer holds.
+    FileInfoLabel->setText("Файл не прочитан");
+    FileNoteLabel->clear();
     guard([&] {
         io::PulseImportOutcome outcome;
         io::describePulse(fileRequest(io::PlacementMode::Replace), outcome);
@@ -223,9 +266,18 @@ void TSignalForm::FileBrowseButtonClick() {
 void TSignalForm::FilePeakButtonClick() {
     guard([&] {
         io::PulseImportOutcome outcome;
-        const std::vector<double> pulse = io::preparePulse(fileRequest(io::PlacementMode::Replace), outcome);
+        const int offset = io::offsetForPeak(fileRequest(io::PlacementMode::Replace), outcome);
         showFileInfo(outcome);
-        FileOffsetNmSpinEdit->setValue(io::offsetPeakAtZero(pulse));
+        FileOffsetNmSpinEdit->setValue(offset);
+    });
+}
+
+void TSignalForm::FileTimeZeroButtonClick() {
+    guard([&] {
+        io::PulseImportOutcome outcome;
+        const int offset = io::offsetForTimeZero(fileRequest(io::PlacementMode::Replace), outcome);
+        showFileInfo(outcome);
+        FileOffsetNmSpinEdit->setValue(offset);
     });
 }
 
@@ -287,6 +339,9 @@ project::SignalSettings TSignalForm::placementSettings() const {
     s.fileRate = FileRateRadioGroup->itemIndex();
     s.fileOffset = FileOffsetNmSpinEdit->value();
     s.fileScale = FileScaleNmSuperSpin->value();
+    s.fileTimeUnit = FileTimeUnitRadioGroup->itemIndex();
+    s.fileDecimal = FileDecimalRadioGroup->itemIndex();
+    s.fileColumn = FileColumnNmSpinEdit->value();
     return s;
 }
 

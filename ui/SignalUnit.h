@@ -56,6 +56,12 @@ class TSignalForm : public TForm {
     QPushButton *FileLoadBitBtn;
     QPushButton *FileAddBitBtn;
     QLabel *FileNoteLabel;
+    // How the file is read where it does not say so itself: the unit of its time column or
+    // sample interval, its decimal mark, the value column or channel taken.
+    widgets::TRadioGroup *FileTimeUnitRadioGroup;
+    widgets::TRadioGroup *FileDecimalRadioGroup;
+    widgets::TNmSpinEdit *FileColumnNmSpinEdit;
+    QPushButton *FileTimeZeroButton;
     widgets::FileDialogRequest FileOpenDialog;
 
   public slots:
@@ -65,6 +71,7 @@ class TSignalForm : public TForm {
     void FileBrowseButtonClick();
     void FilePeakButtonClick();
     void FileStartButtonClick();
+    void FileTimeZeroButtonClick();
     void FileLoadBitBtnClick();
     void FileAddBitBtnClick();
 

@@ -819,3 +819,52 @@ TEST(CliTest, WritingStepsOnAFullOrReadOnlyDiskKeepTheOldFile) {
     EXPECT_EQ(throughLink.rfind("index,value\n", 0), 0u) << "the file the link points to is the new one";
     EXPECT_EQ(afterReadOnly, old);
 }
+
+// ---- The tool's own files read back ---------------------------------------------------------------
+
+// Every curve the tool writes comes back through import-signal at the same indices, sample for
+// sample, and the rate stays; every tap format comes back through read-filter (.coe to its
+// integers' precision).
+TEST(CliTest, OwnFilesReadBackExactly) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string stem = (dir / ("pulsefir-own-" + std::to_string(::getpid()))).string();
+    std::vector<std::string> args = {"--set",         "MainForm.FNmSuperSpin=1.25",
+                                     "load-signal",   "least-squares",
+                                     "apply",         "write-signal",
+                                     stem + "-s.csv", "write-output",
+                                     stem + "-o.csv", "write-response",
+                                     stem + "-r.csv"};
+    const std::vector<std::string> tapFormats = {".csv", ".txt", ".npy", ".h", ".coe", ".m"};
+    for (const auto &ext : tapFormats) {
+        args.push_back("write-filter");
+        args.push_back(stem + "-f" + ext);
+    }
+    ASSERT_EQ(runCli(args).exitCode, 0);
+    for (const char *curve : {"-s.csv", "-o.csv", "-r.csv"}) {
+        const auto back = runCli({"--set", "MainForm.FNmSuperSpin=1.25", "import-signal", stem + curve, "write-signal",
+                                  "-", "save-project", stem + ".flt"});
+        ASSERT_EQ(back.exitCode, 0) << back.err;
+        EXPECT_EQ(back.out, readFile(stem + curve)) << curve;
+        EXPECT_NE(readFile(stem + ".flt").find("FNmSuperSpin=1.25"), std::string::npos) << curve;
+    }
+    const std::string taps = readFile(stem + "-f.csv");
+    for (const auto &ext : tapFormats) {
+        const auto back = runCli({"read-filter", stem + "-f" + ext, "write-filter", "-"});
+        ASSERT_EQ(back.exitCode, 0) << back.err;
+        if (ext == ".coe") {
+            const auto rows = lines(back.out);
+            ASSERT_EQ(rows.size(), lines(taps).size());
+            // 16-bit words scaled so that the largest tap is 32767: half a step apart at most.
+            double largest = 0.0;
+            for (int j = -100; j <= 100; ++j)
+                largest = std::max(largest, std::abs(valueAt(taps, j)));
+            for (int j = -100; j <= 100; ++j)
+                EXPECT_NEAR(valueAt(back.out, j), valueAt(taps, j), 0.5000001 * largest / 32767) << "tap " << j;
+        } else {
+            EXPECT_EQ(back.out, taps) << ext;
+        }
+    }
+    for (const char *suffix :
+         {"-s.csv", "-o.csv", "-r.csv", ".flt", "-f.csv", "-f.txt", "-f.npy", "-f.h", "-f.coe", "-f.m"})
+        std::filesystem::remove(stem + suffix);
+}

@@ -9,7 +9,9 @@
 namespace {
 
 std::string npyBytes(const std::string &descr, const std::string &shape, const std::string &data) {
-    std::string header = "{'descr': '" + descr + "', 'fortran_order': False, 'shape': " + shape + ", }";
+    // A structured type's list stands unquoted.
+    const std::string quoted = descr.starts_with('[') ? descr : "'" + descr + "'";
+    std::string header = "{'descr': " + quoted + ", 'fortran_order': False, 'shape': " + shape + ", }";
     while ((10 + header.size() + 1) % 64 != 0)
         header += ' ';
     header += '\n';
@@ -32,11 +34,15 @@ template <typename T> std::string rawBytes(const std::vector<T> &values) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, MalformedFile,
     ::testing::Values(
-        BadFile{"npy_int32", ".npy", npyBytes("<i4", "(2,)", rawBytes(std::vector<int>{1, 2})),
-                "'<i4' не поддерживается"},
-        BadFile{"npy_big_endian", ".npy", npyBytes(">f8", "(1,)", std::string(8, '\0')), "'>f8' не поддерживается"},
+        BadFile{"npy_complex", ".npy", npyBytes("<c16", "(2,)", std::string(32, '\0')), "'<c16' не поддерживается"},
+        BadFile{"npy_structured", ".npy", npyBytes("[('t', '<f8'), ('v', '<f8')]", "(2,)", std::string(32, '\0')),
+                "формы (2,) не читается"},
+        BadFile{"npy_three_dimensional", ".npy", npyBytes("<f8", "(2, 1, 2)", rawBytes(std::vector<double>(4))),
+                "'<f8' формы (2, 1, 2) не читается"},
         BadFile{"npy_two_dimensional", ".npy", npyBytes("<f8", "(2, 2)", rawBytes(std::vector<double>(4))),
                 "одномерный"},
+        BadFile{"npy_header_of_a_megabyte", ".npy", std::string("\x93NUMPY\x02\x00\x00\x00\x10\x00", 12),
+                "заголовок длиннее"},
         BadFile{"npy_truncated", ".npy", npyBytes("<f8", "(4,)", rawBytes(std::vector<double>(3))),
                 "ожидалось 4 отсчётов, есть 3"},
         BadFile{"npy_nan", ".npy", npyBytes("<f4", "(3,)", rawBytes(std::vector<float>{1, std::nanf(""), 2})),

@@ -41,8 +41,7 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"commas_with_points", "time_us,value\n0,0.5\n1.25,0.25\n2.5,-1\n", {0.5, 0.25, -1}, 0.8},
                       TextCase{"comma_and_blank_separated", "0, 0.5\n1, -0.5\n", {0.5, -0.5}, 1},
                       TextCase{"single_column_decimal_commas", "1,5\n-2,25\n+3\n", {1.5, -2.25, 3}, 0},
-                      TextCase{"crlf_lines_and_bom", "\xEF\xBB\xBFvalue\r\n1.5\r\n2.5\r\n", {1.5, 2.5}, 0},
-                      TextCase{"irregular_time_has_no_rate", "0;1\n1;2\n3;3\n", {1, 2, 3}, 0}),
+                      TextCase{"crlf_lines_and_bom", "\xEF\xBB\xBFvalue\r\n1.5\r\n2.5\r\n", {1.5, 2.5}, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // The text rows of the malformed files.
@@ -52,8 +51,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BadFile{"comments_only", ".txt", "# nothing\n\n", "нет ни одного числа"},
                       BadFile{"text_in_number_column", ".csv", "u\n0.1\n0.2\nabc\n", "строка 4: 'abc' не число"},
                       BadFile{"wrong_column_count", ".csv", "0;1\n1;2\n3\n", "строка 3: 1 столбец вместо 2"},
-                      BadFile{"three_columns", ".dat", "1 2 3\n", "строка 1: 3 столбца"},
+                      BadFile{"one_row_of_time", ".dat", "1 2 3\n", "строка 1: время не возрастает"},
+                      BadFile{"irregular_time", ".csv", "0;1\n1;2\n2;3\n4;4\n",
+                              "строка 4: шаг времени перед отсчётом 3"},
                       BadFile{"nan_in_text", ".txt", "1.5\nNaN\n", "строка 2: 'NaN' не конечное число"},
                       BadFile{"inf_in_text", ".csv", "0;1\n1;-inf\n", "строка 2: '-inf' не конечное число"},
-                      BadFile{"ambiguous_commas", ".csv", "1,5,2\n", "запятая и разделяет столбцы"}),
+                      BadFile{"ambiguous_commas", ".csv", "1,5\n2,5\n", "FileDecimalRadioGroup"}),
     badFileName);

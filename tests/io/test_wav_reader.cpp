@@ -59,7 +59,7 @@ std::string floatWavWithNan() {
 // The WAV rows of the malformed files.
 INSTANTIATE_TEST_SUITE_P(Faults, MalformedFile,
                          ::testing::Values(BadFile{"truncated_wav", ".wav", truncatedWav(), "файл обрывается"},
-                                           BadFile{"not_a_wav", ".wav", "RIFX0000WAVEdata", "не файл WAV"},
+                                           BadFile{"not_a_wav", ".wav", "RIFX0000WAVEdata", "не читается как WAV"},
                                            BadFile{"nan_in_float_wav", ".wav", floatWavWithNan(),
                                                    "отсчёт 9 не конечное число"}),
                          badFileName);

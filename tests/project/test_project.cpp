@@ -76,6 +76,7 @@ TEST_F(ProjectTest, SignalSectionOfTheDefaultsLineForLine) {
                                    "Exp_Shift_NmSuperSpin=75\r\nExp_Am_NmSuperSpin=1,4\r\n"
                                    // The measured-pulse fields come after every earlier key.
                                    "FileOffsetNmSpinEdit=0\r\nFileScaleNmSuperSpin=1\r\nFileRateRadioGroup=0\r\n"
+                                   "FileTimeUnitRadioGroup=0\r\nFileDecimalRadioGroup=0\r\nFileColumnNmSpinEdit=1\r\n"
                                    "Wisible=0\r\nEnabled=1\r\n"));
 }
 

@@ -31,7 +31,7 @@ struct Parameters {
     int signalHalfWidth = 0;
     ToneBurstParameters burst;
     double noise = 0;
-    int fileRate = 0, fileOffset = 0;
+    int fileRate = 0, fileOffset = 0, fileTimeUnit = 0, fileDecimal = 0, fileColumn = 0;
     double fileScale = 0;
     FilterSynthesisParameters synthesis;
     ResponseParameters response;
@@ -48,6 +48,7 @@ struct Parameters {
                b.Amplitude == ob.Amplitude && b.Frequency == ob.Frequency && b.PhaseDeg == ob.PhaseDeg &&
                b.FrontTimeConstant == ob.FrontTimeConstant && b.ExcitationTime == ob.ExcitationTime &&
                b.Shift == ob.Shift && noise == o.noise && fileRate == o.fileRate && fileOffset == o.fileOffset &&
+               fileTimeUnit == o.fileTimeUnit && fileDecimal == o.fileDecimal && fileColumn == o.fileColumn &&
                fileScale == o.fileScale && y.FilterHalfWidth == oy.FilterHalfWidth && y.F0 == oy.F0 && y.DF == oy.DF &&
                y.K == oy.K && y.PhazeShift == oy.PhazeShift && y.FilterType == oy.FilterType &&
                y.WinType == oy.WinType && r.Ar1 == orr.Ar1 && r.Tr1 == orr.Tr1 &&
@@ -70,6 +71,9 @@ Parameters fromSettings(const project::Settings &s) {
     p.fileRate = s.signal.fileRate;
     p.fileOffset = s.signal.fileOffset;
     p.fileScale = s.signal.fileScale;
+    p.fileTimeUnit = s.signal.fileTimeUnit;
+    p.fileDecimal = s.signal.fileDecimal;
+    p.fileColumn = s.signal.fileColumn;
     p.synthesis = project::filterSynthesis(s.filter);
     p.response = project::desiredResponse(s.filter);
     p.searchHalfWidth = s.filter.halfWidth;
@@ -92,6 +96,9 @@ Parameters fromWindows(Application &app) {
     p.noise = app.signalForm().noiseSettings().noiseAmplitude;
     const project::SignalSettings placement = app.signalForm().placementSettings();
     p.fileRate = placement.fileRate;
+    p.fileTimeUnit = placement.fileTimeUnit;
+    p.fileDecimal = placement.fileDecimal;
+    p.fileColumn = placement.fileColumn;
     p.fileOffset = placement.fileOffset;
     p.fileScale = placement.fileScale;
     TFilterForm &filter = app.filterForm();

@@ -2,6 +2,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -783,6 +784,72 @@ class WindowsTest : public QObject {
 
     // ---- Measured pulses and filter export ----------------------------------------------------
 
+    // The "Файл" tab at the window's designed size: before and after files are chosen, every
+    // control lies within the scrolled content's width and none overlaps another; a new file
+    // clears what was said about the last one, and an instrument file is read by its header.
+    void fileTabKeepsEveryControlInViewAndForgetsTheLastFile() {
+        QTemporaryDir dir;
+        const QString scope = dir.filePath("scope.csv");
+        writeFile(scope, "Sample Interval,1e-06\nHorizontal Units,s\nTime [s],CH1 [V],CH2 [V]\n"
+                         "-2e-6,0.1,1\n-1e-6,0.2,2\n0,0.3,3\n1e-6,0.4,4\n");
+        const QString bad = dir.filePath("bad.csv");
+        writeFile(bad, "1,5\n2,5\n");
+        click(main().SignalBitBtn);
+        signal().PageControl1->setCurrentWidget(signal().TabSheet3);
+        auto *scroll = signal().findChild<QScrollArea *>("FileScrollArea");
+        QVERIFY(scroll);
+        const auto checkLayout = [&](const char *when) {
+            QApplication::processEvents();
+            QWidget *content = scroll->widget();
+            QVERIFY2(content->width() <= scroll->viewport()->width(), when);
+            const QList<QWidget *> controls{
+                signal().FileNameEdit,         signal().FileBrowseButton,       signal().FileInfoLabel,
+                signal().FileOffsetNmSpinEdit, signal().FilePeakButton,         signal().FileStartButton,
+                signal().FileScaleNmSuperSpin, signal().FileRateRadioGroup,     signal().FileLoadBitBtn,
+                signal().FileAddBitBtn,        signal().FileTimeUnitRadioGroup, signal().FileDecimalRadioGroup,
+                signal().FileColumnNmSpinEdit, signal().FileTimeZeroButton};
+            for (QWidget *c : controls) {
+                const QRect r(c->mapTo(content, QPoint(0, 0)), c->size());
+                QVERIFY2(content->rect().contains(r), qPrintable(QString(when) + ": " + c->objectName()));
+                QVERIFY2(c->width() >= c->minimumSizeHint().width(),
+                         qPrintable(QString(when) + ": " + c->objectName()));
+                for (QWidget *other : controls)
+                    if (other != c)
+                        QVERIFY2(!r.intersects(QRect(other->mapTo(content, QPoint(0, 0)), other->size())),
+                                 qPrintable(QString(when) + ": " + c->objectName() + " over " + other->objectName()));
+            }
+        };
+        checkLayout("before a file");
+        signal().FileColumnNmSpinEdit->setValue(2);
+        platform().dialogAnswers = {scope};
+        click(signal().FileBrowseButton);
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+        QVERIFY(signal().FileInfoLabel->text().contains("время в с"));
+        QVERIFY(signal().FileInfoLabel->text().contains("первый отсчёт: −2 мкс"));
+        checkLayout("after a file");
+        click(signal().FileTimeZeroButton);
+        QCOMPARE(signal().FileOffsetNmSpinEdit->value(), -2);
+        click(signal().FileLoadBitBtn);
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+        QCOMPARE(state().SignalBuffer[0], 3.0); // the second channel, t = 0 at index 0
+        QCOMPARE(main().FNmSuperSpin->value(), 1.0);
+        QVERIFY(!signal().FileNoteLabel->text().isEmpty());
+        checkLayout("after loading");
+
+        platform().dialogAnswers = {bad};
+        click(signal().FileBrowseButton);
+        QCOMPARE(signal().FileNoteLabel->text(), QString());
+        QCOMPARE(signal().FileInfoLabel->text(), QString("Файл не прочитан"));
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(errors().front().contains("Десятичный разделитель"));
+        platform().messages.clear();
+        signal().FileDecimalRadioGroup->setItemIndex(2);
+        signal().FileColumnNmSpinEdit->setValue(1);
+        click(signal().FileLoadBitBtn);
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+        QCOMPARE(state().SignalBuffer[-2], 1.5);
+    }
+
     void measuredPulseIsLoadedFilteredAndExported_data() {
         QTest::addColumn<QString>("fileName");
         QTest::addColumn<QByteArray>("bytes");
@@ -844,6 +911,30 @@ class WindowsTest : public QObject {
                 QVERIFY(filter().QuantisationLabel->text().startsWith("16 бит: макс. ошибка "));
         }
         QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+
+        // Each export comes back through "Загрузить фильтр из файла…": the taps (to the 16-bit
+        // words of .coe), the half-width and the chart.
+        std::vector<double> exported;
+        for (int j = -100; j <= 100; ++j)
+            exported.push_back(state().FilterBuffer[j]);
+        for (const char *ext : {".csv", ".txt", ".npy", ".h", ".coe", ".m"}) {
+            state().FilterBuffer.fill(0.0);
+            state().FilterHalfWidth = 3;
+            platform().dialogAnswers = {dir.filePath(QString("taps") + ext)};
+            click(filter().LoadFilterBitBtn);
+            QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+            QCOMPARE(state().FilterHalfWidth, 100);
+            const bool coe = QString(ext) == ".coe";
+            for (int j = -100; j <= 100; ++j) {
+                const double want = exported[static_cast<std::size_t>(j + 100)];
+                if (coe)
+                    QVERIFY2(std::abs(state().FilterBuffer[j] - want) < 1e-3, ext);
+                else
+                    QVERIFY2(state().FilterBuffer[j] == want, ext);
+            }
+            QCOMPARE(filter().Series1->count(), 201);
+            QVERIFY(filter().QuantisationLabel->text().contains("FilterHalfWidth = 100"));
+        }
     }
 
     void pulseAtAnotherRateIsResampledWhenAsked() {

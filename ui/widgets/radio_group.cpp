@@ -1,5 +1,6 @@
 #include "radio_group.h"
 
+#include <QHBoxLayout>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -19,6 +20,16 @@ TRadioGroup::TRadioGroup(const QString &caption, const QStringList &items, QWidg
         if (checked)
             emit itemIndexChanged(id);
     });
+}
+
+void TRadioGroup::arrangeInRow() {
+    delete layout();
+    auto *row = new QHBoxLayout(this);
+    row->setContentsMargins(6, 2, 6, 2);
+    row->setSpacing(10);
+    for (QAbstractButton *button : m_group->buttons())
+        row->addWidget(button);
+    row->addStretch(1);
 }
 
 void TRadioGroup::setItemIndex(int index) {

@@ -18,6 +18,8 @@ class TRadioGroup : public QGroupBox {
     void setItemIndex(int index);
     int itemCount() const { return static_cast<int>(m_group->buttons().size()); }
     QAbstractButton *item(int index) const { return m_group->button(index); }
+    // The items side by side in one row instead of one under another.
+    void arrangeInRow();
 
   signals:
     void itemIndexChanged(int index);
