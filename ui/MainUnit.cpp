@@ -218,6 +218,8 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
 
 void TMainForm::formCreate() {
     setOuterGeometry(rectOf(project::designedPlacement("MainForm").frame), true);
+    // Where the dialogs start is the application's business (dialog_folders.h); until it says,
+    // the program's own folder.
     const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
     OpenDialog.initialDirectory = SaveDialog.initialDirectory = Chart->savePictureDialog().initialDirectory = folder;
     DrawBitBtnClick();
@@ -361,6 +363,10 @@ void TMainForm::SaveFileSpeedButtonClick() {
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {
+    if (onCloseRequest && !onCloseRequest()) {
+        event->ignore();
+        return;
+    }
     // A running search ends after its current epoch; the program ends when its handler returns.
     if (m_state.SearchRunning)
         core::stopSearch(m_state);

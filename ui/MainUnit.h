@@ -35,6 +35,9 @@ class TMainForm : public TForm {
     // Handlers that hosts of the project file install for the two project buttons.
     std::function<void()> onOpenProject;
     std::function<void()> onSaveProject;
+    // Asked when the main window is about to close ("Выход" or the window's close button);
+    // false keeps it open. Unset: it closes.
+    std::function<bool()> onCloseRequest;
 
     QWidget *Panel1;
     QToolButton *OpenFileSpeedButton;
