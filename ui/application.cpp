@@ -19,6 +19,12 @@ Application::Application()
       m_spector(std::make_unique<TSpectorForm>(*m_state, *m_main)) {
     m_main->attachWindows(m_signal.get(), m_filter.get(), m_spector.get());
     m_work = std::make_unique<project::WorkSections>(*m_state);
+    m_legends = std::make_unique<ChartLegendSections>(ChartLegendSections::Charts{
+        {"MainForm.Chart", m_main->Chart},
+        {"FilterForm.Chart", m_filter->Chart},
+        {"FilterForm.ConvergenceChart", m_filter->ConvergenceChart},
+        {"SpectorForm.Chart", m_spector->Chart},
+    });
     TMainForm *main = m_main.get();
     const QString first = firstDialogFolder();
     for (auto &[key, dialog] : dialogs())
@@ -28,7 +34,7 @@ Application::Application()
         ProjectWindows windows(main->windows());
         // A name given on the command line answers the dialog, which is then not shown.
         const std::optional<QString> given = std::exchange(m_namedProject, std::nullopt);
-        ProjectExtras extras{{m_work.get()}};
+        ProjectExtras extras{{m_work.get(), m_legends.get()}};
         main->setWindowTitle(
             openProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given, &extras));
         if (extras.completed) {
@@ -41,7 +47,7 @@ Application::Application()
     };
     main->onSaveProject = [this, main] {
         ProjectWindows windows(main->windows());
-        ProjectExtras extras{{m_work.get()}};
+        ProjectExtras extras{{m_work.get(), m_legends.get()}};
         m_lastSaveCompleted = false;
         main->setWindowTitle(saveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
                                          widgets::NumberSeparators::current().decimal, &extras));
@@ -81,10 +87,11 @@ void Application::markSaved() {
         m_savedValues.clear(); // a field that cannot be read: the next question asks
     }
     m_savedWork = project::WorkSnapshot(*m_state);
+    m_savedLegends = m_legends->states();
 }
 
 bool Application::hasUnsavedChanges() {
-    if (project::WorkSnapshot(*m_state) != m_savedWork)
+    if (project::WorkSnapshot(*m_state) != m_savedWork || m_legends->states() != m_savedLegends)
         return true;
     ProjectWindows windows(m_main->windows());
     try {

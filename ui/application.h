@@ -11,6 +11,7 @@
 #include "ui/MainUnit.h"
 #include "ui/SignalUnit.h"
 #include "ui/SpectorUnit.h"
+#include "ui/chart_legends.h"
 #include "ui/dialog_folders.h"
 
 namespace pulsefir::ui {
@@ -58,6 +59,8 @@ class Application {
     std::unique_ptr<TSpectorForm> m_spector;
     std::optional<QString> m_namedProject; // answers the next open dialog
     std::unique_ptr<project::WorkSections> m_work;
+    std::unique_ptr<ChartLegendSections> m_legends;
+    std::vector<bool> m_savedLegends;
     std::string m_savedValues; // the controls' values at the last load or save
     project::WorkSnapshot m_savedWork;
     bool m_lastSaveCompleted = false;

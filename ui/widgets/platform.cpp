@@ -23,7 +23,8 @@ namespace pulsefir::ui::widgets {
 
 namespace {
 Platform *installed = nullptr;
-constexpr int PreviewSide = 200; // px, the picture preview pane
+// px, the picture preview pane: wide enough to read the chart's labels at half their size.
+constexpr QSize PreviewPane(420, 320);
 } // namespace
 
 QIcon PlainFileIconProvider::icon(IconType type) const {
@@ -102,7 +103,7 @@ QFileDialog *makePictureDialog(QWidget *parent, const FileDialogRequest &request
     pane->setObjectName("PicturePreview");
     pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     pane->setAlignment(Qt::AlignCenter);
-    pane->setFixedSize(PreviewSide, PreviewSide);
+    pane->setFixedSize(PreviewPane);
     if (!preview.isNull())
         pane->setPixmap(QPixmap::fromImage(
             preview.scaled(pane->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
