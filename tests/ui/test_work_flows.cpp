@@ -125,6 +125,25 @@ class WorkFlowsTest : public QObject {
         QCOMPARE(readAll(second), saved);
     }
 
+    // The filtered signal's metrics row says when it is older than the signal or filter.
+    void staleFilteredSignalIsMarked() {
+        TMainForm &main = m_app->mainForm();
+        const auto header = [&] { return main.MetricsTable->verticalHeaderItem(1)->text(); };
+        m_app->signalForm().Exp_Load_BitBtnClick();
+        m_app->filterForm().LeastSquaresBitBtnClick();
+        main.CalcOutBitBtnClick();
+        QCOMPARE(header(), QString("После фильтрации"));
+        m_app->signalForm().Exp_Am_NmSuperSpin->setValue(2.0);
+        m_app->signalForm().Exp_Load_BitBtnClick(); // a new pulse, drawn: the old filtered signal stays
+        QCOMPARE(header(), QString("После фильтрации (устарело)"));
+        QCOMPARE(main.MetricsTable->item(1, 0)->foreground().color(), QColor(Qt::gray));
+        main.CalcOutBitBtnClick();
+        QCOMPARE(header(), QString("После фильтрации"));
+        m_app->filterForm().SynthesizeBitBtnClick(); // a new filter, then a redraw
+        main.DrawBitBtnClick();
+        QCOMPARE(header(), QString("После фильтрации (устарело)"));
+    }
+
     // What the user is asked when the program is to end, and what each answer does.
     void closingAsksAboutUnsavedChanges_data() {
         QTest::addColumn<bool>("changed");
