@@ -16,6 +16,8 @@ int main(int argc, char **argv) {
     // Qt's file dialogs in the user's language when that is Russian, as the program itself.
     pulsefir::ui::widgets::installPlatformTranslation(app, QLocale::system());
     pulsefir::ui::Application program;
+    // The dialogs start where the user last worked with them.
+    program.rememberDialogFolders(pulsefir::ui::dialogFoldersFile());
     program.mainForm().show();
     // A project file named on the command line (a double click on it, the menu entry's %f) is
     // loaded as "Загрузить проект" would load it.

@@ -1,7 +1,7 @@
 // Runs the typical use of the program on its real windows and writes a PNG of each of the four
 // windows, of two file dialogs, of the filter window's search tab and of the spectra in dB with
 // their group delays into the folder given as argument, so the program can be looked at without
-// a display.
+// a display. It also shows the legends and the convergence of a search.
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -132,5 +132,18 @@ int main(int argc, char **argv) {
     Platform::install(nullptr);
     QApplication::processEvents();
     save(&signal, "signal-file.png");
+    // The main chart and the spectra with their legends ("Легенда" in the charts' menu).
+    main.Chart->setLegendVisible(true);
+    spectra.Chart->setLegendVisible(true);
+    QApplication::processEvents();
+    save(&main, "main-legend.png");
+    save(&spectra, "spectra-legend.png");
+    // A search of 3000 epochs from the zero filter, and its convergence against the epochs.
+    filter.EpochNmSpinEdit->setValue(3000);
+    filter.StartBitBtn->click();
+    filter.Serch1_BitBtn->click();
+    filter.PageControl1->setCurrentWidget(filter.TabSheet3);
+    QApplication::processEvents();
+    save(&filter, "filter-convergence.png");
     return failures == 0 ? 0 : 1;
 }

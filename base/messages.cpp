@@ -271,6 +271,15 @@ std::string Message::projectFileMissing(std::string_view file) {
     return say(concat({"Не существует Файл \r", file}), concat({"The file ", file, " does not exist"}));
 }
 
+std::string Message::projectUnusableKeys(std::string_view file, std::string_view keys) {
+    return say(concat({"Из файла ", file, " не загружено (значения остались прежними):\n", keys}),
+               concat({file, ": these keys could not be used and kept their values: ", keys}));
+}
+
+std::string Message::saveChangesQuestion() {
+    return say("Сохранить изменения в проекте?", "Save the changes to the project?");
+}
+
 std::string Message::projectOverwriteQuestion(std::string_view file) {
     return say(concat({"Файл с именем \r", file, "\rуже существует\rЗаписать в него?"}),
                concat({"A file named ", file, " already exists. Write over it?"}));

@@ -69,6 +69,10 @@ struct Message {
     static std::string projectFileMissing(std::string_view file); // "Не существует Файл " CR name
     static std::string projectOverwriteQuestion(std::string_view file);
     static std::string projectHasNoSections(std::string_view file);
+    // Keys a load could not use, listed as "Section.Key" or "[Section]" and joined by ", ".
+    static std::string projectUnusableKeys(std::string_view file, std::string_view keys);
+    // Asked before the program ends with settings or buffers changed since the last save or load.
+    static std::string saveChangesQuestion();
 
     // ---- Measured pulses in, taps out. `file` names the file; `line` or `byte` where reading stopped.
     static std::string inFile(std::string_view file, std::string_view what); // "FILE: what"

@@ -5,9 +5,16 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "project/SaveLoadPrjUnit.h"
+#include "project/work_sections.h"
 #include "ui/application.h"
+#include "ui/project_adapter.h"
 
 using namespace pulsefir::ui;
 using namespace pulsefir::ui::widgets;
@@ -106,11 +113,53 @@ void bmSpectraDelayToggleAtLimit(benchmark::State &bench) {
     bench.SetItemsProcessed(2 * bench.iterations()); // switches
 }
 
+// A project at the largest half-widths (20 001 samples in each signal buffer, 2 001 taps), every
+// buffer full, opened as a file named on the command line: read, checked, applied, the main chart
+// (3 x 20 001 points) and the filter chart (2 001) drawn and painted. The baseline opens the same
+// program's settings alone, which redraw nothing.
+void openProjectAtLimit(benchmark::State &bench, bool withWork) {
+    auto program = openProgram();
+    pulsefir::core::CoreState &s = program->state();
+    for (int i = -pulsefir::core::MaxSignalHalfWidth; i <= pulsefir::core::MaxSignalHalfWidth; ++i) {
+        s.SignalBuffer[i] = std::sin(0.001 * i) / 3;
+        s.OutputBuffer[i] = std::cos(0.0013 * i) / 7;
+        s.ResponseBuffer[i] = std::sin(0.0007 * i) * 1.1;
+    }
+    for (int j = -pulsefir::core::MaxFilterHalfWidth; j <= pulsefir::core::MaxFilterHalfWidth; ++j)
+        s.FilterBuffer[j] = std::cos(0.01 * j) / 9;
+    s.FilterHalfWidth = pulsefir::core::MaxFilterHalfWidth;
+    program->mainForm().SWNmSpinEdit->setValue(pulsefir::core::MaxSignalHalfWidth);
+    program->mainForm().DrawBitBtnClick();
+    QTemporaryDir dir;
+    const QString name = dir.filePath("limit.flt");
+    {
+        ProjectWindows windows(program->mainForm().windows());
+        pulsefir::project::WorkSections work(s);
+        pulsefir::project::Sections sections;
+        if (withWork)
+            sections.push_back(&work);
+        pulsefir::project::saveProjectFile(QFile::encodeName(name).toStdString(), windows.windows(), ',', sections);
+    }
+    bench.counters["bytes"] = static_cast<double>(QFile(name).size());
+    for (auto _ : bench)
+        program->openProjectFile(name);
+}
+
+void bmOpenProjectWithWorkAtLimit(benchmark::State &bench) {
+    openProjectAtLimit(bench, true);
+}
+
+void bmOpenProjectSettingsOnly(benchmark::State &bench) {
+    openProjectAtLimit(bench, false);
+}
+
 BENCHMARK(bmWindowDefaultSearch)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 BENCHMARK(bmMainDrawAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(bmSpectraClickAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(bmSpectraPlotAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(bmSpectraDelayToggleAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmOpenProjectSettingsOnly)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(bmOpenProjectWithWorkAtLimit)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
 

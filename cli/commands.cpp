@@ -146,7 +146,7 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                 if (k + 1 >= args.size())
                     throw UsageError{base::Message::cliProjectNeedsFile()};
                 const std::string &file = args[++k];
-                if (!project::readProjectSettings(file, session.settings))
+                if (!project::readProject(file, session.settings, *session.state, session.projectSource))
                     err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
                 continue;
             }

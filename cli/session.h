@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "core/state.h"
 #include "project/settings.h"
@@ -11,6 +12,8 @@ namespace pulsefir::cli {
 struct Session {
     std::unique_ptr<core::CoreState> state = std::make_unique<core::CoreState>();
     project::Settings settings;
+    // The text of the last project read with --project: a save keeps its places and other sections.
+    std::string projectSource;
 
     double samplingFrequency() const { return settings.main.samplingFrequency; }
     // As the main window's "Рисовать": the half-width field becomes the signal's half-width.

@@ -193,10 +193,10 @@ const std::vector<Step> &steps() {
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeSpectra(o, s.state->Spectra); });
          }},
-        {"save-project", "save the current values as a project file (*.flt) that the windows open",
-         "сохранить текущие значения файлом проекта (*.flt), который открывают окна", true,
+        {"save-project", "save the current values and buffers as a project file (*.flt) that the windows open",
+         "сохранить текущие значения и буферы файлом проекта (*.flt), который открывают окна", true,
          [](Session &s, const std::string &file, std::ostream &) {
-             project::saveProjectSettings(file, s.settings, userDecimalSeparator());
+             project::saveProject(file, s.settings, *s.state, userDecimalSeparator(), s.projectSource);
          }},
         {"metrics",
          "write the pulse metrics of signal, filtered signal, desired response and filter as CSV; a column "

@@ -67,9 +67,28 @@ void writeControl(IniDocument &doc, const std::string &section, ProjectControl &
     }
 }
 
+// Whether an integer or boolean key is there but holds no integer: it is listed as unusable.
+void noteUnusableInteger(const IniDocument &doc, const std::string &section, const std::string &key,
+                         std::vector<std::string> &unusable) {
+    if (doc.hasKey(section, key) && !base::parseProjectInteger(doc.readString(section, key, {})))
+        unusable.push_back(section + "." + key);
+}
+
 // What loading one control will do, with every value already read and checked.
-void planControl(const IniDocument &doc, const std::string &section, ProjectControl *c, Actions &actions) {
+void planControl(const IniDocument &doc, const std::string &section, ProjectControl *c, Actions &actions,
+                 std::vector<std::string> &unusable) {
     const std::string key = c->name();
+    switch (c->kind()) {
+    case ControlKind::IntegerSpin:
+    case ControlKind::TrackBar:
+    case ControlKind::RadioGroup:
+    case ControlKind::CheckBox:
+    case ControlKind::SpeedButton:
+        noteUnusableInteger(doc, section, key, unusable);
+        break;
+    default:
+        break;
+    }
     switch (c->kind()) {
     case ControlKind::Edit: {
         const std::string text = doc.readString(section, key, c->text());
@@ -123,8 +142,12 @@ void planControl(const IniDocument &doc, const std::string &section, ProjectCont
     }
 }
 
-void planWindow(const IniDocument &doc, ProjectWindow &window, Actions &actions) {
+void planWindow(const IniDocument &doc, ProjectWindow &window, Actions &actions, std::vector<std::string> &unusable) {
     const std::string section = window.name();
+    if (doc.sectionCount(section) > 1)
+        unusable.push_back("[" + section + "]");
+    for (const char *key : {"Top", "Left", "Width", "Height", "Wisible"})
+        noteUnusableInteger(doc, section, key, unusable);
     const Frame frame = window.frame();
     const int top = doc.readInteger(section, "Top", frame.top);
     const int left = doc.readInteger(section, "Left", frame.left);
@@ -136,7 +159,7 @@ void planWindow(const IniDocument &doc, ProjectWindow &window, Actions &actions)
         actions.push_back([w, width, height] { w->resizeOuter(width, height); });
     }
     for (ProjectControl *c : window.controls())
-        planControl(doc, section, c, actions);
+        planControl(doc, section, c, actions, unusable);
     const bool visible = doc.readBool(section, "Wisible", window.isVisible());
     // A hidden main window would leave a running program that nobody can reach or close.
     if (!(window.isMainWindow() && !visible))
@@ -167,28 +190,55 @@ void saveWindowSettings(IniDocument &doc, ProjectWindow &window, char decimal) {
 
 void loadWindowSettings(const IniDocument &doc, ProjectWindow &window) {
     Actions actions;
-    planWindow(doc, window, actions);
+    std::vector<std::string> unusable;
+    planWindow(doc, window, actions, unusable);
     for (auto &action : actions)
         action();
 }
 
-std::string composeProject(std::string_view existing, const Windows &windows, char decimal) {
-    IniDocument doc = IniDocument::parse(existing);
+std::string controlValues(const Windows &windows, char decimal) {
+    IniDocument doc;
     for (ProjectWindow *w : windows)
-        saveWindowSettings(doc, *w, decimal);
+        for (ProjectControl *c : w->controls())
+            writeControl(doc, w->name(), *c, decimal);
     return doc.serialize();
 }
 
-void loadProjectFile(const std::string &fileName, const Windows &windows) {
-    const IniDocument doc = IniDocument::parse(readProjectBytes(fileName));
-    Actions actions;
+std::string composeProject(std::string_view existing, const Windows &windows, char decimal, const Sections &sections) {
+    IniDocument doc = IniDocument::parse(existing);
     for (ProjectWindow *w : windows)
-        planWindow(doc, *w, actions);
-    for (auto &action : actions)
-        action();
+        saveWindowSettings(doc, *w, decimal);
+    for (const ProjectSections *s : sections)
+        s->write(doc);
+    return doc.serialize();
 }
 
-void saveProjectFile(const std::string &fileName, const Windows &windows, char decimal) {
+LoadReport loadProjectDocument(const IniDocument &doc, const Windows &windows, const Sections &sections) {
+    LoadReport report;
+    Actions actions;
+    for (ProjectWindow *w : windows) {
+        report.anySection = report.anySection || doc.hasSection(w->name());
+        planWindow(doc, *w, actions, report.unusable);
+    }
+    for (ProjectSections *s : sections) {
+        const std::size_t before = report.unusable.size();
+        if (auto apply = s->plan(doc, report.unusable)) {
+            report.anySection = true;
+            actions.push_back(std::move(apply));
+        } else if (report.unusable.size() != before) {
+            report.anySection = true;
+        }
+    }
+    for (auto &action : actions)
+        action();
+    return report;
+}
+
+LoadReport loadProjectFile(const std::string &fileName, const Windows &windows, const Sections &sections) {
+    return loadProjectDocument(IniDocument::parse(readProjectBytes(fileName)), windows, sections);
+}
+
+void saveProjectFile(const std::string &fileName, const Windows &windows, char decimal, const Sections &sections) {
     // The sections of other names in an existing file are kept, so it is read first.
     std::string existing;
     if (base::kindOfPath(fileName) != base::PathKind::Missing) {
@@ -199,7 +249,7 @@ void saveProjectFile(const std::string &fileName, const Windows &windows, char d
             fail(base::Message::unableToWrite(fileName, error.cause()));
         }
     }
-    base::writeFileWhole(fileName, composeProject(existing, windows, decimal));
+    base::writeFileWhole(fileName, composeProject(existing, windows, decimal, sections));
 }
 
 } // namespace pulsefir::project

@@ -5,8 +5,10 @@
 
 namespace pulsefir::project {
 
-// A project file is a few kilobytes; anything larger is refused before it is read.
-constexpr std::uintmax_t MaxProjectFileBytes = 1 << 20;
+// The settings are a few kilobytes; the work (work_sections.h) at the largest half-widths, three
+// signal buffers of 20 001 values and the filter's 2 001 at up to 25 characters each, about 1.6 MB.
+// Anything larger than this is refused before it is read.
+constexpr std::uintmax_t MaxProjectFileBytes = std::uintmax_t{16} << 20;
 
 // The whole of a project file (its name in the system's encoding). Throws base::Error for a
 // path that is not a regular file (a FIFO, a device, a folder, a socket) without opening it

@@ -75,14 +75,17 @@ IniDocument IniDocument::parse(std::string_view bytes) {
         doc.m_byteOrderMark = true;
     }
     const auto size = static_cast<std::int32_t>(doc.m_text.size());
-    // CR LF line ends: the CR is not part of the line. A run of other lines is kept as one entry;
-    // its joining line ends are rewritten as CR LF, as a save writes every line end.
+    // CR LF line ends: the CR is not part of the line. A file written with CR alone (as old
+    // editors of another platform do) has no LF at all; then each CR ends a line. A run of other
+    // lines is kept as one entry; its joining line ends are rewritten as CR LF, as a save writes
+    // every line end.
+    const char lineEnd = doc.m_text.find('\n') == std::string::npos ? '\r' : '\n';
     while (start < size) {
         const char *nl = static_cast<const char *>(
-            std::memchr(doc.m_text.data() + start, '\n', static_cast<std::size_t>(size - start)));
+            std::memchr(doc.m_text.data() + start, lineEnd, static_cast<std::size_t>(size - start)));
         std::int32_t end = nl ? static_cast<std::int32_t>(nl - doc.m_text.data()) : size;
         std::int32_t length = end - start;
-        if (length > 0 && doc.m_text[start + length - 1] == '\r')
+        if (lineEnd == '\n' && length > 0 && doc.m_text[start + length - 1] == '\r')
             --length;
         Line line = doc.makeLine(start, length);
         if (line.isOther() && !doc.m_lines.empty() && doc.m_lines.back().isOther()) {
@@ -90,7 +93,7 @@ IniDocument IniDocument::parse(std::string_view bytes) {
             // only when the two are not already adjacent with a CR LF between them.
             Line &run = doc.m_lines.back();
             const std::int32_t runEnd = run.start + run.length;
-            if (runEnd + 2 == start && doc.m_text[runEnd] == '\r') {
+            if (lineEnd == '\n' && runEnd + 2 == start && doc.m_text[runEnd] == '\r') {
                 run.length = start + length - run.start; // the file's own CR LF joins them
             } else {
                 if (runEnd != static_cast<std::int32_t>(doc.m_text.size())) {
@@ -209,6 +212,60 @@ void IniDocument::eraseSection(std::string_view section) {
     if (header < 0)
         return;
     m_lines.erase(m_lines.begin() + header, m_lines.begin() + sectionEnd(header));
+}
+
+std::vector<IniDocument::Entry> IniDocument::entries(std::string_view section) const {
+    std::vector<Entry> result;
+    const int header = sectionLine(section);
+    if (header < 0)
+        return result;
+    const int end = sectionEnd(header);
+    for (int k = header + 1; k < end; ++k) {
+        const Line &line = m_lines[static_cast<std::size_t>(k)];
+        if (!line.isKey())
+            continue;
+        const std::string_view name(m_text.data() + line.start + line.nameStart,
+                                    static_cast<std::size_t>(line.nameLength));
+        const std::string_view value(m_text.data() + line.start + line.valueStart,
+                                     static_cast<std::size_t>(line.length - line.valueStart));
+        result.emplace_back(name, base::trimSpace(value));
+    }
+    return result;
+}
+
+int IniDocument::sectionCount(std::string_view section) const {
+    int count = 0;
+    for (const Line &line : m_lines)
+        if (line.isSection && nameIs(line, section))
+            ++count;
+    return count;
+}
+
+std::vector<std::string> IniDocument::sectionNames() const {
+    std::vector<std::string> names;
+    for (const Line &line : m_lines) {
+        if (!line.isSection)
+            continue;
+        std::string name = m_text.substr(static_cast<std::size_t>(line.start + line.nameStart),
+                                         static_cast<std::size_t>(line.nameLength));
+        bool seen = false;
+        for (const std::string &n : names)
+            seen = seen || base::equalIgnoringCase(n, name);
+        if (!seen)
+            names.push_back(std::move(name));
+    }
+    return names;
+}
+
+void IniDocument::replaceSection(std::string_view section,
+                                 const std::vector<std::pair<std::string, std::string>> &keys) {
+    eraseSection(section);
+    m_lines.push_back(appendLine("[" + std::string(section) + "]"));
+    std::string text;
+    for (const auto &[key, value] : keys) {
+        text.assign(key).append("=").append(value);
+        m_lines.push_back(appendLine(text));
+    }
 }
 
 } // namespace pulsefir::project

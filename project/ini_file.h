@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pulsefir::project {
@@ -12,7 +13,7 @@ namespace pulsefir::project {
 // that are neither sections nor keys (blank lines, comments) is one entry, so the memory stays a
 // small multiple of the file's size whatever the file holds. Sections and keys compare without regard to letter case;
 // of duplicate keys the first counts; lines that are neither a section nor a key are kept as they are and otherwise
-// ignored. Reads CRLF or LF line ends and a UTF-8 byte-order mark; writes CRLF.
+// ignored. Reads CRLF, LF or CR-only line ends and a UTF-8 byte-order mark; writes CRLF.
 class IniDocument {
   public:
     static constexpr int MaxValueLength = 2047;
@@ -38,6 +39,19 @@ class IniDocument {
     void writeBool(std::string_view section, std::string_view key, bool value);
     // Removes the section line and everything up to the next section.
     void eraseSection(std::string_view section);
+
+    // The keys of the section's first occurrence with their values (trimmed, not cut), in file
+    // order; views into the document, valid until it changes.
+    using Entry = std::pair<std::string_view, std::string_view>;
+    std::vector<Entry> entries(std::string_view section) const;
+    // How often a section of that name occurs; the keys of every occurrence after the first are
+    // never read.
+    int sectionCount(std::string_view section) const;
+    // The names of the sections in file order, each once.
+    std::vector<std::string> sectionNames() const;
+    // Erases the section and appends it at the end of the text with these keys in this order: one
+    // pass, however many keys (a buffer of the work holds thousands of lines).
+    void replaceSection(std::string_view section, const std::vector<std::pair<std::string, std::string>> &keys);
 
   private:
     // Offsets into m_text. A run of other lines is one entry whose text holds them joined by

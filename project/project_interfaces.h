@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,21 @@ class ProjectWindow {
     virtual void repaint() = 0;
     virtual bool isMainWindow() const = 0;
     virtual std::vector<ProjectControl *> controls() = 0;
+};
+
+class IniDocument;
+
+// Sections of a project beyond the windows': what the program holds besides its settings (the
+// work), written after the windows' sections and read with them. A reader that knows nothing of
+// them skips them as sections of other names.
+class ProjectSections {
+  public:
+    virtual ~ProjectSections() = default;
+    // Replaces the sections in `document`.
+    virtual void write(IniDocument &document) const = 0;
+    // Reads and checks the sections without changing anything; returns what applies them
+    // (nothing to do when the file holds none), and adds to `unusable` what could not be used.
+    virtual std::function<void()> plan(const IniDocument &document, std::vector<std::string> &unusable) = 0;
 };
 
 } // namespace pulsefir::project

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/error.h"
+#include "base/file.h"
 #include "base/messages.h"
 #include "base/number_text.h"
 #include "project/SaveLoadPrjUnit.h"
@@ -13,6 +14,7 @@
 #include "project/ini_file.h"
 #include "project/settings_table.h"
 #include "project/window_placement.h"
+#include "project/work_sections.h"
 
 namespace pulsefir::project {
 
@@ -88,17 +90,27 @@ class ParameterControl : public ProjectControl {
 // A window of the program as it starts, holding the settings of its section.
 class ParameterWindow : public ProjectWindow {
   public:
-    ParameterWindow(const WindowPlacement &placement, const Settings &settings) : m_placement(placement) {
+    ParameterWindow(const WindowPlacement &placement, const Settings &settings)
+        : m_placement(placement), m_frame(placement.frame), m_visible(placement.visible) {
         for (const SettingDefinition &d : SettingDefinitions)
             if (d.section == placement.section)
                 m_controls.push_back(std::make_unique<ParameterControl>(d, settings));
     }
     std::string name() const override { return std::string(m_placement.section); }
-    Frame frame() const override { return m_placement.frame; }
+    Frame frame() const override { return m_frame; }
+    // The place and visibility a project read before gave the window.
+    void takePlacement(const IniDocument &doc) {
+        const std::string section = name();
+        m_frame.top = doc.readInteger(section, "Top", m_frame.top);
+        m_frame.left = doc.readInteger(section, "Left", m_frame.left);
+        m_frame.width = doc.readInteger(section, "Width", m_frame.width);
+        m_frame.height = doc.readInteger(section, "Height", m_frame.height);
+        m_visible = doc.readBool(section, "Wisible", m_visible);
+    }
     void moveTo(int, int) override {}
     void resizeOuter(int, int) override {}
     bool sizeable() const override { return !m_placement.clientSize; }
-    bool isVisible() const override { return m_placement.visible; }
+    bool isVisible() const override { return m_visible; }
     void setVisible(bool) override {}
     bool isEnabled() const override { return true; }
     void setEnabled(bool) override {}
@@ -113,6 +125,8 @@ class ParameterWindow : public ProjectWindow {
 
   private:
     const WindowPlacement &m_placement;
+    Frame m_frame;
+    bool m_visible;
     std::vector<std::unique_ptr<ParameterControl>> m_controls;
 };
 
@@ -126,6 +140,53 @@ void saveProjectSettings(const std::string &fileName, const Settings &settings, 
         pointers.push_back(windows.back().get());
     }
     saveProjectFile(fileName, pointers, decimal);
+}
+
+bool readProject(const std::string &fileName, Settings &settings, core::CoreState &state, std::string &source) {
+    std::string bytes = readProjectBytes(fileName);
+    const IniDocument doc = IniDocument::parse(bytes);
+    Settings read = settings;
+    bool any = readProjectSettings(doc, read);
+    WorkSections work(state);
+    std::vector<std::string> unusable;
+    const auto apply = work.plan(doc, unusable);
+    settings = read;
+    if (apply)
+        apply();
+    source = std::move(bytes);
+    return any || apply || !unusable.empty();
+}
+
+void saveProject(const std::string &fileName, const Settings &settings, core::CoreState &state, char decimal,
+                 std::string_view source) {
+    std::vector<std::unique_ptr<ParameterWindow>> windows;
+    Windows pointers;
+    const IniDocument from = IniDocument::parse(source);
+    for (const WindowPlacement &placement : DesignedPlacements) {
+        windows.push_back(std::make_unique<ParameterWindow>(placement, settings));
+        windows.back()->takePlacement(from);
+        pointers.push_back(windows.back().get());
+    }
+    std::string existing;
+    if (base::kindOfPath(fileName) != base::PathKind::Missing) {
+        try {
+            existing = base::readFileWhole(fileName, MaxProjectFileBytes);
+        } catch (const base::FileReadError &error) {
+            throw base::Error(base::Message::unableToWrite(fileName, error.cause()));
+        }
+    }
+    // The sections of the project read before that the replaced file does not hold come along.
+    IniDocument doc = IniDocument::parse(existing);
+    for (const std::string &section : from.sectionNames()) {
+        if (doc.hasSection(section))
+            continue;
+        std::vector<std::pair<std::string, std::string>> keys;
+        for (const auto &[key, value] : from.entries(section))
+            keys.emplace_back(key, value);
+        doc.replaceSection(section, keys);
+    }
+    WorkSections work(state);
+    base::writeFileWhole(fileName, composeProject(doc.serialize(), pointers, decimal, {&work}));
 }
 
 bool readProjectSettings(const std::string &fileName, Settings &settings) {

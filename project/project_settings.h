@@ -1,7 +1,9 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
+#include "core/state.h"
 #include "project/settings.h"
 
 namespace pulsefir::project {
@@ -19,5 +21,15 @@ bool readProjectSettings(const class IniDocument &document, Settings &settings);
 // size it starts with; an existing file is replaced without asking, its other sections kept.
 // Throws base::Error "Unable to write to NAME." when the save fails.
 void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal);
+
+// The settings and the work (work_sections.h) of a project file into `settings` and `state`;
+// `source` receives the file's text, for a later save to keep what else it holds. Returns
+// whether the file had any section of the windows or of the work.
+bool readProject(const std::string &fileName, Settings &settings, core::CoreState &state, std::string &source);
+// Saves the settings and the work. With a `source` (the text of the project read before), its
+// windows keep their stored places and visibility and its other sections are kept, where the
+// file replaced does not hold a section of that name itself.
+void saveProject(const std::string &fileName, const Settings &settings, core::CoreState &state, char decimal,
+                 std::string_view source);
 
 } // namespace pulsefir::project

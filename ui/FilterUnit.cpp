@@ -173,7 +173,10 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     ConvergenceChart->setObjectName("ConvergenceChart");
     ConvergenceSeries = ConvergenceChart->addSeries("ConvergenceSeries", Qt::darkBlue);
     ConvergenceSeries->setPointerVisible(false);
-    convergence->addWidget(ConvergenceChart);
+    ConvergenceSeries->setCaption("lg(целевая функция)");
+    ConvergenceChart->setAxisCaptions("эпоха", "lg(целевая функция)");
+    ConvergenceChart->setCsvXHeader("Эпоха");
+    convergence->addWidget(ConvergenceChart, 1); // the chart takes the tab, the caption its line
     PageControl1->addTab(TabSheet3, "Сходимость");
 
     // A fixed dialog border around a 566 x 771 client area.
@@ -427,21 +430,22 @@ void TFilterForm::showProgress(bool force) {
                       QString::fromStdString(base::formatObjective(m_best, decimal ? decimal : '.')));
 }
 
+// The best objective after each accepted step, and from the last of them on to the epoch the
+// search has reached: the curve runs flat where no step was accepted, and the axis ends at the
+// epochs run, not at the last accepted one.
 void TFilterForm::showConvergence(bool force) {
     if (!force && m_sinceConvergenceShown.isValid() && m_sinceConvergenceShown.elapsed() < ConvergenceRepaintMs)
         return;
     m_sinceConvergenceShown.start();
     const auto &trace = m_state.SearchTrace;
-    if (trace.size() < m_convergenceShown) { // a new run has started its own trace
-        ConvergenceSeries->clearPoints();
-        m_convergenceShown = 0;
-    }
-    if (trace.size() == m_convergenceShown)
-        return;
-    for (std::size_t k = m_convergenceShown; k < trace.size(); ++k)
-        if (trace[k].BestObjective > 0) // an exact fit has no logarithm
-            ConvergenceSeries->addPoint(trace[k].Epoch, static_cast<double>(std::log10(trace[k].BestObjective)),
+    ConvergenceSeries->clearPoints();
+    for (const core::SearchTracePoint &p : trace)
+        if (p.BestObjective > 0) // an exact fit has no logarithm
+            ConvergenceSeries->addPoint(p.Epoch, static_cast<double>(std::log10(p.BestObjective)),
                                         QColor(ConvergenceColor));
+    if (!trace.empty() && m_epoch > trace.back().Epoch && trace.back().BestObjective > 0)
+        ConvergenceSeries->addPoint(m_epoch, static_cast<double>(std::log10(trace.back().BestObjective)),
+                                    QColor(ConvergenceColor));
     m_convergenceShown = trace.size();
     ConvergenceChart->update();
 }

@@ -10,8 +10,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <bit>
 #include <exception>
 #include <optional>
+#include <span>
 
 #include "base/number_text.h"
 #include "core/filter_search.h"
@@ -60,6 +62,20 @@ const char *const MetricsCaptions[] = {
     "Шум.\nусил.\n[дБ]",
 };
 static_assert(std::size(MetricsCaptions) == std::size(core::MetricFields), "a caption for every metric");
+
+// The mark of a metrics row whose buffer is older than what it was computed from.
+const QString StaleMark = QStringLiteral(" (устарело)");
+const char *const MetricsRows[] = {"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр"};
+constexpr int OutputRow = 1;
+
+// FNV-1a over the bit patterns of a buffer's entries: equal buffers give equal prints.
+std::uint64_t fingerprint(std::span<const double> values, std::uint64_t hash = 14695981039346656037ull) {
+    for (const double v : values) {
+        hash ^= std::bit_cast<std::uint64_t>(v);
+        hash *= 1099511628211ull;
+    }
+    return hash;
+}
 
 // A metric with a few significant digits and the user's decimal separator; "—" when missing,
 // "> value" when cut by an end of the window.
@@ -163,7 +179,10 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     for (const char *caption : MetricsCaptions)
         captions << QString::fromUtf8(caption);
     MetricsTable->setHorizontalHeaderLabels(captions);
-    MetricsTable->setVerticalHeaderLabels({"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр"});
+    QStringList rows;
+    for (const char *row : MetricsRows)
+        rows << QString::fromUtf8(row);
+    MetricsTable->setVerticalHeaderLabels(rows);
     MetricsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MetricsTable->setSelectionMode(QAbstractItemView::NoSelection);
     MetricsTable->setFocusPolicy(Qt::NoFocus);
@@ -218,6 +237,8 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
 
 void TMainForm::formCreate() {
     setOuterGeometry(rectOf(project::designedPlacement("MainForm").frame), true);
+    // Where the dialogs start is the application's business (dialog_folders.h); until it says,
+    // the program's own folder.
     const QString folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
     OpenDialog.initialDirectory = SaveDialog.initialDirectory = Chart->savePictureDialog().initialDirectory = folder;
     DrawBitBtnClick();
@@ -262,8 +283,25 @@ void TMainForm::refreshChart() {
     Chart->repaintNow();
 }
 
+bool TMainForm::outputIsStale() {
+    const std::uint64_t output = fingerprint(m_state.OutputBuffer.range(core::MaxSignalHalfWidth));
+    const std::uint64_t inputs = fingerprint(m_state.FilterBuffer.range(core::MaxFilterHalfWidth),
+                                             fingerprint(m_state.SignalBuffer.range(core::MaxSignalHalfWidth)));
+    if (!m_printsTaken || output != m_outputPrint) { // computed anew (or loaded) since the last redraw
+        m_outputPrint = output;
+        m_inputsPrint = inputs;
+        m_printsTaken = true;
+    }
+    return inputs != m_inputsPrint;
+}
+
 // Three curves and, in the last row, the filter's taps as they stand at the redraw.
 void TMainForm::refreshMetrics(int halfWidth) {
+    // A filtered signal older than the signal or the filter shown beside it is marked as such.
+    const bool stale = outputIsStale();
+    auto *header = MetricsTable->verticalHeaderItem(OutputRow);
+    header->setText(QString::fromUtf8(MetricsRows[OutputRow]) + (stale ? StaleMark : QString()));
+    header->setToolTip(stale ? QString("Сигнал или фильтр изменились после расчёта фильтрации") : QString());
     const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
     const QChar decimal = widgets::NumberSeparators::current().decimal;
     for (int row = 0; row < 4; ++row) {
@@ -276,8 +314,9 @@ void TMainForm::refreshMetrics(int halfWidth) {
         }
         for (int column = 0; column < MetricsTable->columnCount(); ++column) {
             const core::MetricField &f = core::MetricFields[column];
-            MetricsTable->item(row, column)
-                ->setText(metricText(metrics.*(f.value), f.cut != nullptr && metrics.*(f.cut), decimal));
+            QTableWidgetItem *item = MetricsTable->item(row, column);
+            item->setText(metricText(metrics.*(f.value), f.cut != nullptr && metrics.*(f.cut), decimal));
+            item->setForeground(row == OutputRow && stale ? QBrush(Qt::gray) : QBrush());
         }
     }
 }
@@ -361,6 +400,10 @@ void TMainForm::SaveFileSpeedButtonClick() {
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {
+    if (onCloseRequest && !onCloseRequest()) {
+        event->ignore();
+        return;
+    }
     // A running search ends after its current epoch; the program ends when its handler returns.
     if (m_state.SearchRunning)
         core::stopSearch(m_state);

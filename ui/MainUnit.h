@@ -3,6 +3,8 @@
 #include <QTableWidget>
 #include <QToolButton>
 
+#include <cstdint>
+
 #include "core/state.h"
 #include "ui/form_base.h"
 #include "ui/widgets/chart.h"
@@ -35,6 +37,9 @@ class TMainForm : public TForm {
     // Handlers that hosts of the project file install for the two project buttons.
     std::function<void()> onOpenProject;
     std::function<void()> onSaveProject;
+    // Asked when the main window is about to close ("Выход" or the window's close button);
+    // false keeps it open. Unset: it closes.
+    std::function<bool()> onCloseRequest;
 
     QWidget *Panel1;
     QToolButton *OpenFileSpeedButton;
@@ -92,11 +97,17 @@ class TMainForm : public TForm {
     void formCreate();
     void applyDisplaySettings();
     void refreshMetrics(int halfWidth);
+    // Whether the filtered signal is older than the signal or the filter it was computed from:
+    // its metrics row is then marked. Told by fingerprints of the buffers at each redraw.
+    bool outputIsStale();
 
     core::CoreState &m_state;
     TSignalForm *m_signalForm = nullptr;
     TFilterForm *m_filterForm = nullptr;
     TSpectorForm *m_spectorForm = nullptr;
+    std::uint64_t m_outputPrint = 0; // of OutputBuffer at the last redraw
+    std::uint64_t m_inputsPrint = 0; // of SignalBuffer and FilterBuffer when OutputBuffer last changed
+    bool m_printsTaken = false;
 };
 
 } // namespace pulsefir::ui

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "base/messages.h"
+#include "project/SaveLoadPrjUnit.h"
 #include "ui/project_adapter.h"
 #include "ui/project_flows.h"
 #include "ui/widgets/numeric_text.h"
@@ -16,19 +18,114 @@ Application::Application()
       m_filter(std::make_unique<TFilterForm>(*m_state, *m_main)),
       m_spector(std::make_unique<TSpectorForm>(*m_state, *m_main)) {
     m_main->attachWindows(m_signal.get(), m_filter.get(), m_spector.get());
+    m_work = std::make_unique<project::WorkSections>(*m_state);
+    m_legends = std::make_unique<ChartLegendSections>(ChartLegendSections::Charts{
+        {"MainForm.Chart", m_main->Chart},
+        {"FilterForm.Chart", m_filter->Chart},
+        {"FilterForm.ConvergenceChart", m_filter->ConvergenceChart},
+        {"SpectorForm.Chart", m_spector->Chart},
+    });
     TMainForm *main = m_main.get();
+    const QString first = firstDialogFolder();
+    for (auto &[key, dialog] : dialogs())
+        dialog->initialDirectory = first;
     // The two project buttons: the caption becomes the name of the file loaded or saved.
     main->onOpenProject = [this, main] {
         ProjectWindows windows(main->windows());
         // A name given on the command line answers the dialog, which is then not shown.
         const std::optional<QString> given = std::exchange(m_namedProject, std::nullopt);
-        main->setWindowTitle(openProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given));
+        ProjectExtras extras{{m_work.get(), m_legends.get()}};
+        main->setWindowTitle(
+            openProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given, &extras));
+        if (extras.completed) {
+            if (m_work->loaded())
+                showWork();
+            markSaved();
+        }
+        if (m_folders)
+            m_folders->save();
     };
-    main->onSaveProject = [main] {
+    main->onSaveProject = [this, main] {
         ProjectWindows windows(main->windows());
+        ProjectExtras extras{{m_work.get(), m_legends.get()}};
+        m_lastSaveCompleted = false;
         main->setWindowTitle(saveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
-                                         widgets::NumberSeparators::current().decimal));
+                                         widgets::NumberSeparators::current().decimal, &extras));
+        if (extras.completed)
+            markSaved();
+        m_lastSaveCompleted = extras.completed;
+        if (m_folders)
+            m_folders->save();
     };
+    main->onCloseRequest = [this] { return mayClose(); };
+    markSaved();
+}
+
+DialogFolders::Dialogs Application::dialogs() {
+    return {
+        {"MainForm.OpenDialog", &m_main->OpenDialog},
+        {"MainForm.SaveDialog", &m_main->SaveDialog},
+        {"MainForm.SavePictureDialog", &m_main->Chart->savePictureDialog()},
+        {"SignalForm.FileOpenDialog", &m_signal->FileOpenDialog},
+        {"FilterForm.SavePictureDialog", &m_filter->Chart->savePictureDialog()},
+        {"FilterForm.ConvergencePictureDialog", &m_filter->ConvergenceChart->savePictureDialog()},
+        {"FilterForm.ExportDialog", &m_filter->ExportDialog},
+        {"SpectorForm.SavePictureDialog", &m_spector->Chart->savePictureDialog()},
+    };
+}
+
+void Application::rememberDialogFolders(const QString &file) {
+    m_folders = std::make_unique<DialogFolders>(file, dialogs());
+}
+
+void Application::markSaved() {
+    ProjectWindows windows(m_main->windows());
+    try {
+        m_savedValues =
+            project::controlValues(windows.windows(), widgets::NumberSeparators::current().decimal.toLatin1());
+    } catch (const std::exception &) {
+        m_savedValues.clear(); // a field that cannot be read: the next question asks
+    }
+    m_savedWork = project::WorkSnapshot(*m_state);
+    m_savedLegends = m_legends->states();
+}
+
+bool Application::hasUnsavedChanges() {
+    if (project::WorkSnapshot(*m_state) != m_savedWork || m_legends->states() != m_savedLegends)
+        return true;
+    ProjectWindows windows(m_main->windows());
+    try {
+        return project::controlValues(windows.windows(), widgets::NumberSeparators::current().decimal.toLatin1()) !=
+               m_savedValues;
+    } catch (const std::exception &) {
+        return true;
+    }
+}
+
+bool Application::mayClose() {
+    bool close = true;
+    if (hasUnsavedChanges()) {
+        switch (widgets::Platform::current().askYesNoCancel(
+            m_main.get(), "Confirm", QString::fromStdString(base::Message::saveChangesQuestion()))) {
+        case widgets::Platform::Answer::Yes:
+            m_main->SaveFileSpeedButtonClick();
+            close = m_lastSaveCompleted;
+            break;
+        case widgets::Platform::Answer::No:
+            break;
+        case widgets::Platform::Answer::Cancel:
+            close = false;
+            break;
+        }
+    }
+    if (close && m_folders)
+        m_folders->save();
+    return close;
+}
+
+void Application::showWork() {
+    m_main->refreshChart();
+    m_filter->ViewFilterBitBtnClick();
 }
 
 void Application::openProjectFile(const QString &fileName) {

@@ -6,10 +6,13 @@
 #include <optional>
 
 #include "core/state.h"
+#include "project/work_sections.h"
 #include "ui/FilterUnit.h"
 #include "ui/MainUnit.h"
 #include "ui/SignalUnit.h"
 #include "ui/SpectorUnit.h"
+#include "ui/chart_legends.h"
+#include "ui/dialog_folders.h"
 
 namespace pulsefir::ui {
 
@@ -30,6 +33,24 @@ class Application {
     // name taking the place of the user's choice in the open dialog.
     void openProjectFile(const QString &fileName);
 
+    // Gives every file dialog the folder it last started in, kept in `file` between runs; the
+    // folders are written back there after each project flow and when the program ends. Without
+    // this call the dialogs start in firstDialogFolder() and nothing is written.
+    void rememberDialogFolders(const QString &file);
+
+    // Whether the settings or the work changed since the program started or the project was last
+    // loaded or saved.
+    bool hasUnsavedChanges();
+
+  private:
+    // Asked before the main window closes: whether it may. With unsaved changes the user is asked
+    // whether to save them; Yes saves (a cancelled or failed save keeps the program running).
+    bool mayClose();
+    void markSaved();
+    // Draws what a loaded project's work holds: the main chart and the filter.
+    void showWork();
+    DialogFolders::Dialogs dialogs();
+
   private:
     std::unique_ptr<core::CoreState> m_state;
     std::unique_ptr<TMainForm> m_main;
@@ -37,6 +58,13 @@ class Application {
     std::unique_ptr<TFilterForm> m_filter;
     std::unique_ptr<TSpectorForm> m_spector;
     std::optional<QString> m_namedProject; // answers the next open dialog
+    std::unique_ptr<project::WorkSections> m_work;
+    std::unique_ptr<ChartLegendSections> m_legends;
+    std::vector<bool> m_savedLegends;
+    std::string m_savedValues; // the controls' values at the last load or save
+    project::WorkSnapshot m_savedWork;
+    bool m_lastSaveCompleted = false;
+    std::unique_ptr<DialogFolders> m_folders;
 };
 
 } // namespace pulsefir::ui

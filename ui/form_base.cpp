@@ -1,10 +1,15 @@
 #include "form_base.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QHideEvent>
+#include <QScreen>
 #include <QShowEvent>
+#include <QStyle>
 #include <QTimer>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <stdexcept>
@@ -96,6 +101,62 @@ void TForm::settleOuterGeometry(const QRect &outer, int attemptsLeft) {
     QTimer::singleShot(PollMs, this, [this, outer, attemptsLeft] { settleOuterGeometry(outer, attemptsLeft - 1); });
 }
 
+namespace {
+// The frame assumed for a window before the window manager has framed any: a title bar and a thin
+// border, so that a window fitted before it is framed does not reach past the screen.
+constexpr QMargins AssumedFrame(4, 28, 4, 4);
+} // namespace
+
+void TForm::fitToScreen() {
+    if (!m_scroll && layout()) {
+        if (!m_sizeable)
+            m_designedSize = size();
+        auto *content = new QWidget;
+        content->setObjectName("ContentWidget");
+        content->setLayout(layout()); // takes the layout over, and the widgets it lays out
+        m_scroll = new QScrollArea(this);
+        m_scroll->setObjectName("ContentScrollArea");
+        m_scroll->setFrameShape(QFrame::NoFrame);
+        m_scroll->setWidgetResizable(true);
+        m_scroll->setWidget(content);
+        if (!m_sizeable)
+            content->setMinimumSize(m_designedSize);
+        auto *outer = new QVBoxLayout(this);
+        outer->setContentsMargins(0, 0, 0, 0);
+        outer->addWidget(m_scroll);
+    }
+    const QScreen *shown = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!shown)
+        return;
+    const QRect available = shown->availableGeometry();
+    const QMargins margins = knownMargins().value_or(AssumedFrame);
+    const QSize room = available.size().shrunkBy(margins);
+    if (!m_sizeable) {
+        // Room for the scroll bar that the other direction then needs, so that one bar suffices.
+        const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
+        QSize fitted = m_designedSize.boundedTo(room);
+        if (fitted.height() < m_designedSize.height())
+            fitted.setWidth(std::min(m_designedSize.width() + bar, room.width()));
+        if (fitted.width() < m_designedSize.width())
+            fitted.setHeight(std::min(m_designedSize.height() + bar, room.height()));
+        if (fitted != size())
+            setFixedSize(fitted);
+    } else if (width() > room.width() || height() > room.height()) {
+        resize(size().boundedTo(room));
+    }
+    // A window that now fits but stands partly off the screen moves onto it.
+    QRect outer = geometry().marginsAdded(margins);
+    if (outer.bottom() > available.bottom())
+        outer.moveBottom(available.bottom());
+    if (outer.right() > available.right())
+        outer.moveRight(available.right());
+    outer.moveTop(std::max(outer.top(), available.top()));
+    outer.moveLeft(std::max(outer.left(), available.left()));
+    const QPoint client = outer.marginsRemoved(margins).topLeft();
+    if (client != geometry().topLeft())
+        setGeometry(QRect(client, size()));
+}
+
 void TForm::showEvent(QShowEvent *event) {
     // Moved (or, for a sizeable window, resized) by other means since: that placement stands. A
     // fixed-size window sets its size after its place.
@@ -112,6 +173,8 @@ void TForm::showEvent(QShowEvent *event) {
         if (!margins)
             settleOuterGeometry(outer, 50);
     }
+    if (!event->spontaneous())
+        fitToScreen();
     QWidget::showEvent(event);
 }
 

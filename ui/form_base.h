@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QWidget>
 
 #include <functional>
@@ -46,6 +47,13 @@ class TForm : public QWidget {
     // `resize` is set).
     void setOuterGeometry(const QRect &frame, bool resize);
 
+    // Where the screen's available area is smaller than the window, the window is made to fit it
+    // and its content scrolls; where the designed size fits, it stays. Runs whenever the window is
+    // shown; the first time it puts the window's content into a scroll area (`ContentScrollArea`),
+    // which only shows scroll bars when the window is smaller than its content.
+    void fitToScreen();
+    QScrollArea *contentScrollArea() const { return m_scroll; }
+
   protected:
     template <typename T> T *declare(T *component) {
         m_components.push_back(component);
@@ -75,6 +83,8 @@ class TForm : public QWidget {
     const char *keyOf(const project::SettingDefinition &setting) const;
     std::vector<QWidget *> m_components;
     bool m_sizeable = true;
+    QScrollArea *m_scroll = nullptr;
+    QSize m_designedSize;                           // a fixed-size window's designed client size
     mutable std::optional<QMargins> m_frameMargins; // as last seen while shown
     // Where a hidden window's frame is to stand: the window system knows no frame for it, and
     // places a window never shown by its client area.

@@ -34,15 +34,29 @@ QString directoryPart(const QString &fileName) {
 }
 
 QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
-                    QWidget *parent, const std::optional<QString> &given) {
+                    QWidget *parent, const std::optional<QString> &given, ProjectExtras *extras) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Загрузить проект из файла";
     if (const auto chosen = given ? given : platform.runFileDialog(parent, dialog)) {
         dialog.fileName = *chosen;
         if (exists(*chosen)) {
-            project::loadProjectFile(nativeName(*chosen), windows);
+            const project::LoadReport report =
+                project::loadProjectFile(nativeName(*chosen), windows, extras ? extras->sections : project::Sections{});
             result = *chosen;
+            if (extras)
+                extras->completed = true;
+            const std::string name = chosen->toStdString();
+            if (!report.anySection)
+                platform.showInformation(parent, "Information",
+                                         QString::fromStdString(base::Message::projectHasNoSections(name)));
+            if (!report.unusable.empty()) {
+                std::string keys;
+                for (const std::string &key : report.unusable)
+                    keys += (keys.empty() ? "" : ", ") + key;
+                platform.showInformation(parent, "Information",
+                                         QString::fromStdString(base::Message::projectUnusableKeys(name, keys)));
+            }
         } else {
             platform.showInformation(parent, "Information",
                                      QString::fromStdString(base::Message::projectFileMissing(chosen->toStdString())));
@@ -53,7 +67,7 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
 }
 
 QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
-                    QWidget *parent, QChar decimal) {
+                    QWidget *parent, QChar decimal, ProjectExtras *extras) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Сохранить проект в файл как...";
@@ -65,8 +79,11 @@ QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, 
                 parent, "Confirm",
                 QString::fromStdString(base::Message::projectOverwriteQuestion(chosen->toStdString())));
         if (write) {
-            project::saveProjectFile(nativeName(*chosen), windows, decimal.toLatin1() ? decimal.toLatin1() : '.');
+            project::saveProjectFile(nativeName(*chosen), windows, decimal.toLatin1() ? decimal.toLatin1() : '.',
+                                     extras ? extras->sections : project::Sections{});
             result = *chosen;
+            if (extras)
+                extras->completed = true;
         }
     }
     dialog.initialDirectory = directoryPart(dialog.fileName);

@@ -339,6 +339,49 @@ TEST(CliTest, SavedProjectLoadsBackUnchanged) {
     std::filesystem::remove(second);
 }
 
+// The work travels with the project: what one run computed and saved, the next run reads back
+// and writes out unchanged, without computing anything.
+TEST(CliTest, ProjectKeepsTheBuffers) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string tag = std::to_string(::getpid());
+    const auto project = dir / ("pulsefir-cli-work-" + tag + ".flt");
+    const auto computed =
+        runCli({"load-signal", "least-squares", "apply", "write-output", "-", "save-project", project.string()});
+    ASSERT_EQ(computed.exitCode, 0) << computed.err;
+    const auto written = dir / ("pulsefir-cli-work-" + tag + ".csv");
+    for (const char *step : {"write-output", "write-signal", "write-response", "write-filter"}) {
+        ASSERT_EQ(runCli({"load-signal", "least-squares", "apply", step, written.string()}).exitCode, 0);
+        const std::string before = readFile(written);
+        const auto after = runCli({"--project", project.string(), step, written.string()});
+        ASSERT_EQ(after.exitCode, 0) << after.err;
+        EXPECT_GT(before.size(), 1000u) << step;
+        EXPECT_TRUE(readFile(written) == before) << step; // the CSV writes 17 digits: every bit
+    }
+    std::filesystem::remove(written);
+    std::filesystem::remove(project);
+}
+
+// Saving what was read keeps the windows' places and the sections the tool knows nothing of.
+TEST(CliTest, SavingAReadProjectKeepsItsPlacesAndOtherSections) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const std::string tag = std::to_string(::getpid());
+    const auto a = dir / ("pulsefir-cli-place-a-" + tag + ".flt");
+    const auto b = dir / ("pulsefir-cli-place-b-" + tag + ".flt");
+    std::ofstream(a) << "[Mine]\r\nNote=kept\r\n[MainForm]\r\nTop=77\r\nLeft=33\r\nWidth=900\r\nHeight=700\r\n"
+                        "[FilterForm]\r\nTop=5\r\nWisible=1\r\n";
+    const auto result = runCli({"--project", a.string(), "save-project", b.string()});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string text = readFile(b);
+    EXPECT_NE(text.find("[Mine]\r\nNote=kept\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[MainForm]\r\nTop=77\r\nLeft=33\r\nWidth=900\r\nHeight=700\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[FilterForm]\r\nTop=5\r\nLeft=200\r\n"), std::string::npos) << text;
+    const auto filter = text.substr(text.find("[FilterForm]"));
+    EXPECT_NE(filter.find("Wisible=1\r\n"), std::string::npos);
+    EXPECT_NE(text.find("[SignalBuffer]"), std::string::npos);
+    std::filesystem::remove(a);
+    std::filesystem::remove(b);
+}
+
 TEST(CliTest, ProjectWithoutWindowSectionsSaysSoAndGoesOn) {
     const auto path = std::filesystem::temp_directory_path() / ("pulsefir-cli-" + std::to_string(::getpid()) + ".flt");
     std::ofstream(path) << "[Other]\nFNmSuperSpin=5\n";

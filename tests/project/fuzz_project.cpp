@@ -3,12 +3,16 @@
 // reader's own output must read back to the same text.
 #include <cstdint>
 #include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "fake_windows.h"
 #include "project/SaveLoadPrjUnit.h"
 #include "project/ini_file.h"
 #include "project/project_settings.h"
+#include "project/work_sections.h"
 
 using namespace pulsefir;
 using namespace pulsefir::project;
@@ -31,6 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         readProjectSettings(doc, settings);
     } catch (const base::Error &) {
     }
+
+    // The work's sections, whatever they hold, are read or refused without harm.
+    static auto state = std::make_unique<core::CoreState>(1);
+    WorkSections work(*state);
+    std::vector<std::string> unusable;
+    if (const auto apply = work.plan(doc, unusable))
+        apply();
 
     // Saving over whatever was read keeps it readable and puts the sections back as written.
     const std::string saved = composeProject(bytes, pointers(windows), ',');

@@ -6,12 +6,13 @@
 QObject *makeWindowsTest();
 QObject *makeProjectFlowsTest();
 QObject *makeSettingsBindingTest();
+QObject *makeWorkFlowsTest();
 
 // Runs every test class of the windows.
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
     int failures = 0;
-    for (QObject *(*make)() : {makeWindowsTest, makeProjectFlowsTest, makeSettingsBindingTest}) {
+    for (QObject *(*make)() : {makeWindowsTest, makeProjectFlowsTest, makeSettingsBindingTest, makeWorkFlowsTest}) {
         std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -1071,7 +1071,14 @@ class WindowsTest : public QObject {
         click(filter().Serch1_BitBtn);
         const auto &trace = state().SearchTrace;
         QVERIFY(trace.size() > 2);
-        QCOMPARE(filter().ConvergenceSeries->count(), static_cast<int>(trace.size()));
+        // Every accepted step, then the curve on to the last epoch run (41: one past the limit).
+        QVERIFY(trace.back().Epoch < 41);
+        QCOMPARE(filter().ConvergenceSeries->count(), static_cast<int>(trace.size()) + 1);
+        const ChartPoint &last = filter().ConvergenceSeries->point(static_cast<int>(trace.size()));
+        QCOMPARE(last.x, 41.0);
+        QCOMPARE(last.y, static_cast<double>(std::log10(trace.back().BestObjective)));
+        QCOMPARE(filter().ConvergenceChart->xCaption(), QString("эпоха"));
+        QCOMPARE(filter().ConvergenceChart->yCaption(), QString("lg(целевая функция)"));
         for (std::size_t k = 0; k < trace.size(); ++k) {
             QCOMPARE(filter().ConvergenceSeries->point(static_cast<int>(k)).x, double(trace[k].Epoch));
             QCOMPARE(filter().ConvergenceSeries->point(static_cast<int>(k)).y,
@@ -1081,8 +1088,9 @@ class WindowsTest : public QObject {
         filter().EpochNmSpinEdit->setValue(1);
         filter().RandomNmSuperSpin->setValue(0);
         click(filter().Serch1_BitBtn);
-        QCOMPARE(filter().ConvergenceSeries->count(), 1);
-        QCOMPARE(filter().ConvergenceSeries->point(0).x, 1.0);
+        QCOMPARE(filter().ConvergenceSeries->count(), static_cast<int>(trace.size()) + 1);
+        QCOMPARE(filter().ConvergenceSeries->point(0).x, double(trace[0].Epoch));
+        QCOMPARE(filter().ConvergenceSeries->point(filter().ConvergenceSeries->count() - 1).x, 2.0);
     }
 
     void metricsTableShowsDashesThenTheBurst() {

@@ -15,7 +15,7 @@
 class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
   public:
     struct Message {
-        QString kind; // "error", "information", "question"
+        QString kind; // "error", "information", "question", "choice"
         QString title;
         QString text;
     };
@@ -26,6 +26,7 @@ class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
     std::vector<pulsefir::ui::widgets::FileDialogRequest> dialogRequests;
     std::vector<QImage> previews;     // the pictures the picture dialogs showed
     std::deque<bool> questionAnswers; // Yes is true
+    std::deque<Answer> choiceAnswers; // of the Yes/No/Cancel questions; none left: No
     std::vector<Message> messages;
 
     void beep() override { ++beeps; }
@@ -54,6 +55,14 @@ class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
             return false;
         const bool answer = questionAnswers.front();
         questionAnswers.pop_front();
+        return answer;
+    }
+    Answer askYesNoCancel(QWidget *, const QString &title, const QString &text) override {
+        messages.push_back({"choice", title, text});
+        if (choiceAnswers.empty())
+            return Answer::No;
+        const Answer answer = choiceAnswers.front();
+        choiceAnswers.pop_front();
         return answer;
     }
 };

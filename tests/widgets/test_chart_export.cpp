@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "chart_fixture.h"
+#include "ui/widgets/chart_painter.h"
 
 using namespace pulsefir::ui;
 using namespace pulsefir::ui::widgets;
@@ -39,14 +40,64 @@ class ChartExportTest : public ChartFixture {
                  QString("Unable to write to /nonexistent-folder/picture.bmp.\nнет такого файла или папки"));
     }
 
+    // "Легенда" stays the menu's last item whatever a window adds, and switches a box naming
+    // each series drawn, in the colour its points are drawn in, into the plot's upper right corner.
+    void legendIsTheLastItemAndNamesEverySeries() {
+        QMenu *menu = m_chart->popupMenu();
+        menu->addAction("Экспорт фильтра…");
+        emit menu->aboutToShow();
+        QCOMPARE(menu->actions().back()->objectName(), QString("LegendN11"));
+        const QImage plain = m_chart->renderImage();
+        line()->setCaption("Сигнал");
+        menu->actions().back()->trigger();
+        QVERIFY(m_chart->legendVisible());
+        const QImage shown = m_chart->renderImage();
+        QVERIFY(shown != plain);
+        ChartScene scene;
+        scene.size = m_chart->size();
+        scene.font = m_chart->font();
+        scene.layout = m_chart->layoutFor(m_chart->size());
+        scene.legend = true;
+        scene.series = {line()};
+        const QRect box = legendRect(scene);
+        QVERIFY(scene.layout.plot.contains(box));
+        QVERIFY(box.center().x() > scene.layout.plot.center().x());
+        QVERIFY(box.center().y() < scene.layout.plot.center().y());
+        // The sample line of the one series with points, black like its points.
+        int black = 0;
+        for (int x = box.left() + 4; x < box.left() + 24; ++x)
+            black += shown.pixelColor(x, box.top() + box.height() / 2) == QColor(Qt::black);
+        QVERIFY(black > 10);
+        m_chart->setLegendVisible(false);
+        QVERIFY(!menu->actions().back()->isChecked());
+        QCOMPARE(m_chart->renderImage(), plain);
+    }
+
+    // Every picture dialog previews the chart as it will be written; the data dialog does not.
+    void pictureDialogsPreviewTheChart() {
+        platform().dialogAnswers = {std::nullopt, std::nullopt, std::nullopt, std::nullopt};
+        m_chart->SaveToBMPFileN6Click();
+        m_chart->SaveToPNGFileN8Click();
+        m_chart->SaveToSVGFileN9Click();
+        m_chart->SaveToCSVFileN7Click();
+        QCOMPARE(platform().previews.size(), std::size_t(3));
+        for (const QImage &preview : platform().previews)
+            QCOMPARE(preview, m_chart->renderImage());
+        QCOMPARE(platform().dialogRequests.size(), std::size_t(4));
+    }
+
     void pictureMenuOffersClipboardAndFile() {
         const auto actions = m_chart->popupMenu()->actions();
-        QCOMPARE(actions.size(), 7); // then "в CSV файл", "в PNG файл", "в SVG файл"
+        QCOMPARE(actions.size(), 9); // then "в CSV файл", "в PNG файл", "в SVG файл", a separator, "Легенда"
         QCOMPARE(actions[0]->text(), QString("Сохранить картинку"));
         QVERIFY(actions[1]->isSeparator());
         QCOMPARE(actions[2]->text(), QString("в буфер обмена"));
         QCOMPARE(actions[3]->text(), QString("в граф. файл"));
         QCOMPARE(actions[3]->objectName(), QString("SaveToBMPFileN6"));
+        QVERIFY(actions[7]->isSeparator());
+        QCOMPARE(actions[8]->text(), QString("Легенда"));
+        QVERIFY(actions[8]->isCheckable());
+        QVERIFY(!actions[8]->isChecked()); // off: the chart looks as designed
 
         actions[2]->trigger();
         QCOMPARE(QApplication::clipboard()->image().size(), m_chart->size());

@@ -7,6 +7,8 @@
 
 #include "base/error.h"
 #include "numeric_field_fixture.h"
+#include "ui/widgets/field_behaviour.h"
+#include "ui/widgets/numeric_text.h"
 
 using namespace pulsefir;
 using namespace pulsefir::ui;
@@ -174,6 +176,116 @@ class FloatFieldTest : public NumericFieldFixture {
             QTest::keyClick(m_field, c.toLatin1());
         QCOMPARE(m_field->text(), L(expected));
         QCOMPARE(platform().beeps, beeps);
+    }
+
+    // What engineers type, over the field's whole text selected, under separators given outright:
+    // the exponent's placeholder after "E-" gives way to the digit, and "." is the decimal
+    // separator where the decimal separator is another character and "." no thousands separator.
+    void typedOverTheWholeText_data() {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("decimal");
+        QTest::addColumn<QString>("group");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("3E-4 typed gives 3E-4") << "2E-4"
+                                               << ","
+                                               << " "
+                                               << "3E-4"
+                                               << "3E-4" << false;
+        QTest::newRow("1E-3 typed gives 1E-3") << "2E-4"
+                                               << ","
+                                               << " "
+                                               << "1E-3"
+                                               << "1E-3" << false;
+        QTest::newRow("E- then two digits") << "2E-4"
+                                            << ","
+                                            << " "
+                                            << "5E-12"
+                                            << "5E-12" << false;
+        QTest::newRow("positive exponent unchanged") << "2E-4"
+                                                     << ","
+                                                     << " "
+                                                     << "3E4"
+                                                     << "3E4" << false;
+        QTest::newRow("point on a comma desktop") << "0,8"
+                                                  << ","
+                                                  << " "
+                                                  << "1.25"
+                                                  << "1,25" << false;
+        QTest::newRow("point on a comma desktop, no-break space groups") << "0,8"
+                                                                         << "," << QString(QChar(0xA0)) << "1.25"
+                                                                         << "1,25" << false;
+        QTest::newRow("point after the comma is the second separator") << "0,8"
+                                                                       << ","
+                                                                       << " "
+                                                                       << "1,.5"
+                                                                       << "1,5" << false;
+        QTest::newRow("point refused where it groups thousands") << "0,8"
+                                                                 << ","
+                                                                 << "."
+                                                                 << "1.25"
+                                                                 << "125" << true;
+        QTest::newRow("point on a point desktop") << "0.8"
+                                                  << "."
+                                                  << ","
+                                                  << "1.25"
+                                                  << "1.25" << false;
+    }
+    void typedOverTheWholeText() {
+        QFETCH(QString, shown);
+        QFETCH(QString, decimal);
+        QFETCH(QString, group);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QFETCH(bool, refused);
+        const NumberSeparators separators{decimal[0], group[0]};
+        const TNumberFormat format = shown.contains('E') ? TNumberFormat::Scientific : TNumberFormat::Thousands;
+        NumericTextEditor first(shown, 0, 0, static_cast<int>(shown.size()), format, separators);
+        QString text = shown;
+        int caret = 0;
+        bool anyRefused = false;
+        for (int k = 0; k < typed.size(); ++k) {
+            NumericTextEditor e = k == 0 ? first : NumericTextEditor(text, caret, caret, 0, format, separators);
+            e.typeCharacter(typed[k], 10);
+            text = e.text();
+            caret = e.caret();
+            anyRefused = anyRefused || e.refused();
+        }
+        QCOMPARE(text, expected);
+        QCOMPARE(anyRefused, refused);
+    }
+
+    // The numeric keypad's decimal key, in the field as the user presses it.
+    void keypadPointIsTheDecimalSeparator() {
+        placeCaret(m_field, "", 0);
+        m_field->selectAll();
+        QTest::keyClick(m_field, '1');
+        QTest::keyClick(m_field, '.', Qt::KeypadModifier);
+        QTest::keyClick(m_field, '2', Qt::KeypadModifier);
+        QTest::keyClick(m_field, '5', Qt::KeypadModifier);
+        // A "." that groups thousands stays refused; elsewhere it is the decimal separator.
+        const bool pointGroups = NumberSeparators::current().group == '.';
+        QCOMPARE(m_field->text(), pointGroups ? QString("125") : L("1,25"));
+        QCOMPARE(platform().beeps, pointGroups ? 1 : 0);
+    }
+
+    // A refused key beeps and flashes the field; the flash ends by itself and gives the field its
+    // own colours back.
+    void refusedKeyFlashesTheField() {
+        placeCaret(m_field, "", 0);
+        const QColor before = m_field->palette().color(QPalette::Base);
+        QTest::keyClick(m_field, 'x');
+        QCOMPARE(platform().beeps, 1);
+        QVERIFY(m_field->property("refusalFlash").toBool());
+        QVERIFY(m_field->palette().color(QPalette::Base) != before);
+        QTest::keyClick(m_field, 'y'); // a second refusal while flashing beeps too
+        QCOMPARE(platform().beeps, 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!m_field->property("refusalFlash").toBool(), 5 * RefusalFlashMs);
+        QCOMPARE(m_field->palette().color(QPalette::Base), before);
+        QVERIFY(!m_field->testAttribute(Qt::WA_SetPalette));
+        QTest::keyClick(m_integer, 'x');
+        QVERIFY(m_integer->property("refusalFlash").toBool());
     }
 
     void groupingKeepsTheCaretByItsDigit() {

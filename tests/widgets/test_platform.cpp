@@ -88,12 +88,13 @@ class PlatformTest : public QObject {
         QVERIFY(dynamic_cast<PlainFileIconProvider *>(dialog->iconProvider()));
     }
 
-    // The preview pane shows the whole picture, scaled into a square of 196 px with its shape kept.
+    // The preview pane shows the whole picture, scaled into 416 x 316 px with its shape kept: wide
+    // enough to read a chart's labels.
     void pictureDialogPreviewsThePicture_data() {
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QSize>("shown");
-        QTest::newRow("wide chart") << QSize(815, 400) << QSize(196, 96);
-        QTest::newRow("tall chart") << QSize(300, 600) << QSize(98, 196);
+        QTest::newRow("wide chart") << QSize(815, 400) << QSize(416, 204);
+        QTest::newRow("tall chart") << QSize(300, 600) << QSize(158, 316);
     }
 
     void pictureDialogPreviewsThePicture() {

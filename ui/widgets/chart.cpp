@@ -178,6 +178,16 @@ int TChart::captionExtent() const {
     return QFontMetrics(font()).height() + CaptionGap;
 }
 
+void TChart::setLegendVisible(bool visible) {
+    if (visible == m_legend)
+        return;
+    m_legend = visible;
+    if (m_legendAction)
+        m_legendAction->setChecked(visible);
+    m_cacheValid = false;
+    update();
+}
+
 void TChart::setAxisCaptions(const QString &x, const QString &y) {
     m_xCaption = x;
     m_yCaption = y;
@@ -267,6 +277,7 @@ ChartScene TChart::scene(QSize size) const {
     scene.xCaption = m_xCaption;
     scene.yCaption = m_yCaption;
     scene.rightCaption = m_rightCaption;
+    scene.legend = m_legend;
     for (const TLineSeries *series : m_series)
         if (series->Active() && series->count() > 0)
             scene.series.push_back(series);

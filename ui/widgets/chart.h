@@ -74,6 +74,12 @@ class TChart : public QWidget {
     QStringList axisLabels(Axis which) const;
 
     QMenu *popupMenu() const { return m_popup; }
+    // The legend: a box in the plot's corner naming every series drawn, in the colour it is drawn
+    // in. Off at first; switched by the pop-up menu's last item "Легенда" (`LegendN11`), which the
+    // menu keeps after every item a window adds.
+    bool legendVisible() const { return m_legend; }
+    void setLegendVisible(bool visible);
+    QAction *legendAction() const { return m_legendAction; }
     FileDialogRequest &savePictureDialog() { return m_pictureDialog; }
 
     // Data export: every active series that has points as x, y columns, numbers with '.' and 17 significant
@@ -127,7 +133,8 @@ class TChart : public QWidget {
     // What a picture of `size` pixels shows now, for the painter.
     ChartScene scene(QSize size) const;
     // Runs a save dialog and remembers the chosen name and folder; nothing on cancel.
-    std::optional<QString> askFileName(FileDialogRequest &dialog);
+    // A picture's dialog previews the chart.
+    std::optional<QString> askFileName(FileDialogRequest &dialog, bool picture = false);
     void onSeriesChanged();
     void clearPendingChanges() const;
 
@@ -162,6 +169,9 @@ class TChart : public QWidget {
     QString m_rightCaption;
 
     QMenu *m_popup;
+    QAction *m_legendSeparator = nullptr;
+    QAction *m_legendAction = nullptr;
+    bool m_legend = false;
     FileDialogRequest m_pictureDialog;
     FileDialogRequest m_dataDialog;
     FileDialogRequest m_pngDialog;

@@ -39,6 +39,18 @@ void TChart::createPopupMenu() {
         action->setObjectName(name);
         connect(action, &QAction::triggered, this, slot);
     }
+    m_legendSeparator = m_popup->addSeparator();
+    m_legendAction = m_popup->addAction("Легенда");
+    m_legendAction->setObjectName("LegendN11");
+    m_legendAction->setCheckable(true);
+    connect(m_legendAction, &QAction::toggled, this, &TChart::setLegendVisible);
+    // Items a window adds to the menu come before the legend's.
+    connect(m_popup, &QMenu::aboutToShow, this, [this] {
+        for (QAction *a : {m_legendSeparator, m_legendAction}) {
+            m_popup->removeAction(a);
+            m_popup->addAction(a);
+        }
+    });
 
     m_pictureDialog.kind = FileDialogRequest::Kind::Save;
     m_pictureDialog.title = "Записаь картинку в файл";
@@ -194,10 +206,12 @@ std::optional<QByteArray> TChart::encodeSvg() {
     return bytes;
 }
 
-std::optional<QString> TChart::askFileName(FileDialogRequest &dialog) {
+std::optional<QString> TChart::askFileName(FileDialogRequest &dialog, bool picture) {
     if (dialog.initialDirectory.isEmpty())
         dialog.initialDirectory = m_pictureDialog.initialDirectory; // the picture dialog's folder at first
-    const auto chosen = Platform::current().runFileDialog(this, dialog);
+    // The picture dialogs show what will be written.
+    const auto chosen = picture ? Platform::current().runPictureDialog(this, dialog, renderImage(size()))
+                                : Platform::current().runFileDialog(this, dialog);
     if (chosen) {
         dialog.fileName = *chosen;
         dialog.initialDirectory = QFileInfo(*chosen).absolutePath();
@@ -211,12 +225,12 @@ void TChart::SaveToCSVFileN7Click() {
 }
 
 void TChart::SaveToPNGFileN8Click() {
-    if (const auto chosen = askFileName(m_pngDialog))
+    if (const auto chosen = askFileName(m_pngDialog, true))
         savePictureToPngFile(*chosen);
 }
 
 void TChart::SaveToSVGFileN9Click() {
-    if (const auto chosen = askFileName(m_svgDialog))
+    if (const auto chosen = askFileName(m_svgDialog, true))
         savePictureToSvgFile(*chosen);
 }
 

@@ -182,6 +182,54 @@ void drawSeries(QPainter &painter, const ChartScene &scene, ChartDevice device) 
 
 } // namespace
 
+namespace {
+
+constexpr int LegendPadding = 4; // px inside the legend's box
+constexpr int LegendSample = 20; // px of line shown for each series
+constexpr int LegendInset = 6;   // px between the box and the plot's corner
+
+// What the user sees of a series is the colour of its points (its stored colour never shows).
+QColor shownColor(const TLineSeries &series) {
+    return series.count() > 0 ? QColor(series.point(0).color) : series.seriesColor();
+}
+
+void drawLegend(QPainter &painter, const ChartScene &scene) {
+    const QRect box = legendRect(scene);
+    if (box.isEmpty())
+        return;
+    const QFontMetrics metrics(scene.font);
+    painter.setFont(scene.font);
+    painter.setPen(QPen(Qt::black, 1));
+    painter.setBrush(Qt::white);
+    painter.drawRect(box);
+    painter.setBrush(Qt::NoBrush);
+    int y = box.top() + LegendPadding;
+    for (const TLineSeries *series : scene.series) {
+        const int middle = y + metrics.height() / 2;
+        painter.setPen(QPen(shownColor(*series), std::max(2, series->lineWidth())));
+        painter.drawLine(box.left() + LegendPadding, middle, box.left() + LegendPadding + LegendSample, middle);
+        painter.setPen(QPen(Qt::black, 1));
+        painter.drawText(QPoint(box.left() + 2 * LegendPadding + LegendSample, y + metrics.ascent()),
+                         series->caption());
+        y += metrics.height();
+    }
+}
+
+} // namespace
+
+QRect legendRect(const ChartScene &scene) {
+    if (!scene.legend || scene.series.empty())
+        return {};
+    const QFontMetrics metrics(scene.font);
+    int widest = 0;
+    for (const TLineSeries *series : scene.series)
+        widest = std::max(widest, metrics.horizontalAdvance(series->caption()));
+    const int width = 3 * LegendPadding + LegendSample + widest;
+    const int height = 2 * LegendPadding + metrics.height() * static_cast<int>(scene.series.size());
+    const QRect plot = scene.layout.plot;
+    return QRect(plot.right() - LegendInset - width, plot.top() + LegendInset, width, height);
+}
+
 void paintChart(QPainter &painter, const ChartScene &scene, ChartDevice device) {
     const QRect whole(QPoint(0, 0), scene.size);
     // Background: a vertical gradient from white to aqua; the back wall is transparent.
@@ -194,6 +242,7 @@ void paintChart(QPainter &painter, const ChartScene &scene, ChartDevice device) 
     painter.drawRect(whole.adjusted(0, 0, -1, -1));
     drawAxes(painter, scene);
     drawSeries(painter, scene, device);
+    drawLegend(painter, scene);
 }
 
 } // namespace pulsefir::ui::widgets

@@ -43,7 +43,11 @@ struct ChartScene {
     QString yCaption;
     QString rightCaption;
     std::vector<const TLineSeries *> series; // the active ones with points, in drawing order
+    bool legend = false;                     // a box naming each series drawn, in the plot's upper right corner
 };
+
+// The legend box of a scene at its size: empty when the scene has no legend or no series.
+QRect legendRect(const ChartScene &scene);
 
 // The device a picture goes to. A raster (screen, BMP, PNG, clipboard) keeps its lines as
 // wide as set in pixels; a vector picture (SVG) scales them with the picture.

@@ -3,7 +3,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPalette>
 #include <QPushButton>
+#include <QTimer>
 
 #include "ui/widgets/platform.h"
 
@@ -11,6 +13,28 @@ namespace pulsefir::ui::widgets {
 
 void beep() {
     Platform::current().beep();
+}
+
+namespace {
+constexpr const char *FlashProperty = "refusalFlash";
+const QColor RefusalColor(255, 176, 176); // light red behind the text
+} // namespace
+
+void refuse(QWidget *field) {
+    beep();
+    if (field->property(FlashProperty).toBool())
+        return; // already flashing: the one under way ends as planned
+    field->setProperty(FlashProperty, true);
+    const bool ownPalette = field->testAttribute(Qt::WA_SetPalette);
+    const QPalette original = field->palette();
+    QPalette flashed = original;
+    flashed.setColor(QPalette::Base, RefusalColor);
+    field->setPalette(flashed);
+    QTimer::singleShot(RefusalFlashMs, field, [field, ownPalette, original] {
+        // A palette the field inherited is inherited again, not frozen as its own.
+        field->setPalette(ownPalette ? original : QPalette());
+        field->setProperty(FlashProperty, false);
+    });
 }
 
 bool isEnter(const QKeyEvent *event) {
@@ -34,7 +58,7 @@ void pressDefaultButtonOrBeep(QLineEdit *edit, bool selectAll) {
             return;
         }
     }
-    beep();
+    refuse(edit);
 }
 
 bool takeFocusingClick(QLineEdit *edit, QMouseEvent *event, bool autoSelect, bool &clickFocused) {

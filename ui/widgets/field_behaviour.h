@@ -3,6 +3,7 @@
 class QKeyEvent;
 class QLineEdit;
 class QMouseEvent;
+class QWidget;
 
 namespace pulsefir::ui::widgets {
 
@@ -10,6 +11,11 @@ namespace pulsefir::ui::widgets {
 
 // The platform's beep (a scripted one in tests).
 void beep();
+
+// A refused keystroke or step: the beep, and a short flash of the field's background, since the
+// beep is silent on many desktops. While the field flashes its property "refusalFlash" is true.
+void refuse(QWidget *field);
+inline constexpr int RefusalFlashMs = 150;
 
 bool isEnter(const QKeyEvent *event);
 

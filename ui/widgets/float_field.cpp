@@ -71,7 +71,7 @@ void TNmNumEdit::apply(const NumericTextEditor &e) {
     deselect();
     setCursorPosition(e.caret());
     if (e.refused())
-        beep();
+        refuse(this);
 }
 
 void TNmNumEdit::typeText(const QString &typed) {
@@ -135,7 +135,7 @@ void TNmNumEdit::keyPressEvent(QKeyEvent *event) {
         !typed.isEmpty() && typed[0].isPrint() && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
     if (printable) {
         if (!editable()) {
-            beep();
+            refuse(this);
             return;
         }
         typeText(typed);
@@ -220,7 +220,7 @@ void TNmNumEdit::invalidEntry() {
             setValue(m_max);
     } catch (const base::Error &) {
     }
-    beep();
+    refuse(this);
     // Taken back once the focus change that is under way has finished.
     QTimer::singleShot(0, this, [this] { setFocus(Qt::OtherFocusReason); });
 }
@@ -264,7 +264,7 @@ double TNmSuperSpin::rounded(double value) const {
 
 void TNmSuperSpin::step(bool up) {
     if (isReadOnly()) {
-        beep();
+        refuse(this);
         return;
     }
     accelerate();

@@ -109,7 +109,7 @@ void TSpinEdit::setValue(int value) {
 
 void TSpinEdit::step(int sign) {
     if (isReadOnly()) {
-        beep();
+        refuse(this);
         return;
     }
     const long long next = static_cast<long long>(value()) + sign * static_cast<long long>(m_increment);
@@ -142,7 +142,7 @@ void TSpinEdit::keyPressEvent(QKeyEvent *event) {
         for (QChar c : typed) {
             const bool accepted = (c.isDigit() && c.unicode() < 128) || c == '+' || c == '-' || c == decimal;
             if (!accepted || !m_editorEnabled || isReadOnly()) {
-                beep();
+                refuse(this);
                 return;
             }
         }

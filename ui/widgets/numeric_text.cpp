@@ -77,6 +77,10 @@ void NumericTextEditor::typeCharacter(QChar c, int maxLength) {
     m_refused = false;
     if (c == 'e')
         c = 'E';
+    // Where the decimal separator is another character and "." is no thousands separator, the "."
+    // key (the numeric keypad's decimal key among them) types the decimal separator.
+    if (c == '.' && m_separators.decimal != '.' && m_separators.group != '.')
+        c = m_separators.decimal;
     const bool digit = c.isDigit() && c.unicode() < 128;
     if (digit || c == '-') {
         if (m_selectionLength > 0)
@@ -147,7 +151,15 @@ void NumericTextEditor::typeDigit(QChar d) {
     const int e = exponentPosition();
     QString candidate = m_text;
     int caret = m_caret;
-    if (e >= 0 && caret == e + 1 && caret < candidate.size() && candidate[caret] == '0') {
+    // The exponent's placeholder "0" right after the "E", or after "E-" once "-" has toggled the
+    // exponent's sign, is replaced by the digit typed there.
+    const int exponentDigits = e + 1 + (e >= 0 && e + 1 < candidate.size() && candidate[e + 1] == '-' ? 1 : 0);
+    if (e >= 0 && (caret == e + 1 || caret == exponentDigits) && exponentDigits < candidate.size() &&
+        candidate[exponentDigits] == '0' && (exponentDigits + 1 == candidate.size())) {
+        caret = exponentDigits;
+        candidate[caret] = d;
+        ++caret;
+    } else if (e >= 0 && caret == e + 1 && caret < candidate.size() && candidate[caret] == '0') {
         candidate[caret] = d;
         ++caret;
     } else {

@@ -23,7 +23,8 @@ namespace pulsefir::ui::widgets {
 
 namespace {
 Platform *installed = nullptr;
-constexpr int PreviewSide = 200; // px, the picture preview pane
+// px, the picture preview pane: wide enough to read the chart's labels at half their size.
+constexpr QSize PreviewPane(420, 320);
 } // namespace
 
 QIcon PlainFileIconProvider::icon(IconType type) const {
@@ -102,7 +103,7 @@ QFileDialog *makePictureDialog(QWidget *parent, const FileDialogRequest &request
     pane->setObjectName("PicturePreview");
     pane->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
     pane->setAlignment(Qt::AlignCenter);
-    pane->setFixedSize(PreviewSide, PreviewSide);
+    pane->setFixedSize(PreviewPane);
     if (!preview.isNull())
         pane->setPixmap(QPixmap::fromImage(
             preview.scaled(pane->size() - QSize(4, 4), Qt::KeepAspectRatio, Qt::SmoothTransformation)));
@@ -147,6 +148,16 @@ QMessageBox *makeQuestionBox(QWidget *parent, const QString &title, const QStrin
     return box;
 }
 
+QMessageBox *makeYesNoCancelBox(QWidget *parent, const QString &title, const QString &text) {
+    auto *box = new QMessageBox(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    box->addButton("&Да", QMessageBox::YesRole);
+    box->addButton("&Нет", QMessageBox::NoRole);
+    QPushButton *cancel = box->addButton("Отмена", QMessageBox::RejectRole);
+    box->setDefaultButton(cancel);
+    box->setEscapeButton(cancel);
+    return box;
+}
+
 void QtPlatform::showError(QWidget *parent, const QString &text) {
     std::unique_ptr<QMessageBox> box(makeErrorBox(parent, text));
     box->exec();
@@ -161,6 +172,19 @@ bool QtPlatform::askYesNo(QWidget *parent, const QString &title, const QString &
     std::unique_ptr<QMessageBox> box(makeQuestionBox(parent, title, text));
     box->exec();
     return box->buttonRole(box->clickedButton()) == QMessageBox::YesRole;
+}
+
+Platform::Answer QtPlatform::askYesNoCancel(QWidget *parent, const QString &title, const QString &text) {
+    std::unique_ptr<QMessageBox> box(makeYesNoCancelBox(parent, title, text));
+    box->exec();
+    switch (box->buttonRole(box->clickedButton())) {
+    case QMessageBox::YesRole:
+        return Answer::Yes;
+    case QMessageBox::NoRole:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
+    }
 }
 
 bool installPlatformTranslation(QCoreApplication &app, const QLocale &locale) {

@@ -49,6 +49,9 @@ class Platform {
     virtual void showError(QWidget *parent, const QString &text) = 0;
     virtual void showInformation(QWidget *parent, const QString &title, const QString &text) = 0;
     virtual bool askYesNo(QWidget *parent, const QString &title, const QString &text) = 0;
+    // A question with "Да", "Нет" and "Отмена"; closing the box is Cancel.
+    enum class Answer { Yes, No, Cancel };
+    virtual Answer askYesNoCancel(QWidget *parent, const QString &title, const QString &text) = 0;
 
     // The services in use; the Qt implementation unless a test installed another.
     static Platform &current();
@@ -75,6 +78,7 @@ class QtPlatform : public Platform {
     void showError(QWidget *parent, const QString &text) override;
     void showInformation(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
+    Answer askYesNoCancel(QWidget *parent, const QString &title, const QString &text) override;
 };
 
 // The dialogs as the Qt platform shows them, built but not run. The file dialogs speak the
@@ -85,6 +89,7 @@ QFileDialog *makePictureDialog(QWidget *parent, const FileDialogRequest &request
 QMessageBox *makeErrorBox(QWidget *parent, const QString &text);
 QMessageBox *makeInformationBox(QWidget *parent, const QString &title, const QString &text);
 QMessageBox *makeQuestionBox(QWidget *parent, const QString &title, const QString &text);
+QMessageBox *makeYesNoCancelBox(QWidget *parent, const QString &title, const QString &text);
 
 // Installs Qt's own translation of its standard dialogs ("Открыть", "Отмена") into `app` when
 // `locale` is Russian; the translator belongs to `app`. Returns whether one was installed.

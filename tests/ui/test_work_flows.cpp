@@ -1,0 +1,277 @@
+// The work kept in a project through the windows, the question before the program ends and the
+// folders the file dialogs start in.
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <bit>
+#include <memory>
+
+#include "scripted_platform.h"
+#include "ui/application.h"
+#include "ui/dialog_folders.h"
+
+using namespace pulsefir;
+using namespace pulsefir::ui;
+using namespace pulsefir::ui::widgets;
+
+Q_DECLARE_METATYPE(pulsefir::ui::widgets::Platform::Answer)
+
+namespace {
+
+QByteArray readAll(const QString &name) {
+    QFile file(name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool sameBits(const core::SignalArray &a, const core::SignalArray &b) {
+    for (int i = -core::MaxSignalHalfWidth; i <= core::MaxSignalHalfWidth; ++i)
+        if (std::bit_cast<quint64>(a[i]) != std::bit_cast<quint64>(b[i]))
+            return false;
+    return true;
+}
+
+bool sameBits(const core::FilterArray &a, const core::FilterArray &b) {
+    for (int j = -core::MaxFilterHalfWidth; j <= core::MaxFilterHalfWidth; ++j)
+        if (std::bit_cast<quint64>(a[j]) != std::bit_cast<quint64>(b[j]))
+            return false;
+    return true;
+}
+
+QStringList metricsTexts(TMainForm &main) {
+    QStringList texts;
+    for (int row = 0; row < main.MetricsTable->rowCount(); ++row)
+        for (int column = 0; column < main.MetricsTable->columnCount(); ++column)
+            texts << main.MetricsTable->item(row, column)->text();
+    return texts;
+}
+
+} // namespace
+
+class WorkFlowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<PlatformScope> m_scope;
+    std::unique_ptr<Application> m_app;
+    QTemporaryDir m_dir;
+
+    ScriptedPlatform &platform() { return m_scope->platform; }
+    QString path(const char *name) const { return m_dir.filePath(name); }
+
+    // The work of a session: a signal, a short search, the least-squares filter, applied.
+    void work(Application &app) {
+        app.signalForm().Exp_Load_BitBtnClick();
+        app.filterForm().EpochNmSpinEdit->setValue(40);
+        app.filterForm().StartBitBtnClick();
+        app.filterForm().Serch1_BitBtnClick();
+        app.filterForm().LeastSquaresBitBtnClick();
+        app.mainForm().CalcOutBitBtnClick();
+    }
+
+  private slots:
+    void init() {
+        m_scope = std::make_unique<PlatformScope>();
+        m_app = std::make_unique<Application>();
+    }
+    void cleanup() {
+        m_app.reset();
+        m_scope.reset();
+    }
+
+    // Load signal, search, least squares, apply, save, quit, start with the file: the same
+    // buffers bit for bit, the same curves, filter and metrics, and the same file when saved again.
+    void theWorkComesBackBitForBit() {
+        work(*m_app);
+        m_app->mainForm().SWNmSpinEdit->setValue(1200);
+        m_app->mainForm().DrawBitBtnClick();
+        m_app->mainForm().SWNmSpinEdit->setValue(1500); // typed but not drawn: the chart keeps 1200
+        const QString name = path("work.flt");
+        platform().dialogAnswers = {name};
+        m_app->mainForm().SaveFileSpeedButtonClick();
+        QVERIFY(!m_app->hasUnsavedChanges());
+        const QByteArray saved = readAll(name);
+        QVERIFY(saved.contains("[SignalBuffer]"));
+
+        auto again = std::make_unique<Application>();
+        again->openProjectFile(name);
+        QCOMPARE(again->mainForm().windowTitle(), name);
+        const core::CoreState &a = m_app->state();
+        const core::CoreState &b = again->state();
+        QVERIFY(sameBits(a.SignalBuffer, b.SignalBuffer));
+        QVERIFY(sameBits(a.OutputBuffer, b.OutputBuffer));
+        QVERIFY(sameBits(a.ResponseBuffer, b.ResponseBuffer));
+        QVERIFY(sameBits(a.FilterBuffer, b.FilterBuffer));
+        QCOMPARE(b.SignalHalfWidth, 1200);
+        QCOMPARE(again->mainForm().SWNmSpinEdit->value(), 1500);
+        QCOMPARE(b.FilterHalfWidth, a.FilterHalfWidth);
+        // Drawn as they were: the main chart's three curves and the filter's taps.
+        TMainForm &main = again->mainForm();
+        QCOMPARE(main.Series1->count(), 2401);
+        QCOMPARE(main.Series2->point(1200 + 37).y, a.OutputBuffer[37]);
+        QCOMPARE(main.Series3->point(1200 - 5).y, a.ResponseBuffer[-5]);
+        TFilterForm &filter = again->filterForm();
+        QCOMPARE(filter.Series1->count(), 2 * a.FilterHalfWidth + 1);
+        QCOMPARE(filter.Series1->point(a.FilterHalfWidth + 3).y, a.FilterBuffer[3]);
+        QCOMPARE(metricsTexts(main), metricsTexts(m_app->mainForm()));
+        QVERIFY(!again->hasUnsavedChanges());
+        // Saved again, byte for byte the same.
+        const QString second = path("again.flt");
+        platform().dialogAnswers = {second};
+        again->mainForm().SaveFileSpeedButtonClick();
+        QCOMPARE(readAll(second), saved);
+    }
+
+    // The filtered signal's metrics row says when it is older than the signal or filter.
+    void staleFilteredSignalIsMarked() {
+        TMainForm &main = m_app->mainForm();
+        const auto header = [&] { return main.MetricsTable->verticalHeaderItem(1)->text(); };
+        m_app->signalForm().Exp_Load_BitBtnClick();
+        m_app->filterForm().LeastSquaresBitBtnClick();
+        main.CalcOutBitBtnClick();
+        QCOMPARE(header(), QString("После фильтрации"));
+        m_app->signalForm().Exp_Am_NmSuperSpin->setValue(2.0);
+        m_app->signalForm().Exp_Load_BitBtnClick(); // a new pulse, drawn: the old filtered signal stays
+        QCOMPARE(header(), QString("После фильтрации (устарело)"));
+        QCOMPARE(main.MetricsTable->item(1, 0)->foreground().color(), QColor(Qt::gray));
+        main.CalcOutBitBtnClick();
+        QCOMPARE(header(), QString("После фильтрации"));
+        m_app->filterForm().SynthesizeBitBtnClick(); // a new filter, then a redraw
+        main.DrawBitBtnClick();
+        QCOMPARE(header(), QString("После фильтрации (устарело)"));
+    }
+
+    // What the user is asked when the program is to end, and what each answer does.
+    void closingAsksAboutUnsavedChanges_data() {
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<Platform::Answer>("answer");
+        QTest::addColumn<bool>("saveChosen");
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("written");
+        using A = Platform::Answer;
+        QTest::newRow("nothing changed: no question") << false << A::Yes << false << false << true << false;
+        QTest::newRow("Нет: closes without saving") << true << A::No << false << true << true << false;
+        QTest::newRow("Отмена: stays open") << true << A::Cancel << false << true << false << false;
+        QTest::newRow("Да: saves and closes") << true << A::Yes << true << true << true << true;
+        QTest::newRow("Да, save cancelled: stays open") << true << A::Yes << false << true << false << false;
+    }
+    void closingAsksAboutUnsavedChanges() {
+        QFETCH(bool, changed);
+        QFETCH(Platform::Answer, answer);
+        QFETCH(bool, saveChosen);
+        QFETCH(bool, asked);
+        QFETCH(bool, closed);
+        QFETCH(bool, written);
+        TMainForm &main = m_app->mainForm();
+        main.show();
+        if (changed)
+            m_app->signalForm().Exp_Load_BitBtnClick();
+        const QString name = path("closing.flt");
+        QFile::remove(name);
+        platform().choiceAnswers = {answer};
+        platform().dialogAnswers = {saveChosen ? std::optional<QString>(name) : std::nullopt};
+        main.ExitSpeedButtonClick();
+        const auto choice = std::count_if(platform().messages.begin(), platform().messages.end(),
+                                          [](const auto &m) { return m.kind == "choice"; });
+        QCOMPARE(choice, asked ? 1 : 0);
+        if (asked)
+            QCOMPARE(platform().messages.front().text, QString("Сохранить изменения в проекте?"));
+        QCOMPARE(!main.isVisible(), closed);
+        QCOMPARE(QFileInfo::exists(name), written);
+        QCOMPARE(m_app->hasUnsavedChanges(), changed && !written);
+    }
+
+    // A setting changed and set back is no change; the window's own close button asks too.
+    void settingsCountAsChanges() {
+        TMainForm &main = m_app->mainForm();
+        main.show();
+        QVERIFY(!m_app->hasUnsavedChanges());
+        m_app->filterForm().WINNmSpinEdit->setValue(250);
+        QVERIFY(m_app->hasUnsavedChanges());
+        m_app->filterForm().WINNmSpinEdit->setValue(100);
+        QVERIFY(!m_app->hasUnsavedChanges());
+        main.CheckBox2->setChecked(true);
+        platform().choiceAnswers = {Platform::Answer::Cancel};
+        main.close();
+        QVERIFY(main.isVisible());
+    }
+
+    // A file that holds none of the sections, and one with keys that cannot be used.
+    void openingTellsWhatCouldNotBeLoaded_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("informations");
+        QTest::newRow("no section") << QByteArray("just text\r\n") << QStringList{"нет ни одного из разделов MainForm"};
+        QTest::newRow("unusable keys, in one box")
+            << QByteArray("[MainForm]\r\nSWNmSpinEdit=50.0\r\n[FilterForm]\r\nEpochNmSpinEdit=5e1\r\n")
+            << QStringList{"MainForm.SWNmSpinEdit, FilterForm.EpochNmSpinEdit"};
+        QTest::newRow("a good file says nothing") << QByteArray("[MainForm]\r\nSWNmSpinEdit=50\r\n") << QStringList{};
+    }
+    void openingTellsWhatCouldNotBeLoaded() {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, informations);
+        const QString name = path("other.flt");
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+        file.close();
+        m_app->openProjectFile(name);
+        QCOMPARE(m_app->mainForm().windowTitle(), name); // the caption changes all the same
+        QStringList shown;
+        for (const auto &m : platform().messages)
+            if (m.kind == "information")
+                shown << m.text;
+        QCOMPARE(shown.size(), informations.size());
+        for (int k = 0; k < shown.size(); ++k)
+            QVERIFY2(shown[k].contains(informations[k]), qPrintable(shown[k]));
+    }
+
+    // The first folder: the program's where the user can write there, else the home folder.
+    void firstFolder_data() {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("writable build folder") << "/home/u/pulsefir/build/app" << true << "/home/u/pulsefir/build/app";
+        QTest::newRow("read-only folder") << "/srv/tools" << false << "/home/u";
+        QTest::newRow("installed, writable for root") << "/usr/bin" << true << "/home/u";
+        QTest::newRow("installed below /opt") << "/opt/pulsefir/bin" << true << "/home/u";
+        QTest::newRow("a folder merely named usr") << "/home/u/usr" << true << "/home/u/usr";
+    }
+    void firstFolder() {
+        QFETCH(QString, program);
+        QFETCH(bool, writable);
+        QFETCH(QString, expected);
+        QCOMPARE(firstDialogFolder(program, writable, "/home/u"), expected);
+    }
+
+    // The folder of the last file opened or saved is where the dialogs start in the next run; a
+    // folder that has gone since starts the dialog in the first folder.
+    void foldersAreRememberedBetweenRuns() {
+        const QString folders = path("config/folders.ini");
+        QDir(m_dir.path()).mkpath("projects");
+        QDir(m_dir.path()).mkpath("gone");
+        m_app->rememberDialogFolders(folders);
+        QCOMPARE(m_app->mainForm().SaveDialog.initialDirectory, firstDialogFolder());
+        platform().dialogAnswers = {path("projects/p.flt")};
+        m_app->mainForm().SaveFileSpeedButtonClick();
+        m_app->filterForm().ExportDialog.initialDirectory = path("gone");
+        platform().choiceAnswers = {Platform::Answer::No};
+        m_app->mainForm().close();
+        QDir(path("gone")).removeRecursively();
+
+        auto next = std::make_unique<Application>();
+        next->rememberDialogFolders(folders);
+        QCOMPARE(next->mainForm().SaveDialog.initialDirectory, path("projects"));
+        QCOMPARE(next->filterForm().ExportDialog.initialDirectory, firstDialogFolder());
+        QCOMPARE(next->mainForm().OpenDialog.initialDirectory, firstDialogFolder());
+    }
+};
+
+QObject *makeWorkFlowsTest() {
+    return new WorkFlowsTest;
+}
+
+#include "test_work_flows.moc"
