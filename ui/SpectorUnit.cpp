@@ -92,10 +92,7 @@ TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
         Series[static_cast<std::size_t>(s)] = Chart->addSeries("Series" + widgets::integerText(s + 1), StoredColors[s]);
     // Column names of the chart's CSV export.
     Chart->setCsvXHeader("Частота [МГц]");
-    const char *captions[] = {"Амплитуда сигнала",  "Фаза сигнала [рад]",      "Амплитуда фильтра",
-                              "Фаза фильтра [рад]", "Амплитуда после фильтра", "Фаза после фильтра [рад]"};
-    for (int s = 0; s < 6; ++s)
-        Series[static_cast<std::size_t>(s)]->setCaption(QString::fromUtf8(captions[s]));
+    nameSeries(false, false);
 
     Panel2 = panel(this, "Panel2", 147);
     FL_NmSuperSpin = floatField(Panel2, setting("FL_NmSuperSpin"));
@@ -203,10 +200,22 @@ QString TSpectorForm::verticalCaption() const {
                                   CosinePhaseCheckBox->isChecked());
 }
 
+// The legend and the chart's CSV columns name what each curve shows in the chosen view.
+void TSpectorForm::nameSeries(bool decibels, bool delay) {
+    static const char *const sources[3] = {"сигнала", "фильтра", "после фильтра"};
+    for (std::size_t c = 0; c < 3; ++c) {
+        const QString source = QString::fromUtf8(sources[c]);
+        Series[2 * c]->setCaption(QString::fromUtf8("Амплитуда ") + source + (decibels ? " [дБ]" : ""));
+        Series[2 * c + 1]->setCaption(delay ? QString::fromUtf8("Групповая задержка ") + source + " [мкс]"
+                                            : QString::fromUtf8("Фаза ") + source + " [рад]");
+    }
+}
+
 void TSpectorForm::applyAxes() {
     const bool decibels = DbCheckBox->isChecked();
     const bool delay = DelayCheckBox->isChecked();
     const bool twoAxes = spectraTwoAxes(decibels, delay);
+    nameSeries(decibels, delay);
     for (std::size_t s = 0; s < 6; ++s) {
         // Amplitudes at the dB floor only say "this low or lower": they set no scale.
         if (s % 2 == 0)

@@ -76,6 +76,7 @@ class TSpectorForm : public TForm {
     // Replaces the six curves by `values` and shows them as the display settings say.
     void fillSeries(const SeriesValues &values);
     // Puts the phase curves on the axis and the captions on the chart that the options ask for.
+    void nameSeries(bool decibels, bool delay);
     void applyAxes();
 
     core::CoreState &m_state;
