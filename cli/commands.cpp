@@ -9,8 +9,12 @@
 #include "base/error.h"
 #include "base/messages.h"
 #include "base/number_text.h"
+#include "project/file_access.h"
+#include "project/ini_file.h"
 #include "project/project_settings.h"
+#include "project/pulse_set_section.h"
 #include "project/settings_table.h"
+#include "pulse_set.h"
 #include "reports.h"
 #include "session.h"
 #include "steps.h"
@@ -146,8 +150,12 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                 if (k + 1 >= args.size())
                     throw UsageError{base::Message::cliProjectNeedsFile()};
                 const std::string &file = args[++k];
-                if (!project::readProjectSettings(file, session.settings))
+                const project::IniDocument document = project::IniDocument::parse(project::readProjectBytes(file));
+                if (!project::readProjectSettings(document, session.settings))
                     err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
+                // The pulse set's files, read with the placement keys just taken from the project.
+                if (const auto list = project::readPulseSet(document))
+                    replaceSet(session, *list);
                 continue;
             }
             if (arg.rfind("--set=", 0) == 0) {

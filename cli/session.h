@@ -1,7 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <vector>
 
+#include "core/least_squares_set.h"
 #include "core/state.h"
 #include "project/settings.h"
 
@@ -11,6 +14,17 @@ namespace pulsefir::cli {
 struct Session {
     std::unique_ptr<core::CoreState> state = std::make_unique<core::CoreState>();
     project::Settings settings;
+
+    // The filter window's pulse set beyond the current signal, as read when each was added.
+    struct SetMember {
+        std::string fileName;
+        bool check = false;
+        std::unique_ptr<core::SignalArray> samples;
+    };
+    std::vector<SetMember> pulseSet;
+    // How the last least-squares design did on each pulse: the signal's first, then the set's.
+    std::vector<core::PulseFit> setFits;
+    std::vector<std::pair<std::string, bool>> setFitNames; // file ("signal" for the signal), check
 
     double samplingFrequency() const { return settings.main.samplingFrequency; }
     // As the main window's "Рисовать": the half-width field becomes the signal's half-width.

@@ -28,11 +28,16 @@ void restore(SignalArray &buffer, const std::vector<double> &saved) {
     std::copy(saved.begin(), saved.end(), buffer.range(MaxSignalHalfWidth).begin());
 }
 
-// A grid value with three significant digits, so that the field shows it as it is used.
+// A grid value with three significant digits, the double nearest to its decimal text, so that
+// the field and the command line show it as it is used.
 double roundedMu(int step) {
     const double exact = MinimumAutoMu * std::pow(10.0, static_cast<double>(step) / AutoMuStepsPerDecade);
-    const double decade = std::pow(10.0, std::floor(std::log10(exact)) - 2.0);
-    return std::round(exact / decade) * decade;
+    const int exponent = static_cast<int>(std::floor(std::log10(exact))) - 2;
+    double power = 1.0; // 10^|exponent|, exact up to 10^22
+    for (int k = 0; k < std::abs(exponent); ++k)
+        power *= 10.0;
+    const double digits = exponent < 0 ? std::round(exact * power) : std::round(exact / power);
+    return exponent < 0 ? digits / power : digits * power;
 }
 
 int gridSize() {

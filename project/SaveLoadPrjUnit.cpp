@@ -172,23 +172,27 @@ void loadWindowSettings(const IniDocument &doc, ProjectWindow &window) {
         action();
 }
 
-std::string composeProject(std::string_view existing, const Windows &windows, char decimal) {
+std::string composeProject(std::string_view existing, const Windows &windows, char decimal, const Sections &sections) {
     IniDocument doc = IniDocument::parse(existing);
     for (ProjectWindow *w : windows)
         saveWindowSettings(doc, *w, decimal);
+    for (ProjectSection *section : sections)
+        section->save(doc);
     return doc.serialize();
 }
 
-void loadProjectFile(const std::string &fileName, const Windows &windows) {
+void loadProjectFile(const std::string &fileName, const Windows &windows, const Sections &sections) {
     const IniDocument doc = IniDocument::parse(readProjectBytes(fileName));
     Actions actions;
     for (ProjectWindow *w : windows)
         planWindow(doc, *w, actions);
+    for (ProjectSection *section : sections)
+        actions.push_back(section->plan(doc));
     for (auto &action : actions)
         action();
 }
 
-void saveProjectFile(const std::string &fileName, const Windows &windows, char decimal) {
+void saveProjectFile(const std::string &fileName, const Windows &windows, char decimal, const Sections &sections) {
     // The sections of other names in an existing file are kept, so it is read first.
     std::string existing;
     if (base::kindOfPath(fileName) != base::PathKind::Missing) {
@@ -199,7 +203,7 @@ void saveProjectFile(const std::string &fileName, const Windows &windows, char d
             fail(base::Message::unableToWrite(fileName, error.cause()));
         }
     }
-    base::writeFileWhole(fileName, composeProject(existing, windows, decimal));
+    base::writeFileWhole(fileName, composeProject(existing, windows, decimal, sections));
 }
 
 } // namespace pulsefir::project

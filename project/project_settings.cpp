@@ -118,14 +118,15 @@ class ParameterWindow : public ProjectWindow {
 
 } // namespace
 
-void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal) {
+void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal,
+                         const Sections &sections) {
     std::vector<std::unique_ptr<ParameterWindow>> windows;
     Windows pointers;
     for (const WindowPlacement &placement : DesignedPlacements) {
         windows.push_back(std::make_unique<ParameterWindow>(placement, settings));
         pointers.push_back(windows.back().get());
     }
-    saveProjectFile(fileName, pointers, decimal);
+    saveProjectFile(fileName, pointers, decimal, sections);
 }
 
 bool readProjectSettings(const std::string &fileName, Settings &settings) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "project/settings.h"
 
@@ -18,6 +19,7 @@ bool readProjectSettings(const class IniDocument &document, Settings &settings);
 // Saves `settings` as a project file through the windows' save code, each window at the place and
 // size it starts with; an existing file is replaced without asking, its other sections kept.
 // Throws base::Error "Unable to write to NAME." when the save fails.
-void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal);
+void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal,
+                         const std::vector<class ProjectSection *> &sections = {});
 
 } // namespace pulsefir::project
