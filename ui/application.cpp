@@ -22,12 +22,13 @@ Application::Application()
         ProjectWindows windows(main->windows());
         // A name given on the command line answers the dialog, which is then not shown.
         const std::optional<QString> given = std::exchange(m_namedProject, std::nullopt);
-        main->setWindowTitle(openProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given));
+        main->setWindowTitle(openProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given,
+                                         {&m_filter->pulseSetSection()}));
     };
-    main->onSaveProject = [main] {
+    main->onSaveProject = [this, main] {
         ProjectWindows windows(main->windows());
         main->setWindowTitle(saveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
-                                         widgets::NumberSeparators::current().decimal));
+                                         widgets::NumberSeparators::current().decimal, {&m_filter->pulseSetSection()}));
     };
 }
 

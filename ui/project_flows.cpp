@@ -34,14 +34,14 @@ QString directoryPart(const QString &fileName) {
 }
 
 QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
-                    QWidget *parent, const std::optional<QString> &given) {
+                    QWidget *parent, const std::optional<QString> &given, const project::Sections &sections) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Загрузить проект из файла";
     if (const auto chosen = given ? given : platform.runFileDialog(parent, dialog)) {
         dialog.fileName = *chosen;
         if (exists(*chosen)) {
-            project::loadProjectFile(nativeName(*chosen), windows);
+            project::loadProjectFile(nativeName(*chosen), windows, sections);
             result = *chosen;
         } else {
             platform.showInformation(parent, "Information",
@@ -53,7 +53,7 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
 }
 
 QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
-                    QWidget *parent, QChar decimal) {
+                    QWidget *parent, QChar decimal, const project::Sections &sections) {
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Сохранить проект в файл как...";
@@ -65,7 +65,8 @@ QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, 
                 parent, "Confirm",
                 QString::fromStdString(base::Message::projectOverwriteQuestion(chosen->toStdString())));
         if (write) {
-            project::saveProjectFile(nativeName(*chosen), windows, decimal.toLatin1() ? decimal.toLatin1() : '.');
+            project::saveProjectFile(nativeName(*chosen), windows, decimal.toLatin1() ? decimal.toLatin1() : '.',
+                                     sections);
             result = *chosen;
         }
     }

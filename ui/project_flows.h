@@ -18,10 +18,11 @@ namespace pulsefir::ui {
 // or the message that the file does not exist. Returns the caption the main window gets: the
 // loaded file's full name, or `caption` as it was.
 QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
-                    QWidget *parent, const std::optional<QString> &chosen = std::nullopt);
+                    QWidget *parent, const std::optional<QString> &chosen = std::nullopt,
+                    const project::Sections &sections = {});
 // The save dialog, the question before replacing a file, then the project.
 QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
-                    QWidget *parent, QChar decimal);
+                    QWidget *parent, QChar decimal, const project::Sections &sections = {});
 
 // The directory part of a file name, as a dialog's next initial directory: without a trailing
 // separator, except after a drive letter and colon and for the root folder.
