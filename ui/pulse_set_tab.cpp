@@ -78,6 +78,7 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
 
     CurveLabel = new QLabel("L-кривая: lg энергии фильтра от lg невязки (при «авто»)", this);
     CurveLabel->setObjectName("CurveLabel");
+    CurveLabel->setWordWrap(true);
     RegularizationChart = new widgets::TChart(this);
     RegularizationChart->setObjectName("RegularizationChart");
     RegularizationChart->setAxisCaptions("lg невязки", "lg |h|²");
