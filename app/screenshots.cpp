@@ -108,6 +108,36 @@ int main(int argc, char **argv) {
     filter.PageControl1->setCurrentWidget(filter.TabSheet1);
     QApplication::processEvents();
     save(&filter, "filter-search.png");
+    // The pulse set: two measured pulses of other carriers beside the signal, one held out, a
+    // design with the regularisation chosen from them.
+    {
+        TSignalForm &signal = program.signalForm();
+        const QString pulses = QDir::temp().filePath("pulsefir-screenshots-set");
+        QDir().mkpath(pulses);
+        const auto writePulse = [&](const char *name, double frequency) {
+            signal.Exp_F_NmSuperSpin->setValue(frequency);
+            signal.Exp_Load_BitBtn->click();
+            std::string text;
+            for (int i = -1000; i <= 1000; ++i)
+                text += pulsefir::base::formatSignificant(program.state().SignalBuffer[i], 17) + "\n";
+            const QString path = QDir(pulses).filePath(name);
+            pulsefir::base::writeFileWhole(QFile::encodeName(path).toStdString(), text);
+            return path;
+        };
+        const QString first = writePulse("pulse-38khz.txt", 0.038);
+        const QString second = writePulse("pulse-43khz.txt", 0.043);
+        signal.Exp_F_NmSuperSpin->setValue(0.04);
+        signal.Exp_Load_BitBtn->click();
+        signal.FileOffsetNmSpinEdit->setValue(-1000);
+        filter.TabSheet4->addFile(first, false);
+        filter.TabSheet4->addFile(second, true);
+        filter.RegularizationAutoCheckBox->setChecked(true);
+        filter.LeastSquaresBitBtn->click();
+        filter.PageControl1->setCurrentWidget(filter.TabSheet4);
+        QApplication::processEvents();
+        save(&filter, "filter-pulse-set.png");
+        QDir(pulses).removeRecursively();
+    }
     // The spectra with the amplitudes in dB on the left axis and the group delays of all three
     // sources on the right one.
     TSpectorForm &spectra = program.spectorForm();

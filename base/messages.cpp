@@ -224,6 +224,11 @@ std::string Message::zeroSignalLeastSquares() {
                "The signal is zero: the least-squares filter is undefined.");
 }
 
+std::string Message::noTrainingPulses() {
+    return say("В наборе нет импульса для расчёта: все отмечены «для проверки».",
+               "The set has no training pulse: every one is held out for checking.");
+}
+
 std::string Message::singularLeastSquares() {
     return say("Система уравнений МНК вырождена: увеличьте регуляризацию.",
                "The least-squares equations are singular: raise the regularisation.");
@@ -730,6 +735,16 @@ std::string Message::cliSearchResult(int epoch, std::string_view objective) {
 std::string Message::cliLeastSquaresResult(std::string_view objective, std::string_view residual) {
     return say(concat({"целевая функция ", objective, " невязка ", residual}),
                concat({"objective ", objective, " residual ", residual}));
+}
+
+std::string Message::cliMuChosen(std::string_view key, std::string_view mu) {
+    return say(concat({"регуляризация выбрана по набору: ", key, "=", mu}),
+               concat({"regularisation chosen over the set: ", key, "=", mu}));
+}
+
+std::string Message::cliNoSetDesign() {
+    return say("нет результата МНК-фильтра по набору: сначала шаг least-squares",
+               "no least-squares design over the set yet: run the step least-squares first");
 }
 
 std::string Message::cliProgress(int epoch, int epochs, std::string_view objective) {

@@ -55,6 +55,7 @@ struct Message {
     static std::string overflow();
     static std::string negativeRegularisation();
     static std::string zeroSignalLeastSquares();
+    static std::string noTrainingPulses();
     static std::string singularLeastSquares();
     static std::string transformPlanFailed();
     static std::string tooManySpectrumPoints(int limit);
@@ -165,6 +166,8 @@ struct Message {
     static std::string cliUnexpected();
     static std::string cliSearchResult(int epoch, std::string_view objective);
     static std::string cliLeastSquaresResult(std::string_view objective, std::string_view residual);
+    static std::string cliMuChosen(std::string_view key, std::string_view mu);
+    static std::string cliNoSetDesign();
     static std::string cliProgress(int epoch, int epochs, std::string_view objective);
 };
 

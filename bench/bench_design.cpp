@@ -1,9 +1,11 @@
 #include <benchmark/benchmark.h>
 
 #include <memory>
+#include <vector>
 
 #include "core/filter_search.h"
 #include "core/least_squares.h"
+#include "core/least_squares_set.h"
 #include "core/pulse_metrics.h"
 #include "core/signal_synthesis.h"
 #include "core/state.h"
@@ -61,6 +63,35 @@ void bmPulseMetrics(benchmark::State &bench) {
 }
 
 } // namespace
+
+// Args: Ns, N. The design over 8 pulses (the signal and 7 bursts of other carriers and time
+// constants, each with noise) with mu chosen automatically: the summed normal equations, one
+// decomposition for the curve, the solve and the metrics of every filtered pulse.
+void bmLeastSquaresSetAuto(benchmark::State &bench) {
+    const int ns = static_cast<int>(bench.range(0));
+    const int n = static_cast<int>(bench.range(1));
+    auto state = defaultBurst(ns);
+    std::vector<std::unique_ptr<SignalArray>> pulses;
+    std::vector<SetPulse> set{{&state->SignalBuffer, false}};
+    for (int p = 1; p < 8; ++p) {
+        auto scratch = defaultBurst(ns);
+        ToneBurstParameters burst;
+        burst.Frequency = 0.04 * (1.0 + 0.01 * (p - 4));
+        burst.FrontTimeConstant = 180.0 * (1.0 + 0.05 * (p - 4));
+        loadSignal(*scratch, burst, Fs);
+        addNoise(*scratch, 0.04);
+        pulses.push_back(std::make_unique<SignalArray>(scratch->SignalBuffer));
+        set.push_back({pulses.back().get(), p == 7});
+    }
+    SetDesignOutcome outcome;
+    for (auto _ : bench) {
+        outcome = leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, n, Regularization,
+                                        RegularisationChoice::Automatic);
+        benchmark::DoNotOptimize(outcome.Design.Cost);
+    }
+    bench.counters["mu"] = outcome.Mu;
+}
+BENCHMARK(bmLeastSquaresSetAuto)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK(bmLeastSquaresFilter)->Args({1000, 100})->Args({10000, 1000})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(bmPulseMetrics)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->UseRealTime();

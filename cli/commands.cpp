@@ -9,8 +9,12 @@
 #include "base/error.h"
 #include "base/messages.h"
 #include "base/number_text.h"
+#include "project/file_access.h"
+#include "project/ini_file.h"
 #include "project/project_settings.h"
+#include "project/pulse_set_section.h"
 #include "project/settings_table.h"
+#include "pulse_set.h"
 #include "reports.h"
 #include "session.h"
 #include "steps.h"
@@ -146,7 +150,11 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                 if (k + 1 >= args.size())
                     throw UsageError{base::Message::cliProjectNeedsFile()};
                 const std::string &file = args[++k];
-                if (!project::readProject(file, session.settings, *session.state, session.projectSource))
+                // The pulse set's files are read with the placement keys just taken from the project.
+                project::PulseSetProjectSection set(
+                    [&session] { return setList(session); },
+                    [&session](const project::PulseSetList &list) { replaceSet(session, list); });
+                if (!project::readProject(file, session.settings, *session.state, session.projectSource, {&set}))
                     err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
                 continue;
             }

@@ -2,7 +2,9 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "core/least_squares_set.h"
 #include "core/state.h"
 #include "project/settings.h"
 
@@ -14,6 +16,17 @@ struct Session {
     project::Settings settings;
     // The text of the last project read with --project: a save keeps its places and other sections.
     std::string projectSource;
+
+    // The filter window's pulse set beyond the current signal, as read when each was added.
+    struct SetMember {
+        std::string fileName;
+        bool check = false;
+        std::unique_ptr<core::SignalArray> samples;
+    };
+    std::vector<SetMember> pulseSet;
+    // How the last least-squares design did on each pulse: the signal's first, then the set's.
+    std::vector<core::PulseFit> setFits;
+    std::vector<std::pair<std::string, bool>> setFitNames; // file ("signal" for the signal), check
 
     double samplingFrequency() const { return settings.main.samplingFrequency; }
     // As the main window's "Рисовать": the half-width field becomes the signal's half-width.

@@ -19,6 +19,7 @@
 #include "project/project_settings.h"
 #include "project/settings_conversions.h"
 #include "project/settings_table.h"
+#include "pulse_set.h"
 #include "reports.h"
 
 namespace pulsefir::cli {
@@ -143,15 +144,26 @@ const std::vector<Step> &steps() {
              host.finish();
              out << base::Message::cliSearchResult(outcome.Epoch, formatLong(outcome.BestObjective)) << '\n';
          }},
-        {"least-squares", "the least-squares filter toward the desired response; prints its objective and residual",
-         "МНК-фильтр к желаемому отклику; выводит целевую функцию и невязку", false,
-         [](Session &s, const std::string &, std::ostream &out) {
-             const auto outcome =
-                 core::leastSquaresFilter(*s.state, project::desiredResponse(s.settings.filter), s.samplingFrequency(),
-                                          s.settings.filter.halfWidth, s.settings.filter.regularisation);
-             out << base::Message::cliLeastSquaresResult(formatLong(outcome.SearchObjective),
-                                                         formatNumber(outcome.Residual))
-                 << '\n';
+        {"least-squares",
+         "the least-squares filter toward the desired response over the signal and the set's training pulses; "
+         "prints its objective and residual",
+         "МНК-фильтр к желаемому отклику по сигналу и импульсам набора для расчёта; выводит целевую функцию и "
+         "невязку",
+         false, [](Session &s, const std::string &, std::ostream &out) { designOverSet(s, out); }},
+        {"add-training", "add a measured pulse to the set the least-squares filter is designed over",
+         "добавить измеренный импульс в набор, по которому рассчитывается МНК-фильтр", true,
+         [](Session &s, const std::string &file, std::ostream &) { addSetPulse(s, file, false); }},
+        {"add-check", "add a measured pulse to the set, held out of the design to check the filter on",
+         "добавить в набор измеренный импульс для проверки фильтра (в расчёт не входит)", true,
+         [](Session &s, const std::string &file, std::ostream &) { addSetPulse(s, file, true); }},
+        {"write-set-report",
+         "write how the last least-squares filter does on each pulse of the set as CSV "
+         "(file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak)",
+         "записать в CSV, как последний МНК-фильтр справляется с каждым импульсом набора "
+         "(file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak)",
+         true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeSetReport(o, s); });
          }},
         {"spectra", "compute the amplitude and phase spectra and group delays (SpectorForm fields)",
          "рассчитать амплитудные и фазовые спектры и групповые задержки (поля SpectorForm)", false,
@@ -196,7 +208,8 @@ const std::vector<Step> &steps() {
         {"save-project", "save the current values and buffers as a project file (*.flt) that the windows open",
          "сохранить текущие значения и буферы файлом проекта (*.flt), который открывают окна", true,
          [](Session &s, const std::string &file, std::ostream &) {
-             project::saveProject(file, s.settings, *s.state, userDecimalSeparator(), s.projectSource);
+             project::PulseSetProjectSection set([&s] { return setList(s); }, [](const project::PulseSetList &) {});
+             project::saveProject(file, s.settings, *s.state, userDecimalSeparator(), s.projectSource, {&set});
          }},
         {"metrics",
          "write the pulse metrics of signal, filtered signal, desired response and filter as CSV; a column "

@@ -12,6 +12,7 @@
 #include "correlation.h"
 #include "errors.h"
 #include "filter_search.h"
+#include "normal_equations.h"
 
 namespace pulsefir::core {
 
@@ -20,33 +21,6 @@ namespace {
 // A Cholesky pivot below this share of the largest diagonal entry of the normal matrix,
 // multiplied by the matrix size, means the system is singular in double precision.
 constexpr double SingularPivotShare = DBL_EPSILON;
-
-// Sum over i = -ns..+ns of x[i + j] * x[i + k] for all j, k in -n..n.
-//
-// The matrix is Toeplitz but for the ends of the window: entry (j + 1, k + 1) is entry (j, k)
-// with the sample pair that leaves the window at i = -ns removed and the one that enters at
-// i = ns + 1 added. So only the first row needs full sums, O(n * ns); every diagonal follows by
-// that update, O(n^2). The updates run in extended precision, so the error does not grow along
-// a diagonal beyond that of its first entry.
-Eigen::MatrixXd normalMatrix(WorkerPool &pool, const double *x, int n, int ns) {
-    const int size = 2 * n + 1;
-    std::vector<double> firstRow(static_cast<std::size_t>(size));
-    // firstRow[k + n] = sum_i x[i - n] * x[i + k]: the correlation of x with x moved by n.
-    correlateParallel(pool, x, x - n, ns, firstRow.data() + n, -n, n);
-    Eigen::MatrixXd a(size, size);
-    for (int q = 0; q < size; ++q) {
-        long double value = firstRow[static_cast<std::size_t>(q)];
-        a(0, q) = a(q, 0) = static_cast<double>(value);
-        for (int p = 1; p + q < size; ++p) {
-            const int j = p - 1 - n; // the row the update starts from
-            const int k = j + q;
-            value += static_cast<long double>(x[ns + 1 + j]) * x[ns + 1 + k];
-            value -= static_cast<long double>(x[-ns + j]) * x[-ns + k];
-            a(p, p + q) = a(p + q, p) = static_cast<double>(value);
-        }
-    }
-    return a;
-}
 
 void restore(SignalArray &buffer, const std::vector<double> &saved) {
     std::copy(saved.begin(), saved.end(), buffer.range(MaxSignalHalfWidth).begin());

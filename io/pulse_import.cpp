@@ -76,6 +76,10 @@ PreparedPulse preparePulse(const PulseImportRequest &request, PulseImportOutcome
 }
 
 PulseImportOutcome importPulse(core::CoreState &state, const PulseImportRequest &request) {
+    return importPulse(state.SignalBuffer, request);
+}
+
+PulseImportOutcome importPulse(core::SignalArray &buffer, const PulseImportRequest &request) {
     PulseImportOutcome outcome;
     const PreparedPulse pulse = preparePulse(request, outcome);
     PulsePlacement placement = request.placement;
@@ -84,12 +88,12 @@ PulseImportOutcome importPulse(core::CoreState &state, const PulseImportRequest 
         offset < -static_cast<long long>(MaxPulseSamples) - core::MaxSignalHalfWidth) {
         // Nothing of the pulse lands: placed as an empty pulse, every sample dropped.
         placement.offset = 0;
-        outcome.placed = placePulse(state, {}, placement);
+        outcome.placed = placePulse(buffer, {}, placement);
         outcome.placed.droppedAfter = outcome.pulseSamples;
         return outcome;
     }
     placement.offset = static_cast<int>(offset);
-    outcome.placed = placePulse(state, pulse.samples, placement);
+    outcome.placed = placePulse(buffer, pulse.samples, placement);
     // Samples of a resampled pulse that were never converted, because they land outside, count
     // as dropped as well.
     if (outcome.resampled) {

@@ -56,6 +56,8 @@ struct PreparedPulse {
 // overflow) throws a base::Error before SignalBuffer is touched. Resampling converts only the
 // part of the pulse that lands in the buffer.
 PulseImportOutcome importPulse(core::CoreState &state, const PulseImportRequest &request);
+// The same into any signal buffer (a pulse of the filter window's set).
+PulseImportOutcome importPulse(core::SignalArray &buffer, const PulseImportRequest &request);
 
 // The file read and described in `outcome` as ImportPulse would describe it (what its rate
 // would become, resampling included), without resampling: for showing what a file holds.

@@ -24,6 +24,11 @@ int offsetStartAt(int n) {
 }
 
 PlacementResult placePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement) {
+    return placePulse(state.SignalBuffer, samples, placement);
+}
+
+PlacementResult placePulse(core::SignalArray &buffer, std::span<const double> samples,
+                           const PulsePlacement &placement) {
     PlacementResult result;
     const std::int64_t lowest = -core::MaxSignalHalfWidth;
     const std::int64_t highest = core::MaxSignalHalfWidth;
@@ -36,7 +41,7 @@ PlacementResult placePulse(core::CoreState &state, std::span<const double> sampl
     result.written = static_cast<std::size_t>(kEnd - kFirst);
 
     // Scratch copy of the whole buffer: compute, check, then commit.
-    const auto signal = state.SignalBuffer.range(core::MaxSignalHalfWidth);
+    const auto signal = buffer.range(core::MaxSignalHalfWidth);
     std::vector<double> scratch(signal.size(), 0.0);
     if (placement.mode != PlacementMode::Replace)
         std::copy(signal.begin(), signal.end(), scratch.begin());
@@ -44,7 +49,7 @@ PlacementResult placePulse(core::CoreState &state, std::span<const double> sampl
     for (std::int64_t k = kFirst; k < kEnd; ++k)
         centre[k + placement.offset] += placement.scale * samples[static_cast<std::size_t>(k)];
     core::checkComputed(scratch);
-    state.SignalBuffer.assign(core::MaxSignalHalfWidth, scratch);
+    buffer.assign(core::MaxSignalHalfWidth, scratch);
     if (result.written > 0) {
         result.firstIndex = static_cast<int>(kFirst + placement.offset);
         result.lastIndex = static_cast<int>(kEnd - 1 + placement.offset);

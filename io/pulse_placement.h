@@ -34,5 +34,7 @@ int offsetStartAt(int n);
 // outside the buffer is touched. The result is computed aside and checked first, so a scale that
 // overflows leaves SignalBuffer exactly as it was (a base::Error says so).
 PlacementResult placePulse(core::CoreState &state, std::span<const double> samples, const PulsePlacement &placement);
+// The same into any signal-sized buffer (a pulse of the filter window's set).
+PlacementResult placePulse(core::SignalArray &buffer, std::span<const double> samples, const PulsePlacement &placement);
 
 } // namespace pulsefir::io

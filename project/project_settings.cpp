@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -132,17 +133,19 @@ class ParameterWindow : public ProjectWindow {
 
 } // namespace
 
-void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal) {
+void saveProjectSettings(const std::string &fileName, const Settings &settings, char decimal,
+                         const Sections &sections) {
     std::vector<std::unique_ptr<ParameterWindow>> windows;
     Windows pointers;
     for (const WindowPlacement &placement : DesignedPlacements) {
         windows.push_back(std::make_unique<ParameterWindow>(placement, settings));
         pointers.push_back(windows.back().get());
     }
-    saveProjectFile(fileName, pointers, decimal);
+    saveProjectFile(fileName, pointers, decimal, sections);
 }
 
-bool readProject(const std::string &fileName, Settings &settings, core::CoreState &state, std::string &source) {
+bool readProject(const std::string &fileName, Settings &settings, core::CoreState &state, std::string &source,
+                 const Sections &extra) {
     std::string bytes = readProjectBytes(fileName);
     const IniDocument doc = IniDocument::parse(bytes);
     Settings read = settings;
@@ -150,15 +153,21 @@ bool readProject(const std::string &fileName, Settings &settings, core::CoreStat
     WorkSections work(state);
     std::vector<std::string> unusable;
     const auto apply = work.plan(doc, unusable);
+    std::vector<std::function<void()>> extras;
+    for (ProjectSections *section : extra)
+        if (auto action = section->plan(doc, unusable))
+            extras.push_back(std::move(action));
     settings = read;
     if (apply)
         apply();
+    for (auto &action : extras)
+        action();
     source = std::move(bytes);
-    return any || apply || !unusable.empty();
+    return any || apply || !extras.empty() || !unusable.empty();
 }
 
 void saveProject(const std::string &fileName, const Settings &settings, core::CoreState &state, char decimal,
-                 std::string_view source) {
+                 std::string_view source, const Sections &extra) {
     std::vector<std::unique_ptr<ParameterWindow>> windows;
     Windows pointers;
     const IniDocument from = IniDocument::parse(source);
@@ -186,7 +195,9 @@ void saveProject(const std::string &fileName, const Settings &settings, core::Co
         doc.replaceSection(section, keys);
     }
     WorkSections work(state);
-    base::writeFileWhole(fileName, composeProject(doc.serialize(), pointers, decimal, {&work}));
+    Sections sections{&work};
+    sections.insert(sections.end(), extra.begin(), extra.end());
+    base::writeFileWhole(fileName, composeProject(doc.serialize(), pointers, decimal, sections));
 }
 
 bool readProjectSettings(const std::string &fileName, Settings &settings) {

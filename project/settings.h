@@ -40,22 +40,23 @@ struct SignalSettings {
 // The filter window: the half-width, the search, the desired response, the window method, the
 // least squares and the export.
 struct FilterSettings {
-    int halfWidth = 100;           // WINNmSpinEdit, taps
-    bool points = true;            // PointsCheckBox
-    double peakAmplitude = 1.4;    // Ar1_NmSuperSpin
-    double peakDuration = 12.5;    // Tr1_NmSuperSpin, µs
-    double randomStep = 0.0002;    // RandomNmSuperSpin
-    int epochLimit = 50000;        // EpochNmSpinEdit
-    int startFilter = 0;           // RadioGroup1: 0 zero, 1 delta
-    int responseShape = 0;         // ResponseRadioGroup
-    double centreFrequency = 0.04; // F0_NmSuperSpin, MHz
-    double peakOffset = 0.01;      // DF_NmSuperSpin, MHz
-    int filterType = 0;            // FilterTypeRadioGroup
-    int windowType = 0;            // WinTypeRadioGroup
-    double gain = 1.0;             // K_NmSuperSpin
-    int phaseShift = 0;            // PhazeShiftNmSpinEdit, degrees
-    double regularisation = 1e-6;  // RegularizationNmSuperSpin
-    int coeBits = 16;              // CoeBitsNmSpinEdit
+    int halfWidth = 100;             // WINNmSpinEdit, taps
+    bool points = true;              // PointsCheckBox
+    double peakAmplitude = 1.4;      // Ar1_NmSuperSpin
+    double peakDuration = 12.5;      // Tr1_NmSuperSpin, µs
+    double randomStep = 0.0002;      // RandomNmSuperSpin
+    int epochLimit = 50000;          // EpochNmSpinEdit
+    int startFilter = 0;             // RadioGroup1: 0 zero, 1 delta
+    int responseShape = 0;           // ResponseRadioGroup
+    double centreFrequency = 0.04;   // F0_NmSuperSpin, MHz
+    double peakOffset = 0.01;        // DF_NmSuperSpin, MHz
+    int filterType = 0;              // FilterTypeRadioGroup
+    int windowType = 0;              // WinTypeRadioGroup
+    double gain = 1.0;               // K_NmSuperSpin
+    int phaseShift = 0;              // PhazeShiftNmSpinEdit, degrees
+    double regularisation = 1e-6;    // RegularizationNmSuperSpin
+    int coeBits = 16;                // CoeBitsNmSpinEdit
+    bool regularisationAuto = false; // RegularizationAutoCheckBox: mu chosen over the pulse set
 };
 
 // The spectra window: the grid, the curves shown, the display options.

@@ -90,6 +90,7 @@ inline constexpr std::array SettingDefinitions{
     PULSEFIR_SETTING("FilterForm", "PhazeShiftNmSpinEdit", Integer, -180, 180, filter, phaseShift),
     PULSEFIR_SETTING("FilterForm", "RegularizationNmSuperSpin", Float, 0, 1, filter, regularisation),
     PULSEFIR_SETTING("FilterForm", "CoeBitsNmSpinEdit", Integer, 8, 32, filter, coeBits),
+    PULSEFIR_SETTING("FilterForm", "RegularizationAutoCheckBox", Check, 0, 1, filter, regularisationAuto),
     // Spectra window
     PULSEFIR_SETTING("SpectorForm", "FL_NmSuperSpin", Float, 0.001, 10000, spectra, lowFrequency),
     PULSEFIR_SETTING("SpectorForm", "FH_NmSuperSpin", Float, 0.001, 10000, spectra, highFrequency),

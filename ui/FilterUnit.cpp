@@ -19,11 +19,13 @@
 #include "core/errors.h"
 #include "core/filter_synthesis.h"
 #include "core/least_squares.h"
+#include "core/least_squares_set.h"
 #include "io/coefficient_writer.h"
 #include "io/tap_reader.h"
 #include "project/settings_conversions.h"
 #include "project/window_placement.h"
 #include "ui/MainUnit.h"
+#include "ui/SignalUnit.h"
 #include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
@@ -192,6 +194,25 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     connect(LeastSquaresBitBtn, &QPushButton::clicked, this, &TFilterForm::LeastSquaresBitBtnClick);
 
     buildExport();
+    buildPulseSet();
+}
+
+void TFilterForm::buildPulseSet() {
+    // Declared after every earlier control, so the project file keeps its old keys first.
+    RegularizationAutoCheckBox = checkBox(TabSheet1, setting("RegularizationAutoCheckBox"), "авто");
+    RegularizationAutoCheckBox->setToolTip("Выбрать регуляризацию по набору импульсов (обобщённая перекрёстная "
+                                           "проверка) и записать её в поле");
+    static_cast<QGridLayout *>(TabSheet1->layout())->addWidget(RegularizationAutoCheckBox, 9, 2);
+
+    TabSheet4 = declare(new PulseSetTab);
+    TabSheet4->setObjectName("TabSheet4");
+    TabSheet4->requestFor = [this](const std::string &fileName) {
+        return m_main.signalForm()->fileRequestFor(fileName);
+    };
+    TabSheet4->guard = [this](const std::function<void()> &handler) { guard(handler); };
+    PageControl1->addTab(TabSheet4, "Набор импульсов");
+    m_pulseSetSection = std::make_unique<project::PulseSetProjectSection>(
+        [this] { return TabSheet4->list(); }, [this](const project::PulseSetList &list) { TabSheet4->setList(list); });
 }
 
 void TFilterForm::buildExport() {
@@ -342,6 +363,7 @@ project::FilterSettings TFilterForm::searchSettings() const {
 project::FilterSettings TFilterForm::leastSquaresSettings() const {
     project::FilterSettings s = searchSettings();
     s.regularisation = RegularizationNmSuperSpin->value();
+    s.regularisationAuto = RegularizationAutoCheckBox->isChecked();
     return s;
 }
 
@@ -370,12 +392,23 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         DisabledWhile disabled(LeastSquaresBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
         const project::FilterSettings s = leastSquaresSettings();
-        const core::LeastSquaresOutcome outcome = core::leastSquaresFilter(
-            m_state, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation);
+        // The set's files are read now, with the signal window's "Файл" rules as they stand.
+        const project::PulseSetList list = TabSheet4->list();
+        const std::vector<io::SetPulseData> read = TabSheet4->readPulses();
+        std::vector<core::SetPulse> pulses{{&m_state.SignalBuffer, false}};
+        for (std::size_t k = 0; k < read.size(); ++k)
+            pulses.push_back({read[k].samples.get(), list[k].check});
+        const auto choice =
+            s.regularisationAuto ? core::RegularisationChoice::Automatic : core::RegularisationChoice::Field;
+        const core::SetDesignOutcome outcome = core::leastSquaresSetFilter(
+            m_state, pulses, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation, choice);
+        if (choice == core::RegularisationChoice::Automatic)
+            RegularizationNmSuperSpin->setValue(outcome.Mu);
         ViewFilterBitBtnClick();
+        TabSheet4->showDesign(outcome, list);
         const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
-        AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(outcome.SearchObjective,
-                                                                                            decimal ? decimal : '.')));
+        AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(
+                                                   outcome.Design.SearchObjective, decimal ? decimal : '.')));
     });
 }
 

@@ -5,8 +5,10 @@
 
 #include "core/filter_search.h"
 #include "core/state.h"
+#include "project/pulse_set_section.h"
 #include "project/settings.h"
 #include "ui/form_base.h"
+#include "ui/pulse_set_tab.h"
 #include "ui/widgets/chart.h"
 
 namespace pulsefir::ui {
@@ -69,6 +71,12 @@ class TFilterForm : public TForm, public core::SearchHost {
     QPushButton *LoadFilterBitBtn;
     widgets::FileDialogRequest LoadFilterDialog;
 
+    // Least squares over a set of measured pulses, with mu chosen from them.
+    QCheckBox *RegularizationAutoCheckBox;
+    PulseSetTab *TabSheet4;
+    // The set's list as a section of the project file.
+    project::ProjectSections &pulseSetSection() { return *m_pulseSetSection; }
+
   public slots:
     void SynthesizeBitBtnClick();
     void Serch1_BitBtnClick();
@@ -107,6 +115,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     // Adds the epochs accepted since the last call to the convergence chart.
     void showConvergence(bool force);
     void buildExport();
+    void buildPulseSet();
 
     core::CoreState &m_state;
     TMainForm &m_main;
@@ -116,6 +125,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     QElapsedTimer m_sinceShown;
     QElapsedTimer m_sinceConvergenceShown;
     std::size_t m_convergenceShown = 0; // entries of the search trace already on the chart
+    std::unique_ptr<project::PulseSetProjectSection> m_pulseSetSection;
 };
 
 } // namespace pulsefir::ui

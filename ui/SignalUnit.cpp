@@ -220,10 +220,17 @@ void TSignalForm::buildFileTab() {
 }
 
 io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
-    io::PulseImportRequest request;
-    request.fileName = FileNameEdit->text().trimmed().toStdString();
-    if (request.fileName.empty())
+    const std::string fileName = FileNameEdit->text().trimmed().toStdString();
+    if (fileName.empty())
         throw base::Error(base::Message::noSignalFile());
+    io::PulseImportRequest request = fileRequestFor(fileName);
+    request.placement.mode = mode;
+    return request;
+}
+
+io::PulseImportRequest TSignalForm::fileRequestFor(const std::string &fileName) const {
+    io::PulseImportRequest request;
+    request.fileName = fileName;
     request.samplingFrequency = m_main.samplingFrequency();
     request.minimumRate = m_main.FNmSuperSpin->minValue();
     request.maximumRate = m_main.FNmSuperSpin->maxValue();
@@ -231,7 +238,6 @@ io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {
     request.rate = s.fileRate == 1 ? io::RateChoice::Resample : io::RateChoice::TakeFileRate;
     request.placement.offset = s.fileOffset;
     request.placement.scale = s.fileScale;
-    request.placement.mode = mode;
     request.read.timeUnit = static_cast<io::TimeUnit>(std::max(0, s.fileTimeUnit)); // no item: auto
     request.read.decimal = static_cast<io::DecimalChoice>(std::max(0, s.fileDecimal));
     request.read.column = s.fileColumn;

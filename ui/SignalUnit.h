@@ -26,6 +26,9 @@ class TSignalForm : public TForm {
     project::SignalSettings burstSettings() const;     // the tone burst
     project::SignalSettings noiseSettings() const;     // the noise amplitude
     project::SignalSettings placementSettings() const; // a measured pulse's rate, offset, scale
+    // How the "Файл" tab reads the named file: the program's rate, the rate choice, the offset
+    // and the scale as its fields hold them now (the filter window's pulse set reads its files so).
+    io::PulseImportRequest fileRequestFor(const std::string &fileName) const;
 
     QWidget *Panel1;
     QWidget *Panel2;

@@ -34,7 +34,7 @@ Application::Application()
         ProjectWindows windows(main->windows());
         // A name given on the command line answers the dialog, which is then not shown.
         const std::optional<QString> given = std::exchange(m_namedProject, std::nullopt);
-        ProjectExtras extras{{m_work.get(), m_legends.get()}};
+        ProjectExtras extras{{m_work.get(), m_legends.get(), &m_filter->pulseSetSection()}};
         main->setWindowTitle(
             openProject(main->OpenDialog, main->windowTitle(), windows.windows(), main, given, &extras));
         if (extras.completed) {
@@ -47,7 +47,7 @@ Application::Application()
     };
     main->onSaveProject = [this, main] {
         ProjectWindows windows(main->windows());
-        ProjectExtras extras{{m_work.get(), m_legends.get()}};
+        ProjectExtras extras{{m_work.get(), m_legends.get(), &m_filter->pulseSetSection()}};
         m_lastSaveCompleted = false;
         main->setWindowTitle(saveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
                                          widgets::NumberSeparators::current().decimal, &extras));

@@ -911,3 +911,91 @@ TEST(CliTest, OwnFilesReadBackExactly) {
          {"-s.csv", "-o.csv", "-r.csv", ".flt", "-f.csv", "-f.txt", "-f.npy", "-f.h", "-f.coe", "-f.m"})
         std::filesystem::remove(stem + suffix);
 }
+
+namespace {
+
+// The signal of `steps` as a one-column text file (sample k at index k - 1000 when placed with
+// SignalForm.FileOffsetNmSpinEdit=-1000).
+std::filesystem::path signalFile(const std::vector<std::string> &steps, const std::string &name) {
+    std::vector<std::string> args = steps;
+    args.insert(args.end(), {"write-signal", "-"});
+    const auto result = runCli(args);
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    const auto path = std::filesystem::temp_directory_path() / (name + std::to_string(::getpid()) + ".txt");
+    std::ofstream out(path);
+    for (const auto &row : lines(result.out))
+        if (row.find(',') != std::string::npos && row != "index,value")
+            out << row.substr(row.find(',') + 1) << '\n';
+    return path;
+}
+
+} // namespace
+
+TEST(CliTest, SetReportHasOneRowPerPulseWithItsRole) {
+    const auto same = signalFile({"load-signal"}, "pulsefir-set-same-");
+    const auto other =
+        signalFile({"--set", "SignalForm.Exp_F_NmSuperSpin=0.042", "load-signal"}, "pulsefir-set-other-");
+    const auto alone = runCli({"load-signal", "least-squares"});
+    ASSERT_EQ(alone.exitCode, 0) << alone.err;
+    const auto result = runCli({"load-signal", "--set", "SignalForm.FileOffsetNmSpinEdit=-1000", "add-training",
+                                same.string(), "add-check", other.string(), "least-squares", "write-set-report", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 5u) << result.out;
+    EXPECT_EQ(rows[1], "file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak");
+    const auto signal = cells(rows[2]);
+    const auto training = cells(rows[3]);
+    const auto check = cells(rows[4]);
+    ASSERT_EQ(signal.size(), 7u);
+    EXPECT_EQ(signal[0], "signal");
+    EXPECT_EQ(signal[1], "training");
+    EXPECT_EQ(training[0], same.string());
+    EXPECT_EQ(training[1], "training");
+    EXPECT_EQ(check[0], other.string());
+    EXPECT_EQ(check[1], "check");
+    // The file holds the signal itself: two equal pulses give the one-pulse filter, each row
+    // its residual, and the design's residual is their sum.
+    const double single = objectiveAndResidual(alone.out).second;
+    EXPECT_NEAR(*cellNumber(signal[2]), single, 1e-9 * single);
+    EXPECT_EQ(signal[2], training[2]);
+    EXPECT_NEAR(objectiveAndResidual(rows[0]).second, 2 * single, 1e-9 * single);
+    EXPECT_NE(check[2], signal[2]);
+    for (std::size_t column = 2; column < 7; ++column)
+        EXPECT_TRUE(cellNumber(check[column]).has_value()) << rows[4];
+
+    // The automatic choice writes its mu back; the project keeps the list and the choice.
+    const auto project =
+        std::filesystem::temp_directory_path() / ("pulsefir-set-" + std::to_string(::getpid()) + ".flt");
+    const auto automatic =
+        runCli({"load-signal", "--set", "SignalForm.FileOffsetNmSpinEdit=-1000", "add-check", other.string(), "--set",
+                "FilterForm.RegularizationAutoCheckBox=1", "least-squares", "save-project", project.string()});
+    ASSERT_EQ(automatic.exitCode, 0) << automatic.err;
+    EXPECT_NE(automatic.err.find("regularisation chosen over the set: FilterForm.RegularizationNmSuperSpin="),
+              std::string::npos)
+        << automatic.err;
+    const std::string saved = readFile(project);
+    EXPECT_NE(saved.find("[PulseSet]\r\nCount=1\r\nFile0000=" + other.string() + "\r\nCheck0000=1\r\n"),
+              std::string::npos)
+        << saved;
+    EXPECT_NE(saved.find("RegularizationAutoCheckBox=1"), std::string::npos);
+    const auto reloaded =
+        runCli({"--project", project.string(), "load-signal", "least-squares", "write-set-report", "-"});
+    ASSERT_EQ(reloaded.exitCode, 0) << reloaded.err;
+    const auto reloadedRows = lines(reloaded.out);
+    ASSERT_EQ(reloadedRows.size(), 4u) << reloaded.out;
+    EXPECT_EQ(cells(reloadedRows[3])[0], other.string());
+    EXPECT_EQ(cells(reloadedRows[3])[1], "check");
+
+    std::filesystem::remove(same);
+    std::filesystem::remove(other);
+    std::filesystem::remove(project);
+}
+
+TEST(CliTest, SetReportBeforeADesignAndAMissingFileAreErrors) {
+    const auto none = runCli({"load-signal", "write-set-report", "-"});
+    EXPECT_EQ(none.exitCode, 1) << none.err;
+    EXPECT_NE(none.err.find("no least-squares design over the set yet"), std::string::npos) << none.err;
+    const auto missing = runCli({"load-signal", "add-training", "/nonexistent/pulse.csv"});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_NE(missing.err.find("/nonexistent/pulse.csv"), std::string::npos) << missing.err;
+}

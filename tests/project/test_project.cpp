@@ -88,6 +88,7 @@ TEST_F(ProjectTest, SavingDisablesEachWindowAndGivesItsStateBack) {
     EXPECT_TRUE(contains(readAll(path("p.flt")), "[FilterForm]\r\nTop=20\r\n"));
     const std::string filter = readAll(path("p.flt"));
     EXPECT_TRUE(contains(filter, "PhazeShiftNmSpinEdit=0\r\nRegularizationNmSuperSpin=1E-6\r\nCoeBitsNmSpinEdit=16\r\n"
+                                 "RegularizationAutoCheckBox=0\r\n"
                                  "Wisible=0\r\nEnabled=0\r\n[SpectorForm]"));
 }
 

@@ -37,6 +37,7 @@ struct Parameters {
     ResponseParameters response;
     int searchHalfWidth = 0, startFilter = 0, epochLimit = 0, coeBits = 0;
     double randomStep = 0, regularisation = 0;
+    bool regularisationAuto = false;
     SpectorParameters spectra;
 
     bool operator==(const Parameters &o) const {
@@ -54,7 +55,8 @@ struct Parameters {
                y.WinType == oy.WinType && r.Ar1 == orr.Ar1 && r.Tr1 == orr.Tr1 &&
                r.ResponseShape == orr.ResponseShape && searchHalfWidth == o.searchHalfWidth &&
                startFilter == o.startFilter && epochLimit == o.epochLimit && coeBits == o.coeBits &&
-               randomStep == o.randomStep && regularisation == o.regularisation && p.LowFrequency == op.LowFrequency &&
+               randomStep == o.randomStep && regularisation == o.regularisation &&
+               regularisationAuto == o.regularisationAuto && p.LowFrequency == op.LowFrequency &&
                p.HighFrequency == op.HighFrequency && p.PointCount == op.PointCount &&
                p.NormalizeSignal == op.NormalizeSignal && p.NormalizeFilter == op.NormalizeFilter &&
                p.NormalizeOutput == op.NormalizeOutput;
@@ -82,6 +84,7 @@ Parameters fromSettings(const project::Settings &s) {
     p.coeBits = s.filter.coeBits;
     p.randomStep = s.filter.randomStep;
     p.regularisation = s.filter.regularisation;
+    p.regularisationAuto = s.filter.regularisationAuto;
     p.spectra = project::spectra(s.spectra);
     return p;
 }
@@ -112,6 +115,7 @@ Parameters fromWindows(Application &app) {
     if (project::desiredResponse(leastSquares).Ar1 != p.response.Ar1 || leastSquares.halfWidth != p.searchHalfWidth)
         p.searchHalfWidth = -1; // the least squares must read what the search reads
     p.regularisation = leastSquares.regularisation;
+    p.regularisationAuto = leastSquares.regularisationAuto;
     p.startFilter = filter.startSettings().startFilter;
     p.epochLimit = filter.epochLimit();
     p.randomStep = filter.randomStep();

@@ -14,6 +14,7 @@
 #include <span>
 #include <vector>
 
+#include "base/file.h"
 #include "base/number_text.h"
 #include "c_locale.h"
 #include "core/filter_search.h"
@@ -981,6 +982,87 @@ class WindowsTest : public QObject {
         QCOMPARE(errors().last(), QString("Не указан файл сигнала"));
     }
 
+    // The set's tab: the signal first, files added and held out, a design with the automatic
+    // choice fills the field, the curve and the table; the list survives a project.
+    void pulseSetTabDesignsOverTheSetAndKeepsItsList() {
+        QTemporaryDir dir;
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        // Two pulses of the signal window's own making, one sample a line.
+        const auto writePulse = [&](const char *file, double frequency) {
+            signal().Exp_F_NmSuperSpin->setValue(frequency);
+            click(signal().Exp_Load_BitBtn);
+            std::string text;
+            for (int i = -1000; i <= 1000; ++i)
+                text += base::formatSignificant(state().SignalBuffer[i], 17) + "\n";
+            base::writeFileWhole(QFile::encodeName(dir.filePath(file)).toStdString(), text);
+            return dir.filePath(file);
+        };
+        const QString first = writePulse("first.txt", 0.038);
+        const QString second = writePulse("second.txt", 0.043);
+        signal().Exp_F_NmSuperSpin->setValue(0.04);
+        click(signal().Exp_Load_BitBtn);
+        signal().FileOffsetNmSpinEdit->setValue(-1000);
+
+        PulseSetTab &tab = *filter().TabSheet4;
+        QCOMPARE(tab.PulseListTable->rowCount(), 1);
+        QCOMPARE(tab.PulseListTable->item(0, 0)->text(), QString("Текущий сигнал"));
+        platform().dialogAnswers = {first, second, dir.filePath("missing.txt")};
+        click(tab.AddPulseBitBtn);
+        click(tab.AddPulseBitBtn);
+        click(tab.AddPulseBitBtn);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(errors().last().contains("missing.txt"));
+        QCOMPARE(tab.PulseListTable->rowCount(), 3);
+        tab.PulseListTable->item(2, 1)->setCheckState(Qt::Checked);
+        QCOMPARE(tab.list(), (project::PulseSetList{{first.toStdString(), false}, {second.toStdString(), true}}));
+
+        filter().RegularizationAutoCheckBox->setChecked(true);
+        click(filter().LeastSquaresBitBtn);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(filter().RegularizationNmSuperSpin->value() != 1e-6);
+        QCOMPARE(tab.CurveSeries->count(), 241);
+        QCOMPARE(tab.ChosenSeries->count(), 1);
+        QCOMPARE(tab.PulseFitTable->rowCount(), 3);
+        QCOMPARE(tab.PulseFitTable->item(2, 1)->text(), QString("проверка"));
+        QCOMPARE(tab.PulseFitTable->item(1, 0)->text(), QString("first.txt"));
+        // The worst row is the one of the largest residual, and it is marked.
+        const auto residual = [&](int row) {
+            return *base::parseCommandLineNumber(tab.PulseFitTable->item(row, 2)->text().toStdString());
+        };
+        QVERIFY(tab.worstRow() >= 0);
+        for (int row = 0; row < 3; ++row)
+            QVERIFY(residual(row) <= residual(tab.worstRow()));
+        QVERIFY(tab.PulseFitTable->item(tab.worstRow(), 0)->font().bold());
+        for (int row = 0; row < 3; ++row)
+            QCOMPARE(tab.PulseFitTable->item(row, 0)->font().bold(), row == tab.worstRow());
+
+        // The chosen mu typed back with "авто" off gives the same filter.
+        const std::vector<double> automatic(state().FilterBuffer.range(100).begin(),
+                                            state().FilterBuffer.range(100).end());
+        filter().RegularizationAutoCheckBox->setChecked(false);
+        click(filter().LeastSquaresBitBtn);
+        QVERIFY(std::equal(automatic.begin(), automatic.end(), state().FilterBuffer.range(100).begin()));
+        QCOMPARE(tab.CurveSeries->count(), 0);
+
+        const QString name = dir.filePath("set.flt");
+        platform().dialogAnswers = {name};
+        click(main().SaveFileSpeedButton);
+        m_app = std::make_unique<Application>();
+        main().show();
+        QCOMPARE(filter().TabSheet4->PulseListTable->rowCount(), 1);
+        platform().dialogAnswers = {name};
+        click(main().OpenFileSpeedButton);
+        QCOMPARE(filter().TabSheet4->list(),
+                 (project::PulseSetList{{first.toStdString(), false}, {second.toStdString(), true}}));
+        QVERIFY(!filter().RegularizationAutoCheckBox->isChecked());
+        filter().TabSheet4->PulseListTable->setCurrentCell(1, 0);
+        click(filter().TabSheet4->RemovePulseBitBtn);
+        filter().TabSheet4->PulseListTable->setCurrentCell(0, 0);
+        click(filter().TabSheet4->RemovePulseBitBtn); // the signal's row stays
+        QCOMPARE(filter().TabSheet4->list(), (project::PulseSetList{{second.toStdString(), true}}));
+    }
+
     void fileTabAndExportFieldsSurviveAProject() {
         QTemporaryDir dir;
         const QString name = dir.filePath("file.flt");
@@ -1060,10 +1142,11 @@ class WindowsTest : public QObject {
     }
 
     void convergenceTabShowsTheLogarithmOfEveryAcceptedObjective() {
-        QCOMPARE(filter().PageControl1->count(), 3);
+        QCOMPARE(filter().PageControl1->count(), 4);
         QCOMPARE(filter().PageControl1->tabText(0), QString("Поиск"));
         QCOMPARE(filter().PageControl1->tabText(1), QString("Загрузка"));
         QCOMPARE(filter().PageControl1->tabText(2), QString("Сходимость"));
+        QCOMPARE(filter().PageControl1->tabText(3), QString("Набор импульсов"));
         click(main().SignalBitBtn);
         click(signal().Exp_Load_BitBtn);
         filter().RandomNmSuperSpin->setValue(0.01);

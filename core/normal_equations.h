@@ -1,0 +1,26 @@
+#pragma once
+
+#include <Eigen/Core>
+
+namespace pulsefir::core {
+
+class WorkerPool;
+
+// Sum over i = -ns..+ns of x[i + j] * x[i + k] for all j, k in -n..n: the normal matrix X^T X of
+// the correlation y_i = sum_j x[i + j] h_j. x points at entry 0 and is readable at every i + j.
+Eigen::MatrixXd normalMatrix(WorkerPool &pool, const double *x, int n, int ns);
+
+// A symmetric matrix A = V diag(values) V^T seen from one vector b: its eigenvalues (ascending)
+// and projections = V^T b. That is all a regularised solution h = (A + lambda I)^-1 b needs for
+// its residual, energy and effective number of parameters at every lambda, so one decomposition
+// serves every lambda. The eigenvectors themselves are never formed: the rotations of the
+// tridiagonal QR iteration are applied to the one vector, O(n^2) beyond the O(n^3) reduction.
+struct SpectralProjection {
+    Eigen::VectorXd values;
+    Eigen::VectorXd projections;
+};
+
+// Throws base::Error when the iteration does not converge (it always does for finite input).
+SpectralProjection spectralProjection(const Eigen::MatrixXd &a, const Eigen::VectorXd &b);
+
+} // namespace pulsefir::core

@@ -1,0 +1,224 @@
+#include "pulse_set_tab.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+#include <cmath>
+#include <optional>
+
+#include "base/number_text.h"
+#include "ui/widgets/numeric_text.h"
+
+namespace pulsefir::ui {
+
+namespace {
+
+constexpr QRgb CurveColor = qRgb(0, 0, 160);
+constexpr QRgb ChosenColor = qRgb(220, 0, 0);
+constexpr QRgb WorstRowColor = qRgb(255, 210, 200);
+constexpr int SignalRow = 0; // the current signal, not a file
+
+// A number as the windows show it: the user's decimal separator, six significant digits.
+QString shown(double value) {
+    const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
+    std::string text = base::formatSignificant(value, 6);
+    if (decimal && decimal != '.')
+        for (char &c : text)
+            if (c == '.')
+                c = decimal;
+    return QString::fromStdString(text);
+}
+
+QString shown(const std::optional<double> &value) {
+    return value ? shown(*value) : QString("—");
+}
+
+QTableWidgetItem *readOnly(const QString &text) {
+    auto *item = new QTableWidgetItem(text);
+    item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+    return item;
+}
+
+} // namespace
+
+PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->setSpacing(3);
+
+    PulseListTable = new QTableWidget(0, 2, this);
+    PulseListTable->setObjectName("PulseListTable");
+    PulseListTable->setHorizontalHeaderLabels({"Импульс", "для проверки"});
+    PulseListTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    PulseListTable->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    PulseListTable->verticalHeader()->setVisible(false);
+    PulseListTable->verticalHeader()->setDefaultSectionSize(20);
+    PulseListTable->setSelectionBehavior(QAbstractItemView::SelectRows);
+    PulseListTable->setMinimumHeight(70);
+    PulseListTable->setMaximumHeight(100);
+    PulseListTable->insertRow(SignalRow);
+    PulseListTable->setItem(SignalRow, 0, readOnly("Текущий сигнал"));
+    auto *signalCheck = readOnly(QString());
+    signalCheck->setFlags(Qt::NoItemFlags); // the signal is always a training pulse
+    PulseListTable->setItem(SignalRow, 1, signalCheck);
+
+    AddPulseBitBtn = new QPushButton("Добавить…", this);
+    AddPulseBitBtn->setObjectName("AddPulseBitBtn");
+    RemovePulseBitBtn = new QPushButton("Удалить", this);
+    RemovePulseBitBtn->setObjectName("RemovePulseBitBtn");
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(AddPulseBitBtn);
+    buttons->addWidget(RemovePulseBitBtn);
+    buttons->addStretch(1);
+
+    CurveLabel = new QLabel("L-кривая: lg энергии фильтра от lg невязки (при «авто»)", this);
+    CurveLabel->setObjectName("CurveLabel");
+    CurveLabel->setWordWrap(true);
+    RegularizationChart = new widgets::TChart(this);
+    RegularizationChart->setObjectName("RegularizationChart");
+    RegularizationChart->setAxisCaptions("lg невязки", "lg |h|²");
+    RegularizationChart->setCsvXHeader("lg невязки");
+    RegularizationChart->setMinimumHeight(110);
+    CurveSeries = RegularizationChart->addSeries("CurveSeries", QColor(CurveColor));
+    CurveSeries->setCaption("L-кривая");
+    CurveSeries->setPointerVisible(false);
+    ChosenSeries = RegularizationChart->addSeries("ChosenSeries", QColor(ChosenColor));
+    ChosenSeries->setCaption("Выбранное μ");
+    ChosenSeries->setPointerVisible(true);
+    ChosenSeries->setPointerSize(4, 4);
+
+    PulseFitTable = new QTableWidget(0, 7, this);
+    PulseFitTable->setObjectName("PulseFitTable");
+    PulseFitTable->setHorizontalHeaderLabels(
+        {"Импульс", "Роль", "Невязка", "Ширина -6 дБ [мкс]", "Длит. -20 дБ [мкс]", "Боковой уровень [дБ]", "Пик"});
+    PulseFitTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    PulseFitTable->horizontalHeader()->setStretchLastSection(true);
+    PulseFitTable->verticalHeader()->setVisible(false);
+    PulseFitTable->verticalHeader()->setDefaultSectionSize(20);
+    PulseFitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    PulseFitTable->setMinimumHeight(70);
+
+    layout->addWidget(PulseListTable);
+    layout->addLayout(buttons);
+    layout->addWidget(CurveLabel);
+    layout->addWidget(RegularizationChart, 3);
+    layout->addWidget(PulseFitTable, 2);
+
+    AddPulseDialog.kind = widgets::FileDialogRequest::Kind::Open;
+    AddPulseDialog.title = "Добавить импульс в набор";
+    AddPulseDialog.filter = "Импульсы (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
+    AddPulseDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
+
+    connect(AddPulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::AddPulseBitBtnClick);
+    connect(RemovePulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::RemovePulseBitBtnClick);
+}
+
+project::PulseSetList PulseSetTab::list() const {
+    project::PulseSetList result;
+    for (int row = SignalRow + 1; row < PulseListTable->rowCount(); ++row)
+        result.push_back({PulseListTable->item(row, 0)->text().toStdString(),
+                          PulseListTable->item(row, 1)->checkState() == Qt::Checked});
+    return result;
+}
+
+void PulseSetTab::setList(const project::PulseSetList &entries) {
+    PulseListTable->setRowCount(SignalRow + 1);
+    for (const project::PulseSetEntry &entry : entries)
+        addFile(QString::fromStdString(entry.fileName), entry.check);
+}
+
+void PulseSetTab::addFile(const QString &fileName, bool check) {
+    const int row = PulseListTable->rowCount();
+    PulseListTable->insertRow(row);
+    PulseListTable->setItem(row, 0, readOnly(fileName));
+    auto *flag = new QTableWidgetItem;
+    flag->setFlags(Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    flag->setCheckState(check ? Qt::Checked : Qt::Unchecked);
+    PulseListTable->setItem(row, 1, flag);
+}
+
+std::vector<io::SetPulseData> PulseSetTab::readPulses() const {
+    std::vector<io::SetPulseData> pulses;
+    for (const project::PulseSetEntry &entry : list())
+        pulses.push_back(io::readSetPulse(requestFor(entry.fileName)));
+    return pulses;
+}
+
+void PulseSetTab::AddPulseBitBtnClick() {
+    const auto chosen = widgets::Platform::current().runFileDialog(this, AddPulseDialog);
+    if (!chosen)
+        return;
+    AddPulseDialog.fileName = *chosen;
+    // Read once now, so that a file the readers refuse is reported when it is chosen.
+    guard([&] {
+        io::readSetPulse(requestFor(QFile::encodeName(*chosen).toStdString()));
+        addFile(*chosen, false);
+    });
+}
+
+void PulseSetTab::RemovePulseBitBtnClick() {
+    const int row = PulseListTable->currentRow();
+    if (row > SignalRow)
+        PulseListTable->removeRow(row);
+}
+
+void PulseSetTab::showDesign(const core::SetDesignOutcome &outcome, const project::PulseSetList &designed) {
+    CurveSeries->clearPoints();
+    ChosenSeries->clearPoints();
+    for (const core::RegularisationPoint &point : outcome.Curve)
+        if (point.Residual > 0 && point.Energy > 0)
+            CurveSeries->addPoint(std::log10(point.Residual), std::log10(point.Energy), QColor(CurveColor));
+    if (outcome.Chosen >= 0) {
+        const core::RegularisationPoint &chosen = outcome.Curve[static_cast<std::size_t>(outcome.Chosen)];
+        if (chosen.Residual > 0 && chosen.Energy > 0)
+            ChosenSeries->addPoint(std::log10(chosen.Residual), std::log10(chosen.Energy), QColor(ChosenColor));
+        CurveLabel->setText("L-кривая: lg энергии фильтра от lg невязки; выбрано μ = " + shown(chosen.Mu) +
+                            " (обобщённая перекрёстная проверка)");
+    } else {
+        CurveLabel->setText("L-кривая: lg энергии фильтра от lg невязки (при «авто»)");
+    }
+    RegularizationChart->update();
+
+    PulseFitTable->setRowCount(0);
+    m_worstRow = -1;
+    for (std::size_t k = 0; k < outcome.Fits.size(); ++k) {
+        const core::PulseFit &fit = outcome.Fits[k];
+        const bool signal = k == 0;
+        const bool check = !signal && k - 1 < designed.size() && designed[k - 1].check;
+        const QString name =
+            signal ? QString("Текущий сигнал")
+                   : (k - 1 < designed.size() ? QString::fromStdString(designed[k - 1].fileName) : QString());
+        const int row = PulseFitTable->rowCount();
+        PulseFitTable->insertRow(row);
+        const QString cells[] = {signal ? name : QFileInfo(name).fileName(),
+                                 check ? "проверка" : "расчёт",
+                                 shown(fit.Residual),
+                                 shown(fit.Metrics.Width6dB),
+                                 shown(fit.Metrics.Duration20dB),
+                                 shown(fit.Metrics.SideLevelDb),
+                                 shown(fit.Metrics.Peak)};
+        for (int column = 0; column < 7; ++column)
+            PulseFitTable->setItem(row, column, readOnly(cells[column]));
+        PulseFitTable->item(row, 0)->setToolTip(name);
+        if (m_worstRow < 0 || fit.Residual > outcome.Fits[static_cast<std::size_t>(m_worstRow)].Residual)
+            m_worstRow = row;
+    }
+    if (m_worstRow >= 0) {
+        for (int column = 0; column < 7; ++column) {
+            QTableWidgetItem *item = PulseFitTable->item(m_worstRow, column);
+            item->setBackground(QColor(WorstRowColor));
+            QFont font = item->font();
+            font.setBold(true);
+            item->setFont(font);
+        }
+        PulseFitTable->item(m_worstRow, 0)
+            ->setToolTip(PulseFitTable->item(m_worstRow, 0)->toolTip() + " — наибольшая невязка в наборе");
+    }
+}
+
+} // namespace pulsefir::ui

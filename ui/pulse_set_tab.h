@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QWidget>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/least_squares_set.h"
+#include "io/pulse_import.h"
+#include "io/set_pulse.h"
+#include "project/pulse_set_section.h"
+#include "ui/widgets/chart.h"
+#include "ui/widgets/platform.h"
+
+namespace pulsefir::ui {
+
+// The filter window's tab "Набор импульсов": the measured pulses the least-squares filter is
+// designed over beside the current signal (always the first member), each of them a training
+// pulse or held out "для проверки"; the regularisation curve of the last automatic choice; and
+// how the last design did on every pulse, the worst row marked.
+class PulseSetTab : public QWidget {
+    Q_OBJECT
+  public:
+    explicit PulseSetTab(QWidget *parent = nullptr);
+
+    // How a file of the set is read (the signal window's "Файл" rules at this moment), and how a
+    // handler's error is shown; both given by the window.
+    std::function<io::PulseImportRequest(const std::string &fileName)> requestFor;
+    std::function<void(const std::function<void()> &)> guard;
+
+    // The files after the signal's row, as the project stores them.
+    project::PulseSetList list() const;
+    void setList(const project::PulseSetList &list);
+    void addFile(const QString &fileName, bool check);
+
+    // Every file of the list read now, in list order; throws base::Error for one that cannot be.
+    std::vector<io::SetPulseData> readPulses() const;
+    // The curve and the table of a design over the signal and the list as it was read.
+    void showDesign(const core::SetDesignOutcome &outcome, const project::PulseSetList &designed);
+
+    QTableWidget *PulseListTable;
+    QPushButton *AddPulseBitBtn;
+    QPushButton *RemovePulseBitBtn;
+    QLabel *CurveLabel;
+    widgets::TChart *RegularizationChart;
+    widgets::TLineSeries *CurveSeries;
+    widgets::TLineSeries *ChosenSeries;
+    QTableWidget *PulseFitTable;
+    widgets::FileDialogRequest AddPulseDialog;
+
+    // The row of PulseFitTable marked as the worst (largest residual), or -1.
+    int worstRow() const { return m_worstRow; }
+
+  public slots:
+    void AddPulseBitBtnClick();
+    void RemovePulseBitBtnClick();
+
+  private:
+    int m_worstRow = -1;
+};
+
+} // namespace pulsefir::ui
