@@ -4,7 +4,6 @@
 #include <Eigen/Core>
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <vector>
 
@@ -17,10 +16,6 @@
 namespace pulsefir::core {
 
 namespace {
-
-// A Cholesky pivot below this share of the largest diagonal entry of the normal matrix,
-// multiplied by the matrix size, means the system is singular in double precision.
-constexpr double SingularPivotShare = DBL_EPSILON;
 
 void restore(SignalArray &buffer, const std::vector<double> &saved) {
     std::copy(saved.begin(), saved.end(), buffer.range(MaxSignalHalfWidth).begin());
@@ -49,34 +44,18 @@ LeastSquaresOutcome leastSquaresFilter(CoreState &state, const ResponseParameter
             correlateParallel(state.pool(), x, d, ns, b.data() + n, -n, n); // b_j = sum_i x[i + j] * d_i
 
         const double trace = a.trace();
-        const double largestDiagonal = a.diagonal().maxCoeff();
         if (!(trace > 0.0))
             throw base::Error(base::Message::zeroSignalLeastSquares());
         checkStored(trace);
         const double lambda = regularization * trace / size;
-        checkStored(lambda);
-        a.diagonal().array() += lambda;
-
-        const Eigen::LLT<Eigen::MatrixXd> cholesky(a);
-        const auto &l = cholesky.matrixLLT();
-        const double smallestPivot = (l.diagonal().array() * l.diagonal().array()).minCoeff();
-        if (cholesky.info() != Eigen::Success ||
-            !(smallestPivot > SingularPivotShare * size * (largestDiagonal + lambda)))
-            throw base::Error(base::Message::singularLeastSquares());
-        const Eigen::VectorXd h = cholesky.solve(b);
-        for (int p = 0; p < size; ++p)
-            checkStored(h[p]);
+        const Eigen::VectorXd h = solveRegularised(a, b, lambda);
 
         // Output of the new filter, as CalcOut would compute it, and the three measures of fit.
         std::vector<double> output(static_cast<std::size_t>(2 * std::max(ns, 0) + 1));
         double *y = output.data() + std::max(ns, 0);
         if (ns >= 0)
             correlateParallel(state.pool(), x, h.data() + n, n, y, -ns, ns);
-        long double residual = 0.0L;
-        for (int i = -ns; i <= ns; ++i) {
-            const long double e = static_cast<long double>(y[i]) - d[i];
-            residual += e * e;
-        }
+        const long double residual = squaredError(y, d, ns);
         long double tapEnergy = 0.0L;
         for (int p = 0; p < size; ++p)
             tapEnergy += static_cast<long double>(h[p]) * h[p];

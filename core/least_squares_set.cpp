@@ -4,7 +4,6 @@
 #include <Eigen/Core>
 
 #include <algorithm>
-#include <cfloat>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -19,10 +18,6 @@
 namespace pulsefir::core {
 
 namespace {
-
-// As for one pulse: a Cholesky pivot below this share of the largest diagonal entry, times the
-// matrix size, means the system is singular in double precision.
-constexpr double SingularPivotShare = DBL_EPSILON;
 
 void restore(SignalArray &buffer, const std::vector<double> &saved) {
     std::copy(saved.begin(), saved.end(), buffer.range(MaxSignalHalfWidth).begin());
@@ -109,7 +104,6 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
         }
 
         const double trace = a.trace();
-        const double largestDiagonal = a.diagonal().maxCoeff();
         if (!(trace > 0.0))
             throw base::Error(base::Message::zeroSignalLeastSquares());
         checkStored(trace);
@@ -137,18 +131,7 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
             mu = outcome.Curve[static_cast<std::size_t>(outcome.Chosen)].Mu;
         }
         const double lambda = mu * trace / size;
-        checkStored(lambda);
-        a.diagonal().array() += lambda;
-
-        const Eigen::LLT<Eigen::MatrixXd> cholesky(a);
-        const auto &l = cholesky.matrixLLT();
-        const double smallestPivot = (l.diagonal().array() * l.diagonal().array()).minCoeff();
-        if (cholesky.info() != Eigen::Success ||
-            !(smallestPivot > SingularPivotShare * size * (largestDiagonal + lambda)))
-            throw base::Error(base::Message::singularLeastSquares());
-        const Eigen::VectorXd h = cholesky.solve(b);
-        for (int p = 0; p < size; ++p)
-            checkStored(h[p]);
+        const Eigen::VectorXd h = solveRegularised(a, b, lambda);
 
         // Every pulse filtered as CalcOut would filter it, its residual and its metrics.
         const auto filtered = std::make_unique<SignalArray>();
@@ -158,11 +141,7 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
         for (const SetPulse &p : pulses) {
             if (ns >= 0)
                 correlateParallel(state.pool(), p.Samples->centre(), h.data() + n, n, y, -ns, ns);
-            long double residual = 0.0L;
-            for (int i = -ns; i <= ns; ++i) {
-                const long double e = static_cast<long double>(y[i]) - d[i];
-                residual += e * e;
-            }
+            const long double residual = squaredError(y, d, ns);
             if (!p.Check)
                 trainingResidual += residual;
             PulseFit fit;

@@ -12,8 +12,39 @@
 #include "base/error.h"
 #include "base/messages.h"
 #include "correlation.h"
+#include "errors.h"
 
 namespace pulsefir::core {
+
+namespace {
+// A Cholesky pivot below this share of size * (largest diagonal entry) counts as singular.
+constexpr double SingularPivotShare = DBL_EPSILON;
+} // namespace
+
+Eigen::VectorXd solveRegularised(Eigen::MatrixXd &a, const Eigen::VectorXd &b, double lambda) {
+    const auto size = static_cast<double>(a.rows());
+    const double largestDiagonal = a.diagonal().maxCoeff();
+    checkStored(lambda);
+    a.diagonal().array() += lambda;
+    const Eigen::LLT<Eigen::MatrixXd> cholesky(a);
+    const auto &l = cholesky.matrixLLT();
+    const double smallestPivot = (l.diagonal().array() * l.diagonal().array()).minCoeff();
+    if (cholesky.info() != Eigen::Success || !(smallestPivot > SingularPivotShare * size * (largestDiagonal + lambda)))
+        throw base::Error(base::Message::singularLeastSquares());
+    Eigen::VectorXd h = cholesky.solve(b);
+    for (Eigen::Index p = 0; p < h.size(); ++p)
+        checkStored(h[p]);
+    return h;
+}
+
+long double squaredError(const double *y, const double *d, int ns) {
+    long double sum = 0.0L;
+    for (int i = -ns; i <= ns; ++i) {
+        const long double e = static_cast<long double>(y[i]) - d[i];
+        sum += e * e;
+    }
+    return sum;
+}
 
 // The matrix is Toeplitz but for the ends of the window: entry (j + 1, k + 1) is entry (j, k)
 // with the sample pair that leaves the window at i = -ns removed and the one that enters at

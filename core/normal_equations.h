@@ -10,6 +10,14 @@ class WorkerPool;
 // the correlation y_i = sum_j x[i + j] h_j. x points at entry 0 and is readable at every i + j.
 Eigen::MatrixXd normalMatrix(WorkerPool &pool, const double *x, int n, int ns);
 
+// Solves (A + lambda I) h = b by Cholesky, adding lambda to A's diagonal in place; throws
+// base::Error when lambda or a tap cannot be stored, or when the system is singular to working
+// precision (a pivot below size * epsilon of the largest diagonal entry).
+Eigen::VectorXd solveRegularised(Eigen::MatrixXd &a, const Eigen::VectorXd &b, double lambda);
+
+// Sum over i = -ns..+ns of (y[i] - d[i])^2, accumulated in long double.
+long double squaredError(const double *y, const double *d, int ns);
+
 // A symmetric matrix A = V diag(values) V^T seen from one vector b: its eigenvalues (ascending)
 // and projections = V^T b. That is all a regularised solution h = (A + lambda I)^-1 b needs for
 // its residual, energy and effective number of parameters at every lambda, so one decomposition
