@@ -131,6 +131,7 @@ void TForm::fitToScreen() {
     const QRect available = shown->availableGeometry();
     const QMargins margins = knownMargins().value_or(AssumedFrame);
     const QSize room = available.size().shrunkBy(margins);
+    bool shrunk = false;
     if (!m_sizeable) {
         // Room for the scroll bar that the other direction then needs, so that one bar suffices.
         const int bar = m_scroll->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_scroll);
@@ -139,12 +140,19 @@ void TForm::fitToScreen() {
             fitted.setWidth(std::min(m_designedSize.width() + bar, room.width()));
         if (fitted.width() < m_designedSize.width())
             fitted.setHeight(std::min(m_designedSize.height() + bar, room.height()));
-        if (fitted != size())
+        if (fitted != size()) {
             setFixedSize(fitted);
+            shrunk = fitted.width() < m_designedSize.width() || fitted.height() < m_designedSize.height();
+        }
     } else if (width() > room.width() || height() > room.height()) {
         resize(size().boundedTo(room));
+        shrunk = true;
     }
-    // A window that now fits but stands partly off the screen moves onto it.
+    // A window shrunk to the screen that stands partly off it moves onto it. One that fits as it
+    // is keeps its place: the first window's frame is not known yet at this point, and its place
+    // is set by the outer geometry once the window manager has framed it.
+    if (!shrunk)
+        return;
     QRect outer = geometry().marginsAdded(margins);
     if (outer.bottom() > available.bottom())
         outer.moveBottom(available.bottom());
