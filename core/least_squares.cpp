@@ -56,21 +56,17 @@ LeastSquaresOutcome leastSquaresFilter(CoreState &state, const ResponseParameter
         if (ns >= 0)
             correlateParallel(state.pool(), x, h.data() + n, n, y, -ns, ns);
         const long double residual = squaredError(y, d, ns);
-        long double tapEnergy = 0.0L;
-        for (int p = 0; p < size; ++p)
-            tapEnergy += static_cast<long double>(h[p]) * h[p];
+        const long double energy = tapEnergy(h);
 
         LeastSquaresOutcome outcome;
         outcome.Residual = static_cast<double>(residual);
-        outcome.Cost = static_cast<double>(residual + lambda * tapEnergy);
+        outcome.Cost = static_cast<double>(residual + lambda * energy);
         outcome.SearchObjective = searchObjective(state, y, ns);
         outcome.Lambda = lambda;
         checkStored(outcome.Cost);
 
         // Commit: the filter is replaced only now that everything has been computed.
-        state.FilterBuffer.fill(0.0);
-        state.FilterBuffer.assign(n, {h.data(), static_cast<std::size_t>(size)});
-        state.FilterHalfWidth = n;
+        commitFilter(state, h, n);
         return outcome;
     } catch (...) {
         restore(state.ResponseBuffer, previousResponse);

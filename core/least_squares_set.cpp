@@ -153,21 +153,17 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
         double *signalOutput = output.data() + std::max(ns, 0);
         if (ns >= 0)
             correlateParallel(state.pool(), state.SignalBuffer.centre(), h.data() + n, n, signalOutput, -ns, ns);
-        long double tapEnergy = 0.0L;
-        for (int p = 0; p < size; ++p)
-            tapEnergy += static_cast<long double>(h[p]) * h[p];
+        const long double energy = tapEnergy(h);
 
         outcome.Mu = mu;
         outcome.Design.Residual = static_cast<double>(trainingResidual);
-        outcome.Design.Cost = static_cast<double>(trainingResidual + lambda * tapEnergy);
+        outcome.Design.Cost = static_cast<double>(trainingResidual + lambda * energy);
         outcome.Design.SearchObjective = searchObjective(state, signalOutput, ns);
         outcome.Design.Lambda = lambda;
         checkStored(outcome.Design.Cost);
 
         // Commit: the filter is replaced only now that everything has been computed.
-        state.FilterBuffer.fill(0.0);
-        state.FilterBuffer.assign(n, {h.data(), static_cast<std::size_t>(size)});
-        state.FilterHalfWidth = n;
+        commitFilter(state, h, n);
         return outcome;
     } catch (...) {
         restore(state.ResponseBuffer, previousResponse);

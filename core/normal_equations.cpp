@@ -13,6 +13,7 @@
 #include "base/messages.h"
 #include "correlation.h"
 #include "errors.h"
+#include "state.h"
 
 namespace pulsefir::core {
 
@@ -35,6 +36,19 @@ Eigen::VectorXd solveRegularised(Eigen::MatrixXd &a, const Eigen::VectorXd &b, d
     for (Eigen::Index p = 0; p < h.size(); ++p)
         checkStored(h[p]);
     return h;
+}
+
+long double tapEnergy(const Eigen::VectorXd &h) {
+    long double sum = 0.0L;
+    for (Eigen::Index p = 0; p < h.size(); ++p)
+        sum += static_cast<long double>(h[p]) * h[p];
+    return sum;
+}
+
+void commitFilter(CoreState &state, const Eigen::VectorXd &h, int n) {
+    state.FilterBuffer.fill(0.0);
+    state.FilterBuffer.assign(n, {h.data(), static_cast<std::size_t>(h.size())});
+    state.FilterHalfWidth = n;
 }
 
 long double squaredError(const double *y, const double *d, int ns) {

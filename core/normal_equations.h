@@ -5,6 +5,7 @@
 namespace pulsefir::core {
 
 class WorkerPool;
+struct CoreState;
 
 // Sum over i = -ns..+ns of x[i + j] * x[i + k] for all j, k in -n..n: the normal matrix X^T X of
 // the correlation y_i = sum_j x[i + j] h_j. x points at entry 0 and is readable at every i + j.
@@ -14,6 +15,12 @@ Eigen::MatrixXd normalMatrix(WorkerPool &pool, const double *x, int n, int ns);
 // base::Error when lambda or a tap cannot be stored, or when the system is singular to working
 // precision (a pivot below size * epsilon of the largest diagonal entry).
 Eigen::VectorXd solveRegularised(Eigen::MatrixXd &a, const Eigen::VectorXd &b, double lambda);
+
+// Sum of h_p^2, accumulated in long double: the filter's energy in the regularised cost.
+long double tapEnergy(const Eigen::VectorXd &h);
+
+// Makes h (taps -n..n) the filter: FilterBuffer cleared, the taps placed, FilterHalfWidth = n.
+void commitFilter(CoreState &state, const Eigen::VectorXd &h, int n);
 
 // Sum over i = -ns..+ns of (y[i] - d[i])^2, accumulated in long double.
 long double squaredError(const double *y, const double *d, int ns);
