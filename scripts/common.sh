@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev googletest libbenchmark-dev
   libeigen3-dev libfftw3-dev
   libsndfile1-dev libsamplerate0-dev
-  xvfb xauth openbox fonts-dejavu-core imagemagick
+  xvfb xauth openbox fonts-dejavu-core imagemagick libxcb1-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
   dpkg-dev appstream desktop-file-utils shared-mime-info libxml2-utils

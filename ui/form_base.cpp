@@ -8,16 +8,19 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <exception>
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "base/messages.h"
 #include "project/settings_table.h"
 #include "ui/widgets/platform.h"
+#include "ui/window_frame.h"
 
 namespace pulsefir::ui {
 
@@ -33,37 +36,49 @@ QWidget *TForm::component(const QString &name) const {
     return nullptr;
 }
 
-namespace {
-
-// What the window system draws around a window's client area.
-QMargins marginsOf(const QWidget &w) {
-    const QRect outer = w.frameGeometry();
-    const QRect inner = w.geometry();
-    return {inner.left() - outer.left(), inner.top() - outer.top(), outer.right() - inner.right(),
-            outer.bottom() - inner.bottom()};
+std::optional<QMargins> TForm::answeredMargins() const {
+    // Asked of the window manager's announcement: the widget's own frame geometry is refreshed
+    // only by a move or a resize, and a window manager that puts the window exactly where it was
+    // asked sends neither, so it can report no frame, or a transient one, long after the frame is
+    // drawn.
+    const QWindow *window = isVisible() ? windowHandle() : nullptr;
+    return window ? announcedFrameMargins(*window) : std::nullopt;
 }
 
-} // namespace
+std::optional<QMargins> TForm::ownMargins() const {
+    if (const auto answered = answeredMargins())
+        m_frameMargins = answered;
+    return m_frameMargins;
+}
 
 std::optional<QMargins> TForm::knownMargins() const {
-    if (m_frameMargins)
-        return m_frameMargins;
-    for (QWidget *w : QApplication::topLevelWidgets())
-        if (w != this && qobject_cast<TForm *>(w) && w->isVisible() && w->frameGeometry() != w->geometry())
-            return marginsOf(*w);
-    return std::nullopt;
+    if (const auto own = ownMargins())
+        return own;
+    std::optional<QMargins> otherKind;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        const auto *form = qobject_cast<const TForm *>(w);
+        if (!form || form == this)
+            continue;
+        if (const auto margins = form->ownMargins()) {
+            if (form->m_sizeable == m_sizeable)
+                return margins;
+            if (!otherKind)
+                otherKind = margins;
+        }
+    }
+    return otherKind;
 }
 
 QMargins TForm::frameMargins() const {
-    if (isVisible() && frameGeometry() != geometry())
-        m_frameMargins = marginsOf(*this);
     return knownMargins().value_or(QMargins());
 }
 
 QRect TForm::outerGeometry() const {
-    // A shown window that the window manager has not framed yet is given the frame it will get.
-    if (isVisible())
-        return frameGeometry() != geometry() ? frameGeometry() : geometry().marginsAdded(frameMargins());
+    if (isVisible()) {
+        if (m_pendingOuter)
+            return m_sizeable ? *m_pendingOuter : QRect(m_pendingOuter->topLeft(), size().grownBy(frameMargins()));
+        return geometry().marginsAdded(frameMargins());
+    }
     if (m_outerWhileHidden)
         return m_sizeable ? *m_outerWhileHidden : QRect(m_outerWhileHidden->topLeft(), size().grownBy(frameMargins()));
     return geometry().marginsAdded(frameMargins());
@@ -80,9 +95,7 @@ void TForm::setOuterGeometry(const QRect &frame, bool resizeToo) {
     if (resizeToo)
         outer.setSize(frame.size());
     if (isVisible()) {
-        // Placed by its client area, which the window system puts exactly where it is asked to;
-        // the frame then stands where it should.
-        setGeometry(clientFor(outer, frameMargins()));
+        placeShown(outer);
         return;
     }
     m_outerWhileHidden = outer;
@@ -90,15 +103,45 @@ void TForm::setOuterGeometry(const QRect &frame, bool resizeToo) {
     m_clientWhileHidden = geometry();
 }
 
-void TForm::settleOuterGeometry(const QRect &outer, int attemptsLeft) {
-    constexpr int PollMs = 20; // the window manager frames a window within a few of these
-    if (!isVisible())
-        return;
-    if (frameGeometry() != geometry() || attemptsLeft <= 0) {
-        setOuterGeometry(outer, true);
+void TForm::placeShown(const QRect &outer) {
+    // Placed by its client area, which the window system puts exactly where it is asked to; the
+    // frame then stands where it should.
+    if (const auto answered = answeredMargins()) {
+        m_frameMargins = answered;
+        m_pendingOuter.reset();
+        setGeometry(clientFor(outer, *answered));
+        m_placedClient = geometry();
         return;
     }
-    QTimer::singleShot(PollMs, this, [this, outer, attemptsLeft] { settleOuterGeometry(outer, attemptsLeft - 1); });
+    m_pendingOuter = outer;
+    setGeometry(clientFor(outer, frameMargins()));
+    m_placedClient = geometry();
+    constexpr int MaxPolls = 1500; // 30 s: a window manager answers within milliseconds when idle
+    if (!m_awaitingFrame)
+        awaitFrame(MaxPolls);
+}
+
+void TForm::awaitFrame(int pollsLeft) {
+    constexpr int PollMs = 20;
+    m_awaitingFrame = false;
+    if (!isVisible() || !m_pendingOuter)
+        return;
+    if (const auto answered = answeredMargins()) {
+        m_frameMargins = answered;
+        const QRect outer = *m_pendingOuter;
+        m_pendingOuter.reset();
+        setGeometry(clientFor(outer, *answered));
+        m_placedClient = geometry();
+        return;
+    }
+    // No window manager, or one that draws no frame: the window stays where it was put, and its
+    // frame is what the known margins make of it from then on (a move by the user then counts).
+    if (pollsLeft <= 0) {
+        m_pendingOuter.reset();
+        return;
+    }
+    m_awaitingFrame = true;
+    QTimer::singleShot(PollMs, this, [this, pollsLeft] { awaitFrame(pollsLeft - 1); });
 }
 
 namespace {
@@ -142,10 +185,12 @@ void TForm::fitToScreen() {
             fitted.setHeight(std::min(m_designedSize.height() + bar, room.height()));
         if (fitted != size()) {
             setFixedSize(fitted);
+            m_placedClient = geometry();
             shrunk = fitted.width() < m_designedSize.width() || fitted.height() < m_designedSize.height();
         }
     } else if (width() > room.width() || height() > room.height()) {
         resize(size().boundedTo(room));
+        m_placedClient = geometry();
         shrunk = true;
     }
     // A window shrunk to the screen that stands partly off it moves onto it. One that fits as it
@@ -163,6 +208,9 @@ void TForm::fitToScreen() {
     const QPoint client = outer.marginsRemoved(margins).topLeft();
     if (client != geometry().topLeft())
         setGeometry(QRect(client, size()));
+    m_placedClient = geometry();
+    if (m_pendingOuter)
+        m_pendingOuter = outer;
 }
 
 void TForm::showEvent(QShowEvent *event) {
@@ -171,16 +219,10 @@ void TForm::showEvent(QShowEvent *event) {
     if (m_outerWhileHidden && (geometry().topLeft() != m_clientWhileHidden.topLeft() ||
                                (m_sizeable && geometry().size() != m_clientWhileHidden.size())))
         m_outerWhileHidden.reset();
-    if (m_outerWhileHidden && !event->spontaneous()) {
-        const QRect outer = *m_outerWhileHidden;
-        m_outerWhileHidden.reset();
-        const auto margins = knownMargins();
-        setGeometry(clientFor(outer, margins.value_or(QMargins())));
-        // No window shows a frame yet (the first window of the program): the frame is known
-        // only once the window manager has drawn it.
-        if (!margins)
-            settleOuterGeometry(outer, 50);
-    }
+    if (m_outerWhileHidden && !event->spontaneous())
+        placeShown(*std::exchange(m_outerWhileHidden, std::nullopt));
+    else if (!event->spontaneous())
+        m_placedClient = geometry(); // shown where it stands
     if (!event->spontaneous())
         fitToScreen();
     QWidget::showEvent(event);
@@ -191,6 +233,7 @@ void TForm::hideEvent(QHideEvent *event) {
     if (!event->spontaneous()) {
         m_outerWhileHidden = outerGeometry();
         m_clientWhileHidden = geometry();
+        m_pendingOuter.reset();
     }
 }
 

@@ -39,10 +39,18 @@ class TForm : public QWidget {
 
     // The outer frame (what the window system draws around the client area, title bar
     // included), in screen pixels. A hidden window has no frame of its own: it is given the
-    // margins it had when last shown, or those of the last window seen shown, so that stored
-    // positions and sizes mean the same whether the window is shown or not.
+    // margins it had when last shown, or those of another window with the same kind of border
+    // (a window manager may frame a fixed-size window differently: no resize handle). A window
+    // placed by the program and shown, whose frame the window manager has not reported yet,
+    // answers with the frame it was placed at: it is put there once the frame is known, so a save
+    // before the window manager answers writes what a save after it does.
     QRect outerGeometry() const;
     QMargins frameMargins() const;
+    // Whether the window manager has reported this shown window's frame and the window stands
+    // where the program placed it.
+    bool frameSettled() const {
+        return isVisible() && !m_pendingOuter && ownMargins().has_value() && geometry() == m_placedClient;
+    }
     // Moves and sizes the window so that its outer frame becomes `frame` (the size only when
     // `resize` is set).
     void setOuterGeometry(const QRect &frame, bool resize);
@@ -85,16 +93,27 @@ class TForm : public QWidget {
     bool m_sizeable = true;
     QScrollArea *m_scroll = nullptr;
     QSize m_designedSize;                           // a fixed-size window's designed client size
-    mutable std::optional<QMargins> m_frameMargins; // as last seen while shown
+    mutable std::optional<QMargins> m_frameMargins; // as the window manager last reported them
     // Where a hidden window's frame is to stand: the window system knows no frame for it, and
     // places a window never shown by its client area.
     std::optional<QRect> m_outerWhileHidden;
     QRect m_clientWhileHidden; // what was set for it; a window moved since by anyone else drops it
-    // The decoration this window had when last seen framed, or that of another shown window.
+    // Where a shown window's frame is to stand until the window manager reports the frame.
+    std::optional<QRect> m_pendingOuter;
+    QRect m_placedClient; // the client area the program last gave the shown window
+    bool m_awaitingFrame = false;
+    // The margins the window manager reports for this shown window, once it has framed it.
+    std::optional<QMargins> answeredMargins() const;
+    // This window's margins as last reported, refreshed while it is shown.
+    std::optional<QMargins> ownMargins() const;
+    // This window's margins, else those of another window with the same kind of border, else
+    // those of any other window.
     std::optional<QMargins> knownMargins() const;
     QRect clientFor(const QRect &outer, const QMargins &margins) const;
-    // Gives a window just shown the outer frame `outer` once the window manager has framed it.
-    void settleOuterGeometry(const QRect &outer, int attemptsLeft);
+    // Places a shown window so that its frame becomes `outer`: at once where its frame is known,
+    // else by the best known margins and again once the window manager has reported the frame.
+    void placeShown(const QRect &outer);
+    void awaitFrame(int pollsLeft);
 
   protected:
     void showEvent(QShowEvent *event) override;
