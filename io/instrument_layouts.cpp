@@ -234,7 +234,11 @@ std::optional<LayoutPlan> sampleTimeChannels(std::span<const TextLine> lines) {
             return std::nullopt;
         LayoutPlan plan;
         plan.layout = "Sample,Time,CH…";
-        plan.unitText = f[1];
+        // The unit stands in brackets after the name ("Time(S)").
+        const std::size_t open = f[1].find_first_of("([");
+        const std::size_t close = f[1].find_first_of(")]", open);
+        if (open != std::string_view::npos && close != std::string_view::npos)
+            plan.unitText = f[1].substr(open + 1, close - open - 1);
         for (std::size_t c = 2; c < f.size(); ++c)
             if (!f[c].empty()) {
                 plan.channelFields.push_back(c);

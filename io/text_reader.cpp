@@ -282,6 +282,17 @@ std::optional<TimeUnitName> namedUnit(std::string_view label, const std::string 
     return u.unit;
 }
 
+// The unit a header entry names by itself ("Horizontal Units,s", "0.08uS"): whatever stands there
+// is meant as the unit, so a word that is no unit of time the reader knows stops the reading.
+std::optional<TimeUnitName> namedUnitWord(std::string_view word, const std::string &name) {
+    word = trim(word);
+    if (word.empty() || base::parseDataNumber(word, false))
+        return std::nullopt;
+    if (auto u = timeUnitOfWord(word))
+        return u;
+    fail(name, Message::unknownTimeUnit(word));
+}
+
 bool hasWord(std::string_view label, std::initializer_list<std::string_view> wanted) {
     for (const std::string &w : words(label))
         for (std::string_view x : wanted)
@@ -435,7 +446,7 @@ PulseData readPlanned(std::string_view text, const LayoutPlan &plan, const std::
         Message::textLayout(channels + (timeField ? 1 : 0), plan.separator, 0) + Message::layoutRecognised(plan.layout);
     if (channels > 1)
         result.description += Message::columnTaken(options.column, channels, plan.channelLabels[chosen]);
-    const std::optional<TimeUnitName> named = namedUnit(plan.unitText, name);
+    const std::optional<TimeUnitName> named = namedUnitWord(plan.unitText, name);
     const auto scaleFor = [&](double step) {
         return chooseUnit(step, named, plan.unitText, plan.secondsByLayout, options, name);
     };
@@ -579,7 +590,7 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
     const auto unitFor = [&](std::string_view label) {
         if (auto u = namedUnit(label, name))
             return std::pair{u, std::string(trim(label))};
-        return std::pair{namedUnit(headerUnitWord, name), headerUnitWord};
+        return std::pair{namedUnitWord(headerUnitWord, name), headerUnitWord};
     };
 
     // Roles: an index column, a time column, the value columns.
@@ -669,7 +680,11 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
         const bool interval = hasWord(e.name, {"interval", "increment", "xinc", "xincrement", "dt"}) ||
                               e.name.find("sample interval") != std::string::npos;
         if (interval && e.value > 0.0) {
-            const auto [named, word] = unitFor(e.text);
+            auto [named, word] = unitFor(e.text); // "Sample Interval,2e-07,s"
+            if (const auto own = namedUnitWord(e.text, name)) {
+                named = own;
+                word = e.text;
+            }
             const TimeScale scale = chooseUnit(e.value, named, word, false, options, name);
             result.samplingFrequency = 1.0 / (e.value * scale.factor);
             result.description += Message::intervalFromHeader(base::formatSignificant(e.value, 9));
