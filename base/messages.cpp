@@ -621,13 +621,6 @@ std::string Message::columnEndsEarly(std::size_t line) {
         "the value column ends at line " + integer(static_cast<long long>(line)) + " but values follow below it");
 }
 
-std::string Message::emptyHeaderCell(std::size_t column) {
-    return say("у столбца " + integer(static_cast<long long>(column)) +
-                   " пустое имя в заголовке, а ниже данные; столбцы не опознать",
-               "column " + integer(static_cast<long long>(column)) +
-                   " has an empty name in the header above data; the columns cannot be told apart");
-}
-
 std::string Message::intervalFromHeader(std::string_view interval) {
     return say(concat({"; шаг из заголовка: ", interval}), concat({"; sample interval from the header: ", interval}));
 }

@@ -141,7 +141,6 @@ struct Message {
     static std::string unknownTimeUnit(std::string_view unit);
     static std::string controlByte(unsigned byte);
     static std::string columnEndsEarly(std::size_t line);
-    static std::string emptyHeaderCell(std::size_t column);
     static std::string intervalFromHeader(std::string_view interval);
     static std::string columnTaken(int column, std::size_t columns, std::string_view label);
     static std::string indexColumn(long long first);
