@@ -49,9 +49,10 @@ std::string_view trimLine(std::string_view line, const std::string &name, std::s
 }
 
 // A line of data starts with a number, maybe after empty fields (",,,0.1,0.5" beside a header
-// block); a line of bare separators or one whose first field is a word is a header line.
+// block) or a quote ("0","0.5"); a line of bare separators or one whose first field is a word is a
+// header line.
 bool startsLikeNumber(std::string_view line) {
-    const std::size_t lead = line.find_first_not_of(",;\t ");
+    const std::size_t lead = line.find_first_not_of(",;\t \"");
     if (lead == std::string_view::npos)
         return false;
     line.remove_prefix(lead);

@@ -73,14 +73,16 @@ std::string sixFieldRows(bool spreadsheet) {
     return out;
 }
 
-// Newer scope: a block of "name,value" lines, bare separators, then TIME,CH1,CH2.
+// Newer scope: a block of "name,value" lines, bare separators, then TIME,CH1,CH2. The times are
+// printed with 5 digits after a 1 µs delay, too few to give the step: the header's interval does.
 std::string timeTable() {
-    std::string out = "Model,MDO3024\nFirmware Version,1.20\n,,\nWaveform Type,ANALOG,ANALOG\nPoint Format,Y,Y\n"
-                      "Horizontal Units,s,s\nHorizontal Scale,4e-09,4e-09\nSample Interval,4e-10,4e-10\n"
-                      "Record Length,40,40\nGating,0.0% to 100.0%,0.0% to 100.0%\nVertical Units,V,V\nLabel,,\n,,\n"
+    std::string out = "Model,MDO3024\nFirmware Version,1.20\n,,\nWaveform Type,ANALOG\nPoint Format,Y\n"
+                      "Horizontal Units,s\nHorizontal Scale,4e-09\nSample Interval,4e-10\n"
+                      "Record Length,40\nGating,0.0% to 100.0%\nVertical Units,V,V\nLabel,,\n,,\n"
                       "TIME,CH1,CH2\n";
     for (std::size_t k = 0; k < Points; ++k)
-        out += timeAt(-8e-9, 4e-10, k) + "," + num(sampleAt(k)) + "," + num(-2 * sampleAt(k)) + "\n";
+        out += base::formatSignificant(1e-6 + 4e-10 * static_cast<double>(k), 5) + "," + num(sampleAt(k)) + "," +
+               num(-2 * sampleAt(k)) + "\n";
     return out;
 }
 
@@ -111,19 +113,29 @@ std::string startIncrement(bool sequence) {
 // Handheld scope: "Name :,value" with units glued to the numbers, then index,CH1_Voltage(mV).
 std::string colonHeader(const std::string &interval) {
     std::string out = "Channel :,CH1\nFrequency :,F=1.25000MHz\nPeriod :,T=800.0nS\nPoints :,40\n"
-                      "Voltage per ADC value :,0.08mV\nTime interval :," +
+                      "Voltage per ADC value :,0.08mV\n" +
                       interval + "\n\nindex,CH1_Voltage(mV)\n";
     for (std::size_t k = 0; k < Points; ++k)
         out += std::to_string(k) + "," + num(1000 * sampleAt(k)) + "\n";
     return out;
 }
 
-// A sample-number column before the time and the channels, the rate in a comment.
+// A sample-number column before the time and the channels, the rate in a comment; the times,
+// printed with 4 digits, are too coarse to give the rate.
 std::string sampleTimeChannels() {
-    std::string out = ";Sample rate,1e+07\n;Samples,40\n;Exported on,Mon Jan 1 2024\nSample,Time(S),CH1(V),CH2(V)\n";
+    std::string out = ";Sample rate,1.2e+07\n;Samples,40\n;Exported on,Mon Jan 1 2024\nSample,Time(S),CH1(V),CH2(V)\n";
     for (std::size_t k = 0; k < Points; ++k)
-        out +=
-            std::to_string(k) + "," + timeAt(0, 1e-7, k) + "," + num(sampleAt(k)) + "," + num(-2 * sampleAt(k)) + "\n";
+        out += std::to_string(k) + "," + base::formatSignificant(static_cast<double>(k) / 1.2e7, 4) + "," +
+               num(sampleAt(k)) + "," + num(-2 * sampleAt(k)) + "\n";
+    return out;
+}
+
+// Every field of every line in double quotes, as some programs export.
+std::string quoted(const std::string &content) {
+    std::string out = "\"";
+    for (char c : content)
+        out += c == ',' ? std::string("\",\"") : c == '\n' ? std::string("\"\n\"") : std::string(1, c);
+    out.resize(out.size() - 1); // no quote opens after the last line
     return out;
 }
 
@@ -190,7 +202,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "время в с (указано в файле: 's')"},
         LayoutCase{"six_fields_saved_again_by_a_spreadsheet", sixFieldRows(true), TimeUnit::Microseconds, 1, 0.5, -2494,
                    Points, 1, "Record Length"},
-        LayoutCase{"time_table_under_a_block", timeTable(), Auto, 2, 2500, -0.008, Points, -2, "'CH2'"},
+        LayoutCase{"time_table_under_a_block", timeTable(), Auto, 2, 2500, 1.0, Points, -2, "'CH2'"},
         LayoutCase{"time_tables_side_by_side_first", timeTablesSideBySide(), Auto, 1, 2500, -0.008, Points, 1, "из 3"},
         LayoutCase{"time_tables_side_by_side_shorter", timeTablesSideBySide(), Auto, 3, 1000, 0, Points / 2, 3,
                    "'MATH'"},
@@ -199,10 +211,11 @@ INSTANTIATE_TEST_SUITE_P(
         // 1 ms steps: read as µs they would give 1 MHz, inside the field's range.
         LayoutCase{"sequence_channels_start_increment", startIncrement(true), Auto, 1, 0.001, -50000, Points, 1,
                    "время в с"},
-        LayoutCase{"colon_header_glued_microseconds", colonHeader("0.08uS"), Auto, 1, 12.5, None, Points, 1000, "'uS'"},
-        LayoutCase{"colon_header_glued_nanoseconds", colonHeader("80nS"), TimeUnit::Seconds, 1, 12.5, None, Points,
-                   1000, "время в нс"},
-        LayoutCase{"sample_time_channels_rate_in_a_comment", sampleTimeChannels(), TimeUnit::Milliseconds, 2, 10, 0,
+        LayoutCase{"colon_header_glued_microseconds", colonHeader("Time interval :,0.08uS"), Auto, 1, 12.5, None,
+                   Points, 1000, "'uS'"},
+        LayoutCase{"colon_header_no_comma_nanoseconds", colonHeader("Interval : 80nS"), TimeUnit::Seconds, 1, 12.5,
+                   None, Points, 1000, "время в нс"},
+        LayoutCase{"sample_time_channels_rate_in_a_comment", sampleTimeChannels(), TimeUnit::Milliseconds, 2, 12, 0,
                    Points, -2, "время в с (указано в файле: 'S')"},
         // Generic tables as other instruments and programs write them.
         LayoutCase{"second_volt_under_an_empty_first_cell",
@@ -219,8 +232,12 @@ INSTANTIATE_TEST_SUITE_P(
                    1, 1, 0, Points, 1, "'Zeit Sekunden'"},
         LayoutCase{"temps_en_secondes", table("Temps (secondes);U1;U2\n", 0, 4e-6, ';', true), Auto, 1, 0.25, 0, Points,
                    1, "время в с"},
-        LayoutCase{"vremya_sek", table("Время, сек;U1;U2\n", 0, 4e-6, ';', true), Auto, 1, 0.25, 0, Points, 1,
+        LayoutCase{"vremya_sek_capitals", table("ВРЕМЯ, СЕК;U1;U2\n", 0, 4e-6, ';', true), Auto, 1, 0.25, 0, Points, 1,
                    "время в с"},
+        LayoutCase{"vremya_mikrosekundy", table("Время, микросекунды;U1;U2\n", 0, 4, ';', true), Auto, 1, 0.25, 0,
+                   Points, 1, "время в мкс (указано в файле"},
+        LayoutCase{"quoted_fields", quoted(table("Time (s),CH1 (V),CH2 (V)\n", 0, 2e-9, ',', false)), Auto, 2, 500, 0,
+                   Points, -2, "'CH2 (V)'"},
         LayoutCase{"greek_mu_microseconds", table("t (\xCE\xBCs)\tu\tv\n", 0, 0.5, '\t', false), Auto, 1, 2, 0, Points,
                    1, "время в мкс"},
         // A unit named in a row under the column names, which is no data row.
@@ -306,7 +323,7 @@ INSTANTIATE_TEST_SUITE_P(
                     "единица времени 'min' не известна"},
         RefusalCase{"stunden_in_a_units_row", "Zeit;U\nStunden;V\n0;1\n1;2\n", DecimalChoice::Automatic, 1,
                     "единица времени 'Stunden' не известна"},
-        RefusalCase{"glued_unit_unknown", colonHeader("0.08xS"), DecimalChoice::Automatic, 1,
+        RefusalCase{"glued_unit_unknown", colonHeader("Time interval :,0.08xS"), DecimalChoice::Automatic, 1,
                     "единица времени 'xS' не известна"},
         RefusalCase{"horizontal_units_unknown", "Horizontal Units,Hz\nSample Interval,1e-6\nVolts\n0.1\n0.2\n",
                     DecimalChoice::Automatic, 1, "единица времени 'Hz' не известна"},
