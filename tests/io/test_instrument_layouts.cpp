@@ -270,6 +270,12 @@ INSTANTIATE_TEST_SUITE_P(
     Reports, TextReport,
     ::testing::Values(
         ReportCase{"leading_points", "value\n.5\n-.25\n+.125\n", {0.5, -0.25, 0.125}, "", "десятичн"},
+        // A "name,value" line is no colon header: the own index still places the samples.
+        ReportCase{"own_index_under_a_name_value_line",
+                   "Exported by,pulsefir\nindex,value\n-2,0.5\n-1,0.25\n",
+                   {0.5, 0.25},
+                   "первый отсчёт в индексе -2",
+                   "формат"},
         ReportCase{"semicolons_decimal_commas", "t;u\n0;0,5\n1;-0,25\n", {0.5, -0.25}, "", "десятичн"},
         ReportCase{
             "counting_commas_are_columns", "0,512\n1,530\n2,601\n", {512, 530, 601}, "десятичная точка", "запятая"},
