@@ -388,11 +388,12 @@ std::string Message::separatorName(char separator) {
     return "','";
 }
 
-std::string Message::textLayout(std::size_t columns, char separator, bool decimalComma) {
-    return say(columnsText(columns) + ", разделитель " + separatorName(separator) +
-                   (decimalComma ? ", десятичная запятая или точка" : ", десятичная точка"),
-               columnsText(columns) + ", separator " + separatorName(separator) +
-                   (decimalComma ? ", decimal comma or point" : ", decimal point"));
+std::string Message::textLayout(std::size_t columns, char separator, int decimal) {
+    static constexpr const char *Russian[] = {"", ", десятичная точка", ", десятичная запятая"};
+    static constexpr const char *English[] = {"", ", decimal point", ", decimal comma"};
+    const int k = decimal < 0 || decimal > 2 ? 0 : decimal;
+    return say(columnsText(columns) + ", разделитель " + separatorName(separator) + Russian[k],
+               columnsText(columns) + ", separator " + separatorName(separator) + English[k]);
 }
 
 std::string Message::cutInHeader() {
@@ -534,7 +535,7 @@ std::string Message::timeNotRising() {
 
 std::string Message::timeStepIrregular(std::size_t sample) {
     return say("шаг времени перед отсчётом " + integer(static_cast<long long>(sample)) +
-                   " отличается от медианного больше чем на 0,1 %",
+                   " отличается от медианного больше чем на 0.1 %",
                "the time step before sample " + integer(static_cast<long long>(sample)) +
                    " differs from the median step by more than 0.1 %");
 }
@@ -576,17 +577,48 @@ std::string Message::unitName(int unit) {
         return say("мс", "ms");
     case 4:
         return say("нс", "ns");
+    case 5:
+        return say("пс", "ps");
     default:
         break;
     }
     return say("мкс", "µs");
 }
 
-std::string Message::timeUnitTaken(std::string_view unit, int how) {
-    static constexpr const char *Russian[] = {" (указано в файле)", " (выбрано)", " (авто: частота в пределах поля)"};
-    static constexpr const char *English[] = {" (the file says so)", " (chosen)", " (auto: the rate fits the field)"};
-    const int k = how < 0 || how > 2 ? 2 : how;
-    return say(concat({"; время в ", unit, Russian[k]}), concat({"; time in ", unit, English[k]}));
+std::string Message::timeUnitTaken(std::string_view unit, int how, std::string_view word) {
+    static constexpr const char *Russian[] = {" (указано в файле", " (выбрано)", " (авто: частота в пределах поля)",
+                                              " (так пишет этот прибор)"};
+    static constexpr const char *English[] = {" (the file says so", " (chosen)", " (auto: the rate fits the field)",
+                                              " (as this instrument writes it)"};
+    const int k = how < 0 || how > 3 ? 2 : how;
+    // The file's own word closes the first reason: "(указано в файле: 'Sekunden')".
+    const std::string named = k != 0 ? std::string() : word.empty() ? ")" : concat({": '", shownValue(word), "')"});
+    return say(concat({"; время в ", unit, Russian[k], named}), concat({"; time in ", unit, English[k], named}));
+}
+
+std::string Message::layoutRecognised(std::string_view layout) {
+    return say(concat({"; формат: ", layout}), concat({"; layout: ", layout}));
+}
+
+std::string Message::unknownTimeUnit(std::string_view unit) {
+    return say(concat({"единица времени '", shownValue(unit),
+                       "' не известна (известны с, мс, мкс, нс, пс на английском, немецком, французском и русском); "
+                       "файл не читается, чтобы не ошибиться в частоте"}),
+               concat({"the time unit '", shownValue(unit),
+                       "' is not known (s, ms, µs, ns, ps in English, German, French and Russian are); the file is "
+                       "not read rather than read at a wrong rate"}));
+}
+
+std::string Message::controlByte(unsigned byte) {
+    const std::string shown = shownValue(std::string(1, static_cast<char>(byte)));
+    return say(concat({"управляющий байт ", shown, " внутри строки"}),
+               concat({"a control byte ", shown, " inside the line"}));
+}
+
+std::string Message::columnEndsEarly(std::size_t line) {
+    return say(
+        "столбец значений кончился в строке " + integer(static_cast<long long>(line)) + ", а ниже снова есть значения",
+        "the value column ends at line " + integer(static_cast<long long>(line)) + " but values follow below it");
 }
 
 std::string Message::intervalFromHeader(std::string_view interval) {

@@ -93,7 +93,8 @@ struct Message {
     static std::string noNumbers();
     static std::string columnsText(std::size_t columns);
     static std::string separatorName(char separator); // ';', '\t', ' ' for blanks, ','
-    static std::string textLayout(std::size_t columns, char separator, bool decimalComma);
+    // decimal: 0 the file leaves no doubt (not named), 1 a decimal point, 2 a decimal comma
+    static std::string textLayout(std::size_t columns, char separator, int decimal);
     static std::string cutInHeader();
     static std::string notNpy();
     static std::string npyVersion(unsigned major);
@@ -131,9 +132,15 @@ struct Message {
     static std::string commaWithDecimalComma();
     static std::string columnMissing(int asked, std::size_t available);
     static std::string noUnitFits(std::string_view step);
-    // unit: "с", "мс", "мкс", "нс"; how: 0 the file names it, 1 chosen, 2 automatic
-    static std::string timeUnitTaken(std::string_view unit, int how);
-    static std::string unitName(int unit); // TimeUnit 1..4
+    // unit: "с", "мс", "мкс", "нс"; how: 0 the file names it (`word`, as the file writes it), 1 chosen,
+    // 2 automatic, 3 the instrument's layout writes seconds without naming them
+    static std::string timeUnitTaken(std::string_view unit, int how, std::string_view word = {});
+    static std::string unitName(int unit); // TimeUnit 1..4, 5 ps
+    // Instrument layouts recognised and what they refuse.
+    static std::string layoutRecognised(std::string_view layout);
+    static std::string unknownTimeUnit(std::string_view unit);
+    static std::string controlByte(unsigned byte);
+    static std::string columnEndsEarly(std::size_t line);
     static std::string intervalFromHeader(std::string_view interval);
     static std::string columnTaken(int column, std::size_t columns, std::string_view label);
     static std::string indexColumn(long long first);

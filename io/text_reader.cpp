@@ -8,7 +8,9 @@
 
 #include "base/messages.h"
 #include "base/number_text.h"
+#include "io/instrument_layouts.h"
 #include "io/reader_common.h"
+#include "io/time_units.h"
 
 namespace pulsefir::io {
 
@@ -27,9 +29,35 @@ bool isComment(std::string_view line) {
     return line.empty() || line[0] == '#' || line[0] == '%' || line[0] == ';' || line.substr(0, 2) == "//";
 }
 
+bool isControl(char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return (u < 0x20 && !isBlank(c)) || u == 0x7F;
+}
+
+// A line without the blanks and control bytes at its ends: loggers pad lines with NUL bytes, which
+// are ignored there. A control byte inside the line could split or join numbers: the line is
+// refused, never dropped.
+std::string_view trimLine(std::string_view line, const std::string &name, std::size_t lineNumber) {
+    while (!line.empty() && (isBlank(line.front()) || isControl(line.front())))
+        line.remove_prefix(1);
+    while (!line.empty() && (isBlank(line.back()) || isControl(line.back())))
+        line.remove_suffix(1);
+    for (char c : line)
+        if (isControl(c))
+            fail(name, Message::atLine(lineNumber, Message::controlByte(static_cast<unsigned char>(c))));
+    return line;
+}
+
+// A line of data starts with a number, maybe after empty fields (",,,0.1,0.5" beside a header
+// block) or a quote ("0","0.5"); a line of bare separators or one whose first field is a word is a
+// header line.
 bool startsLikeNumber(std::string_view line) {
+    const std::size_t lead = line.find_first_not_of(",;\t \"");
+    if (lead == std::string_view::npos)
+        return false;
+    line.remove_prefix(lead);
     const char c = line[0];
-    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.' || c == ',')
+    if ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.')
         return true;
     // A NaN or an infinity where the numbers begin is a fault in the data, not a header.
     std::string head;
@@ -51,6 +79,7 @@ enum class Separator { Semicolon, Tab, Blanks, Comma };
 struct TextLayout {
     Separator separator = Separator::Blanks;
     bool decimalComma = false; // a ',' inside a field is the decimal separator
+    int decimalNamed = 0;      // where a ',' could be either: 1 read as a point's file, 2 as a decimal comma
 };
 
 char separatorChar(Separator s) {
@@ -78,7 +107,7 @@ template <typename Visit> void forEachLine(std::string_view text, const std::str
         ++lineNumber;
         if (end - position > MaxTextLineBytes)
             fail(name, Message::atLine(lineNumber, Message::lineTooLong(MaxTextLineBytes)));
-        const std::string_view line = trim(text.substr(position, end - position));
+        const std::string_view line = trimLine(text.substr(position, end - position), name, lineNumber);
         position = end + 1;
         if (isComment(line))
             continue;
@@ -177,9 +206,9 @@ TextLayout decideLayout(const std::vector<std::string_view> &header, const std::
     if (!anyHas(','))
         return {Separator::Blanks, comma}; // one column
     if (choice == DecimalChoice::Point)
-        return {Separator::Comma, false};
+        return {Separator::Comma, false, 1};
     if (choice == DecimalChoice::Comma)
-        return {Separator::Comma, true};
+        return {Separator::Comma, true, 2};
 
     // Only commas. They separate columns when a header names columns with commas, a number has a
     // point, a line has two commas or the first column counts 0, 1, 2, …; they are decimal commas
@@ -201,9 +230,9 @@ TextLayout decideLayout(const std::vector<std::string_view> &header, const std::
     const bool unevenCommas =
         std::any_of(data.begin(), data.end(), [&](std::string_view l) { return commas(l) != commas(data.front()); });
     if (columnComma)
-        return {Separator::Comma, false};
+        return {Separator::Comma, false, 1};
     if (unevenCommas)
-        return {Separator::Comma, true};
+        return {Separator::Comma, true, 2};
     fail(name, Message::atLine(firstDataLine, Message::decimalUndecided()));
 }
 
@@ -246,24 +275,23 @@ std::vector<std::string> words(std::string_view label) {
     return out;
 }
 
-// A unit named by a word: 1 s, 2 ms, 3 µs, 4 ns; 0 none.
-int unitOfWord(const std::string &w) {
-    if (w == "s" || w == "sec" || w == "second" || w == "seconds" || w == "с" || w == "\xD1\x81")
-        return 1;
-    if (w == "ms" || w == "msec" || w == "мс")
-        return 2;
-    if (w == "us" || w == "usec" || w == "\xC2\xB5s" || w == "\xCE\xBCs" || w == "мкс" || w == "microseconds")
-        return 3;
-    if (w == "ns" || w == "nsec" || w == "нс")
-        return 4;
-    return 0;
+// The unit a label names; a unit the reader does not know stops the reading.
+std::optional<TimeUnitName> namedUnit(std::string_view label, const std::string &name) {
+    const LabelUnit u = timeUnitOfLabel(label);
+    if (!u.foreign.empty())
+        fail(name, Message::unknownTimeUnit(u.foreign));
+    return u.unit;
 }
 
-int unitOfLabel(std::string_view label) {
-    for (const std::string &w : words(label))
-        if (const int u = unitOfWord(w))
-            return u;
-    return 0;
+// The unit a header entry names by itself ("Horizontal Units,s", "0.08uS"): whatever stands there
+// is meant as the unit, so a word that is no unit of time the reader knows stops the reading.
+std::optional<TimeUnitName> namedUnitWord(std::string_view word, const std::string &name) {
+    word = trim(word);
+    if (word.empty() || base::parseDataNumber(word, false))
+        return std::nullopt;
+    if (auto u = timeUnitOfWord(word))
+        return u;
+    fail(name, Message::unknownTimeUnit(word));
 }
 
 bool hasWord(std::string_view label, std::initializer_list<std::string_view> wanted) {
@@ -280,7 +308,7 @@ bool isIndexLabel(std::string_view label) {
 }
 
 bool isTimeLabel(std::string_view label) {
-    return hasWord(label, {"time", "t", "second", "seconds", "время", "axis"}) || unitOfLabel(label) != 0;
+    return hasWord(label, {"time", "t", "zeit", "temps", "время", "axis"}) || timeUnitOfLabel(label).unit;
 }
 
 // A header entry: a name and what follows it on its line or below it in the next line.
@@ -288,6 +316,13 @@ struct HeaderEntry {
     std::string name; // lower case
     double value = 0.0;
     std::string text; // the field after the value, or the value itself when it is not a number
+};
+
+struct TimeScale {
+    double factor = 1.0; // file unit to µs
+    int unit = 3;
+    int how = 2;      // as Message::timeUnitTaken
+    std::string word; // the file's word for the unit
 };
 
 double unitFactor(int unit) { // to µs
@@ -304,29 +339,142 @@ double unitFactor(int unit) { // to µs
     return 1.0;
 }
 
-struct TimeScale {
-    double factor = 1.0; // file unit to µs
-    int unit = 3;
-    int how = 2; // as Message::timeUnitTaken
-};
-
-// The unit of a step in the file's unit: named by the file, chosen by the user, or the first of
-// µs, s, ms, ns that gives a rate within the field's range.
-TimeScale chooseUnit(double step, int named, const PulseReadOptions &options, const std::string &name) {
-    if (named != 0)
-        return {unitFactor(named), named, 0};
+// The unit of a step in the file's unit: named by the file (`named`, its word `word`), implied by
+// the instrument's layout, chosen by the user, or the first of µs, s, ms, ns that gives a rate
+// within the field's range. Only a file that names no unit at all is guessed at.
+TimeScale chooseUnit(double step, const std::optional<TimeUnitName> &named, std::string_view word, bool seconds,
+                     const PulseReadOptions &options, const std::string &name) {
+    if (named)
+        return {named->toMicroseconds, named->unit, 0, std::string(word)};
+    if (seconds)
+        return {1e6, 1, 3, {}};
     if (options.timeUnit != TimeUnit::Automatic) {
         const int u = static_cast<int>(options.timeUnit);
-        return {unitFactor(u), u, 1};
+        return {unitFactor(u), u, 1, {}};
     }
     if (options.minimumRate == 0.0 && options.maximumRate == 0.0)
-        return {1.0, 3, 2};
+        return {1.0, 3, 2, {}};
     for (int u : {3, 1, 2, 4}) {
         const double rate = 1.0 / (step * unitFactor(u));
         if (rate >= options.minimumRate && rate <= options.maximumRate)
-            return {unitFactor(u), u, 2};
+            return {unitFactor(u), u, 2, {}};
     }
     fail(name, Message::noUnitFits(base::formatSignificant(step, 9)));
+}
+
+std::string unitTaken(const TimeScale &scale) {
+    return Message::timeUnitTaken(Message::unitName(scale.unit), scale.how, scale.word);
+}
+
+// The step of a time column that rises at a regular step (each within StepShare of the median),
+// in the file's unit: the span over the steps.
+double regularStep(const std::vector<double> &lead, const std::vector<std::uint32_t> &leadLines,
+                   const std::string &name) {
+    const std::size_t n = lead.size();
+    if (n < 2)
+        fail(name, Message::atLine(leadLines.empty() ? 0 : leadLines[0], Message::timeNotRising()));
+    std::vector<double> steps(n - 1);
+    for (std::size_t k = 1; k < n; ++k)
+        steps[k - 1] = lead[k] - lead[k - 1];
+    std::vector<double> sorted = steps;
+    std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
+    const double median = sorted[sorted.size() / 2];
+    if (!(median > 0.0))
+        fail(name, Message::atLine(leadLines[1], Message::timeNotRising()));
+    for (std::size_t k = 0; k < steps.size(); ++k)
+        if (!(std::abs(steps[k] - median) <= StepShare * median))
+            fail(name, Message::atLine(leadLines[k + 1],
+                                       steps[k] <= 0.0 ? Message::timeNotRising() : Message::timeStepIrregular(k + 1)));
+    return (lead.back() - lead.front()) / static_cast<double>(n - 1);
+}
+
+// The file's lines a recogniser looks at: the first ones, comment lines included.
+std::vector<TextLine> firstLines(std::string_view text, const std::string &name) {
+    std::vector<TextLine> lines;
+    std::size_t position = 0;
+    while (position < text.size() && lines.size() < MaxHeaderLines + EvidenceLines) {
+        const std::size_t found = text.find('\n', position);
+        const std::size_t end = found == std::string_view::npos ? text.size() : found;
+        const std::size_t number = lines.size() + 1;
+        if (end - position > MaxTextLineBytes)
+            fail(name, Message::atLine(number, Message::lineTooLong(MaxTextLineBytes)));
+        lines.push_back({number, trimLine(text.substr(position, end - position), name, number)});
+        position = end + 1;
+    }
+    return lines;
+}
+
+// A file in an instrument's layout, read where its recogniser found the samples and times.
+PulseData readPlanned(std::string_view text, const LayoutPlan &plan, const std::string &name,
+                      const PulseReadOptions &options) {
+    const std::size_t channels = plan.channelFields.size();
+    if (options.column < 1 || static_cast<std::size_t>(options.column) > channels)
+        fail(name, Message::columnMissing(options.column, channels));
+    const auto chosen = static_cast<std::size_t>(options.column - 1);
+    const std::size_t valueField = plan.channelFields[chosen];
+    const std::optional<std::size_t> timeField = plan.timeFields[chosen];
+
+    PulseData result;
+    std::vector<double> lead;
+    std::vector<std::uint32_t> leadLines;
+    std::size_t endedAt = 0; // a shorter table beside a longer one ends with empty fields
+    forEachLine(text, name, [&](std::string_view line, std::size_t number) {
+        if (number < plan.firstDataLine)
+            return true;
+        const auto f = splitAt(line, plan.separator);
+        const std::string_view value = valueField < f.size() ? f[valueField] : std::string_view();
+        const std::string_view time = timeField && *timeField < f.size() ? f[*timeField] : std::string_view();
+        if (value.empty() && time.empty()) {
+            if (endedAt == 0)
+                endedAt = number;
+            return true;
+        }
+        if (endedAt != 0)
+            fail(name, Message::atLine(number, Message::columnEndsEarly(endedAt)));
+        if (result.samples.size() >= MaxPulseSamples)
+            fail(name, Message::atLine(number, Message::tooManySamples(MaxPulseSamples)));
+        result.samples.push_back(parseField(value, plan.decimalComma, name, number));
+        if (timeField) {
+            lead.push_back(parseField(time, plan.decimalComma, name, number));
+            leadLines.push_back(static_cast<std::uint32_t>(number));
+        }
+        return true;
+    });
+    if (result.samples.empty())
+        fail(name, Message::atLine(plan.firstDataLine, Message::noNumbers()));
+
+    result.description =
+        Message::textLayout(channels + (timeField ? 1 : 0), plan.separator, 0) + Message::layoutRecognised(plan.layout);
+    if (channels > 1)
+        result.description += Message::columnTaken(options.column, channels, plan.channelLabels[chosen]);
+    const std::optional<TimeUnitName> named = namedUnitWord(plan.unitText, name);
+    const auto scaleFor = [&](double step) {
+        return chooseUnit(step, named, plan.unitText, plan.secondsByLayout, options, name);
+    };
+    std::optional<TimeScale> scale;
+    if (plan.rateHz && *plan.rateHz > 0.0) {
+        result.samplingFrequency = *plan.rateHz / 1e6;
+        if (lead.size() >= 2) // the column's unit, from its own step where the file names none
+            scale = scaleFor((lead.back() - lead.front()) / static_cast<double>(lead.size() - 1));
+    } else if (plan.interval && *plan.interval > 0.0) {
+        scale = scaleFor(*plan.interval);
+        result.samplingFrequency = 1.0 / (*plan.interval * scale->factor);
+        result.description += Message::intervalFromHeader(base::formatSignificant(*plan.interval, 9));
+    } else if (timeField) {
+        const double step = regularStep(lead, leadLines, name);
+        scale = scaleFor(step);
+        result.samplingFrequency = 1.0 / (step * scale->factor);
+    }
+    if (scale) {
+        result.description += unitTaken(*scale);
+        if (plan.start)
+            result.firstTime = *plan.start * scale->factor;
+        else if (!lead.empty())
+            result.firstTime = lead.front() * scale->factor;
+        if (result.firstTime)
+            result.description += Message::firstSampleTime(base::formatSignificant(*result.firstTime, 9));
+    }
+    return result;
 }
 
 } // namespace
@@ -334,6 +482,12 @@ TimeScale chooseUnit(double step, int named, const PulseReadOptions &options, co
 PulseData readPulseText(std::string_view text, const std::string &name, const PulseReadOptions &options) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
+
+    // An instrument's own layout first; the generic reading for every other file.
+    const std::vector<TextLine> lines = firstLines(text, name);
+    for (const InstrumentLayout &layout : instrumentLayouts())
+        if (const std::optional<LayoutPlan> plan = layout.recognise(lines))
+            return readPlanned(text, *plan, name, options);
 
     // The header block (lines before the first that starts like a number) and the first data lines.
     std::vector<std::string_view> headerLines;
@@ -413,6 +567,8 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
                 continue;
             if (const auto v = base::parseDataNumber(e[k + 1], layout.decimalComma))
                 entries.push_back({lower(e[k]), *v, k + 2 < e.size() ? std::string(e[k + 2]) : std::string()});
+            else if (const auto glued = valueWithUnit(e[k + 1], layout.decimalComma); glued && !glued->unit.empty())
+                entries.push_back({lower(e[k]), glued->value, glued->unit}); // "0.08uS"
             else
                 entries.push_back({lower(e[k]), 0.0, std::string(e[k + 1])});
         }
@@ -427,10 +583,16 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
     }
 
     // A unit the header states for the horizontal axis ("Horizontal Units,S").
-    int headerUnit = 0;
+    std::string headerUnitWord;
     for (const HeaderEntry &e : entries)
         if (hasWord(e.name, {"unit", "units"}) && hasWord(e.name, {"horizontal", "x", "time", "horiz"}))
-            headerUnit = unitOfLabel(e.text);
+            headerUnitWord = e.text;
+    // The unit a label names, else the header's: the word the file wrote and what it means.
+    const auto unitFor = [&](std::string_view label) {
+        if (auto u = namedUnit(label, name))
+            return std::pair{u, std::string(trim(label))};
+        return std::pair{namedUnitWord(headerUnitWord, name), headerUnitWord};
+    };
 
     // Roles: an index column, a time column, the value columns.
     std::optional<std::size_t> indexColumn;
@@ -485,7 +647,7 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
         return true;
     });
 
-    result.description = Message::textLayout(columns.size(), separatorChar(layout.separator), layout.decimalComma);
+    result.description = Message::textLayout(columns.size(), separatorChar(layout.separator), layout.decimalNamed);
     if (valueColumns > 1) {
         std::string label(trim(labels[firstValue + static_cast<std::size_t>(options.column) - 1]));
         result.description += Message::columnTaken(options.column, valueColumns, label);
@@ -504,40 +666,30 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
 
     // A time column: a regular rising step gives the rate, its first entry the first sample's time.
     if (timeColumn) {
-        const int named = unitOfLabel(labels[*timeColumn]) != 0 ? unitOfLabel(labels[*timeColumn]) : headerUnit;
-        if (n < 2)
-            fail(name, Message::atLine(leadLines[0], Message::timeNotRising()));
-        std::vector<double> steps(n - 1);
-        for (std::size_t k = 1; k < n; ++k)
-            steps[k - 1] = lead[k] - lead[k - 1];
-        std::vector<double> sorted = steps;
-        std::nth_element(sorted.begin(), sorted.begin() + static_cast<std::ptrdiff_t>(sorted.size() / 2), sorted.end());
-        const double median = sorted[sorted.size() / 2];
-        if (!(median > 0.0))
-            fail(name, Message::atLine(leadLines[1], Message::timeNotRising()));
-        for (std::size_t k = 0; k < steps.size(); ++k)
-            if (!(std::abs(steps[k] - median) <= StepShare * median))
-                fail(name, Message::atLine(leadLines[k + 1], steps[k] <= 0.0 ? Message::timeNotRising()
-                                                                             : Message::timeStepIrregular(k + 1)));
-        const double span = lead.back() - lead.front();
-        const TimeScale scale = chooseUnit(span / static_cast<double>(n - 1), named, options, name);
-        result.samplingFrequency = static_cast<double>(n - 1) / (span * scale.factor);
+        const auto [named, word] = unitFor(labels[*timeColumn]);
+        const double step = regularStep(lead, leadLines, name);
+        const TimeScale scale = chooseUnit(step, named, word, false, options, name);
+        result.samplingFrequency = 1.0 / (step * scale.factor);
         result.firstTime = lead.front() * scale.factor;
-        result.description += Message::timeUnitTaken(Message::unitName(scale.unit), scale.how);
+        result.description += unitTaken(scale);
         result.description += Message::firstSampleTime(base::formatSignificant(*result.firstTime, 9));
         return result;
     }
 
     // No time column: a sample interval or increment stated in the header.
     for (const HeaderEntry &e : entries) {
-        const bool interval = hasWord(e.name, {"interval", "increment", "xinc", "xincrement", "dt", "period"}) ||
+        const bool interval = hasWord(e.name, {"interval", "increment", "xinc", "xincrement", "dt"}) ||
                               e.name.find("sample interval") != std::string::npos;
         if (interval && e.value > 0.0) {
-            const int named = unitOfLabel(e.text) != 0 ? unitOfLabel(e.text) : headerUnit;
-            const TimeScale scale = chooseUnit(e.value, named, options, name);
+            auto [named, word] = unitFor(e.text); // "Sample Interval,2e-07,s"
+            if (const auto own = namedUnitWord(e.text, name)) {
+                named = own;
+                word = e.text;
+            }
+            const TimeScale scale = chooseUnit(e.value, named, word, false, options, name);
             result.samplingFrequency = 1.0 / (e.value * scale.factor);
             result.description += Message::intervalFromHeader(base::formatSignificant(e.value, 9));
-            result.description += Message::timeUnitTaken(Message::unitName(scale.unit), scale.how);
+            result.description += unitTaken(scale);
             for (const HeaderEntry &s : entries)
                 if (hasWord(s.name, {"start", "xorigin", "xzero"}) && s.text.empty()) {
                     result.firstTime = s.value * scale.factor;

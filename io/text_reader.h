@@ -7,7 +7,9 @@
 
 namespace pulsefir::io {
 
-// Text pulses as programs and instruments write them. Lines that are empty or start with '#',
+// Text pulses as programs and instruments write them. A file in one of the instrument layouts of
+// io/instrument_layouts.h is read where its recogniser finds the samples; every other file as
+// follows. Lines that are empty or start with '#',
 // '%', ';' or "//" are comments; lines before the first line that starts like a number are a
 // header, read for the names and units of the columns ("index", "Time [s]", "second", "(us)")
 // and for entries "name,value[,unit]" (a sample interval or increment gives the rate where there
@@ -20,9 +22,11 @@ namespace pulsefir::io {
 //
 // With two or more columns, the first is an index (named so) or a time: a time column must rise
 // at a regular step (within 0.1 % of the median step), and its unit comes from its name, the
-// header, `options.timeUnit` or, automatically, the first of µs, s, ms, ns that puts the rate in
-// the options' range. The value column taken is `options.column` of those that follow.
-// `name` is the file name used in messages.
+// header (io/time_units.h; a unit named that is not known refuses the file), `options.timeUnit`
+// or, where the file names no unit at all, the first of µs, s, ms, ns that puts the rate in the
+// options' range. Control bytes at the ends of a line are ignored; one inside a line refuses it.
+// The value column taken is `options.column` of those that follow. `name` is the file name used
+// in messages.
 PulseData readPulseText(std::string_view text, const std::string &name, const PulseReadOptions &options = {});
 
 } // namespace pulsefir::io

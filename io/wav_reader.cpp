@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <optional>
 #include <vector>
 
 #include <sndfile.h>
@@ -82,6 +83,48 @@ void refuseCutData(SNDFILE *file, const std::string &fileName) {
         fail(fileName, Message::wavCutShort(*declared, *present));
 }
 
+// What a RIFF WAV's own chunks say about its frames: the count its "fact" chunk states and the
+// frames of one block of a block codec (ADPCM), from the "fmt " chunk's extension.
+struct StatedFrames {
+    std::optional<std::uint32_t> fact;
+    std::uint32_t perBlock = 0;
+};
+
+StatedFrames statedFrames(std::span<const unsigned char> b) {
+    constexpr std::size_t ChunksStart = 12; // "RIFF", the size, "WAVE"
+    constexpr std::size_t PerBlockAt = 18;  // in "fmt ": after the cbSize of the extension
+    StatedFrames stated;
+    if (b.size() < ChunksStart || std::memcmp(b.data(), "RIFF", 4) != 0 || std::memcmp(b.data() + 8, "WAVE", 4) != 0)
+        return stated;
+    std::size_t at = ChunksStart;
+    while (at + 8 <= b.size()) {
+        const std::uint32_t size = readLe32(b, at + 4);
+        if (std::memcmp(b.data() + at, "fact", 4) == 0 && size >= 4 && at + 12 <= b.size())
+            stated.fact = readLe32(b, at + 8);
+        if (std::memcmp(b.data() + at, "fmt ", 4) == 0 && size >= PerBlockAt + 2 && at + 8 + PerBlockAt + 2 <= b.size())
+            stated.perBlock = static_cast<std::uint32_t>(b[at + 8 + PerBlockAt]) |
+                              (static_cast<std::uint32_t>(b[at + 8 + PerBlockAt + 1]) << 8);
+        at += 8 + static_cast<std::size_t>(size) + (size & 1u);
+    }
+    return stated;
+}
+
+// The frames of a block-coded WAV that are signal: a block codec fills its last block with
+// padding, and the "fact" chunk states the count before it. A count that does not end inside the
+// last block is no such count: libsndfile, for one, writes the padded count over the channels.
+std::size_t signalFrames(std::span<const unsigned char> bytes, std::size_t frames, int channels) {
+    const StatedFrames stated = statedFrames(bytes);
+    if (!stated.fact || stated.perBlock == 0 || *stated.fact >= frames || *stated.fact + stated.perBlock <= frames)
+        return frames;
+    if (channels > 1 && *stated.fact == frames / static_cast<std::size_t>(channels))
+        return frames;
+    return *stated.fact;
+}
+
+bool isBlockCodec(int subtype) {
+    return subtype == SF_FORMAT_IMA_ADPCM || subtype == SF_FORMAT_MS_ADPCM;
+}
+
 } // namespace
 
 PulseData readPulseWav(std::span<const unsigned char> bytes, const std::string &fileName,
@@ -122,7 +165,9 @@ PulseData readPulseWav(std::span<const unsigned char> bytes, const std::string &
     if (info.samplerate <= 0)
         fail(fileName, Message::wavUnreadable("sample rate 0"));
 
-    const auto frames = static_cast<std::size_t>(info.frames);
+    std::size_t frames = static_cast<std::size_t>(info.frames);
+    if (isBlockCodec(info.format & SF_FORMAT_SUBMASK))
+        frames = signalFrames(bytes, frames, info.channels);
     const auto channels = static_cast<std::size_t>(info.channels);
     const auto channel = static_cast<std::size_t>(options.column - 1);
     // Read in blocks and keep one channel only: a file of many channels never needs memory for
