@@ -29,8 +29,6 @@ struct WordLengthSearch {
     int Chosen = -1;                     // index of the first width that qualifies, or -1
 };
 
-constexpr int MinTapBits = 4;
-
 // Tries every tap width from MinTapBits to MaxWordBits with the format's other choices and takes
 // the first whose integer output keeps the side level within SideLevelToleranceDb and the -20 dB
 // duration within DurationTolerance of the double output's, with the error at least MinimumSnrDb
