@@ -1003,12 +1003,13 @@ TEST(CliTest, OwnFilesReadBackExactly) {
         if (ext == ".coe") {
             const auto rows = lines(back.out);
             ASSERT_EQ(rows.size(), lines(taps).size());
-            // 16-bit words scaled so that the largest tap is 32767: half a step apart at most.
+            // 16-bit words at the power-of-two scale that the largest tap fits: half a step apart at most.
             double largest = 0.0;
             for (int j = -100; j <= 100; ++j)
                 largest = std::max(largest, std::abs(valueAt(taps, j)));
+            const double step = std::ldexp(1.0, -static_cast<int>(std::floor(std::log2(32767.5 / largest))));
             for (int j = -100; j <= 100; ++j)
-                EXPECT_NEAR(valueAt(back.out, j), valueAt(taps, j), 0.5000001 * largest / 32767) << "tap " << j;
+                EXPECT_NEAR(valueAt(back.out, j), valueAt(taps, j), 0.5000001 * step) << "tap " << j;
         } else {
             EXPECT_EQ(back.out, taps) << ext;
         }
