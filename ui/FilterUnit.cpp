@@ -235,6 +235,7 @@ void TFilterForm::buildHardware() {
     FixedPointBitBtn = button(TabSheet5, "FixedPointBitBtn", "Расчет в фикс. точке", true);
     FitBitsBitBtn = button(TabSheet5, "FitBitsBitBtn", "Подобрать разрядность");
     FixedPointLabel = label(TabSheet5, QString(), "FixedPointLabel");
+    LatencyLabel = label(TabSheet5, QString(), "LatencyLabel");
     FixedPointLabel->setWordWrap(true);
     FixedPointLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     int row = 0;
@@ -256,17 +257,18 @@ void TFilterForm::buildHardware() {
     grid->addWidget(
         label(TabSheet5, "Разрядность коэффициентов — поле «Разрядность .coe [бит]» под графиком", "Label25"), 5, 0, 1,
         4);
-    grid->addWidget(FixedPointLabel, 6, 0, 1, 4);
+    grid->addWidget(LatencyLabel, 6, 0, 1, 4);
+    grid->addWidget(FixedPointLabel, 7, 0, 1, 4);
 
     // The width search's table and curves, side by side.
     auto *bits = new QHBoxLayout;
-    BitsTable = declare(new QTableWidget(0, 5, TabSheet5));
+    BitsTable = new QTableWidget(0, 5, TabSheet5); // a result, not stored in projects
     BitsTable->setObjectName("BitsTable");
     BitsTable->setHorizontalHeaderLabels({"Бит", "ОСШ [дБ]", "Бок. [дБ]", "Длит. [мкс]", "Годится"});
     BitsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     BitsTable->verticalHeader()->setVisible(false);
     BitsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
-    BitsTable->setFixedHeight(BitsPanelHeight);
+    BitsTable->setMinimumHeight(BitsPanelHeight);
     BitsChart = declare(new widgets::TChart(TabSheet5));
     BitsChart->setObjectName("BitsChart");
     BitsChart->setAxisCaptions("бит", QString());
@@ -277,10 +279,10 @@ void TFilterForm::buildHardware() {
     SideLevelSeries->setCaption("Боковые лепестки [дБ]");
     DurationSeries = BitsChart->addSeries("DurationSeries", QColor(DurationColor));
     DurationSeries->setCaption("Отклонение длительности [%]");
-    BitsChart->setFixedHeight(BitsPanelHeight);
+    BitsChart->setMinimumHeight(BitsPanelHeight);
     bits->addWidget(BitsTable, 3);
     bits->addWidget(BitsChart, 4);
-    grid->addLayout(bits, 7, 0, 1, 4);
+    grid->addLayout(bits, 8, 0, 1, 4);
     grid->setRowStretch(8, 1);
     PageControl1->addTab(TabSheet5, "Аппаратная реализация");
 
@@ -591,11 +593,12 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         ViewFilterBitBtnClick();
         TabSheet4->showDesign(outcome, list);
         const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
+        AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(
+                                                   outcome.Design.SearchObjective, decimal ? decimal : '.')));
         const int latency = std::min(s.latency, m_state.FilterHalfWidth);
-        AimLabel->setText(
-            "Целевая функция " +
-            QString::fromStdString(base::formatObjective(outcome.Design.SearchObjective, decimal ? decimal : '.')) +
-            QString("; задержка %1 отсч. (%2 мкс)").arg(latency).arg(localNumber(latency / samplingFrequency, 6)));
+        LatencyLabel->setText(QString("Задержка МНК-фильтра: %1 отсч. (%2 мкс)")
+                                  .arg(latency)
+                                  .arg(localNumber(latency / samplingFrequency, 6)));
     });
 }
 

@@ -91,6 +91,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     QPushButton *FixedPointBitBtn;
     QPushButton *FitBitsBitBtn;
     QLabel *FixedPointLabel;
+    QLabel *LatencyLabel;    // the last least-squares design's latency in samples and µs
     QTableWidget *BitsTable; // SNR, side level and duration against the tap width
     widgets::TChart *BitsChart;
     widgets::TLineSeries *SnrSeries;
