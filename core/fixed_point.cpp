@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 
+#include "dispatch.h"
 #include "parallel.h"
 
 namespace pulsefir::core {
@@ -30,28 +31,21 @@ Accumulator highestValue(int bits) {
 // leave them.
 void accumulateNarrow(const std::int32_t *taps, int m, const std::int32_t *input, int first, int last,
                       Accumulator *out) {
-    for (int i = first; i <= last; ++i) {
-        const std::int32_t *x = input + i - m;
-        std::int64_t sum = 0;
-        for (int j = 0; j <= 2 * m; ++j)
-            sum += static_cast<std::int64_t>(taps[j]) * x[j];
-        out[i - first] = sum;
-    }
+    std::vector<std::int64_t> sums(static_cast<std::size_t>(last - first + 1));
+    kernels().sumProducts(taps, m, input, first, last, sums.data());
+    std::copy(sums.begin(), sums.end(), out);
 }
 
 // The same for any words of 32 bits: each tap split into a signed high half and an unsigned low
 // half of 16 bits, so each of the two sums stays below 2^15 * 2^31 * 2001 < 2^58.
 void accumulateWide(const std::int32_t *high, const std::int32_t *low, int m, const std::int32_t *input, int first,
                     int last, Accumulator *out) {
-    for (int i = first; i <= last; ++i) {
-        const std::int32_t *x = input + i - m;
-        std::int64_t highSum = 0, lowSum = 0;
-        for (int j = 0; j <= 2 * m; ++j) {
-            highSum += static_cast<std::int64_t>(high[j]) * x[j];
-            lowSum += static_cast<std::int64_t>(low[j]) * x[j];
-        }
-        out[i - first] = static_cast<Accumulator>(highSum) * (Accumulator{1} << SplitBits) + lowSum;
-    }
+    const auto count = static_cast<std::size_t>(last - first + 1);
+    std::vector<std::int64_t> highSums(count), lowSums(count);
+    kernels().sumProducts(high, m, input, first, last, highSums.data());
+    kernels().sumProducts(low, m, input, first, last, lowSums.data());
+    for (std::size_t k = 0; k < count; ++k)
+        out[k] = static_cast<Accumulator>(highSums[k]) * (Accumulator{1} << SplitBits) + lowSums[k];
 }
 
 } // namespace

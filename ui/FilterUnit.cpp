@@ -321,13 +321,13 @@ void TFilterForm::FixedPointBitBtnClick() {
         FixedPointLabel->setText(
             QString("F = %1, S = %2; выход %3 бит, МЗР = FS·2^%4. ОСШ %5 дБ, наибольшая ошибка %6, "
                     "насыщено отсчётов: %7")
-                .arg(outcome.Run.taps.scale)
-                .arg(outcome.Run.shift)
-                .arg(s.outBits)
-                .arg(-fraction)
+                .arg(widgets::integerText(outcome.Run.taps.scale))
+                .arg(widgets::integerText(outcome.Run.shift))
+                .arg(widgets::integerText(s.outBits))
+                .arg(widgets::integerText(-fraction))
                 .arg(std::isinf(e.snrDb) ? QString("∞") : localNumber(e.snrDb, FixedPointDigits))
                 .arg(localNumber(e.largestError, FixedPointDigits))
-                .arg(e.saturated));
+                .arg(widgets::integerText(e.saturated)));
         m_main.CheckBox4->setChecked(true);
         m_main.refreshChart();
     });
@@ -343,7 +343,7 @@ void TFilterForm::FitBitsBitBtnClick() {
             series->clearPoints();
         for (int r = 0; r < static_cast<int>(search.Points.size()); ++r) {
             const core::WordLengthPoint &p = search.Points[static_cast<std::size_t>(r)];
-            const QString cells[] = {QString::number(p.TapBits), localNumber(p.SnrDb, FixedPointDigits),
+            const QString cells[] = {widgets::integerText(p.TapBits), localNumber(p.SnrDb, FixedPointDigits),
                                      optionalNumber(p.SideLevelDb, FixedPointDigits),
                                      optionalNumber(p.Duration20dB, FixedPointDigits), p.Qualifies ? "да" : "нет"};
             for (int c = 0; c < 5; ++c)
@@ -364,7 +364,7 @@ void TFilterForm::FitBitsBitBtnClick() {
         const int bits = search.Points[static_cast<std::size_t>(search.Chosen)].TapBits;
         CoeBitsNmSpinEdit->setValue(bits);
         BitsTable->selectRow(search.Chosen);
-        FixedPointLabel->setText(QString("Разрядность коэффициентов: %1 бит").arg(bits));
+        FixedPointLabel->setText(QString("Разрядность коэффициентов: %1 бит").arg(widgets::integerText(bits)));
     });
 }
 
@@ -597,7 +597,7 @@ void TFilterForm::LeastSquaresBitBtnClick() {
                                                    outcome.Design.SearchObjective, decimal ? decimal : '.')));
         const int latency = std::min(s.latency, m_state.FilterHalfWidth);
         LatencyLabel->setText(QString("Задержка МНК-фильтра: %1 отсч. (%2 мкс)")
-                                  .arg(latency)
+                                  .arg(widgets::integerText(latency))
                                   .arg(localNumber(latency / samplingFrequency, 6)));
     });
 }
