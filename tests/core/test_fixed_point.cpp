@@ -321,6 +321,22 @@ TEST_P(WordLengthSearchTest, FirstWidthMeetingAllThreeCriteria) {
     }
 }
 
+// A lone tap of 1 is exact in any width: the narrowest width qualifies and is the one taken.
+TEST(WordLengthSearch, ExactTapQualifiesAtTheNarrowestWidth) {
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 400;
+    loadSignal(*state, ToneBurstParameters{}, 0.8);
+    state->FilterHalfWidth = 5;
+    state->FilterBuffer[0] = 1.0;
+    FixedPointFormat f;
+    f.inputBits = 24;
+    f.outputBits = 32;
+    const WordLengthSearch search = searchTapBits(*state, f, 0.8);
+    ASSERT_EQ(search.Chosen, 0);
+    EXPECT_EQ(search.Points[0].TapBits, 4);
+    EXPECT_TRUE(search.Points[28].Qualifies);
+}
+
 INSTANTIATE_TEST_SUITE_P(AdcBits, WordLengthSearchTest, testing::Values(8, 14, 20, 24));
 
 } // namespace
