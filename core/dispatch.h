@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 namespace pulsefir::core {
 
 enum class InstructionSet { Scalar, Avx2, Avx512 };
@@ -35,6 +37,10 @@ struct KernelSet {
                         int last);
     // sinX[k], cosX[k] = sine and cosine of x[k], k = 0..n-1.
     void (*sinCos)(const double *x, int n, double *sinX, double *cosX);
+    // out[k] = sum over j = 0..2m of taps[j] * input[first + k - m + j], k = 0..last - first, in
+    // 64-bit integers that the caller knows cannot overflow; exact, so every set gives the same.
+    void (*sumProducts)(const std::int32_t *taps, int m, const std::int32_t *input, int first, int last,
+                        std::int64_t *out);
 };
 
 // The one place that chooses: the widest set built in and supported by the processor, or the

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include <immintrin.h>
+
 #include "constants.h"
 #include "dispatch.h"
 #include "trig.h"
@@ -23,6 +25,7 @@ namespace avx2_kernels {
 extern const KernelSet Avx2Kernels;
 const KernelSet Avx2Kernels{InstructionSet::Avx2,      "avx2",
                             avx2_kernels::correlate,   avx2_kernels::synthesizePassband,
-                            avx2_kernels::fourierSums, avx2_kernels::sinCosArray};
+                            avx2_kernels::fourierSums, avx2_kernels::sinCosArray,
+                            avx2_kernels::sumProducts};
 
 } // namespace pulsefir::core

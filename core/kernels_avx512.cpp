@@ -6,6 +6,8 @@
 #include <cstring>
 #include <limits>
 
+#include <immintrin.h>
+
 #include "constants.h"
 #include "dispatch.h"
 #include "trig.h"
@@ -23,6 +25,7 @@ namespace avx512_kernels {
 extern const KernelSet Avx512Kernels;
 const KernelSet Avx512Kernels{InstructionSet::Avx512,      "avx512",
                               avx512_kernels::correlate,   avx512_kernels::synthesizePassband,
-                              avx512_kernels::fourierSums, avx512_kernels::sinCosArray};
+                              avx512_kernels::fourierSums, avx512_kernels::sinCosArray,
+                              avx512_kernels::sumProducts};
 
 } // namespace pulsefir::core

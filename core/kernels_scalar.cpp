@@ -23,6 +23,7 @@ namespace scalar_kernels {
 extern const KernelSet ScalarKernels;
 const KernelSet ScalarKernels{InstructionSet::Scalar,      "scalar",
                               scalar_kernels::correlate,   scalar_kernels::synthesizePassband,
-                              scalar_kernels::fourierSums, scalar_kernels::sinCosArray};
+                              scalar_kernels::fourierSums, scalar_kernels::sinCosArray,
+                              scalar_kernels::sumProducts};
 
 } // namespace pulsefir::core

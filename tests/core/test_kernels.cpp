@@ -92,6 +92,36 @@ TEST_P(KernelSetTest, CorrelationIsThePlainLoopBitForBit) {
     }
 }
 
+// The fixed-point filter's sums: exact, so every set must give the plain loop's integers, for
+// every count of outputs around the block and at the largest words whose sums stay in 64 bits.
+TEST_P(KernelSetTest, IntegerSumsAreThePlainLoop) {
+    std::vector<std::int32_t> input(2 * 2100 + 1), taps(2001);
+    std::uint32_t state = 12345;
+    const auto next = [&](std::int32_t bound) {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<std::int32_t>(static_cast<std::int64_t>(state % (2u * bound + 1u)) - bound);
+    };
+    for (auto &x : input)
+        x = next(1 << 30);
+    for (auto &t : taps)
+        t = next(1 << 21);
+    input[2100] = INT32_MIN; // the most negative word, times the most negative tap below
+    taps[1000] = -(1 << 21);
+    const std::int32_t *x = input.data() + 2100;
+    for (const auto &[m, first, last] : std::vector<CorrelationCase>{{0, -5, 5}, {1000, -1000, 1000}, {3, 0, 0}}) {
+        for (int extra = 0; extra <= 70; extra += (m == 3 ? 1 : 70)) {
+            const int to = last + extra > 1000 ? last : last + extra;
+            std::vector<std::int64_t> expected(static_cast<std::size_t>(to - first + 1)), actual(expected.size());
+            const std::int32_t *t = taps.data() + 1000 - m;
+            for (int i = first; i <= to; ++i)
+                for (int j = 0; j <= 2 * m; ++j)
+                    expected[static_cast<std::size_t>(i - first)] += static_cast<std::int64_t>(t[j]) * x[i - m + j];
+            m_set->sumProducts(t, m, x, first, to, actual.data());
+            EXPECT_EQ(actual, expected) << "m " << m << " outputs " << first << ".." << to;
+        }
+    }
+}
+
 struct PassbandCase {
     const char *name;
     double f0, df, fs, phase;

@@ -20,9 +20,11 @@
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
+#include "core/fixed_point_filter.h"
 #include "core/least_squares.h"
 #include "core/signal_synthesis.h"
 #include "core/spectrum_views.h"
+#include "core/word_length_search.h"
 #include "scripted_platform.h"
 #include "ui/application.h"
 #include "ui/widgets/numeric_text.h"
@@ -1142,7 +1144,8 @@ class WindowsTest : public QObject {
     }
 
     void convergenceTabShowsTheLogarithmOfEveryAcceptedObjective() {
-        QCOMPARE(filter().PageControl1->count(), 4);
+        QCOMPARE(filter().PageControl1->count(), 5);
+        QCOMPARE(filter().PageControl1->tabText(4), QString("Аппаратная реализация"));
         QCOMPARE(filter().PageControl1->tabText(0), QString("Поиск"));
         QCOMPARE(filter().PageControl1->tabText(1), QString("Загрузка"));
         QCOMPARE(filter().PageControl1->tabText(2), QString("Сходимость"));
@@ -1176,12 +1179,70 @@ class WindowsTest : public QObject {
         QCOMPARE(filter().ConvergenceSeries->point(filter().ConvergenceSeries->count() - 1).x, 2.0);
     }
 
+    // "Аппаратная реализация": the integer output as the core computes it, drawn as the fourth
+    // curve with its metrics row; the width search sets the field or says that none qualifies;
+    // the full scale follows the signal; the latency holds the later taps at zero.
+    void hardwareTabRunsTheIntegerFilterAndFindsTheWidth() {
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        click(main().FilterBitBtn);
+        click(filter().SynthesizeBitBtn);
+        filter().PageControl1->setCurrentWidget(filter().TabSheet5);
+        filter().AdcBitsNmSpinEdit->setValue(14);
+        filter().RoundingRadioGroup->setItemIndex(2);
+        QVERIFY(!filter().OutShiftNmSpinEdit->isEnabled());
+        click(filter().FixedPointBitBtn);
+
+        auto reference = std::make_unique<CoreState>();
+        reference->SignalHalfWidth = 1000;
+        loadSignal(*reference, ToneBurstParameters{}, 0.8);
+        synthesizeFilter(*reference, FilterSynthesisParameters{}, 0.8);
+        FixedPointFormat format;
+        format.inputBits = 14;
+        format.rounding = Rounding::HalfEven;
+        const FixedPointOutcome expected = calcFixedOut(*reference, format);
+        for (int i : {-1000, -3, 0, 250, 1000})
+            QCOMPARE(state().FixedOutputBuffer[i], reference->FixedOutputBuffer[i]);
+        QCOMPARE(filter().OutShiftNmSpinEdit->value(), expected.Run.shift);
+        QVERIFY2(filter().FixedPointLabel->text().contains(QString("S = %1;").arg(expected.Run.shift)),
+                 qPrintable(filter().FixedPointLabel->text()));
+        QVERIFY(main().CheckBox4->isChecked() && main().Series4->Active());
+        QCOMPARE(main().Series4->point(1250).y, reference->FixedOutputBuffer[250]);
+        QVERIFY(main().MetricsTable->item(4, 0)->text() != QString("—"));
+
+        click(filter().FitBitsBitBtn);
+        const WordLengthSearch search = searchTapBits(*reference, format, 0.8);
+        QVERIFY(search.Chosen >= 0);
+        QCOMPARE(filter().CoeBitsNmSpinEdit->value(), search.Points[search.Chosen].TapBits);
+        QCOMPARE(filter().BitsTable->rowCount(), 29);
+        QCOMPARE(filter().SnrSeries->count(), 29);
+        filter().CoeBitsNmSpinEdit->setValue(20);
+        filter().AdcBitsNmSpinEdit->setValue(6);
+        click(filter().FitBitsBitBtn);
+        QCOMPARE(filter().CoeBitsNmSpinEdit->value(), 20);
+        QVERIFY(filter().FixedPointLabel->text().startsWith("Ни одна разрядность"));
+
+        state().SignalBuffer[1100] = -3.5; // read by the taps beyond the half-width
+        click(filter().AdcFullScaleBitBtn);
+        QCOMPARE(filter().AdcFullScaleNmSuperSpin->value(), 3.5);
+
+        filter().LatencyNmSpinEdit->setValue(0);
+        filter().PageControl1->setCurrentWidget(filter().TabSheet1);
+        click(filter().LeastSquaresBitBtn);
+        QVERIFY(state().FilterBuffer[0] != 0.0);
+        for (int j = 1; j <= 100; ++j)
+            QCOMPARE(state().FilterBuffer[j], 0.0);
+        QCOMPARE(filter().LatencyLabel->text(), QString("Задержка МНК-фильтра: 0 отсч. (0 мкс)"));
+        QVERIFY(errors().isEmpty());
+    }
+
     void metricsTableShowsDashesThenTheBurst() {
         QTableWidget *table = main().MetricsTable;
-        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(table->rowCount(), 5);
         QCOMPARE(table->verticalHeaderItem(1)->text(), QString("После фильтрации"));
         QCOMPARE(table->verticalHeaderItem(3)->text(), QString("Фильтр"));
-        for (int row = 0; row < 4; ++row)
+        QCOMPARE(table->verticalHeaderItem(4)->text(), QString("После фильтрации (фикс.)"));
+        for (int row = 0; row < 5; ++row)
             for (int column = 0; column < table->columnCount(); ++column)
                 QCOMPARE(table->item(row, column)->text(), QString("—"));
         click(main().SignalBitBtn);
