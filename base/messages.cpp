@@ -513,8 +513,8 @@ std::string Message::noSignalFile() {
 }
 
 std::string Message::coefficientBits(int bits) {
-    return say("разрядность коэффициентов " + integer(bits) + " бит вне 2..63",
-               "coefficient width " + integer(bits) + " bits lies outside 2..63");
+    return say("разрядность коэффициентов " + integer(bits) + " бит вне 4..32",
+               "coefficient width " + integer(bits) + " bits lies outside 4..32");
 }
 
 std::string Message::hdlFilterInvalid() {
@@ -740,6 +740,38 @@ std::string Message::cliSearchResult(int epoch, std::string_view objective) {
 std::string Message::cliLeastSquaresResult(std::string_view objective, std::string_view residual) {
     return say(concat({"целевая функция ", objective, " невязка ", residual}),
                concat({"objective ", objective, " residual ", residual}));
+}
+
+std::string Message::cliLatency(int samples, std::string_view microseconds) {
+    return say(concat({"задержка фильтра ", integer(samples), " отсчётов (", microseconds, " мкс)"}),
+               concat({"filter latency ", integer(samples), " samples (", microseconds, " µs)"}));
+}
+
+std::string Message::cliFixedPointResult(int shift, int outputBits, int fractionBits, std::string_view snrDb,
+                                         std::string_view largestError, int saturated) {
+    return say(concat({"сдвиг выхода ", integer(shift), ", выход ", integer(outputBits), " бит, МЗР = FS*2^",
+                       integer(-fractionBits), "; ОСШ ", snrDb, " дБ, наибольшая ошибка ", largestError,
+                       ", насыщено отсчётов ", integer(saturated)}),
+               concat({"output shift ", integer(shift), ", output ", integer(outputBits), " bits, LSB = FS*2^",
+                       integer(-fractionBits), "; SNR ", snrDb, " dB, largest error ", largestError,
+                       ", saturated samples ", integer(saturated)}));
+}
+
+std::string Message::cliNoFixedOutput() {
+    return say("нет результата в фиксированной точке: сначала apply-fixed",
+               "no fixed-point output: run apply-fixed first");
+}
+
+std::string Message::cliTapBitsChosen(std::string_view key, int bits) {
+    return say(concat({"разрядность выбрана: ", key, "=", integer(bits)}),
+               concat({"tap width chosen: ", key, "=", integer(bits)}));
+}
+
+std::string Message::noTapWidthQualifies() {
+    return say("Ни одна разрядность от 4 до 32 бит не удерживает уровень боковых лепестков (1 дБ), длительность "
+               "(2 %) и ОСШ (60 дБ); разрядность не изменена",
+               "No tap width from 4 to 32 bits keeps the side level (1 dB), the duration (2 %) and the SNR (60 dB); "
+               "the width is left as it was");
 }
 
 std::string Message::cliMuChosen(std::string_view key, std::string_view mu) {

@@ -151,6 +151,9 @@ struct Message {
     static std::string tapsCentreOutside(long long centre, std::size_t count);
     static std::string tapsRead(std::size_t count, long long centre, int halfWidth);
 
+    // ---- The fixed-point model
+    static std::string noTapWidthQualifies();
+
     // ---- The command-line tool
     static std::string cliPrefix(); // "pulsefir-cli: "
     static std::string cliRateTaken(std::string_view key, std::string_view rate);
@@ -169,6 +172,11 @@ struct Message {
     static std::string cliLeastSquaresResult(std::string_view objective, std::string_view residual);
     static std::string cliMuChosen(std::string_view key, std::string_view mu);
     static std::string cliNoSetDesign();
+    static std::string cliLatency(int samples, std::string_view microseconds);
+    static std::string cliFixedPointResult(int shift, int outputBits, int fractionBits, std::string_view snrDb,
+                                           std::string_view largestError, int saturated);
+    static std::string cliNoFixedOutput();
+    static std::string cliTapBitsChosen(std::string_view key, int bits);
     static std::string cliProgress(int epoch, int epochs, std::string_view objective);
 };
 

@@ -78,8 +78,9 @@ void designOverSet(Session &s, std::ostream &out) {
     const project::FilterSettings &f = s.settings.filter;
     const auto choice =
         f.regularisationAuto ? core::RegularisationChoice::Automatic : core::RegularisationChoice::Field;
-    const core::SetDesignOutcome outcome = core::leastSquaresSetFilter(
-        *s.state, pulses, project::desiredResponse(f), s.samplingFrequency(), f.halfWidth, f.regularisation, choice);
+    const core::SetDesignOutcome outcome =
+        core::leastSquaresSetFilter(*s.state, pulses, project::desiredResponse(f), s.samplingFrequency(), f.halfWidth,
+                                    f.regularisation, choice, f.latency);
     if (choice == core::RegularisationChoice::Automatic) {
         s.settings.filter.regularisation = outcome.Mu;
         std::cerr << base::Message::cliPrefix()
@@ -94,6 +95,10 @@ void designOverSet(Session &s, std::ostream &out) {
     out << base::Message::cliLeastSquaresResult(formatLong(outcome.Design.SearchObjective),
                                                 formatNumber(outcome.Design.Residual))
         << '\n';
+    const int latency = std::min(f.latency, s.state->FilterHalfWidth);
+    std::cerr << base::Message::cliPrefix()
+              << base::Message::cliLatency(latency, base::formatSignificant(latency / s.samplingFrequency(), 6))
+              << '\n';
 }
 
 void writeSetReport(std::ostream &out, const Session &s) {

@@ -113,6 +113,7 @@ void writeMetrics(std::ostream &s, const core::CoreState &state, double sampling
     for (const auto &[name, buffer] : curves)
         row(name, core::measurePulse(*buffer, state.SignalHalfWidth, samplingFrequency));
     row("filter", core::measureFilter(state.FilterBuffer, state.FilterHalfWidth, samplingFrequency));
+    row("fixed_output", core::measurePulse(state.FixedOutputBuffer, state.SignalHalfWidth, samplingFrequency));
 }
 
 void writeTrace(std::ostream &s, const core::CoreState &state) {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/fixed_point.h"
 #include "core/least_squares_set.h"
 #include "core/state.h"
 #include "project/settings.h"
@@ -27,6 +29,9 @@ struct Session {
     // How the last least-squares design did on each pulse: the signal's first, then the set's.
     std::vector<core::PulseFit> setFits;
     std::vector<std::pair<std::string, bool>> setFitNames; // file ("signal" for the signal), check
+
+    // The last run of the integer filter ("apply-fixed"), for write-fixed-output.
+    std::optional<core::FixedPointRun> fixedRun;
 
     double samplingFrequency() const { return settings.main.samplingFrequency; }
     // As the main window's "Рисовать": the half-width field becomes the signal's half-width.

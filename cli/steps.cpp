@@ -14,6 +14,7 @@
 #include "core/least_squares.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
+#include "fixed_point_steps.h"
 #include "io/coefficient_writer.h"
 #include "io/hdl_writer.h"
 #include "io/pulse_import.h"
@@ -87,7 +88,8 @@ void readFilter(Session &s, const std::string &file) {
 
 void writeFilter(Session &s, const std::string &file, std::ostream &out) {
     const double samplingFrequency = s.samplingFrequency();
-    const auto data = io::CoefficientExport::ofFilter(*s.state, samplingFrequency, s.settings.filter.coeBits);
+    const auto data =
+        io::CoefficientExport::ofFilter(*s.state, samplingFrequency, project::fixedPoint(s.settings.filter));
     const io::CoefficientFormat format = io::coefficientFormatForFileName(file);
     writeTo(file, out, [&](std::ostream &o) { io::writeCoefficients(o, data, format); });
 }
@@ -147,6 +149,23 @@ const std::vector<Step> &steps() {
         {"apply", "apply the filter to the signal (the filtered signal)",
          "применить фильтр к сигналу (сигнал после фильтрации)", false,
          [](Session &s, const std::string &, std::ostream &) { core::calcOut(*s.state); }},
+        {"apply-fixed",
+         "apply the filter as the hardware computes it (FilterForm fixed-point fields); prints the output shift, "
+         "format and error",
+         "применить фильтр так, как его считает аппаратура (поля фикс. точки FilterForm); выводит сдвиг, формат "
+         "выхода и ошибку",
+         false, [](Session &s, const std::string &, std::ostream &out) { applyFixed(s, out); }},
+        {"write-fixed-output", "write the last fixed-point output as CSV (index,input,output,value)",
+         "записать последний выход в фикс. точке в CSV (index,input,output,value)", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeFixedOutput(o, s); });
+         }},
+        {"fit-bits",
+         "try tap widths 4..32 and set FilterForm.CoeBitsNmSpinEdit to the first that keeps side level, duration "
+         "and SNR; prints the table",
+         "перебрать разрядности 4..32 и установить FilterForm.CoeBitsNmSpinEdit первой, что сохраняет боковые "
+         "лепестки, длительность и ОСШ; выводит таблицу",
+         false, [](Session &s, const std::string &, std::ostream &out) { fitBits(s, out); }},
         {"synthesize", "make the filter by the window method (FilterForm fields)",
          "синтезировать фильтр оконным методом (поля FilterForm)", false,
          [](Session &s, const std::string &, std::ostream &) {
@@ -240,9 +259,11 @@ const std::vector<Step> &steps() {
              project::saveProject(file, s.settings, *s.state, userDecimalSeparator(), s.projectSource, {&set});
          }},
         {"metrics",
-         "write the pulse metrics of signal, filtered signal, desired response and filter as CSV; a column "
+         "write the pulse metrics of signal, filtered signal, desired response, filter and fixed-point output as "
+         "CSV; a column "
          "NAME_cut is 1 where NAME reached an end of the window still above its level (the true value is larger)",
-         "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации, желаемого отклика и фильтра; "
+         "записать в CSV характеристики импульсов сигнала, сигнала после фильтрации, желаемого отклика, фильтра и "
+         "выхода в фикс. точке; "
          "столбец NAME_cut равен 1, где NAME дошла до края окна выше своего уровня (истинное значение больше)",
          true,
          [](Session &s, const std::string &file, std::ostream &out) {

@@ -21,6 +21,7 @@ enum class Rounding {
 __extension__ typedef __int128 Accumulator;
 
 constexpr int MinWordBits = 2;
+constexpr int MinTapBits = 4;
 constexpr int MaxWordBits = 32;   // inputs and taps
 constexpr int MaxOutputBits = 48; // outputs
 constexpr int MaxOutputShift = 127;

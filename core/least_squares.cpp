@@ -24,7 +24,7 @@ void restore(SignalArray &buffer, const std::vector<double> &saved) {
 } // namespace
 
 LeastSquaresOutcome leastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
-                                       int filterHalfWidth, double regularization) {
+                                       int filterHalfWidth, double regularization, int latency) {
     if (!(regularization >= 0.0) || !std::isfinite(regularization))
         throw base::Error(base::Message::negativeRegularisation());
     const int n = std::clamp(filterHalfWidth, 0, MaxFilterHalfWidth);
@@ -48,7 +48,8 @@ LeastSquaresOutcome leastSquaresFilter(CoreState &state, const ResponseParameter
             throw base::Error(base::Message::zeroSignalLeastSquares());
         checkStored(trace);
         const double lambda = regularization * trace / size;
-        const Eigen::VectorXd h = solveRegularised(a, b, lambda);
+        keepFreeTaps(a, b, freeTapCount(n, latency));
+        const Eigen::VectorXd h = withHeldTaps(solveRegularised(a, b, lambda), size);
 
         // Output of the new filter, as CalcOut would compute it, and the three measures of fit.
         std::vector<double> output(static_cast<std::size_t>(2 * std::max(ns, 0) + 1));

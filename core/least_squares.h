@@ -18,11 +18,15 @@ struct LeastSquaresOutcome {
 // BuildResponse fills it, Ns = SignalHalfWidth and lambda = mu * trace(X^T X) / (2N + 1), so mu
 // does not depend on the signal's scale. Signal samples beyond +-10000 count as 0.
 //
+// With latency L < N the taps +L+1..+N are held at zero and the rest solve the same problem
+// (lambda still from the whole matrix), so the filter looks at most L samples ahead; L = 0 makes
+// it causal, L >= N changes nothing.
+//
 // On success ResponseBuffer holds the desired response (as after a search), all of FilterBuffer
 // is cleared, taps -N..N are written and FilterHalfWidth := N. When the system cannot be solved
 // (an all-zero signal, a singular system with mu = 0) a base::Error is thrown and the filter, its
 // half-width and ResponseBuffer are left as they were.
 LeastSquaresOutcome leastSquaresFilter(CoreState &state, const ResponseParameters &response, double samplingFrequency,
-                                       int filterHalfWidth, double regularization);
+                                       int filterHalfWidth, double regularization, int latency = MaxFilterHalfWidth);
 
 } // namespace pulsefir::core

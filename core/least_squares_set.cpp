@@ -67,7 +67,8 @@ RegularisationPoint regularisationPoint(const double *values, const double *proj
 
 SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPulse> pulses,
                                        const ResponseParameters &response, double samplingFrequency,
-                                       int filterHalfWidth, double regularization, RegularisationChoice choice) {
+                                       int filterHalfWidth, double regularization, RegularisationChoice choice,
+                                       int latency) {
     if (!(regularization >= 0.0) || !std::isfinite(regularization))
         throw base::Error(base::Message::negativeRegularisation());
     std::vector<const double *> training;
@@ -107,6 +108,8 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
         if (!(trace > 0.0))
             throw base::Error(base::Message::zeroSignalLeastSquares());
         checkStored(trace);
+        const int free = freeTapCount(n, latency);
+        keepFreeTaps(a, b, free);
 
         SetDesignOutcome outcome;
         double mu = regularization;
@@ -121,7 +124,7 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
             const int points = gridSize();
             outcome.Curve.reserve(static_cast<std::size_t>(points));
             for (int k = 0; k < points; ++k) {
-                outcome.Curve.push_back(regularisationPoint(spectrum.values.data(), spectrum.projections.data(), size,
+                outcome.Curve.push_back(regularisationPoint(spectrum.values.data(), spectrum.projections.data(), free,
                                                             static_cast<double>(responseEnergy * count), rows, scale,
                                                             roundedMu(k)));
                 if (outcome.Chosen < 0 ||
@@ -131,7 +134,7 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
             mu = outcome.Curve[static_cast<std::size_t>(outcome.Chosen)].Mu;
         }
         const double lambda = mu * trace / size;
-        const Eigen::VectorXd h = solveRegularised(a, b, lambda);
+        const Eigen::VectorXd h = withHeldTaps(solveRegularised(a, b, lambda), size);
 
         // Every pulse filtered as CalcOut would filter it, its residual and its metrics.
         const auto filtered = std::make_unique<SignalArray>();

@@ -60,11 +60,15 @@ constexpr int AutoMuStepsPerDecade = 20;
 // The automatic choice takes the mu of the grid with the least cross-validation score, from one
 // eigen-decomposition of the summed normal matrix.
 //
+// The latency holds the later taps at zero as in leastSquaresFilter; the automatic choice then
+// works on the free taps' system.
+//
 // Commits as leastSquaresFilter does; throws base::Error, changing nothing, when no pulse is a
 // training pulse, when the training pulses are all zero, or when the system is singular.
 SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPulse> pulses,
                                        const ResponseParameters &response, double samplingFrequency,
-                                       int filterHalfWidth, double regularization, RegularisationChoice choice);
+                                       int filterHalfWidth, double regularization, RegularisationChoice choice,
+                                       int latency = MaxFilterHalfWidth);
 
 // The regularisation curve from the spectral projection of the summed normal equations: the
 // eigenvalues s_k of A and the projections c_k of b on its eigenvectors, the desired response's

@@ -38,6 +38,26 @@ Eigen::VectorXd solveRegularised(Eigen::MatrixXd &a, const Eigen::VectorXd &b, d
     return h;
 }
 
+int freeTapCount(int n, int latency) {
+    return n + std::clamp(latency, 0, n) + 1;
+}
+
+void keepFreeTaps(Eigen::MatrixXd &a, Eigen::VectorXd &b, int free) {
+    if (free >= a.rows())
+        return;
+    a.conservativeResize(free, free);
+    b.conservativeResize(free);
+}
+
+Eigen::VectorXd withHeldTaps(Eigen::VectorXd h, int size) {
+    if (h.size() < size) {
+        const Eigen::Index free = h.size();
+        h.conservativeResize(size);
+        h.tail(size - free).setZero();
+    }
+    return h;
+}
+
 long double tapEnergy(const Eigen::VectorXd &h) {
     long double sum = 0.0L;
     for (Eigen::Index p = 0; p < h.size(); ++p)

@@ -16,6 +16,16 @@ Eigen::MatrixXd normalMatrix(WorkerPool &pool, const double *x, int n, int ns);
 // precision (a pivot below size * epsilon of the largest diagonal entry).
 Eigen::VectorXd solveRegularised(Eigen::MatrixXd &a, const Eigen::VectorXd &b, double lambda);
 
+// How many taps of -n..n a filter that looks at most `latency` samples ahead may use: -n..min(latency, n).
+int freeTapCount(int n, int latency);
+
+// Keeps only the first `free` rows and columns of a and entries of b: the later taps held at zero.
+// Nothing changes when every tap is free.
+void keepFreeTaps(Eigen::MatrixXd &a, Eigen::VectorXd &b, int free);
+
+// The free taps followed by zeros up to `size` taps; h itself when it has them all.
+Eigen::VectorXd withHeldTaps(Eigen::VectorXd h, int size);
+
 // Sum of h_p^2, accumulated in long double: the filter's energy in the regularised cost.
 long double tapEnergy(const Eigen::VectorXd &h);
 

@@ -140,6 +140,7 @@ struct CoreState {
     SignalArray OutputBuffer;
     SignalArray ResponseBuffer;
     SignalArray TrialOutputBuffer;
+    SignalArray FixedOutputBuffer; // the integer filter's output, in signal units
     FilterArray FilterBuffer;
     FilterArray SecondFilterBuffer;
 

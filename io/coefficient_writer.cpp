@@ -71,6 +71,26 @@ void writeQuantisationNote(std::ostream &out, const char *prefix, const Quantise
     out << ".\n";
 }
 
+const char *roundingName(core::Rounding rounding) {
+    switch (rounding) {
+    case core::Rounding::Truncate:
+        return "truncation toward minus infinity (arithmetic shift)";
+    case core::Rounding::HalfUp:
+        return "round half up, floor((acc + 2^(S-1)) / 2^S)";
+    case core::Rounding::HalfEven:
+        return "round half to even (convergent)";
+    }
+    return "";
+}
+
+// Bits of a two's complement word that holds every value of magnitude up to `largest`.
+int wordBits(core::Accumulator largest) {
+    int bits = 1;
+    while ((core::Accumulator{1} << (bits - 1)) <= largest)
+        ++bits;
+    return bits;
+}
+
 void writeCsv(std::ostream &out, const CoefficientExport &d) {
     out << "index,value\n";
     for (int j = -d.halfWidth; j <= d.halfWidth; ++j)
@@ -100,6 +120,8 @@ void writeCHeader(std::ostream &out, const CoefficientExport &d) {
     out << " *\n";
     writeQuantisationNote(out, " * ", q15, "pulsefir_taps_q15 (Q15)");
     writeQuantisationNote(out, " * ", q31, "pulsefir_taps_q31 (Q31)");
+    out << " *\n";
+    describeArithmetic(out, " * ", d);
     out << " */\n#ifndef PULSEFIR_TAPS_H\n#define PULSEFIR_TAPS_H\n\n#include <stdint.h>\n\n";
     out << "#define PULSEFIR_TAP_COUNT " << count << "\n#define PULSEFIR_CENTRE_TAP " << d.halfWidth << "\n";
     // Written as double constants: 2147483648 does not fit a 32-bit int.
@@ -116,13 +138,33 @@ void writeCHeader(std::ostream &out, const CoefficientExport &d) {
     writeIntegers(out, q15.values, ",\n    ");
     out << "\n};\n\nstatic const int32_t pulsefir_taps_q31[PULSEFIR_TAP_COUNT] = {\n    ";
     writeIntegers(out, q31.values, ",\n    ");
+    const core::QuantisedTaps model = core::quantiseTaps(d.taps, d.coeBits);
+    const core::FixedPointFormat &f = d.fixedPoint;
+    out << "\n};\n\n/* The fixed-point model's words (see above): tap = word / 2^PULSEFIR_FIXED_TAP_SCALE. */\n";
+    out << "#define PULSEFIR_FIXED_INPUT_BITS " << f.inputBits << "\n#define PULSEFIR_FIXED_TAP_BITS " << d.coeBits
+        << "\n#define PULSEFIR_FIXED_TAP_SCALE " << model.scale << "\n#define PULSEFIR_FIXED_OUTPUT_BITS "
+        << f.outputBits << "\n#define PULSEFIR_FIXED_OUTPUT_SHIFT " << d.outputShift
+        << "\n#define PULSEFIR_FIXED_ROUNDING " << static_cast<int>(f.rounding)
+        << " /* 0 truncate, 1 half up, 2 half to even */\n\n";
+    out << "static const int32_t pulsefir_taps_fixed[PULSEFIR_TAP_COUNT] = {\n    ";
+    std::vector<std::int64_t> words(model.taps.begin(), model.taps.end());
+    // INT32_MIN as a literal would be a negated 2147483648, which does not fit an int.
+    for (std::size_t k = 0; k < words.size(); ++k) {
+        if (words[k] == INT32_MIN)
+            out << "INT32_MIN";
+        else
+            out << words[k];
+        if (k + 1 < words.size())
+            out << ",\n    ";
+    }
     out << "\n};\n\n#endif /* PULSEFIR_TAPS_H */\n";
 }
 
 void writeCoe(std::ostream &out, const CoefficientExport &d) {
-    const QuantisedTaps q = quantiseToBits(d.taps, d.coeBits);
+    const QuantisedTaps q = quantiseModel(d.taps, d.coeBits);
     describe(out, "; ", d, "Coefficient 0");
     writeQuantisationNote(out, "; ", q, base::formatInteger(d.coeBits) + "-bit signed coefficients");
+    describeArithmetic(out, "; ", d);
     out << "radix=10;\ncoefdata=\n";
     writeIntegers(out, q.values, ",\n");
     out << ";\n";
@@ -172,19 +214,60 @@ QuantisedTaps quantiseQ(std::span<const double> taps, int fractionBits) {
     return q;
 }
 
-QuantisedTaps quantiseToBits(std::span<const double> taps, int bits) {
-    if (bits < 2 || bits > 63)
+QuantisedTaps quantiseModel(std::span<const double> taps, int bits) {
+    if (bits < core::MinTapBits || bits > core::MaxWordBits)
         throw base::Error(base::Message::coefficientBits(bits));
+    const core::QuantisedTaps model = core::quantiseTaps(taps, bits);
     QuantisedTaps q;
-    const double limit = std::ldexp(1.0, bits - 1) - 1.0;
-    const double largest = maxMagnitude(taps);
-    q.scale = largest > 0.0 ? limit / largest : 1.0;
-    q.values.reserve(taps.size());
-    for (double t : taps)
-        q.values.push_back(std::clamp<std::int64_t>(std::llround(t * q.scale), -static_cast<std::int64_t>(limit),
-                                                    static_cast<std::int64_t>(limit)));
+    q.scale = std::ldexp(1.0, model.scale);
+    q.values.assign(model.taps.begin(), model.taps.end());
     measure(taps, q);
     return q;
+}
+
+CoefficientExport CoefficientExport::ofFilter(const core::CoreState &state, double samplingFrequency,
+                                              const core::FixedPointFormat &format) {
+    const int n = core::usableFilterHalfWidth(state.FilterHalfWidth);
+    CoefficientExport d{state.FilterBuffer.range(n), std::max(n, 0), samplingFrequency, format.tapBits, format};
+    d.outputShift = format.shift;
+    if (format.automaticShift && format.tapBits >= core::MinTapBits && format.tapBits <= core::MaxWordBits)
+        d.outputShift = core::runFixedPoint(state.SignalBuffer.centre(),
+                                            core::usableSignalHalfWidth(state.SignalHalfWidth), d.taps, format)
+                            .shift;
+    return d;
+}
+
+void describeArithmetic(std::ostream &out, const char *prefix, const CoefficientExport &d) {
+    const core::FixedPointFormat &f = d.fixedPoint;
+    const core::QuantisedTaps model = core::quantiseTaps(d.taps, d.coeBits);
+    core::Accumulator largest = 0;
+    int ahead = 0;
+    for (std::size_t k = 0; k < model.taps.size(); ++k) {
+        largest += static_cast<core::Accumulator>(std::abs(static_cast<long long>(model.taps[k])));
+        if (model.taps[k] != 0)
+            ahead = std::max(ahead, static_cast<int>(k) - d.halfWidth);
+    }
+    largest *= core::Accumulator{1} << (f.inputBits - 1);
+    const int bx1 = f.inputBits - 1, by1 = f.outputBits - 1;
+    out << prefix << "Fixed-point model (integer arithmetic only between input and output):\n";
+    out << prefix << "  input: " << f.inputBits << "-bit two's complement, xq = round_half_away_from_zero(x / FS * 2^"
+        << bx1 << "), held to [-2^" << bx1 << ", 2^" << bx1
+        << " - 1], full scale FS = " << base::formatSignificant(f.fullScale, 15) << " signal units;\n";
+    out << prefix << "  taps: " << d.coeBits
+        << "-bit two's complement, cq = round_half_away_from_zero(tap * 2^F), F = " << model.scale << ";\n";
+    out << prefix << "  accumulator: acc[i] = sum of cq[j] * xq[i + j], exact; " << wordBits(largest)
+        << " bits hold it for every input of " << f.inputBits << " bits;\n";
+    out << prefix << "  output: " << f.outputBits << "-bit, yq = saturate(round(acc / 2^S)), S = " << d.outputShift
+        << (f.automaticShift ? " (the smallest that does not saturate the current signal)" : " (set by the user)")
+        << ";\n";
+    out << prefix << "  rounding: " << roundingName(f.rounding) << "; saturation to [-2^" << by1 << ", 2^" << by1
+        << " - 1];\n";
+    out << prefix << "  in signal units y = yq * FS * 2^(S - F - " << bx1 << ");\n";
+    out << prefix << "  latency: the last nonzero tap is +" << ahead << ", so output i needs input i + " << ahead
+        << ": " << ahead << " samples";
+    if (d.samplingFrequency > 0.0)
+        out << " (" << base::formatSignificant(ahead / d.samplingFrequency, 6) << " us)";
+    out << ".\n";
 }
 
 void writeCoefficients(std::ostream &out, const CoefficientExport &data, CoefficientFormat format) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/fixed_point.h"
 #include "core/state.h"
 
 namespace pulsefir::io {
@@ -16,8 +17,8 @@ enum class CoefficientFormat {
     Csv,     // "index,value", 17 significant digits: the tool's CSV as it always was
     Text,    // one tap per line after '#' comment lines
     Npy,     // NumPy 1-D float64
-    CHeader, // static const double taps and Q15 / Q31 integers
-    Coe,     // FPGA coefficient file, radix 10
+    CHeader, // static const double taps, Q15 / Q31 integers and the fixed-point model's words
+    Coe,     // FPGA coefficient file, radix 10: the fixed-point model's words
     Octave,  // Octave/MATLAB script setting a column vector h
 };
 
@@ -38,27 +39,32 @@ struct QuantisedTaps {
 // Qn with n fraction bits (15 or 31) in a signed (n + 1)-bit word: scale 2^n, or, when the largest
 // tap does not fit, 2^(n - shift) with the smallest shift that makes it fit.
 QuantisedTaps quantiseQ(std::span<const double> taps, int fractionBits);
-// A signed `bits`-bit word (8..32), scaled so that the largest tap magnitude becomes
-// 2^(bits - 1) - 1.
-QuantisedTaps quantiseToBits(std::span<const double> taps, int bits);
+// The fixed-point model's taps: signed `bits`-bit words (4..32) at the power-of-two scale 2^F
+// (core::quantiseTaps), so the hardware restores the gain by a shift.
+QuantisedTaps quantiseModel(std::span<const double> taps, int bits);
 
 struct CoefficientExport {
     std::span<const double> taps; // taps -halfWidth..+halfWidth in ascending order
     int halfWidth = 0;
     double samplingFrequency = 0.0; // MHz, stated in the comments; 0 leaves it out
-    int coeBits = 16;
+    int coeBits = 16;               // Bc: the model's tap width, which wins over fixedPoint.tapBits
+    core::FixedPointFormat fixedPoint{};
+    int outputShift = 0; // S the model uses: the automatic one for the signal, or the user's
 
-    // The state's filter, as the filter window and the command line export it.
-    static CoefficientExport ofFilter(const core::CoreState &state, double samplingFrequency, int coeBits) {
-        const int n = core::usableFilterHalfWidth(state.FilterHalfWidth);
-        return {state.FilterBuffer.range(n), std::max(n, 0), samplingFrequency, coeBits};
-    }
+    // The state's filter, as the filter window and the command line export it; an automatic shift
+    // is the one the integer filter needs for the state's signal.
+    static CoefficientExport ofFilter(const core::CoreState &state, double samplingFrequency,
+                                      const core::FixedPointFormat &format);
 };
 
 // Writes the taps in the given format. Every format but CSV and NumPy states in its header which
 // tap is the centre and that the taps are applied as a correlation (tap +j weighs the sample j
 // places later); CSV names the tap of each row in its index column.
 void writeCoefficients(std::ostream &out, const CoefficientExport &data, CoefficientFormat format);
+
+// The fixed-point model in words, each line after `prefix`: the input, the taps, the accumulator,
+// the output's rounding, shift and saturation, and how many samples ahead the taps look.
+void describeArithmetic(std::ostream &out, const char *prefix, const CoefficientExport &d);
 
 // A one-line summary of the fixed-point error for the filter window, numbers with the user's
 // decimal separator ("Q15: макс. ошибка 1,5e-05, ОСШ 92,3 дБ").

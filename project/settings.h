@@ -18,6 +18,7 @@ struct MainSettings {
     bool showSignal = true;         // CheckBox1
     bool showOutput = false;        // CheckBox2
     bool showResponse = true;       // CheckBox3
+    bool showFixedOutput = false;   // CheckBox4: the integer filter's output
 };
 
 // The signal window: the tone burst, the noise, the measured pulse's placement.
@@ -57,6 +58,13 @@ struct FilterSettings {
     double regularisation = 1e-6;    // RegularizationNmSuperSpin
     int coeBits = 16;                // CoeBitsNmSpinEdit
     bool regularisationAuto = false; // RegularizationAutoCheckBox: mu chosen over the pulse set
+    int adcBits = 12;                // AdcBitsNmSpinEdit, Bx
+    double adcFullScale = 2.0;       // AdcFullScaleNmSuperSpin, FS, signal units
+    int outBits = 16;                // OutBitsNmSpinEdit, By
+    int rounding = 1;                // RoundingRadioGroup: 0 truncate, 1 half up, 2 half to even
+    bool outShiftAuto = true;        // OutShiftAutoCheckBox
+    int outShift = 0;                // OutShiftNmSpinEdit, S, bits
+    int latency = 1000;              // LatencyNmSpinEdit, L, samples the filter looks ahead
 };
 
 // The spectra window: the grid, the curves shown, the display options.

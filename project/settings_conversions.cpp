@@ -44,4 +44,16 @@ core::SpectorParameters spectra(const SpectraSettings &s) {
     return p;
 }
 
+core::FixedPointFormat fixedPoint(const FilterSettings &filter) {
+    core::FixedPointFormat f;
+    f.inputBits = filter.adcBits;
+    f.fullScale = filter.adcFullScale;
+    f.tapBits = filter.coeBits;
+    f.outputBits = filter.outBits;
+    f.rounding = static_cast<core::Rounding>(filter.rounding);
+    f.automaticShift = filter.outShiftAuto;
+    f.shift = filter.outShift;
+    return f;
+}
+
 } // namespace pulsefir::project

@@ -2,6 +2,7 @@
 
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
+#include "core/fixed_point.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "project/settings.h"
@@ -17,6 +18,8 @@ core::ToneBurstParameters toneBurst(const SignalSettings &signal);
 core::FilterSynthesisParameters filterSynthesis(const FilterSettings &filter);
 // The desired response of the search and the least squares (BuildResponse).
 core::ResponseParameters desiredResponse(const FilterSettings &filter);
+// The integer filter's word lengths and choices ("Расчет в фикс. точке", the exports).
+core::FixedPointFormat fixedPoint(const FilterSettings &filter);
 // The grid and the normalisations of the spectra (CalcSpectors).
 core::SpectorParameters spectra(const SpectraSettings &spectra);
 

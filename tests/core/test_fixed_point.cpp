@@ -1,9 +1,15 @@
 #include "core/fixed_point.h"
+#include "core/fixed_point_filter.h"
+#include "core/least_squares.h"
+#include "core/pulse_metrics.h"
+#include "core/signal_synthesis.h"
+#include "core/word_length_search.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <vector>
 
@@ -234,6 +240,88 @@ TEST(FixedPoint, IntegerSequenceWithZerosAround) {
     EXPECT_EQ(filterIntegers(taps, x, 2, 16, Rounding::HalfEven), (std::vector<std::int64_t>{52, 80, -92, -9}));
     EXPECT_EQ(filterIntegers(taps, x, 0, 8, Rounding::Truncate), (std::vector<std::int64_t>{127, 127, -128, -37}));
 }
+
+// A lone tap of 1 passes the ADC's words through: the output is the quantised signal, within half
+// an input step of the signal, stored over -N..N only. The signal beyond N is read as by calcOut.
+TEST(FixedPointFilter, DeltaFilterGivesTheQuantisedSignal) {
+    auto state = std::make_unique<CoreState>(1);
+    state->SignalHalfWidth = 50;
+    state->FilterHalfWidth = 3;
+    loadSignal(*state, ToneBurstParameters{}, 0.8);
+    state->FilterBuffer[0] = 1.0;
+    state->FixedOutputBuffer[51] = 7.0;
+    for (const int inputBits : {4, 12, 16}) {
+        const FixedPointFormat f{inputBits, 2.0, 10, 20, Rounding::HalfEven, true, 0};
+        const FixedPointOutcome outcome = calcFixedOut(*state, f);
+        const double step = 2.0 / std::ldexp(1.0, inputBits - 1);
+        for (int i = -50; i <= 50; ++i)
+            ASSERT_EQ(state->FixedOutputBuffer[i], quantiseInput(state->SignalBuffer[i], inputBits, 2.0) * step) << i;
+        EXPECT_LE(outcome.Error.largestError, step / 2);
+        EXPECT_EQ(outcome.Error.saturated, 0);
+    }
+    EXPECT_EQ(state->FixedOutputBuffer[51], 7.0);
+
+    // Tap +3 reads the sample 3 past the half-width.
+    state->FilterBuffer[0] = 0.0;
+    state->FilterBuffer[3] = 1.0;
+    state->SignalBuffer[53] = 0.7;
+    calcFixedOut(*state, FixedPointFormat{});
+    EXPECT_NEAR(state->FixedOutputBuffer[50], state->SignalBuffer[53], 2.0 / 2048);
+}
+
+class WordLengthSearchTest : public testing::TestWithParam<int> {};
+
+// The search against a plain loop over the widths with the criteria written out here. The
+// least-squares filter lifts the ADC's rounding noise far above its own level, so narrow inputs
+// leave every width below 60 dB.
+TEST_P(WordLengthSearchTest, FirstWidthMeetingAllThreeCriteria) {
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 400;
+    const double fs = 0.8;
+    loadSignal(*state, ToneBurstParameters{}, fs);
+    leastSquaresFilter(*state, ResponseParameters{}, fs, 60, 1e-6);
+    FixedPointFormat f;
+    f.inputBits = GetParam();
+    f.outputBits = 24;
+    const WordLengthSearch search = searchTapBits(*state, f, fs);
+
+    const int n = 400;
+    const auto curve = std::make_unique<SignalArray>();
+    std::vector<double> exact(2 * n + 1);
+    for (int i = -n; i <= n; ++i) {
+        for (int j = -60; j <= 60; ++j)
+            exact[i + n] += state->SignalBuffer[i + j] * state->FilterBuffer[j];
+        (*curve)[i] = exact[i + n];
+    }
+    const PulseMetrics reference = measurePulse(*curve, n, fs);
+    int first = -1;
+    ASSERT_EQ(search.Points.size(), 29u);
+    for (int bits = 4; bits <= 32; ++bits) {
+        f.tapBits = bits;
+        const FixedPointRun run = runFixedPoint(state->SignalBuffer.centre(), n, state->FilterBuffer.range(60), f);
+        double energy = 0, noise = 0;
+        for (int i = -n; i <= n; ++i) {
+            (*curve)[i] = run.output[i + n] * run.outputUnit;
+            energy += exact[i + n] * exact[i + n];
+            noise += ((*curve)[i] - exact[i + n]) * ((*curve)[i] - exact[i + n]);
+        }
+        const PulseMetrics m = measurePulse(*curve, n, fs);
+        const bool ok = energy >= 1e6 * noise && std::abs(*m.SideLevelDb - *reference.SideLevelDb) <= 1.0 &&
+                        std::abs(*m.Duration20dB - *reference.Duration20dB) <= 0.02 * *reference.Duration20dB;
+        EXPECT_EQ(search.Points[bits - 4].Qualifies, ok) << bits;
+        EXPECT_NEAR(search.Points[bits - 4].SnrDb, 10 * std::log10(energy / noise), 1e-9) << bits;
+        if (ok && first < 0)
+            first = bits;
+    }
+    EXPECT_EQ(search.Chosen < 0 ? -1 : search.Points[search.Chosen].TapBits, first);
+    if (GetParam() >= 20) {
+        EXPECT_GT(first, 4) << "a width that qualifies, and one bit fewer that does not";
+    } else {
+        EXPECT_EQ(first, -1) << "the ADC's own noise keeps every width below 60 dB";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(AdcBits, WordLengthSearchTest, testing::Values(8, 14, 20, 24));
 
 } // namespace
 } // namespace pulsefir::core

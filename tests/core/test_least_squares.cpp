@@ -50,7 +50,8 @@ struct DenseSolution {
     double lambda;
 };
 
-DenseSolution denseSolution(const CoreState &state, int n, int ns, double mu) {
+// With latency < n only the columns of taps -n..latency enter the fit; lambda still comes from all of X.
+DenseSolution denseSolution(const CoreState &state, int n, int ns, double mu, int latency = MaxFilterHalfWidth) {
     const int rows = 2 * ns + 1;
     const int cols = 2 * n + 1;
     Eigen::MatrixXd x(rows, cols);
@@ -63,12 +64,15 @@ DenseSolution denseSolution(const CoreState &state, int n, int ns, double mu) {
         }
     }
     const double lambda = mu * x.squaredNorm() / cols; // trace(X^T X) = sum of squares of X
-    Eigen::MatrixXd tall(rows + cols, cols);
-    tall << x, std::sqrt(lambda) * Eigen::MatrixXd::Identity(cols, cols);
-    Eigen::VectorXd rhs(rows + cols);
-    rhs << d, Eigen::VectorXd::Zero(cols);
+    const int free = n + std::min(latency, n) + 1;
+    const Eigen::MatrixXd xf = x.leftCols(free);
+    Eigen::MatrixXd tall(rows + free, free);
+    tall << xf, std::sqrt(lambda) * Eigen::MatrixXd::Identity(free, free);
+    Eigen::VectorXd rhs(rows + free);
+    rhs << d, Eigen::VectorXd::Zero(free);
     DenseSolution s;
-    s.h = tall.colPivHouseholderQr().solve(rhs);
+    s.h = Eigen::VectorXd::Zero(cols);
+    s.h.head(free) = tall.colPivHouseholderQr().solve(rhs);
     s.residual = (x * s.h - d).squaredNorm();
     s.lambda = lambda;
     return s;
@@ -131,6 +135,71 @@ INSTANTIATE_TEST_SUITE_P(
         // The sums reach past sample 10000, where the signal counts as 0.
         DenseCase{"WindowAtTheBufferEnd", 9998, 3, 0.0, static_cast<int>(ResponseShapeIndex::TwoHalfWaves), true}),
     [](const auto &info) { return info.param.name; });
+
+struct LatencyCase {
+    std::string name;
+    int filterHalfWidth;
+    int latency;
+    double mu;
+};
+
+class LeastSquaresLatencyTest : public testing::TestWithParam<LatencyCase> {};
+
+// The later taps held at zero, the rest the least-squares solution of the reduced problem; the
+// filter then looks at most `latency` samples ahead.
+TEST_P(LeastSquaresLatencyTest, ReducedProblemAgreesWithDirectSolution) {
+    const LatencyCase &c = GetParam();
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 150;
+    std::mt19937 random(11);
+    std::normal_distribution<double> noise(0.0, 0.05);
+    ToneBurstParameters burst;
+    burst.Frequency = 0.1;
+    loadSignal(*state, burst, Fs);
+    for (int i = -MaxSignalHalfWidth; i <= MaxSignalHalfWidth; ++i)
+        state->SignalBuffer[i] += noise(random);
+    const int n = c.filterHalfWidth;
+
+    const auto outcome = leastSquaresFilter(*state, ResponseParameters{}, Fs, n, c.mu, c.latency);
+    const DenseSolution ref = denseSolution(*state, n, 150, c.mu, c.latency);
+    const double scale = ref.h.cwiseAbs().maxCoeff();
+    for (int j = -n; j <= n; ++j) {
+        if (j > c.latency)
+            ASSERT_EQ(state->FilterBuffer[j], 0.0) << "tap " << j;
+        else
+            EXPECT_NEAR(state->FilterBuffer[j], ref.h[j + n], 1e-7 * scale) << "tap " << j;
+    }
+    EXPECT_NEAR(outcome.Lambda, ref.lambda, 1e-12 * std::max(1.0, ref.lambda));
+    EXPECT_NEAR(outcome.Residual, ref.residual, 1e-9 * std::max(1.0, ref.residual));
+
+    // The whole filter fits better: holding taps at zero costs residual.
+    auto whole = std::make_unique<CoreState>();
+    whole->SignalHalfWidth = 150;
+    std::copy_n(state->SignalBuffer.centre() - MaxSignalHalfWidth, SignalArray::Size,
+                whole->SignalBuffer.centre() - MaxSignalHalfWidth);
+    EXPECT_LT(leastSquaresFilter(*whole, ResponseParameters{}, Fs, n, c.mu).Residual, outcome.Residual);
+}
+
+INSTANTIATE_TEST_SUITE_P(Latencies, LeastSquaresLatencyTest,
+                         testing::Values(LatencyCase{"Causal", 12, 0, 0.0},
+                                         LatencyCase{"CausalRegularised", 12, 0, 1e-3},
+                                         LatencyCase{"ThreeAhead", 12, 3, 1e-6},
+                                         LatencyCase{"OneShortOfTheWhole", 30, 29, 0.0}),
+                         [](const auto &info) { return info.param.name; });
+
+// A latency of N or more leaves the design exactly as without one.
+TEST(LeastSquaresTest, LatencyOfTheWholeFilterChangesNothing) {
+    auto plain = defaultBurst();
+    const auto expected = leastSquaresFilter(*plain, ResponseParameters{}, Fs, 100, 1e-6);
+    for (const int latency : {100, 101, 1000}) {
+        auto state = defaultBurst();
+        const auto got = leastSquaresFilter(*state, ResponseParameters{}, Fs, 100, 1e-6, latency);
+        for (int j = -MaxFilterHalfWidth; j <= MaxFilterHalfWidth; ++j)
+            ASSERT_EQ(state->FilterBuffer[j], plain->FilterBuffer[j]) << "latency " << latency << " tap " << j;
+        EXPECT_EQ(got.Residual, expected.Residual);
+        EXPECT_EQ(got.Cost, expected.Cost);
+    }
+}
 
 // With a unit impulse as the signal, y_i = h_{-i}: the best filter is the desired response
 // mirrored in time (the correlation of CalcOut), exact wherever the taps reach.

@@ -166,6 +166,33 @@ TEST(LeastSquaresSetTest, SetOfOneIsTheOnePulseDesign) {
     }
 }
 
+// The latency holds the same taps at zero in the set as in the one-pulse design; N or more
+// changes nothing.
+TEST(LeastSquaresSetTest, LatencyAsInTheOnePulseDesign) {
+    for (const int latency : {0, 40, 100, 1000}) {
+        auto one = std::make_unique<CoreState>();
+        one->SignalHalfWidth = 1000;
+        loadSignal(*one, ToneBurstParameters{}, Fs);
+        auto set = std::make_unique<CoreState>();
+        set->SignalHalfWidth = 1000;
+        loadSignal(*set, ToneBurstParameters{}, Fs);
+        const auto expected = leastSquaresFilter(*one, ResponseParameters{}, Fs, 100, 1e-4, latency);
+        const SetPulse signal{&set->SignalBuffer, false};
+        const auto got = leastSquaresSetFilter(*set, {&signal, 1}, ResponseParameters{}, Fs, 100, 1e-4,
+                                               RegularisationChoice::Field, latency);
+        for (int j = -MaxFilterHalfWidth; j <= MaxFilterHalfWidth; ++j)
+            ASSERT_EQ(set->FilterBuffer[j], one->FilterBuffer[j]) << "latency " << latency << " tap " << j;
+        EXPECT_EQ(got.Design.Residual, expected.Residual);
+        EXPECT_EQ(set->FilterBuffer[latency + 1], 0.0);
+        // The automatic choice works on the free taps: its curve's fit at the chosen mu is the design's.
+        const auto automatic = leastSquaresSetFilter(*set, {&signal, 1}, ResponseParameters{}, Fs, 100, 1e-4,
+                                                     RegularisationChoice::Automatic, latency);
+        EXPECT_NEAR(automatic.Curve[static_cast<std::size_t>(automatic.Chosen)].Residual, automatic.Design.Residual,
+                    1e-6 * automatic.Design.Residual + 1e-12);
+        EXPECT_EQ(set->FilterBuffer[latency + 1], 0.0);
+    }
+}
+
 // Copies of one pulse change every sum by the same factor, the weight lambda with them.
 TEST(LeastSquaresSetTest, IdenticalPulsesGiveTheOnePulseFilter) {
     for (const int copies : {2, 3, 7}) {

@@ -4,11 +4,15 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
+#include "base/number_text.h"
+#include "core/fixed_point.h"
 #include "io/coefficient_writer.h"
 #include "io/pulse_reader.h"
 #include "io_test_files.h"
@@ -112,19 +116,27 @@ TEST_P(CoefficientRoundTrip, ExportedTapsReadBackToTheFormatsPrecision) {
             else
                 EXPECT_GE(2 * c.peak * scale, word - 1);
         }
+        const auto fixed = parseNumbers(between(text, "pulsefir_taps_fixed[PULSEFIR_TAP_COUNT] = {", "}"), ',');
+        const core::QuantisedTaps model = core::quantiseTaps(taps, 12);
+        EXPECT_EQ(fixed, std::vector<double>(model.taps.begin(), model.taps.end()));
+        EXPECT_NE(text.find("#define PULSEFIR_FIXED_TAP_SCALE " + base::formatInteger(model.scale) + "\n"),
+                  std::string::npos);
         break;
     }
     case CoefficientFormat::Coe: {
         EXPECT_NE(text.find("radix=10;\ncoefdata=\n"), std::string::npos);
         const auto q = parseNumbers(between(text, "coefdata=\n", ";"), ',');
-        ASSERT_EQ(q.size(), taps.size());
+        // Exactly the fixed-point model's words, at its power-of-two scale, the largest using the word.
+        const core::QuantisedTaps model = core::quantiseTaps(taps, 12);
+        ASSERT_EQ(q.size(), model.taps.size());
         double largest = 0;
-        for (double v : q)
-            largest = std::max(largest, std::abs(v));
-        EXPECT_EQ(largest, 2047); // 12 bits: 2^11 - 1
-        const double scale = 2047 / c.peak;
-        for (std::size_t k = 0; k < taps.size(); ++k)
-            EXPECT_LE(std::abs(taps[k] * scale - q[k]), 0.5 + 1e-9) << "tap " << k;
+        for (std::size_t k = 0; k < q.size(); ++k) {
+            EXPECT_EQ(q[k], model.taps[k]) << "tap " << k;
+            largest = std::max(largest, std::abs(q[k]));
+        }
+        EXPECT_GE(largest, 1024);
+        EXPECT_LE(largest, 2048);
+        EXPECT_NE(text.find("F = " + base::formatInteger(model.scale) + ";"), std::string::npos);
         EXPECT_EQ(text.back(), '\n');
         EXPECT_EQ(text[text.size() - 2], ';');
         break;
@@ -149,6 +161,58 @@ INSTANTIATE_TEST_SUITE_P(EveryFormat, CoefficientRoundTrip,
                                            RoundTripCase{"unknown_extension_is_csv", ".out", 0.8}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+struct ArithmeticCase {
+    const char *name;
+    core::Rounding rounding;
+    bool automaticShift;
+    int lastTap; // taps beyond it are zero
+    const char *roundingText;
+    const char *latencyText;
+};
+
+class ArithmeticDescription : public ::testing::TestWithParam<ArithmeticCase> {};
+
+// The hardware engineer reads in the file every choice the model made: the shift it used (the
+// automatic one is the model's for the signal), the rounding, and how far ahead the taps look.
+TEST_P(ArithmeticDescription, StatesWhatTheModelAssumed) {
+    const ArithmeticCase &c = GetParam();
+    auto state = std::make_unique<core::CoreState>();
+    state->SignalHalfWidth = 30;
+    state->FilterHalfWidth = 5;
+    for (int i = -40; i <= 40; ++i)
+        state->SignalBuffer[i] = std::sin(0.4 * i) * 1.3;
+    for (int j = -5; j <= c.lastTap; ++j)
+        state->FilterBuffer[j] = 0.3 / (1 + j * j);
+    core::FixedPointFormat f{14, 1.5, 10, 18, c.rounding, c.automaticShift, 9};
+    const CoefficientExport data = CoefficientExport::ofFilter(*state, 0.8, f);
+    const int shift = c.automaticShift ? core::runFixedPoint(state->SignalBuffer.centre(), 30, data.taps, f).shift : 9;
+    EXPECT_EQ(data.outputShift, shift);
+    for (const char *extension : {".coe", ".h"}) {
+        std::ostringstream out;
+        writeCoefficients(out, data, coefficientFormatForFileName(std::string("f") + extension));
+        const std::string text = out.str();
+        EXPECT_NE(text.find("S = " + base::formatInteger(shift) + (c.automaticShift ? " (the smallest" : " (set by")),
+                  std::string::npos)
+            << extension;
+        EXPECT_NE(text.find(c.roundingText), std::string::npos) << extension;
+        EXPECT_NE(text.find(c.latencyText), std::string::npos) << extension;
+        EXPECT_NE(text.find("input: 14-bit"), std::string::npos) << extension;
+        EXPECT_NE(text.find("FS = 1.5 signal units"), std::string::npos) << extension;
+        EXPECT_NE(text.find("output: 18-bit"), std::string::npos) << extension;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Choices, ArithmeticDescription,
+    ::testing::Values(ArithmeticCase{"truncated_causal", core::Rounding::Truncate, true, 0,
+                                     "truncation toward minus infinity",
+                                     "last nonzero tap is +0, so output i needs input i + 0: 0 samples (0 us)"},
+                      ArithmeticCase{"half_up_two_ahead", core::Rounding::HalfUp, false, 2, "round half up",
+                                     "last nonzero tap is +2, so output i needs input i + 2: 2 samples (2.5 us)"},
+                      ArithmeticCase{"convergent_whole", core::Rounding::HalfEven, true, 5, "round half to even",
+                                     "+5, so output i needs input i + 5: 5 samples (6.25 us)"}),
+    [](const auto &info) { return std::string(info.param.name); });
+
 TEST(Quantisation, SnrFollowsTheSixDecibelsPerBitRule) {
     // Rounding to a step Δ leaves noise of power Δ²/12 per tap; for many taps the measured SNR
     // must sit within a decibel of 10 log10(Σh² / (N Δ²/12)).
@@ -161,15 +225,15 @@ TEST(Quantisation, SnrFollowsTheSixDecibelsPerBitRule) {
     for (double t : taps)
         power += t * t;
     for (int bits : {8, 12, 16, 24}) {
-        const QuantisedTaps q = quantiseToBits(taps, bits);
+        const io::QuantisedTaps q = quantiseModel(taps, bits);
         const double step = 1.0 / q.scale;
         const double expected = 10 * std::log10(power / (static_cast<double>(taps.size()) * step * step / 12));
         ASSERT_TRUE(q.snrDb);
         EXPECT_NEAR(*q.snrDb, expected, 1.0) << bits << " bits";
         EXPECT_LE(q.maxError, 0.5 * step * (1 + 1e-12));
     }
-    const QuantisedTaps zero = quantiseQ(std::vector<double>(5, 0.0), 15);
+    const io::QuantisedTaps zero = quantiseQ(std::vector<double>(5, 0.0), 15);
     EXPECT_FALSE(zero.snrDb);
-    const QuantisedTaps exact = quantiseQ(std::vector<double>{0.5, -0.25}, 15);
+    const io::QuantisedTaps exact = quantiseQ(std::vector<double>{0.5, -0.25}, 15);
     EXPECT_TRUE(exact.snrDb && std::isinf(*exact.snrDb));
 }

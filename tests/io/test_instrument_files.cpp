@@ -371,7 +371,7 @@ TEST_P(TapRoundTrip, EveryExportedFormatLoadsBack) {
     EXPECT_EQ(back.centre, 7);
     ASSERT_EQ(back.taps.size(), taps.size());
     // .coe holds integers: back within half a step of the scale it states.
-    const double tolerance = extension == ".coe" ? quantiseToBits(taps, 18).maxError * 1.0000001 : 0.0;
+    const double tolerance = extension == ".coe" ? quantiseModel(taps, 18).maxError * 1.0000001 : 0.0;
     for (std::size_t k = 0; k < taps.size(); ++k)
         EXPECT_NEAR(back.taps[k], taps[k], tolerance) << extension << " tap " << k;
 

@@ -88,7 +88,9 @@ TEST_F(ProjectTest, SavingDisablesEachWindowAndGivesItsStateBack) {
     EXPECT_TRUE(contains(readAll(path("p.flt")), "[FilterForm]\r\nTop=20\r\n"));
     const std::string filter = readAll(path("p.flt"));
     EXPECT_TRUE(contains(filter, "PhazeShiftNmSpinEdit=0\r\nRegularizationNmSuperSpin=1E-6\r\nCoeBitsNmSpinEdit=16\r\n"
-                                 "RegularizationAutoCheckBox=0\r\n"
+                                 "RegularizationAutoCheckBox=0\r\nAdcBitsNmSpinEdit=12\r\n"
+                                 "AdcFullScaleNmSuperSpin=2\r\nOutBitsNmSpinEdit=16\r\nRoundingRadioGroup=1\r\n"
+                                 "OutShiftAutoCheckBox=1\r\nOutShiftNmSpinEdit=0\r\nLatencyNmSpinEdit=1000\r\n"
                                  "Wisible=0\r\nEnabled=0\r\n[SpectorForm]"));
 }
 
