@@ -94,22 +94,16 @@ void writeFilter(Session &s, const std::string &file, std::ostream &out) {
     writeTo(file, out, [&](std::ostream &o) { io::writeCoefficients(o, data, format); });
 }
 
-// The integer filter as the filter window's hardware tab sets it up.
-core::FixedPointFormat fixedPointFormat(const Session &s) {
-    core::FixedPointFormat format;
-    format.tapBits = s.settings.filter.coeBits;
-    return format;
-}
-
 // Writes the Verilog and VHDL of the integer filter, their testbenches and stimulus into `folder`
 // and reports what the design costs.
 void writeHdl(Session &s, const std::string &folder, std::ostream &out) {
     const core::CoreState &state = *s.state;
     const int m = std::max(core::usableFilterHalfWidth(state.FilterHalfWidth), 0);
-    const core::FixedPointFormat format = fixedPointFormat(s);
+    const core::FixedPointFormat format = project::fixedPoint(s.settings.filter);
     const core::FixedPointRun run =
         core::runFixedPoint(state.SignalBuffer.centre(), state.SignalHalfWidth, state.FilterBuffer.range(m), format);
-    const io::HdlFilter filter = io::hdlFilterOf(run, format);
+    const io::HdlFilter filter =
+        io::hdlFilterOf(run, format, io::CoefficientExport::ofFilter(state, s.samplingFrequency(), format));
     const io::HdlDesign design = io::writeHdl(folder, filter, run.input);
     out << io::hdlReport(design, s.samplingFrequency()) << '\n';
 }

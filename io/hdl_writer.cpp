@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <sstream>
 #include <system_error>
 
 #include "base/error.h"
@@ -127,18 +128,17 @@ std::string nodeInput(std::size_t level, std::size_t i) {
 // The header comment, the same in both languages but for its prefix.
 std::string headerComment(const std::string &p, const HdlFilter &f, const HdlDesign &d) {
     std::string s;
+    const std::string blank = p.substr(0, p.find_last_not_of(' ') + 1) + "\n";
     s += p + "pulsefir_fir: the FIR correction filter from pulsefir as the fixed-point model computes it.\n";
-    s += p + "\n";
+    s += blank;
     for (const std::string &line : f.description)
         s += p + line + "\n";
     if (!f.description.empty())
-        s += p + "\n";
-    s += p + "Arithmetic: input x of XW = " + num(f.inputBits) + " bits, taps of " + num(f.tapBits) +
-         " bits, exact accumulator of " + num(d.accumulatorBits) + " bits,\n";
-    s += p + "output shift S = " + num(f.shift) + ", " + roundingName(f.rounding) +
-         ", saturation to YW = " + num(f.outputBits) + " bits:\n";
-    s += p + "yq[i] = saturate(round(sum over j of cq[j] * x[i + j] / 2^S)).\n";
-    s += p + "\n";
+        s += blank;
+    s += p + "The module computes yq[i] = saturate(round(sum over j of cq[j] * x[i + j] / 2^S)) with x of\n";
+    s += p + "XW = " + num(f.inputBits) + " bits, y of YW = " + num(f.outputBits) + " bits, S = " + num(f.shift) +
+         " and an exact sum of " + num(d.accumulatorBits) + " bits.\n";
+    s += blank;
     s += p + "Timing: x[i] is the value on x at the i-th rising edge of clk after the reset (the first\n";
     s += p + "edge with rst low is i = 0; x counts as 0 before it). The output of clock t is the value on y\n";
     s += p +
@@ -148,12 +148,12 @@ std::string headerComment(const std::string &p, const HdlFilter &f, const HdlDes
          num(d.latency - d.lead) + " the pipeline.\n";
     s += p + "rst is synchronous and active high: while it is high every register is cleared.\n";
     s += p + "XW, YW and LATENCY describe this design; the filter is not built for other values.\n";
-    s += p + "\n";
-    s += p + "Structure: a delay line of " + num(d.lineLength) + " words, " +
-         (d.preAdders ? "pre-adders folding the symmetric taps, " : "") +
-         "registered products, a pipelined adder tree of " + num(static_cast<long long>(d.tree.size())) +
-         " levels, a registered rounding and saturation stage; zero taps cost nothing, taps of a\n";
-    s += p + "power-of-two magnitude are shifts.\n";
+    s += blank;
+    s += p + "Structure: a delay line of " + num(d.lineLength) + " words" +
+         (d.preAdders ? ", pre-adders folding the symmetric taps" : "") + ", registered products,\n";
+    s += p + "a pipelined adder tree of " + num(static_cast<long long>(d.tree.size())) +
+         " levels and a registered rounding and saturation stage; zero taps cost\n";
+    s += p + "nothing, taps of a power-of-two magnitude are shifts.\n";
     s += p + "Resources: " + num(d.multipliers) + " multipliers, " + num(d.adders) + " adders, " + num(d.registerBits) +
          " register bits.\n";
     return s;
@@ -648,7 +648,8 @@ std::vector<std::int32_t> hdlStimulus(std::span<const std::int32_t> signal, cons
     return x;
 }
 
-HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format) {
+HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format,
+                      const CoefficientExport &description) {
     HdlFilter f;
     f.taps = run.taps.taps;
     f.inputBits = format.inputBits;
@@ -656,20 +657,11 @@ HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointForm
     f.outputBits = format.outputBits;
     f.shift = run.shift;
     f.rounding = format.rounding;
-    const int n = static_cast<int>(f.taps.size() / 2);
-    f.description = {
-        "Input: an ADC of Bx = " + num(format.inputBits) +
-            " bits with full scale FS = " + base::formatSignificant(format.fullScale, 15) + " (signal units):",
-        "  xq = clamp(round_half_away_from_zero(x / FS * 2^(Bx-1)), -2^(Bx-1), 2^(Bx-1) - 1).",
-        "Taps: " + num(static_cast<long long>(f.taps.size())) + " words of Bc = " + num(format.tapBits) +
-            " bits, tap -" + num(n) + " .. tap +" + num(n) +
-            ", cq[j] = round_half_away_from_zero(c[j] * 2^F), F = " + num(run.taps.scale) + ".",
-        "Applied as a correlation: acc[i] = sum over j of cq[j] * xq[i + j] (tap +j weighs the sample j",
-        "  places later), exact.",
-        "Output: By = " + num(format.outputBits) + " bits, yq = saturate(round(acc / 2^S)), S = " + num(run.shift) +
-            ", " + roundingName(format.rounding) + ",",
-        "  saturation to [-2^(By-1), 2^(By-1) - 1]; yq stands for yq * FS * 2^(S - F - Bx + 1) signal units.",
-    };
+    std::ostringstream text;
+    describeArithmetic(text, "", description);
+    std::istringstream lines(text.str());
+    for (std::string line; std::getline(lines, line);)
+        f.description.push_back(line);
     return f;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "io/coefficient_writer.h"
 #include "io/hdl_design.h"
 
 namespace pulsefir::io {
@@ -40,8 +41,10 @@ std::string hexWords(std::span<const std::int64_t> values, int bits);
 std::vector<std::int32_t> hdlStimulus(std::span<const std::int32_t> signal, const HdlFilter &filter,
                                       const HdlDesign &design);
 
-// The integer filter of a fixed-point run, described as the fixed-point exports describe it.
-HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format);
+// The integer filter of a fixed-point run, with the fixed-point exports' description of the
+// arithmetic (describeArithmetic) as its header comment.
+HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format,
+                      const CoefficientExport &description);
 
 // "3 multipliers, 7 adders, 412 register bits; latency 14 clocks = 0.7 µs" (`samplingFrequency`
 // in MHz; the µs left out when it is not positive).
