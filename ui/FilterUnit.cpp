@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -18,8 +19,10 @@
 #include "base/number_text.h"
 #include "core/errors.h"
 #include "core/filter_synthesis.h"
+#include "core/fixed_point_filter.h"
 #include "core/least_squares.h"
 #include "core/least_squares_set.h"
+#include "core/word_length_search.h"
 #include "io/coefficient_writer.h"
 #include "io/tap_reader.h"
 #include "project/settings_conversions.h"
@@ -45,6 +48,21 @@ constexpr QRgb TapColor = qRgb(0, 0, 0);
 // The convergence chart is redrawn at most this often during a search, and at its end.
 constexpr int ConvergenceRepaintMs = 100;
 constexpr QRgb ConvergenceColor = qRgb(0, 0, 160);
+constexpr QRgb SnrColor = qRgb(0, 0, 160);
+constexpr QRgb SideLevelColor = qRgb(200, 0, 0);
+constexpr QRgb DurationColor = qRgb(0, 140, 0);
+constexpr int BitsPanelHeight = 130; // px, the width table and its chart
+constexpr int FixedPointDigits = 4;  // significant digits of the error figures
+
+// A number with the user's decimal separator.
+QString localNumber(double value, int digits) {
+    QString text = QString::fromStdString(base::formatSignificant(value, digits));
+    const QChar decimal = widgets::NumberSeparators::current().decimal;
+    return text.replace('.', decimal.isNull() ? QChar('.') : decimal);
+}
+QString optionalNumber(const std::optional<double> &value, int digits) {
+    return value ? localNumber(*value, digits) : QStringLiteral("—");
+}
 } // namespace
 
 TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
@@ -195,6 +213,157 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
 
     buildExport();
     buildPulseSet();
+    buildHardware();
+}
+
+void TFilterForm::buildHardware() {
+    // Declared after every earlier control, so the project file keeps its old keys first.
+    TabSheet5 = declare(new QWidget);
+    TabSheet5->setObjectName("TabSheet5");
+    auto *grid = new QGridLayout(TabSheet5);
+    AdcBitsNmSpinEdit = integerField(TabSheet5, setting("AdcBitsNmSpinEdit"));
+    AdcFullScaleNmSuperSpin = floatField(TabSheet5, setting("AdcFullScaleNmSuperSpin"));
+    OutBitsNmSpinEdit = integerField(TabSheet5, setting("OutBitsNmSpinEdit"));
+    RoundingRadioGroup = radioGroup(TabSheet5, setting("RoundingRadioGroup"), "Округление",
+                                    {"отбрасывание", "к ближайшему", "к ближайшему чётному"});
+    OutShiftAutoCheckBox = checkBox(TabSheet5, setting("OutShiftAutoCheckBox"), "авто");
+    OutShiftNmSpinEdit = integerField(TabSheet5, setting("OutShiftNmSpinEdit"));
+    LatencyNmSpinEdit = integerField(TabSheet5, setting("LatencyNmSpinEdit"));
+    AdcFullScaleBitBtn = button(TabSheet5, "AdcFullScaleBitBtn", "По сигналу");
+    AdcFullScaleBitBtn->setToolTip("Полная шкала АЦП := наибольший модуль сигнала");
+    LatencyNmSpinEdit->setToolTip("МНК-фильтр смотрит вперёд не более чем на столько отсчётов; 0 — причинный");
+    FixedPointBitBtn = button(TabSheet5, "FixedPointBitBtn", "Расчет в фикс. точке", true);
+    FitBitsBitBtn = button(TabSheet5, "FitBitsBitBtn", "Подобрать разрядность");
+    FixedPointLabel = label(TabSheet5, QString(), "FixedPointLabel");
+    FixedPointLabel->setWordWrap(true);
+    FixedPointLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    int row = 0;
+    for (const auto &[text, name, field] :
+         {std::tuple<const char *, const char *, QWidget *>{"Разрядность АЦП [бит]", "Label20", AdcBitsNmSpinEdit},
+          {"Полная шкала АЦП", "Label21", AdcFullScaleNmSuperSpin},
+          {"Разрядность выхода [бит]", "Label22", OutBitsNmSpinEdit},
+          {"Сдвиг выхода [бит]", "Label23", OutShiftNmSpinEdit},
+          {"Задержка фильтра [отсчётов]", "Label24", LatencyNmSpinEdit}}) {
+        grid->addWidget(label(TabSheet5, text, name), row, 0);
+        grid->addWidget(field, row, 1);
+        ++row;
+    }
+    grid->addWidget(AdcFullScaleBitBtn, 1, 2);
+    grid->addWidget(OutShiftAutoCheckBox, 3, 2);
+    grid->addWidget(RoundingRadioGroup, 0, 3, 3, 1);
+    grid->addWidget(FixedPointBitBtn, 3, 3);
+    grid->addWidget(FitBitsBitBtn, 4, 3);
+    grid->addWidget(
+        label(TabSheet5, "Разрядность коэффициентов — поле «Разрядность .coe [бит]» под графиком", "Label25"), 5, 0, 1,
+        4);
+    grid->addWidget(FixedPointLabel, 6, 0, 1, 4);
+
+    // The width search's table and curves, side by side.
+    auto *bits = new QHBoxLayout;
+    BitsTable = declare(new QTableWidget(0, 5, TabSheet5));
+    BitsTable->setObjectName("BitsTable");
+    BitsTable->setHorizontalHeaderLabels({"Бит", "ОСШ [дБ]", "Бок. [дБ]", "Длит. [мкс]", "Годится"});
+    BitsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    BitsTable->verticalHeader()->setVisible(false);
+    BitsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    BitsTable->setFixedHeight(BitsPanelHeight);
+    BitsChart = declare(new widgets::TChart(TabSheet5));
+    BitsChart->setObjectName("BitsChart");
+    BitsChart->setAxisCaptions("бит", QString());
+    BitsChart->setCsvXHeader("Бит");
+    SnrSeries = BitsChart->addSeries("SnrSeries", QColor(SnrColor));
+    SnrSeries->setCaption("ОСШ [дБ]");
+    SideLevelSeries = BitsChart->addSeries("SideLevelSeries", QColor(SideLevelColor));
+    SideLevelSeries->setCaption("Боковые лепестки [дБ]");
+    DurationSeries = BitsChart->addSeries("DurationSeries", QColor(DurationColor));
+    DurationSeries->setCaption("Отклонение длительности [%]");
+    BitsChart->setFixedHeight(BitsPanelHeight);
+    bits->addWidget(BitsTable, 3);
+    bits->addWidget(BitsChart, 4);
+    grid->addLayout(bits, 7, 0, 1, 4);
+    grid->setRowStretch(8, 1);
+    PageControl1->addTab(TabSheet5, "Аппаратная реализация");
+
+    connect(FixedPointBitBtn, &QPushButton::clicked, this, &TFilterForm::FixedPointBitBtnClick);
+    connect(FitBitsBitBtn, &QPushButton::clicked, this, &TFilterForm::FitBitsBitBtnClick);
+    connect(AdcFullScaleBitBtn, &QPushButton::clicked, this, &TFilterForm::AdcFullScaleBitBtnClick);
+    connect(OutShiftAutoCheckBox, &QCheckBox::toggled, this, &TFilterForm::OutShiftAutoCheckBoxClick);
+    OutShiftAutoCheckBoxClick();
+}
+
+void TFilterForm::OutShiftAutoCheckBoxClick() {
+    OutShiftNmSpinEdit->setEnabled(!OutShiftAutoCheckBox->isChecked());
+}
+
+void TFilterForm::AdcFullScaleBitBtnClick() {
+    // Every sample the integer filter reads: -(N + M)..+(N + M).
+    const int n = std::min(core::usableSignalHalfWidth(m_state.SignalHalfWidth) +
+                               std::max(core::usableFilterHalfWidth(m_state.FilterHalfWidth), 0),
+                           core::MaxSignalHalfWidth);
+    double largest = 0.0;
+    for (double x : m_state.SignalBuffer.range(n))
+        largest = std::max(largest, std::abs(x));
+    if (largest > 0.0)
+        AdcFullScaleNmSuperSpin->setValue(largest);
+}
+
+void TFilterForm::FixedPointBitBtnClick() {
+    guard([&] {
+        DisabledWhile disabled(FixedPointBitBtn);
+        const project::FilterSettings s = fixedPointSettings();
+        const core::FixedPointOutcome outcome = core::calcFixedOut(m_state, project::fixedPoint(s));
+        if (s.outShiftAuto)
+            OutShiftNmSpinEdit->setValue(outcome.Run.shift);
+        const int fraction = outcome.Run.taps.scale + s.adcBits - 1 - outcome.Run.shift;
+        const core::FixedPointError &e = outcome.Error;
+        FixedPointLabel->setText(
+            QString("F = %1, S = %2; выход %3 бит, МЗР = FS·2^%4. ОСШ %5 дБ, наибольшая ошибка %6, "
+                    "насыщено отсчётов: %7")
+                .arg(outcome.Run.taps.scale)
+                .arg(outcome.Run.shift)
+                .arg(s.outBits)
+                .arg(-fraction)
+                .arg(std::isinf(e.snrDb) ? QString("∞") : localNumber(e.snrDb, FixedPointDigits))
+                .arg(localNumber(e.largestError, FixedPointDigits))
+                .arg(e.saturated));
+        m_main.CheckBox4->setChecked(true);
+        m_main.refreshChart();
+    });
+}
+
+void TFilterForm::FitBitsBitBtnClick() {
+    guard([&] {
+        DisabledWhile disabled(FitBitsBitBtn);
+        const core::WordLengthSearch search =
+            core::searchTapBits(m_state, project::fixedPoint(fixedPointSettings()), m_main.samplingFrequency());
+        BitsTable->setRowCount(static_cast<int>(search.Points.size()));
+        for (widgets::TLineSeries *series : {SnrSeries, SideLevelSeries, DurationSeries})
+            series->clearPoints();
+        for (int r = 0; r < static_cast<int>(search.Points.size()); ++r) {
+            const core::WordLengthPoint &p = search.Points[static_cast<std::size_t>(r)];
+            const QString cells[] = {QString::number(p.TapBits), localNumber(p.SnrDb, FixedPointDigits),
+                                     optionalNumber(p.SideLevelDb, FixedPointDigits),
+                                     optionalNumber(p.Duration20dB, FixedPointDigits), p.Qualifies ? "да" : "нет"};
+            for (int c = 0; c < 5; ++c)
+                BitsTable->setItem(r, c, new QTableWidgetItem(cells[c]));
+            if (std::isfinite(p.SnrDb))
+                SnrSeries->addPoint(p.TapBits, p.SnrDb, QColor(SnrColor));
+            if (p.SideLevelDb)
+                SideLevelSeries->addPoint(p.TapBits, *p.SideLevelDb, QColor(SideLevelColor));
+            if (p.Duration20dB && search.Duration20dB && *search.Duration20dB > 0)
+                DurationSeries->addPoint(p.TapBits, 100.0 * (*p.Duration20dB / *search.Duration20dB - 1.0),
+                                         QColor(DurationColor));
+        }
+        BitsChart->repaintNow();
+        if (search.Chosen < 0) {
+            FixedPointLabel->setText(QString::fromStdString(base::Message::noTapWidthQualifies()));
+            return;
+        }
+        const int bits = search.Points[static_cast<std::size_t>(search.Chosen)].TapBits;
+        CoeBitsNmSpinEdit->setValue(bits);
+        BitsTable->selectRow(search.Chosen);
+        FixedPointLabel->setText(QString("Разрядность коэффициентов: %1 бит").arg(bits));
+    });
 }
 
 void TFilterForm::buildPulseSet() {
@@ -285,7 +454,8 @@ void TFilterForm::ExportFilterBitBtnClick() {
 
 void TFilterForm::exportFilterTo(const QString &fileName) {
     const double samplingFrequency = m_main.samplingFrequency();
-    const auto data = io::CoefficientExport::ofFilter(m_state, samplingFrequency, exportSettings().coeBits);
+    const auto data =
+        io::CoefficientExport::ofFilter(m_state, samplingFrequency, project::fixedPoint(fixedPointSettings()));
     const io::CoefficientFormat format = io::coefficientFormatForFileName(fileName.toStdString());
     std::ostringstream text;
     io::writeCoefficients(text, data, format);
@@ -297,7 +467,7 @@ void TFilterForm::exportFilterTo(const QString &fileName) {
         lines << QString::fromStdString(io::quantisationSummary(io::quantiseQ(data.taps, 15), "Q15", point));
         lines << QString::fromStdString(io::quantisationSummary(io::quantiseQ(data.taps, 31), "Q31", point));
     } else if (format == io::CoefficientFormat::Coe) {
-        lines << QString::fromStdString(io::quantisationSummary(io::quantiseToBits(data.taps, data.coeBits),
+        lines << QString::fromStdString(io::quantisationSummary(io::quantiseModel(data.taps, data.coeBits),
                                                                 base::formatInteger(data.coeBits) + " бит", point));
     }
     QuantisationLabel->setText(lines.join('\n'));
@@ -364,6 +534,7 @@ project::FilterSettings TFilterForm::leastSquaresSettings() const {
     project::FilterSettings s = searchSettings();
     s.regularisation = RegularizationNmSuperSpin->value();
     s.regularisationAuto = RegularizationAutoCheckBox->isChecked();
+    s.latency = LatencyNmSpinEdit->value();
     return s;
 }
 
@@ -376,6 +547,18 @@ project::FilterSettings TFilterForm::startSettings() const {
 project::FilterSettings TFilterForm::exportSettings() const {
     project::FilterSettings s;
     s.coeBits = CoeBitsNmSpinEdit->value();
+    return s;
+}
+
+project::FilterSettings TFilterForm::fixedPointSettings() const {
+    project::FilterSettings s;
+    s.adcBits = AdcBitsNmSpinEdit->value();
+    s.adcFullScale = AdcFullScaleNmSuperSpin->value();
+    s.coeBits = CoeBitsNmSpinEdit->value();
+    s.outBits = OutBitsNmSpinEdit->value();
+    s.rounding = RoundingRadioGroup->itemIndex();
+    s.outShiftAuto = OutShiftAutoCheckBox->isChecked();
+    s.outShift = OutShiftNmSpinEdit->value();
     return s;
 }
 
@@ -400,15 +583,19 @@ void TFilterForm::LeastSquaresBitBtnClick() {
             pulses.push_back({read[k].samples.get(), list[k].check});
         const auto choice =
             s.regularisationAuto ? core::RegularisationChoice::Automatic : core::RegularisationChoice::Field;
-        const core::SetDesignOutcome outcome = core::leastSquaresSetFilter(
-            m_state, pulses, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation, choice);
+        const core::SetDesignOutcome outcome =
+            core::leastSquaresSetFilter(m_state, pulses, project::desiredResponse(s), samplingFrequency, s.halfWidth,
+                                        s.regularisation, choice, s.latency);
         if (choice == core::RegularisationChoice::Automatic)
             RegularizationNmSuperSpin->setValue(outcome.Mu);
         ViewFilterBitBtnClick();
         TabSheet4->showDesign(outcome, list);
         const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
-        AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(
-                                                   outcome.Design.SearchObjective, decimal ? decimal : '.')));
+        const int latency = std::min(s.latency, m_state.FilterHalfWidth);
+        AimLabel->setText(
+            "Целевая функция " +
+            QString::fromStdString(base::formatObjective(outcome.Design.SearchObjective, decimal ? decimal : '.')) +
+            QString("; задержка %1 отсч. (%2 мкс)").arg(latency).arg(localNumber(latency / samplingFrequency, 6)));
     });
 }
 

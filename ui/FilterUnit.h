@@ -2,6 +2,7 @@
 
 #include <QElapsedTimer>
 #include <QTabWidget>
+#include <QTableWidget>
 
 #include "core/filter_search.h"
 #include "core/state.h"
@@ -77,6 +78,25 @@ class TFilterForm : public TForm, public core::SearchHost {
     // The set's list as a section of the project file.
     project::ProjectSections &pulseSetSection() { return *m_pulseSetSection; }
 
+    // "Аппаратная реализация": the filter as the hardware computes it, in integers.
+    QWidget *TabSheet5;
+    widgets::TNmSpinEdit *AdcBitsNmSpinEdit;
+    widgets::TNmSuperSpin *AdcFullScaleNmSuperSpin;
+    QPushButton *AdcFullScaleBitBtn; // sets the full scale to the signal's largest magnitude
+    widgets::TNmSpinEdit *OutBitsNmSpinEdit;
+    widgets::TRadioGroup *RoundingRadioGroup;
+    QCheckBox *OutShiftAutoCheckBox;
+    widgets::TNmSpinEdit *OutShiftNmSpinEdit;
+    widgets::TNmSpinEdit *LatencyNmSpinEdit;
+    QPushButton *FixedPointBitBtn;
+    QPushButton *FitBitsBitBtn;
+    QLabel *FixedPointLabel;
+    QTableWidget *BitsTable; // SNR, side level and duration against the tap width
+    widgets::TChart *BitsChart;
+    widgets::TLineSeries *SnrSeries;
+    widgets::TLineSeries *SideLevelSeries;
+    widgets::TLineSeries *DurationSeries;
+
   public slots:
     void SynthesizeBitBtnClick();
     void Serch1_BitBtnClick();
@@ -88,6 +108,10 @@ class TFilterForm : public TForm, public core::SearchHost {
     void LeastSquaresBitBtnClick();
     void ExportFilterBitBtnClick();
     void LoadFilterBitBtnClick();
+    void FixedPointBitBtnClick();
+    void FitBitsBitBtnClick();
+    void AdcFullScaleBitBtnClick();
+    void OutShiftAutoCheckBoxClick();
 
     // SearchHost, called once per epoch by the search.
   public:
@@ -109,6 +133,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     project::FilterSettings leastSquaresSettings() const;                       // the same and the regularisation
     project::FilterSettings startSettings() const;                              // the search's initial filter
     project::FilterSettings exportSettings() const;                             // the .coe word width
+    project::FilterSettings fixedPointSettings() const;                         // the integer filter's words
 
   private:
     void showProgress(bool force);
@@ -116,6 +141,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     void showConvergence(bool force);
     void buildExport();
     void buildPulseSet();
+    void buildHardware();
 
     core::CoreState &m_state;
     TMainForm &m_main;

@@ -38,6 +38,7 @@ namespace {
 constexpr QRgb SignalColor = qRgb(0, 0, 0);
 constexpr QRgb OutputColor = qRgb(255, 0, 0);
 constexpr QRgb ResponseColor = qRgb(0, 255, 0);
+constexpr QRgb FixedOutputColor = qRgb(0, 0, 220);
 
 constexpr int MetricsDigits = 4;          // significant digits in the metrics table
 constexpr double MetricsFontScale = 0.85; // thirteen columns fit the window's width
@@ -65,7 +66,9 @@ static_assert(std::size(MetricsCaptions) == std::size(core::MetricFields), "a ca
 
 // The mark of a metrics row whose buffer is older than what it was computed from.
 const QString StaleMark = QStringLiteral(" (устарело)");
-const char *const MetricsRows[] = {"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр"};
+const char *const MetricsRows[] = {"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр",
+                                   "После фильтрации (фикс.)"};
+constexpr int FilterRow = 3;
 constexpr int OutputRow = 1;
 
 // FNV-1a over the bit patterns of a buffer's entries: equal buffers give equal prints.
@@ -138,6 +141,8 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     Series1->setCaption("Сигнал");
     Series2->setCaption("После фильтрации");
     Series3->setCaption("Желаемый отклик");
+    Series4 = Chart->addSeries("Series4", QColor(FixedOutputColor));
+    Series4->setCaption("После фильтрации (фикс.)");
     layout->addWidget(Chart, 1);
 
     // Settings panel
@@ -169,11 +174,12 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     grid->addWidget(PointsCheckBox, 1, 4);
     grid->addWidget(PointSizeSpinEdit, 2, 4);
     grid->setColumnStretch(5, 1);
-    grid->setRowStretch(3, 1);
+    grid->setRowStretch(4, 1);
     layout->addWidget(Panel2);
 
     // Pulse metrics under the settings panel
-    MetricsTable = new QTableWidget(4, static_cast<int>(std::size(core::MetricFields)), this);
+    MetricsTable = new QTableWidget(static_cast<int>(std::size(MetricsRows)),
+                                    static_cast<int>(std::size(core::MetricFields)), this);
     MetricsTable->setObjectName("MetricsTable");
     QStringList captions;
     for (const char *caption : MetricsCaptions)
@@ -229,7 +235,10 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     connect(LineWidthSpinEdit, &QLineEdit::textChanged, this, &TMainForm::LineWidthSpinEditChange);
     connect(PointsCheckBox, &QCheckBox::toggled, this, &TMainForm::PointsCheckBoxClick);
     connect(PointSizeSpinEdit, &QLineEdit::textChanged, this, &TMainForm::PointSizeSpinEditChange);
-    for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3})
+    // The integer filter's output, after the existing controls.
+    CheckBox4 = checkBox(Panel2, setting("CheckBox4"), "После фильтрации (фикс.)");
+    grid->addWidget(CheckBox4, 3, 2);
+    for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4})
         connect(box, &QCheckBox::toggled, this, &TMainForm::CheckBox1Click);
 
     formCreate();
@@ -267,12 +276,15 @@ void TMainForm::DrawBitBtnClick() {
 
 void TMainForm::refreshChart() {
     const int n = core::usableSignalHalfWidth(m_state.SignalHalfWidth);
-    for (widgets::TLineSeries *s : {Series1, Series2, Series3})
+    for (widgets::TLineSeries *s : {Series1, Series2, Series3, Series4})
         s->setActive(false);
     const std::pair<widgets::TLineSeries *, const core::SignalArray *> curves[] = {
-        {Series1, &m_state.SignalBuffer}, {Series2, &m_state.OutputBuffer}, {Series3, &m_state.ResponseBuffer}};
-    const QRgb colors[] = {SignalColor, OutputColor, ResponseColor};
-    for (std::size_t c = 0; c < 3; ++c) {
+        {Series1, &m_state.SignalBuffer},
+        {Series2, &m_state.OutputBuffer},
+        {Series3, &m_state.ResponseBuffer},
+        {Series4, &m_state.FixedOutputBuffer}};
+    const QRgb colors[] = {SignalColor, OutputColor, ResponseColor, FixedOutputColor};
+    for (std::size_t c = 0; c < std::size(curves); ++c) {
         widgets::TLineSeries *series = curves[c].first;
         series->clearPoints();
         for (int i = -n; i <= n; ++i)
@@ -302,13 +314,15 @@ void TMainForm::refreshMetrics(int halfWidth) {
     auto *header = MetricsTable->verticalHeaderItem(OutputRow);
     header->setText(QString::fromUtf8(MetricsRows[OutputRow]) + (stale ? StaleMark : QString()));
     header->setToolTip(stale ? QString("Сигнал или фильтр изменились после расчёта фильтрации") : QString());
-    const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer};
+    const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer, nullptr,
+                                         &m_state.FixedOutputBuffer};
     const QChar decimal = widgets::NumberSeparators::current().decimal;
-    for (int row = 0; row < 4; ++row) {
+    for (int row = 0; row < MetricsTable->rowCount(); ++row) {
         core::PulseMetrics metrics;
         try {
-            metrics = row < 3 ? core::measurePulse(*curves[row], halfWidth, samplingFrequency())
-                              : core::measureFilter(m_state.FilterBuffer, m_state.FilterHalfWidth, samplingFrequency());
+            metrics = row != FilterRow
+                          ? core::measurePulse(*curves[row], halfWidth, samplingFrequency())
+                          : core::measureFilter(m_state.FilterBuffer, m_state.FilterHalfWidth, samplingFrequency());
         } catch (const std::exception &) {
             // Without a readable sampling frequency there is no time axis: every cell shows "—".
         }
@@ -356,6 +370,7 @@ void TMainForm::CheckBox1Click() {
     Series1->setActive(CheckBox1->isChecked());
     Series2->setActive(CheckBox2->isChecked());
     Series3->setActive(CheckBox3->isChecked());
+    Series4->setActive(CheckBox4->isChecked());
 }
 
 void TMainForm::ExitSpeedButtonClick() {

@@ -54,6 +54,7 @@ class TMainForm : public TForm {
     widgets::TLineSeries *Series1;
     widgets::TLineSeries *Series2;
     widgets::TLineSeries *Series3;
+    widgets::TLineSeries *Series4; // the integer filter's output
     QWidget *Panel2;
     widgets::TSpinEdit *LineWidthSpinEdit;
     QCheckBox *PointsCheckBox;
@@ -63,6 +64,7 @@ class TMainForm : public TForm {
     QCheckBox *CheckBox1;
     QCheckBox *CheckBox2;
     QCheckBox *CheckBox3;
+    QCheckBox *CheckBox4;
     QPushButton *CalcOutBitBtn;
     QPushButton *DrawBitBtn;
     // Pulse metrics of the three curves and of the filter, one row each; read-only and not

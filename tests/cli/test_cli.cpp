@@ -509,7 +509,7 @@ TEST(CliTest, MetricsHaveOneRowPerCurveAndEmptyFieldsForMissingValues) {
     const auto result = runCli({"load-signal", "least-squares", "metrics", "-"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(result.out);
-    ASSERT_EQ(rows.size(), 6u);
+    ASSERT_EQ(rows.size(), 7u);
     // The first twelve columns as they always were; the new ones after them.
     EXPECT_EQ(rows[1], "curve,peak,peak_index,peak_time_us,width_6db_us,ringdown_20db_us,ringdown_40db_us,"
                        "side_level_db,duration_20db_us,peak_frequency_mhz,centre_frequency_mhz,bandwidth_6db_percent,"
@@ -537,16 +537,122 @@ TEST(CliTest, MetricsHaveOneRowPerCurveAndEmptyFieldsForMissingValues) {
     const auto filter = fields(rows[5]);
     ASSERT_EQ(filter.size(), 19u);
     EXPECT_EQ(filter[0], "filter");
+    EXPECT_EQ(rows[6], "fixed_output,,,,,,,,,,,,,,,,,,") << "not computed yet";
 }
 
 // The default design's filtered signal still rings at the window's end, -12.4 dB: its -20 dB
 // ring-down and duration and its -40 dB ring-down are values measured to the end, flagged cut;
 // the burst before the filter has fallen below -20 dB inside the window.
+struct FixedCase {
+    const char *name;
+    std::vector<std::string> settings;
+    bool saturates;
+};
+
+class CliFixedPointTest : public testing::TestWithParam<FixedCase> {};
+
+// The integer output as written: the input column is the ADC's word of the signal, the value
+// column the output word times the LSB the step reports, within the reported largest error of the
+// double output; the metrics gain the fixed-point output's row.
+TEST_P(CliFixedPointTest, OutputWordsAgreeWithTheReportAndTheDoubleOutput) {
+    const auto dir = std::filesystem::temp_directory_path();
+    const auto signalPath = dir / ("pulsefir-cli-fx-s-" + std::to_string(::getpid()) + ".csv");
+    const auto outputPath = dir / ("pulsefir-cli-fx-o-" + std::to_string(::getpid()) + ".csv");
+    std::vector<std::string> args = GetParam().settings;
+    for (const char *a : {"load-signal", "synthesize", "apply", "write-output"})
+        args.push_back(a);
+    args.push_back(outputPath.string());
+    args.push_back("write-signal");
+    args.push_back(signalPath.string());
+    for (const char *a : {"apply-fixed", "write-fixed-output", "-", "metrics", "-"})
+        args.push_back(a);
+    const auto result = runCli(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const std::string signal = readFile(signalPath), output = readFile(outputPath);
+    std::filesystem::remove(signalPath);
+    std::filesystem::remove(outputPath);
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 1u + 1u + 2001u + 6u);
+    // "output shift S, output 16 bits, LSB = FS*2^-K; SNR x dB, largest error E, saturated samples N"
+    const std::string &report = rows[0];
+    const auto after = [&](const std::string &key) {
+        const auto at = report.find(key);
+        EXPECT_NE(at, std::string::npos) << report;
+        return number(report.substr(at + key.size()));
+    };
+    const double lsb = 2.0 * std::ldexp(1.0, static_cast<int>(after("LSB = FS*2^")));
+    const double largestError = after("largest error ");
+    const int saturated = static_cast<int>(after("saturated samples "));
+    EXPECT_EQ(saturated > 0, GetParam().saturates) << report;
+    EXPECT_EQ(rows[1], "index,input,output,value");
+    double worst = 0;
+    int atLimit = 0;
+    for (std::size_t r = 2; r < 2 + 2001; ++r) {
+        const auto f = fields(rows[r]);
+        ASSERT_EQ(f.size(), 4u);
+        const int i = static_cast<int>(number(f[0]));
+        const double x = valueAt(signal, i) / 2.0 * 2048;
+        EXPECT_EQ(number(f[1]), std::max(-2048.0, std::min(2047.0, std::round(x)))) << i;
+        EXPECT_EQ(number(f[3]), number(f[2]) * lsb) << i;
+        worst = std::max(worst, std::abs(number(f[3]) - valueAt(output, i)));
+        atLimit += std::abs(number(f[2])) >= 32767 ? 1 : 0;
+    }
+    EXPECT_NEAR(worst, largestError, 5e-6 * largestError); // six digits
+    EXPECT_GE(atLimit, saturated);
+    EXPECT_EQ(fields(rows.back())[0], "fixed_output");
+    EXPECT_FALSE(fields(rows.back())[1].empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Shifts, CliFixedPointTest,
+                         testing::Values(FixedCase{"automatic", {}, false},
+                                         FixedCase{"user_shift_too_small",
+                                                   {"--set", "FilterForm.OutShiftAutoCheckBox=0", "--set",
+                                                    "FilterForm.OutShiftNmSpinEdit=4"},
+                                                   true},
+                                         FixedCase{"convergent_ten_bit_taps",
+                                                   {"--set", "FilterForm.RoundingRadioGroup=2", "--set",
+                                                    "FilterForm.CoeBitsNmSpinEdit=10"},
+                                                   false}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// "Подобрать разрядность" sets the field to the first width the table marks, and the export
+// uses it; without any it says so and the field stays. The latency holds the later taps at zero.
+TEST(CliTest, FitBitsSetsTheTapWidthAndLatencyHoldsLaterTaps) {
+    const auto coe =
+        std::filesystem::temp_directory_path() / ("pulsefir-cli-fit-" + std::to_string(::getpid()) + ".coe");
+    const auto wide = runCli({"--set", "FilterForm.AdcBitsNmSpinEdit=24", "--set", "FilterForm.OutBitsNmSpinEdit=32",
+                              "load-signal", "synthesize", "fit-bits", "write-filter", coe.string()});
+    ASSERT_EQ(wide.exitCode, 0) << wide.err;
+    const auto rows = lines(wide.out);
+    ASSERT_EQ(rows.size(), 30u);
+    EXPECT_EQ(rows[0], "bits,snr_db,side_level_db,duration_20db_us,qualifies");
+    int first = 0;
+    for (std::size_t r = 1; r < rows.size() && first == 0; ++r)
+        if (fields(rows[r])[4] == "1")
+            first = static_cast<int>(number(fields(rows[r])[0]));
+    ASSERT_GT(first, 4);
+    EXPECT_NE(wide.err.find("FilterForm.CoeBitsNmSpinEdit=" + std::to_string(first)), std::string::npos);
+    EXPECT_NE(readFile(coe).find("; " + std::to_string(first) + "-bit signed coefficients"), std::string::npos);
+    std::filesystem::remove(coe);
+
+    const auto narrow = runCli({"--set", "FilterForm.AdcBitsNmSpinEdit=6", "load-signal", "synthesize", "fit-bits"});
+    ASSERT_EQ(narrow.exitCode, 0) << narrow.err;
+    EXPECT_NE(narrow.err.find("No tap width"), std::string::npos) << narrow.err;
+
+    const auto causal =
+        runCli({"--set", "FilterForm.LatencyNmSpinEdit=3", "load-signal", "least-squares", "write-filter", "-"});
+    ASSERT_EQ(causal.exitCode, 0) << causal.err;
+    EXPECT_NE(causal.err.find("filter latency 3 samples (3.75 µs)"), std::string::npos) << causal.err;
+    EXPECT_NE(valueAt(causal.out, 3), 0.0);
+    for (int j = 4; j <= 100; ++j)
+        EXPECT_EQ(valueAt(causal.out, j), 0.0) << j;
+}
+
 TEST(CliTest, MetricsCutByTheWindowsEndAreFlagged) {
     const auto result = runCli({"load-signal", "synthesize", "apply", "metrics", "-"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(result.out);
-    ASSERT_EQ(rows.size(), 5u);
+    ASSERT_EQ(rows.size(), 6u);
     const auto signal = fields(rows[1]);
     const auto output = fields(rows[2]);
     // width, ring-down -20 dB, ring-down -40 dB, duration -20 dB and their flags
@@ -954,12 +1060,13 @@ TEST(CliTest, OwnFilesReadBackExactly) {
         if (ext == ".coe") {
             const auto rows = lines(back.out);
             ASSERT_EQ(rows.size(), lines(taps).size());
-            // 16-bit words scaled so that the largest tap is 32767: half a step apart at most.
+            // 16-bit words at the power-of-two scale that the largest tap fits: half a step apart at most.
             double largest = 0.0;
             for (int j = -100; j <= 100; ++j)
                 largest = std::max(largest, std::abs(valueAt(taps, j)));
+            const double step = std::ldexp(1.0, -static_cast<int>(std::floor(std::log2(32767.5 / largest))));
             for (int j = -100; j <= 100; ++j)
-                EXPECT_NEAR(valueAt(back.out, j), valueAt(taps, j), 0.5000001 * largest / 32767) << "tap " << j;
+                EXPECT_NEAR(valueAt(back.out, j), valueAt(taps, j), 0.5000001 * step) << "tap " << j;
         } else {
             EXPECT_EQ(back.out, taps) << ext;
         }

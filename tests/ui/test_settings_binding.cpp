@@ -39,6 +39,8 @@ struct Parameters {
     double randomStep = 0, regularisation = 0;
     bool regularisationAuto = false;
     SpectorParameters spectra;
+    FixedPointFormat fixedPoint;
+    int latency = 0;
 
     bool operator==(const Parameters &o) const {
         const auto &b = burst, &ob = o.burst;
@@ -59,7 +61,11 @@ struct Parameters {
                regularisationAuto == o.regularisationAuto && p.LowFrequency == op.LowFrequency &&
                p.HighFrequency == op.HighFrequency && p.PointCount == op.PointCount &&
                p.NormalizeSignal == op.NormalizeSignal && p.NormalizeFilter == op.NormalizeFilter &&
-               p.NormalizeOutput == op.NormalizeOutput;
+               p.NormalizeOutput == op.NormalizeOutput && fixedPoint.inputBits == o.fixedPoint.inputBits &&
+               fixedPoint.fullScale == o.fixedPoint.fullScale && fixedPoint.tapBits == o.fixedPoint.tapBits &&
+               fixedPoint.outputBits == o.fixedPoint.outputBits && fixedPoint.rounding == o.fixedPoint.rounding &&
+               fixedPoint.automaticShift == o.fixedPoint.automaticShift && fixedPoint.shift == o.fixedPoint.shift &&
+               latency == o.latency;
     }
 };
 
@@ -86,6 +92,8 @@ Parameters fromSettings(const project::Settings &s) {
     p.regularisation = s.filter.regularisation;
     p.regularisationAuto = s.filter.regularisationAuto;
     p.spectra = project::spectra(s.spectra);
+    p.fixedPoint = project::fixedPoint(s.filter);
+    p.latency = s.filter.latency;
     return p;
 }
 
@@ -121,6 +129,8 @@ Parameters fromWindows(Application &app) {
     p.randomStep = filter.randomStep();
     p.coeBits = filter.exportSettings().coeBits;
     p.spectra = project::spectra(app.spectorForm().spectraSettings());
+    p.fixedPoint = project::fixedPoint(filter.fixedPointSettings());
+    p.latency = leastSquares.latency;
     return p;
 }
 
@@ -162,16 +172,27 @@ void setField(Application &app, const project::SettingDefinition &d, double valu
 }
 
 // The settings that only change what the charts show: no operation reads them.
-const std::set<std::string> DisplayOnly{"MainForm.LineWidthSpinEdit", "MainForm.PointsCheckBox",
-                                        "MainForm.PointSizeSpinEdit", "MainForm.CheckBox1",
-                                        "MainForm.CheckBox2",         "MainForm.CheckBox3",
-                                        "FilterForm.PointsCheckBox",  "SpectorForm.CheckBox1",
-                                        "SpectorForm.CheckBox2",      "SpectorForm.CheckBox3",
-                                        "SpectorForm.CheckBox4",      "SpectorForm.LineWidthSpinEdit",
-                                        "SpectorForm.PointsCheckBox", "SpectorForm.PointSizeSpinEdit",
-                                        "SpectorForm.CheckBox8",      "SpectorForm.CheckBox9",
-                                        "SpectorForm.DbCheckBox",     "SpectorForm.UnwrapCheckBox",
-                                        "SpectorForm.DelayCheckBox",  "SpectorForm.CosinePhaseCheckBox"};
+const std::set<std::string> DisplayOnly{"MainForm.LineWidthSpinEdit",
+                                        "MainForm.PointsCheckBox",
+                                        "MainForm.PointSizeSpinEdit",
+                                        "MainForm.CheckBox1",
+                                        "MainForm.CheckBox2",
+                                        "MainForm.CheckBox3",
+                                        "MainForm.CheckBox4",
+                                        "FilterForm.PointsCheckBox",
+                                        "SpectorForm.CheckBox1",
+                                        "SpectorForm.CheckBox2",
+                                        "SpectorForm.CheckBox3",
+                                        "SpectorForm.CheckBox4",
+                                        "SpectorForm.LineWidthSpinEdit",
+                                        "SpectorForm.PointsCheckBox",
+                                        "SpectorForm.PointSizeSpinEdit",
+                                        "SpectorForm.CheckBox8",
+                                        "SpectorForm.CheckBox9",
+                                        "SpectorForm.DbCheckBox",
+                                        "SpectorForm.UnwrapCheckBox",
+                                        "SpectorForm.DelayCheckBox",
+                                        "SpectorForm.CosinePhaseCheckBox"};
 
 } // namespace
 
