@@ -97,14 +97,8 @@ void writeFilter(Session &s, const std::string &file, std::ostream &out) {
 // Writes the Verilog and VHDL of the integer filter, their testbenches and stimulus into `folder`
 // and reports what the design costs.
 void writeHdl(Session &s, const std::string &folder, std::ostream &out) {
-    const core::CoreState &state = *s.state;
-    const int m = std::max(core::usableFilterHalfWidth(state.FilterHalfWidth), 0);
-    const core::FixedPointFormat format = project::fixedPoint(s.settings.filter);
-    const core::FixedPointRun run =
-        core::runFixedPoint(state.SignalBuffer.centre(), state.SignalHalfWidth, state.FilterBuffer.range(m), format);
-    const io::HdlFilter filter =
-        io::hdlFilterOf(run, format, io::CoefficientExport::ofFilter(state, s.samplingFrequency(), format));
-    const io::HdlDesign design = io::writeHdl(folder, filter, run.input);
+    const io::HdlExport e = io::hdlExportOf(*s.state, s.samplingFrequency(), project::fixedPoint(s.settings.filter));
+    const io::HdlDesign design = io::writeHdl(folder, e.filter, e.signal);
     out << io::hdlReport(design, s.samplingFrequency()) << '\n';
 }
 

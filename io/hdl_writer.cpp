@@ -650,6 +650,16 @@ std::vector<std::int32_t> hdlStimulus(std::span<const std::int32_t> signal, cons
 
 HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format,
                       const CoefficientExport &description) {
+    HdlFilter f = hdlFilterOf(run, format);
+    std::ostringstream text;
+    describeArithmetic(text, "", description);
+    std::istringstream lines(text.str());
+    for (std::string line; std::getline(lines, line);)
+        f.description.push_back(line);
+    return f;
+}
+
+HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format) {
     HdlFilter f;
     f.taps = run.taps.taps;
     f.inputBits = format.inputBits;
@@ -657,12 +667,17 @@ HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointForm
     f.outputBits = format.outputBits;
     f.shift = run.shift;
     f.rounding = format.rounding;
-    std::ostringstream text;
-    describeArithmetic(text, "", description);
-    std::istringstream lines(text.str());
-    for (std::string line; std::getline(lines, line);)
-        f.description.push_back(line);
     return f;
+}
+
+HdlExport hdlExportOf(const core::CoreState &state, double samplingFrequency, const core::FixedPointFormat &format) {
+    const int m = std::max(core::usableFilterHalfWidth(state.FilterHalfWidth), 0);
+    core::FixedPointRun run =
+        core::runFixedPoint(state.SignalBuffer.centre(), state.SignalHalfWidth, state.FilterBuffer.range(m), format);
+    HdlExport e;
+    e.filter = hdlFilterOf(run, format, CoefficientExport::ofFilter(state, samplingFrequency, format));
+    e.signal = std::move(run.input);
+    return e;
 }
 
 std::string hdlReport(const HdlDesign &design, double samplingFrequency) {

@@ -46,6 +46,17 @@ std::vector<std::int32_t> hdlStimulus(std::span<const std::int32_t> signal, cons
 HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format,
                       const CoefficientExport &description);
 
+// The integer filter without the description, for a resource count.
+HdlFilter hdlFilterOf(const core::FixedPointRun &run, const core::FixedPointFormat &format);
+
+// The state's integer filter with the signal's input words, as the filter window and the command
+// line export it (the shift the automatic choice gives for the state's signal, or the user's).
+struct HdlExport {
+    HdlFilter filter;
+    std::vector<std::int32_t> signal; // xq over -SignalHalfWidth..+SignalHalfWidth
+};
+HdlExport hdlExportOf(const core::CoreState &state, double samplingFrequency, const core::FixedPointFormat &format);
+
 // "3 multipliers, 7 adders, 412 register bits; latency 14 clocks = 0.7 µs" (`samplingFrequency`
 // in MHz; the µs left out when it is not positive).
 std::string hdlReport(const HdlDesign &design, double samplingFrequency);
