@@ -310,13 +310,11 @@ void TFilterForm::buildHdlExport(QGridLayout *grid) {
 }
 
 void TFilterForm::showHdlResources(const io::HdlDesign &d) {
+    const auto count = [](int n) { return QString::fromStdString(base::formatInteger(n)); };
     HdlLabel->setText(QString("Аппаратная реализация: умножителей %1, сумматоров %2, регистров %3 бит; "
                               "задержка %4 тактов = %5 мкс")
-                          .arg(d.multipliers)
-                          .arg(d.adders)
-                          .arg(d.registerBits)
-                          .arg(d.latency)
-                          .arg(localNumber(d.latency / m_main.samplingFrequency(), FixedPointDigits)));
+                          .arg(count(d.multipliers), count(d.adders), count(d.registerBits), count(d.latency),
+                               localNumber(d.latency / m_main.samplingFrequency(), FixedPointDigits)));
 }
 
 void TFilterForm::ExportHdlBitBtnClick() {
