@@ -383,7 +383,7 @@ TEST_P(HdlSimulation, SimulatorsAgreeWithTheModelBitForBit) {
 const Entry entries[] = {
     {"sym_hw1_4bit_truncate_saturating", Shape::Symmetric, 1, 4, 4, 4, Rounding::Truncate, 2, true},
     {"sym_hw20_12bit_halfup", Shape::Symmetric, 20, 12, 16, 16, Rounding::HalfUp, 0, true},
-    {"asym_hw8_16bit_halfeven_saturating", Shape::Asymmetric, 8, 16, 18, 12, Rounding::HalfEven, 3, true},
+    {"asym_hw8_16bit_halfeven_saturating", Shape::Asymmetric, 8, 16, 14, 12, Rounding::HalfEven, 3, true},
     {"causal_hw15_14bit_halfeven", Shape::Causal, 15, 14, 12, 16, Rounding::HalfEven, 0, true},
     {"antisym_hw6_8bit_halfup_saturating", Shape::Antisymmetric, 6, 8, 10, 10, Rounding::HalfUp, 1, true},
     {"pow2_hw5_10bit_truncate", Shape::PowersOfTwo, 5, 10, 8, 8, Rounding::Truncate, 1, true},
