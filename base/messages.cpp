@@ -518,6 +518,11 @@ std::string Message::coefficientBits(int bits) {
                "coefficient width " + integer(bits) + " bits lies outside 4..32");
 }
 
+std::string Message::hdlFilterInvalid() {
+    return say("разрядности или коэффициенты вне допустимых для аппаратной реализации",
+               "word widths or taps lie outside what the hardware export allows");
+}
+
 std::string Message::lineTooLong(std::size_t limit) {
     return say("строка длиннее " + integer(static_cast<long long>(limit)) + " байт, файл не читается",
                "a line longer than " + integer(static_cast<long long>(limit)) + " bytes, the file is not read");

@@ -122,6 +122,7 @@ struct Message {
     static std::string placementOverflow();
     static std::string noSignalFile();
     static std::string coefficientBits(int bits);
+    static std::string hdlFilterInvalid(); // word widths or taps outside the integer model's ranges
     // Reading text pulses as instruments write them.
     static std::string lineTooLong(std::size_t limit);
     static std::string headerTooLong(std::size_t limit);

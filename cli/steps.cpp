@@ -10,11 +10,13 @@
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
+#include "core/fixed_point.h"
 #include "core/least_squares.h"
 #include "core/signal_synthesis.h"
 #include "core/spectra.h"
 #include "fixed_point_steps.h"
 #include "io/coefficient_writer.h"
+#include "io/hdl_writer.h"
 #include "io/pulse_import.h"
 #include "io/tap_reader.h"
 #include "project/project_settings.h"
@@ -90,6 +92,14 @@ void writeFilter(Session &s, const std::string &file, std::ostream &out) {
         io::CoefficientExport::ofFilter(*s.state, samplingFrequency, project::fixedPoint(s.settings.filter));
     const io::CoefficientFormat format = io::coefficientFormatForFileName(file);
     writeTo(file, out, [&](std::ostream &o) { io::writeCoefficients(o, data, format); });
+}
+
+// Writes the Verilog and VHDL of the integer filter, their testbenches and stimulus into `folder`
+// and reports what the design costs.
+void writeHdl(Session &s, const std::string &folder, std::ostream &out) {
+    const io::HdlExport e = io::hdlExportOf(*s.state, s.samplingFrequency(), project::fixedPoint(s.settings.filter));
+    const io::HdlDesign design = io::writeHdl(folder, e.filter, e.signal);
+    out << io::hdlReport(design, s.samplingFrequency()) << '\n';
 }
 
 } // namespace
@@ -212,6 +222,12 @@ const std::vector<Step> &steps() {
          }},
         {"write-filter", "write the filter taps; .txt .npy .h .coe .m by extension, else CSV",
          "записать отводы фильтра; .txt .npy .h .coe .m по расширению, иначе CSV", true, writeFilter},
+        {"write-hdl",
+         "write the integer filter as Verilog and VHDL with self-checking testbenches, stimulus.hex and "
+         "expected.hex into the folder DIR (made where missing); prints its resources and latency",
+         "записать целочисленный фильтр на Verilog и VHDL с самопроверяющими тестами, stimulus.hex и "
+         "expected.hex в папку DIR (создаётся, если её нет); печатает ресурсы и задержку",
+         true, writeHdl},
         {"read-filter", "read filter taps (.csv .txt .dat .npy .h .coe .m, as write-filter writes them, or a column)",
          "прочитать отводы фильтра (.csv .txt .dat .npy .h .coe .m, как их пишет write-filter, или столбец)", true,
          [](Session &s, const std::string &file, std::ostream &) { readFilter(s, file); }},

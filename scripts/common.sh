@@ -15,6 +15,7 @@ PACKAGES=(
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
   dpkg-dev appstream desktop-file-utils shared-mime-info libxml2-utils
+  iverilog ghdl verilator yosys
 )
 
 # The locales the tests run under: Russian (decimal comma), as our users run the program, and

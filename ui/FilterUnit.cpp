@@ -24,6 +24,7 @@
 #include "core/least_squares_set.h"
 #include "core/word_length_search.h"
 #include "io/coefficient_writer.h"
+#include "io/hdl_writer.h"
 #include "io/tap_reader.h"
 #include "project/settings_conversions.h"
 #include "project/window_placement.h"
@@ -291,6 +292,45 @@ void TFilterForm::buildHardware() {
     connect(AdcFullScaleBitBtn, &QPushButton::clicked, this, &TFilterForm::AdcFullScaleBitBtnClick);
     connect(OutShiftAutoCheckBox, &QCheckBox::toggled, this, &TFilterForm::OutShiftAutoCheckBoxClick);
     OutShiftAutoCheckBoxClick();
+    buildHdlExport(grid);
+}
+
+void TFilterForm::buildHdlExport(QGridLayout *grid) {
+    ExportHdlBitBtn = button(TabSheet5, "ExportHdlBitBtn", "Экспорт HDL…");
+    ExportHdlBitBtn->setToolTip("Verilog и VHDL целочисленного фильтра с самопроверяющими тестами в папку");
+    HdlLabel = label(TabSheet5, QString(), "HdlLabel");
+    HdlLabel->setWordWrap(true);
+    HdlLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->setRowStretch(8, 0);
+    grid->addWidget(ExportHdlBitBtn, 8, 0);
+    grid->addWidget(HdlLabel, 8, 1, 1, 3);
+    grid->setRowStretch(9, 1);
+    HdlDialog.kind = widgets::FileDialogRequest::Kind::Folder;
+    HdlDialog.title = "Экспорт HDL: папка";
+    HdlDialog.initialDirectory = QDir::toNativeSeparators(QDir::homePath() + "/");
+    connect(ExportHdlBitBtn, &QPushButton::clicked, this, &TFilterForm::ExportHdlBitBtnClick);
+}
+
+void TFilterForm::showHdlResources(const io::HdlDesign &d) {
+    const auto count = [](int n) { return QString::fromStdString(base::formatInteger(n)); };
+    HdlLabel->setText(QString("Аппаратная реализация: умножителей %1, сумматоров %2, регистров %3 бит; "
+                              "задержка %4 тактов = %5 мкс")
+                          .arg(count(d.multipliers), count(d.adders), count(d.registerBits), count(d.latency),
+                               localNumber(d.latency / m_main.samplingFrequency(), FixedPointDigits)));
+}
+
+void TFilterForm::ExportHdlBitBtnClick() {
+    const auto chosen = widgets::Platform::current().runFileDialog(this, HdlDialog);
+    if (!chosen)
+        return;
+    HdlDialog.initialDirectory = *chosen;
+    guard([&] { exportHdlTo(*chosen); });
+}
+
+void TFilterForm::exportHdlTo(const QString &folder) {
+    const io::HdlExport e =
+        io::hdlExportOf(m_state, m_main.samplingFrequency(), project::fixedPoint(fixedPointSettings()));
+    showHdlResources(io::writeHdl(QFile::encodeName(folder).toStdString(), e.filter, e.signal));
 }
 
 void TFilterForm::OutShiftAutoCheckBoxClick() {
@@ -328,6 +368,7 @@ void TFilterForm::FixedPointBitBtnClick() {
                 .arg(std::isinf(e.snrDb) ? QString("∞") : localNumber(e.snrDb, FixedPointDigits))
                 .arg(localNumber(e.largestError, FixedPointDigits))
                 .arg(widgets::integerText(e.saturated)));
+        showHdlResources(io::planHdl(io::hdlFilterOf(outcome.Run, project::fixedPoint(s))));
         m_main.CheckBox4->setChecked(true);
         m_main.refreshChart();
     });

@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QGridLayout>
 #include <QTabWidget>
 #include <QTableWidget>
 
 #include "core/filter_search.h"
 #include "core/state.h"
+#include "io/hdl_design.h"
 #include "project/pulse_set_section.h"
 #include "project/settings.h"
 #include "ui/form_base.h"
@@ -97,6 +99,11 @@ class TFilterForm : public TForm, public core::SearchHost {
     widgets::TLineSeries *SnrSeries;
     widgets::TLineSeries *SideLevelSeries;
     widgets::TLineSeries *DurationSeries;
+    // "Экспорт HDL…": the integer filter as Verilog and VHDL with testbenches, into a folder, and
+    // what that hardware costs.
+    QPushButton *ExportHdlBitBtn;
+    QLabel *HdlLabel;
+    widgets::FileDialogRequest HdlDialog;
 
   public slots:
     void SynthesizeBitBtnClick();
@@ -113,6 +120,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     void FitBitsBitBtnClick();
     void AdcFullScaleBitBtnClick();
     void OutShiftAutoCheckBoxClick();
+    void ExportHdlBitBtnClick();
 
     // SearchHost, called once per epoch by the search.
   public:
@@ -126,6 +134,8 @@ class TFilterForm : public TForm, public core::SearchHost {
     // and shows the fixed-point error for the .h and .coe formats.
     void exportFilterTo(const QString &fileName);
     void loadFilterFrom(const QString &fileName);
+    // Writes the hardware files into the folder (made where missing) and shows the resources.
+    void exportHdlTo(const QString &folder);
 
     // What the operations read from the fields, in the order they read them, as settings that
     // the conversions shared with the command line make the core's parameters of.
@@ -143,6 +153,8 @@ class TFilterForm : public TForm, public core::SearchHost {
     void buildExport();
     void buildPulseSet();
     void buildHardware();
+    void buildHdlExport(QGridLayout *grid);
+    void showHdlResources(const io::HdlDesign &design);
 
     core::CoreState &m_state;
     TMainForm &m_main;

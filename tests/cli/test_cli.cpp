@@ -152,6 +152,63 @@ TEST(CliTest, WritesToAFile) {
     EXPECT_EQ(rows.size(), 22u) << "taps -10..10 of the start-up filter";
 }
 
+// write-hdl makes the folder, writes the hardware of the fixed-point settings, and the hardware's
+// expected output is the integer filter's output the program shows (write-fixed-output), LATENCY
+// clocks after the signal's samples enter.
+TEST(CliTest, WriteHdlDescribesTheFixedPointFilterItShows) {
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("pulsefir-cli-hdl-" + std::to_string(::getpid())) / "made" / "here";
+    const std::vector<std::string> set{"--set", "FilterForm.AdcBitsNmSpinEdit=10",
+                                       "--set", "FilterForm.OutBitsNmSpinEdit=14",
+                                       "--set", "FilterForm.RoundingRadioGroup=2"};
+    std::vector<std::string> args = set;
+    for (const char *a : {"load-signal", "synthesize", "apply-fixed", "write-hdl"})
+        args.push_back(a);
+    args.push_back(folder.string());
+    args.insert(args.end(), {"write-fixed-output", "-"});
+    const auto result = runCli(args);
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_NE(result.out.find(" multipliers, "), std::string::npos) << result.out;
+    const std::string module = readFile(folder / "pulsefir_fir.v");
+    EXPECT_NE(module.find("parameter XW = 10,"), std::string::npos);
+    EXPECT_NE(module.find("parameter YW = 14,"), std::string::npos);
+    for (const char *file : {"pulsefir_fir.vhd", "pulsefir_fir_tb.v", "pulsefir_fir_tb.vhd"})
+        EXPECT_FALSE(readFile(folder / file).empty()) << file;
+
+    // The fixed output's rows: index,input,output,value over -N..+N.
+    std::vector<long long> input;
+    std::vector<long long> output;
+    const std::string csv = result.out.substr(result.out.find("index,input,output,value\n") + 25);
+    for (const std::string &row : lines(csv)) {
+        const auto a = row.find(',');
+        const auto b = row.find(',', a + 1);
+        const auto c = row.find(',', b + 1);
+        input.push_back(std::stoll(row.substr(a + 1, b - a - 1)));
+        output.push_back(std::stoll(row.substr(b + 1, c - b - 1)));
+    }
+    ASSERT_GT(input.size(), 100u);
+    const auto words = [](const std::string &text, int bits) {
+        std::vector<long long> values;
+        for (const std::string &line : lines(text)) {
+            long long v = std::stoll(line, nullptr, 16);
+            if (v >= 1LL << (bits - 1))
+                v -= 1LL << bits;
+            values.push_back(v);
+        }
+        return values;
+    };
+    const std::vector<long long> stimulus = words(readFile(folder / "stimulus.hex"), 10);
+    const std::vector<long long> expected = words(readFile(folder / "expected.hex"), 14);
+    ASSERT_GE(stimulus.size(), input.size() + 10000);
+    EXPECT_TRUE(std::equal(input.begin(), input.end(), stimulus.begin()));
+    // Away from the ends, where the program reads the signal beyond its half-width and the
+    // hardware the random samples after it, both outputs are the same integers.
+    const std::size_t margin = 100; // the default filter's half-width
+    for (std::size_t k = margin; k + margin < input.size(); ++k)
+        ASSERT_EQ(expected[k], output[k]) << "sample " << k;
+    std::filesystem::remove_all(folder.parent_path().parent_path());
+}
+
 struct BadInput {
     const char *name;
     std::vector<std::string> args;

@@ -636,6 +636,30 @@ class WindowsTest : public QObject {
         QVERIFY(std::abs(spector().Series[1]->point(399).y - 10.0) < 1e-8);
     }
 
+    // "Экспорт HDL…" writes the six files into the chosen folder, made where missing, and both
+    // it and "Расчет в фикс. точке" show the design's cost; the module's latency is the one shown.
+    void hdlExportWritesTheFolderAndShowsTheCost() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath("made/here");
+        click(signal().Exp_Load_BitBtn);
+        click(filter().SynthesizeBitBtn);
+        click(filter().FixedPointBitBtn);
+        const QString shown = filter().HdlLabel->text();
+        QVERIFY2(shown.contains("умножителей 91") && shown.contains("задержка 111 тактов"), qPrintable(shown));
+        filter().HdlLabel->clear();
+        platform().dialogAnswers = {folder};
+        click(filter().ExportHdlBitBtn);
+        QVERIFY(errors().isEmpty());
+        QCOMPARE(filter().HdlLabel->text(), shown);
+        for (const char *name : {"pulsefir_fir.v", "pulsefir_fir.vhd", "pulsefir_fir_tb.v", "pulsefir_fir_tb.vhd",
+                                 "stimulus.hex", "expected.hex"})
+            QVERIFY2(QFileInfo(folder + "/" + name).size() > 0, name);
+        QFile module(folder + "/pulsefir_fir.v");
+        QVERIFY(module.open(QIODevice::ReadOnly));
+        QVERIFY(module.readAll().contains("parameter LATENCY = 111\n"));
+        QCOMPARE(platform().dialogRequests.back().kind, FileDialogRequest::Kind::Folder);
+    }
+
     // ---- Project file ----------------------------------------------------------------------
 
     // The project the windows save as they start, byte for byte: every section, key, order and

@@ -83,6 +83,10 @@ QFileDialog *makeFileDialog(QWidget *parent, const FileDialogRequest &request) {
     // Any name, in the open dialog too: a name that does not exist reaches the project's own
     // message instead of being refused by the dialog.
     dialog->setFileMode(QFileDialog::AnyFile);
+    if (request.kind == FileDialogRequest::Kind::Folder) {
+        dialog->setFileMode(QFileDialog::Directory);
+        dialog->setOption(QFileDialog::ShowDirsOnly, true);
+    }
     // The dialog runs on the window thread: it must never read a file to draw it.
     static PlainFileIconProvider icons;
     dialog->setIconProvider(&icons);

@@ -18,7 +18,7 @@ namespace pulsefir::ui::widgets {
 // What a file dialog is asked to show; its owner keeps it between uses, as a dialog component
 // keeps its file name and folder.
 struct FileDialogRequest {
-    enum class Kind { Open, Save };
+    enum class Kind { Open, Save, Folder }; // Folder: an existing or new folder's full name
     Kind kind = Kind::Save;
     QString title;
     QString initialDirectory;
