@@ -27,7 +27,7 @@ project::PulseSetList setList(const Session &s);
 void designOverSet(Session &s, std::ostream &out);
 
 // CSV, one row per pulse of the last design: file,role,residual,width_6db_us,
-// duration_20db_us,side_level_db,peak,worst (1 on the training pulse of the largest residual).
+// duration_20db_us,side_level_db,peak,worst (1 on the pulse of the largest residual).
 void writeSetReport(std::ostream &out, const Session &s);
 
 } // namespace pulsefir::cli

@@ -162,8 +162,7 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
             const long double residual = squaredError(y, d, ns);
             if (!p.Check)
                 trainingResidual += residual;
-            if (!p.Check &&
-                (outcome.Worst < 0 || residual > outcome.Fits[static_cast<std::size_t>(outcome.Worst)].Residual))
+            if (outcome.Worst < 0 || residual > outcome.Fits[static_cast<std::size_t>(outcome.Worst)].Residual)
                 outcome.Worst = static_cast<int>(outcome.Fits.size());
             PulseFit fit;
             fit.Residual = static_cast<double>(residual);

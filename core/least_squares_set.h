@@ -49,7 +49,7 @@ struct SetDesignOutcome {
     std::vector<RegularisationPoint> Curve;
     int Chosen = -1;
     std::vector<PulseFit> Fits; // one per pulse of the set, in its order
-    int Worst = -1;             // the training pulse of the largest residual, an index into Fits
+    int Worst = -1;             // the pulse of the largest residual, an index into Fits
 };
 
 // The grid of mu the automatic choice searches: from MinimumAutoMu to 1 (the field's upper

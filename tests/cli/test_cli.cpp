@@ -942,11 +942,11 @@ TEST(CliTest, SetReportHasOneRowPerPulseWithItsRole) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(result.out);
     ASSERT_EQ(rows.size(), 5u) << result.out;
-    EXPECT_EQ(rows[1], "file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak");
+    EXPECT_EQ(rows[1], "file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak,worst");
     const auto signal = cells(rows[2]);
     const auto training = cells(rows[3]);
     const auto check = cells(rows[4]);
-    ASSERT_EQ(signal.size(), 7u);
+    ASSERT_EQ(signal.size(), 8u);
     EXPECT_EQ(signal[0], "signal");
     EXPECT_EQ(signal[1], "training");
     EXPECT_EQ(training[0], same.string());
