@@ -16,7 +16,7 @@ std::string entryKey(std::string_view stem, int k) {
 }
 
 std::string floatText(double value) {
-    return base::formatProjectFloat(value, U'.');
+    return base::formatShortest(value); // reads back as the same double
 }
 
 // An unreadable number reads as the default, as a missing key does.
