@@ -1084,9 +1084,12 @@ class WindowsTest : public QObject {
         const auto got = state().SignalBuffer.range(core::MaxSignalHalfWidth);
         QVERIFY(std::equal(got.begin(), got.end(), expected->SignalBuffer.range(core::MaxSignalHalfWidth).begin()));
         QCOMPARE(signal().AbsorptionSeries->count(), spector().PointsNmSpinEdit->value());
-        signal().PathTargetDistanceNmSuperSpin->setValue(-1); // held at the field's least, 0.001 m
+        // A distance that is not positive is refused, the signal left as it was.
+        signal().PathTargetDistanceNmSuperSpin->setValue(0);
         click(signal().PathRecomputeBitBtn);
-        QCOMPARE(errors().size(), 0);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(std::equal(got.begin(), got.end(), expected->SignalBuffer.range(core::MaxSignalHalfWidth).begin()));
+        signal().PathTargetDistanceNmSuperSpin->setValue(0.4);
 
         click(signal().Exp_Load_BitBtn);
         PulseSetTab &tab = *filter().TabSheet4;
@@ -1094,6 +1097,7 @@ class WindowsTest : public QObject {
         filter().PathSetTemperatureCountNmSpinEdit->setValue(2);
         click(tab.AddPathBitBtn);
         QCOMPARE(tab.PulseListTable->rowCount(), 5);
+        QCOMPARE(errors().size(), 1);
         const QChar decimal = NumberSeparators::current().decimal;
         QCOMPARE(tab.PulseListTable->item(1, 0)->text(), QString("0") + decimal + "05 м; 10 °C; 50 %");
         QCOMPARE(tab.PulseListTable->item(4, 0)->text(), QString("1") + decimal + "00 м; 30 °C; 50 %");
@@ -1104,7 +1108,7 @@ class WindowsTest : public QObject {
 
         filter().SetCriterionRadioGroup->setItemIndex(1);
         click(filter().LeastSquaresBitBtn);
-        QCOMPARE(errors().size(), 0);
+        QCOMPARE(errors().size(), 1);
         QCOMPARE(tab.PulseFitTable->rowCount(), 5);
         QCOMPARE(tab.PulseFitTable->item(2, 0)->text(), tab.PulseListTable->item(2, 0)->text());
         QCOMPARE(tab.PulseFitTable->item(4, 1)->text(), QString("проверка"));
