@@ -133,9 +133,9 @@ project::PulseSetList PulseSetTab::list() const {
     for (int row = SignalRow + 1; row < PulseListTable->rowCount(); ++row) {
         const QTableWidgetItem *name = PulseListTable->item(row, 0);
         const bool check = PulseListTable->item(row, 1)->checkState() == Qt::Checked;
-        const QVariantList path = name->data(Qt::UserRole).toList();
-        if (path.size() == 3) {
-            const project::PathConditions c{path[0].toDouble(), path[1].toDouble(), path[2].toDouble()};
+        const QVariant path = name->data(Qt::UserRole);
+        if (path.metaType() == QMetaType::fromType<project::PathConditions>()) {
+            const auto c = path.value<project::PathConditions>();
             result.push_back({project::pathMemberName(c, '.'), check, c});
         } else {
             result.push_back({name->text().toStdString(), check, std::nullopt});
@@ -156,8 +156,7 @@ void PulseSetTab::setList(const project::PulseSetList &entries) {
 void PulseSetTab::addPath(const project::PathConditions &conditions, bool check) {
     const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
     addFile(QString::fromStdString(project::pathMemberName(conditions, decimal ? decimal : '.')), check);
-    PulseListTable->item(PulseListTable->rowCount() - 1, 0)
-        ->setData(Qt::UserRole, QVariantList{conditions.distance, conditions.temperature, conditions.humidity});
+    PulseListTable->item(PulseListTable->rowCount() - 1, 0)->setData(Qt::UserRole, QVariant::fromValue(conditions));
 }
 
 void PulseSetTab::AddPathBitBtnClick() {
