@@ -31,7 +31,7 @@ struct Session {
     std::vector<SetMember> pulseSet;
     // How the last least-squares design did on each pulse: the signal's first, then the set's.
     std::vector<core::PulseFit> setFits;
-    int setWorst = -1; // the pulse of the largest residual, an index into setFits
+    int setWorst = -1;                                     // the pulse of the largest residual, an index into setFits
     std::vector<std::pair<std::string, bool>> setFitNames; // file ("signal" for the signal), check
 
     double samplingFrequency() const { return settings.main.samplingFrequency; }

@@ -145,7 +145,8 @@ void carryPulse(const double *x, double *y, int n, double samplingFrequency, con
             // that no phase is lost at large k * shift.
             const auto whole = static_cast<long long>(std::floor(shift));
             const long long wrapped = ((k * whole) % length + length) % length;
-            const double turns = static_cast<double>(wrapped) / length + k * (shift - static_cast<double>(whole)) / length;
+            const double turns =
+                static_cast<double>(wrapped) / length + k * (shift - static_cast<double>(whole)) / length;
             value *= std::polar(1.0, -2.0 * std::numbers::pi * turns);
         }
         spectrum[k][0] = value.real();

@@ -424,9 +424,8 @@ TEST(LeastSquaresSetTest, WorstPulseCriterionLowersTheLargestResidual) {
             if (!set[p].Check)
                 largest = std::max(largest, o.Fits[p].Residual);
         // The marked row is the largest residual of all, check pulses too.
-        const auto marked = std::max_element(o.Fits.begin(), o.Fits.end(), [](const auto &a, const auto &b) {
-            return a.Residual < b.Residual;
-        });
+        const auto marked = std::max_element(o.Fits.begin(), o.Fits.end(),
+                                             [](const auto &a, const auto &b) { return a.Residual < b.Residual; });
         EXPECT_EQ(o.Worst, marked - o.Fits.begin());
         return largest + o.Design.Lambda * energy;
     };
