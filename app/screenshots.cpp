@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLocale>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -183,6 +184,10 @@ int main(int argc, char **argv) {
         signal.PageControl1->setCurrentWidget(signal.TabSheet4);
         signal.PathSpreadingRadioGroup->setItemIndex(0);
         signal.PathRecomputeBitBtn->click();
+        QApplication::processEvents();
+        // The tab scrolled to its chart of alpha(f), below the fields.
+        if (auto *scroll = signal.findChild<QScrollArea *>("PathScrollArea"))
+            scroll->ensureWidgetVisible(signal.PathChart);
         QApplication::processEvents();
         save(&signal, "signal-path.png");
         signal.Exp_Load_BitBtn->click();
