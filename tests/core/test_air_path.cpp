@@ -245,7 +245,7 @@ TEST(AirPathTest, DelayMovesThePulseByTheTravelTime) {
     EXPECT_LT(peakOf(y), 1e-9 * peakOf(x));
 }
 
-TEST(AirPathTest, RefusesDistancesThatAreNotPositive) {
+TEST(AirPathTest, RefusesDistancesAndRatesThatAreNotPositive) {
     auto state = std::make_unique<CoreState>();
     state->SignalHalfWidth = 100;
     loadSignal(*state, ToneBurstParameters{}, Fs);
@@ -257,6 +257,9 @@ TEST(AirPathTest, RefusesDistancesThatAreNotPositive) {
         EXPECT_THROW(propagateSignal(*state, Fs, pathOf(1, 20, 50, bad, 20, 50, 101.325, Spreading::Spherical, false)),
                      base::Error);
     }
+    // Nor a sampling frequency of zero, which would put every bin at 0 Hz and pass the pulse on.
+    EXPECT_THROW(propagateSignal(*state, 0.0, pathOf(0.1, 20, 50, 1, 20, 50, 101.325, Spreading::Spherical, false)),
+                 base::Error);
     const auto after = state->SignalBuffer.range(100);
     EXPECT_TRUE(std::equal(after.begin(), after.end(), saved.begin()));
 }
