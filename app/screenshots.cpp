@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLocale>
+#include <QScrollArea>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -168,6 +169,39 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
     save(&main, "main-legend.png");
     save(&spectra, "spectra-legend.png");
+    // The air path: a 200 kHz burst recorded at 0.1 m carried to 0.5 m ("Тракт"), then the set of
+    // that pulse over 0.05..1 m and 10..30 °C designed for the worst pulse.
+    {
+        main.FNmSuperSpin->setValue(2.0);
+        main.SWNmSpinEdit->setValue(400);
+        signal.Exp_F_NmSuperSpin->setValue(0.2);
+        signal.Exp_Front_NmSuperSpin->setValue(5);
+        signal.Exp_Time_NmSuperSpin->setValue(20);
+        signal.Exp_Shift_NmSuperSpin->setValue(20);
+        signal.Exp_Load_BitBtn->click();
+        spectra.FL_NmSuperSpin->setValue(0.02);
+        spectra.FH_NmSuperSpin->setValue(1.0);
+        signal.PageControl1->setCurrentWidget(signal.TabSheet4);
+        signal.PathSpreadingRadioGroup->setItemIndex(0);
+        signal.PathRecomputeBitBtn->click();
+        QApplication::processEvents();
+        // The tab scrolled to its chart of alpha(f), below the fields.
+        if (auto *scroll = signal.findChild<QScrollArea *>("PathScrollArea"))
+            scroll->ensureWidgetVisible(signal.PathChart);
+        QApplication::processEvents();
+        save(&signal, "signal-path.png");
+        signal.Exp_Load_BitBtn->click();
+        filter.TabSheet4->setList({});
+        filter.RegularizationAutoCheckBox->setChecked(false);
+        filter.WINNmSpinEdit->setValue(20);
+        filter.PathSetDistanceCountNmSpinEdit->setValue(3);
+        filter.TabSheet4->AddPathBitBtn->click();
+        filter.SetCriterionRadioGroup->setItemIndex(1);
+        filter.LeastSquaresBitBtn->click();
+        filter.PageControl1->setCurrentWidget(filter.TabSheet4);
+        QApplication::processEvents();
+        save(&filter, "filter-path-set.png");
+    }
     // A search of 3000 epochs from the zero filter, and its convergence against the epochs.
     filter.EpochNmSpinEdit->setValue(3000);
     filter.StartBitBtn->click();

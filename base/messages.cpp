@@ -229,6 +229,10 @@ std::string Message::noTrainingPulses() {
                "The set has no training pulse: every one is held out for checking.");
 }
 
+std::string Message::pathDistanceNotPositive() {
+    return say("Расстояние тракта должно быть больше нуля.", "The path's distance must be above zero.");
+}
+
 std::string Message::singularLeastSquares() {
     return say("Система уравнений МНК вырождена: увеличьте регуляризацию.",
                "The least-squares equations are singular: raise the regularisation.");

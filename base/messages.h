@@ -56,6 +56,7 @@ struct Message {
     static std::string negativeRegularisation();
     static std::string zeroSignalLeastSquares();
     static std::string noTrainingPulses();
+    static std::string pathDistanceNotPositive();
     static std::string singularLeastSquares();
     static std::string transformPlanFailed();
     static std::string tooManySpectrumPoints(int limit);

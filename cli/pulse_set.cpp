@@ -52,12 +52,29 @@ void addSetPulse(Session &s, const std::string &file, bool check) {
     s.pulseSet.push_back({file, check, std::move(data.samples)});
 }
 
+void addPathMember(Session &s, const project::PathConditions &conditions, bool check) {
+    Session::SetMember member;
+    member.fileName = project::pathMemberName(conditions, '.');
+    member.check = check;
+    member.samples = std::make_unique<core::SignalArray>();
+    member.path = conditions;
+    s.pulseSet.push_back(std::move(member));
+}
+
+void addPathSet(Session &s) {
+    for (const project::PathConditions &conditions : project::pathSetGrid(s.settings.filter))
+        addPathMember(s, conditions, false);
+}
+
 void replaceSet(Session &s, const project::PulseSetList &list) {
     std::vector<Session::SetMember> previous = std::move(s.pulseSet);
     s.pulseSet.clear();
     try {
         for (const project::PulseSetEntry &entry : list)
-            addSetPulse(s, entry.fileName, entry.check);
+            if (entry.path)
+                addPathMember(s, *entry.path, entry.check);
+            else
+                addSetPulse(s, entry.fileName, entry.check);
     } catch (...) {
         s.pulseSet = std::move(previous);
         throw;
@@ -67,20 +84,24 @@ void replaceSet(Session &s, const project::PulseSetList &list) {
 project::PulseSetList setList(const Session &s) {
     project::PulseSetList list;
     for (const auto &member : s.pulseSet)
-        list.push_back({member.fileName, member.check});
+        list.push_back({member.fileName, member.check, member.path});
     return list;
 }
 
 void designOverSet(Session &s, std::ostream &out) {
+    for (auto &member : s.pulseSet)
+        if (member.path)
+            project::computePathMember(*s.state, s.samplingFrequency(), s.settings.signal, *member.path,
+                                       *member.samples);
     std::vector<core::SetPulse> pulses{{&s.state->SignalBuffer, false}};
     for (const auto &member : s.pulseSet)
         pulses.push_back({member.samples.get(), member.check});
     const project::FilterSettings &f = s.settings.filter;
     const auto choice =
         f.regularisationAuto ? core::RegularisationChoice::Automatic : core::RegularisationChoice::Field;
-    const core::SetDesignOutcome outcome =
-        core::leastSquaresSetFilter(*s.state, pulses, project::desiredResponse(f), s.samplingFrequency(), f.halfWidth,
-                                    f.regularisation, choice, f.latency);
+    const core::SetDesignOutcome outcome = core::leastSquaresSetFilter(
+        *s.state, pulses, project::desiredResponse(f), s.samplingFrequency(), f.halfWidth, f.regularisation, choice,
+        f.latency, f.setCriterion == 1 ? core::SetCriterion::WorstPulse : core::SetCriterion::Sum);
     if (choice == core::RegularisationChoice::Automatic) {
         s.settings.filter.regularisation = outcome.Mu;
         std::cerr << base::Message::cliPrefix()
@@ -88,6 +109,7 @@ void designOverSet(Session &s, std::ostream &out) {
                   << '\n';
     }
     s.setFits = outcome.Fits;
+    s.setWorst = outcome.Worst;
     s.setFitNames.clear();
     s.setFitNames.emplace_back("signal", false);
     for (const auto &member : s.pulseSet)
@@ -104,13 +126,13 @@ void designOverSet(Session &s, std::ostream &out) {
 void writeSetReport(std::ostream &out, const Session &s) {
     if (s.setFits.empty())
         throw base::Error(base::Message::cliNoSetDesign());
-    out << "file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak\n";
+    out << "file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak,worst\n";
     for (std::size_t k = 0; k < s.setFits.size(); ++k) {
         const core::PulseFit &fit = s.setFits[k];
         out << csvField(s.setFitNames[k].first) << ',' << (s.setFitNames[k].second ? "check" : "training") << ','
             << formatNumber(fit.Residual) << ',' << optionalText(fit.Metrics.Width6dB) << ','
             << optionalText(fit.Metrics.Duration20dB) << ',' << optionalText(fit.Metrics.SideLevelDb) << ','
-            << optionalText(fit.Metrics.Peak) << '\n';
+            << optionalText(fit.Metrics.Peak) << ',' << (static_cast<int>(k) == s.setWorst ? 1 : 0) << '\n';
     }
 }
 

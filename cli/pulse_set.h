@@ -11,7 +11,12 @@ namespace pulsefir::cli {
 // Reads a measured pulse into the set, with the placement keys import-signal reads it with; a
 // check pulse is held out of the design.
 void addSetPulse(Session &s, const std::string &file, bool check);
-// Replaces the set by the files of a project's list, each read as addSetPulse reads it.
+// Adds one member carried from the signal to these conditions (computed at each design).
+void addPathMember(Session &s, const project::PathConditions &conditions, bool check);
+// Adds the grid of FilterForm.PathSet... as training members, distances outermost.
+void addPathSet(Session &s);
+// Replaces the set by the files of a project's list, each read as addSetPulse reads it, and its
+// path members.
 void replaceSet(Session &s, const project::PulseSetList &list);
 project::PulseSetList setList(const Session &s);
 
@@ -22,7 +27,7 @@ project::PulseSetList setList(const Session &s);
 void designOverSet(Session &s, std::ostream &out);
 
 // CSV, one row per pulse of the last design: file,role,residual,width_6db_us,
-// duration_20db_us,side_level_db,peak.
+// duration_20db_us,side_level_db,peak,worst (1 on the pulse of the largest residual).
 void writeSetReport(std::ostream &out, const Session &s);
 
 } // namespace pulsefir::cli

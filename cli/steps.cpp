@@ -7,6 +7,7 @@
 #include "base/messages.h"
 #include "base/number_text.h"
 #include "console_search_host.h"
+#include "core/air_path.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
@@ -19,6 +20,7 @@
 #include "io/hdl_writer.h"
 #include "io/pulse_import.h"
 #include "io/tap_reader.h"
+#include "project/path_set.h"
 #include "project/project_settings.h"
 #include "project/settings_conversions.h"
 #include "project/settings_table.h"
@@ -102,6 +104,17 @@ void writeHdl(Session &s, const std::string &folder, std::ostream &out) {
     out << io::hdlReport(design, s.samplingFrequency()) << '\n';
 }
 
+// alpha(f) at the target's climate on the spectra window's grid.
+void writeAbsorption(std::ostream &o, const Session &s) {
+    const project::SpectraSettings &g = s.settings.spectra;
+    const core::AirClimate air = project::signalPath(s.settings.signal).Target.Air;
+    const std::vector<double> alpha = core::absorptionCurve(g.lowFrequency, g.highFrequency, g.pointCount, air);
+    const double step = g.pointCount > 1 ? (g.highFrequency - g.lowFrequency) / (g.pointCount - 1) : 0.0;
+    o << "frequency_mhz,alpha_db_per_m\n";
+    for (std::size_t k = 0; k < alpha.size(); ++k)
+        o << formatNumber(g.lowFrequency + static_cast<double>(k) * step) << ',' << formatNumber(alpha[k]) << '\n';
+}
+
 } // namespace
 
 const std::vector<Step> &steps() {
@@ -128,6 +141,22 @@ const std::vector<Step> &steps() {
         {"add-signal-file", "add a measured pulse from a file on top of the signal",
          "добавить к сигналу измеренный импульс из файла", true,
          [](Session &s, const std::string &file, std::ostream &) { importSignal(s, file, io::PlacementMode::Add); }},
+        {"propagate",
+         "carry the signal from SignalForm.PathDistance/Temperature/HumidityNmSuperSpin to the "
+         "SignalForm.PathTarget... conditions through the air (absorption, spreading, delay)",
+         "перенести сигнал по воздуху от условий SignalForm.PathDistance/Temperature/HumidityNmSuperSpin к "
+         "SignalForm.PathTarget... (поглощение, расхождение, задержка)",
+         false,
+         [](Session &s, const std::string &, std::ostream &) {
+             core::propagateSignal(*s.state, s.samplingFrequency(), project::signalPath(s.settings.signal));
+         }},
+        {"write-absorption",
+         "write the absorption of air at the target climate on the spectra grid as CSV "
+         "(frequency_mhz,alpha_db_per_m)",
+         "записать в CSV поглощение в воздухе при условиях цели на сетке спектров (frequency_mhz,alpha_db_per_m)", true,
+         [](Session &s, const std::string &file, std::ostream &out) {
+             writeTo(file, out, [&](std::ostream &o) { writeAbsorption(o, s); });
+         }},
         {"add-noise", "add noise of amplitude SignalForm.NoiseNmSuperSpin",
          "добавить шум амплитуды SignalForm.NoiseNmSuperSpin", false,
          [](Session &s, const std::string &, std::ostream &) {
@@ -185,11 +214,17 @@ const std::vector<Step> &steps() {
         {"add-check", "add a measured pulse to the set, held out of the design to check the filter on",
          "добавить в набор измеренный импульс для проверки фильтра (в расчёт не входит)", true,
          [](Session &s, const std::string &file, std::ostream &) { addSetPulse(s, file, true); }},
+        {"add-path-set",
+         "add the signal carried over the grid of FilterForm.PathSet... (distances x temperatures x "
+         "humidities, without the delay) to the set as training pulses",
+         "добавить в набор для расчёта сигнал, перенесённый на сетку FilterForm.PathSet... (расстояния x "
+         "температуры x влажности, без задержки)",
+         false, [](Session &s, const std::string &, std::ostream &) { addPathSet(s); }},
         {"write-set-report",
          "write how the last least-squares filter does on each pulse of the set as CSV "
-         "(file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak)",
+         "(file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak,worst)",
          "записать в CSV, как последний МНК-фильтр справляется с каждым импульсом набора "
-         "(file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak)",
+         "(file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak,worst)",
          true,
          [](Session &s, const std::string &file, std::ostream &out) {
              writeTo(file, out, [&](std::ostream &o) { writeSetReport(o, s); });

@@ -14,6 +14,7 @@
 #include "errors.h"
 #include "filter_search.h"
 #include "normal_equations.h"
+#include "worst_pulse_design.h"
 
 namespace pulsefir::core {
 
@@ -33,6 +34,14 @@ double roundedMu(int step) {
         power *= 10.0;
     const double digits = exponent < 0 ? std::round(exact * power) : std::round(exact / power);
     return exponent < 0 ? digits / power : digits * power;
+}
+
+// Sum over i = -ns..+ns of d[i]^2: the residual of the zero filter.
+double energyOf(const double *d, int ns) {
+    long double sum = 0.0L;
+    for (int i = -ns; i <= ns; ++i)
+        sum += static_cast<long double>(d[i]) * d[i];
+    return static_cast<double>(sum);
 }
 
 int gridSize() {
@@ -68,7 +77,7 @@ RegularisationPoint regularisationPoint(const double *values, const double *proj
 SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPulse> pulses,
                                        const ResponseParameters &response, double samplingFrequency,
                                        int filterHalfWidth, double regularization, RegularisationChoice choice,
-                                       int latency) {
+                                       int latency, SetCriterion criterion) {
     if (!(regularization >= 0.0) || !std::isfinite(regularization))
         throw base::Error(base::Message::negativeRegularisation());
     std::vector<const double *> training;
@@ -90,6 +99,7 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
         // The normal equations summed over the training pulses; the first one as for one pulse.
         Eigen::MatrixXd a = Eigen::MatrixXd::Zero(size, size);
         Eigen::VectorXd b = Eigen::VectorXd::Zero(size);
+        std::vector<PulseEquations> each; // the worst-pulse criterion's, one per training pulse
         if (ns >= 0) {
             Eigen::VectorXd bp(size);
             for (std::size_t p = 0; p < training.size(); ++p) {
@@ -101,6 +111,11 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
                 correlateParallel(state.pool(), x, d, ns, (p == 0 ? b : bp).data() + n, -n, n);
                 if (p > 0)
                     b += bp;
+                if (criterion == SetCriterion::WorstPulse) {
+                    PulseEquations q{normalMatrix(state.pool(), x, n, ns), Eigen::VectorXd(size)};
+                    correlateParallel(state.pool(), x, d, ns, q.b.data() + n, -n, n);
+                    each.push_back(std::move(q));
+                }
             }
         }
 
@@ -134,7 +149,14 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
             mu = outcome.Curve[static_cast<std::size_t>(outcome.Chosen)].Mu;
         }
         const double lambda = mu * trace / size;
-        const Eigen::VectorXd h = withHeldTaps(solveRegularised(a, b, lambda), size);
+        Eigen::VectorXd h = solveRegularised(a, b, lambda);
+        if (criterion == SetCriterion::WorstPulse && !each.empty()) {
+            // The same problem in the taps the latency leaves free, pulse by pulse.
+            for (PulseEquations &q : each)
+                keepFreeTaps(q.A, q.b, free);
+            h = worstPulseFilter(each, energyOf(d, ns), lambda, h).Taps;
+        }
+        h = withHeldTaps(std::move(h), size);
 
         // Every pulse filtered as CalcOut would filter it, its residual and its metrics.
         const auto filtered = std::make_unique<SignalArray>();
@@ -147,6 +169,8 @@ SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPuls
             const long double residual = squaredError(y, d, ns);
             if (!p.Check)
                 trainingResidual += residual;
+            if (outcome.Worst < 0 || residual > outcome.Fits[static_cast<std::size_t>(outcome.Worst)].Residual)
+                outcome.Worst = static_cast<int>(outcome.Fits.size());
             PulseFit fit;
             fit.Residual = static_cast<double>(residual);
             fit.Metrics = measurePulse(*filtered, ns, samplingFrequency);

@@ -19,6 +19,10 @@ struct SetPulse {
 // by the field or by generalised cross-validation over the training pulses.
 enum class RegularisationChoice { Field, Automatic };
 
+// What the set design minimises over the training pulses: the sum of their residuals, or the
+// largest of their regularised residuals |X_p h - d|^2 + lambda |h|^2 (worst_pulse_design.h).
+enum class SetCriterion { Sum, WorstPulse };
+
 // One point of the regularisation curve, over the training pulses summed: the residual
 // sum_p |X_p h - d|^2 and the filter's energy |h|^2 of the solution at mu, and the
 // generalised cross-validation score |r|^2 / (m - trace H)^2 with m the rows of all training
@@ -45,6 +49,7 @@ struct SetDesignOutcome {
     std::vector<RegularisationPoint> Curve;
     int Chosen = -1;
     std::vector<PulseFit> Fits; // one per pulse of the set, in its order
+    int Worst = -1;             // the pulse of the largest residual, an index into Fits
 };
 
 // The grid of mu the automatic choice searches: from MinimumAutoMu to 1 (the field's upper
@@ -58,7 +63,8 @@ constexpr int AutoMuStepsPerDecade = 20;
 // The normal equations are summed over the pulses, never stacked. With the field's choice and
 // SignalBuffer as the one training pulse the taps are bit for bit those of leastSquaresFilter.
 // The automatic choice takes the mu of the grid with the least cross-validation score, from one
-// eigen-decomposition of the summed normal matrix.
+// eigen-decomposition of the summed normal matrix. The worst-pulse criterion keeps that lambda
+// and minimises the largest regularised residual of the training pulses instead of their sum.
 //
 // The latency holds the later taps at zero as in leastSquaresFilter; the automatic choice then
 // works on the free taps' system.
@@ -68,7 +74,7 @@ constexpr int AutoMuStepsPerDecade = 20;
 SetDesignOutcome leastSquaresSetFilter(CoreState &state, std::span<const SetPulse> pulses,
                                        const ResponseParameters &response, double samplingFrequency,
                                        int filterHalfWidth, double regularization, RegularisationChoice choice,
-                                       int latency = MaxFilterHalfWidth);
+                                       int latency = MaxFilterHalfWidth, SetCriterion criterion = SetCriterion::Sum);
 
 // The regularisation curve from the spectral projection of the summed normal equations: the
 // eigenvalues s_k of A and the projections c_k of b on its eigenvectors, the desired response's

@@ -11,15 +11,15 @@
 
 #include "base/messages.h"
 #include "errors.h"
+#include "fftw_planner.h"
 
 namespace pulsefir::core {
 
 namespace {
 
-// FFTW's planner is not reentrant; execution of a finished plan is.
+// The core's one planner lock (fftw_planner.h).
 std::mutex &plannerMutex() {
-    static std::mutex mutex;
-    return mutex;
+    return fftwPlannerMutex();
 }
 
 struct FftwFree {

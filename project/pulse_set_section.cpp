@@ -15,6 +15,15 @@ std::string entryKey(std::string_view stem, int k) {
     return std::string(stem) + base::formatInteger(k, 10, 4);
 }
 
+std::string floatText(double value) {
+    return base::formatShortest(value); // reads back as the same double
+}
+
+// An unreadable number reads as the default, as a missing key does.
+double readFloat(const IniDocument &document, const std::string &key, double fallback) {
+    return base::parseProjectFloat(document.readString(PulseSetSectionName, key, {})).value_or(fallback);
+}
+
 } // namespace
 
 void writePulseSet(IniDocument &document, const PulseSetList &list) {
@@ -23,6 +32,14 @@ void writePulseSet(IniDocument &document, const PulseSetList &list) {
     for (std::size_t k = 0; k < list.size(); ++k) {
         document.writeString(PulseSetSectionName, entryKey("File", static_cast<int>(k)), list[k].fileName);
         document.writeBool(PulseSetSectionName, entryKey("Check", static_cast<int>(k)), list[k].check);
+        if (const auto &path = list[k].path) {
+            document.writeString(PulseSetSectionName, entryKey("PathDistance", static_cast<int>(k)),
+                                 floatText(path->distance));
+            document.writeString(PulseSetSectionName, entryKey("PathTemperature", static_cast<int>(k)),
+                                 floatText(path->temperature));
+            document.writeString(PulseSetSectionName, entryKey("PathHumidity", static_cast<int>(k)),
+                                 floatText(path->humidity));
+        }
     }
 }
 
@@ -38,6 +55,13 @@ std::optional<PulseSetList> readPulseSet(const IniDocument &document) {
         PulseSetEntry entry;
         entry.fileName = document.readString(PulseSetSectionName, fileKey, {});
         entry.check = document.readBool(PulseSetSectionName, entryKey("Check", k), false);
+        if (document.hasKey(PulseSetSectionName, entryKey("PathDistance", k))) {
+            PathConditions path;
+            path.distance = readFloat(document, entryKey("PathDistance", k), path.distance);
+            path.temperature = readFloat(document, entryKey("PathTemperature", k), path.temperature);
+            path.humidity = readFloat(document, entryKey("PathHumidity", k), path.humidity);
+            entry.path = path;
+        }
         list.push_back(std::move(entry));
     }
     return list;

@@ -9,21 +9,26 @@
 
 #include "project/SaveLoadPrjUnit.h"
 #include "project/ini_file.h"
+#include "project/path_set.h"
 #include "project/project_interfaces.h"
 
 namespace pulsefir::project {
 
 // One measured pulse of the filter window's set, as the project file keeps it: the file's name
 // (UTF-8, as the user chose it) and whether it is held out of the design to check the filter on.
+// A member of "Добавить тракт…" has its conditions instead of a file (fileName then holds its name
+// with the point) and is computed from the current signal.
 struct PulseSetEntry {
     std::string fileName;
     bool check = false;
+    std::optional<PathConditions> path;
     bool operator==(const PulseSetEntry &) const = default;
 };
 using PulseSetList = std::vector<PulseSetEntry>;
 
 // The section of its own that holds the set beside the windows' sections: "Count", then per
-// entry k (four digits, from 0000) "File" + k and "Check" + k. The current signal, which is
+// entry k (four digits, from 0000) "File" + k and "Check" + k, and for a path member
+// "PathDistance" + k, "PathTemperature" + k and "PathHumidity" + k. The current signal, which is
 // always the set's first member, is not stored.
 inline constexpr std::string_view PulseSetSectionName = "PulseSet";
 

@@ -36,6 +36,16 @@ struct SignalSettings {
     int fileTimeUnit = 0;             // FileTimeUnitRadioGroup: 0 auto, 1 s, 2 ms, 3 µs, 4 ns
     int fileDecimal = 0;              // FileDecimalRadioGroup: 0 auto, 1 point, 2 comma
     int fileColumn = 1;               // FileColumnNmSpinEdit: the value column or channel, 1 = the first
+    // The air path: where the current signal was recorded, where "Пересчитать сигнал" carries it.
+    double pathDistance = 0.1;           // PathDistanceNmSuperSpin, m (d0)
+    double pathTemperature = 20.0;       // PathTemperatureNmSuperSpin, °C (T0)
+    double pathHumidity = 50.0;          // PathHumidityNmSuperSpin, % (RH0)
+    double pathTargetDistance = 0.5;     // PathTargetDistanceNmSuperSpin, m (d)
+    double pathTargetTemperature = 20.0; // PathTargetTemperatureNmSuperSpin, °C (T)
+    double pathTargetHumidity = 50.0;    // PathTargetHumidityNmSuperSpin, % (RH)
+    double pathPressure = 101.325;       // PathPressureNmSuperSpin, kPa
+    int pathSpreading = 1;               // PathSpreadingRadioGroup: 0 plane, 1 spherical
+    bool pathDelay = false;              // PathDelayCheckBox: keep the travel time
 };
 
 // The filter window: the half-width, the search, the desired response, the window method, the
@@ -65,6 +75,17 @@ struct FilterSettings {
     bool outShiftAuto = true;        // OutShiftAutoCheckBox
     int outShift = 0;                // OutShiftNmSpinEdit, S, bits
     int latency = 1000;              // LatencyNmSpinEdit, L, samples the filter looks ahead
+    // "Добавить тракт…": the grid of distances, temperatures and humidities, ends included.
+    double pathSetDistanceFrom = 0.05;    // PathSetDistanceFromNmSuperSpin, m
+    double pathSetDistanceTo = 1.0;       // PathSetDistanceToNmSuperSpin, m
+    int pathSetDistanceCount = 5;         // PathSetDistanceCountNmSpinEdit
+    double pathSetTemperatureFrom = 10.0; // PathSetTemperatureFromNmSuperSpin, °C
+    double pathSetTemperatureTo = 30.0;   // PathSetTemperatureToNmSuperSpin, °C
+    int pathSetTemperatureCount = 3;      // PathSetTemperatureCountNmSpinEdit
+    double pathSetHumidityFrom = 50.0;    // PathSetHumidityFromNmSuperSpin, %
+    double pathSetHumidityTo = 50.0;      // PathSetHumidityToNmSuperSpin, %
+    int pathSetHumidityCount = 1;         // PathSetHumidityCountNmSpinEdit
+    int setCriterion = 0;                 // SetCriterionRadioGroup: 0 the sum, 1 the worst pulse
 };
 
 // The spectra window: the grid, the curves shown, the display options.

@@ -26,6 +26,7 @@
 #include "io/coefficient_writer.h"
 #include "io/hdl_writer.h"
 #include "io/tap_reader.h"
+#include "project/path_set.h"
 #include "project/settings_conversions.h"
 #include "project/window_placement.h"
 #include "ui/MainUnit.h"
@@ -215,6 +216,7 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     buildExport();
     buildPulseSet();
     buildHardware();
+    buildPathSet();
 }
 
 void TFilterForm::buildHardware() {
@@ -409,6 +411,69 @@ void TFilterForm::FitBitsBitBtnClick() {
     });
 }
 
+void TFilterForm::buildPathSet() {
+    // Declared after every earlier control, so the project file keeps its old keys first.
+    QWidget *panel = TabSheet4->PathSetPanel;
+    auto *grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setVerticalSpacing(1);
+    PathSetDistanceFromNmSuperSpin = floatField(panel, setting("PathSetDistanceFromNmSuperSpin"));
+    PathSetDistanceToNmSuperSpin = floatField(panel, setting("PathSetDistanceToNmSuperSpin"));
+    PathSetDistanceCountNmSpinEdit = integerField(panel, setting("PathSetDistanceCountNmSpinEdit"));
+    PathSetTemperatureFromNmSuperSpin = floatField(panel, setting("PathSetTemperatureFromNmSuperSpin"));
+    PathSetTemperatureToNmSuperSpin = floatField(panel, setting("PathSetTemperatureToNmSuperSpin"));
+    PathSetTemperatureCountNmSpinEdit = integerField(panel, setting("PathSetTemperatureCountNmSpinEdit"));
+    PathSetHumidityFromNmSuperSpin = floatField(panel, setting("PathSetHumidityFromNmSuperSpin"));
+    PathSetHumidityToNmSuperSpin = floatField(panel, setting("PathSetHumidityToNmSuperSpin"));
+    PathSetHumidityCountNmSpinEdit = integerField(panel, setting("PathSetHumidityCountNmSpinEdit"));
+    SetCriterionRadioGroup =
+        radioGroup(panel, setting("SetCriterionRadioGroup"), "Критерий набора", {"сумма", "наихудший импульс"});
+    SetCriterionRadioGroup->arrangeInRow();
+    SetCriterionRadioGroup->setToolTip("«наихудший импульс»: наименьшая наибольшая из невязок импульсов для расчёта "
+                                       "(с регуляризацией)");
+    grid->addWidget(label(panel, "Тракт"), 0, 0);
+    grid->addWidget(label(panel, "от"), 0, 1);
+    grid->addWidget(label(panel, "до"), 0, 2);
+    grid->addWidget(label(panel, "число"), 0, 3);
+    const std::tuple<const char *, widgets::TNmSuperSpin *, widgets::TNmSuperSpin *, widgets::TNmSpinEdit *> rows[] = {
+        {"Расстояние [м]", PathSetDistanceFromNmSuperSpin, PathSetDistanceToNmSuperSpin,
+         PathSetDistanceCountNmSpinEdit},
+        {"Температура [°C]", PathSetTemperatureFromNmSuperSpin, PathSetTemperatureToNmSuperSpin,
+         PathSetTemperatureCountNmSpinEdit},
+        {"Влажность [%]", PathSetHumidityFromNmSuperSpin, PathSetHumidityToNmSuperSpin,
+         PathSetHumidityCountNmSpinEdit}};
+    int row = 1;
+    for (const auto &[text, from, to, count] : rows) {
+        grid->addWidget(label(panel, QString::fromUtf8(text)), row, 0);
+        grid->addWidget(from, row, 1);
+        grid->addWidget(to, row, 2);
+        grid->addWidget(count, row++, 3);
+    }
+    grid->addWidget(SetCriterionRadioGroup, row, 0, 1, 4);
+
+    TabSheet4->pathGrid = [this] { return project::pathSetGrid(pathSetSettings()); };
+    TabSheet4->pathMember = [this](const project::PathConditions &conditions) {
+        io::SetPulseData data;
+        project::computePathMember(m_state, m_main.samplingFrequency(), m_main.signalForm()->pathSettings(), conditions,
+                                   *data.samples);
+        return data;
+    };
+}
+
+project::FilterSettings TFilterForm::pathSetSettings() const {
+    project::FilterSettings s;
+    s.pathSetDistanceFrom = PathSetDistanceFromNmSuperSpin->value();
+    s.pathSetDistanceTo = PathSetDistanceToNmSuperSpin->value();
+    s.pathSetDistanceCount = PathSetDistanceCountNmSpinEdit->value();
+    s.pathSetTemperatureFrom = PathSetTemperatureFromNmSuperSpin->value();
+    s.pathSetTemperatureTo = PathSetTemperatureToNmSuperSpin->value();
+    s.pathSetTemperatureCount = PathSetTemperatureCountNmSpinEdit->value();
+    s.pathSetHumidityFrom = PathSetHumidityFromNmSuperSpin->value();
+    s.pathSetHumidityTo = PathSetHumidityToNmSuperSpin->value();
+    s.pathSetHumidityCount = PathSetHumidityCountNmSpinEdit->value();
+    return s;
+}
+
 void TFilterForm::buildPulseSet() {
     // Declared after every earlier control, so the project file keeps its old keys first.
     RegularizationAutoCheckBox = checkBox(TabSheet1, setting("RegularizationAutoCheckBox"), "авто");
@@ -578,6 +643,7 @@ project::FilterSettings TFilterForm::leastSquaresSettings() const {
     s.regularisation = RegularizationNmSuperSpin->value();
     s.regularisationAuto = RegularizationAutoCheckBox->isChecked();
     s.latency = LatencyNmSpinEdit->value();
+    s.setCriterion = SetCriterionRadioGroup->itemIndex();
     return s;
 }
 
@@ -626,9 +692,9 @@ void TFilterForm::LeastSquaresBitBtnClick() {
             pulses.push_back({read[k].samples.get(), list[k].check});
         const auto choice =
             s.regularisationAuto ? core::RegularisationChoice::Automatic : core::RegularisationChoice::Field;
-        const core::SetDesignOutcome outcome =
-            core::leastSquaresSetFilter(m_state, pulses, project::desiredResponse(s), samplingFrequency, s.halfWidth,
-                                        s.regularisation, choice, s.latency);
+        const core::SetDesignOutcome outcome = core::leastSquaresSetFilter(
+            m_state, pulses, project::desiredResponse(s), samplingFrequency, s.halfWidth, s.regularisation, choice,
+            s.latency, s.setCriterion == 1 ? core::SetCriterion::WorstPulse : core::SetCriterion::Sum);
         if (choice == core::RegularisationChoice::Automatic)
             RegularizationNmSuperSpin->setValue(outcome.Mu);
         ViewFilterBitBtnClick();

@@ -76,6 +76,17 @@ class TFilterForm : public TForm, public core::SearchHost {
 
     // Least squares over a set of measured pulses, with mu chosen from them.
     QCheckBox *RegularizationAutoCheckBox;
+    // The pulse set's grid of "Добавить тракт…" and its criterion.
+    widgets::TNmSuperSpin *PathSetDistanceFromNmSuperSpin;
+    widgets::TNmSuperSpin *PathSetDistanceToNmSuperSpin;
+    widgets::TNmSpinEdit *PathSetDistanceCountNmSpinEdit;
+    widgets::TNmSuperSpin *PathSetTemperatureFromNmSuperSpin;
+    widgets::TNmSuperSpin *PathSetTemperatureToNmSuperSpin;
+    widgets::TNmSpinEdit *PathSetTemperatureCountNmSpinEdit;
+    widgets::TNmSuperSpin *PathSetHumidityFromNmSuperSpin;
+    widgets::TNmSuperSpin *PathSetHumidityToNmSuperSpin;
+    widgets::TNmSpinEdit *PathSetHumidityCountNmSpinEdit;
+    widgets::TRadioGroup *SetCriterionRadioGroup;
     PulseSetTab *TabSheet4;
     // The set's list as a section of the project file.
     project::ProjectSections &pulseSetSection() { return *m_pulseSetSection; }
@@ -142,9 +153,10 @@ class TFilterForm : public TForm, public core::SearchHost {
     project::FilterSettings synthesisSettings(double &samplingFrequency) const; // window method
     project::FilterSettings searchSettings() const;                             // desired response and half-width
     project::FilterSettings leastSquaresSettings() const;                       // the same and the regularisation
-    project::FilterSettings startSettings() const;                              // the search's initial filter
-    project::FilterSettings exportSettings() const;                             // the .coe word width
-    project::FilterSettings fixedPointSettings() const;                         // the integer filter's words
+    project::FilterSettings pathSetSettings() const;    // the grid of "Добавить тракт…"
+    project::FilterSettings startSettings() const;      // the search's initial filter
+    project::FilterSettings exportSettings() const;     // the .coe word width
+    project::FilterSettings fixedPointSettings() const; // the integer filter's words
 
   private:
     void showProgress(bool force);
@@ -155,6 +167,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     void buildHardware();
     void buildHdlExport(QGridLayout *grid);
     void showHdlResources(const io::HdlDesign &design);
+    void buildPathSet();
 
     core::CoreState &m_state;
     TMainForm &m_main;

@@ -12,10 +12,13 @@
 
 #include "base/messages.h"
 #include "base/number_text.h"
+#include "core/air_path.h"
 #include "core/errors.h"
+#include "project/path_set.h"
 #include "project/settings_conversions.h"
 #include "project/window_placement.h"
 #include "ui/MainUnit.h"
+#include "ui/SpectorUnit.h"
 #include "ui/widgets/numeric_text.h"
 
 namespace pulsefir::ui {
@@ -99,6 +102,7 @@ TSignalForm::TSignalForm(core::CoreState &state, TMainForm &mainForm)
     layout->addWidget(Panel2);
 
     buildFileTab();
+    buildPathTab();
 
     connect(AddSignalBitBtn, &QPushButton::clicked, this, &TSignalForm::AddSignalBitBtnClick);
     connect(Exp_Load_BitBtn, &QPushButton::clicked, this, &TSignalForm::Exp_Load_BitBtnClick);
@@ -217,6 +221,116 @@ void TSignalForm::buildFileTab() {
     connect(FileLoadBitBtn, &QPushButton::clicked, this, &TSignalForm::FileLoadBitBtnClick);
     connect(FileAddBitBtn, &QPushButton::clicked, this, &TSignalForm::FileAddBitBtnClick);
     connect(FileTimeZeroButton, &QPushButton::clicked, this, &TSignalForm::FileTimeZeroButtonClick);
+}
+
+void TSignalForm::buildPathTab() {
+    // Declared after every earlier control, so the project file keeps its old keys first.
+    TabSheet4 = declare(new QWidget);
+    TabSheet4->setObjectName("TabSheet4");
+    PageControl1->addTab(TabSheet4, "Тракт");
+    auto *sheetLayout = new QVBoxLayout(TabSheet4);
+    sheetLayout->setContentsMargins(0, 0, 0, 0);
+    auto *scroll = new QScrollArea(TabSheet4);
+    scroll->setObjectName("PathScrollArea");
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    sheetLayout->addWidget(scroll);
+    auto *content = new QWidget;
+    content->setObjectName("PathTabContent");
+    scroll->setWidget(content);
+    auto *grid = new QGridLayout(content);
+    grid->setContentsMargins(6, 4, 6, 4);
+    grid->setVerticalSpacing(2);
+
+    PathDistanceNmSuperSpin = floatField(content, setting("PathDistanceNmSuperSpin"));
+    PathTemperatureNmSuperSpin = floatField(content, setting("PathTemperatureNmSuperSpin"));
+    PathHumidityNmSuperSpin = floatField(content, setting("PathHumidityNmSuperSpin"));
+    PathTargetDistanceNmSuperSpin = floatField(content, setting("PathTargetDistanceNmSuperSpin"));
+    PathTargetTemperatureNmSuperSpin = floatField(content, setting("PathTargetTemperatureNmSuperSpin"));
+    PathTargetHumidityNmSuperSpin = floatField(content, setting("PathTargetHumidityNmSuperSpin"));
+    PathPressureNmSuperSpin = floatField(content, setting("PathPressureNmSuperSpin"));
+    PathSpreadingRadioGroup =
+        radioGroup(content, setting("PathSpreadingRadioGroup"), "Волна", {"плоская", "сферическая"});
+    PathSpreadingRadioGroup->arrangeInRow();
+    PathDelayCheckBox = checkBox(content, setting("PathDelayCheckBox"), "сохранять задержку");
+    PathDelayCheckBox->setToolTip("Импульс приходит позже на d/c(T) − d0/c(T0), c(T) = 343,2·√(T / 293,15 К) м/с");
+    PathRecomputeBitBtn = button(content, "PathRecomputeBitBtn", "Пересчитать сигнал", true);
+    PathRecomputeBitBtn->setToolTip("Заменить сигнал импульсом, пришедшим на расстояние d при T, RH");
+
+    int row = 0;
+    grid->addWidget(label(content, "Записан"), row, 1);
+    grid->addWidget(label(content, "Цель"), row++, 2);
+    const std::tuple<const char *, widgets::TNmSuperSpin *, widgets::TNmSuperSpin *> rows[] = {
+        {"Расстояние [м]", PathDistanceNmSuperSpin, PathTargetDistanceNmSuperSpin},
+        {"Температура [°C]", PathTemperatureNmSuperSpin, PathTargetTemperatureNmSuperSpin},
+        {"Влажность [%]", PathHumidityNmSuperSpin, PathTargetHumidityNmSuperSpin}};
+    for (const auto &[text, recorded, target] : rows) {
+        grid->addWidget(label(content, QString::fromUtf8(text)), row, 0);
+        grid->addWidget(recorded, row, 1);
+        grid->addWidget(target, row++, 2);
+    }
+    grid->addWidget(label(content, "Давление [кПа]"), row, 0);
+    grid->addWidget(PathPressureNmSuperSpin, row++, 1);
+    grid->addWidget(PathSpreadingRadioGroup, row++, 0, 1, 3);
+    grid->addWidget(PathDelayCheckBox, row, 0, 1, 2);
+    grid->addWidget(PathRecomputeBitBtn, row++, 2);
+
+    PathChart = new widgets::TChart(content);
+    PathChart->setObjectName("PathChart");
+    PathChart->setAxisCaptions("f [МГц]", "α [дБ/м]");
+    PathChart->setCsvXHeader("frequency_mhz");
+    PathChart->setMinimumHeight(120);
+    AbsorptionSeries = PathChart->addSeries("AbsorptionSeries", QColor(0, 0, 160));
+    AbsorptionSeries->setCaption("Поглощение при T, RH цели");
+    AbsorptionSeries->setPointerVisible(false);
+    grid->addWidget(PathChart, row++, 0, 1, 3);
+    grid->setRowStretch(row - 1, 1);
+
+    connect(PathRecomputeBitBtn, &QPushButton::clicked, this, &TSignalForm::PathRecomputeBitBtnClick);
+    for (widgets::TNmSuperSpin *field :
+         {PathTargetTemperatureNmSuperSpin, PathTargetHumidityNmSuperSpin, PathPressureNmSuperSpin})
+        connect(field, &widgets::TNmSuperSpin::exited, this, &TSignalForm::drawAbsorption);
+    connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) {
+        if (PageControl1->widget(index) == TabSheet4)
+            drawAbsorption();
+    });
+}
+
+project::SignalSettings TSignalForm::pathSettings() const {
+    project::SignalSettings s;
+    s.pathDistance = PathDistanceNmSuperSpin->value();
+    s.pathTemperature = PathTemperatureNmSuperSpin->value();
+    s.pathHumidity = PathHumidityNmSuperSpin->value();
+    s.pathTargetDistance = PathTargetDistanceNmSuperSpin->value();
+    s.pathTargetTemperature = PathTargetTemperatureNmSuperSpin->value();
+    s.pathTargetHumidity = PathTargetHumidityNmSuperSpin->value();
+    s.pathPressure = PathPressureNmSuperSpin->value();
+    s.pathSpreading = PathSpreadingRadioGroup->itemIndex();
+    s.pathDelay = PathDelayCheckBox->isChecked();
+    return s;
+}
+
+void TSignalForm::drawAbsorption() {
+    AbsorptionSeries->clearPoints();
+    const project::SpectraSettings grid =
+        m_main.spectorForm() ? m_main.spectorForm()->spectraSettings() : project::SpectraSettings{};
+    const core::AirClimate air = project::signalPath(pathSettings()).Target.Air;
+    const std::vector<double> alpha =
+        core::absorptionCurve(grid.lowFrequency, grid.highFrequency, grid.pointCount, air);
+    const double step = grid.pointCount > 1 ? (grid.highFrequency - grid.lowFrequency) / (grid.pointCount - 1) : 0.0;
+    for (std::size_t k = 0; k < alpha.size(); ++k)
+        AbsorptionSeries->addPoint(grid.lowFrequency + static_cast<double>(k) * step, alpha[k], QColor(0, 0, 160));
+    PathChart->update();
+}
+
+void TSignalForm::PathRecomputeBitBtnClick() {
+    guard([&] {
+        DisabledWhile disabled(PathRecomputeBitBtn);
+        core::propagateSignal(m_state, m_main.samplingFrequency(), project::signalPath(pathSettings()));
+        drawAbsorption();
+        m_main.DrawBitBtnClick();
+    });
 }
 
 io::PulseImportRequest TSignalForm::fileRequest(io::PlacementMode mode) const {

@@ -8,6 +8,7 @@
 #include "io/pulse_import.h"
 #include "project/settings.h"
 #include "ui/form_base.h"
+#include "ui/widgets/chart.h"
 #include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
@@ -67,6 +68,24 @@ class TSignalForm : public TForm {
     QPushButton *FileTimeZeroButton;
     widgets::FileDialogRequest FileOpenDialog;
 
+    // Tab "Тракт": the signal carried through the air to another distance and climate.
+    QWidget *TabSheet4;
+    widgets::TNmSuperSpin *PathDistanceNmSuperSpin;
+    widgets::TNmSuperSpin *PathTemperatureNmSuperSpin;
+    widgets::TNmSuperSpin *PathHumidityNmSuperSpin;
+    widgets::TNmSuperSpin *PathTargetDistanceNmSuperSpin;
+    widgets::TNmSuperSpin *PathTargetTemperatureNmSuperSpin;
+    widgets::TNmSuperSpin *PathTargetHumidityNmSuperSpin;
+    widgets::TNmSuperSpin *PathPressureNmSuperSpin;
+    widgets::TRadioGroup *PathSpreadingRadioGroup;
+    QCheckBox *PathDelayCheckBox;
+    QPushButton *PathRecomputeBitBtn;
+    widgets::TChart *PathChart;
+    widgets::TLineSeries *AbsorptionSeries;
+    // The path's fields as they stand: the recorded pulse's conditions, the target's, the
+    // pressure, the spreading and the delay (the filter window's path members use the first).
+    project::SignalSettings pathSettings() const;
+
   public slots:
     void AddSignalBitBtnClick();
     void Exp_Load_BitBtnClick();
@@ -77,10 +96,14 @@ class TSignalForm : public TForm {
     void FileTimeZeroButtonClick();
     void FileLoadBitBtnClick();
     void FileAddBitBtnClick();
+    void PathRecomputeBitBtnClick();
+    // Redraws alpha(f) at the target's climate over the spectra window's range.
+    void drawAbsorption();
 
   private:
     void addSignalAndDraw();
     void buildFileTab();
+    void buildPathTab();
     io::PulseImportRequest fileRequest(io::PlacementMode mode) const;
     void showFileInfo(const io::PulseImportOutcome &outcome);
     void importFile(io::PlacementMode mode, QPushButton *button);

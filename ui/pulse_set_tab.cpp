@@ -71,9 +71,14 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     AddPulseBitBtn->setObjectName("AddPulseBitBtn");
     RemovePulseBitBtn = new QPushButton("Удалить", this);
     RemovePulseBitBtn->setObjectName("RemovePulseBitBtn");
+    AddPathBitBtn = new QPushButton("Добавить тракт…", this);
+    AddPathBitBtn->setObjectName("AddPathBitBtn");
+    AddPathBitBtn->setToolTip("Добавить текущий сигнал, перенесённый на каждое расстояние, температуру и "
+                              "влажность сетки ниже (без задержки), импульсами для расчёта");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(AddPulseBitBtn);
     buttons->addWidget(RemovePulseBitBtn);
+    buttons->addWidget(AddPathBitBtn);
     buttons->addStretch(1);
 
     CurveLabel = new QLabel("L-кривая: lg энергии фильтра от lg невязки (при «авто»)", this);
@@ -103,8 +108,12 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     PulseFitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PulseFitTable->setMinimumHeight(70);
 
+    PathSetPanel = new QWidget(this);
+    PathSetPanel->setObjectName("PathSetPanel");
+
     layout->addWidget(PulseListTable);
     layout->addLayout(buttons);
+    layout->addWidget(PathSetPanel);
     layout->addWidget(CurveLabel);
     layout->addWidget(RegularizationChart, 3);
     layout->addWidget(PulseFitTable, 2);
@@ -116,20 +125,45 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
 
     connect(AddPulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::AddPulseBitBtnClick);
     connect(RemovePulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::RemovePulseBitBtnClick);
+    connect(AddPathBitBtn, &QPushButton::clicked, this, &PulseSetTab::AddPathBitBtnClick);
 }
 
 project::PulseSetList PulseSetTab::list() const {
     project::PulseSetList result;
-    for (int row = SignalRow + 1; row < PulseListTable->rowCount(); ++row)
-        result.push_back({PulseListTable->item(row, 0)->text().toStdString(),
-                          PulseListTable->item(row, 1)->checkState() == Qt::Checked});
+    for (int row = SignalRow + 1; row < PulseListTable->rowCount(); ++row) {
+        const QTableWidgetItem *name = PulseListTable->item(row, 0);
+        const bool check = PulseListTable->item(row, 1)->checkState() == Qt::Checked;
+        const QVariant path = name->data(Qt::UserRole);
+        if (path.metaType() == QMetaType::fromType<project::PathConditions>()) {
+            const auto c = path.value<project::PathConditions>();
+            result.push_back({project::pathMemberName(c, '.'), check, c});
+        } else {
+            result.push_back({name->text().toStdString(), check, std::nullopt});
+        }
+    }
     return result;
 }
 
 void PulseSetTab::setList(const project::PulseSetList &entries) {
     PulseListTable->setRowCount(SignalRow + 1);
     for (const project::PulseSetEntry &entry : entries)
-        addFile(QString::fromStdString(entry.fileName), entry.check);
+        if (entry.path)
+            addPath(*entry.path, entry.check);
+        else
+            addFile(QString::fromStdString(entry.fileName), entry.check);
+}
+
+void PulseSetTab::addPath(const project::PathConditions &conditions, bool check) {
+    const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
+    addFile(QString::fromStdString(project::pathMemberName(conditions, decimal ? decimal : '.')), check);
+    PulseListTable->item(PulseListTable->rowCount() - 1, 0)->setData(Qt::UserRole, QVariant::fromValue(conditions));
+}
+
+void PulseSetTab::AddPathBitBtnClick() {
+    guard([&] {
+        for (const project::PathConditions &conditions : pathGrid())
+            addPath(conditions, false);
+    });
 }
 
 void PulseSetTab::addFile(const QString &fileName, bool check) {
@@ -145,7 +179,7 @@ void PulseSetTab::addFile(const QString &fileName, bool check) {
 std::vector<io::SetPulseData> PulseSetTab::readPulses() const {
     std::vector<io::SetPulseData> pulses;
     for (const project::PulseSetEntry &entry : list())
-        pulses.push_back(io::readSetPulse(requestFor(entry.fileName)));
+        pulses.push_back(entry.path ? pathMember(*entry.path) : io::readSetPulse(requestFor(entry.fileName)));
     return pulses;
 }
 
@@ -190,12 +224,15 @@ void PulseSetTab::showDesign(const core::SetDesignOutcome &outcome, const projec
         const core::PulseFit &fit = outcome.Fits[k];
         const bool signal = k == 0;
         const bool check = !signal && k - 1 < designed.size() && designed[k - 1].check;
+        const bool path = !signal && k - 1 < designed.size() && designed[k - 1].path;
+        const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
         const QString name =
             signal ? QString("Текущий сигнал")
+            : path ? QString::fromStdString(project::pathMemberName(*designed[k - 1].path, decimal ? decimal : '.'))
                    : (k - 1 < designed.size() ? QString::fromStdString(designed[k - 1].fileName) : QString());
         const int row = PulseFitTable->rowCount();
         PulseFitTable->insertRow(row);
-        const QString cells[] = {signal ? name : QFileInfo(name).fileName(),
+        const QString cells[] = {signal || path ? name : QFileInfo(name).fileName(),
                                  check ? "проверка" : "расчёт",
                                  shown(fit.Residual),
                                  shown(fit.Metrics.Width6dB),
@@ -205,9 +242,8 @@ void PulseSetTab::showDesign(const core::SetDesignOutcome &outcome, const projec
         for (int column = 0; column < 7; ++column)
             PulseFitTable->setItem(row, column, readOnly(cells[column]));
         PulseFitTable->item(row, 0)->setToolTip(name);
-        if (m_worstRow < 0 || fit.Residual > outcome.Fits[static_cast<std::size_t>(m_worstRow)].Residual)
-            m_worstRow = row;
     }
+    m_worstRow = outcome.Worst;
     if (m_worstRow >= 0) {
         for (int column = 0; column < 7; ++column) {
             QTableWidgetItem *item = PulseFitTable->item(m_worstRow, column);

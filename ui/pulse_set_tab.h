@@ -31,13 +31,19 @@ class PulseSetTab : public QWidget {
     // handler's error is shown; both given by the window.
     std::function<io::PulseImportRequest(const std::string &fileName)> requestFor;
     std::function<void(const std::function<void()> &)> guard;
+    // A member of "Добавить тракт…": the current signal carried to its conditions; and the grid
+    // of the tab's path fields. Both given by the window.
+    std::function<io::SetPulseData(const project::PathConditions &)> pathMember;
+    std::function<std::vector<project::PathConditions>()> pathGrid;
 
     // The files after the signal's row, as the project stores them.
     project::PulseSetList list() const;
     void setList(const project::PulseSetList &list);
     void addFile(const QString &fileName, bool check);
+    void addPath(const project::PathConditions &conditions, bool check);
 
-    // Every file of the list read now, in list order; throws base::Error for one that cannot be.
+    // Every file of the list read now and every path member computed, in list order; throws
+    // base::Error for one that cannot be.
     std::vector<io::SetPulseData> readPulses() const;
     // The curve and the table of a design over the signal and the list as it was read.
     void showDesign(const core::SetDesignOutcome &outcome, const project::PulseSetList &designed);
@@ -45,6 +51,9 @@ class PulseSetTab : public QWidget {
     QTableWidget *PulseListTable;
     QPushButton *AddPulseBitBtn;
     QPushButton *RemovePulseBitBtn;
+    QPushButton *AddPathBitBtn;
+    // The grid of "Добавить тракт…" and the criterion; the window puts its fields in here.
+    QWidget *PathSetPanel;
     QLabel *CurveLabel;
     widgets::TChart *RegularizationChart;
     widgets::TLineSeries *CurveSeries;
@@ -52,12 +61,14 @@ class PulseSetTab : public QWidget {
     QTableWidget *PulseFitTable;
     widgets::FileDialogRequest AddPulseDialog;
 
-    // The row of PulseFitTable marked as the worst (largest residual), or -1.
+    // The row of PulseFitTable marked as the worst (the pulse of the largest residual, check pulses
+    // too, whichever the criterion), or -1.
     int worstRow() const { return m_worstRow; }
 
   public slots:
     void AddPulseBitBtnClick();
     void RemovePulseBitBtnClick();
+    void AddPathBitBtnClick();
 
   private:
     int m_worstRow = -1;

@@ -1106,11 +1106,11 @@ TEST(CliTest, SetReportHasOneRowPerPulseWithItsRole) {
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto rows = lines(result.out);
     ASSERT_EQ(rows.size(), 5u) << result.out;
-    EXPECT_EQ(rows[1], "file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak");
+    EXPECT_EQ(rows[1], "file,role,residual,width_6db_us,duration_20db_us,side_level_db,peak,worst");
     const auto signal = cells(rows[2]);
     const auto training = cells(rows[3]);
     const auto check = cells(rows[4]);
-    ASSERT_EQ(signal.size(), 7u);
+    ASSERT_EQ(signal.size(), 8u);
     EXPECT_EQ(signal[0], "signal");
     EXPECT_EQ(signal[1], "training");
     EXPECT_EQ(training[0], same.string());
@@ -1162,4 +1162,137 @@ TEST(CliTest, SetReportBeforeADesignAndAMissingFileAreErrors) {
     const auto missing = runCli({"load-signal", "add-training", "/nonexistent/pulse.csv"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_NE(missing.err.find("/nonexistent/pulse.csv"), std::string::npos) << missing.err;
+}
+
+// The air path on the command line: the signal carried to the same place is itself to the last
+// digit, carried there and back (a --set between the steps) is itself within rounding, and a
+// delay moves the burst by the travel time.
+TEST(CliTest, PropagateCarriesTheSignalAndBack) {
+    const std::vector<std::string> burst = {
+        "--set", "SignalForm.Exp_F_NmSuperSpin=0.2",   "--set",      "SignalForm.Exp_Front_NmSuperSpin=5",
+        "--set", "SignalForm.Exp_Time_NmSuperSpin=20", "--set",      "MainForm.FNmSuperSpin=2",
+        "--set", "MainForm.SWNmSpinEdit=600",          "load-signal"};
+    const auto with = [&](std::vector<std::string> steps) {
+        std::vector<std::string> args = burst;
+        args.insert(args.end(), steps.begin(), steps.end());
+        args.insert(args.end(), {"write-signal", "-"});
+        const auto result = runCli(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return result.out;
+    };
+    const std::string original = with({});
+    EXPECT_EQ(with({"--set", "SignalForm.PathTargetDistanceNmSuperSpin=0.1", "propagate"}), original);
+    const std::string back =
+        with({"--set", "SignalForm.PathTargetDistanceNmSuperSpin=0.3", "--set",
+              "SignalForm.PathTargetTemperatureNmSuperSpin=35", "propagate", "--set",
+              "SignalForm.PathDistanceNmSuperSpin=0.3", "--set", "SignalForm.PathTemperatureNmSuperSpin=35", "--set",
+              "SignalForm.PathTargetDistanceNmSuperSpin=0.1", "--set", "SignalForm.PathTargetTemperatureNmSuperSpin=20",
+              "propagate"});
+    const std::string there = with({"--set", "SignalForm.PathTargetDistanceNmSuperSpin=0.3", "--set",
+                                    "SignalForm.PathTargetTemperatureNmSuperSpin=35", "propagate"});
+    double peak = 0.0;
+    for (int i = -600; i <= 600; i += 1)
+        peak = std::max(peak, std::abs(valueAt(original, i)));
+    double thereDifference = 0.0;
+    for (int i = -600; i <= 600; i += 7) {
+        EXPECT_NEAR(valueAt(back, i), valueAt(original, i), 1e-8 * peak) << i;
+        thereDifference = std::max(thereDifference, std::abs(valueAt(there, i) - valueAt(original, i)));
+    }
+    EXPECT_GT(thereDifference, 0.5 * peak); // at 0.3 m the spherical wave has a third of the amplitude
+    // Kept delay: 0.1 m -> 0.443 m at 20 °C is 999.4 µs later, 1998.8 samples at 2 MHz: beyond the
+    // buffer, so the burst is gone.
+    const std::string late = with({"--set", "SignalForm.PathTargetDistanceNmSuperSpin=0.443", "--set",
+                                   "SignalForm.PathDelayCheckBox=1", "propagate"});
+    for (int i = -600; i <= 600; i += 5)
+        EXPECT_NEAR(valueAt(late, i), 0.0, 1e-9 * peak) << i;
+}
+
+TEST(CliTest, AbsorptionOnTheSpectraGridAtTheTargetClimate) {
+    const auto result = runCli({"--set", "SpectorForm.FL_NmSuperSpin=0.04", "--set", "SpectorForm.FH_NmSuperSpin=1",
+                                "--set", "SpectorForm.PointsNmSpinEdit=3", "--set",
+                                "SignalForm.PathTemperatureNmSuperSpin=-30", "write-absorption", "-"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto rows = lines(result.out);
+    ASSERT_EQ(rows.size(), 4u) << result.out;
+    EXPECT_EQ(rows[0], "frequency_mhz,alpha_db_per_m");
+    // At 20 °C and 50 % (the target's, not the recorded pulse's -30 °C): about 1.3 dB/m at 40 kHz
+    // and 160 dB/m at 1 MHz.
+    EXPECT_EQ(cells(rows[1])[0], "0.04");
+    EXPECT_NEAR(*cellNumber(cells(rows[1])[1]), 1.318, 0.001);
+    EXPECT_EQ(cells(rows[2])[0], "0.52");
+    EXPECT_EQ(cells(rows[3])[0], "1");
+    EXPECT_NEAR(*cellNumber(cells(rows[3])[1]), 161.7, 0.1);
+}
+
+// add-path-set: one training member per grid point, named by its conditions with the point; the
+// worst-pulse criterion lowers the largest residual; the project keeps the members as their
+// conditions and computes them again.
+TEST(CliTest, PathSetOverTheGridAndTheWorstPulse) {
+    const std::vector<std::string> setup = {"--set",       "SignalForm.Exp_F_NmSuperSpin=0.2",
+                                            "--set",       "SignalForm.Exp_Front_NmSuperSpin=5",
+                                            "--set",       "SignalForm.Exp_Time_NmSuperSpin=20",
+                                            "--set",       "SignalForm.Exp_Shift_NmSuperSpin=20",
+                                            "--set",       "MainForm.FNmSuperSpin=2",
+                                            "--set",       "MainForm.SWNmSpinEdit=300",
+                                            "--set",       "SignalForm.PathSpreadingRadioGroup=0",
+                                            "--set",       "FilterForm.WINNmSpinEdit=15",
+                                            "--set",       "FilterForm.PathSetDistanceCountNmSpinEdit=3",
+                                            "--set",       "FilterForm.PathSetTemperatureCountNmSpinEdit=2",
+                                            "--set",       "FilterForm.PathSetHumidityToNmSuperSpin=90",
+                                            "load-signal", "add-path-set"};
+    const auto design = [&](int criterion, std::vector<std::string> more = {}) {
+        std::vector<std::string> args = setup;
+        args.insert(args.end(), {"--set", "FilterForm.SetCriterionRadioGroup=" + std::to_string(criterion),
+                                 "least-squares", "write-set-report", "-"});
+        args.insert(args.end(), more.begin(), more.end());
+        const auto result = runCli(args);
+        EXPECT_EQ(result.exitCode, 0) << result.err;
+        return lines(result.out);
+    };
+    const auto sum = design(0);
+    ASSERT_EQ(sum.size(), 2u + 1u + 6u);
+    EXPECT_EQ(sum[2].substr(0, 7), "signal,");
+    EXPECT_EQ(cells(sum[3])[0], "0.05 м; 10 °C; 50 %"); // a count of 1 takes the "from" humidity
+    EXPECT_EQ(cells(sum[4])[0], "0.05 м; 30 °C; 50 %");
+    EXPECT_EQ(cells(sum[5])[0], "0.53 м; 10 °C; 50 %");
+    EXPECT_EQ(cells(sum[8])[0], "1.00 м; 30 °C; 50 %");
+    const auto largest = [](const std::vector<std::string> &rows) {
+        double value = 0.0;
+        int marked = -1;
+        for (std::size_t r = 2; r < rows.size(); ++r) {
+            const auto row = cells(rows[r]);
+            EXPECT_EQ(row[1], "training");
+            value = std::max(value, *cellNumber(row[2]));
+            if (row[7] == "1")
+                marked = static_cast<int>(r);
+        }
+        EXPECT_GE(marked, 0);
+        EXPECT_EQ(*cellNumber(cells(rows[static_cast<std::size_t>(marked)])[2]), value);
+        return value;
+    };
+    const std::string saved =
+        (std::filesystem::temp_directory_path() / ("pulsefir-path-" + std::to_string(::getpid()) + ".flt")).string();
+    const auto worst = design(1, {"save-project", saved});
+    EXPECT_LT(largest(worst), largest(sum));
+    const std::string project = readFile(saved);
+    EXPECT_NE(project.find("File0000=0.05 м; 10 °C; 50 %\r\nCheck0000=0\r\nPathDistance0000=0.05\r\n"
+                           "PathTemperature0000=10\r\nPathHumidity0000=50\r\n"),
+              std::string::npos)
+        << project;
+    const auto reloaded = runCli({"--project", saved, "load-signal", "least-squares", "write-set-report", "-"});
+    ASSERT_EQ(reloaded.exitCode, 0) << reloaded.err;
+    // The same members and filter; the metrics to rounding.
+    const auto again = lines(reloaded.out);
+    ASSERT_EQ(again.size(), worst.size());
+    EXPECT_EQ(again[0], worst[0]);
+    for (std::size_t r = 2; r < worst.size(); ++r) {
+        const auto a = cells(again[r]);
+        const auto b = cells(worst[r]);
+        EXPECT_EQ(a[0], b[0]);
+        EXPECT_EQ(a[2], b[2]);
+        EXPECT_EQ(a[7], b[7]);
+        for (std::size_t column = 3; column < 7; ++column)
+            EXPECT_NEAR(*cellNumber(a[column]), *cellNumber(b[column]), 1e-9 * std::abs(*cellNumber(b[column])));
+    }
+    std::filesystem::remove(saved);
 }

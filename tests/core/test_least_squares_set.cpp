@@ -316,6 +316,13 @@ TEST(LeastSquaresSetTest, CurveMatchesSolutionsAtEachMu) {
     ASSERT_EQ(automatic.Curve.size(), 241u);
     EXPECT_EQ(automatic.Curve.front().Mu, 1e-12);
     EXPECT_EQ(automatic.Curve.back().Mu, 1.0);
+    // Every grid value is 10^(k/20) from 1E-12 to three significant digits, as the field shows it.
+    for (std::size_t k = 0; k < automatic.Curve.size(); ++k) {
+        const double mu = automatic.Curve[k].Mu;
+        const double unit = std::pow(10.0, std::floor(std::log10(mu)) - 2.0);
+        EXPECT_NEAR(mu / unit, std::round(mu / unit), 1e-6) << "point " << k << ": " << mu;
+        EXPECT_NEAR(mu, 1e-12 * std::pow(10.0, static_cast<double>(k) / 20.0), 0.005 * mu) << "point " << k;
+    }
     for (std::size_t k = 0; k < automatic.Curve.size(); k += 30) {
         const RegularisationPoint &point = automatic.Curve[k];
         const auto solved = leastSquaresSetFilter(*state, setOf(pulses), ResponseParameters{}, Fs, 20, point.Mu,
@@ -325,6 +332,17 @@ TEST(LeastSquaresSetTest, CurveMatchesSolutionsAtEachMu) {
             energy += state->FilterBuffer[j] * state->FilterBuffer[j];
         EXPECT_NEAR(point.Residual, solved.Design.Residual, 1e-7 * solved.Design.Residual) << "mu " << point.Mu;
         EXPECT_NEAR(point.Energy, energy, 1e-7 * energy) << "mu " << point.Mu;
+        // GCV = |r|^2 / (m - trace H)^2 with m the rows of all three pulses, trace H from a dense
+        // solve of the summed normal equations.
+        Eigen::MatrixXd a = Eigen::MatrixXd::Zero(41, 41);
+        for (const auto &p : pulses) {
+            const Eigen::MatrixXd x = denseX(*p, 20, 100);
+            a += x.transpose() * x;
+        }
+        const double lambda = point.Mu * a.trace() / 41;
+        const double influence = (a * (a + lambda * Eigen::MatrixXd::Identity(41, 41)).inverse()).trace();
+        const double freedom = 3.0 * 201.0 - influence;
+        EXPECT_NEAR(point.CrossValidation, point.Residual / (freedom * freedom), 1e-7 * point.CrossValidation);
         if (k > 0) {
             EXPECT_GE(point.Residual, automatic.Curve[k - 30].Residual);
             EXPECT_LE(point.Energy, automatic.Curve[k - 30].Energy);
@@ -386,7 +404,9 @@ TEST(LeastSquaresSetTest, FitsAreTheMetricsOfEachFilteredPulse) {
     EXPECT_NE(outcome.Fits[2].Residual, outcome.Fits[0].Residual);
 }
 
-TEST(LeastSquaresSetTest, NoTrainingPulseChangesNothing) {
+// Inputs refused before anything is touched: no training pulse, a regularisation that is
+// negative or not a number, with either choice of mu and either criterion.
+TEST(LeastSquaresSetTest, RefusedInputsChangeNothing) {
     std::mt19937 random(1);
     std::vector<Pulse> pulses;
     pulses.push_back(noisyBurst(0.1, 8, 0.0, random, 100));
@@ -394,13 +414,63 @@ TEST(LeastSquaresSetTest, NoTrainingPulseChangesNothing) {
     state->SignalHalfWidth = 100;
     state->FilterBuffer[0] = 0.5;
     state->ResponseBuffer[3] = 0.25;
-    for (const auto choice : {RegularisationChoice::Field, RegularisationChoice::Automatic}) {
-        EXPECT_THROW(leastSquaresSetFilter(*state, setOf(pulses, {true}), ResponseParameters{}, Fs, 10, 1e-6, choice),
-                     base::Error);
-        EXPECT_EQ(state->FilterBuffer[0], 0.5);
-        EXPECT_EQ(state->ResponseBuffer[3], 0.25);
-        EXPECT_EQ(state->FilterHalfWidth, 10);
-    }
+    struct Refused {
+        bool check;
+        double mu;
+    };
+    for (const Refused r : {Refused{true, 1e-6}, Refused{false, -1e-6}, Refused{false, -1e-300},
+                            Refused{false, std::nan("")}, Refused{false, HUGE_VAL}})
+        for (const auto choice : {RegularisationChoice::Field, RegularisationChoice::Automatic})
+            for (const auto criterion : {SetCriterion::Sum, SetCriterion::WorstPulse}) {
+                EXPECT_THROW(leastSquaresSetFilter(*state, setOf(pulses, {r.check}), ResponseParameters{}, Fs, 10, r.mu,
+                                                   choice, criterion),
+                             base::Error)
+                    << r.mu;
+                EXPECT_EQ(state->FilterBuffer[0], 0.5);
+                EXPECT_EQ(state->ResponseBuffer[3], 0.25);
+                EXPECT_EQ(state->FilterHalfWidth, 10);
+            }
+}
+
+// The worst-pulse criterion on a set with one pulse unlike the others: its largest regularised
+// residual falls below the sum design's, and the outcome names the pulse of the largest residual for both criteria.
+TEST(LeastSquaresSetTest, WorstPulseCriterionLowersTheLargestResidual) {
+    std::mt19937 random(21);
+    std::vector<Pulse> pulses;
+    for (const double f : {0.1, 0.105, 0.095, 0.13, 0.2})
+        pulses.push_back(noisyBurst(f, 8, 0.01, random, 120));
+    const auto set = setOf(pulses, {false, false, false, false, true});
+    auto state = std::make_unique<CoreState>();
+    state->SignalHalfWidth = 120;
+    const auto largestOf = [&](const SetDesignOutcome &o) {
+        double energy = 0.0;
+        for (int j = -12; j <= 12; ++j)
+            energy += state->FilterBuffer[j] * state->FilterBuffer[j];
+        double largest = 0.0;
+        for (std::size_t p = 0; p < set.size(); ++p)
+            if (!set[p].Check)
+                largest = std::max(largest, o.Fits[p].Residual);
+        // The marked row is the largest residual of all, check pulses too.
+        const auto marked = std::max_element(o.Fits.begin(), o.Fits.end(),
+                                             [](const auto &a, const auto &b) { return a.Residual < b.Residual; });
+        EXPECT_EQ(o.Worst, marked - o.Fits.begin());
+        return largest + o.Design.Lambda * energy;
+    };
+    const auto sum = leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, 12, 1e-4, RegularisationChoice::Field,
+                                           SetCriterion::Sum);
+    const double sumLargest = largestOf(sum);
+    const auto worst = leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, 12, 1e-4,
+                                             RegularisationChoice::Field, SetCriterion::WorstPulse);
+    const double worstLargest = largestOf(worst);
+    EXPECT_EQ(worst.Design.Lambda, sum.Design.Lambda);
+    EXPECT_LT(worstLargest, 0.99 * sumLargest);
+    // The pulse held out plays no part: checked or absent, the same taps.
+    std::vector<double> taps(state->FilterBuffer.range(12).begin(), state->FilterBuffer.range(12).end());
+    pulses.pop_back();
+    leastSquaresSetFilter(*state, setOf(pulses), ResponseParameters{}, Fs, 12, 1e-4, RegularisationChoice::Field,
+                          SetCriterion::WorstPulse);
+    for (int j = -12; j <= 12; ++j)
+        EXPECT_EQ(state->FilterBuffer[j], taps[static_cast<std::size_t>(j + 12)]);
 }
 
 } // namespace

@@ -77,6 +77,12 @@ TEST_F(ProjectTest, SignalSectionOfTheDefaultsLineForLine) {
                                    // The measured-pulse fields come after every earlier key.
                                    "FileOffsetNmSpinEdit=0\r\nFileScaleNmSuperSpin=1\r\nFileRateRadioGroup=0\r\n"
                                    "FileTimeUnitRadioGroup=0\r\nFileDecimalRadioGroup=0\r\nFileColumnNmSpinEdit=1\r\n"
+                                   // The air path's after those.
+                                   "PathDistanceNmSuperSpin=0,1\r\nPathTemperatureNmSuperSpin=20\r\n"
+                                   "PathHumidityNmSuperSpin=50\r\nPathTargetDistanceNmSuperSpin=0,5\r\n"
+                                   "PathTargetTemperatureNmSuperSpin=20\r\nPathTargetHumidityNmSuperSpin=50\r\n"
+                                   "PathPressureNmSuperSpin=101,325\r\nPathSpreadingRadioGroup=1\r\n"
+                                   "PathDelayCheckBox=0\r\n"
                                    "Wisible=0\r\nEnabled=1\r\n"));
 }
 
@@ -91,6 +97,11 @@ TEST_F(ProjectTest, SavingDisablesEachWindowAndGivesItsStateBack) {
                                  "RegularizationAutoCheckBox=0\r\nAdcBitsNmSpinEdit=12\r\n"
                                  "AdcFullScaleNmSuperSpin=2\r\nOutBitsNmSpinEdit=16\r\nRoundingRadioGroup=1\r\n"
                                  "OutShiftAutoCheckBox=1\r\nOutShiftNmSpinEdit=0\r\nLatencyNmSpinEdit=1000\r\n"
+                                 "PathSetDistanceFromNmSuperSpin=0,05\r\nPathSetDistanceToNmSuperSpin=1\r\n"
+                                 "PathSetDistanceCountNmSpinEdit=5\r\nPathSetTemperatureFromNmSuperSpin=10\r\n"
+                                 "PathSetTemperatureToNmSuperSpin=30\r\nPathSetTemperatureCountNmSpinEdit=3\r\n"
+                                 "PathSetHumidityFromNmSuperSpin=50\r\nPathSetHumidityToNmSuperSpin=50\r\n"
+                                 "PathSetHumidityCountNmSpinEdit=1\r\nSetCriterionRadioGroup=0\r\n"
                                  "Wisible=0\r\nEnabled=0\r\n[SpectorForm]"));
 }
 

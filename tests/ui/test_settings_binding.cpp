@@ -1,10 +1,12 @@
 #include <QCheckBox>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 #include <set>
 #include <string>
 
+#include "project/path_set.h"
 #include "project/settings_conversions.h"
 #include "project/settings_table.h"
 #include "scripted_platform.h"
@@ -41,6 +43,15 @@ struct Parameters {
     SpectorParameters spectra;
     FixedPointFormat fixedPoint;
     int latency = 0;
+    PathParameters path;
+    std::vector<project::PathConditions> pathGrid;
+    std::vector<double> pathGridFields; // a "to" that a count of 1 does not use changes no grid
+    int setCriterion = 0;
+
+    static bool same(const PathPoint &a, const PathPoint &b) {
+        return a.Distance == b.Distance && a.Air.Temperature == b.Air.Temperature && a.Air.Humidity == b.Air.Humidity &&
+               a.Air.Pressure == b.Air.Pressure;
+    }
 
     bool operator==(const Parameters &o) const {
         const auto &b = burst, &ob = o.burst;
@@ -65,9 +76,17 @@ struct Parameters {
                fixedPoint.fullScale == o.fixedPoint.fullScale && fixedPoint.tapBits == o.fixedPoint.tapBits &&
                fixedPoint.outputBits == o.fixedPoint.outputBits && fixedPoint.rounding == o.fixedPoint.rounding &&
                fixedPoint.automaticShift == o.fixedPoint.automaticShift && fixedPoint.shift == o.fixedPoint.shift &&
-               latency == o.latency;
+               latency == o.latency && same(path.Recorded, o.path.Recorded) && same(path.Target, o.path.Target) &&
+               path.Wave == o.path.Wave && path.KeepDelay == o.path.KeepDelay && pathGrid == o.pathGrid &&
+               pathGridFields == o.pathGridFields && setCriterion == o.setCriterion;
     }
 };
+
+std::vector<double> gridFields(const project::FilterSettings &f) {
+    return {f.pathSetDistanceFrom,    f.pathSetDistanceTo,    static_cast<double>(f.pathSetDistanceCount),
+            f.pathSetTemperatureFrom, f.pathSetTemperatureTo, static_cast<double>(f.pathSetTemperatureCount),
+            f.pathSetHumidityFrom,    f.pathSetHumidityTo,    static_cast<double>(f.pathSetHumidityCount)};
+}
 
 // As the command line makes them: the conversions over its settings.
 Parameters fromSettings(const project::Settings &s) {
@@ -94,6 +113,10 @@ Parameters fromSettings(const project::Settings &s) {
     p.spectra = project::spectra(s.spectra);
     p.fixedPoint = project::fixedPoint(s.filter);
     p.latency = s.filter.latency;
+    p.path = project::signalPath(s.signal);
+    p.pathGrid = project::pathSetGrid(s.filter);
+    p.pathGridFields = gridFields(s.filter);
+    p.setCriterion = s.filter.setCriterion;
     return p;
 }
 
@@ -131,6 +154,10 @@ Parameters fromWindows(Application &app) {
     p.spectra = project::spectra(app.spectorForm().spectraSettings());
     p.fixedPoint = project::fixedPoint(filter.fixedPointSettings());
     p.latency = leastSquares.latency;
+    p.path = project::signalPath(app.signalForm().pathSettings());
+    p.pathGrid = project::pathSetGrid(filter.pathSetSettings());
+    p.pathGridFields = gridFields(filter.pathSetSettings());
+    p.setCriterion = leastSquares.setCriterion;
     return p;
 }
 
@@ -146,7 +173,9 @@ double otherValue(const project::SettingDefinition &d) {
     case project::SettingKind::Float:
         break;
     }
-    return d.minimum + (d.maximum - d.minimum) * 0.375; // a value of few digits within the range
+    // A value of few digits within the range, to thousandths, so that the field's text holds it
+    // exactly (0.001 + 99.999 * 0.375 has more digits than the field shows).
+    return std::round((d.minimum + (d.maximum - d.minimum) * 0.375) * 1000.0) / 1000.0;
 }
 
 // Sets a window's field as the user would leave it.

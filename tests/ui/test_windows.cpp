@@ -17,6 +17,7 @@
 #include "base/file.h"
 #include "base/number_text.h"
 #include "c_locale.h"
+#include "core/air_path.h"
 #include "core/filter_search.h"
 #include "core/filter_synthesis.h"
 #include "core/filtering.h"
@@ -25,6 +26,7 @@
 #include "core/signal_synthesis.h"
 #include "core/spectrum_views.h"
 #include "core/word_length_search.h"
+#include "project/path_set.h"
 #include "scripted_platform.h"
 #include "ui/application.h"
 #include "ui/widgets/numeric_text.h"
@@ -1087,6 +1089,71 @@ class WindowsTest : public QObject {
         filter().TabSheet4->PulseListTable->setCurrentCell(0, 0);
         click(filter().TabSheet4->RemovePulseBitBtn); // the signal's row stays
         QCOMPARE(filter().TabSheet4->list(), (project::PulseSetList{{second.toStdString(), true}}));
+    }
+
+    // "Тракт" replaces the signal by the core's propagation of it, draws alpha over the spectra
+    // grid; "Добавить тракт…" adds the grid's members by name, the worst-pulse criterion designs
+    // over them, and a project keeps them as their conditions.
+    void pathTabAndPathSetDesignForTheWorstPulse() {
+        QTemporaryDir dir;
+        QCOMPARE(signal().PageControl1->tabText(signal().PageControl1->count() - 1), QString("Тракт"));
+        click(signal().Exp_Load_BitBtn);
+        auto expected = std::make_unique<core::CoreState>();
+        expected->SignalHalfWidth = state().SignalHalfWidth;
+        expected->SignalBuffer = state().SignalBuffer;
+        signal().PathTargetDistanceNmSuperSpin->setValue(0.4);
+        signal().PathTargetHumidityNmSuperSpin->setValue(80);
+        signal().PathDelayCheckBox->setChecked(true);
+        click(signal().PathRecomputeBitBtn);
+        QCOMPARE(errors().size(), 0);
+        core::propagateSignal(*expected, main().samplingFrequency(), project::signalPath(signal().pathSettings()));
+        const auto got = state().SignalBuffer.range(core::MaxSignalHalfWidth);
+        QVERIFY(std::equal(got.begin(), got.end(), expected->SignalBuffer.range(core::MaxSignalHalfWidth).begin()));
+        QCOMPARE(signal().AbsorptionSeries->count(), spector().PointsNmSpinEdit->value());
+        // A distance that is not positive is refused, the signal left as it was.
+        signal().PathTargetDistanceNmSuperSpin->setValue(0);
+        click(signal().PathRecomputeBitBtn);
+        QCOMPARE(errors().size(), 1);
+        QVERIFY(std::equal(got.begin(), got.end(), expected->SignalBuffer.range(core::MaxSignalHalfWidth).begin()));
+        signal().PathTargetDistanceNmSuperSpin->setValue(0.4);
+
+        click(signal().Exp_Load_BitBtn);
+        PulseSetTab &tab = *filter().TabSheet4;
+        filter().PathSetDistanceCountNmSpinEdit->setValue(2);
+        filter().PathSetTemperatureCountNmSpinEdit->setValue(2);
+        click(tab.AddPathBitBtn);
+        QCOMPARE(tab.PulseListTable->rowCount(), 5);
+        QCOMPARE(errors().size(), 1);
+        const QChar decimal = NumberSeparators::current().decimal;
+        QCOMPARE(tab.PulseListTable->item(1, 0)->text(), QString("0") + decimal + "05 м; 10 °C; 50 %");
+        QCOMPARE(tab.PulseListTable->item(4, 0)->text(), QString("1") + decimal + "00 м; 30 °C; 50 %");
+        tab.PulseListTable->item(4, 1)->setCheckState(Qt::Checked);
+        const project::PulseSetList list = tab.list();
+        QCOMPARE(list[0].fileName, std::string("0.05 м; 10 °C; 50 %"));
+        QVERIFY(list[3].check && list[3].path && list[3].path->distance == 1.0);
+
+        filter().SetCriterionRadioGroup->setItemIndex(1);
+        click(filter().LeastSquaresBitBtn);
+        QCOMPARE(errors().size(), 1);
+        QCOMPARE(tab.PulseFitTable->rowCount(), 5);
+        QCOMPARE(tab.PulseFitTable->item(2, 0)->text(), tab.PulseListTable->item(2, 0)->text());
+        QCOMPARE(tab.PulseFitTable->item(4, 1)->text(), QString("проверка"));
+        QVERIFY(tab.worstRow() >= 0);
+        QVERIFY(tab.PulseFitTable->item(tab.worstRow(), 0)->font().bold());
+        const std::vector<double> taps(state().FilterBuffer.range(100).begin(), state().FilterBuffer.range(100).end());
+
+        const QString name = dir.filePath("path.flt");
+        platform().dialogAnswers = {name};
+        click(main().SaveFileSpeedButton);
+        m_app = std::make_unique<Application>();
+        main().show();
+        platform().dialogAnswers = {name};
+        click(main().OpenFileSpeedButton);
+        QCOMPARE(filter().TabSheet4->list(), list);
+        QCOMPARE(filter().SetCriterionRadioGroup->itemIndex(), 1);
+        QCOMPARE(filter().TabSheet4->PulseListTable->item(1, 0)->text(), QString("0") + decimal + "05 м; 10 °C; 50 %");
+        click(filter().LeastSquaresBitBtn); // the members computed again from the loaded signal
+        QVERIFY(std::equal(taps.begin(), taps.end(), state().FilterBuffer.range(100).begin()));
     }
 
     void fileTabAndExportFieldsSurviveAProject() {
