@@ -423,7 +423,7 @@ TEST(LeastSquaresSetTest, RefusedInputsChangeNothing) {
         for (const auto choice : {RegularisationChoice::Field, RegularisationChoice::Automatic})
             for (const auto criterion : {SetCriterion::Sum, SetCriterion::WorstPulse}) {
                 EXPECT_THROW(leastSquaresSetFilter(*state, setOf(pulses, {r.check}), ResponseParameters{}, Fs, 10, r.mu,
-                                                   choice, criterion),
+                                                   choice, MaxFilterHalfWidth, criterion),
                              base::Error)
                     << r.mu;
                 EXPECT_EQ(state->FilterBuffer[0], 0.5);
@@ -457,18 +457,30 @@ TEST(LeastSquaresSetTest, WorstPulseCriterionLowersTheLargestResidual) {
         return largest + o.Design.Lambda * energy;
     };
     const auto sum = leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, 12, 1e-4, RegularisationChoice::Field,
-                                           SetCriterion::Sum);
+                                           MaxFilterHalfWidth, SetCriterion::Sum);
     const double sumLargest = largestOf(sum);
     const auto worst = leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, 12, 1e-4,
-                                             RegularisationChoice::Field, SetCriterion::WorstPulse);
+                                             RegularisationChoice::Field, MaxFilterHalfWidth, SetCriterion::WorstPulse);
     const double worstLargest = largestOf(worst);
     EXPECT_EQ(worst.Design.Lambda, sum.Design.Lambda);
     EXPECT_LT(worstLargest, 0.99 * sumLargest);
+    // With a latency, the worst pulse's problem is the one of the taps left free: the later taps
+    // stay zero, and its largest residual is still no more than the sum design's.
+    const auto causalSum = leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, 12, 1e-4,
+                                                 RegularisationChoice::Field, 3, SetCriterion::Sum);
+    const double causalSumLargest = largestOf(causalSum);
+    const auto causalWorst = leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, 12, 1e-4,
+                                                   RegularisationChoice::Field, 3, SetCriterion::WorstPulse);
+    for (int j = 4; j <= 12; ++j)
+        EXPECT_EQ(state->FilterBuffer[j], 0.0) << j;
+    EXPECT_LT(largestOf(causalWorst), causalSumLargest);
     // The pulse held out plays no part: checked or absent, the same taps.
+    leastSquaresSetFilter(*state, set, ResponseParameters{}, Fs, 12, 1e-4, RegularisationChoice::Field,
+                          MaxFilterHalfWidth, SetCriterion::WorstPulse);
     std::vector<double> taps(state->FilterBuffer.range(12).begin(), state->FilterBuffer.range(12).end());
     pulses.pop_back();
     leastSquaresSetFilter(*state, setOf(pulses), ResponseParameters{}, Fs, 12, 1e-4, RegularisationChoice::Field,
-                          SetCriterion::WorstPulse);
+                          MaxFilterHalfWidth, SetCriterion::WorstPulse);
     for (int j = -12; j <= 12; ++j)
         EXPECT_EQ(state->FilterBuffer[j], taps[static_cast<std::size_t>(j + 12)]);
 }
