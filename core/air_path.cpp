@@ -19,36 +19,6 @@ namespace pulsefir::core {
 
 namespace {
 
-struct FftwFree {
-    void operator()(void *p) const { fftw_free(p); }
-};
-template <typename T> using FftwBuffer = std::unique_ptr<T[], FftwFree>;
-
-template <typename T> FftwBuffer<T> fftwAlloc(std::size_t count) {
-    auto *p = static_cast<T *>(fftw_malloc(sizeof(T) * std::max<std::size_t>(count, 1)));
-    if (!p)
-        throw std::bad_alloc();
-    return FftwBuffer<T>(p);
-}
-
-class Plan {
-  public:
-    explicit Plan(fftw_plan plan) : m_plan(plan) {
-        if (!m_plan)
-            throw base::Error(base::Message::transformPlanFailed());
-    }
-    ~Plan() {
-        const std::lock_guard lock(fftwPlannerMutex());
-        fftw_destroy_plan(m_plan);
-    }
-    Plan(const Plan &) = delete;
-    Plan &operator=(const Plan &) = delete;
-    void execute() const { fftw_execute(m_plan); }
-
-  private:
-    fftw_plan m_plan;
-};
-
 // The smallest odd length 3^a 5^b 7^c of at least `least` samples: odd, so that the real
 // transform has no Nyquist bin whose delay phase it could not hold, and of small factors, so
 // that FFTW is quick on it.

@@ -22,41 +22,11 @@ std::mutex &plannerMutex() {
     return fftwPlannerMutex();
 }
 
-struct FftwFree {
-    void operator()(void *p) const { fftw_free(p); }
-};
-template <typename T> using FftwBuffer = std::unique_ptr<T[], FftwFree>;
-
 // |re + i im|; std::hypot guards against overflow that sample values never come near, at several
 // times the cost.
 inline double magnitude(const fftw_complex &c) {
     return std::sqrt(c[0] * c[0] + c[1] * c[1]);
 }
-
-template <typename T> FftwBuffer<T> fftwAlloc(std::size_t count) {
-    auto *p = static_cast<T *>(fftw_malloc(sizeof(T) * std::max<std::size_t>(count, 1)));
-    if (!p)
-        throw std::bad_alloc();
-    return FftwBuffer<T>(p);
-}
-
-class Plan {
-  public:
-    explicit Plan(fftw_plan plan) : m_plan(plan) {
-        if (!m_plan)
-            throw base::Error(base::Message::transformPlanFailed());
-    }
-    ~Plan() {
-        const std::lock_guard lock(plannerMutex());
-        fftw_destroy_plan(m_plan);
-    }
-    Plan(const Plan &) = delete;
-    Plan &operator=(const Plan &) = delete;
-    void execute() const { fftw_execute(m_plan); }
-
-  private:
-    fftw_plan m_plan;
-};
 
 Plan realForward(int n, double *in, fftw_complex *out) {
     const std::lock_guard lock(plannerMutex());

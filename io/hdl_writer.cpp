@@ -73,18 +73,6 @@ std::string constantName(const HdlTerm &t) {
     return "TAP_" + tapName(t.firstTap) + (t.second >= 0 ? "_" + tapName(t.secondTap) : "");
 }
 
-std::string roundingName(core::Rounding r) {
-    switch (r) {
-    case core::Rounding::Truncate:
-        return "truncation toward minus infinity (arithmetic shift)";
-    case core::Rounding::HalfUp:
-        return "round half up, floor((acc + 2^(S-1)) / 2^S)";
-    case core::Rounding::HalfEven:
-        return "round half to even (convergent)";
-    }
-    return {};
-}
-
 // The names of the design's registers.
 std::string named(std::string prefix, long long index) {
     return prefix.append(num(index));
