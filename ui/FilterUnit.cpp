@@ -303,10 +303,9 @@ void TFilterForm::buildHdlExport(QGridLayout *grid) {
     HdlLabel = label(TabSheet5, QString(), "HdlLabel");
     HdlLabel->setWordWrap(true);
     HdlLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    grid->setRowStretch(8, 0);
-    grid->addWidget(ExportHdlBitBtn, 8, 0);
-    grid->addWidget(HdlLabel, 8, 1, 1, 3);
-    grid->setRowStretch(9, 1);
+    // Under the width search's table and curves (row 8), which keep the room that is left.
+    grid->addWidget(ExportHdlBitBtn, 9, 0);
+    grid->addWidget(HdlLabel, 9, 1, 1, 3);
     HdlDialog.kind = widgets::FileDialogRequest::Kind::Folder;
     HdlDialog.title = "Экспорт HDL: папка";
     HdlDialog.initialDirectory = QDir::toNativeSeparators(QDir::homePath() + "/");
