@@ -45,6 +45,21 @@ constexpr QRgb TapColor = qRgb(0, 0, 0);
 // The convergence chart is redrawn at most this often during a search, and at its end.
 constexpr int ConvergenceRepaintMs = 100;
 constexpr QRgb ConvergenceColor = qRgb(0, 0, 160);
+
+// This window's results in the stale marks.
+const std::string SearchReport = "FilterForm.Search";
+const std::string LeastSquaresReport = "FilterForm.LeastSquares";
+const std::string PulseFitReport = "FilterForm.PulseFitTable";
+const QString StaleMark = QStringLiteral(" (устарело)");
+
+// A report label with or without the mark, its note as the tooltip.
+void markLabel(QLabel *label, bool stale, const QString &note) {
+    QString text = label->text();
+    if (text.endsWith(StaleMark))
+        text.chop(StaleMark.size());
+    label->setText(stale ? text + StaleMark : text);
+    label->setToolTip(note);
+}
 } // namespace
 
 TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
@@ -195,6 +210,29 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
 
     buildExport();
     buildPulseSet();
+
+    LeastSquaresLabel = label(TabSheet1, QString(), "LeastSquaresLabel");
+    search->addWidget(LeastSquaresLabel, 10, 2);
+}
+
+void TFilterForm::attachStaleMarks() {
+    StaleMarks &marks = m_main.staleMarks();
+    // The search's objective is that of the filter it left, against the desired response over
+    // the signal; the least-squares design also read the set.
+    marks.define(SearchReport,
+                 {ResultSource::Signal, ResultSource::Filter, ResultSource::Response, ResultSource::SamplingFrequency});
+    const std::vector<ResultSource> design = {ResultSource::Signal, ResultSource::Filter, ResultSource::Response,
+                                              ResultSource::SamplingFrequency, ResultSource::PulseSet};
+    marks.define(LeastSquaresReport, design);
+    marks.define(PulseFitReport, design);
+    m_main.addStaleMarker([this](const SourcePrints &now) {
+        const StaleMarks &m = m_main.staleMarks();
+        markLabel(AimLabel, m.stale(SearchReport, now), QString::fromStdString(m.note(SearchReport, now)));
+        markLabel(LeastSquaresLabel, m.stale(LeastSquaresReport, now),
+                  QString::fromStdString(m.note(LeastSquaresReport, now)));
+        TabSheet4->markResult(m.stale(PulseFitReport, now), QString::fromStdString(m.note(PulseFitReport, now)));
+    });
+    connect(TabSheet4, &PulseSetTab::listChanged, &m_main, &TMainForm::refreshStaleMarks);
 }
 
 void TFilterForm::buildPulseSet() {
@@ -318,6 +356,8 @@ void TFilterForm::Serch1_BitBtnClick() {
         return; // searches never nest
     guard([&] {
         DisabledWhile disabled(Serch1_BitBtn);
+        // Least squares would replace the filter under the running search.
+        DisabledWhile noLeastSquares(LeastSquaresBitBtn);
         m_searching = true;
         struct Done {
             TFilterForm *form;
@@ -325,6 +365,7 @@ void TFilterForm::Serch1_BitBtnClick() {
                 form->m_searching = false;
                 form->showProgress(true);
                 form->showConvergence(true);
+                form->m_main.staleMarks().computed(SearchReport, form->m_main.currentPrints());
             }
         } done{this};
         const double samplingFrequency = m_main.samplingFrequency();
@@ -384,10 +425,12 @@ void TFilterForm::Break1_BitBtnClick() {
 }
 
 void TFilterForm::StartBitBtnClick() {
-    core::loadStartFilter(m_state, startSettings().startFilter);
+    guard([&] { core::loadStartFilter(m_state, startSettings().startFilter); });
 }
 
 void TFilterForm::LeastSquaresBitBtnClick() {
+    if (m_searching)
+        return; // the search owns the filter until it ends
     guard([&] {
         DisabledWhile disabled(LeastSquaresBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
@@ -407,8 +450,12 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         ViewFilterBitBtnClick();
         TabSheet4->showDesign(outcome, list);
         const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
-        AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(
-                                                   outcome.Design.SearchObjective, decimal ? decimal : '.')));
+        LeastSquaresLabel->setText(
+            "МНК: целевая функция " +
+            QString::fromStdString(base::formatObjective(outcome.Design.SearchObjective, decimal ? decimal : '.')));
+        const SourcePrints now = m_main.currentPrints();
+        m_main.staleMarks().computed(LeastSquaresReport, now);
+        m_main.staleMarks().computed(PulseFitReport, now);
     });
 }
 

@@ -74,6 +74,12 @@ class TFilterForm : public TForm, public core::SearchHost {
     // Least squares over a set of measured pulses, with mu chosen from them.
     QCheckBox *RegularizationAutoCheckBox;
     PulseSetTab *TabSheet4;
+    // The last least-squares design's objective, apart from the search's "Эпоха" and
+    // "Целевая функция".
+    QLabel *LeastSquaresLabel;
+
+    // Defines this window's results in the main window's stale marks and marks them there.
+    void attachStaleMarks();
     // The set's list as a section of the project file.
     project::ProjectSections &pulseSetSection() { return *m_pulseSetSection; }
 

@@ -64,6 +64,8 @@ class Application {
     std::string m_savedValues; // the controls' values at the last load or save
     project::WorkSnapshot m_savedWork;
     bool m_lastSaveCompleted = false;
+    // The file the project was last loaded from or saved to; empty for a project never saved.
+    QString m_projectFile;
     std::unique_ptr<DialogFolders> m_folders;
 };
 

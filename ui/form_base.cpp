@@ -209,6 +209,7 @@ void TForm::guard(const std::function<void()> &handler) {
     } catch (const std::exception &error) {
         widgets::Platform::current().showError(this, QString::fromUtf8(error.what()));
     }
+    emit acted();
 }
 
 const char *TForm::keyOf(const project::SettingDefinition &setting) const {

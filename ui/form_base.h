@@ -54,6 +54,11 @@ class TForm : public QWidget {
     void fitToScreen();
     QScrollArea *contentScrollArea() const { return m_scroll; }
 
+  signals:
+    // A handler run through guard() has ended, however it ended: what it computed may have
+    // left results elsewhere out of date.
+    void acted();
+
   protected:
     template <typename T> T *declare(T *component) {
         m_components.push_back(component);

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -22,6 +23,9 @@ constexpr QRgb CurveColor = qRgb(0, 0, 160);
 constexpr QRgb ChosenColor = qRgb(220, 0, 0);
 constexpr QRgb WorstRowColor = qRgb(255, 210, 200);
 constexpr int SignalRow = 0; // the current signal, not a file
+const QString NoDesignText = QStringLiteral("Последний расчёт МНК по набору: нет");
+const QString DesignText = QStringLiteral("Последний расчёт МНК по набору");
+const QString StaleMark = QStringLiteral(" (устарело)");
 
 // A number as the windows show it: the user's decimal separator, six significant digits.
 QString shown(double value) {
@@ -102,11 +106,14 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     PulseFitTable->verticalHeader()->setDefaultSectionSize(20);
     PulseFitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     PulseFitTable->setMinimumHeight(70);
+    PulseFitLabel = new QLabel(NoDesignText, this);
+    PulseFitLabel->setObjectName("PulseFitLabel");
 
     layout->addWidget(PulseListTable);
     layout->addLayout(buttons);
     layout->addWidget(CurveLabel);
     layout->addWidget(RegularizationChart, 3);
+    layout->addWidget(PulseFitLabel);
     layout->addWidget(PulseFitTable, 2);
 
     AddPulseDialog.kind = widgets::FileDialogRequest::Kind::Open;
@@ -116,6 +123,21 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
 
     connect(AddPulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::AddPulseBitBtnClick);
     connect(RemovePulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::RemovePulseBitBtnClick);
+    // A file's role ticked or not changes the set as much as a file added.
+    connect(PulseListTable, &QTableWidget::itemChanged, this, &PulseSetTab::listChanged);
+}
+
+void PulseSetTab::markResult(bool stale, const QString &note) {
+    if (PulseFitTable->rowCount() == 0) {
+        PulseFitLabel->setText(NoDesignText);
+        PulseFitLabel->setToolTip(QString());
+        return;
+    }
+    PulseFitLabel->setText(DesignText + (stale ? StaleMark : QString()));
+    PulseFitLabel->setToolTip(note);
+    for (int row = 0; row < PulseFitTable->rowCount(); ++row)
+        for (int column = 0; column < PulseFitTable->columnCount(); ++column)
+            PulseFitTable->item(row, column)->setForeground(stale ? QBrush(Qt::gray) : QBrush());
 }
 
 project::PulseSetList PulseSetTab::list() const {
@@ -130,9 +152,19 @@ void PulseSetTab::setList(const project::PulseSetList &entries) {
     PulseListTable->setRowCount(SignalRow + 1);
     for (const project::PulseSetEntry &entry : entries)
         addFile(QString::fromStdString(entry.fileName), entry.check);
+    emit listChanged();
 }
 
 void PulseSetTab::addFile(const QString &fileName, bool check) {
+    {
+        // The row is told as a change only once it is whole.
+        const QSignalBlocker quietTable(PulseListTable);
+        addRow(fileName, check);
+    }
+    emit listChanged();
+}
+
+void PulseSetTab::addRow(const QString &fileName, bool check) {
     const int row = PulseListTable->rowCount();
     PulseListTable->insertRow(row);
     PulseListTable->setItem(row, 0, readOnly(fileName));
@@ -163,8 +195,10 @@ void PulseSetTab::AddPulseBitBtnClick() {
 
 void PulseSetTab::RemovePulseBitBtnClick() {
     const int row = PulseListTable->currentRow();
-    if (row > SignalRow)
+    if (row > SignalRow) {
         PulseListTable->removeRow(row);
+        emit listChanged();
+    }
 }
 
 void PulseSetTab::showDesign(const core::SetDesignOutcome &outcome, const project::PulseSetList &designed) {

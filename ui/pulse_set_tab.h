@@ -41,6 +41,9 @@ class PulseSetTab : public QWidget {
     std::vector<io::SetPulseData> readPulses() const;
     // The curve and the table of a design over the signal and the list as it was read.
     void showDesign(const core::SetDesignOutcome &outcome, const project::PulseSetList &designed);
+    // Marks the design's table "(устарело)" (its cells grey) or not; the note says what it was
+    // computed from.
+    void markResult(bool stale, const QString &note);
 
     QTableWidget *PulseListTable;
     QPushButton *AddPulseBitBtn;
@@ -50,16 +53,23 @@ class PulseSetTab : public QWidget {
     widgets::TLineSeries *CurveSeries;
     widgets::TLineSeries *ChosenSeries;
     QTableWidget *PulseFitTable;
+    // Above PulseFitTable: whose design it shows, and whether that is still current.
+    QLabel *PulseFitLabel;
     widgets::FileDialogRequest AddPulseDialog;
 
     // The row of PulseFitTable marked as the worst (largest residual), or -1.
     int worstRow() const { return m_worstRow; }
+
+  signals:
+    // A file added or removed, or its role changed.
+    void listChanged();
 
   public slots:
     void AddPulseBitBtnClick();
     void RemovePulseBitBtnClick();
 
   private:
+    void addRow(const QString &fileName, bool check);
     int m_worstRow = -1;
 };
 
