@@ -175,5 +175,16 @@ int main(int argc, char **argv) {
     filter.PageControl1->setCurrentWidget(filter.TabSheet3);
     QApplication::processEvents();
     save(&filter, "filter-convergence.png");
+    // Old results marked: a new filter after the last "Расчет фильтрации", and another sampling
+    // frequency typed, nothing recomputed.
+    main.Chart->setLegendVisible(false);
+    filter.SynthesizeBitBtn->click();
+    main.FNmSuperSpin->setValue(main.FNmSuperSpin->value() * 2);
+    QApplication::processEvents();
+    save(&main, "main-stale.png");
+    // The user guide, as F1 opens it.
+    program.helpWindow().showChapter(QString());
+    QApplication::processEvents();
+    save(&program.helpWindow(), "help.png");
     return failures == 0 ? 0 : 1;
 }

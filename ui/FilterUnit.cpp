@@ -47,6 +47,8 @@ constexpr int ConvergenceRepaintMs = 100;
 constexpr QRgb ConvergenceColor = qRgb(0, 0, 160);
 
 // This window's results in the stale marks.
+constexpr int NoteLines = 2; // of the note under the filter chart
+
 const std::string SearchReport = "FilterForm.Search";
 const std::string LeastSquaresReport = "FilterForm.LeastSquares";
 const std::string PulseFitReport = "FilterForm.PulseFitTable";
@@ -266,6 +268,11 @@ void TFilterForm::buildExport() {
     CoeBitsNmSpinEdit->setMaximumWidth(60);
     QuantisationLabel = label(Panel6, QString(), "QuantisationLabel");
     QuantisationLabel->setWordWrap(true);
+    // A note of any length keeps to two lines, so that the chart above keeps its room; the whole
+    // note is its tooltip.
+    QuantisationLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QuantisationLabel->setFixedHeight(NoteLines * QuantisationLabel->fontMetrics().lineSpacing());
+    QuantisationLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     row->addWidget(label(Panel6, "Разрядность .coe [бит]"));
     row->addWidget(CoeBitsNmSpinEdit);
     row->addWidget(QuantisationLabel, 1);
@@ -308,9 +315,13 @@ void TFilterForm::LoadFilterBitBtnClick() {
 void TFilterForm::loadFilterFrom(const QString &fileName) {
     const io::FilterTaps taps = io::readFilterFile(QFile::encodeName(fileName).toStdString());
     const int halfWidth = io::loadFilterTaps(m_state, taps);
-    QuantisationLabel->setText(
-        QString::fromStdString(base::Message::tapsRead(taps.taps.size(), taps.centre, halfWidth)));
+    showNote(QString::fromStdString(base::Message::tapsRead(taps.taps.size(), taps.centre, halfWidth)));
     ViewFilterBitBtnClick();
+}
+
+void TFilterForm::showNote(const QString &note) {
+    QuantisationLabel->setText(note);
+    QuantisationLabel->setToolTip(note);
 }
 
 void TFilterForm::ExportFilterBitBtnClick() {
@@ -338,7 +349,7 @@ void TFilterForm::exportFilterTo(const QString &fileName) {
         lines << QString::fromStdString(io::quantisationSummary(io::quantiseToBits(data.taps, data.coeBits),
                                                                 base::formatInteger(data.coeBits) + " бит", point));
     }
-    QuantisationLabel->setText(lines.join('\n'));
+    showNote(lines.join('\n'));
 }
 
 void TFilterForm::SynthesizeBitBtnClick() {

@@ -121,6 +121,9 @@ class TFilterForm : public TForm, public core::SearchHost {
     // Adds the epochs accepted since the last call to the convergence chart.
     void showConvergence(bool force);
     void buildExport();
+    // The note under the chart (quantisation error, taps read): as much as its fixed area holds,
+    // all of it in the tooltip.
+    void showNote(const QString &note);
     void buildPulseSet();
 
     core::CoreState &m_state;

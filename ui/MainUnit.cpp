@@ -121,6 +121,13 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     bar->addWidget(StaticText1);
     bar->addStretch(1);
     bar->addWidget(ZoomUnDoButton);
+    HelpSpeedButton = new QToolButton(Panel1);
+    HelpSpeedButton->setObjectName("HelpSpeedButton");
+    HelpSpeedButton->setText("?");
+    HelpSpeedButton->setToolTip("Руководство пользователя (F1)");
+    HelpSpeedButton->setAutoRaise(true);
+    bar->addWidget(HelpSpeedButton);
+    connect(HelpSpeedButton, &QToolButton::clicked, this, [this] { emit helpRequested(QString()); });
     layout->addWidget(Panel1);
 
     // Chart

@@ -40,8 +40,6 @@ class TMainForm : public TForm {
     std::function<void()> onSaveProject;
     // Ctrl+S: the project's own file without a dialog where it has one.
     std::function<void()> onSaveCurrentProject;
-    // Ctrl+F1/F1 and the "?" button: the user guide.
-    std::function<void()> onHelp;
     // Asked when the main window is about to close ("Выход" or the window's close button);
     // false keeps it open. Unset: it closes.
     std::function<bool()> onCloseRequest;
@@ -55,6 +53,8 @@ class TMainForm : public TForm {
     QPushButton *SpectorBitBtn;
     QLabel *StaticText1;
     QPushButton *ZoomUnDoButton;
+    // "?": the user guide, as F1.
+    QToolButton *HelpSpeedButton;
     widgets::TChart *Chart;
     widgets::TLineSeries *Series1;
     widgets::TLineSeries *Series2;

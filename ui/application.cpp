@@ -22,6 +22,9 @@ Application::Application()
     for (TForm *w : std::initializer_list<TForm *>{m_signal.get(), m_filter.get(), m_spector.get()})
         QObject::connect(w, &TForm::acted, m_main.get(), &TMainForm::refreshStaleMarks);
     m_filter->attachStaleMarks();
+    m_help = std::make_unique<HelpWindow>();
+    for (TForm *w : m_main->windows())
+        QObject::connect(w, &TForm::helpRequested, m_help.get(), &HelpWindow::showChapter);
     m_work = std::make_unique<project::WorkSections>(*m_state);
     m_legends = std::make_unique<ChartLegendSections>(ChartLegendSections::Charts{
         {"MainForm.Chart", m_main->Chart},
@@ -157,6 +160,7 @@ void Application::openProjectFile(const QString &fileName) {
 }
 
 Application::~Application() {
+    m_help.reset();
     // The other windows refer to the main window: they go first.
     m_spector.reset();
     m_filter.reset();

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
@@ -24,6 +25,9 @@ namespace pulsefir::ui {
 TForm::TForm(const QString &name, const QString &caption) {
     setObjectName(name);
     setWindowTitle(caption);
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { emit helpRequested(objectName()); });
 }
 
 QWidget *TForm::component(const QString &name) const {
@@ -148,10 +152,11 @@ void TForm::fitToScreen() {
         resize(size().boundedTo(room));
         shrunk = true;
     }
-    // A window shrunk to the screen that stands partly off it moves onto it. One that fits as it
-    // is keeps its place: the first window's frame is not known yet at this point, and its place
-    // is set by the outer geometry once the window manager has framed it.
-    if (!shrunk)
+    // A window that stands partly off the screen moves onto it: one shrunk to the screen, and one
+    // that fits once a frame is known (a window opened after the first, whose outer rectangle can
+    // then be told). The first window's frame is not known yet at this point, and its place is set
+    // by the outer geometry once the window manager has framed it.
+    if (!shrunk && !knownMargins())
         return;
     QRect outer = geometry().marginsAdded(margins);
     if (outer.bottom() > available.bottom())

@@ -58,6 +58,8 @@ class TForm : public QWidget {
     // A handler run through guard() has ended, however it ended: what it computed may have
     // left results elsewhere out of date.
     void acted();
+    // F1 in this window: the user guide at `chapter`, this window's object name.
+    void helpRequested(const QString &chapter);
 
   protected:
     template <typename T> T *declare(T *component) {

@@ -229,6 +229,25 @@ class WorkFlowsTest : public QObject {
         QCOMPARE(main.windowTitle(), written);
     }
 
+    // Looking at a file through "Обзор…" changes no field but the file's name: choosing the
+    // name the field already holds is no change.
+    void browsingIsNoChange() {
+        const QString pulse = path("browse.txt");
+        QFile file(pulse);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("0.5\n1\n0.5\n");
+        file.close();
+        TSignalForm &signal = m_app->signalForm();
+        signal.FileNameEdit->setText(pulse);
+        platform().dialogAnswers = {path("browse.flt")};
+        m_app->mainForm().SaveFileSpeedButtonClick();
+        QVERIFY(!m_app->hasUnsavedChanges());
+        platform().dialogAnswers = {pulse};
+        signal.FileBrowseButtonClick();
+        QVERIFY(signal.FileInfoLabel->text().contains("3")); // it was read and described
+        QVERIFY(!m_app->hasUnsavedChanges());
+    }
+
     // A setting changed and set back is no change; the window's own close button asks too.
     void settingsCountAsChanges() {
         TMainForm &main = m_app->mainForm();
