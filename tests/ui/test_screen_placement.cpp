@@ -2,7 +2,10 @@
 // platform configured as a laptop's 1366 x 768 and a desktop's 1920 x 1080 screen), opened from
 // the main window as the user opens them.
 #include <QApplication>
+#include <QImage>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
@@ -59,6 +62,68 @@ class ScreenPlacementTest : public QObject {
         buttons[window]->click();
         QVERIFY(QTest::qWaitForWindowExposed(form));
         QVERIFY(available().contains(form->frameGeometry()));
+    }
+
+    // F1 in each window opens the guide at that window's chapter; "?" at its beginning.
+    void helpOpensAtTheWindowsChapter_data() {
+        QTest::addColumn<int>("window");
+        QTest::addColumn<QString>("chapter");
+        QTest::newRow("main") << 0 << "MainForm";
+        QTest::newRow("signal") << 1 << "SignalForm";
+        QTest::newRow("filter") << 2 << "FilterForm";
+        QTest::newRow("spectra") << 3 << "SpectorForm";
+    }
+    void helpOpensAtTheWindowsChapter() {
+        QFETCH(int, window);
+        QFETCH(QString, chapter);
+        TForm *forms[] = {&m_app->mainForm(), &m_app->signalForm(), &m_app->filterForm(), &m_app->spectorForm()};
+        TForm *form = forms[window];
+        HelpWindow &help = m_app->helpWindow();
+        form->show();
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form));
+        QVERIFY(!help.isVisible());
+        QTest::keyClick(form, Qt::Key_F1);
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.GuideBrowser->source().fragment(), chapter);
+        // The chapter exists in the guide, and the guide is the built-in one with its pictures.
+        QVERIFY(help.GuideBrowser->toHtml().contains("name=\"" + chapter + "\""));
+        QVERIFY(available().contains(help.frameGeometry()));
+        help.hide();
+        m_app->mainForm().HelpSpeedButton->click();
+        QVERIFY(help.isVisible());
+        QCOMPARE(help.GuideBrowser->source().fragment(), QString());
+    }
+
+    // Every picture the guide shows is in the program.
+    void theGuidesPicturesAreBuiltIn() {
+        QTextBrowser &browser = *m_app->helpWindow().GuideBrowser;
+        const QString html = browser.toHtml();
+        const QRegularExpression picture("<img src=\"([^\"]+)\"");
+        int count = 0;
+        for (auto match = picture.globalMatch(html); match.hasNext(); ++count) {
+            const QString name = match.next().captured(1);
+            const QImage image(":/help/" + name);
+            QVERIFY2(!image.isNull() && image.width() > 100, qPrintable(name));
+        }
+        QVERIFY(count >= 5);
+    }
+
+    // A note of several lines under the filter chart keeps to its area: the chart keeps its
+    // height, and the note's tooltip holds all of it.
+    void filterNoteKeepsTheChartsRoom() {
+        TFilterForm &filter = m_app->filterForm();
+        m_app->mainForm().show();
+        filter.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&filter));
+        const int chartHeight = filter.Chart->height();
+        QTemporaryDir dir;
+        filter.exportFilterTo(dir.filePath("taps.h")); // two lines: Q15 and Q31
+        QVERIFY(filter.QuantisationLabel->text().contains('\n'));
+        QApplication::processEvents();
+        QCOMPARE(filter.Chart->height(), chartHeight);
+        QCOMPARE(filter.QuantisationLabel->toolTip(), filter.QuantisationLabel->text());
+        QVERIFY(filter.QuantisationLabel->height() <= 2 * filter.QuantisationLabel->fontMetrics().lineSpacing());
     }
 };
 
