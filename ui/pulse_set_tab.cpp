@@ -1,11 +1,16 @@
 #include "pulse_set_tab.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QGuiApplication>
 #include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -26,6 +31,13 @@ constexpr int SignalRow = 0; // the current signal, not a file
 const QString NoDesignText = QStringLiteral("Последний расчёт МНК по набору: нет");
 const QString DesignText = QStringLiteral("Последний расчёт МНК по набору");
 const QString StaleMark = QStringLiteral(" (устарело)");
+const QString DetachText = QStringLiteral("В отдельном окне");
+const QString AttachText = QStringLiteral("Вернуть во вкладку");
+constexpr int ListMinimumHeight = 70;  // px in the tab
+constexpr int ListMaximumHeight = 100; // px in the tab
+constexpr int ShownRows = 8;         // of the list and of the table, in the window of their own
+constexpr int WindowMargin = 40;     // px of the list's and table's frames, headers and bar
+constexpr QSize WindowSize(900, 0);  // px wide; the height follows from the rows
 
 // A number as the windows show it: the user's decimal separator, six significant digits.
 QString shown(double value) {
@@ -51,11 +63,16 @@ QTableWidgetItem *readOnly(const QString &text) {
 } // namespace
 
 PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
-    auto *layout = new QVBoxLayout(this);
+    auto *tabLayout = new QVBoxLayout(this);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    m_body = new QWidget(this);
+    m_body->setObjectName("PulseSetBody");
+    tabLayout->addWidget(m_body);
+    auto *layout = new QVBoxLayout(m_body);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
 
-    PulseListTable = new QTableWidget(0, 2, this);
+    PulseListTable = new QTableWidget(0, 2, m_body);
     PulseListTable->setObjectName("PulseListTable");
     PulseListTable->setHorizontalHeaderLabels({"Импульс", "для проверки"});
     PulseListTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -63,27 +80,30 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     PulseListTable->verticalHeader()->setVisible(false);
     PulseListTable->verticalHeader()->setDefaultSectionSize(20);
     PulseListTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    PulseListTable->setMinimumHeight(70);
-    PulseListTable->setMaximumHeight(100);
+    PulseListTable->setMinimumHeight(ListMinimumHeight);
+    PulseListTable->setMaximumHeight(ListMaximumHeight);
     PulseListTable->insertRow(SignalRow);
     PulseListTable->setItem(SignalRow, 0, readOnly("Текущий сигнал"));
     auto *signalCheck = readOnly(QString());
     signalCheck->setFlags(Qt::NoItemFlags); // the signal is always a training pulse
     PulseListTable->setItem(SignalRow, 1, signalCheck);
 
-    AddPulseBitBtn = new QPushButton("Добавить…", this);
+    AddPulseBitBtn = new QPushButton("Добавить…", m_body);
     AddPulseBitBtn->setObjectName("AddPulseBitBtn");
-    RemovePulseBitBtn = new QPushButton("Удалить", this);
+    RemovePulseBitBtn = new QPushButton("Удалить", m_body);
     RemovePulseBitBtn->setObjectName("RemovePulseBitBtn");
     auto *buttons = new QHBoxLayout;
     buttons->addWidget(AddPulseBitBtn);
     buttons->addWidget(RemovePulseBitBtn);
     buttons->addStretch(1);
+    DetachBitBtn = new QPushButton(DetachText, m_body);
+    DetachBitBtn->setObjectName("DetachBitBtn");
+    buttons->addWidget(DetachBitBtn);
 
-    CurveLabel = new QLabel("L-кривая: lg энергии фильтра от lg невязки (при «авто»)", this);
+    CurveLabel = new QLabel("L-кривая: lg энергии фильтра от lg невязки (при «авто»)", m_body);
     CurveLabel->setObjectName("CurveLabel");
     CurveLabel->setWordWrap(true);
-    RegularizationChart = new widgets::TChart(this);
+    RegularizationChart = new widgets::TChart(m_body);
     RegularizationChart->setObjectName("RegularizationChart");
     RegularizationChart->setAxisCaptions("lg невязки", "lg |h|²");
     RegularizationChart->setCsvXHeader("lg невязки");
@@ -96,17 +116,17 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     ChosenSeries->setPointerVisible(true);
     ChosenSeries->setPointerSize(4, 4);
 
-    PulseFitTable = new QTableWidget(0, 7, this);
+    PulseFitTable = new QTableWidget(0, 7, m_body);
     PulseFitTable->setObjectName("PulseFitTable");
     PulseFitTable->setHorizontalHeaderLabels(
-        {"Импульс", "Роль", "Невязка", "Ширина -6 дБ [мкс]", "Длит. -20 дБ [мкс]", "Боковой уровень [дБ]", "Пик"});
+        {"Импульс", "Роль", "Невязка", "Ширина\n-6 дБ [мкс]", "Длит.\n-20 дБ [мкс]", "Боковой\nуровень [дБ]", "Пик"});
     PulseFitTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     PulseFitTable->horizontalHeader()->setStretchLastSection(true);
     PulseFitTable->verticalHeader()->setVisible(false);
     PulseFitTable->verticalHeader()->setDefaultSectionSize(20);
     PulseFitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    PulseFitTable->setMinimumHeight(70);
-    PulseFitLabel = new QLabel(NoDesignText, this);
+    PulseFitTable->setMinimumHeight(ListMinimumHeight);
+    PulseFitLabel = new QLabel(NoDesignText, m_body);
     PulseFitLabel->setObjectName("PulseFitLabel");
 
     layout->addWidget(PulseListTable);
@@ -123,8 +143,65 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
 
     connect(AddPulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::AddPulseBitBtnClick);
     connect(RemovePulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::RemovePulseBitBtnClick);
+    connect(DetachBitBtn, &QPushButton::clicked, this, &PulseSetTab::DetachBitBtnClick);
     // A file's role ticked or not changes the set as much as a file added.
     connect(PulseListTable, &QTableWidget::itemChanged, this, &PulseSetTab::listChanged);
+}
+
+// A window of its own for the set, resizable, that gives the body back when it is closed.
+class PulseSetWindow : public QWidget {
+  public:
+    explicit PulseSetWindow(std::function<void()> closed) : QWidget(nullptr, Qt::Window), m_closed(std::move(closed)) {
+        setObjectName("PulseSetWindow");
+        setWindowTitle("Набор импульсов");
+        new QVBoxLayout(this);
+    }
+
+  protected:
+    void closeEvent(QCloseEvent *event) override {
+        m_closed();
+        QWidget::closeEvent(event);
+    }
+
+  private:
+    std::function<void()> m_closed;
+};
+
+PulseSetTab::~PulseSetTab() = default;
+
+void PulseSetTab::DetachBitBtnClick() {
+    if (m_window) {
+        m_window->close();
+        return;
+    }
+    m_window = std::make_unique<PulseSetWindow>([this] { attach(); });
+    m_window->layout()->addWidget(m_body);
+    // Eight rows of the list and of the table, every column of the table.
+    const int row = PulseListTable->verticalHeader()->defaultSectionSize();
+    PulseListTable->setMaximumHeight(QWIDGETSIZE_MAX);
+    PulseListTable->setMinimumHeight(ShownRows * row + PulseListTable->horizontalHeader()->sizeHint().height() +
+                                     2 * PulseListTable->frameWidth());
+    PulseFitTable->setMinimumHeight(ShownRows * row + PulseFitTable->horizontalHeader()->sizeHint().height() +
+                                    PulseFitTable->horizontalScrollBar()->sizeHint().height() +
+                                    2 * PulseFitTable->frameWidth());
+    DetachBitBtn->setText(AttachText);
+    const QScreen *screen = window()->screen() ? window()->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    const QSize wanted(WindowSize.width(), m_body->sizeHint().height() + WindowMargin);
+    m_window->resize(wanted.boundedTo(available.size() - QSize(WindowMargin, 2 * WindowMargin)));
+    m_window->move(available.center() - m_window->rect().center());
+    m_window->show();
+}
+
+void PulseSetTab::attach() {
+    if (!m_window)
+        return;
+    layout()->addWidget(m_body);
+    PulseListTable->setMinimumHeight(ListMinimumHeight);
+    PulseListTable->setMaximumHeight(ListMaximumHeight);
+    PulseFitTable->setMinimumHeight(ListMinimumHeight);
+    DetachBitBtn->setText(DetachText);
+    m_window.release()->deleteLater(); // closing: it goes once its close event has been handled
 }
 
 void PulseSetTab::markResult(bool stale, const QString &note) {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ class PulseSetTab : public QWidget {
     Q_OBJECT
   public:
     explicit PulseSetTab(QWidget *parent = nullptr);
+    ~PulseSetTab() override;
 
     // How a file of the set is read (the signal window's "Файл" rules at this moment), and how a
     // handler's error is shown; both given by the window.
@@ -53,6 +55,10 @@ class PulseSetTab : public QWidget {
     widgets::TLineSeries *CurveSeries;
     widgets::TLineSeries *ChosenSeries;
     QTableWidget *PulseFitTable;
+    // Moves the list and the table into a resizable window of their own, and back.
+    QPushButton *DetachBitBtn;
+    // The window of their own while they are in it, else nullptr.
+    QWidget *detachedWindow() const { return m_window.get(); }
     // Above PulseFitTable: whose design it shows, and whether that is still current.
     QLabel *PulseFitLabel;
     widgets::FileDialogRequest AddPulseDialog;
@@ -67,9 +73,14 @@ class PulseSetTab : public QWidget {
   public slots:
     void AddPulseBitBtnClick();
     void RemovePulseBitBtnClick();
+    void DetachBitBtnClick();
 
   private:
     void addRow(const QString &fileName, bool check);
+    // The body back into the tab, the window closing.
+    void attach();
+    QWidget *m_body = nullptr; // everything of the tab, in the tab or in its own window
+    std::unique_ptr<QWidget> m_window;
     int m_worstRow = -1;
 };
 

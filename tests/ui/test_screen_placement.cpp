@@ -2,9 +2,11 @@
 // platform configured as a laptop's 1366 x 768 and a desktop's 1920 x 1080 screen), opened from
 // the main window as the user opens them.
 #include <QApplication>
+#include <QHeaderView>
 #include <QImage>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -107,6 +109,37 @@ class ScreenPlacementTest : public QObject {
             QVERIFY2(!image.isNull() && image.width() > 100, qPrintable(name));
         }
         QVERIFY(count >= 5);
+    }
+
+    // The pulse set in a window of its own: on the screen, eight rows of the list and of the
+    // table, every column of the table; closed, the tab has them back.
+    void pulseSetWindowShowsEightRowsAndEveryColumn() {
+        TFilterForm &filter = m_app->filterForm();
+        PulseSetTab &tab = *filter.TabSheet4;
+        m_app->signalForm().Exp_Load_BitBtnClick();
+        filter.LeastSquaresBitBtnClick(); // the table: one row, every column sized to its header
+        for (int k = 1; k <= 9; ++k)
+            tab.addFile(QString("/data/измерение %1.txt").arg(k), k % 2 == 0);
+        m_app->mainForm().show();
+        filter.show();
+        filter.PageControl1->setCurrentWidget(&tab);
+        QVERIFY(QTest::qWaitForWindowExposed(&filter));
+        tab.DetachBitBtn->click();
+        QWidget *window = tab.detachedWindow();
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QApplication::processEvents();
+        QVERIFY(available().contains(window->frameGeometry()));
+        QVERIFY(tab.PulseListTable->window() == window);
+        const int row = tab.PulseListTable->verticalHeader()->defaultSectionSize();
+        QVERIFY(tab.PulseListTable->viewport()->height() >= 8 * row);
+        QVERIFY(tab.PulseFitTable->viewport()->height() >= 8 * row);
+        QCOMPARE(tab.PulseFitTable->horizontalScrollBar()->maximum(), 0);
+        window->close();
+        QApplication::processEvents();
+        QVERIFY(!tab.detachedWindow());
+        QVERIFY(tab.PulseListTable->window() == &filter);
+        QCOMPARE(tab.DetachBitBtn->text(), QString("В отдельном окне"));
     }
 
     // A note of several lines under the filter chart keeps to its area: the chart keeps its
