@@ -136,6 +136,12 @@ int main(int argc, char **argv) {
         filter.PageControl1->setCurrentWidget(filter.TabSheet4);
         QApplication::processEvents();
         save(&filter, "filter-pulse-set.png");
+        // The list and the table in their own window, eight rows and every column.
+        filter.TabSheet4->DetachBitBtn->click();
+        QApplication::processEvents();
+        save(filter.TabSheet4->detachedWindow(), "pulse-set-window.png");
+        filter.TabSheet4->detachedWindow()->close();
+        QApplication::processEvents();
         QDir(pulses).removeRecursively();
     }
     // The spectra with the amplitudes in dB on the left axis and the group delays of all three

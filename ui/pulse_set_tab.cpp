@@ -2,12 +2,11 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QGuiApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScreen>
 #include <QScrollBar>
@@ -35,9 +34,9 @@ const QString DetachText = QStringLiteral("В отдельном окне");
 const QString AttachText = QStringLiteral("Вернуть во вкладку");
 constexpr int ListMinimumHeight = 70;  // px in the tab
 constexpr int ListMaximumHeight = 100; // px in the tab
-constexpr int ShownRows = 8;         // of the list and of the table, in the window of their own
-constexpr int WindowMargin = 40;     // px of the list's and table's frames, headers and bar
-constexpr QSize WindowSize(900, 0);  // px wide; the height follows from the rows
+constexpr int ShownRows = 8;           // of the list and of the table, in the window of their own
+constexpr int WindowMargin = 40;       // px of the list's and table's frames, headers and bar
+constexpr QSize WindowSize(900, 0);    // px wide; the height follows from the rows
 
 // A number as the windows show it: the user's decimal separator, six significant digits.
 QString shown(double value) {
