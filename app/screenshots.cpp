@@ -137,6 +137,12 @@ int main(int argc, char **argv) {
         filter.PageControl1->setCurrentWidget(filter.TabSheet4);
         QApplication::processEvents();
         save(&filter, "filter-pulse-set.png");
+        // The list and the table in their own window, eight rows and every column.
+        filter.TabSheet4->DetachBitBtn->click();
+        QApplication::processEvents();
+        save(filter.TabSheet4->detachedWindow(), "pulse-set-window.png");
+        filter.TabSheet4->detachedWindow()->close();
+        QApplication::processEvents();
         QDir(pulses).removeRecursively();
     }
     // The spectra with the amplitudes in dB on the left axis and the group delays of all three
@@ -223,5 +229,16 @@ int main(int argc, char **argv) {
     QApplication::processEvents();
     save(&filter, "filter-hardware.png");
     save(&main, "main-fixed-point.png");
+    // Old results marked: a new filter after the last "Расчет фильтрации", and another sampling
+    // frequency typed, nothing recomputed.
+    main.Chart->setLegendVisible(false);
+    filter.SynthesizeBitBtn->click();
+    main.FNmSuperSpin->setValue(main.FNmSuperSpin->value() * 2);
+    QApplication::processEvents();
+    save(&main, "main-stale.png");
+    // The user guide, as F1 opens it.
+    program.helpWindow().showChapter(QString());
+    QApplication::processEvents();
+    save(&program.helpWindow(), "help.png");
     return failures == 0 ? 0 : 1;
 }

@@ -76,12 +76,14 @@ void printUsage(std::ostream &out) {
                       "Рассчитывает корректирующий КИХ-фильтр для ультразвуковых импульсов без окон.\n"
                       "Параметры и шаги выполняются по порядку над одним состоянием; в ЗНАЧЕНИИ годится '.' или "
                       "','.\n"
-                      "--project ФАЙЛ берёт все ключи файла проекта (*.flt) там, где он стоит.\n\n"
+                      "--project ФАЙЛ берёт все ключи файла проекта (*.flt) там, где он стоит.\n"
+                      "--manual выводит страницу руководства pulsefir-cli(1).\n\n"
                       "Шаги:\n"
                     : "Usage: pulsefir-cli [--set Section.Key=VALUE | --project FILE | STEP]...\n"
                       "Designs an FIR correction filter for ultrasonic pulses without the windows.\n"
                       "Options and steps run in the order given on one state; VALUE takes '.' or ','.\n"
-                      "--project FILE takes every key of a project file (*.flt) where it stands.\n\n"
+                      "--project FILE takes every key of a project file (*.flt) where it stands.\n"
+                      "--manual prints the manual page pulsefir-cli(1).\n\n"
                       "Steps:\n");
     // Columns by characters, not bytes: a Cyrillic letter takes two bytes of UTF-8.
     const auto pad = [](const std::string &text, std::size_t width) {
@@ -128,6 +130,80 @@ void printUsage(std::ostream &out) {
                       "                                        per core, at most 8)\n");
 }
 
+namespace {
+// Text as roff shows it: backslashes and hyphens escaped, a line never taken for a request.
+std::string roff(const std::string &text) {
+    std::string result;
+    for (const char c : text) {
+        if (c == '\\')
+            result += "\\e";
+        else if (c == '-')
+            result += "\\-";
+        else
+            result += c;
+    }
+    if (!result.empty() && (result.front() == '.' || result.front() == '\''))
+        result.insert(0, "\\&");
+    return result;
+}
+} // namespace
+
+void printManual(std::ostream &out) {
+    const bool russian = base::speaksRussian();
+    out << ".TH PULSEFIR\\-CLI 1 \"\" \"pulsefir\" \"" << (russian ? "Команды" : "User Commands") << "\"\n"
+        << ".SH " << (russian ? "ИМЯ" : "NAME") << "\n"
+        << "pulsefir\\-cli \\- "
+        << roff(russian ? "корректирующий КИХ-фильтр для ультразвуковых импульсов из командной строки"
+                        : "design FIR correction filters for ultrasonic pulses from the command line")
+        << "\n.SH " << (russian ? "СИНТАКСИС" : "SYNOPSIS") << "\n"
+        << ".B pulsefir\\-cli\n[\\fB\\-\\-set\\fR \\fISection.Key\\fB=\\fIVALUE\\fR | \\fB\\-\\-project\\fR "
+           "\\fIFILE\\fR | \\fISTEP\\fR]...\n"
+        << ".SH " << (russian ? "ОПИСАНИЕ" : "DESCRIPTION") << "\n"
+        << roff(russian ? "Выполняет расчёты программы pulsefir без окон. Параметры и шаги выполняются по порядку "
+                          "над одним состоянием, так что --set между двумя шагами меняет поле, как пользователь "
+                          "между двумя нажатиями; в ЗНАЧЕНИИ годится '.' или ','."
+                        : "Runs the computations of pulsefir without its windows. Options and steps run in the "
+                          "order given on one state, so a --set between two steps changes a field as a user "
+                          "would between two clicks; VALUE takes '.' or ','.")
+        << "\n.SH " << (russian ? "ПАРАМЕТРЫ" : "OPTIONS") << "\n"
+        << ".TP\n\\fB\\-\\-set\\fR \\fISection.Key\\fB=\\fIVALUE\\fR\n"
+        << roff(russian ? "задать поле окна (ключи ниже)" : "set a field of a window (the keys below)") << "\n"
+        << ".TP\n\\fB\\-\\-project\\fR \\fIFILE\\fR\n"
+        << roff(russian ? "взять все ключи файла проекта (*.flt)" : "take every key of a project file (*.flt)")
+        << "\n.TP\n\\fB\\-\\-help\\fR, \\fB\\-h\\fR\n"
+        << roff(russian ? "список шагов и ключей" : "list the steps and keys") << "\n"
+        << ".TP\n\\fB\\-\\-manual\\fR\n"
+        << roff(russian ? "эта страница руководства в формате roff" : "this manual page, in roff") << "\n"
+        << ".SH " << (russian ? "ШАГИ" : "STEPS") << "\n";
+    for (const auto &step : steps()) {
+        out << ".TP\n\\fB" << roff(step.name) << "\\fR";
+        if (step.takesFile)
+            out << " \\fI" << (russian ? "ФАЙЛ" : "FILE") << "\\fR";
+        out << '\n' << roff(russian ? step.helpRussian : step.help) << '\n';
+    }
+    out << ".PP\n"
+        << roff(russian ? "ФАЙЛ - — стандартный вывод; CSV со строкой заголовка, '.' — десятичный разделитель."
+                        : "FILE - is standard output; CSV with a header line, '.' as decimal separator.")
+        << "\n.SH " << (russian ? "КЛЮЧИ" : "KEYS") << "\n";
+    for (const auto &d : project::SettingDefinitions) {
+        out << ".TP\n\\fB" << roff(std::string(d.section) + "." + std::string(d.key)) << "\\fR\n"
+            << roff(kindText(d.kind) + ' ' + rangeText(d) + (russian ? ", по умолчанию " : ", default ") +
+                    formatNumber(d.defaultValue()))
+            << '\n';
+    }
+    out << ".SH " << (russian ? "ОКРУЖЕНИЕ" : "ENVIRONMENT") << "\n"
+        << ".TP\n\\fBPULSEFIR_SCALAR\\fR=1\n"
+        << roff(russian ? "переносимые скалярные ядра вместо векторных (результаты те же до бита)"
+                        : "portable scalar kernels instead of the vector ones (the results are the same bit for bit)")
+        << "\n.TP\n\\fBPULSEFIR_THREADS\\fR=\\fIN\\fR\n"
+        << roff(russian ? "потоков для вычислений, 1..64 (по умолчанию по одному на ядро, не больше 8)"
+                        : "threads for the computations, 1..64 (default: one per core, at most 8)")
+        << "\n.SH " << (russian ? "ПРИМЕРЫ" : "EXAMPLES") << "\n"
+        << ".nf\npulsefir\\-cli load\\-signal least\\-squares apply metrics \\-\n"
+        << "pulsefir\\-cli load\\-signal start\\-filter search write\\-trace trace.csv\n.fi\n"
+        << ".SH " << (russian ? "СМ. ТАКЖЕ" : "SEE ALSO") << "\n\\fBpulsefir\\fR(1)\n";
+}
+
 int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err) {
     try {
         Session session;
@@ -137,6 +213,11 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
             const std::string &arg = args[k];
             if (arg == "--help" || arg == "-h") {
                 printUsage(out);
+                checkWritten(out);
+                return ExitOk;
+            }
+            if (arg == "--manual") {
+                printManual(out);
                 checkWritten(out);
                 return ExitOk;
             }

@@ -15,5 +15,8 @@ constexpr int ExitUsage = 2;
 int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &err);
 
 void printUsage(std::ostream &out);
+// The manual page pulsefir-cli(1) in roff, from the same tables of steps and keys as the usage,
+// in the language of the locale.
+void printManual(std::ostream &out);
 
 } // namespace pulsefir::cli

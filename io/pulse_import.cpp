@@ -90,6 +90,11 @@ PulseImportOutcome importPulse(core::SignalArray &buffer, const PulseImportReque
         placement.offset = 0;
         outcome.placed = placePulse(buffer, {}, placement);
         outcome.placed.droppedAfter = outcome.pulseSamples;
+        if (!pulse.samples.empty()) {
+            const auto largest = std::max_element(pulse.samples.begin(), pulse.samples.end(),
+                                                  [](double a, double b) { return std::abs(a) < std::abs(b); });
+            outcome.placed.peakIndex = static_cast<long long>(largest - pulse.samples.begin()) + offset;
+        }
         return outcome;
     }
     placement.offset = static_cast<int>(offset);

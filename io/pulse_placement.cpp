@@ -50,6 +50,11 @@ PlacementResult placePulse(core::SignalArray &buffer, std::span<const double> sa
         centre[k + placement.offset] += placement.scale * samples[static_cast<std::size_t>(k)];
     core::checkComputed(scratch);
     buffer.assign(core::MaxSignalHalfWidth, scratch);
+    if (!samples.empty()) {
+        const auto largest = std::max_element(samples.begin(), samples.end(),
+                                              [](double a, double b) { return std::abs(a) < std::abs(b); });
+        result.peakIndex = static_cast<long long>(largest - samples.begin()) + placement.offset;
+    }
     if (result.written > 0) {
         result.firstIndex = static_cast<int>(kFirst + placement.offset);
         result.lastIndex = static_cast<int>(kEnd - 1 + placement.offset);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <span>
 
 #include "core/state.h"
@@ -23,6 +24,9 @@ struct PlacementResult {
     std::size_t droppedAfter = 0;  // samples that would land above +MaxSignalHalfWidth
     int firstIndex = 0;            // buffer indices of the first and last sample written
     int lastIndex = -1;
+    // The index the pulse's sample of largest magnitude lands at, inside the buffer or not
+    // (the first of equal ones); none for an empty pulse.
+    std::optional<long long> peakIndex;
 };
 
 // Offsets that the window's two helpers set: the pulse's largest sample at index 0, and the first

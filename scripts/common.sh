@@ -14,7 +14,7 @@ PACKAGES=(
   xvfb xauth openbox fonts-dejavu-core imagemagick libxcb1-dev
   clang libclang-rt-14-dev clang-format clang-tidy
   locales
-  dpkg-dev appstream desktop-file-utils shared-mime-info libxml2-utils
+  dpkg-dev appstream desktop-file-utils shared-mime-info libxml2-utils lintian man-db groff-base
   iverilog ghdl verilator yosys
 )
 

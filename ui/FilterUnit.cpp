@@ -65,6 +65,23 @@ QString localNumber(double value, int digits) {
 QString optionalNumber(const std::optional<double> &value, int digits) {
     return value ? localNumber(*value, digits) : QStringLiteral("—");
 }
+
+// This window's results in the stale marks.
+constexpr int NoteLines = 2; // of the note under the filter chart
+
+const std::string SearchReport = "FilterForm.Search";
+const std::string LeastSquaresReport = "FilterForm.LeastSquares";
+const std::string PulseFitReport = "FilterForm.PulseFitTable";
+const QString StaleMark = QStringLiteral(" (устарело)");
+
+// A report label with or without the mark, its note as the tooltip.
+void markLabel(QLabel *label, bool stale, const QString &note) {
+    QString text = label->text();
+    if (text.endsWith(StaleMark))
+        text.chop(StaleMark.size());
+    label->setText(stale ? text + StaleMark : text);
+    label->setToolTip(note);
+}
 } // namespace
 
 TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
@@ -217,6 +234,9 @@ TFilterForm::TFilterForm(core::CoreState &state, TMainForm &mainForm)
     buildPulseSet();
     buildHardware();
     buildPathSet();
+
+    LeastSquaresLabel = label(TabSheet1, QString(), "LeastSquaresLabel");
+    search->addWidget(LeastSquaresLabel, 10, 2);
 }
 
 void TFilterForm::buildHardware() {
@@ -473,6 +493,26 @@ project::FilterSettings TFilterForm::pathSetSettings() const {
     return s;
 }
 
+void TFilterForm::attachStaleMarks() {
+    StaleMarks &marks = m_main.staleMarks();
+    // The search's objective is that of the filter it left, against the desired response over
+    // the signal; the least-squares design also read the set.
+    marks.define(SearchReport,
+                 {ResultSource::Signal, ResultSource::Filter, ResultSource::Response, ResultSource::SamplingFrequency});
+    const std::vector<ResultSource> design = {ResultSource::Signal, ResultSource::Filter, ResultSource::Response,
+                                              ResultSource::SamplingFrequency, ResultSource::PulseSet};
+    marks.define(LeastSquaresReport, design);
+    marks.define(PulseFitReport, design);
+    m_main.addStaleMarker([this](const SourcePrints &now) {
+        const StaleMarks &m = m_main.staleMarks();
+        markLabel(AimLabel, m.stale(SearchReport, now), QString::fromStdString(m.note(SearchReport, now)));
+        markLabel(LeastSquaresLabel, m.stale(LeastSquaresReport, now),
+                  QString::fromStdString(m.note(LeastSquaresReport, now)));
+        TabSheet4->markResult(m.stale(PulseFitReport, now), QString::fromStdString(m.note(PulseFitReport, now)));
+    });
+    connect(TabSheet4, &PulseSetTab::listChanged, &m_main, &TMainForm::refreshStaleMarks);
+}
+
 void TFilterForm::buildPulseSet() {
     // Declared after every earlier control, so the project file keeps its old keys first.
     RegularizationAutoCheckBox = checkBox(TabSheet1, setting("RegularizationAutoCheckBox"), "авто");
@@ -504,6 +544,11 @@ void TFilterForm::buildExport() {
     CoeBitsNmSpinEdit->setMaximumWidth(60);
     QuantisationLabel = label(Panel6, QString(), "QuantisationLabel");
     QuantisationLabel->setWordWrap(true);
+    // A note of any length keeps to two lines, so that the chart above keeps its room; the whole
+    // note is its tooltip.
+    QuantisationLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    QuantisationLabel->setFixedHeight(NoteLines * QuantisationLabel->fontMetrics().lineSpacing());
+    QuantisationLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     row->addWidget(label(Panel6, "Разрядность .coe [бит]"));
     row->addWidget(CoeBitsNmSpinEdit);
     row->addWidget(QuantisationLabel, 1);
@@ -546,9 +591,13 @@ void TFilterForm::LoadFilterBitBtnClick() {
 void TFilterForm::loadFilterFrom(const QString &fileName) {
     const io::FilterTaps taps = io::readFilterFile(QFile::encodeName(fileName).toStdString());
     const int halfWidth = io::loadFilterTaps(m_state, taps);
-    QuantisationLabel->setText(
-        QString::fromStdString(base::Message::tapsRead(taps.taps.size(), taps.centre, halfWidth)));
+    showNote(QString::fromStdString(base::Message::tapsRead(taps.taps.size(), taps.centre, halfWidth)));
     ViewFilterBitBtnClick();
+}
+
+void TFilterForm::showNote(const QString &note) {
+    QuantisationLabel->setText(note);
+    QuantisationLabel->setToolTip(note);
 }
 
 void TFilterForm::ExportFilterBitBtnClick() {
@@ -577,7 +626,7 @@ void TFilterForm::exportFilterTo(const QString &fileName) {
         lines << QString::fromStdString(io::quantisationSummary(io::quantiseModel(data.taps, data.coeBits),
                                                                 base::formatInteger(data.coeBits) + " бит", point));
     }
-    QuantisationLabel->setText(lines.join('\n'));
+    showNote(lines.join('\n'));
 }
 
 void TFilterForm::SynthesizeBitBtnClick() {
@@ -595,6 +644,8 @@ void TFilterForm::Serch1_BitBtnClick() {
         return; // searches never nest
     guard([&] {
         DisabledWhile disabled(Serch1_BitBtn);
+        // Least squares would replace the filter under the running search.
+        DisabledWhile noLeastSquares(LeastSquaresBitBtn);
         m_searching = true;
         struct Done {
             TFilterForm *form;
@@ -602,6 +653,7 @@ void TFilterForm::Serch1_BitBtnClick() {
                 form->m_searching = false;
                 form->showProgress(true);
                 form->showConvergence(true);
+                form->m_main.staleMarks().computed(SearchReport, form->m_main.currentPrints());
             }
         } done{this};
         const double samplingFrequency = m_main.samplingFrequency();
@@ -675,10 +727,12 @@ void TFilterForm::Break1_BitBtnClick() {
 }
 
 void TFilterForm::StartBitBtnClick() {
-    core::loadStartFilter(m_state, startSettings().startFilter);
+    guard([&] { core::loadStartFilter(m_state, startSettings().startFilter); });
 }
 
 void TFilterForm::LeastSquaresBitBtnClick() {
+    if (m_searching)
+        return; // the search owns the filter until it ends
     guard([&] {
         DisabledWhile disabled(LeastSquaresBitBtn);
         const double samplingFrequency = m_main.samplingFrequency();
@@ -699,8 +753,12 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         ViewFilterBitBtnClick();
         TabSheet4->showDesign(outcome, list);
         const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
-        AimLabel->setText("Целевая функция " + QString::fromStdString(base::formatObjective(
-                                                   outcome.Design.SearchObjective, decimal ? decimal : '.')));
+        LeastSquaresLabel->setText(
+            "МНК: целевая функция " +
+            QString::fromStdString(base::formatObjective(outcome.Design.SearchObjective, decimal ? decimal : '.')));
+        const SourcePrints now = m_main.currentPrints();
+        m_main.staleMarks().computed(LeastSquaresReport, now);
+        m_main.staleMarks().computed(PulseFitReport, now);
         const int latency = std::min(s.latency, m_state.FilterHalfWidth);
         LatencyLabel->setText(QString("Задержка МНК-фильтра: %1 отсч. (%2 мкс)")
                                   .arg(widgets::integerText(latency))

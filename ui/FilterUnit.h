@@ -88,6 +88,12 @@ class TFilterForm : public TForm, public core::SearchHost {
     widgets::TNmSpinEdit *PathSetHumidityCountNmSpinEdit;
     widgets::TRadioGroup *SetCriterionRadioGroup;
     PulseSetTab *TabSheet4;
+    // The last least-squares design's objective, apart from the search's "Эпоха" and
+    // "Целевая функция".
+    QLabel *LeastSquaresLabel;
+
+    // Defines this window's results in the main window's stale marks and marks them there.
+    void attachStaleMarks();
     // The set's list as a section of the project file.
     project::ProjectSections &pulseSetSection() { return *m_pulseSetSection; }
 
@@ -163,6 +169,9 @@ class TFilterForm : public TForm, public core::SearchHost {
     // Adds the epochs accepted since the last call to the convergence chart.
     void showConvergence(bool force);
     void buildExport();
+    // The note under the chart (quantisation error, taps read): as much as its fixed area holds,
+    // all of it in the tooltip.
+    void showNote(const QString &note);
     void buildPulseSet();
     void buildHardware();
     void buildHdlExport(QGridLayout *grid);

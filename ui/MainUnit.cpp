@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QShortcut>
 #include <QStyle>
 #include <QVBoxLayout>
 
@@ -64,20 +65,16 @@ const char *const MetricsCaptions[] = {
 };
 static_assert(std::size(MetricsCaptions) == std::size(core::MetricFields), "a caption for every metric");
 
-// The mark of a metrics row whose buffer is older than what it was computed from.
+// The mark of a result whose sources changed since it was computed.
 const QString StaleMark = QStringLiteral(" (устарело)");
 const char *const MetricsRows[] = {"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр",
                                    "После фильтрации (фикс.)"};
 constexpr int FilterRow = 3;
 constexpr int OutputRow = 1;
+constexpr int FixedOutputRow = 4;
 
-// FNV-1a over the bit patterns of a buffer's entries: equal buffers give equal prints.
-std::uint64_t fingerprint(std::span<const double> values, std::uint64_t hash = 14695981039346656037ull) {
-    for (const double v : values) {
-        hash ^= std::bit_cast<std::uint64_t>(v);
-        hash *= 1099511628211ull;
-    }
-    return hash;
+constexpr std::size_t at(ResultSource s) {
+    return static_cast<std::size_t>(s);
 }
 
 // A metric with a few significant digits and the user's decimal separator; "—" when missing,
@@ -128,6 +125,13 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     bar->addWidget(StaticText1);
     bar->addStretch(1);
     bar->addWidget(ZoomUnDoButton);
+    HelpSpeedButton = new QToolButton(Panel1);
+    HelpSpeedButton->setObjectName("HelpSpeedButton");
+    HelpSpeedButton->setText("?");
+    HelpSpeedButton->setToolTip("Руководство пользователя (F1)");
+    HelpSpeedButton->setAutoRaise(true);
+    bar->addWidget(HelpSpeedButton);
+    connect(HelpSpeedButton, &QToolButton::clicked, this, [this] { emit helpRequested(QString()); });
     layout->addWidget(Panel1);
 
     // Chart
@@ -211,6 +215,17 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     MetricsTable->setFixedHeight(MetricsTable->horizontalHeader()->sizeHint().height() +
                                  MetricsTable->verticalHeader()->length() + 2 * MetricsTable->frameWidth());
     layout->addWidget(MetricsTable);
+    m_marks.define(metricsRowKey(0).toStdString(),
+                   {ResultSource::Signal, ResultSource::SamplingFrequency, ResultSource::SignalHalfWidth});
+    m_marks.define(metricsRowKey(OutputRow).toStdString(),
+                   {ResultSource::Output, ResultSource::Signal, ResultSource::Filter, ResultSource::SamplingFrequency,
+                    ResultSource::SignalHalfWidth});
+    m_marks.define(metricsRowKey(2).toStdString(),
+                   {ResultSource::Response, ResultSource::SamplingFrequency, ResultSource::SignalHalfWidth});
+    m_marks.define(metricsRowKey(3).toStdString(), {ResultSource::Filter, ResultSource::SamplingFrequency});
+    m_marks.define(metricsRowKey(FixedOutputRow).toStdString(),
+                   {ResultSource::FixedOutput, ResultSource::Signal, ResultSource::Filter,
+                    ResultSource::SamplingFrequency, ResultSource::SignalHalfWidth});
 
     OpenDialog.kind = widgets::FileDialogRequest::Kind::Open;
     OpenDialog.title = "Загрузить проект из файла";
@@ -240,6 +255,20 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     grid->addWidget(CheckBox4, 3, 2);
     for (QCheckBox *box : {CheckBox1, CheckBox2, CheckBox3, CheckBox4})
         connect(box, &QCheckBox::toggled, this, &TMainForm::CheckBox1Click);
+    // Every µs and MHz of a result depends on the sampling frequency as typed.
+    connect(FNmSuperSpin, &QLineEdit::textChanged, this, &TMainForm::refreshStaleMarks);
+    connect(this, &TForm::acted, this, &TMainForm::refreshStaleMarks);
+    // The keys people expect of a program with files.
+    const std::pair<QKeySequence, void (TMainForm::*)()> keys[] = {
+        {QKeySequence::Save, &TMainForm::SaveCurrentProjectClick},
+        {QKeySequence::Open, &TMainForm::OpenFileSpeedButtonClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_Q), &TMainForm::ExitSpeedButtonClick},
+    };
+    for (const auto &[key, slot] : keys) {
+        auto *shortcut = new QShortcut(key, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, slot);
+    }
 
     formCreate();
 }
@@ -295,25 +324,75 @@ void TMainForm::refreshChart() {
     Chart->repaintNow();
 }
 
-bool TMainForm::outputIsStale() {
-    const std::uint64_t output = fingerprint(m_state.OutputBuffer.range(core::MaxSignalHalfWidth));
-    const std::uint64_t inputs = fingerprint(m_state.FilterBuffer.range(core::MaxFilterHalfWidth),
-                                             fingerprint(m_state.SignalBuffer.range(core::MaxSignalHalfWidth)));
-    if (!m_printsTaken || output != m_outputPrint) { // computed anew (or loaded) since the last redraw
-        m_outputPrint = output;
-        m_inputsPrint = inputs;
-        m_printsTaken = true;
+QString TMainForm::metricsRowKey(int row) {
+    return QStringLiteral("MainForm.MetricsTable.") + QString::fromUtf8(MetricsRows[row]);
+}
+
+SourcePrints TMainForm::currentPrints() const {
+    SourcePrints p{};
+    p[at(ResultSource::Signal)] = fingerprint(m_state.SignalBuffer.range(core::MaxSignalHalfWidth));
+    const double filterHalfWidth = m_state.FilterHalfWidth;
+    p[at(ResultSource::Filter)] =
+        fingerprint(std::span(&filterHalfWidth, 1), fingerprint(m_state.FilterBuffer.range(core::MaxFilterHalfWidth)));
+    p[at(ResultSource::Response)] = fingerprint(m_state.ResponseBuffer.range(core::MaxSignalHalfWidth));
+    p[at(ResultSource::Output)] = fingerprint(m_state.OutputBuffer.range(core::MaxSignalHalfWidth));
+    p[at(ResultSource::FixedOutput)] = fingerprint(m_state.FixedOutputBuffer.range(core::MaxSignalHalfWidth));
+    try {
+        const double frequency = samplingFrequency();
+        p[at(ResultSource::SamplingFrequency)] = fingerprint(std::span(&frequency, 1));
+    } catch (const std::exception &) {
+        // Text that is no number: a source unlike any number.
+        const QByteArray text = FNmSuperSpin->text().toUtf8();
+        p[at(ResultSource::SamplingFrequency)] =
+            fingerprintBytes(std::span(reinterpret_cast<const unsigned char *>(text.data()), text.size()), 1);
     }
-    return inputs != m_inputsPrint;
+    const double halfWidth = m_state.SignalHalfWidth;
+    p[at(ResultSource::SignalHalfWidth)] = fingerprint(std::span(&halfWidth, 1));
+    std::uint64_t set = fingerprint({});
+    if (m_filterForm)
+        for (const project::PulseSetEntry &entry : m_filterForm->TabSheet4->list()) {
+            const std::string item = entry.fileName + (entry.check ? '\1' : '\0');
+            set =
+                fingerprintBytes(std::span(reinterpret_cast<const unsigned char *>(item.data()), item.size() + 1), set);
+        }
+    p[at(ResultSource::PulseSet)] = set;
+    return p;
+}
+
+void TMainForm::noteOutputInputs(const SourcePrints &now) {
+    if (!m_printsTaken || now[at(ResultSource::Output)] != m_outputPrint) {
+        m_outputPrint = now[at(ResultSource::Output)];
+        m_outputSignal = now[at(ResultSource::Signal)];
+        m_outputFilter = now[at(ResultSource::Filter)];
+    }
+    if (!m_printsTaken || now[at(ResultSource::FixedOutput)] != m_fixedPrint) {
+        m_fixedPrint = now[at(ResultSource::FixedOutput)];
+        m_fixedSignal = now[at(ResultSource::Signal)];
+        m_fixedFilter = now[at(ResultSource::Filter)];
+    }
+    m_printsTaken = true;
+}
+
+void TMainForm::refreshStaleMarks() {
+    const SourcePrints now = currentPrints();
+    noteOutputInputs(now);
+    for (int row = 0; row < MetricsTable->rowCount(); ++row) {
+        const std::string key = metricsRowKey(row).toStdString();
+        const bool stale = m_marks.stale(key, now);
+        auto *header = MetricsTable->verticalHeaderItem(row);
+        header->setText(QString::fromUtf8(MetricsRows[row]) + (stale ? StaleMark : QString()));
+        header->setToolTip(QString::fromStdString(m_marks.note(key, now)));
+        for (int column = 0; column < MetricsTable->columnCount(); ++column)
+            MetricsTable->item(row, column)->setForeground(stale ? QBrush(Qt::gray) : QBrush());
+    }
+    for (const auto &marker : m_markers)
+        marker(now);
 }
 
 // Three curves and, in the last row, the filter's taps as they stand at the redraw.
 void TMainForm::refreshMetrics(int halfWidth) {
-    // A filtered signal older than the signal or the filter shown beside it is marked as such.
-    const bool stale = outputIsStale();
-    auto *header = MetricsTable->verticalHeaderItem(OutputRow);
-    header->setText(QString::fromUtf8(MetricsRows[OutputRow]) + (stale ? StaleMark : QString()));
-    header->setToolTip(stale ? QString("Сигнал или фильтр изменились после расчёта фильтрации") : QString());
+    SourcePrints now = currentPrints();
+    noteOutputInputs(now);
     const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer, nullptr,
                                          &m_state.FixedOutputBuffer};
     const QChar decimal = widgets::NumberSeparators::current().decimal;
@@ -328,11 +407,22 @@ void TMainForm::refreshMetrics(int halfWidth) {
         }
         for (int column = 0; column < MetricsTable->columnCount(); ++column) {
             const core::MetricField &f = core::MetricFields[column];
-            QTableWidgetItem *item = MetricsTable->item(row, column);
-            item->setText(metricText(metrics.*(f.value), f.cut != nullptr && metrics.*(f.cut), decimal));
-            item->setForeground(row == OutputRow && stale ? QBrush(Qt::gray) : QBrush());
+            MetricsTable->item(row, column)
+                ->setText(metricText(metrics.*(f.value), f.cut != nullptr && metrics.*(f.cut), decimal));
         }
+        // The filtered signal's row stands for the signal and filter the filtered signal was
+        // computed from, not those of now.
+        SourcePrints taken = now;
+        if (row == OutputRow) {
+            taken[at(ResultSource::Signal)] = m_outputSignal;
+            taken[at(ResultSource::Filter)] = m_outputFilter;
+        } else if (row == FixedOutputRow) {
+            taken[at(ResultSource::Signal)] = m_fixedSignal;
+            taken[at(ResultSource::Filter)] = m_fixedFilter;
+        }
+        m_marks.computed(metricsRowKey(row).toStdString(), taken);
     }
+    refreshStaleMarks();
 }
 
 void TMainForm::applyDisplaySettings() {
@@ -412,6 +502,11 @@ void TMainForm::OpenFileSpeedButtonClick() {
 void TMainForm::SaveFileSpeedButtonClick() {
     if (onSaveProject)
         guard(onSaveProject);
+}
+
+void TMainForm::SaveCurrentProjectClick() {
+    if (onSaveCurrentProject)
+        guard(onSaveCurrentProject);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event) {

@@ -7,6 +7,7 @@
 
 #include "core/state.h"
 #include "ui/form_base.h"
+#include "ui/stale_marks.h"
 #include "ui/widgets/chart.h"
 #include "ui/widgets/platform.h"
 
@@ -37,6 +38,8 @@ class TMainForm : public TForm {
     // Handlers that hosts of the project file install for the two project buttons.
     std::function<void()> onOpenProject;
     std::function<void()> onSaveProject;
+    // Ctrl+S: the project's own file without a dialog where it has one.
+    std::function<void()> onSaveCurrentProject;
     // Asked when the main window is about to close ("Выход" or the window's close button);
     // false keeps it open. Unset: it closes.
     std::function<bool()> onCloseRequest;
@@ -50,6 +53,8 @@ class TMainForm : public TForm {
     QPushButton *SpectorBitBtn;
     QLabel *StaticText1;
     QPushButton *ZoomUnDoButton;
+    // "?": the user guide, as F1.
+    QToolButton *HelpSpeedButton;
     widgets::TChart *Chart;
     widgets::TLineSeries *Series1;
     widgets::TLineSeries *Series2;
@@ -71,6 +76,17 @@ class TMainForm : public TForm {
     // stored in projects.
     QTableWidget *MetricsTable;
 
+    // What every result on screen was computed from; each window's results are defined here and
+    // marked by refreshStaleMarks().
+    StaleMarks &staleMarks() { return m_marks; }
+    // The prints of every source as it stands now.
+    SourcePrints currentPrints() const;
+    // Called by refreshStaleMarks() for results outside this window (the filter window's set
+    // table and the like), with the prints of now.
+    void addStaleMarker(std::function<void(const SourcePrints &)> marker) { m_markers.push_back(std::move(marker)); }
+    // The metrics rows' keys in StaleMarks, top to bottom.
+    static QString metricsRowKey(int row);
+
     widgets::FileDialogRequest OpenDialog;
     widgets::FileDialogRequest SaveDialog;
 
@@ -91,6 +107,10 @@ class TMainForm : public TForm {
     void SaveToBMPFileN6Click();
     void OpenFileSpeedButtonClick();
     void SaveFileSpeedButtonClick();
+    void SaveCurrentProjectClick();
+    // Marks every result whose sources changed since it was computed "(устарело)"; recomputes
+    // nothing.
+    void refreshStaleMarks();
 
   protected:
     void closeEvent(QCloseEvent *event) override;
@@ -99,16 +119,22 @@ class TMainForm : public TForm {
     void formCreate();
     void applyDisplaySettings();
     void refreshMetrics(int halfWidth);
-    // Whether the filtered signal is older than the signal or the filter it was computed from:
-    // its metrics row is then marked. Told by fingerprints of the buffers at each redraw.
-    bool outputIsStale();
+    // Takes the prints of the signal and filter the filtered signal was computed from, when the
+    // filtered signal changed since the last look (told by its print).
+    void noteOutputInputs(const SourcePrints &now);
 
     core::CoreState &m_state;
     TSignalForm *m_signalForm = nullptr;
     TFilterForm *m_filterForm = nullptr;
     TSpectorForm *m_spectorForm = nullptr;
-    std::uint64_t m_outputPrint = 0; // of OutputBuffer at the last redraw
-    std::uint64_t m_inputsPrint = 0; // of SignalBuffer and FilterBuffer when OutputBuffer last changed
+    StaleMarks m_marks;
+    std::vector<std::function<void(const SourcePrints &)>> m_markers;
+    std::uint64_t m_outputPrint = 0;  // of OutputBuffer at the last look
+    std::uint64_t m_outputSignal = 0; // of SignalBuffer when OutputBuffer last changed
+    std::uint64_t m_outputFilter = 0; // of FilterBuffer when OutputBuffer last changed
+    std::uint64_t m_fixedPrint = 0;   // of FixedOutputBuffer at the last look
+    std::uint64_t m_fixedSignal = 0;  // of SignalBuffer when FixedOutputBuffer last changed
+    std::uint64_t m_fixedFilter = 0;  // of FilterBuffer when FixedOutputBuffer last changed
     bool m_printsTaken = false;
 };
 

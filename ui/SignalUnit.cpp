@@ -1,6 +1,7 @@
 #include "SignalUnit.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -424,9 +425,39 @@ void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
         if (placed.droppedBefore + placed.droppedAfter > 0)
             notes << "Отброшено отсчётов вне −10000..10000: " +
                          widgets::integerText(static_cast<long long>(placed.droppedBefore + placed.droppedAfter)) + ".";
+        const int halfWidth = m_main.SWNmSpinEdit->value();
+        const bool outside = placed.peakIndex && std::llabs(*placed.peakIndex) > halfWidth;
+        if (placed.peakIndex)
+            notes << "Наибольший отсчёт импульса: индекс " + widgets::integerText(*placed.peakIndex) +
+                         (outside ? ", вне полуширины массива сигнала −" + widgets::integerText(halfWidth) + "..+" +
+                                        widgets::integerText(halfWidth) + "."
+                                  : QString("."));
         FileNoteLabel->setText(notes.join(' '));
         m_main.DrawBitBtnClick();
+        if (outside && mode == io::PlacementMode::Replace)
+            offerPeakPlacement(*placed.peakIndex, button);
     });
+}
+
+void TSignalForm::offerPeakPlacement(long long peakIndex, QPushButton *button) {
+    const long long needed = std::llabs(peakIndex);
+    // Widened to a round hundred past the peak, so that its ring-down shows too.
+    const int widened = static_cast<int>(std::min<long long>(core::MaxSignalHalfWidth, (needed / 100 + 1) * 100));
+    QStringList choices{"Поставить наибольший отсчёт на индекс 0"};
+    if (needed <= core::MaxSignalHalfWidth)
+        choices << "Расширить полуширину до " + widgets::integerText(widened);
+    choices << "Оставить как есть";
+    const QString text = "Наибольший отсчёт импульса лёг на индекс " + widgets::integerText(peakIndex) +
+                         ", вне полуширины массива сигнала " + widgets::integerText(m_main.SWNmSpinEdit->value()) +
+                         ": на графике его не видно.";
+    const int chosen = widgets::Platform::current().askChoice(this, "Импульс вне полуширины", text, choices);
+    if (chosen == 0) {
+        FilePeakButtonClick();
+        importFile(io::PlacementMode::Replace, button);
+    } else if (chosen == 1 && choices.size() == 3) {
+        m_main.SWNmSpinEdit->setValue(widened);
+        m_main.DrawBitBtnClick();
+    }
 }
 
 void TSignalForm::FileLoadBitBtnClick() {

@@ -107,6 +107,8 @@ class TSignalForm : public TForm {
     io::PulseImportRequest fileRequest(io::PlacementMode mode) const;
     void showFileInfo(const io::PulseImportOutcome &outcome);
     void importFile(io::PlacementMode mode, QPushButton *button);
+    // Asks what to do with a pulse whose largest sample landed outside the drawn half-width.
+    void offerPeakPlacement(long long peakIndex, QPushButton *button);
 
     core::CoreState &m_state;
     TMainForm &m_main;

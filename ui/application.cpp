@@ -18,6 +18,13 @@ Application::Application()
       m_filter(std::make_unique<TFilterForm>(*m_state, *m_main)),
       m_spector(std::make_unique<TSpectorForm>(*m_state, *m_main)) {
     m_main->attachWindows(m_signal.get(), m_filter.get(), m_spector.get());
+    // After any handler of any window, every result on screen is checked against its sources.
+    for (TForm *w : std::initializer_list<TForm *>{m_signal.get(), m_filter.get(), m_spector.get()})
+        QObject::connect(w, &TForm::acted, m_main.get(), &TMainForm::refreshStaleMarks);
+    m_filter->attachStaleMarks();
+    m_help = std::make_unique<HelpWindow>();
+    for (TForm *w : m_main->windows())
+        QObject::connect(w, &TForm::helpRequested, m_help.get(), &HelpWindow::showChapter);
     m_work = std::make_unique<project::WorkSections>(*m_state);
     m_legends = std::make_unique<ChartLegendSections>(ChartLegendSections::Charts{
         {"MainForm.Chart", m_main->Chart},
@@ -41,6 +48,7 @@ Application::Application()
             if (m_work->loaded())
                 showWork();
             markSaved();
+            m_projectFile = main->OpenDialog.fileName;
         }
         if (m_folders)
             m_folders->save();
@@ -51,11 +59,27 @@ Application::Application()
         m_lastSaveCompleted = false;
         main->setWindowTitle(saveProject(main->SaveDialog, main->windowTitle(), windows.windows(), main,
                                          widgets::NumberSeparators::current().decimal, &extras));
-        if (extras.completed)
+        if (extras.completed) {
             markSaved();
+            m_projectFile = main->SaveDialog.fileName;
+        }
         m_lastSaveCompleted = extras.completed;
         if (m_folders)
             m_folders->save();
+    };
+    // Ctrl+S and "Да" before closing: the project's own file where it has one, else the dialog.
+    main->onSaveCurrentProject = [this, main] {
+        if (m_projectFile.isEmpty()) {
+            main->SaveFileSpeedButtonClick();
+            return;
+        }
+        ProjectWindows windows(main->windows());
+        ProjectExtras extras{{m_work.get(), m_legends.get(), &m_filter->pulseSetSection()}};
+        m_lastSaveCompleted = false;
+        main->setWindowTitle(
+            saveProjectTo(m_projectFile, windows.windows(), widgets::NumberSeparators::current().decimal, &extras));
+        markSaved();
+        m_lastSaveCompleted = true;
     };
     main->onCloseRequest = [this] { return mayClose(); };
     markSaved();
@@ -108,7 +132,7 @@ bool Application::mayClose() {
         switch (widgets::Platform::current().askYesNoCancel(
             m_main.get(), "Confirm", QString::fromStdString(base::Message::saveChangesQuestion()))) {
         case widgets::Platform::Answer::Yes:
-            m_main->SaveFileSpeedButtonClick();
+            m_main->SaveCurrentProjectClick();
             close = m_lastSaveCompleted;
             break;
         case widgets::Platform::Answer::No:
@@ -136,6 +160,7 @@ void Application::openProjectFile(const QString &fileName) {
 }
 
 Application::~Application() {
+    m_help.reset();
     // The other windows refer to the main window: they go first.
     m_spector.reset();
     m_filter.reset();

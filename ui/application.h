@@ -13,6 +13,7 @@
 #include "ui/SpectorUnit.h"
 #include "ui/chart_legends.h"
 #include "ui/dialog_folders.h"
+#include "ui/help_window.h"
 
 namespace pulsefir::ui {
 
@@ -42,6 +43,9 @@ class Application {
     // loaded or saved.
     bool hasUnsavedChanges();
 
+    // The user guide's window, opened by F1 and "?".
+    HelpWindow &helpWindow() { return *m_help; }
+
   private:
     // Asked before the main window closes: whether it may. With unsaved changes the user is asked
     // whether to save them; Yes saves (a cancelled or failed save keeps the program running).
@@ -64,7 +68,10 @@ class Application {
     std::string m_savedValues; // the controls' values at the last load or save
     project::WorkSnapshot m_savedWork;
     bool m_lastSaveCompleted = false;
+    // The file the project was last loaded from or saved to; empty for a project never saved.
+    QString m_projectFile;
     std::unique_ptr<DialogFolders> m_folders;
+    std::unique_ptr<HelpWindow> m_help;
 };
 
 } // namespace pulsefir::ui

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QHideEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStyle>
 #include <QTimer>
@@ -27,6 +28,9 @@ namespace pulsefir::ui {
 TForm::TForm(const QString &name, const QString &caption) {
     setObjectName(name);
     setWindowTitle(caption);
+    auto *help = new QShortcut(QKeySequence::HelpContents, this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, [this] { emit helpRequested(objectName()); });
 }
 
 QWidget *TForm::component(const QString &name) const {
@@ -193,10 +197,11 @@ void TForm::fitToScreen() {
         m_placedClient = geometry();
         shrunk = true;
     }
-    // A window shrunk to the screen that stands partly off it moves onto it. One that fits as it
-    // is keeps its place: the first window's frame is not known yet at this point, and its place
-    // is set by the outer geometry once the window manager has framed it.
-    if (!shrunk)
+    // A window that stands partly off the screen moves onto it: one shrunk to the screen, and one
+    // that fits once a frame is known (a window opened after the first, whose outer rectangle can
+    // then be told). The first window's frame is not known yet at this point, and its place is set
+    // by the outer geometry once the window manager has framed it.
+    if (!shrunk && !knownMargins())
         return;
     QRect outer = geometry().marginsAdded(margins);
     if (outer.bottom() > available.bottom())
@@ -252,6 +257,7 @@ void TForm::guard(const std::function<void()> &handler) {
     } catch (const std::exception &error) {
         widgets::Platform::current().showError(this, QString::fromUtf8(error.what()));
     }
+    emit acted();
 }
 
 const char *TForm::keyOf(const project::SettingDefinition &setting) const {

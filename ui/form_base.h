@@ -62,6 +62,13 @@ class TForm : public QWidget {
     void fitToScreen();
     QScrollArea *contentScrollArea() const { return m_scroll; }
 
+  signals:
+    // A handler run through guard() has ended, however it ended: what it computed may have
+    // left results elsewhere out of date.
+    void acted();
+    // F1 in this window: the user guide at `chapter`, this window's object name.
+    void helpRequested(const QString &chapter);
+
   protected:
     template <typename T> T *declare(T *component) {
         m_components.push_back(component);

@@ -78,16 +78,19 @@ QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, 
             write = platform.askYesNo(
                 parent, "Confirm",
                 QString::fromStdString(base::Message::projectOverwriteQuestion(chosen->toStdString())));
-        if (write) {
-            project::saveProjectFile(nativeName(*chosen), windows, decimal.toLatin1() ? decimal.toLatin1() : '.',
-                                     extras ? extras->sections : project::Sections{});
-            result = *chosen;
-            if (extras)
-                extras->completed = true;
-        }
+        if (write)
+            result = saveProjectTo(*chosen, windows, decimal, extras);
     }
     dialog.initialDirectory = directoryPart(dialog.fileName);
     return result;
+}
+
+QString saveProjectTo(const QString &fileName, const project::Windows &windows, QChar decimal, ProjectExtras *extras) {
+    project::saveProjectFile(nativeName(fileName), windows, decimal.toLatin1() ? decimal.toLatin1() : '.',
+                             extras ? extras->sections : project::Sections{});
+    if (extras)
+        extras->completed = true;
+    return fileName;
 }
 
 } // namespace pulsefir::ui

@@ -32,6 +32,11 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
 QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, const project::Windows &windows,
                     QWidget *parent, QChar decimal, ProjectExtras *extras = nullptr);
 
+// The project written to `fileName` as it is, with no dialog and no question (the project's own
+// file). Returns the caption: `fileName`.
+QString saveProjectTo(const QString &fileName, const project::Windows &windows, QChar decimal,
+                      ProjectExtras *extras = nullptr);
+
 // The directory part of a file name, as a dialog's next initial directory: without a trailing
 // separator, except after a drive letter and colon and for the root folder.
 QString directoryPart(const QString &fileName);

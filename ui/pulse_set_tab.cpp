@@ -1,11 +1,16 @@
 #include "pulse_set_tab.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -22,6 +27,16 @@ constexpr QRgb CurveColor = qRgb(0, 0, 160);
 constexpr QRgb ChosenColor = qRgb(220, 0, 0);
 constexpr QRgb WorstRowColor = qRgb(255, 210, 200);
 constexpr int SignalRow = 0; // the current signal, not a file
+const QString NoDesignText = QStringLiteral("Последний расчёт МНК по набору: нет");
+const QString DesignText = QStringLiteral("Последний расчёт МНК по набору");
+const QString StaleMark = QStringLiteral(" (устарело)");
+const QString DetachText = QStringLiteral("В отдельном окне");
+const QString AttachText = QStringLiteral("Вернуть во вкладку");
+constexpr int ListMinimumHeight = 70;  // px in the tab
+constexpr int ListMaximumHeight = 100; // px in the tab
+constexpr int ShownRows = 8;           // of the list and of the table, in the window of their own
+constexpr int WindowMargin = 40;       // px of the list's and table's frames, headers and bar
+constexpr QSize WindowSize(900, 0);    // px wide; the height follows from the rows
 
 // A number as the windows show it: the user's decimal separator, six significant digits.
 QString shown(double value) {
@@ -47,11 +62,16 @@ QTableWidgetItem *readOnly(const QString &text) {
 } // namespace
 
 PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
-    auto *layout = new QVBoxLayout(this);
+    auto *tabLayout = new QVBoxLayout(this);
+    tabLayout->setContentsMargins(0, 0, 0, 0);
+    m_body = new QWidget(this);
+    m_body->setObjectName("PulseSetBody");
+    tabLayout->addWidget(m_body);
+    auto *layout = new QVBoxLayout(m_body);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->setSpacing(3);
 
-    PulseListTable = new QTableWidget(0, 2, this);
+    PulseListTable = new QTableWidget(0, 2, m_body);
     PulseListTable->setObjectName("PulseListTable");
     PulseListTable->setHorizontalHeaderLabels({"Импульс", "для проверки"});
     PulseListTable->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
@@ -59,17 +79,17 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     PulseListTable->verticalHeader()->setVisible(false);
     PulseListTable->verticalHeader()->setDefaultSectionSize(20);
     PulseListTable->setSelectionBehavior(QAbstractItemView::SelectRows);
-    PulseListTable->setMinimumHeight(70);
-    PulseListTable->setMaximumHeight(100);
+    PulseListTable->setMinimumHeight(ListMinimumHeight);
+    PulseListTable->setMaximumHeight(ListMaximumHeight);
     PulseListTable->insertRow(SignalRow);
     PulseListTable->setItem(SignalRow, 0, readOnly("Текущий сигнал"));
     auto *signalCheck = readOnly(QString());
     signalCheck->setFlags(Qt::NoItemFlags); // the signal is always a training pulse
     PulseListTable->setItem(SignalRow, 1, signalCheck);
 
-    AddPulseBitBtn = new QPushButton("Добавить…", this);
+    AddPulseBitBtn = new QPushButton("Добавить…", m_body);
     AddPulseBitBtn->setObjectName("AddPulseBitBtn");
-    RemovePulseBitBtn = new QPushButton("Удалить", this);
+    RemovePulseBitBtn = new QPushButton("Удалить", m_body);
     RemovePulseBitBtn->setObjectName("RemovePulseBitBtn");
     AddPathBitBtn = new QPushButton("Добавить тракт…", this);
     AddPathBitBtn->setObjectName("AddPathBitBtn");
@@ -80,11 +100,14 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     buttons->addWidget(RemovePulseBitBtn);
     buttons->addWidget(AddPathBitBtn);
     buttons->addStretch(1);
+    DetachBitBtn = new QPushButton(DetachText, m_body);
+    DetachBitBtn->setObjectName("DetachBitBtn");
+    buttons->addWidget(DetachBitBtn);
 
-    CurveLabel = new QLabel("L-кривая: lg энергии фильтра от lg невязки (при «авто»)", this);
+    CurveLabel = new QLabel("L-кривая: lg энергии фильтра от lg невязки (при «авто»)", m_body);
     CurveLabel->setObjectName("CurveLabel");
     CurveLabel->setWordWrap(true);
-    RegularizationChart = new widgets::TChart(this);
+    RegularizationChart = new widgets::TChart(m_body);
     RegularizationChart->setObjectName("RegularizationChart");
     RegularizationChart->setAxisCaptions("lg невязки", "lg |h|²");
     RegularizationChart->setCsvXHeader("lg невязки");
@@ -97,16 +120,18 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     ChosenSeries->setPointerVisible(true);
     ChosenSeries->setPointerSize(4, 4);
 
-    PulseFitTable = new QTableWidget(0, 7, this);
+    PulseFitTable = new QTableWidget(0, 7, m_body);
     PulseFitTable->setObjectName("PulseFitTable");
     PulseFitTable->setHorizontalHeaderLabels(
-        {"Импульс", "Роль", "Невязка", "Ширина -6 дБ [мкс]", "Длит. -20 дБ [мкс]", "Боковой уровень [дБ]", "Пик"});
+        {"Импульс", "Роль", "Невязка", "Ширина\n-6 дБ [мкс]", "Длит.\n-20 дБ [мкс]", "Боковой\nуровень [дБ]", "Пик"});
     PulseFitTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     PulseFitTable->horizontalHeader()->setStretchLastSection(true);
     PulseFitTable->verticalHeader()->setVisible(false);
     PulseFitTable->verticalHeader()->setDefaultSectionSize(20);
     PulseFitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    PulseFitTable->setMinimumHeight(70);
+    PulseFitTable->setMinimumHeight(ListMinimumHeight);
+    PulseFitLabel = new QLabel(NoDesignText, m_body);
+    PulseFitLabel->setObjectName("PulseFitLabel");
 
     PathSetPanel = new QWidget(this);
     PathSetPanel->setObjectName("PathSetPanel");
@@ -116,6 +141,7 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     layout->addWidget(PathSetPanel);
     layout->addWidget(CurveLabel);
     layout->addWidget(RegularizationChart, 3);
+    layout->addWidget(PulseFitLabel);
     layout->addWidget(PulseFitTable, 2);
 
     AddPulseDialog.kind = widgets::FileDialogRequest::Kind::Open;
@@ -126,6 +152,78 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     connect(AddPulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::AddPulseBitBtnClick);
     connect(RemovePulseBitBtn, &QPushButton::clicked, this, &PulseSetTab::RemovePulseBitBtnClick);
     connect(AddPathBitBtn, &QPushButton::clicked, this, &PulseSetTab::AddPathBitBtnClick);
+    connect(DetachBitBtn, &QPushButton::clicked, this, &PulseSetTab::DetachBitBtnClick);
+    // A file's role ticked or not changes the set as much as a file added.
+    connect(PulseListTable, &QTableWidget::itemChanged, this, &PulseSetTab::listChanged);
+}
+
+// A window of its own for the set, resizable, that gives the body back when it is closed.
+class PulseSetWindow : public QWidget {
+  public:
+    explicit PulseSetWindow(std::function<void()> closed) : QWidget(nullptr, Qt::Window), m_closed(std::move(closed)) {
+        setObjectName("PulseSetWindow");
+        setWindowTitle("Набор импульсов");
+        new QVBoxLayout(this);
+    }
+
+  protected:
+    void closeEvent(QCloseEvent *event) override {
+        m_closed();
+        QWidget::closeEvent(event);
+    }
+
+  private:
+    std::function<void()> m_closed;
+};
+
+PulseSetTab::~PulseSetTab() = default;
+
+void PulseSetTab::DetachBitBtnClick() {
+    if (m_window) {
+        m_window->close();
+        return;
+    }
+    m_window = std::make_unique<PulseSetWindow>([this] { attach(); });
+    m_window->layout()->addWidget(m_body);
+    // Eight rows of the list and of the table, every column of the table.
+    const int row = PulseListTable->verticalHeader()->defaultSectionSize();
+    PulseListTable->setMaximumHeight(QWIDGETSIZE_MAX);
+    PulseListTable->setMinimumHeight(ShownRows * row + PulseListTable->horizontalHeader()->sizeHint().height() +
+                                     2 * PulseListTable->frameWidth());
+    PulseFitTable->setMinimumHeight(ShownRows * row + PulseFitTable->horizontalHeader()->sizeHint().height() +
+                                    PulseFitTable->horizontalScrollBar()->sizeHint().height() +
+                                    2 * PulseFitTable->frameWidth());
+    DetachBitBtn->setText(AttachText);
+    const QScreen *screen = window()->screen() ? window()->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen->availableGeometry();
+    const QSize wanted(WindowSize.width(), m_body->sizeHint().height() + WindowMargin);
+    m_window->resize(wanted.boundedTo(available.size() - QSize(WindowMargin, 2 * WindowMargin)));
+    m_window->move(available.center() - m_window->rect().center());
+    m_window->show();
+}
+
+void PulseSetTab::attach() {
+    if (!m_window)
+        return;
+    layout()->addWidget(m_body);
+    PulseListTable->setMinimumHeight(ListMinimumHeight);
+    PulseListTable->setMaximumHeight(ListMaximumHeight);
+    PulseFitTable->setMinimumHeight(ListMinimumHeight);
+    DetachBitBtn->setText(DetachText);
+    m_window.release()->deleteLater(); // closing: it goes once its close event has been handled
+}
+
+void PulseSetTab::markResult(bool stale, const QString &note) {
+    if (PulseFitTable->rowCount() == 0) {
+        PulseFitLabel->setText(NoDesignText);
+        PulseFitLabel->setToolTip(QString());
+        return;
+    }
+    PulseFitLabel->setText(DesignText + (stale ? StaleMark : QString()));
+    PulseFitLabel->setToolTip(note);
+    for (int row = 0; row < PulseFitTable->rowCount(); ++row)
+        for (int column = 0; column < PulseFitTable->columnCount(); ++column)
+            PulseFitTable->item(row, column)->setForeground(stale ? QBrush(Qt::gray) : QBrush());
 }
 
 project::PulseSetList PulseSetTab::list() const {
@@ -151,6 +249,7 @@ void PulseSetTab::setList(const project::PulseSetList &entries) {
             addPath(*entry.path, entry.check);
         else
             addFile(QString::fromStdString(entry.fileName), entry.check);
+    emit listChanged();
 }
 
 void PulseSetTab::addPath(const project::PathConditions &conditions, bool check) {
@@ -163,10 +262,20 @@ void PulseSetTab::AddPathBitBtnClick() {
     guard([&] {
         for (const project::PathConditions &conditions : pathGrid())
             addPath(conditions, false);
+        emit listChanged();
     });
 }
 
 void PulseSetTab::addFile(const QString &fileName, bool check) {
+    {
+        // The row is told as a change only once it is whole.
+        const QSignalBlocker quietTable(PulseListTable);
+        addRow(fileName, check);
+    }
+    emit listChanged();
+}
+
+void PulseSetTab::addRow(const QString &fileName, bool check) {
     const int row = PulseListTable->rowCount();
     PulseListTable->insertRow(row);
     PulseListTable->setItem(row, 0, readOnly(fileName));
@@ -197,8 +306,10 @@ void PulseSetTab::AddPulseBitBtnClick() {
 
 void PulseSetTab::RemovePulseBitBtnClick() {
     const int row = PulseListTable->currentRow();
-    if (row > SignalRow)
+    if (row > SignalRow) {
         PulseListTable->removeRow(row);
+        emit listChanged();
+    }
 }
 
 void PulseSetTab::showDesign(const core::SetDesignOutcome &outcome, const project::PulseSetList &designed) {

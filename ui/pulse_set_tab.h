@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ class PulseSetTab : public QWidget {
     Q_OBJECT
   public:
     explicit PulseSetTab(QWidget *parent = nullptr);
+    ~PulseSetTab() override;
 
     // How a file of the set is read (the signal window's "Файл" rules at this moment), and how a
     // handler's error is shown; both given by the window.
@@ -47,6 +49,9 @@ class PulseSetTab : public QWidget {
     std::vector<io::SetPulseData> readPulses() const;
     // The curve and the table of a design over the signal and the list as it was read.
     void showDesign(const core::SetDesignOutcome &outcome, const project::PulseSetList &designed);
+    // Marks the design's table "(устарело)" (its cells grey) or not; the note says what it was
+    // computed from.
+    void markResult(bool stale, const QString &note);
 
     QTableWidget *PulseListTable;
     QPushButton *AddPulseBitBtn;
@@ -59,18 +64,34 @@ class PulseSetTab : public QWidget {
     widgets::TLineSeries *CurveSeries;
     widgets::TLineSeries *ChosenSeries;
     QTableWidget *PulseFitTable;
+    // Moves the list and the table into a resizable window of their own, and back.
+    QPushButton *DetachBitBtn;
+    // The window of their own while they are in it, else nullptr.
+    QWidget *detachedWindow() const { return m_window.get(); }
+    // Above PulseFitTable: whose design it shows, and whether that is still current.
+    QLabel *PulseFitLabel;
     widgets::FileDialogRequest AddPulseDialog;
 
     // The row of PulseFitTable marked as the worst (the pulse of the largest residual, check pulses
     // too, whichever the criterion), or -1.
     int worstRow() const { return m_worstRow; }
 
+  signals:
+    // A file added or removed, or its role changed.
+    void listChanged();
+
   public slots:
     void AddPulseBitBtnClick();
     void RemovePulseBitBtnClick();
     void AddPathBitBtnClick();
+    void DetachBitBtnClick();
 
   private:
+    void addRow(const QString &fileName, bool check);
+    // The body back into the tab, the window closing.
+    void attach();
+    QWidget *m_body = nullptr; // everything of the tab, in the tab or in its own window
+    std::unique_ptr<QWidget> m_window;
     int m_worstRow = -1;
 };
 

@@ -994,6 +994,59 @@ class WindowsTest : public QObject {
         QVERIFY(std::abs(state().SignalBuffer[250] - std::sin(6.283185307179586 * 0.04 * 250 / 0.8)) < 1e-3);
     }
 
+    // A pulse whose largest sample lands outside the drawn half-width: the note gives its index,
+    // and the user places it at 0, widens the half-width or leaves it.
+    void pulseOutsideTheHalfWidthIsOffered_data() {
+        QTest::addColumn<int>("peakAt");    // index of the largest sample in the file, first at 0
+        QTest::addColumn<int>("pick");      // the answer to the question; -1 none asked
+        QTest::addColumn<int>("landsAt");   // where the largest sample is in the buffer afterwards
+        QTest::addColumn<int>("halfWidth"); // SWNmSpinEdit afterwards
+        QTest::addColumn<bool>("widenOffered");
+        QTest::newRow("inside: no question") << 300 << -1 << 300 << 1000 << false;
+        QTest::newRow("at the edge: no question") << 1000 << -1 << 1000 << 1000 << false;
+        QTest::newRow("outside, placed at 0") << 4000 << 0 << 0 << 1000 << true;
+        QTest::newRow("outside, half-width widened") << 4000 << 1 << 4000 << 4100 << true;
+        QTest::newRow("outside, left as it is") << 4000 << 2 << 4000 << 1000 << true;
+        QTest::newRow("outside the buffer: only placing offered") << 12000 << 1 << 12000 << 1000 << false;
+    }
+    void pulseOutsideTheHalfWidthIsOffered() {
+        QFETCH(int, peakAt);
+        QFETCH(int, pick);
+        QFETCH(int, landsAt);
+        QFETCH(int, halfWidth);
+        QFETCH(bool, widenOffered);
+        QTemporaryDir dir;
+        const QString name = dir.filePath("late.txt");
+        QByteArray text;
+        for (int k = 0; k <= peakAt + 50; ++k)
+            text += k == peakAt ? "-1\n" : k == peakAt - 1 ? "0.5\n" : "0.001\n";
+        writeFile(name, text);
+        main().SWNmSpinEdit->setValue(1000);
+        signal().FileNameEdit->setText(name);
+        if (pick >= 0)
+            platform().pickAnswers = {pick};
+        click(signal().FileLoadBitBtn);
+        QVERIFY2(errors().isEmpty(), qPrintable(errors().join('\n')));
+        QStringList picks;
+        for (const auto &m : platform().messages)
+            if (m.kind == "pick")
+                picks << m.text;
+        QCOMPARE(picks.size(), peakAt > 1000 ? 1 : 0);
+        if (!picks.isEmpty()) {
+            QVERIFY(picks[0].contains("лёг на индекс " + widgets::integerText(peakAt)));
+            QCOMPARE(picks[0].contains("Расширить полуширину до"), widenOffered);
+        }
+        if (landsAt <= core::MaxSignalHalfWidth)
+            QCOMPARE(state().SignalBuffer[landsAt], -1.0);
+        QCOMPARE(main().SWNmSpinEdit->value(), halfWidth);
+        QCOMPARE(state().SignalHalfWidth, halfWidth);
+        // The note tells where the largest sample is, and whether it is outside.
+        const QString note = signal().FileNoteLabel->text();
+        QVERIFY2(note.contains("Наибольший отсчёт импульса: индекс " + widgets::integerText(landsAt)),
+                 qPrintable(note));
+        QCOMPARE(note.contains("вне полуширины массива сигнала −1000..+1000."), std::abs(landsAt) > 1000);
+    }
+
     void unreadablePulseIsReportedAndChangesNothing() {
         QTemporaryDir dir;
         const QString name = dir.filePath("bad.csv");
@@ -1209,8 +1262,11 @@ class WindowsTest : public QObject {
             QCOMPARE(state().FilterBuffer[j], reference->FilterBuffer[j]);
         QCOMPARE(filter().Series1->count(), 81);
         QCOMPARE(filter().Series1->point(40).y, reference->FilterBuffer[0]);
-        QCOMPARE(filter().AimLabel->text(),
-                 "Целевая функция " + QString::fromStdString(base::formatObjective(expected.SearchObjective, ',')));
+        // Reported apart from the search's objective.
+        QCOMPARE(filter().LeastSquaresLabel->text(),
+                 "МНК: целевая функция " +
+                     QString::fromStdString(base::formatObjective(expected.SearchObjective, ',')));
+        QCOMPARE(filter().AimLabel->text(), QString("Целевая функция"));
         QVERIFY(filter().LeastSquaresBitBtn->isEnabled());
 
         // With no increments the search keeps the filter and finds the same objective.

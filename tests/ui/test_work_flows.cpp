@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <bit>
 #include <memory>
 
@@ -183,6 +184,68 @@ class WorkFlowsTest : public QObject {
         QCOMPARE(!main.isVisible(), closed);
         QCOMPARE(QFileInfo::exists(name), written);
         QCOMPARE(m_app->hasUnsavedChanges(), changed && !written);
+    }
+
+    // "Да" and Ctrl+S write a project that has a file of its own to that file with no dialog and
+    // no question; a project without one gets the save dialog.
+    void savingGoesToTheProjectsOwnFile_data() {
+        QTest::addColumn<bool>("named");
+        QTest::addColumn<bool>("byKey"); // Ctrl+S instead of "Да" on closing
+        QTest::newRow("named, Да on closing") << true << false;
+        QTest::newRow("unnamed, Да on closing") << false << false;
+        QTest::newRow("named, Ctrl+S") << true << true;
+        QTest::newRow("unnamed, Ctrl+S") << false << true;
+    }
+    void savingGoesToTheProjectsOwnFile() {
+        QFETCH(bool, named);
+        QFETCH(bool, byKey);
+        TMainForm &main = m_app->mainForm();
+        main.show();
+        const QString tag = QString::number(named) + QString::number(byKey);
+        const QString own = m_dir.filePath("own" + tag + ".flt");
+        const QString chosen = m_dir.filePath("chosen" + tag + ".flt");
+        if (named) {
+            platform().dialogAnswers = {own};
+            main.SaveFileSpeedButtonClick();
+        }
+        const qsizetype dialogsBefore = platform().dialogRequests.size();
+        m_app->filterForm().WINNmSpinEdit->setValue(250);
+        platform().dialogAnswers = {chosen};
+        if (byKey) {
+            main.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&main));
+            QTest::keyClick(&main, Qt::Key_S, Qt::ControlModifier);
+        } else {
+            platform().choiceAnswers = {Platform::Answer::Yes};
+            main.ExitSpeedButtonClick();
+            QVERIFY(!main.isVisible());
+        }
+        const QString written = named ? own : chosen;
+        QVERIFY(readAll(written).contains("WINNmSpinEdit=250"));
+        QCOMPARE(platform().dialogRequests.size() - dialogsBefore, named ? 0 : 1);
+        QVERIFY(std::none_of(platform().messages.begin(), platform().messages.end(),
+                             [](const auto &m) { return m.kind == "question"; })); // no overwrite question
+        QVERIFY(!m_app->hasUnsavedChanges());
+        QCOMPARE(main.windowTitle(), written);
+    }
+
+    // Looking at a file through "Обзор…" changes no field but the file's name: choosing the
+    // name the field already holds is no change.
+    void browsingIsNoChange() {
+        const QString pulse = path("browse.txt");
+        QFile file(pulse);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("0.5\n1\n0.5\n");
+        file.close();
+        TSignalForm &signal = m_app->signalForm();
+        signal.FileNameEdit->setText(pulse);
+        platform().dialogAnswers = {path("browse.flt")};
+        m_app->mainForm().SaveFileSpeedButtonClick();
+        QVERIFY(!m_app->hasUnsavedChanges());
+        platform().dialogAnswers = {pulse};
+        signal.FileBrowseButtonClick();
+        QVERIFY(signal.FileInfoLabel->text().contains("3")); // it was read and described
+        QVERIFY(!m_app->hasUnsavedChanges());
     }
 
     // A setting changed and set back is no change; the window's own close button asks too.

@@ -27,6 +27,7 @@ class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
     std::vector<QImage> previews;     // the pictures the picture dialogs showed
     std::deque<bool> questionAnswers; // Yes is true
     std::deque<Answer> choiceAnswers; // of the Yes/No/Cancel questions; none left: No
+    std::deque<int> pickAnswers;      // of askChoice; none left: the last choice
     std::vector<Message> messages;
 
     void beep() override { ++beeps; }
@@ -55,6 +56,14 @@ class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
             return false;
         const bool answer = questionAnswers.front();
         questionAnswers.pop_front();
+        return answer;
+    }
+    int askChoice(QWidget *, const QString &title, const QString &text, const QStringList &choices) override {
+        messages.push_back({"pick", title, text + " [" + choices.join('|') + "]"});
+        if (pickAnswers.empty())
+            return static_cast<int>(choices.size()) - 1;
+        const int answer = pickAnswers.front();
+        pickAnswers.pop_front();
         return answer;
     }
     Answer askYesNoCancel(QWidget *, const QString &title, const QString &text) override {

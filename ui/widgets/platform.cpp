@@ -16,6 +16,7 @@
 #include <QTranslator>
 
 #include <memory>
+#include <vector>
 
 #include "ui/widgets/numeric_text.h"
 
@@ -189,6 +190,18 @@ Platform::Answer QtPlatform::askYesNoCancel(QWidget *parent, const QString &titl
     default:
         return Answer::Cancel;
     }
+}
+
+int QtPlatform::askChoice(QWidget *parent, const QString &title, const QString &text, const QStringList &choices) {
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::NoButton, parent);
+    std::vector<QAbstractButton *> buttons;
+    for (const QString &choice : choices)
+        buttons.push_back(box.addButton(choice, QMessageBox::ActionRole));
+    if (!buttons.empty())
+        box.setEscapeButton(buttons.back());
+    box.exec();
+    const auto chosen = std::find(buttons.begin(), buttons.end(), box.clickedButton());
+    return chosen == buttons.end() ? static_cast<int>(choices.size()) - 1 : static_cast<int>(chosen - buttons.begin());
 }
 
 bool installPlatformTranslation(QCoreApplication &app, const QLocale &locale) {

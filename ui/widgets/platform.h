@@ -52,6 +52,9 @@ class Platform {
     // A question with "Да", "Нет" and "Отмена"; closing the box is Cancel.
     enum class Answer { Yes, No, Cancel };
     virtual Answer askYesNoCancel(QWidget *parent, const QString &title, const QString &text) = 0;
+    // A question answered by one of `choices` (button captions, the last one also what closing
+    // the box means); the index of the one chosen.
+    virtual int askChoice(QWidget *parent, const QString &title, const QString &text, const QStringList &choices) = 0;
 
     // The services in use; the Qt implementation unless a test installed another.
     static Platform &current();
@@ -78,6 +81,7 @@ class QtPlatform : public Platform {
     void showError(QWidget *parent, const QString &text) override;
     void showInformation(QWidget *parent, const QString &title, const QString &text) override;
     bool askYesNo(QWidget *parent, const QString &title, const QString &text) override;
+    int askChoice(QWidget *parent, const QString &title, const QString &text, const QStringList &choices) override;
     Answer askYesNoCancel(QWidget *parent, const QString &title, const QString &text) override;
 };
 
