@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
@@ -163,8 +164,15 @@ class PulseSetWindow : public QWidget {
     explicit PulseSetWindow(std::function<void()> closed) : QWidget(nullptr, Qt::Window), m_closed(std::move(closed)) {
         setObjectName("PulseSetWindow");
         setWindowTitle("Набор импульсов");
-        new QVBoxLayout(this);
+        // The set's body scrolls where the screen is lower than it (the path grid and the curve
+        // under eight rows of each table).
+        m_scroll = new QScrollArea(this);
+        m_scroll->setWidgetResizable(true);
+        m_scroll->setFrameShape(QFrame::NoFrame);
+        (new QVBoxLayout(this))->addWidget(m_scroll);
     }
+    void setBody(QWidget *body) { m_scroll->setWidget(body); }
+    QWidget *takeBody() { return m_scroll->takeWidget(); }
 
   protected:
     void closeEvent(QCloseEvent *event) override {
@@ -174,6 +182,7 @@ class PulseSetWindow : public QWidget {
 
   private:
     std::function<void()> m_closed;
+    QScrollArea *m_scroll = nullptr;
 };
 
 PulseSetTab::~PulseSetTab() = default;
@@ -183,8 +192,9 @@ void PulseSetTab::DetachBitBtnClick() {
         m_window->close();
         return;
     }
-    m_window = std::make_unique<PulseSetWindow>([this] { attach(); });
-    m_window->layout()->addWidget(m_body);
+    auto detached = std::make_unique<PulseSetWindow>([this] { attach(); });
+    detached->setBody(m_body);
+    m_window = std::move(detached);
     // Eight rows of the list and of the table, every column of the table.
     const int row = PulseListTable->verticalHeader()->defaultSectionSize();
     PulseListTable->setMaximumHeight(QWIDGETSIZE_MAX);
@@ -205,6 +215,7 @@ void PulseSetTab::DetachBitBtnClick() {
 void PulseSetTab::attach() {
     if (!m_window)
         return;
+    static_cast<PulseSetWindow *>(m_window.get())->takeBody();
     layout()->addWidget(m_body);
     PulseListTable->setMinimumHeight(ListMinimumHeight);
     PulseListTable->setMaximumHeight(ListMaximumHeight);
