@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -479,7 +480,24 @@ PulseData readPlanned(std::string_view text, const LayoutPlan &plan, const std::
 
 } // namespace
 
+namespace {
+PulseData readPulseTextAnyRate(std::string_view text, const std::string &name, const PulseReadOptions &options);
+} // namespace
+
 PulseData readPulseText(std::string_view text, const std::string &name, const PulseReadOptions &options) {
+    PulseData pulse = readPulseTextAnyRate(text, name, options);
+    // A stated interval so long or so short that its rate is no number a double holds (2e307 s
+    // gives 0 MHz): refused, whatever range the caller allows.
+    if (pulse.samplingFrequency && !(std::isfinite(*pulse.samplingFrequency) && *pulse.samplingFrequency > 0.0))
+        throw base::Error(
+            base::Message::fileRateOutOfRange(name, base::formatSignificant(*pulse.samplingFrequency, 9),
+                                              base::formatSignificant(std::numeric_limits<double>::min(), 9),
+                                              base::formatSignificant(std::numeric_limits<double>::max(), 9)));
+    return pulse;
+}
+
+namespace {
+PulseData readPulseTextAnyRate(std::string_view text, const std::string &name, const PulseReadOptions &options) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
 
@@ -701,5 +719,6 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
     }
     return result;
 }
+} // namespace
 
 } // namespace pulsefir::io
