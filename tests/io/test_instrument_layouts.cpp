@@ -12,6 +12,7 @@
 #include "core/state.h"
 #include "io/pulse_import.h"
 #include "io/pulse_reader.h"
+#include "io/text_reader.h"
 #include "io_test_files.h"
 
 using namespace pulsefir;
@@ -358,4 +359,11 @@ TEST(BlockCodecWav, ReadsTheFramesTheFactChunkStates) {
         ASSERT_EQ(data.samples.size(), frames);
         EXPECT_NEAR(data.samples.back(), testSine(frames - 1), 0.05);
     }
+}
+
+// An increment no rate in a double can follow from (2e307 s: 0 MHz) is refused even where the
+// caller sets no range (the fuzzer's find), never passed on as a rate of 0.
+TEST(TextReaderRate, AnIntervalWithoutARateIsRefused) {
+    const PulseReadOptions noRange;
+    EXPECT_THROW(readPulseText("CH1,CH2,Start,Increment,\n1,2,-6e-05,2e307,\n3,4,\n", "f.csv", noRange), base::Error);
 }
