@@ -72,6 +72,9 @@ constexpr int NoteLines = 2; // of the note under the filter chart
 const std::string SearchReport = "FilterForm.Search";
 const std::string LeastSquaresReport = "FilterForm.LeastSquares";
 const std::string PulseFitReport = "FilterForm.PulseFitTable";
+const std::string FixedPointReport = "FilterForm.FixedPoint";
+const std::string BitsReport = "FilterForm.BitsTable";
+const std::string HdlReport = "FilterForm.Hdl";
 const QString StaleMark = QStringLiteral(" (устарело)");
 
 // A report label with or without the mark, its note as the tooltip.
@@ -352,6 +355,8 @@ void TFilterForm::exportHdlTo(const QString &folder) {
     const io::HdlExport e =
         io::hdlExportOf(m_state, m_main.samplingFrequency(), project::fixedPoint(fixedPointSettings()));
     showHdlResources(io::writeHdl(QFile::encodeName(folder).toStdString(), e.filter, e.signal));
+    m_main.staleMarks().computed(HdlReport, m_main.currentPrints());
+    m_main.refreshStaleMarks();
 }
 
 void TFilterForm::OutShiftAutoCheckBoxClick() {
@@ -390,8 +395,14 @@ void TFilterForm::FixedPointBitBtnClick() {
                 .arg(localNumber(e.largestError, FixedPointDigits))
                 .arg(widgets::integerText(e.saturated)));
         showHdlResources(io::planHdl(io::hdlFilterOf(outcome.Run, project::fixedPoint(s))));
+        m_fixedPointLabelFromSearch = false;
         m_main.CheckBox4->setChecked(true);
         m_main.refreshChart();
+        // After the chosen shift went into its field: the prints this run stands for.
+        const SourcePrints now = m_main.currentPrints();
+        m_main.staleMarks().computed(FixedPointReport, now);
+        m_main.staleMarks().computed(HdlReport, now);
+        m_main.refreshStaleMarks();
     });
 }
 
@@ -419,14 +430,17 @@ void TFilterForm::FitBitsBitBtnClick() {
                                          QColor(DurationColor));
         }
         BitsChart->repaintNow();
+        m_fixedPointLabelFromSearch = true;
         if (search.Chosen < 0) {
             FixedPointLabel->setText(QString::fromStdString(base::Message::noTapWidthQualifies()));
-            return;
+        } else {
+            const int bits = search.Points[static_cast<std::size_t>(search.Chosen)].TapBits;
+            CoeBitsNmSpinEdit->setValue(bits);
+            BitsTable->selectRow(search.Chosen);
+            FixedPointLabel->setText(QString("Разрядность коэффициентов: %1 бит").arg(widgets::integerText(bits)));
         }
-        const int bits = search.Points[static_cast<std::size_t>(search.Chosen)].TapBits;
-        CoeBitsNmSpinEdit->setValue(bits);
-        BitsTable->selectRow(search.Chosen);
-        FixedPointLabel->setText(QString("Разрядность коэффициентов: %1 бит").arg(widgets::integerText(bits)));
+        m_main.staleMarks().computed(BitsReport, m_main.currentPrints());
+        m_main.refreshStaleMarks();
     });
 }
 
@@ -509,8 +523,44 @@ void TFilterForm::attachStaleMarks() {
         markLabel(LeastSquaresLabel, m.stale(LeastSquaresReport, now),
                   QString::fromStdString(m.note(LeastSquaresReport, now)));
         TabSheet4->markResult(m.stale(PulseFitReport, now), QString::fromStdString(m.note(PulseFitReport, now)));
+        markLabel(LatencyLabel, m.stale(LeastSquaresReport, now),
+                  QString::fromStdString(m.note(LeastSquaresReport, now)));
+        // The label under the hardware fields tells the last of the integer run and the width search.
+        const std::string &label = m_fixedPointLabelFromSearch ? BitsReport : FixedPointReport;
+        markLabel(FixedPointLabel, m.stale(label, now), QString::fromStdString(m.note(label, now)));
+        markLabel(HdlLabel, m.stale(HdlReport, now), QString::fromStdString(m.note(HdlReport, now)));
+        const bool bitsStale = m.stale(BitsReport, now);
+        BitsTable->setToolTip(QString::fromStdString(m.note(BitsReport, now)));
+        for (int row = 0; row < BitsTable->rowCount(); ++row)
+            for (int column = 0; column < BitsTable->columnCount(); ++column)
+                if (QTableWidgetItem *item = BitsTable->item(row, column))
+                    item->setForeground(bitsStale ? QBrush(Qt::gray) : QBrush());
+        BitsTable->setHorizontalHeaderLabels(
+            {"Бит", "ОСШ [дБ]", "Бок. [дБ]", "Длит. [мкс]", bitsStale ? "Годится" + StaleMark : "Годится"});
     });
     connect(TabSheet4, &PulseSetTab::listChanged, &m_main, &TMainForm::refreshStaleMarks);
+    // The integer filter's words are inputs of the hardware tab's results.
+    for (QLineEdit *field : std::initializer_list<QLineEdit *>{
+             AdcBitsNmSpinEdit, AdcFullScaleNmSuperSpin, OutBitsNmSpinEdit, OutShiftNmSpinEdit, CoeBitsNmSpinEdit})
+        connect(field, &QLineEdit::textChanged, &m_main, &TMainForm::refreshStaleMarks);
+    connect(RoundingRadioGroup, &widgets::TRadioGroup::itemIndexChanged, &m_main, &TMainForm::refreshStaleMarks);
+    connect(OutShiftAutoCheckBox, &QCheckBox::toggled, &m_main, &TMainForm::refreshStaleMarks);
+    // The recorded pulse's conditions are inputs of the set's path members.
+    if (TSignalForm *signal = m_main.signalForm()) {
+        for (QLineEdit *field :
+             std::initializer_list<QLineEdit *>{signal->PathDistanceNmSuperSpin, signal->PathTemperatureNmSuperSpin,
+                                                signal->PathHumidityNmSuperSpin, signal->PathPressureNmSuperSpin})
+            connect(field, &QLineEdit::textChanged, &m_main, &TMainForm::refreshStaleMarks);
+        connect(signal->PathSpreadingRadioGroup, &widgets::TRadioGroup::itemIndexChanged, &m_main,
+                &TMainForm::refreshStaleMarks);
+        connect(signal->PathDelayCheckBox, &QCheckBox::toggled, &m_main, &TMainForm::refreshStaleMarks);
+    }
+    marks.define(FixedPointReport,
+                 {ResultSource::Signal, ResultSource::Filter, ResultSource::HardwareWords, ResultSource::TapWords});
+    marks.define(BitsReport, {ResultSource::Signal, ResultSource::Filter, ResultSource::SamplingFrequency,
+                              ResultSource::HardwareWords});
+    marks.define(HdlReport, {ResultSource::Filter, ResultSource::SamplingFrequency, ResultSource::HardwareWords,
+                             ResultSource::TapWords});
 }
 
 void TFilterForm::buildPulseSet() {

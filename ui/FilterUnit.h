@@ -177,6 +177,8 @@ class TFilterForm : public TForm, public core::SearchHost {
     void buildHdlExport(QGridLayout *grid);
     void showHdlResources(const io::HdlDesign &design);
     void buildPathSet();
+    // FixedPointLabel shows the width search's choice (true) or the integer run's figures (false).
+    bool m_fixedPointLabelFromSearch = false;
 
     core::CoreState &m_state;
     TMainForm &m_main;
