@@ -553,7 +553,6 @@ void TFilterForm::attachStaleMarks() {
             connect(field, &QLineEdit::textChanged, &m_main, &TMainForm::refreshStaleMarks);
         connect(signal->PathSpreadingRadioGroup, &widgets::TRadioGroup::itemIndexChanged, &m_main,
                 &TMainForm::refreshStaleMarks);
-        connect(signal->PathDelayCheckBox, &QCheckBox::toggled, &m_main, &TMainForm::refreshStaleMarks);
     }
     marks.define(FixedPointReport,
                  {ResultSource::Signal, ResultSource::Filter, ResultSource::HardwareWords, ResultSource::TapWords});

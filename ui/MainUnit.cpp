@@ -365,8 +365,8 @@ SourcePrints TMainForm::currentPrints() const {
         // A path member is the signal carried from the recorded conditions: those are its inputs too.
         if (paths && m_signalForm) {
             const project::SignalSettings r = m_signalForm->pathSettings();
-            const double recorded[] = {r.pathDistance, r.pathTemperature,       r.pathHumidity,
-                                       r.pathPressure, double(r.pathSpreading), double(r.pathDelay)};
+            const double recorded[] = {r.pathDistance, r.pathTemperature, r.pathHumidity, r.pathPressure,
+                                       double(r.pathSpreading)};
             set = fingerprint(recorded, set);
         }
     }
