@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -306,8 +307,17 @@ void TFilterForm::buildHardware() {
     DurationSeries = BitsChart->addSeries("DurationSeries", QColor(DurationColor));
     DurationSeries->setCaption("Отклонение длительности [%]");
     BitsChart->setMinimumHeight(BitsPanelHeight);
-    bits->addWidget(BitsTable, 3);
-    bits->addWidget(BitsChart, 4);
+    // The table as wide as its columns (a scroll bar beside them), the curves take the rest.
+    int tableWidth = 2 * BitsTable->frameWidth() + BitsTable->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < BitsTable->columnCount(); ++c)
+        tableWidth += BitsTable->horizontalHeader()->sectionSizeHint(c);
+    BitsTable->setMinimumWidth(tableWidth);
+    BitsLabel = label(TabSheet5, "Подбор разрядности", "BitsLabel");
+    auto *table = new QVBoxLayout;
+    table->addWidget(BitsLabel);
+    table->addWidget(BitsTable, 1);
+    bits->addLayout(table);
+    bits->addWidget(BitsChart, 1);
     grid->addLayout(bits, 8, 0, 1, 4);
     grid->setRowStretch(8, 1);
     PageControl1->addTab(TabSheet5, "Аппаратная реализация");
@@ -530,13 +540,12 @@ void TFilterForm::attachStaleMarks() {
         markLabel(FixedPointLabel, m.stale(label, now), QString::fromStdString(m.note(label, now)));
         markLabel(HdlLabel, m.stale(HdlReport, now), QString::fromStdString(m.note(HdlReport, now)));
         const bool bitsStale = m.stale(BitsReport, now);
-        BitsTable->setToolTip(QString::fromStdString(m.note(BitsReport, now)));
+        markLabel(BitsLabel, bitsStale, QString::fromStdString(m.note(BitsReport, now)));
+        BitsTable->setToolTip(BitsLabel->toolTip());
         for (int row = 0; row < BitsTable->rowCount(); ++row)
             for (int column = 0; column < BitsTable->columnCount(); ++column)
                 if (QTableWidgetItem *item = BitsTable->item(row, column))
                     item->setForeground(bitsStale ? QBrush(Qt::gray) : QBrush());
-        BitsTable->setHorizontalHeaderLabels(
-            {"Бит", "ОСШ [дБ]", "Бок. [дБ]", "Длит. [мкс]", bitsStale ? "Годится" + StaleMark : "Годится"});
     });
     connect(TabSheet4, &PulseSetTab::listChanged, &m_main, &TMainForm::refreshStaleMarks);
     // The integer filter's words are inputs of the hardware tab's results.

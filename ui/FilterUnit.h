@@ -112,6 +112,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     QLabel *FixedPointLabel;
     QLabel *LatencyLabel;    // the last least-squares design's latency in samples and µs
     QTableWidget *BitsTable; // SNR, side level and duration against the tap width
+    QLabel *BitsLabel;       // over the table: what it is, and whether it is current
     widgets::TChart *BitsChart;
     widgets::TLineSeries *SnrSeries;
     widgets::TLineSeries *SideLevelSeries;

@@ -80,7 +80,7 @@ class StaleMarksTest : public QObject {
             result << FixedPointReport;
         if (filter.HdlLabel->text().endsWith(Mark))
             result << HdlReport;
-        if (filter.BitsTable->horizontalHeaderItem(4)->text().endsWith(Mark))
+        if (filter.BitsLabel->text().endsWith(Mark))
             result << BitsTable;
         return result;
     }
