@@ -26,7 +26,7 @@ std::span<const double> points(const SpectorArray &array, const SpectorResults &
 
 } // namespace
 
-struct DeltaCase {
+struct DeltaViewCase {
     const char *name;
     int index;
     double low, high; // MHz
@@ -34,7 +34,7 @@ struct DeltaCase {
     int halfWidth = 1000;
 };
 
-class DeltaViewTest : public ::testing::TestWithParam<DeltaCase> {};
+class DeltaViewTest : public ::testing::TestWithParam<DeltaViewCase> {};
 
 // A lone 1 at index d has phase π/2 - d·ω·Δt: group delay d·Δt at every grid point, however far
 // beyond the 1/(2Δf) that a difference of neighbouring phases could tell apart, unwrapped phase
@@ -67,14 +67,14 @@ TEST_P(DeltaViewTest, DelayIsIndexTimesSpacing) {
 
 // The default grid's 1/(2Δf) is 3325 µs (2660 samples at 0.8 MHz); the buffer reaches 12 500 µs.
 INSTANTIATE_TEST_SUITE_P(Deltas, DeltaViewTest,
-                         ::testing::Values(DeltaCase{"at_centre_no_delay", 0, 0.01, 0.07, 400},
-                                           DeltaCase{"ahead_of_time_zero", -250, 0.01, 0.07, 400},
-                                           DeltaCase{"many_turns", 900, 0.01, 0.07, 400},
-                                           DeltaCase{"downward_grid", 37, 0.07, 0.01, 400},
-                                           DeltaCase{"two_points", 5, 0.01, 0.07, 2},
-                                           DeltaCase{"one_point", -7, 0.03, 0.07, 1},
-                                           DeltaCase{"finest_grid", 600, 0.001, 0.4, 10001},
-                                           DeltaCase{"far_before_time_zero", -10000, 0.01, 0.07, 400, 10000}),
+                         ::testing::Values(DeltaViewCase{"at_centre_no_delay", 0, 0.01, 0.07, 400},
+                                           DeltaViewCase{"ahead_of_time_zero", -250, 0.01, 0.07, 400},
+                                           DeltaViewCase{"many_turns", 900, 0.01, 0.07, 400},
+                                           DeltaViewCase{"downward_grid", 37, 0.07, 0.01, 400},
+                                           DeltaViewCase{"two_points", 5, 0.01, 0.07, 2},
+                                           DeltaViewCase{"one_point", -7, 0.03, 0.07, 1},
+                                           DeltaViewCase{"finest_grid", 600, 0.001, 0.4, 10001},
+                                           DeltaViewCase{"far_before_time_zero", -10000, 0.01, 0.07, 400, 10000}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 class SymmetricFilterTest : public ::testing::TestWithParam<int> {};
