@@ -6,10 +6,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 #include <tuple>
 #include <vector>
 
 #include "chart_fixture.h"
+#include "ui/widgets/chart_painter.h"
 
 using namespace pulsefir::ui;
 using namespace pulsefir::ui::widgets;
@@ -51,6 +53,41 @@ int solidColourChanged(const QImage &a, const QImage &b, QRect area) {
             count += solid && b.pixel(x, y) != c;
         }
     return count;
+}
+
+// A curve given in fractions of the plot area, x from its left and y from its bottom edge.
+using Curve = QList<QPointF>;
+
+// A scene of `size` whose axes run 0..1 over the plot area, with a legend naming `series`.
+ChartScene fractionScene(QSize size, const std::vector<const TLineSeries *> &series) {
+    ChartScene scene;
+    scene.size = size;
+    scene.layout = ChartLayout::compute(size, 40, 30);
+    const QRect plot = scene.layout.plot;
+    scene.x = AxisMapping(0, 1, plot.left(), plot.right());
+    scene.left = AxisMapping(0, 1, plot.bottom(), plot.top());
+    scene.right = scene.left;
+    scene.legend = true;
+    scene.series = series;
+    return scene;
+}
+
+// Which corner of the legend's room a box stands in: 0 upper right, 1 upper left, 2 lower
+// right, 3 lower left, -1 none.
+int cornerOf(const QRect &box, const QRect &room) {
+    const bool top = box.top() == room.top();
+    const bool bottom = box.bottom() == room.bottom();
+    const bool left = box.left() == room.left();
+    const bool right = box.right() == room.right();
+    if (top && right)
+        return 0;
+    if (top && left)
+        return 1;
+    if (bottom && right)
+        return 2;
+    if (bottom && left)
+        return 3;
+    return -1;
 }
 
 } // namespace
@@ -174,6 +211,150 @@ class ChartPainterTest : public ChartFixture {
         QCOMPARE(m_chart->dataCsv().split('\n')[3], QString("50,"));
     }
 
+    // The legend goes to the corner of the plot where it hides the least of the curves: lines
+    // count by their length inside the box, so a line crossing a corner between two distant
+    // points hides it as a dense curve does; with every corner free it stays upper right.
+    void legendTakesTheCornerHidingTheLeast_data() {
+        QTest::addColumn<QList<Curve>>("curves");
+        QTest::addColumn<int>("corner");
+        auto sampled = [](auto y) {
+            Curve c;
+            for (int i = 0; i <= 200; ++i)
+                c << QPointF(i / 200.0, y(i / 200.0));
+            return c;
+        };
+        QTest::newRow("a flat line in the middle: upper right")
+            << QList<Curve>{sampled([](double) { return 0.5; })} << 0;
+        QTest::newRow("rising to the upper right: upper left")
+            << QList<Curve>{sampled([](double x) { return x; })} << 1;
+        QTest::newRow("high at both ends: lower right")
+            << QList<Curve>{sampled([](double x) { return std::abs(2 * x - 1); })} << 2;
+        // The room keeps 6 px from the plot's edges: a line along an edge (0 or 1) passes
+        // under no box, one at 0.05 or 0.95 under the boxes of that side.
+        const Curve top = sampled([](double) { return 0.95; });
+        const Curve lowerRight{{0.5, 0.05}, {1.0, 0.05}};
+        QTest::newRow("three corners under two curves: lower left") << QList<Curve>{top, lowerRight} << 3;
+        QTest::newRow("every corner hidden: the least, a short stub")
+            << QList<Curve>{top, lowerRight, Curve{{0.0, 0.0}, {0.03, 0.03}}} << 3;
+        QTest::newRow("one segment across a corner, no point in it")
+            << QList<Curve>{Curve{{0.5, 1.0}, {1.0, 0.9}}} << 1;
+        // Stubs in three corners; the fourth is free unless a line were drawn across the gap.
+        const double gap = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("no line across a gap")
+            << QList<Curve>{Curve{{0.0, 0.0}, {0.03, 0.03}}, Curve{{0.0, 1.0}, {0.03, 0.97}},
+                            Curve{{0.97, 0.03}, {1.0, 0.0}}, Curve{{0.5, 1.0}, {0.8, gap}, {1.0, 0.9}}}
+            << 0;
+    }
+
+    void legendTakesTheCornerHidingTheLeast() {
+        QFETCH(QList<Curve>, curves);
+        QFETCH(int, corner);
+        std::vector<std::unique_ptr<TLineSeries>> owned;
+        std::vector<const TLineSeries *> series;
+        for (const Curve &curve : curves) {
+            owned.push_back(std::make_unique<TLineSeries>("Series", Qt::gray, nullptr));
+            for (const QPointF &p : curve)
+                owned.back()->addPoint(p.x(), p.y(), Qt::black);
+            series.push_back(owned.back().get());
+        }
+        const ChartScene scene = fractionScene(QSize(600, 400), series);
+        const QRect room = legendRoom(scene);
+        const QRect box = legendRect(scene);
+        QVERIFY(box.width() < room.width() / 3 && box.height() < room.height() / 3);
+        QCOMPARE(cornerOf(box, room), corner);
+    }
+
+    // Wherever the curves send the legend, it leaves every axis' labels readable: the right
+    // axis stands inside the plot and its labels reach into it.
+    void legendCoversNoAxisLabel_data() {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<bool>("rightAxis");
+        QTest::addColumn<QSize>("size");
+        for (const bool right : {false, true})
+            for (const char *shape : {"falling", "rising", "valley", "ridge"})
+                QTest::addRow("%s%s", shape, right ? ", right axis" : "") << QString(shape) << right << QSize(600, 400);
+        QTest::newRow("falling, right axis, small chart") << QString("falling") << true << QSize(300, 220);
+    }
+
+    void legendCoversNoAxisLabel() {
+        QFETCH(QString, shape);
+        QFETCH(bool, rightAxis);
+        QFETCH(QSize, size);
+        m_chart->resize(size);
+        m_chart->setAxisCaptions("время [мкс]", "амплитуда");
+        line()->clearPoints();
+        line()->setCaption("Сигнал после фильтра");
+        for (int i = 0; i <= 100; ++i) {
+            const double y = shape == "falling"  ? 100 - i
+                             : shape == "rising" ? i
+                             : shape == "valley" ? std::abs(2 * i - 100)
+                                                 : 100 - std::abs(2 * i - 100);
+            line()->addPoint(i, y, Qt::black);
+        }
+        TLineSeries *second = m_chart->series(1);
+        if (rightAxis) {
+            for (int i = 0; i <= 100; ++i)
+                second->addPoint(i, -12345.5 + std::sin(i * 0.1), Qt::red);
+            second->setOnRightAxis(true);
+            m_chart->setRightAxisCaption("задержка [мкс]");
+        }
+        m_chart->setLegendVisible(true);
+        QCOMPARE(m_chart->rightAxisShown(), rightAxis);
+        const ChartScene scene = m_chart->scene(m_chart->size());
+        const QRect box = legendRect(scene);
+        QVERIFY(!box.isEmpty());
+        QVERIFY(scene.layout.plot.contains(box));
+        const std::vector<AxisLabel> labels = axisLabels(scene);
+        QVERIFY(labels.size() > 6);
+        for (const AxisLabel &label : labels)
+            QVERIFY2(!label.box.intersects(box), qPrintable(label.text));
+        // The box drawn is the one placed: its white inside at its centre, its frame at its corner.
+        const QImage image = m_chart->renderImage();
+        QCOMPARE(image.pixel(box.topLeft()), QColor(Qt::black).rgb());
+        QCOMPARE(image.pixel(box.right() - 2, box.bottom() - 2), QColor(Qt::white).rgb());
+    }
+
+    // A dashed series inks part of its line, a solid one all of it; the legend's sample is
+    // stroked like its curve.
+    void dashedLineAndItsLegendSampleHaveGaps_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("width");
+        QTest::newRow("solid") << int(Qt::SolidLine) << 1;
+        QTest::newRow("dashed") << int(Qt::DashLine) << 1;
+        QTest::newRow("dashed, 3 px") << int(Qt::DashLine) << 3;
+    }
+
+    void dashedLineAndItsLegendSampleHaveGaps() {
+        QFETCH(int, style);
+        QFETCH(int, width);
+        const bool dashed = style != Qt::SolidLine;
+        line()->clearPoints();
+        for (int i = 0; i <= 100; ++i)
+            line()->addPoint(i, 0.0, Qt::blue);
+        line()->setLineStyle(static_cast<Qt::PenStyle>(style));
+        line()->setLineWidth(width);
+        m_chart->setLegendVisible(true);
+        const QImage image = m_chart->renderImage();
+        // The share of blue pixels from `from` to `to` in the bluest row within one of `y`.
+        auto inkShare = [&](int y, int from, int to) {
+            int most = 0;
+            for (int row = y - 1; row <= y + 1; ++row) {
+                int blue = 0;
+                for (int x = from; x < to; ++x)
+                    blue += image.pixel(x, row) == QColor(Qt::blue).rgb();
+                most = std::max(most, blue);
+            }
+            return double(most) / (to - from);
+        };
+        const double curve = inkShare(pixelOf(0, 0).y(), pixelOf(20, 0).x(), pixelOf(80, 0).x());
+        QVERIFY2(dashed ? curve > 0.3 && curve < 0.9 : curve == 1.0, qPrintable(QString::number(curve)));
+        const QRect box = legendRect(m_chart->scene(m_chart->size()));
+        const QFontMetrics metrics(m_chart->font());
+        // The sample runs 20 px from 4 px inside the box, on the middle of its caption's line.
+        const double sample = inkShare(box.top() + 4 + metrics.height() / 2, box.left() + 5, box.left() + 23);
+        QVERIFY2(dashed ? sample > 0.3 && sample < 0.9 : sample == 1.0, qPrintable(QString::number(sample)));
+    }
+
     void svgShowsWhatTheRasterShows_data() {
         QTest::addColumn<QString>("view");
         QTest::newRow("a line") << "line";
@@ -181,6 +362,7 @@ class ChartPainterTest : public ChartFixture {
         QTest::newRow("right axis and captions") << "right";
         QTest::newRow("gaps") << "gaps";
         QTest::newRow("zoomed, lines leave the plot") << "zoomed";
+        QTest::newRow("dashed lines") << "dashed";
     }
 
     // The SVG, drawn at the chart's size, has the raster's lines and markers where the raster
@@ -208,6 +390,12 @@ class ChartPainterTest : public ChartFixture {
             line()->clearPoints();
             for (int i = 0; i <= 100; ++i)
                 line()->addPoint(i, i % 10 == 5 ? nan : std::sin(i * 0.2), Qt::blue);
+        } else if (view == "dashed") {
+            line()->setLineStyle(Qt::DashLine);
+            for (int i = 0; i <= 20; ++i)
+                second->addPoint(i * 5, 45 - i * 2, Qt::red);
+            second->setLineStyle(Qt::DashLine);
+            second->setLineWidth(2);
         } else if (view == "zoomed") {
             line()->setPointerVisible(true);
             m_chart->zoomTo(QRect(200, 100, 120, 80));
