@@ -327,7 +327,9 @@ void TSpectorForm::updateSeriesView() {
         for (int s = 0; s < Chart->seriesCount(); ++s) {
             widgets::TLineSeries *series = Chart->series(s);
             series->setLineWidth(LineWidthSpinEdit->value());
-            series->setPointerVisible(PointsCheckBox->isChecked());
+            // The delays carry no markers: at a few pixels per point they would fill the dashes
+            // that tell a delay from its source's amplitude.
+            series->setPointerVisible(PointsCheckBox->isChecked() && static_cast<std::size_t>(s) < FirstDelaySeries);
             series->setPointerSize(PointSizeSpinEdit->value(), PointSizeSpinEdit->value());
         }
     });

@@ -313,6 +313,12 @@ QRect legendRect(const ChartScene &scene) {
 
 namespace {
 
+// A caption as it fits in `width` px: shortened with an ellipsis only where it is wider (eliding
+// measures the text its own way and could shorten one that fits).
+QString fitted(const QFontMetrics &metrics, const QString &caption, int width) {
+    return metrics.horizontalAdvance(caption) <= width ? caption : metrics.elidedText(caption, Qt::ElideRight, width);
+}
+
 void drawLegend(QPainter &painter, const ChartScene &scene) {
     const QRect box = legendRect(scene);
     if (box.isEmpty())
@@ -334,7 +340,7 @@ void drawLegend(QPainter &painter, const ChartScene &scene) {
         painter.drawLine(box.left() + LegendPadding, middle, box.left() + LegendPadding + LegendSample, middle);
         painter.setPen(QPen(Qt::black, 1));
         painter.drawText(QPoint(box.left() + 2 * LegendPadding + LegendSample, y + metrics.ascent()),
-                         metrics.elidedText(series->caption(), Qt::ElideRight, captionWidth));
+                         fitted(metrics, series->caption(), captionWidth));
         y += metrics.height();
     }
 }
