@@ -268,11 +268,20 @@ std::array<double, 4> legendCoverage(const ChartScene &scene, const std::array<Q
                 continue;
             }
             const QPointF at(limited(scene.x.toPixel(p.x)), limited(ymap.toPixel(p.y)));
+            // Most segments lie far from every corner: their bounds settle it without clipping.
+            const QPointF from = joined ? previous : at;
+            const double left = std::min(from.x(), at.x());
+            const double right = std::max(from.x(), at.x());
+            const double top = std::min(from.y(), at.y());
+            const double bottom = std::max(from.y(), at.y());
             for (std::size_t c = 0; c < 4; ++c) {
+                const QRectF &area = areas[c];
+                if (right < area.left() || left > area.right() || bottom < area.top() || top > area.bottom())
+                    continue;
                 // A lone point between gaps has no line but its marker: one pixel's worth.
-                covered[c] += areas[c].contains(at) ? 1.0 : 0.0;
+                covered[c] += area.contains(at) ? 1.0 : 0.0;
                 if (joined)
-                    covered[c] += clippedLength(previous, at, areas[c]);
+                    covered[c] += clippedLength(previous, at, area);
             }
             previous = at;
             joined = true;
