@@ -5,6 +5,8 @@
 #include <QTest>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
 #include <memory>
 #include <tuple>
@@ -264,22 +266,66 @@ class ChartPainterTest : public ChartFixture {
         QCOMPARE(cornerOf(box, room), corner);
     }
 
+    // What a box hides of a curve: the length of its lines inside the box, and one for each
+    // point inside; nothing across a gap. Pixels equal values here; the box spans 5..15 both ways.
+    void legendCoverageIsTheLengthOfLinesInTheBox_data() {
+        QTest::addColumn<Curve>("curve");
+        QTest::addColumn<double>("covered");
+        const double gap = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("across") << Curve{{0, 8}, {20, 8}} << 10.0;
+        QTest::newRow("diagonally") << Curve{{0, 0}, {20, 20}} << 10 * std::sqrt(2.0);
+        QTest::newRow("from a point inside") << Curve{{9, 8}, {30, 8}} << 6.0 + 1;
+        QTest::newRow("into a point inside") << Curve{{0, 20}, {12, 8}} << 1.0 + 7 * std::hypot(12, 12) / 12;
+        QTest::newRow("vertically") << Curve{{8, 0}, {8, 30}} << 10.0;
+        QTest::newRow("vertically beside it") << Curve{{16, 0}, {16, 30}} << 0.0;
+        QTest::newRow("passing below") << Curve{{0, 16}, {30, 17}} << 0.0;
+        QTest::newRow("across a corner") << Curve{{0, 12}, {12, 0}} << 2 * std::sqrt(2.0);
+        QTest::newRow("ending short of it") << Curve{{0, 8}, {4, 8}} << 0.0;
+        QTest::newRow("a gap inside") << Curve{{0, 8}, {10, gap}, {20, 8}} << 0.0;
+        QTest::newRow("lone points on its edges") << Curve{{5, gap}, {5, 8}, {10, gap}, {15, 8}, {16, gap}} << 2.0;
+    }
+
+    void legendCoverageIsTheLengthOfLinesInTheBox() {
+        QFETCH(Curve, curve);
+        QFETCH(double, covered);
+        TLineSeries series("Series", Qt::gray, nullptr);
+        for (const QPointF &p : curve)
+            series.addPoint(p.x(), p.y(), Qt::black);
+        ChartScene scene;
+        scene.x = scene.left = AxisMapping(0, 1, 0, 1);
+        scene.series = {&series};
+        // The same box in the four places; a box far off sees nothing.
+        std::array<QRect, 4> boxes;
+        boxes.fill(QRect(5, 5, 10, 10));
+        boxes[3] = QRect(100, 100, 10, 10);
+        const std::array<double, 4> result = legendCoverage(scene, boxes);
+        for (std::size_t c = 0; c < 3; ++c)
+            QVERIFY2(std::abs(result[c] - covered) < 1e-9, qPrintable(QString::number(result[c])));
+        QCOMPARE(result[3], 0.0);
+    }
+
     // Wherever the curves send the legend, it leaves every axis' labels readable: the right
-    // axis stands inside the plot and its labels reach into it.
+    // axis stands inside the plot and its labels reach into it. The labels stand beside their
+    // axes, centred on their ticks; the legend draws nothing outside its box, shortening its
+    // captions and leaving out rows where its room is short.
     void legendCoversNoAxisLabel_data() {
         QTest::addColumn<QString>("shape");
         QTest::addColumn<bool>("rightAxis");
         QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("extraSeries");
         for (const bool right : {false, true})
             for (const char *shape : {"falling", "rising", "valley", "ridge"})
-                QTest::addRow("%s%s", shape, right ? ", right axis" : "") << QString(shape) << right << QSize(600, 400);
-        QTest::newRow("falling, right axis, small chart") << QString("falling") << true << QSize(300, 220);
+                QTest::addRow("%s%s", shape, right ? ", right axis" : "")
+                    << QString(shape) << right << QSize(600, 400) << 0;
+        QTest::newRow("falling, right axis, small chart") << QString("falling") << true << QSize(300, 220) << 0;
+        QTest::newRow("ten series in a short room") << QString("falling") << true << QSize(300, 200) << 8;
     }
 
     void legendCoversNoAxisLabel() {
         QFETCH(QString, shape);
         QFETCH(bool, rightAxis);
         QFETCH(QSize, size);
+        QFETCH(int, extraSeries);
         m_chart->resize(size);
         m_chart->setAxisCaptions("время [мкс]", "амплитуда");
         line()->clearPoints();
@@ -298,20 +344,54 @@ class ChartPainterTest : public ChartFixture {
             second->setOnRightAxis(true);
             m_chart->setRightAxisCaption("задержка [мкс]");
         }
-        m_chart->setLegendVisible(true);
+        for (int k = 0; k < extraSeries; ++k) {
+            TLineSeries *flat = m_chart->addSeries("Extra", Qt::gray);
+            flat->setCaption("Групповая задержка после фильтра");
+            flat->addPoint(40, 45 + k, Qt::blue);
+            flat->addPoint(60, 45 + k, Qt::blue);
+        }
         QCOMPARE(m_chart->rightAxisShown(), rightAxis);
+        const QImage plain = m_chart->renderImage();
+        m_chart->setLegendVisible(true);
         const ChartScene scene = m_chart->scene(m_chart->size());
+        const ChartLayout &l = scene.layout;
         const QRect box = legendRect(scene);
         QVERIFY(!box.isEmpty());
-        QVERIFY(scene.layout.plot.contains(box));
+        QVERIFY(l.plot.contains(box));
         const std::vector<AxisLabel> labels = axisLabels(scene);
-        QVERIFY(labels.size() > 6);
-        for (const AxisLabel &label : labels)
-            QVERIFY2(!label.box.intersects(box), qPrintable(label.text));
-        // The box drawn is the one placed: its white inside at its centre, its frame at its corner.
+        const std::size_t left = scene.leftTicks.values.size();
+        const std::size_t bottom = scene.xTicks.values.size();
+        QCOMPARE(labels.size(), left + bottom + scene.rightTicks.values.size());
+        QVERIFY(left >= 3 && bottom >= 3 && (!rightAxis || scene.rightTicks.values.size() >= 3));
         const QImage image = m_chart->renderImage();
+        for (std::size_t k = 0; k < labels.size(); ++k) {
+            const QRect &at = labels[k].box;
+            QVERIFY2(!at.intersects(box), qPrintable(labels[k].text));
+            int ink = 0;
+            for (int y = at.top(); y <= at.bottom(); ++y)
+                for (int x = at.left(); x <= at.right(); ++x)
+                    ink += qGreen(image.pixel(x, y)) < 100;
+            QVERIFY2(ink > 3, qPrintable(labels[k].text));
+            if (k < left) {
+                QVERIFY(at.right() < l.leftAxisX - TickLength);
+                QVERIFY(std::abs(at.center().y() - scene.left.toPixel(scene.leftTicks.values[k])) <= 3);
+            } else if (k < left + bottom) {
+                QVERIFY(at.top() > l.bottomAxisY + TickLength);
+                QVERIFY(std::abs(at.center().x() - scene.x.toPixel(scene.xTicks.values[k - left])) <= 1);
+            } else {
+                QVERIFY(at.left() > l.rightAxisX + TickLength);
+                QVERIFY(std::abs(at.center().y() - scene.right.toPixel(scene.rightTicks.values[k - left - bottom])) <=
+                        3);
+            }
+        }
+        // The box drawn is the one placed, and nothing of the legend lies outside it.
         QCOMPARE(image.pixel(box.topLeft()), QColor(Qt::black).rgb());
         QCOMPARE(image.pixel(box.right() - 2, box.bottom() - 2), QColor(Qt::white).rgb());
+        int changed = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                changed += !box.contains(x, y) && image.pixel(x, y) != plain.pixel(x, y);
+        QCOMPARE(changed, 0);
     }
 
     // A dashed series inks part of its line, a solid one all of it; the legend's sample is

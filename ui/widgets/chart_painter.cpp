@@ -336,7 +336,7 @@ void drawLegend(QPainter &painter, const ChartScene &scene) {
     painter.setFont(scene.font);
     painter.setPen(QPen(Qt::black, 1));
     painter.setBrush(Qt::white);
-    painter.drawRect(box);
+    painter.drawRect(box.adjusted(0, 0, -1, -1)); // an outline of 1 px reaches one past the width
     painter.setBrush(Qt::NoBrush);
     const int captionWidth = box.width() - 3 * LegendPadding - LegendSample;
     int y = box.top() + LegendPadding;
