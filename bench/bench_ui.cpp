@@ -76,7 +76,7 @@ void bmSpectraClickAtLimit(benchmark::State &bench) {
     }
 }
 
-// Only the plotting of 10001 points in six series and the paint.
+// Only the plotting of 10001 points in each of the nine series and the paint.
 void bmSpectraPlotAtLimit(benchmark::State &bench) {
     auto program = openProgram();
     TSpectorForm &spector = program->spectorForm();

@@ -272,11 +272,11 @@ class ChartPainterTest : public ChartFixture {
         QTest::addColumn<Curve>("curve");
         QTest::addColumn<double>("covered");
         const double gap = std::numeric_limits<double>::quiet_NaN();
-        QTest::newRow("across") << Curve{{0, 8}, {20, 8}} << 10.0;
+        QTest::newRow("across") << Curve{{2, 8}, {20, 8}} << 10.0;
         QTest::newRow("diagonally") << Curve{{0, 0}, {20, 20}} << 10 * std::sqrt(2.0);
         QTest::newRow("from a point inside") << Curve{{9, 8}, {30, 8}} << 6.0 + 1;
         QTest::newRow("into a point inside") << Curve{{0, 20}, {12, 8}} << 1.0 + 7 * std::hypot(12, 12) / 12;
-        QTest::newRow("vertically") << Curve{{8, 0}, {8, 30}} << 10.0;
+        QTest::newRow("vertically") << Curve{{8, 2}, {8, 30}} << 10.0;
         QTest::newRow("vertically beside it") << Curve{{16, 0}, {16, 30}} << 0.0;
         QTest::newRow("passing below") << Curve{{0, 16}, {30, 17}} << 0.0;
         QTest::newRow("across a corner") << Curve{{0, 12}, {12, 0}} << 2 * std::sqrt(2.0);
