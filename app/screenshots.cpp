@@ -147,9 +147,10 @@ int main(int argc, char **argv) {
         QDir(pulses).removeRecursively();
     }
     // The spectra with the amplitudes in dB on the left axis and the group delays of all three
-    // sources on the right one.
+    // sources, dashed, on the right one; no phase box is ticked.
     TSpectorForm &spectra = program.spectorForm();
-    for (QCheckBox *box : {spectra.CheckBox4, spectra.CheckBox9, spectra.DbCheckBox, spectra.DelayCheckBox})
+    spectra.CheckBox2->setChecked(false);
+    for (QCheckBox *box : {spectra.DbCheckBox, spectra.DelayCheckBox})
         box->setChecked(true);
     QApplication::processEvents();
     save(&spectra, "spectra-db-delay.png");

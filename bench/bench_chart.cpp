@@ -35,6 +35,11 @@ void bmRenderMainChart(benchmark::State &bench) {
     auto chart = mainChart(bench.range(0) != 0);
     if (bench.range(1) != 0)
         chart->setAxisCaptions("отсчёт", "амплитуда");
+    // The legend weighs every segment against its four corners on each picture.
+    chart->setLegendVisible(bench.range(2) != 0);
+    if (bench.range(3) != 0)
+        for (int s = 0; s < chart->seriesCount(); ++s)
+            chart->series(s)->setLineStyle(Qt::DashLine);
     QImage image(870, 640, QImage::Format_RGB32);
     for (auto _ : bench) {
         chart->render(image);
@@ -42,13 +47,17 @@ void bmRenderMainChart(benchmark::State &bench) {
     }
 }
 
-// Without axis captions as the baseline for the cost of drawing them.
+// The plain picture, without markers, captions, legend or dashes, is the baseline for the cost
+// of each of them.
 BENCHMARK(bmRenderMainChart)
-    ->ArgNames({"markers", "captions"})
-    ->Args({1, 0})
-    ->Args({1, 1})
-    ->Args({0, 0})
-    ->Args({0, 1})
+    ->ArgNames({"markers", "captions", "legend", "dashed"})
+    ->Args({1, 0, 0, 0})
+    ->Args({1, 1, 0, 0})
+    ->Args({0, 0, 0, 0})
+    ->Args({0, 1, 0, 0})
+    ->Args({0, 0, 1, 0})
+    ->Args({1, 0, 1, 0})
+    ->Args({0, 0, 0, 1})
     ->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -76,7 +76,7 @@ void bmSpectraClickAtLimit(benchmark::State &bench) {
     }
 }
 
-// Only the plotting of 10001 points in six series and the paint.
+// Only the plotting of 10001 points in each of the nine series and the paint.
 void bmSpectraPlotAtLimit(benchmark::State &bench) {
     auto program = openProgram();
     TSpectorForm &spector = program->spectorForm();
@@ -95,8 +95,8 @@ void bmSpectraPlotAtLimit(benchmark::State &bench) {
     }
 }
 
-// One display option switched at 10001 points: the six series refilled from the last results
-// (group delay of the three phases), painted; then switched back, refilled and painted again.
+// The group delays' box switched at 10001 points with the phases shown: the three delay series
+// shown and the phases moved to the left axis, painted; then switched back and painted again.
 void bmSpectraDelayToggleAtLimit(benchmark::State &bench) {
     auto program = openProgram();
     TSpectorForm &spector = program->spectorForm();

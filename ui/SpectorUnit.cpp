@@ -26,14 +26,19 @@ consteval const project::SettingDefinition &setting(std::string_view key) {
 } // namespace
 
 namespace {
-// The colour of every point of Series1..Series6.
-constexpr QRgb SeriesColors[6] = {qRgb(0, 0, 0),   qRgb(0, 0, 255), qRgb(128, 0, 0),
-                                  qRgb(0, 0, 128), qRgb(255, 0, 0), qRgb(0, 128, 0)};
+// The colour of every point of Series1..Series6, then of the group delays Series7..Series9,
+// each in its source's amplitude colour and dashed, so that a delay is told from the amplitude
+// by its stroke and from the other sources' delays by its colour.
+constexpr QRgb SeriesColors[SpectraSeriesCount] = {qRgb(0, 0, 0),   qRgb(0, 0, 255), qRgb(128, 0, 0),
+                                                   qRgb(0, 0, 128), qRgb(255, 0, 0), qRgb(0, 128, 0),
+                                                   qRgb(0, 0, 0),   qRgb(128, 0, 0), qRgb(255, 0, 0)};
+constexpr std::size_t FirstDelaySeries = 6;
 constexpr int FieldWidth = 80;   // px: ten characters and the spin button
 constexpr int ParameterGap = 12; // px between a field and the next label
 constexpr int SpareRow = 4;      // of the check-box grid
 // The colours stored with the series, never seen.
-const Qt::GlobalColor StoredColors[6] = {Qt::lightGray, Qt::red, Qt::green, Qt::yellow, Qt::blue, Qt::white};
+const Qt::GlobalColor StoredColors[SpectraSeriesCount] = {
+    Qt::lightGray, Qt::red, Qt::green, Qt::yellow, Qt::blue, Qt::white, Qt::darkGray, Qt::darkRed, Qt::magenta};
 
 QLabel *boldLabel(QWidget *parent, const QString &text) {
     auto *l = new QLabel(text, parent);
@@ -49,9 +54,9 @@ QString amplitudeCaption(bool decibels) {
     return decibels ? "амплитуда [дБ]" : "амплитуда (норм.)";
 }
 
-QString phaseCaption(bool unwrapped, bool groupDelay, bool cosinePhase) {
-    if (groupDelay)
-        return "групповая задержка [мкс]";
+const char *const DelayCaption = "групповая задержка [мкс]";
+
+QString phaseCaption(bool unwrapped, bool cosinePhase) {
     const QString phase = unwrapped ? "развернутая фаза" : "фаза";
     return phase + (cosinePhase ? " от косинуса [рад]" : " [рад]");
 }
@@ -63,12 +68,23 @@ const char *const PhaseHint =
     "фильтр — ±π/2. «Фаза относительно косинуса» вычитает π/2, как считают большинство других программ.";
 } // namespace
 
-QString spectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase) {
-    return amplitudeCaption(decibels) + " / " + phaseCaption(unwrapped, groupDelay, cosinePhase);
+std::pair<QString, QString> spectraAxisCaptions(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase) {
+    const QString amplitude = amplitudeCaption(decibels);
+    const QString phase = phaseCaption(unwrapped, cosinePhase);
+    if (groupDelay)
+        return {amplitude + " / " + phase, QString::fromUtf8(DelayCaption)};
+    if (decibels)
+        return {amplitude, phase};
+    return {amplitude + " / " + phase, QString()};
 }
 
-bool spectraTwoAxes(bool decibels, bool groupDelay) {
-    return decibels || groupDelay;
+QString spectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase) {
+    const auto [left, right] = spectraAxisCaptions(decibels, unwrapped, groupDelay, cosinePhase);
+    return right.isEmpty() ? left : left + " / " + right;
+}
+
+bool spectraPhaseOnRightAxis(bool decibels, bool groupDelay) {
+    return decibels && !groupDelay;
 }
 
 TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
@@ -88,11 +104,15 @@ TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
     Chart = declare(new widgets::TChart(this));
     // Normalised amplitudes and phases share the vertical axis.
     Chart->setAxisCaptions("частота [МГц]", spectraVerticalCaption(false, false, false));
-    for (int s = 0; s < 6; ++s)
+    for (int s = 0; s < SpectraSeriesCount; ++s)
         Series[static_cast<std::size_t>(s)] = Chart->addSeries("Series" + widgets::integerText(s + 1), StoredColors[s]);
+    for (std::size_t s = FirstDelaySeries; s < Series.size(); ++s) {
+        Series[s]->setLineStyle(Qt::DashLine);
+        Series[s]->setOnRightAxis(true); // in µs, never on the scale of the amplitudes
+    }
     // Column names of the chart's CSV export.
     Chart->setCsvXHeader("Частота [МГц]");
-    nameSeries(false, false);
+    nameSeries(false);
 
     Panel2 = panel(this, "Panel2", 147);
     FL_NmSuperSpin = floatField(Panel2, setting("FL_NmSuperSpin"));
@@ -191,8 +211,9 @@ TSpectorForm::TSpectorForm(core::CoreState &state, TMainForm &mainForm)
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::updateSeriesView);
     for (widgets::TSpinEdit *spin : {LineWidthSpinEdit, PointSizeSpinEdit})
         connect(spin, &QLineEdit::textChanged, this, &TSpectorForm::updateSeriesView);
-    for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, DelayCheckBox, CosinePhaseCheckBox})
+    for (QCheckBox *box : {DbCheckBox, UnwrapCheckBox, CosinePhaseCheckBox})
         connect(box, &QCheckBox::toggled, this, &TSpectorForm::DisplayOptionsClick);
+    connect(DelayCheckBox, &QCheckBox::toggled, this, &TSpectorForm::DelayCheckBoxClick);
 }
 
 QString TSpectorForm::verticalCaption() const {
@@ -201,35 +222,31 @@ QString TSpectorForm::verticalCaption() const {
 }
 
 // The legend and the chart's CSV columns name what each curve shows in the chosen view.
-void TSpectorForm::nameSeries(bool decibels, bool delay) {
+void TSpectorForm::nameSeries(bool decibels) {
     static const char *const sources[3] = {"сигнала", "фильтра", "после фильтра"};
     for (std::size_t c = 0; c < 3; ++c) {
         const QString source = QString::fromUtf8(sources[c]);
         Series[2 * c]->setCaption(QString::fromUtf8("Амплитуда ") + source + (decibels ? " [дБ]" : ""));
-        Series[2 * c + 1]->setCaption(delay ? QString::fromUtf8("Групповая задержка ") + source + " [мкс]"
-                                            : QString::fromUtf8("Фаза ") + source + " [рад]");
+        Series[2 * c + 1]->setCaption(QString::fromUtf8("Фаза ") + source + " [рад]");
+        Series[FirstDelaySeries + c]->setCaption(QString::fromUtf8("Групповая задержка ") + source + " [мкс]");
     }
 }
 
 void TSpectorForm::applyAxes() {
     const bool decibels = DbCheckBox->isChecked();
     const bool delay = DelayCheckBox->isChecked();
-    const bool twoAxes = spectraTwoAxes(decibels, delay);
-    nameSeries(decibels, delay);
-    for (std::size_t s = 0; s < 6; ++s) {
+    nameSeries(decibels);
+    for (std::size_t s = 0; s < FirstDelaySeries; ++s) {
         // Amplitudes at the dB floor only say "this low or lower": they set no scale.
         if (s % 2 == 0)
             Series[s]->setScaleFloor(decibels ? core::DecibelFloor : -std::numeric_limits<double>::infinity());
         else
-            Series[s]->setOnRightAxis(twoAxes);
+            Series[s]->setOnRightAxis(spectraPhaseOnRightAxis(decibels, delay));
     }
-    if (twoAxes) {
-        Chart->setAxisCaptions(Chart->xCaption(), amplitudeCaption(decibels));
-        Chart->setRightAxisCaption(phaseCaption(UnwrapCheckBox->isChecked(), delay, CosinePhaseCheckBox->isChecked()));
-    } else {
-        Chart->setAxisCaptions(Chart->xCaption(), verticalCaption());
-        Chart->setRightAxisCaption(QString());
-    }
+    const auto [left, right] =
+        spectraAxisCaptions(decibels, UnwrapCheckBox->isChecked(), delay, CosinePhaseCheckBox->isChecked());
+    Chart->setAxisCaptions(Chart->xCaption(), left);
+    Chart->setRightAxisCaption(right);
 }
 
 TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
@@ -245,12 +262,9 @@ TSpectorForm::SeriesValues TSpectorForm::seriesValues() const {
         const auto amplitude = points(*amplitudes[c]);
         values[2 * c] = DbCheckBox->isChecked() ? core::amplitudeDecibels(amplitude)
                                                 : std::vector<double>(amplitude.begin(), amplitude.end());
-        if (DelayCheckBox->isChecked()) {
-            // NaN where the amplitude is below its floor: a gap in the curve.
-            const auto delay = points(*delays[c]);
-            values[2 * c + 1].assign(delay.begin(), delay.end());
-            continue;
-        }
+        // NaN where the amplitude is below its floor: a gap in the curve.
+        const auto delay = points(*delays[c]);
+        values[FirstDelaySeries + c].assign(delay.begin(), delay.end());
         const auto computed = points(*phases[c]);
         std::vector<double> phase = CosinePhaseCheckBox->isChecked()
                                         ? core::cosinePhase(computed)
@@ -268,7 +282,7 @@ void TSpectorForm::fillSeries(const SeriesValues &values) {
         s->clearPoints();
     applyAxes();
     const core::SpectorResults &r = m_state.Spectra;
-    for (std::size_t s = 0; s < 6; ++s)
+    for (std::size_t s = 0; s < Series.size(); ++s)
         for (std::size_t k = 0; k < values[s].size(); ++k)
             Series[s]->addPoint(core::gridFrequency(r.OmegaBuffer[k]), values[s][k], QColor(SeriesColors[s]));
     updateSeriesView();
@@ -304,14 +318,18 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
 }
 
 void TSpectorForm::updateSeriesView() {
-    const QCheckBox *shown[6] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox8, CheckBox9};
-    for (std::size_t s = 0; s < 6; ++s)
+    // The group delays follow their own box alone, whatever the amplitude and phase boxes say.
+    const QCheckBox *shown[SpectraSeriesCount] = {CheckBox1, CheckBox2,     CheckBox3,     CheckBox4,    CheckBox8,
+                                                  CheckBox9, DelayCheckBox, DelayCheckBox, DelayCheckBox};
+    for (std::size_t s = 0; s < Series.size(); ++s)
         Series[s]->setActive(shown[s]->isChecked());
     guard([&] {
         for (int s = 0; s < Chart->seriesCount(); ++s) {
             widgets::TLineSeries *series = Chart->series(s);
             series->setLineWidth(LineWidthSpinEdit->value());
-            series->setPointerVisible(PointsCheckBox->isChecked());
+            // The delays carry no markers: at a few pixels per point they would fill the dashes
+            // that tell a delay from its source's amplitude.
+            series->setPointerVisible(PointsCheckBox->isChecked() && static_cast<std::size_t>(s) < FirstDelaySeries);
             series->setPointerSize(PointSizeSpinEdit->value(), PointSizeSpinEdit->value());
         }
     });
@@ -321,8 +339,15 @@ void TSpectorForm::ZoomUnDoButtonClick() {
     Chart->undoZoom();
 }
 
-// The four display options redraw the last results at once; nothing is computed anew, and
-// before the first computation the chart stays empty.
+// The delays are held from the last computation whatever the options: their box only shows or
+// hides them and moves the phases to the axis left free.
+void TSpectorForm::DelayCheckBoxClick() {
+    applyAxes();
+    updateSeriesView();
+}
+
+// The display options of dB, unwrapping and the cosine reference redraw the last results at once;
+// nothing is computed anew, and before the first computation the chart stays empty.
 void TSpectorForm::DisplayOptionsClick() {
     // The captions say what the vertical axes show, with or without curves.
     applyAxes();

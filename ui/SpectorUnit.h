@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <utility>
 #include <vector>
 
 #include "core/spectra.h"
@@ -13,17 +14,24 @@ namespace pulsefir::ui {
 
 class TMainForm;
 
-// The caption of the chart's vertical axis for the display options of the spectra window:
-// amplitude (normalised or in dB), then phase, unwrapped phase or group delay.
+// Six curves of amplitude and phase (Series1..Series6) and the three sources' group delays
+// (Series7..Series9).
+inline constexpr int SpectraSeriesCount = 9;
+
+// The captions of the chart's left and right axes for the display options of the spectra window:
+// the group delays in µs take the right axis where they are shown and the phases share the left
+// one with the amplitudes; without them the phases take the right axis beside amplitudes in dB,
+// which would flatten them. The right caption is empty while every curve shares the left axis.
+std::pair<QString, QString> spectraAxisCaptions(bool decibels, bool unwrapped, bool groupDelay,
+                                                bool cosinePhase = false);
+// Both captions in one text, "left / right".
 QString spectraVerticalCaption(bool decibels, bool unwrapped, bool groupDelay, bool cosinePhase = false);
 
-// Whether the phase or delay curves plot against the chart's right axis, with a scale of their
-// own: so with the amplitude in dB or the group delay, whose values the normalised amplitudes
-// and the phases in radians would flatten; otherwise every curve shares the left axis.
-bool spectraTwoAxes(bool decibels, bool groupDelay);
+// Whether the phase curves are the ones on the right axis.
+bool spectraPhaseOnRightAxis(bool decibels, bool groupDelay);
 
-// The spectra window: amplitude and phase spectra of the signal, the filter and the filtered
-// signal over a chosen frequency range, up to six curves on one chart.
+// The spectra window: amplitude and phase spectra and group delays of the signal, the filter and
+// the filtered signal over a chosen frequency range, up to nine curves on one chart.
 class TSpectorForm : public TForm {
     Q_OBJECT
   public:
@@ -32,7 +40,7 @@ class TSpectorForm : public TForm {
     QWidget *Panel1;
     QPushButton *ZoomUnDoButton;
     widgets::TChart *Chart;
-    std::array<widgets::TLineSeries *, 6> Series{};
+    std::array<widgets::TLineSeries *, SpectraSeriesCount> Series{};
     QWidget *Panel2;
     widgets::TNmSuperSpin *FL_NmSuperSpin;
     widgets::TNmSuperSpin *FH_NmSuperSpin;
@@ -68,15 +76,16 @@ class TSpectorForm : public TForm {
     void updateSeriesView();
     void ZoomUnDoButtonClick();
     void DisplayOptionsClick();
+    void DelayCheckBoxClick();
 
   private:
-    using SeriesValues = std::array<std::vector<double>, 6>;
-    // The six curves of the last results as the display options show them.
+    using SeriesValues = std::array<std::vector<double>, SpectraSeriesCount>;
+    // The nine curves of the last results as the display options show them.
     SeriesValues seriesValues() const;
     // Replaces the six curves by `values` and shows them as the display settings say.
     void fillSeries(const SeriesValues &values);
     // Puts the phase curves on the axis and the captions on the chart that the options ask for.
-    void nameSeries(bool decibels, bool delay);
+    void nameSeries(bool decibels);
     void applyAxes();
 
     core::CoreState &m_state;

@@ -29,6 +29,7 @@
 #include "project/path_set.h"
 #include "scripted_platform.h"
 #include "ui/application.h"
+#include "ui/widgets/chart_painter.h"
 #include "ui/widgets/numeric_text.h"
 
 using namespace pulsefir;
@@ -444,7 +445,7 @@ class WindowsTest : public QObject {
     // The options redraw the last results: the buffers are cleared after the computation, yet
     // the curves still show the designed filter, with its side lobes in dB and a flat zero delay
     // between the zeros of its response (where the ±π/2 phase changes sign), with gaps where its
-    // amplitude is below -40 dB.
+    // amplitude is below -40 dB. The delay is drawn with the phase boxes off.
     void displayOptionsRedrawTheLastResultsWithoutComputing() {
         click(main().SpectorBitBtn);
         click(spector().DbCheckBox);
@@ -461,8 +462,8 @@ class WindowsTest : public QObject {
         state().SignalBuffer.fill(0.0);
 
         click(spector().DbCheckBox);
-        click(spector().CheckBox4);
         click(spector().DelayCheckBox);
+        QVERIFY(!spector().CheckBox4->isChecked() && spector().Series[7]->Active());
         const auto db = amplitudeDecibels({results.FilterAmplitudeBuffer.data(), static_cast<std::size_t>(n)});
         double deepest = 0.0;
         int flat = 0, gaps = 0;
@@ -470,7 +471,7 @@ class WindowsTest : public QObject {
             const auto i = static_cast<std::size_t>(k);
             QCOMPARE(spector().Series[2]->point(k).y, db[i]);
             deepest = std::min(deepest, db[i]);
-            const double delay = spector().Series[3]->point(k).y;
+            const double delay = spector().Series[7]->point(k).y;
             if (db[i] < -40.0) {
                 QVERIFY2(std::isnan(delay), qPrintable(QString::number(k)));
                 ++gaps;
@@ -483,7 +484,7 @@ class WindowsTest : public QObject {
         QVERIFY(gaps > 0);
         QVERIFY(flat > n / 2);
         // Amplitude on the left axis, the delays on the right one with a scale of their own.
-        QVERIFY(spector().Series[3]->onRightAxis() && !spector().Series[2]->onRightAxis());
+        QVERIFY(spector().Series[7]->onRightAxis() && !spector().Series[2]->onRightAxis());
         QVERIFY(spector().Chart->rightAxisShown());
 
         // The signal's phase unwrapped: whole turns away from the computed one, no step above π.
@@ -507,31 +508,35 @@ class WindowsTest : public QObject {
         QVERIFY(errors().isEmpty());
     }
 
-    // With dB or the delay the phase curves move to the right axis, which gets the phase part of
-    // the caption; otherwise every curve shares the left axis and its caption says both.
+    // With dB alone the phase curves move to the right axis, which gets the phase part of the
+    // caption; the delays, where shown, take the right axis and leave the phases on the left one;
+    // otherwise every curve shares the left axis and its caption says both.
     void verticalCaptionFollowsTheOptions_data() {
         QTest::addColumn<QStringList>("boxes");
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("left");
         QTest::addColumn<QString>("right");
+        QTest::addColumn<bool>("phasesRight");
         const QString decibels = "амплитуда [дБ]";
+        const QString delay = "групповая задержка [мкс]";
         QTest::newRow("none") << QStringList{} << QString("амплитуда (норм.) / фаза [рад]")
-                              << QString("амплитуда (норм.) / фаза [рад]") << QString();
+                              << QString("амплитуда (норм.) / фаза [рад]") << QString() << false;
         QTest::newRow("dB") << QStringList{"DbCheckBox"} << QString("амплитуда [дБ] / фаза [рад]") << decibels
-                            << QString("фаза [рад]");
+                            << QString("фаза [рад]") << true;
         QTest::newRow("unwrap") << QStringList{"UnwrapCheckBox"}
                                 << QString("амплитуда (норм.) / развернутая фаза [рад]")
-                                << QString("амплитуда (норм.) / развернутая фаза [рад]") << QString();
+                                << QString("амплитуда (норм.) / развернутая фаза [рад]") << QString() << false;
         QTest::newRow("delay alone") << QStringList{"DelayCheckBox"}
-                                     << QString("амплитуда (норм.) / групповая задержка [мкс]")
-                                     << QString("амплитуда (норм.)") << QString("групповая задержка [мкс]");
-        QTest::newRow("delay wins over unwrap, with dB")
+                                     << QString("амплитуда (норм.) / фаза [рад] / групповая задержка [мкс]")
+                                     << QString("амплитуда (норм.) / фаза [рад]") << delay << false;
+        QTest::newRow("delay with unwrap and dB: the phases on the left")
             << QStringList{"UnwrapCheckBox", "DelayCheckBox", "DbCheckBox"}
-            << QString("амплитуда [дБ] / групповая задержка [мкс]") << decibels << QString("групповая задержка [мкс]");
+            << QString("амплитуда [дБ] / развернутая фаза [рад] / групповая задержка [мкс]")
+            << QString("амплитуда [дБ] / развернутая фаза [рад]") << delay << false;
         QTest::newRow("unwrapped against a cosine, dB")
             << QStringList{"CosinePhaseCheckBox", "UnwrapCheckBox", "DbCheckBox"}
             << QString("амплитуда [дБ] / развернутая фаза от косинуса [рад]") << decibels
-            << QString("развернутая фаза от косинуса [рад]");
+            << QString("развернутая фаза от косинуса [рад]") << true;
     }
 
     void verticalCaptionFollowsTheOptions() {
@@ -539,13 +544,83 @@ class WindowsTest : public QObject {
         QFETCH(QString, caption);
         QFETCH(QString, left);
         QFETCH(QString, right);
+        QFETCH(bool, phasesRight);
         for (const QString &box : boxes)
             qobject_cast<QCheckBox *>(spector().component(box))->setChecked(true);
         QCOMPARE(spector().verticalCaption(), caption);
         QCOMPARE(spector().Chart->yCaption(), left);
         QCOMPARE(spector().Chart->rightCaption(), right);
         for (std::size_t s = 0; s < 6; ++s)
-            QCOMPARE(spector().Series[s]->onRightAxis(), s % 2 == 1 && !right.isEmpty());
+            QCOMPARE(spector().Series[s]->onRightAxis(), s % 2 == 1 && phasesRight);
+    }
+
+    // "Групповая задержка" draws each source's delay whether or not its phase box is ticked:
+    // dashed, in the colour of the source's amplitude, told apart from the other sources'
+    // delays by colour; a phase shown beside it stays the phase. The legend then leaves the
+    // right axis' labels readable.
+    void groupDelayDrawnDashedInItsSourcesColour_data() {
+        QTest::addColumn<int>("source"); // 0 signal, 1 filter, 2 filtered signal
+        QTest::addColumn<bool>("phaseShown");
+        QTest::newRow("signal") << 0 << false;
+        QTest::newRow("filter") << 1 << false;
+        QTest::newRow("after the filter") << 2 << false;
+        QTest::newRow("filter, its phase shown too") << 1 << true;
+    }
+
+    void groupDelayDrawnDashedInItsSourcesColour() {
+        QFETCH(int, source);
+        QFETCH(bool, phaseShown);
+        click(main().SignalBitBtn);
+        click(signal().Exp_Load_BitBtn);
+        click(main().FilterBitBtn);
+        click(filter().SynthesizeBitBtn);
+        click(main().CalcOutBitBtn);
+        click(main().SpectorBitBtn);
+        click(spector().CalcSpectorsBitBtn);
+        const SpectorResults &r = state().Spectra;
+        const SpectorArray *delays[3] = {&r.SignalDelayBuffer, &r.FilterDelayBuffer, &r.OutputDelayBuffer};
+        const SpectorArray *phases[3] = {&r.SignalPhaseBuffer, &r.FilterPhaseBuffer, &r.OutputPhaseBuffer};
+        QCheckBox *phaseBoxes[3] = {spector().CheckBox2, spector().CheckBox4, spector().CheckBox9};
+        const auto c = static_cast<std::size_t>(source);
+        const TLineSeries *amplitude = spector().Series[2 * c];
+        const TLineSeries *phase = spector().Series[2 * c + 1];
+        const TLineSeries *delay = spector().Series[6 + c];
+        QVERIFY(!delay->Active());
+        phaseBoxes[c]->setChecked(phaseShown);
+        click(spector().DelayCheckBox);
+
+        QVERIFY(delay->Active());
+        QCOMPARE(phase->Active(), phaseShown);
+        QCOMPARE(delay->count(), r.SpectorPointCount);
+        int drawn = 0;
+        for (int k = 0; k < delay->count(); ++k) {
+            const double expected = (*delays[c])[static_cast<std::size_t>(k)];
+            const double y = delay->point(k).y;
+            QVERIFY2(std::isnan(expected) ? std::isnan(y) : y == expected, qPrintable(QString::number(k)));
+            drawn += !std::isnan(y);
+            QCOMPARE(phase->point(k).y, (*phases[c])[static_cast<std::size_t>(k)]);
+        }
+        QVERIFY2(drawn > 20, qPrintable(QString::number(drawn))); // a curve, not a few dots
+        // Dashed, and without the markers that would fill its dashes.
+        QCOMPARE(delay->lineStyle(), Qt::DashLine);
+        QCOMPARE(amplitude->lineStyle(), Qt::SolidLine);
+        QVERIFY(spector().PointsCheckBox->isChecked() && amplitude->pointer().visible());
+        QVERIFY(!delay->pointer().visible());
+        QCOMPARE(delay->point(0).color, amplitude->point(0).color);
+        for (std::size_t other = 0; other < 3; ++other)
+            if (other != c)
+                QVERIFY(spector().Series[6 + other]->point(0).color != delay->point(0).color);
+        QVERIFY(delay->onRightAxis() && !phase->onRightAxis());
+
+        spector().Chart->setLegendVisible(true);
+        const ChartScene scene = spector().Chart->scene(spector().Chart->size());
+        QVERIFY(std::find(scene.series.begin(), scene.series.end(), delay) != scene.series.end());
+        const QRect legend = legendRect(scene);
+        QVERIFY(!legend.isEmpty());
+        QVERIFY(scene.rightAxisShown && !scene.rightTicks.values.empty());
+        for (const AxisLabel &label : axisLabels(scene))
+            QVERIFY2(!label.box.intersects(legend), qPrintable(label.text));
+        QVERIFY(errors().isEmpty());
     }
 
     // The dB amplitudes set the left axis, the phases the right one; the all-zero output's dB
@@ -631,11 +706,12 @@ class WindowsTest : public QObject {
         click(main().OpenFileSpeedButton);
         QVERIFY(spector().DbCheckBox->isChecked() && spector().DelayCheckBox->isChecked());
         QVERIFY(!spector().UnwrapCheckBox->isChecked());
-        QCOMPARE(spector().Series[1]->count(), 0);
+        QCOMPARE(spector().Series[6]->count(), 0);
         state().SignalBuffer[8] = 1.0; // a pure delay of 8 samples, 10 µs
         click(spector().CalcSpectorsBitBtn);
         QCOMPARE(spector().Series[4]->point(0).y, DecibelFloor);
-        QVERIFY(std::abs(spector().Series[1]->point(399).y - 10.0) < 1e-8);
+        QVERIFY(spector().Series[6]->Active());
+        QVERIFY(std::abs(spector().Series[6]->point(399).y - 10.0) < 1e-8);
     }
 
     // "Экспорт HDL…" writes the six files into the chosen folder, made where missing, and both

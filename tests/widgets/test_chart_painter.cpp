@@ -5,11 +5,15 @@
 #include <QTest>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <limits>
+#include <memory>
 #include <tuple>
 #include <vector>
 
 #include "chart_fixture.h"
+#include "ui/widgets/chart_painter.h"
 
 using namespace pulsefir::ui;
 using namespace pulsefir::ui::widgets;
@@ -51,6 +55,41 @@ int solidColourChanged(const QImage &a, const QImage &b, QRect area) {
             count += solid && b.pixel(x, y) != c;
         }
     return count;
+}
+
+// A curve given in fractions of the plot area, x from its left and y from its bottom edge.
+using Curve = QList<QPointF>;
+
+// A scene of `size` whose axes run 0..1 over the plot area, with a legend naming `series`.
+ChartScene fractionScene(QSize size, const std::vector<const TLineSeries *> &series) {
+    ChartScene scene;
+    scene.size = size;
+    scene.layout = ChartLayout::compute(size, 40, 30);
+    const QRect plot = scene.layout.plot;
+    scene.x = AxisMapping(0, 1, plot.left(), plot.right());
+    scene.left = AxisMapping(0, 1, plot.bottom(), plot.top());
+    scene.right = scene.left;
+    scene.legend = true;
+    scene.series = series;
+    return scene;
+}
+
+// Which corner of the legend's room a box stands in: 0 upper right, 1 upper left, 2 lower
+// right, 3 lower left, -1 none.
+int cornerOf(const QRect &box, const QRect &room) {
+    const bool top = box.top() == room.top();
+    const bool bottom = box.bottom() == room.bottom();
+    const bool left = box.left() == room.left();
+    const bool right = box.right() == room.right();
+    if (top && right)
+        return 0;
+    if (top && left)
+        return 1;
+    if (bottom && right)
+        return 2;
+    if (bottom && left)
+        return 3;
+    return -1;
 }
 
 } // namespace
@@ -174,6 +213,228 @@ class ChartPainterTest : public ChartFixture {
         QCOMPARE(m_chart->dataCsv().split('\n')[3], QString("50,"));
     }
 
+    // The legend goes to the corner of the plot where it hides the least of the curves: lines
+    // count by their length inside the box, so a line crossing a corner between two distant
+    // points hides it as a dense curve does; with every corner free it stays upper right.
+    void legendTakesTheCornerHidingTheLeast_data() {
+        QTest::addColumn<QList<Curve>>("curves");
+        QTest::addColumn<int>("corner");
+        auto sampled = [](auto y) {
+            Curve c;
+            for (int i = 0; i <= 200; ++i)
+                c << QPointF(i / 200.0, y(i / 200.0));
+            return c;
+        };
+        QTest::newRow("a flat line in the middle: upper right")
+            << QList<Curve>{sampled([](double) { return 0.5; })} << 0;
+        QTest::newRow("rising to the upper right: upper left")
+            << QList<Curve>{sampled([](double x) { return x; })} << 1;
+        QTest::newRow("high at both ends: lower right")
+            << QList<Curve>{sampled([](double x) { return std::abs(2 * x - 1); })} << 2;
+        // The room keeps 6 px from the plot's edges: a line along an edge (0 or 1) passes
+        // under no box, one at 0.05 or 0.95 under the boxes of that side.
+        const Curve top = sampled([](double) { return 0.95; });
+        const Curve lowerRight{{0.5, 0.05}, {1.0, 0.05}};
+        QTest::newRow("three corners under two curves: lower left") << QList<Curve>{top, lowerRight} << 3;
+        QTest::newRow("every corner hidden: the least, a short stub")
+            << QList<Curve>{top, lowerRight, Curve{{0.0, 0.0}, {0.03, 0.03}}} << 3;
+        QTest::newRow("one segment across a corner, no point in it")
+            << QList<Curve>{Curve{{0.5, 1.0}, {1.0, 0.9}}} << 1;
+        // Stubs in three corners; the fourth is free unless a line were drawn across the gap.
+        const double gap = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("no line across a gap")
+            << QList<Curve>{Curve{{0.0, 0.0}, {0.03, 0.03}}, Curve{{0.0, 1.0}, {0.03, 0.97}},
+                            Curve{{0.97, 0.03}, {1.0, 0.0}}, Curve{{0.5, 1.0}, {0.8, gap}, {1.0, 0.9}}}
+            << 0;
+    }
+
+    void legendTakesTheCornerHidingTheLeast() {
+        QFETCH(QList<Curve>, curves);
+        QFETCH(int, corner);
+        std::vector<std::unique_ptr<TLineSeries>> owned;
+        std::vector<const TLineSeries *> series;
+        for (const Curve &curve : curves) {
+            owned.push_back(std::make_unique<TLineSeries>("Series", Qt::gray, nullptr));
+            for (const QPointF &p : curve)
+                owned.back()->addPoint(p.x(), p.y(), Qt::black);
+            series.push_back(owned.back().get());
+        }
+        const ChartScene scene = fractionScene(QSize(600, 400), series);
+        const QRect room = legendRoom(scene);
+        const QRect box = legendRect(scene);
+        QVERIFY(box.width() < room.width() / 3 && box.height() < room.height() / 3);
+        QCOMPARE(cornerOf(box, room), corner);
+    }
+
+    // What a box hides of a curve: the length of its lines inside the box, and one for each
+    // point inside; nothing across a gap. Pixels equal values here; the box spans 5..15 both ways.
+    void legendCoverageIsTheLengthOfLinesInTheBox_data() {
+        QTest::addColumn<Curve>("curve");
+        QTest::addColumn<double>("covered");
+        const double gap = std::numeric_limits<double>::quiet_NaN();
+        QTest::newRow("across") << Curve{{2, 8}, {20, 8}} << 10.0;
+        QTest::newRow("diagonally") << Curve{{0, 0}, {20, 20}} << 10 * std::sqrt(2.0);
+        QTest::newRow("from a point inside") << Curve{{9, 8}, {30, 8}} << 6.0 + 1;
+        QTest::newRow("into a point inside") << Curve{{0, 20}, {12, 8}} << 1.0 + 7 * std::hypot(12, 12) / 12;
+        QTest::newRow("vertically") << Curve{{8, 2}, {8, 30}} << 10.0;
+        QTest::newRow("vertically beside it") << Curve{{16, 0}, {16, 30}} << 0.0;
+        QTest::newRow("passing below") << Curve{{0, 16}, {30, 17}} << 0.0;
+        QTest::newRow("across a corner") << Curve{{0, 12}, {12, 0}} << 2 * std::sqrt(2.0);
+        QTest::newRow("ending short of it") << Curve{{0, 8}, {4, 8}} << 0.0;
+        QTest::newRow("a gap inside") << Curve{{0, 8}, {10, gap}, {20, 8}} << 0.0;
+        QTest::newRow("lone points on its edges") << Curve{{5, gap}, {5, 8}, {10, gap}, {15, 8}, {16, gap}} << 2.0;
+    }
+
+    void legendCoverageIsTheLengthOfLinesInTheBox() {
+        QFETCH(Curve, curve);
+        QFETCH(double, covered);
+        TLineSeries series("Series", Qt::gray, nullptr);
+        for (const QPointF &p : curve)
+            series.addPoint(p.x(), p.y(), Qt::black);
+        ChartScene scene;
+        scene.x = scene.left = AxisMapping(0, 1, 0, 1);
+        scene.series = {&series};
+        // The same box in the four places; a box far off sees nothing.
+        std::array<QRect, 4> boxes;
+        boxes.fill(QRect(5, 5, 10, 10));
+        boxes[3] = QRect(100, 100, 10, 10);
+        const std::array<double, 4> result = legendCoverage(scene, boxes);
+        for (std::size_t c = 0; c < 3; ++c)
+            QVERIFY2(std::abs(result[c] - covered) < 1e-9, qPrintable(QString::number(result[c])));
+        QCOMPARE(result[3], 0.0);
+    }
+
+    // Wherever the curves send the legend, it leaves every axis' labels readable: the right
+    // axis stands inside the plot and its labels reach into it. The labels stand beside their
+    // axes, centred on their ticks; the legend draws nothing outside its box, shortening its
+    // captions and leaving out rows where its room is short.
+    void legendCoversNoAxisLabel_data() {
+        QTest::addColumn<QString>("shape");
+        QTest::addColumn<bool>("rightAxis");
+        QTest::addColumn<QSize>("size");
+        QTest::addColumn<int>("extraSeries");
+        for (const bool right : {false, true})
+            for (const char *shape : {"falling", "rising", "valley", "ridge"})
+                QTest::addRow("%s%s", shape, right ? ", right axis" : "")
+                    << QString(shape) << right << QSize(600, 400) << 0;
+        QTest::newRow("falling, right axis, small chart") << QString("falling") << true << QSize(300, 220) << 0;
+        QTest::newRow("ten series in a short room") << QString("falling") << true << QSize(300, 200) << 8;
+    }
+
+    void legendCoversNoAxisLabel() {
+        QFETCH(QString, shape);
+        QFETCH(bool, rightAxis);
+        QFETCH(QSize, size);
+        QFETCH(int, extraSeries);
+        m_chart->resize(size);
+        m_chart->setAxisCaptions("время [мкс]", "амплитуда");
+        line()->clearPoints();
+        line()->setCaption("Сигнал после фильтра");
+        for (int i = 0; i <= 100; ++i) {
+            const double y = shape == "falling"  ? 100 - i
+                             : shape == "rising" ? i
+                             : shape == "valley" ? std::abs(2 * i - 100)
+                                                 : 100 - std::abs(2 * i - 100);
+            line()->addPoint(i, y, Qt::black);
+        }
+        TLineSeries *second = m_chart->series(1);
+        if (rightAxis) {
+            for (int i = 0; i <= 100; ++i)
+                second->addPoint(i, -12345.5 + std::sin(i * 0.1), Qt::red);
+            second->setOnRightAxis(true);
+            m_chart->setRightAxisCaption("задержка [мкс]");
+        }
+        for (int k = 0; k < extraSeries; ++k) {
+            TLineSeries *flat = m_chart->addSeries("Extra", Qt::gray);
+            flat->setCaption("Групповая задержка после фильтра");
+            flat->addPoint(40, 45 + k, Qt::blue);
+            flat->addPoint(60, 45 + k, Qt::blue);
+        }
+        QCOMPARE(m_chart->rightAxisShown(), rightAxis);
+        const QImage plain = m_chart->renderImage();
+        m_chart->setLegendVisible(true);
+        const ChartScene scene = m_chart->scene(m_chart->size());
+        const ChartLayout &l = scene.layout;
+        const QRect box = legendRect(scene);
+        QVERIFY(!box.isEmpty());
+        QVERIFY(l.plot.contains(box));
+        const std::vector<AxisLabel> labels = axisLabels(scene);
+        const std::size_t left = scene.leftTicks.values.size();
+        const std::size_t bottom = scene.xTicks.values.size();
+        QCOMPARE(labels.size(), left + bottom + scene.rightTicks.values.size());
+        QVERIFY(left >= 3 && bottom >= 3 && (!rightAxis || scene.rightTicks.values.size() >= 3));
+        const QImage image = m_chart->renderImage();
+        for (std::size_t k = 0; k < labels.size(); ++k) {
+            const QRect &at = labels[k].box;
+            QVERIFY2(!at.intersects(box), qPrintable(labels[k].text));
+            int ink = 0;
+            for (int y = at.top(); y <= at.bottom(); ++y)
+                for (int x = at.left(); x <= at.right(); ++x)
+                    ink += qGreen(image.pixel(x, y)) < 100;
+            QVERIFY2(ink > 3, qPrintable(labels[k].text));
+            if (k < left) {
+                QVERIFY(at.right() < l.leftAxisX - TickLength);
+                QVERIFY(std::abs(at.center().y() - scene.left.toPixel(scene.leftTicks.values[k])) <= 3);
+            } else if (k < left + bottom) {
+                QVERIFY(at.top() > l.bottomAxisY + TickLength);
+                QVERIFY(std::abs(at.center().x() - scene.x.toPixel(scene.xTicks.values[k - left])) <= 1);
+            } else {
+                QVERIFY(at.left() > l.rightAxisX + TickLength);
+                QVERIFY(std::abs(at.center().y() - scene.right.toPixel(scene.rightTicks.values[k - left - bottom])) <=
+                        3);
+            }
+        }
+        // The box drawn is the one placed, and nothing of the legend lies outside it.
+        QCOMPARE(image.pixel(box.topLeft()), QColor(Qt::black).rgb());
+        QCOMPARE(image.pixel(box.right() - 2, box.bottom() - 2), QColor(Qt::white).rgb());
+        int changed = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                changed += !box.contains(x, y) && image.pixel(x, y) != plain.pixel(x, y);
+        QCOMPARE(changed, 0);
+    }
+
+    // A dashed series inks part of its line, a solid one all of it; the legend's sample is
+    // stroked like its curve.
+    void dashedLineAndItsLegendSampleHaveGaps_data() {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("width");
+        QTest::newRow("solid") << int(Qt::SolidLine) << 1;
+        QTest::newRow("dashed") << int(Qt::DashLine) << 1;
+        QTest::newRow("dashed, 3 px") << int(Qt::DashLine) << 3;
+    }
+
+    void dashedLineAndItsLegendSampleHaveGaps() {
+        QFETCH(int, style);
+        QFETCH(int, width);
+        const bool dashed = style != Qt::SolidLine;
+        line()->clearPoints();
+        for (int i = 0; i <= 100; ++i)
+            line()->addPoint(i, 0.0, Qt::blue);
+        line()->setLineStyle(static_cast<Qt::PenStyle>(style));
+        line()->setLineWidth(width);
+        m_chart->setLegendVisible(true);
+        const QImage image = m_chart->renderImage();
+        // The share of blue pixels from `from` to `to` in the bluest row within one of `y`.
+        auto inkShare = [&](int y, int from, int to) {
+            int most = 0;
+            for (int row = y - 1; row <= y + 1; ++row) {
+                int blue = 0;
+                for (int x = from; x < to; ++x)
+                    blue += image.pixel(x, row) == QColor(Qt::blue).rgb();
+                most = std::max(most, blue);
+            }
+            return double(most) / (to - from);
+        };
+        const double curve = inkShare(pixelOf(0, 0).y(), pixelOf(20, 0).x(), pixelOf(80, 0).x());
+        QVERIFY2(dashed ? curve > 0.3 && curve < 0.9 : curve == 1.0, qPrintable(QString::number(curve)));
+        const QRect box = legendRect(m_chart->scene(m_chart->size()));
+        const QFontMetrics metrics(m_chart->font());
+        // The sample runs 20 px from 4 px inside the box, on the middle of its caption's line.
+        const double sample = inkShare(box.top() + 4 + metrics.height() / 2, box.left() + 5, box.left() + 23);
+        QVERIFY2(dashed ? sample > 0.3 && sample < 0.9 : sample == 1.0, qPrintable(QString::number(sample)));
+    }
+
     void svgShowsWhatTheRasterShows_data() {
         QTest::addColumn<QString>("view");
         QTest::newRow("a line") << "line";
@@ -181,6 +442,7 @@ class ChartPainterTest : public ChartFixture {
         QTest::newRow("right axis and captions") << "right";
         QTest::newRow("gaps") << "gaps";
         QTest::newRow("zoomed, lines leave the plot") << "zoomed";
+        QTest::newRow("dashed lines") << "dashed";
     }
 
     // The SVG, drawn at the chart's size, has the raster's lines and markers where the raster
@@ -208,6 +470,12 @@ class ChartPainterTest : public ChartFixture {
             line()->clearPoints();
             for (int i = 0; i <= 100; ++i)
                 line()->addPoint(i, i % 10 == 5 ? nan : std::sin(i * 0.2), Qt::blue);
+        } else if (view == "dashed") {
+            line()->setLineStyle(Qt::DashLine);
+            for (int i = 0; i <= 20; ++i)
+                second->addPoint(i * 5, 45 - i * 2, Qt::red);
+            second->setLineStyle(Qt::DashLine);
+            second->setLineWidth(2);
         } else if (view == "zoomed") {
             line()->setPointerVisible(true);
             m_chart->zoomTo(QRect(200, 100, 120, 80));

@@ -59,6 +59,9 @@ class TChart : public QWidget {
     // The chart as on screen, at `size` (the widget's own by default).
     QImage renderImage(QSize size = {}) const;
     void render(QImage &image) const;
+    // What a picture of `size` pixels shows now, for the painter: every picture and the screen
+    // are drawn from it.
+    ChartScene scene(QSize size) const;
 
     // What the axes measure, with units, written under the bottom axis and beside the left one
     // inside the chart's margins; an empty text takes no room.
@@ -74,9 +77,10 @@ class TChart : public QWidget {
     QStringList axisLabels(Axis which) const;
 
     QMenu *popupMenu() const { return m_popup; }
-    // The legend: a box in the plot's corner naming every series drawn, in the colour it is drawn
-    // in. Off at first; switched by the pop-up menu's last item "Легенда" (`LegendN11`), which the
-    // menu keeps after every item a window adds.
+    // The legend: a box naming every series drawn, in the colour and stroke it is drawn in, in the
+    // plot's corner where it hides the least of the curves (legendRect). Off at first; switched
+    // by the pop-up menu's last item "Легенда" (`LegendN11`), which the menu keeps after every
+    // item a window adds.
     bool legendVisible() const { return m_legend; }
     void setLegendVisible(bool visible);
     QAction *legendAction() const { return m_legendAction; }
@@ -130,8 +134,6 @@ class TChart : public QWidget {
     };
     Ticks verticalTicks(const ChartLayout &layout, Axis which = LeftAxis) const;
     Ticks horizontalTicks(const ChartLayout &layout) const;
-    // What a picture of `size` pixels shows now, for the painter.
-    ChartScene scene(QSize size) const;
     // Runs a save dialog and remembers the chosen name and folder; nothing on cancel.
     // A picture's dialog previews the chart.
     std::optional<QString> askFileName(FileDialogRequest &dialog, bool picture = false);

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <QFont>
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
+#include <array>
 #include <vector>
 
 #include "ui/widgets/chart_geometry.h"
@@ -43,10 +46,32 @@ struct ChartScene {
     QString yCaption;
     QString rightCaption;
     std::vector<const TLineSeries *> series; // the active ones with points, in drawing order
-    bool legend = false;                     // a box naming each series drawn, in the plot's upper right corner
+    bool legend = false;                     // a box naming each series drawn (legendRect)
 };
 
-// The legend box of a scene at its size: empty when the scene has no legend or no series.
+// An axis' label as drawn: its text, the left end of its baseline and the box its text takes.
+struct AxisLabel {
+    QString text;
+    QPoint origin;
+    QRect box;
+};
+
+// The labels of the left and bottom axes, and of the right one where it is drawn, at their ticks.
+std::vector<AxisLabel> axisLabels(const ChartScene &scene);
+
+// Where the legend may stand: inside the plot area, short of the right axis' line where that
+// axis is drawn (its labels reach into the plot), a few pixels from every edge. Every other
+// axis' labels lie outside the plot area.
+QRect legendRoom(const ChartScene &scene);
+
+// How much of the drawn curves each box would hide: the length in pixels of their lines inside
+// it, plus one for each point inside (a lone point between gaps has no line).
+std::array<double, 4> legendCoverage(const ChartScene &scene, const std::array<QRect, 4> &boxes);
+
+// The legend box of a scene at its size: the corner of the legend's room where it hides the
+// least of the curves, upper right on a tie, then upper left, lower right, lower left. One rule
+// for every chart, on screen and in every picture. Empty when the scene has no legend or no
+// series.
 QRect legendRect(const ChartScene &scene);
 
 // The device a picture goes to. A raster (screen, BMP, PNG, clipboard) keeps its lines as

@@ -74,6 +74,11 @@ void TLineSeries::setLineWidth(int width) {
     emit changed();
 }
 
+void TLineSeries::setLineStyle(Qt::PenStyle style) {
+    m_lineStyle = style;
+    emit changed();
+}
+
 void TLineSeries::setPointerVisible(bool visible) {
     m_pointer.setVisible(visible);
     ++m_revision;

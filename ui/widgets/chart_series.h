@@ -52,6 +52,9 @@ class TLineSeries : public QObject {
     void setActive(bool active);
     int lineWidth() const { return m_lineWidth; }
     void setLineWidth(int width);
+    // How the line is stroked: solid at first; the spectra window dashes its group delays.
+    Qt::PenStyle lineStyle() const { return m_lineStyle; }
+    void setLineStyle(Qt::PenStyle style);
     TSeriesPointer &pointer() { return m_pointer; }
     const TSeriesPointer &pointer() const { return m_pointer; }
     void setPointerVisible(bool visible);
@@ -77,6 +80,7 @@ class TLineSeries : public QObject {
     std::vector<ChartPoint> m_points;
     bool m_active = true;
     int m_lineWidth = 1;
+    Qt::PenStyle m_lineStyle = Qt::SolidLine;
     TSeriesPointer m_pointer;
     QColor m_seriesColor;
     QString m_caption;
