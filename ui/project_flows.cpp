@@ -7,6 +7,7 @@
 
 #include "base/file.h"
 #include "base/messages.h"
+#include "project/file_access.h"
 
 namespace pulsefir::ui {
 
@@ -48,8 +49,9 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
                 extras->completed = true;
             const std::string name = chosen->toStdString();
             if (!report.anySection)
-                platform.showInformation(parent, "Information",
-                                         QString::fromStdString(base::Message::projectHasNoSections(name)));
+                platform.showInformation(
+                    parent, "Information",
+                    QString::fromStdString(project::nothingLoadedMessage(nativeName(*chosen), name)));
             if (!report.unusable.empty()) {
                 std::string keys;
                 for (const std::string &key : report.unusable)
