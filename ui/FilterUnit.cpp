@@ -341,7 +341,7 @@ void TFilterForm::showHdlResources(const io::HdlDesign &d) {
 }
 
 void TFilterForm::ExportHdlBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, HdlDialog);
+    const auto chosen = widgets::chooseFile(this, HdlDialog);
     if (!chosen)
         return;
     HdlDialog.initialDirectory = *chosen;
@@ -581,7 +581,7 @@ void TFilterForm::buildExport() {
 }
 
 void TFilterForm::LoadFilterBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, LoadFilterDialog);
+    const auto chosen = widgets::chooseFile(this, LoadFilterDialog);
     if (!chosen)
         return;
     LoadFilterDialog.fileName = *chosen;
@@ -601,7 +601,7 @@ void TFilterForm::showNote(const QString &note) {
 }
 
 void TFilterForm::ExportFilterBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, ExportDialog);
+    const auto chosen = widgets::chooseFile(this, ExportDialog);
     if (!chosen)
         return;
     ExportDialog.fileName = *chosen;

@@ -39,7 +39,7 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Загрузить проект из файла";
-    if (const auto chosen = given ? given : platform.runFileDialog(parent, dialog)) {
+    if (const auto chosen = given ? given : widgets::chooseFile(parent, dialog)) {
         dialog.fileName = *chosen;
         if (exists(*chosen)) {
             const project::LoadReport report =
@@ -73,7 +73,7 @@ QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, 
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Сохранить проект в файл как...";
-    if (const auto chosen = platform.runFileDialog(parent, dialog)) {
+    if (const auto chosen = widgets::chooseFile(parent, dialog)) {
         dialog.fileName = *chosen;
         bool write = true;
         if (exists(*chosen))

@@ -17,6 +17,7 @@
 #include <cmath>
 #include <optional>
 
+#include "base/error.h"
 #include "base/number_text.h"
 #include "ui/widgets/numeric_text.h"
 
@@ -145,7 +146,7 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     layout->addWidget(PulseFitLabel);
     layout->addWidget(PulseFitTable, 2);
 
-    AddPulseDialog.kind = widgets::FileDialogRequest::Kind::Open;
+    AddPulseDialog.kind = widgets::FileDialogRequest::Kind::OpenSeveral;
     AddPulseDialog.title = "Добавить импульс в набор";
     AddPulseDialog.filter = "Импульсы (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
     AddPulseDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
@@ -304,15 +305,24 @@ std::vector<io::SetPulseData> PulseSetTab::readPulses() const {
 }
 
 void PulseSetTab::AddPulseBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, AddPulseDialog);
+    const auto chosen = widgets::chooseFiles(this, AddPulseDialog);
     if (!chosen)
         return;
-    AddPulseDialog.fileName = *chosen;
-    // Read once now, so that a file the readers refuse is reported when it is chosen.
-    guard([&] {
-        io::readSetPulse(requestFor(QFile::encodeName(*chosen).toStdString()));
-        addFile(*chosen, false);
-    });
+    AddPulseDialog.fileName = chosen->back();
+    // Each file read once now, so that one the readers refuse is reported when it is chosen; the
+    // others are added all the same, and the refusals are told together, each by its file's name.
+    std::string refused;
+    for (const QString &name : *chosen)
+        guard([&] {
+            try {
+                io::readSetPulse(requestFor(QFile::encodeName(name).toStdString()));
+                addFile(name, false);
+            } catch (const base::Error &error) {
+                refused += (refused.empty() ? "" : "\n") + std::string(error.what());
+            }
+        });
+    if (!refused.empty())
+        guard([&] { throw base::Error(refused); });
 }
 
 void PulseSetTab::RemovePulseBitBtnClick() {

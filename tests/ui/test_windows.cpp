@@ -1088,12 +1088,20 @@ class WindowsTest : public QObject {
         PulseSetTab &tab = *filter().TabSheet4;
         QCOMPARE(tab.PulseListTable->rowCount(), 1);
         QCOMPARE(tab.PulseListTable->item(0, 0)->text(), QString("Текущий сигнал"));
-        platform().dialogAnswers = {first, second, dir.filePath("missing.txt")};
+        // Three files chosen at once, the middle one no pulse: the other two are added in order and
+        // the bad one is reported by its name.
+        const QString bad = dir.filePath("bad.txt");
+        {
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x\x01y\n");
+        }
+        platform().filesAnswers = {QStringList{first, bad, second}};
         click(tab.AddPulseBitBtn);
-        click(tab.AddPulseBitBtn);
-        click(tab.AddPulseBitBtn);
+        QCOMPARE(platform().dialogRequests.back().kind, widgets::FileDialogRequest::Kind::OpenSeveral);
         QCOMPARE(errors().size(), 1);
-        QVERIFY(errors().last().contains("missing.txt"));
+        QVERIFY2(errors().last().startsWith(bad + ": "), qPrintable(errors().last()));
+        QVERIFY2(errors().last().contains("\\x01"), qPrintable(errors().last()));
         QCOMPARE(tab.PulseListTable->rowCount(), 3);
         tab.PulseListTable->item(2, 1)->setCheckState(Qt::Checked);
         QCOMPARE(tab.list(), (project::PulseSetList{{first.toStdString(), false}, {second.toStdString(), true}}));
