@@ -130,6 +130,7 @@ class PlatformTest : public QObject {
             FileDialogRequest request;
             request.kind = kinds[k];
             request.initialDirectory = "/own";
+            request.fileName = "/own/p.flt";
             if (kinds[k] == FileDialogRequest::Kind::OpenSeveral) {
                 scope.platform.filesAnswers = {answers[k].split('|')};
                 QCOMPARE(chooseFiles(nullptr, request), std::optional<QStringList>(answers[k].split('|')));
@@ -140,6 +141,8 @@ class PlatformTest : public QObject {
                 QCOMPARE(chosen.has_value(), !answers[k].isEmpty());
             }
             QCOMPARE(scope.platform.dialogRequests.back().initialDirectory, started[k]);
+            // A proposed name with a folder would take the dialog there: only its name is proposed.
+            QCOMPARE(scope.platform.dialogRequests.back().fileName, k == 0 ? "/own/p.flt" : "p.flt");
             QCOMPARE(request.initialDirectory, QString("/own")); // the request itself is not changed
         }
         QCOMPARE(lastDialogFolder(), last);

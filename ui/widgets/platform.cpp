@@ -71,11 +71,16 @@ namespace {
 
 QString lastFolder; // the window thread's alone, as the dialogs are
 
-// The request as it is shown: in the last folder where one is known.
+// The request as it is shown: in the last folder where one is known. A proposed name with a
+// folder of its own (a project's name after its first use) is proposed there by its name alone,
+// since the dialog would otherwise open in the name's folder.
 FileDialogRequest startingInLastFolder(const FileDialogRequest &request) {
     FileDialogRequest shown = request;
-    if (!lastFolder.isEmpty())
+    if (!lastFolder.isEmpty()) {
         shown.initialDirectory = lastFolder;
+        if (request.kind != FileDialogRequest::Kind::Folder && !shown.fileName.isEmpty())
+            shown.fileName = QFileInfo(shown.fileName).fileName();
+    }
     return shown;
 }
 
