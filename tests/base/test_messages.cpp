@@ -143,6 +143,12 @@ INSTANTIATE_TEST_SUITE_P(Bytes, ShownBytesTest,
                                            ShownCase{"c1_control", "\xc2\x85", "\\xc2\\x85"},
                                            ShownCase{"no_break_space_kept", "\xc2\xa0", "\xc2\xa0"},
                                            ShownCase{"four_byte_kept", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},
+                                           ShownCase{"last_two_byte_kept", "\xdf\xbf", "\xdf\xbf"},
+                                           ShownCase{"first_three_byte_kept", "\xe0\xa0\x80", "\xe0\xa0\x80"},
+                                           ShownCase{"overlong_three_byte", "\xe0\x80\x80", "\\xe0\\x80\\x80"},
+                                           ShownCase{"bad_second_byte", "\xe2\x28\xa1", "\\xe2(\\xa1"},
+                                           ShownCase{"last_code_kept", "\xf4\x8f\xbf\xbf", "\xf4\x8f\xbf\xbf"},
+                                           ShownCase{"lead_byte_f5", "\xf5\x80\x80\x80", "\\xf5\\x80\\x80\\x80"},
                                            ShownCase{"npy_magic", "\x93NUMPY\x01", "\\x93NUMPY\\x01"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
