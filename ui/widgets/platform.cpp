@@ -78,8 +78,7 @@ FileDialogRequest startingInLastFolder(const FileDialogRequest &request) {
     FileDialogRequest shown = request;
     if (!lastFolder.isEmpty()) {
         shown.initialDirectory = lastFolder;
-        if (request.kind != FileDialogRequest::Kind::Folder && !shown.fileName.isEmpty())
-            shown.fileName = QFileInfo(shown.fileName).fileName();
+        shown.fileName = QFileInfo(shown.fileName).fileName();
     }
     return shown;
 }
