@@ -1,7 +1,8 @@
 // Runs the typical use of the program on its real windows and writes a PNG of each of the four
 // windows, of two file dialogs, of the filter window's search tab and of the spectra in dB with
 // their group delays into the folder given as argument, so the program can be looked at without
-// a display. It also shows the legends and the convergence of a search.
+// a display. It also shows the legends, the convergence of a search, the hardware tab, the air
+// path and the user guide.
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
@@ -196,6 +197,9 @@ int main(int argc, char **argv) {
             scroll->ensureWidgetVisible(signal.PathChart);
         QApplication::processEvents();
         save(&signal, "signal-path.png");
+        // The whole tab at once, fields above the chart, as the guide shows it.
+        if (auto *content = signal.findChild<QWidget *>("PathTabContent"))
+            save(content, "signal-path-tab.png");
         signal.Exp_Load_BitBtn->click();
         filter.TabSheet4->setList({});
         filter.RegularizationAutoCheckBox->setChecked(false);
@@ -240,5 +244,12 @@ int main(int argc, char **argv) {
     program.helpWindow().showChapter(QString());
     QApplication::processEvents();
     save(&program.helpWindow(), "help.png");
+    // Its chapters on the integer filter and the hardware, and on the air path.
+    for (const auto &[chapter, name] : {std::pair<const char *, const char *>{"fixedpoint", "help-fixedpoint.png"},
+                                        {"airpath", "help-airpath.png"}}) {
+        program.helpWindow().showChapter(chapter);
+        QApplication::processEvents();
+        save(&program.helpWindow(), name);
+    }
     return failures == 0 ? 0 : 1;
 }

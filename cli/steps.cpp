@@ -259,9 +259,9 @@ const std::vector<Step> &steps() {
          "записать отводы фильтра; .txt .npy .h .coe .m по расширению, иначе CSV", true, writeFilter},
         {"write-hdl",
          "write the integer filter as Verilog and VHDL with self-checking testbenches, stimulus.hex and "
-         "expected.hex into the folder DIR (made where missing); prints its resources and latency",
+         "expected.hex into the folder FILE (made where missing); prints its resources and latency",
          "записать целочисленный фильтр на Verilog и VHDL с самопроверяющими тестами, stimulus.hex и "
-         "expected.hex в папку DIR (создаётся, если её нет); печатает ресурсы и задержку",
+         "expected.hex в папку ФАЙЛ (создаётся, если её нет); печатает ресурсы и задержку",
          true, writeHdl},
         {"read-filter", "read filter taps (.csv .txt .dat .npy .h .coe .m, as write-filter writes them, or a column)",
          "прочитать отводы фильтра (.csv .txt .dat .npy .h .coe .m, как их пишет write-filter, или столбец)", true,

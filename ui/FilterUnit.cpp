@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include <cmath>
@@ -70,6 +71,9 @@ constexpr int NoteLines = 2; // of the note under the filter chart
 const std::string SearchReport = "FilterForm.Search";
 const std::string LeastSquaresReport = "FilterForm.LeastSquares";
 const std::string PulseFitReport = "FilterForm.PulseFitTable";
+const std::string FixedPointReport = "FilterForm.FixedPoint";
+const std::string BitsReport = "FilterForm.BitsTable";
+const std::string HdlReport = "FilterForm.Hdl";
 const QString StaleMark = QStringLiteral(" (устарело)");
 
 // A report label with or without the mark, its note as the tooltip.
@@ -302,8 +306,17 @@ void TFilterForm::buildHardware() {
     DurationSeries = BitsChart->addSeries("DurationSeries", QColor(DurationColor));
     DurationSeries->setCaption("Отклонение длительности [%]");
     BitsChart->setMinimumHeight(BitsPanelHeight);
-    bits->addWidget(BitsTable, 3);
-    bits->addWidget(BitsChart, 4);
+    // The table as wide as its columns (a scroll bar beside them), the curves take the rest.
+    int tableWidth = 2 * BitsTable->frameWidth() + BitsTable->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < BitsTable->columnCount(); ++c)
+        tableWidth += BitsTable->horizontalHeader()->sectionSizeHint(c);
+    BitsTable->setMinimumWidth(tableWidth);
+    BitsLabel = label(TabSheet5, "Подбор разрядности", "BitsLabel");
+    auto *table = new QVBoxLayout;
+    table->addWidget(BitsLabel);
+    table->addWidget(BitsTable, 1);
+    bits->addLayout(table);
+    bits->addWidget(BitsChart, 1);
     grid->addLayout(bits, 8, 0, 1, 4);
     grid->setRowStretch(8, 1);
     PageControl1->addTab(TabSheet5, "Аппаратная реализация");
@@ -351,6 +364,8 @@ void TFilterForm::exportHdlTo(const QString &folder) {
     const io::HdlExport e =
         io::hdlExportOf(m_state, m_main.samplingFrequency(), project::fixedPoint(fixedPointSettings()));
     showHdlResources(io::writeHdl(QFile::encodeName(folder).toStdString(), e.filter, e.signal));
+    m_main.staleMarks().computed(HdlReport, m_main.currentPrints());
+    m_main.refreshStaleMarks();
 }
 
 void TFilterForm::OutShiftAutoCheckBoxClick() {
@@ -389,8 +404,14 @@ void TFilterForm::FixedPointBitBtnClick() {
                 .arg(localNumber(e.largestError, FixedPointDigits))
                 .arg(widgets::integerText(e.saturated)));
         showHdlResources(io::planHdl(io::hdlFilterOf(outcome.Run, project::fixedPoint(s))));
+        m_fixedPointLabelFromSearch = false;
         m_main.CheckBox4->setChecked(true);
         m_main.refreshChart();
+        // After the chosen shift went into its field: the prints this run stands for.
+        const SourcePrints now = m_main.currentPrints();
+        m_main.staleMarks().computed(FixedPointReport, now);
+        m_main.staleMarks().computed(HdlReport, now);
+        m_main.refreshStaleMarks();
     });
 }
 
@@ -419,14 +440,17 @@ void TFilterForm::FitBitsBitBtnClick() {
                                          QColor(DurationColor));
         }
         BitsChart->repaintNow();
+        m_fixedPointLabelFromSearch = true;
         if (search.Chosen < 0) {
             FixedPointLabel->setText(QString::fromStdString(base::Message::noTapWidthQualifies()));
-            return;
+        } else {
+            const int bits = search.Points[static_cast<std::size_t>(search.Chosen)].TapBits;
+            CoeBitsNmSpinEdit->setValue(bits);
+            BitsTable->selectRow(search.Chosen);
+            FixedPointLabel->setText(QString("Разрядность коэффициентов: %1 бит").arg(widgets::integerText(bits)));
         }
-        const int bits = search.Points[static_cast<std::size_t>(search.Chosen)].TapBits;
-        CoeBitsNmSpinEdit->setValue(bits);
-        BitsTable->selectRow(search.Chosen);
-        FixedPointLabel->setText(QString("Разрядность коэффициентов: %1 бит").arg(widgets::integerText(bits)));
+        m_main.staleMarks().computed(BitsReport, m_main.currentPrints());
+        m_main.refreshStaleMarks();
     });
 }
 
@@ -509,8 +533,42 @@ void TFilterForm::attachStaleMarks() {
         markLabel(LeastSquaresLabel, m.stale(LeastSquaresReport, now),
                   QString::fromStdString(m.note(LeastSquaresReport, now)));
         TabSheet4->markResult(m.stale(PulseFitReport, now), QString::fromStdString(m.note(PulseFitReport, now)));
+        markLabel(LatencyLabel, m.stale(LeastSquaresReport, now),
+                  QString::fromStdString(m.note(LeastSquaresReport, now)));
+        // The label under the hardware fields tells the last of the integer run and the width search.
+        const std::string &label = m_fixedPointLabelFromSearch ? BitsReport : FixedPointReport;
+        markLabel(FixedPointLabel, m.stale(label, now), QString::fromStdString(m.note(label, now)));
+        markLabel(HdlLabel, m.stale(HdlReport, now), QString::fromStdString(m.note(HdlReport, now)));
+        const bool bitsStale = m.stale(BitsReport, now);
+        markLabel(BitsLabel, bitsStale, QString::fromStdString(m.note(BitsReport, now)));
+        BitsTable->setToolTip(BitsLabel->toolTip());
+        for (int row = 0; row < BitsTable->rowCount(); ++row)
+            for (int column = 0; column < BitsTable->columnCount(); ++column)
+                if (QTableWidgetItem *item = BitsTable->item(row, column))
+                    item->setForeground(bitsStale ? QBrush(Qt::gray) : QBrush());
     });
     connect(TabSheet4, &PulseSetTab::listChanged, &m_main, &TMainForm::refreshStaleMarks);
+    // The integer filter's words are inputs of the hardware tab's results.
+    for (QLineEdit *field : std::initializer_list<QLineEdit *>{
+             AdcBitsNmSpinEdit, AdcFullScaleNmSuperSpin, OutBitsNmSpinEdit, OutShiftNmSpinEdit, CoeBitsNmSpinEdit})
+        connect(field, &QLineEdit::textChanged, &m_main, &TMainForm::refreshStaleMarks);
+    connect(RoundingRadioGroup, &widgets::TRadioGroup::itemIndexChanged, &m_main, &TMainForm::refreshStaleMarks);
+    connect(OutShiftAutoCheckBox, &QCheckBox::toggled, &m_main, &TMainForm::refreshStaleMarks);
+    // The recorded pulse's conditions are inputs of the set's path members.
+    if (TSignalForm *signal = m_main.signalForm()) {
+        for (QLineEdit *field :
+             std::initializer_list<QLineEdit *>{signal->PathDistanceNmSuperSpin, signal->PathTemperatureNmSuperSpin,
+                                                signal->PathHumidityNmSuperSpin, signal->PathPressureNmSuperSpin})
+            connect(field, &QLineEdit::textChanged, &m_main, &TMainForm::refreshStaleMarks);
+        connect(signal->PathSpreadingRadioGroup, &widgets::TRadioGroup::itemIndexChanged, &m_main,
+                &TMainForm::refreshStaleMarks);
+    }
+    marks.define(FixedPointReport,
+                 {ResultSource::Signal, ResultSource::Filter, ResultSource::HardwareWords, ResultSource::TapWords});
+    marks.define(BitsReport, {ResultSource::Signal, ResultSource::Filter, ResultSource::SamplingFrequency,
+                              ResultSource::HardwareWords});
+    marks.define(HdlReport, {ResultSource::Filter, ResultSource::SamplingFrequency, ResultSource::HardwareWords,
+                             ResultSource::TapWords});
 }
 
 void TFilterForm::buildPulseSet() {

@@ -112,6 +112,7 @@ class TFilterForm : public TForm, public core::SearchHost {
     QLabel *FixedPointLabel;
     QLabel *LatencyLabel;    // the last least-squares design's latency in samples and µs
     QTableWidget *BitsTable; // SNR, side level and duration against the tap width
+    QLabel *BitsLabel;       // over the table: what it is, and whether it is current
     widgets::TChart *BitsChart;
     widgets::TLineSeries *SnrSeries;
     widgets::TLineSeries *SideLevelSeries;
@@ -177,6 +178,8 @@ class TFilterForm : public TForm, public core::SearchHost {
     void buildHdlExport(QGridLayout *grid);
     void showHdlResources(const io::HdlDesign &design);
     void buildPathSet();
+    // FixedPointLabel shows the width search's choice (true) or the integer run's figures (false).
+    bool m_fixedPointLabelFromSearch = false;
 
     core::CoreState &m_state;
     TMainForm &m_main;

@@ -218,7 +218,8 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     m_marks.define(metricsRowKey(3).toStdString(), {ResultSource::Filter, ResultSource::SamplingFrequency});
     m_marks.define(metricsRowKey(FixedOutputRow).toStdString(),
                    {ResultSource::FixedOutput, ResultSource::Signal, ResultSource::Filter,
-                    ResultSource::SamplingFrequency, ResultSource::SignalHalfWidth});
+                    ResultSource::SamplingFrequency, ResultSource::SignalHalfWidth, ResultSource::HardwareWords,
+                    ResultSource::TapWords});
 
     OpenDialog.kind = widgets::FileDialogRequest::Kind::Open;
     OpenDialog.title = "Загрузить проект из файла";
@@ -342,13 +343,36 @@ SourcePrints TMainForm::currentPrints() const {
     const double halfWidth = m_state.SignalHalfWidth;
     p[at(ResultSource::SignalHalfWidth)] = fingerprint(std::span(&halfWidth, 1));
     std::uint64_t set = fingerprint({});
-    if (m_filterForm)
+    if (m_filterForm) {
+        bool paths = false;
         for (const project::PulseSetEntry &entry : m_filterForm->TabSheet4->list()) {
             const std::string item = entry.fileName + (entry.check ? '\1' : '\0');
             set =
                 fingerprintBytes(std::span(reinterpret_cast<const unsigned char *>(item.data()), item.size() + 1), set);
+            if (entry.path) {
+                paths = true;
+                const double conditions[] = {entry.path->distance, entry.path->temperature, entry.path->humidity};
+                set = fingerprint(conditions, set);
+            }
         }
+        // A path member is the signal carried from the recorded conditions: those are its inputs too.
+        if (paths && m_signalForm) {
+            const project::SignalSettings r = m_signalForm->pathSettings();
+            const double recorded[] = {r.pathDistance, r.pathTemperature, r.pathHumidity, r.pathPressure,
+                                       double(r.pathSpreading)};
+            set = fingerprint(recorded, set);
+        }
+    }
     p[at(ResultSource::PulseSet)] = set;
+    if (m_filterForm) {
+        // The shift the program chose itself is a result of the integer filter, not an input.
+        const project::FilterSettings w = m_filterForm->fixedPointSettings();
+        const double words[] = {double(w.adcBits), w.adcFullScale, double(w.outBits), double(w.rounding),
+                                w.outShiftAuto ? -1.0 : double(w.outShift)};
+        p[at(ResultSource::HardwareWords)] = fingerprint(words);
+        const double taps = w.coeBits;
+        p[at(ResultSource::TapWords)] = fingerprint(std::span(&taps, 1));
+    }
     return p;
 }
 
@@ -362,6 +386,8 @@ void TMainForm::noteOutputInputs(const SourcePrints &now) {
         m_fixedPrint = now[at(ResultSource::FixedOutput)];
         m_fixedSignal = now[at(ResultSource::Signal)];
         m_fixedFilter = now[at(ResultSource::Filter)];
+        m_fixedWords = now[at(ResultSource::HardwareWords)];
+        m_fixedTaps = now[at(ResultSource::TapWords)];
     }
     m_printsTaken = true;
 }
@@ -411,6 +437,8 @@ void TMainForm::refreshMetrics(int halfWidth) {
         } else if (row == FixedOutputRow) {
             taken[at(ResultSource::Signal)] = m_fixedSignal;
             taken[at(ResultSource::Filter)] = m_fixedFilter;
+            taken[at(ResultSource::HardwareWords)] = m_fixedWords;
+            taken[at(ResultSource::TapWords)] = m_fixedTaps;
         }
         m_marks.computed(metricsRowKey(row).toStdString(), taken);
     }

@@ -135,6 +135,8 @@ class TMainForm : public TForm {
     std::uint64_t m_fixedPrint = 0;   // of FixedOutputBuffer at the last look
     std::uint64_t m_fixedSignal = 0;  // of SignalBuffer when FixedOutputBuffer last changed
     std::uint64_t m_fixedFilter = 0;  // of FilterBuffer when FixedOutputBuffer last changed
+    std::uint64_t m_fixedWords = 0;   // of the integer filter's words when FixedOutputBuffer last changed
+    std::uint64_t m_fixedTaps = 0;    // of its tap width then
     bool m_printsTaken = false;
 };
 

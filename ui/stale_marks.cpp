@@ -23,6 +23,10 @@ const char *sourceWords(ResultSource source) {
         return "набор импульсов";
     case ResultSource::FixedOutput:
         return "сигнал после фильтрации в фикс. точке";
+    case ResultSource::HardwareWords:
+        return "разрядности АЦП и выхода, округление, сдвиг";
+    case ResultSource::TapWords:
+        return "разрядность коэффициентов";
     case ResultSource::Count:
         break;
     }

@@ -19,6 +19,8 @@ enum class ResultSource {
     SignalHalfWidth,   // the window of samples the curves are measured over
     PulseSet,          // the files of the pulse set and their roles
     FixedOutput,       // the integer filter's output buffer
+    HardwareWords,     // the integer filter's converter, output word, rounding and shift
+    TapWords,          // the integer filter's tap width
     Count
 };
 

@@ -5,6 +5,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -19,12 +20,32 @@ namespace {
 const QString Mark = QStringLiteral(" (устарело)");
 
 // The results checked, in the order of the table's flags.
-enum Result { SignalRow, OutputRow, ResponseRow, FilterRow, SetTable, LeastSquaresReport, SearchReport, Results };
+enum Result {
+    SignalRow,
+    OutputRow,
+    ResponseRow,
+    FilterRow,
+    FixedRow,
+    SetTable,
+    LeastSquaresReport,
+    SearchReport,
+    FixedPointReport,
+    HdlReport,
+    BitsTable,
+    Results
+};
+// The integer results: everything computed from the filter and the words.
+const QList<int> Hardware = {FixedRow, FixedPointReport, HdlReport, BitsTable};
 
 void writeFile(const QString &name, const QByteArray &bytes) {
     QFile file(name);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
+}
+
+// Ticks the group's next item: a changed rounding, whatever the default.
+void tickNextRounding(widgets::TRadioGroup *group) {
+    group->setItemIndex((group->itemIndex() + 1) % 3);
 }
 
 using Action = std::function<void(Application &, const QTemporaryDir &, ScriptedPlatform &)>;
@@ -46,7 +67,7 @@ class StaleMarksTest : public QObject {
         TMainForm &main = m_app->mainForm();
         TFilterForm &filter = m_app->filterForm();
         QList<int> result;
-        for (int row = 0; row < 4; ++row)
+        for (int row = 0; row <= FixedRow; ++row)
             if (main.MetricsTable->verticalHeaderItem(row)->text().endsWith(Mark))
                 result << row;
         if (filter.TabSheet4->PulseFitLabel->text().endsWith(Mark))
@@ -55,6 +76,12 @@ class StaleMarksTest : public QObject {
             result << LeastSquaresReport;
         if (filter.AimLabel->text().endsWith(Mark))
             result << SearchReport;
+        if (filter.FixedPointLabel->text().endsWith(Mark))
+            result << FixedPointReport;
+        if (filter.HdlLabel->text().endsWith(Mark))
+            result << HdlReport;
+        if (filter.BitsLabel->text().endsWith(Mark))
+            result << BitsTable;
         return result;
     }
 
@@ -67,6 +94,9 @@ class StaleMarksTest : public QObject {
         m_app->signalForm().Exp_Load_BitBtnClick();
         m_app->filterForm().LeastSquaresBitBtnClick();
         m_app->mainForm().CalcOutBitBtnClick();
+        // The integer filter of that filter: its width searched, then run.
+        m_app->filterForm().FitBitsBitBtnClick();
+        m_app->filterForm().FixedPointBitBtnClick();
     }
     void cleanup() {
         m_app.reset();
@@ -76,7 +106,8 @@ class StaleMarksTest : public QObject {
     void actionMarksWhatItChanged_data() {
         QTest::addColumn<Action>("action");
         QTest::addColumn<Marked>("expected");
-        const Marked designs = {OutputRow, FilterRow, SetTable, LeastSquaresReport};
+        const Marked designs = Marked{OutputRow, FilterRow, SetTable, LeastSquaresReport} + Hardware;
+        const Marked signal = {OutputRow, FixedRow, SetTable, LeastSquaresReport, FixedPointReport, BitsTable};
         QTest::newRow("nothing done: nothing marked")
             << Action([](Application &, const QTemporaryDir &, ScriptedPlatform &) {}) << Marked{};
         QTest::newRow("synthesis: the filter and what used it")
@@ -96,7 +127,7 @@ class StaleMarksTest : public QObject {
                    app.filterForm().RegularizationNmSuperSpin->setValue(1e-2);
                    app.filterForm().LeastSquaresBitBtnClick();
                })
-            << Marked{OutputRow, FilterRow};
+            << Marked{OutputRow, FilterRow} + Hardware;
         QTest::newRow("filter load") << Action([](Application &app, const QTemporaryDir &dir,
                                                   ScriptedPlatform &platform) {
             writeFile(dir.filePath("taps.txt"), "0.25\n0.5\n0.25\n");
@@ -108,19 +139,20 @@ class StaleMarksTest : public QObject {
                    app.signalForm().Exp_Am_NmSuperSpin->setValue(2.0);
                    app.signalForm().Exp_Load_BitBtnClick();
                })
-            << Marked{OutputRow, SetTable, LeastSquaresReport};
+            << signal;
         QTest::newRow("import, drawn: its own row current")
             << Action([](Application &app, const QTemporaryDir &dir, ScriptedPlatform &) {
                    writeFile(dir.filePath("pulse.txt"), "0.1\n0.7\n-0.4\n0.2\n");
                    app.signalForm().FileNameEdit->setText(dir.filePath("pulse.txt"));
                    app.signalForm().FileLoadBitBtnClick();
                })
-            << Marked{OutputRow, SetTable, LeastSquaresReport};
+            << signal;
         QTest::newRow("sampling frequency typed: every µs and MHz")
             << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
                    app.mainForm().FNmSuperSpin->setValue(5.0);
                })
-            << Marked{SignalRow, OutputRow, ResponseRow, FilterRow, SetTable, LeastSquaresReport};
+            << Marked{SignalRow, OutputRow,          ResponseRow, FilterRow, FixedRow,
+                      SetTable,  LeastSquaresReport, HdlReport,   BitsTable};
         QTest::newRow("sampling frequency typed and set back: nothing")
             << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
                    const double was = app.mainForm().FNmSuperSpin->value();
@@ -133,12 +165,38 @@ class StaleMarksTest : public QObject {
                    app.filterForm().TabSheet4->addFile(dir.filePath("other.txt"), true);
                })
             << Marked{SetTable, LeastSquaresReport};
+        QTest::newRow("path member's recorded climate: the set's results only")
+            << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
+                   app.filterForm().TabSheet4->addPath({0.5, 20.0, 50.0}, true);
+                   app.filterForm().LeastSquaresBitBtnClick();
+                   app.mainForm().CalcOutBitBtnClick();
+                   app.filterForm().FixedPointBitBtnClick();
+                   app.filterForm().FitBitsBitBtnClick();
+                   app.signalForm().PathTemperatureNmSuperSpin->setValue(30.0);
+               })
+            << Marked{SetTable, LeastSquaresReport};
         QTest::newRow("redraw and apply: the main window's rows current again")
             << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
                    app.filterForm().SynthesizeBitBtnClick();
                    app.mainForm().CalcOutBitBtnClick();
                })
-            << Marked{SetTable, LeastSquaresReport};
+            << Marked{SetTable, LeastSquaresReport} + Hardware;
+        QTest::newRow("converter's width: the integer results")
+            << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
+                   app.filterForm().AdcBitsNmSpinEdit->setValue(app.filterForm().AdcBitsNmSpinEdit->value() - 2);
+               })
+            << Hardware;
+        QTest::newRow("tap width: all but the width search")
+            << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
+                   app.filterForm().CoeBitsNmSpinEdit->setValue(app.filterForm().CoeBitsNmSpinEdit->value() + 1);
+               })
+            << Marked{FixedRow, FixedPointReport, HdlReport};
+        QTest::newRow("integer run again: its results current, the width search too")
+            << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
+                   tickNextRounding(app.filterForm().RoundingRadioGroup);
+                   app.filterForm().FixedPointBitBtnClick();
+               })
+            << Marked{BitsTable};
     }
     void actionMarksWhatItChanged() {
         QFETCH(Action, action);
@@ -149,9 +207,10 @@ class StaleMarksTest : public QObject {
         for (const auto &m : m_scope->platform.messages)
             messages << m.text;
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+        std::sort(expected.begin(), expected.end());
         QCOMPARE(marked(), expected);
         // The note names what the result came from and, when marked, what changed since.
-        for (int row = 0; row < 4; ++row) {
+        for (int row = 0; row <= FixedRow; ++row) {
             const QString note = m_app->mainForm().MetricsTable->verticalHeaderItem(row)->toolTip();
             QVERIFY(note.startsWith("Рассчитано из: "));
             QCOMPARE(note.contains("; с тех пор изменились: "), expected.contains(row));
