@@ -1,5 +1,6 @@
 #include "messages.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
@@ -97,25 +98,68 @@ std::string say(std::string_view russian, std::string_view english) {
     return std::string(speaksRussian() ? russian : english);
 }
 
-std::string shownValue(std::string_view value) {
+namespace {
+
+// The length of the well-formed UTF-8 character at the start of `text`, or 0 where its first byte
+// starts none (a stray continuation byte, an overlong form, a surrogate, a code above U+10FFFF or
+// a character cut short).
+std::size_t utf8Length(std::string_view text) {
+    const auto b = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char c = b(0);
+    std::size_t length = 0;
+    unsigned char low = 0x80;  // the bounds of the second byte, which exclude the overlong forms,
+    unsigned char high = 0xBF; // the surrogates and the codes above U+10FFFF
+    if (c < 0x80)
+        return 1;
+    if (c >= 0xC2 && c <= 0xDF) {
+        length = 2;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        length = 3;
+        low = c == 0xE0 ? 0xA0 : 0x80;
+        high = c == 0xED ? 0x9F : 0xBF;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        length = 4;
+        low = c == 0xF0 ? 0x90 : 0x80;
+        high = c == 0xF4 ? 0x8F : 0xBF;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || b(1) < low || b(1) > high)
+        return 0;
+    for (std::size_t k = 2; k < length; ++k)
+        if ((b(k) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+void appendEscaped(std::string &shown, unsigned char c) {
     static constexpr char Hex[] = "0123456789abcdef";
+    shown += "\\x";
+    shown += Hex[c >> 4];
+    shown += Hex[c & 15];
+}
+
+} // namespace
+
+std::string shownValue(std::string_view value) {
     std::string shown;
     std::size_t characters = 0;
-    for (std::size_t k = 0; k < value.size(); ++k) {
+    for (std::size_t k = 0; k < value.size();) {
+        if (characters == QuotedLimit)
+            return shown + "\u2026";
+        ++characters;
+        const std::size_t length = utf8Length(value.substr(k));
         const auto c = static_cast<unsigned char>(value[k]);
-        // A UTF-8 continuation byte belongs to the character before it.
-        if ((c & 0xC0) != 0x80) {
-            if (characters == QuotedLimit)
-                return shown + "\u2026";
-            ++characters;
-        }
-        if (c < 0x20 || c == 0x7F) {
-            shown += "\\x";
-            shown += Hex[c >> 4];
-            shown += Hex[c & 15];
+        // A control character (C0, DEL, or C1 written as U+0080..U+009F) or a byte that starts no
+        // character is shown by its bytes, so that a binary file's content reads as what it is.
+        const bool c1 = length == 2 && c == 0xC2 && static_cast<unsigned char>(value[k + 1]) < 0xA0;
+        if (length == 0 || c < 0x20 || c == 0x7F || c1) {
+            for (std::size_t j = 0; j < std::max<std::size_t>(length, 1); ++j)
+                appendEscaped(shown, static_cast<unsigned char>(value[k + j]));
         } else {
-            shown += static_cast<char>(c);
+            shown.append(value.substr(k, length));
         }
+        k += std::max<std::size_t>(length, 1);
     }
     return shown;
 }
@@ -285,6 +329,10 @@ std::string Message::projectUnusableKeys(std::string_view file, std::string_view
                concat({file, ": these keys could not be used and kept their values: ", keys}));
 }
 
+std::string Message::projectFileEmpty(std::string_view file) {
+    return say(concat({"Файл ", file, " пуст, ничего не изменено"}), concat({file, " is empty: it set nothing"}));
+}
+
 std::string Message::saveChangesQuestion() {
     return say("Сохранить изменения в проекте?", "Save the changes to the project?");
 }
@@ -308,6 +356,9 @@ std::string Message::inFile(std::string_view file, std::string_view what) {
 }
 
 std::string Message::atLine(std::size_t line, std::string_view what) {
+    // Line numbers start at 1: no line is named where reading stopped before the first one.
+    if (line == 0)
+        return std::string(what);
     return say(concat({"строка ", integer(line), ": ", what}), concat({"line ", integer(line), ": ", what}));
 }
 
@@ -366,6 +417,10 @@ std::string Message::columnCountChanged(std::size_t columns, std::size_t expecte
 std::string Message::tooManySamples(std::size_t limit) {
     return say("больше " + integer(limit) + " отсчётов, файл не читается",
                "more than " + integer(limit) + " samples, the file is not read");
+}
+
+std::string Message::fileEmpty() {
+    return say("файл пуст", "the file is empty");
 }
 
 std::string Message::noNumbers() {

@@ -25,9 +25,9 @@ bool speaksRussian();
 // The Russian text, or the English one on an English console.
 std::string say(std::string_view russian, std::string_view english);
 
-// A value quoted in a message: control characters (a NUL among them) escaped as \xHH, a long
-// value cut after 80 characters with an ellipsis, so that a megabyte of junk never fills a
-// message box.
+// A value quoted in a message: control characters (a NUL among them) and bytes that start no UTF-8
+// character escaped as \xHH, a long value cut after 80 characters with an ellipsis, so that a
+// megabyte of junk or a binary file never fills a message box with raw bytes.
 std::string shownValue(std::string_view value);
 
 // The one catalogue of the program's messages: each is built here and nowhere else.
@@ -71,6 +71,7 @@ struct Message {
     static std::string projectFileMissing(std::string_view file); // "Не существует Файл " CR name
     static std::string projectOverwriteQuestion(std::string_view file);
     static std::string projectHasNoSections(std::string_view file);
+    static std::string projectFileEmpty(std::string_view file); // a file of no byte: nothing loaded
     // Keys a load could not use, listed as "Section.Key" or "[Section]" and joined by ", ".
     static std::string projectUnusableKeys(std::string_view file, std::string_view keys);
     // Asked before the program ends with settings or buffers changed since the last save or load.
@@ -91,6 +92,7 @@ struct Message {
     static std::string tooManyColumns(std::size_t columns);
     static std::string columnCountChanged(std::size_t columns, std::size_t expected);
     static std::string tooManySamples(std::size_t limit);
+    static std::string fileEmpty(); // a file of no byte, whatever its format
     static std::string noNumbers();
     static std::string columnsText(std::size_t columns);
     static std::string separatorName(char separator); // ';', '\t', ' ' for blanks, ','

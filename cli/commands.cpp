@@ -236,7 +236,7 @@ int run(const std::vector<std::string> &args, std::ostream &out, std::ostream &e
                     [&session] { return setList(session); },
                     [&session](const project::PulseSetList &list) { replaceSet(session, list); });
                 if (!project::readProject(file, session.settings, *session.state, session.projectSource, {&set}))
-                    err << base::Message::cliPrefix() << base::Message::projectHasNoSections(file) << '\n';
+                    err << base::Message::cliPrefix() << project::nothingLoadedMessage(file, file) << '\n';
                 continue;
             }
             if (arg.rfind("--set=", 0) == 0) {

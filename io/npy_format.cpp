@@ -90,6 +90,8 @@ double readValue(const unsigned char *p, const NpyType &t) {
 
 PulseData readPulseNpy(std::span<const unsigned char> bytes, const std::string &name) {
     static constexpr unsigned char Magic[] = {0x93, 'N', 'U', 'M', 'P', 'Y'};
+    if (bytes.empty())
+        fail(name, Message::fileEmpty());
     if (bytes.size() < 10 || std::memcmp(bytes.data(), Magic, sizeof Magic) != 0)
         fail(name, bytes.size() < 10 ? Message::atByte(bytes.size(), Message::cutInHeader())
                                      : Message::atByte(0, Message::notNpy()));

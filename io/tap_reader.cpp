@@ -151,6 +151,8 @@ std::vector<double> readCoe(std::string_view text, const std::string &name) {
 
 FilterTaps readFilterTaps(std::span<const unsigned char> bytes, const std::string &name) {
     const std::string ext = lowerExtension(name);
+    if (bytes.empty())
+        fail(name, Message::fileEmpty());
     const std::string_view text(reinterpret_cast<const char *>(bytes.data()), bytes.size());
     FilterTaps result;
     bool centreStated = false;

@@ -498,6 +498,8 @@ PulseData readPulseText(std::string_view text, const std::string &name, const Pu
 
 namespace {
 PulseData readPulseTextAnyRate(std::string_view text, const std::string &name, const PulseReadOptions &options) {
+    if (text.empty())
+        fail(name, Message::fileEmpty());
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
 

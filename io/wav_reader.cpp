@@ -129,6 +129,8 @@ bool isBlockCodec(int subtype) {
 
 PulseData readPulseWav(std::span<const unsigned char> bytes, const std::string &fileName,
                        const PulseReadOptions &options) {
+    if (bytes.empty())
+        fail(fileName, Message::fileEmpty());
     // libsndfile alone decides what it can decode (RIFF, RF64, W64, any encoding it knows): a
     // check of our own in front of it would only refuse files it reads.
     MemoryFile memory{bytes};

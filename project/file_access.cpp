@@ -22,4 +22,14 @@ std::string readProjectBytes(const std::string &fileName) {
     }
 }
 
+std::string nothingLoadedMessage(const std::string &fileName, std::string_view shownName) {
+    bool empty = false;
+    try {
+        empty = readProjectBytes(fileName).empty();
+    } catch (const std::exception &) {
+        // Gone or changed since it was loaded: the message the load itself gives.
+    }
+    return empty ? base::Message::projectFileEmpty(shownName) : base::Message::projectHasNoSections(shownName);
+}
+
 } // namespace pulsefir::project

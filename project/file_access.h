@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pulsefir::project {
 
@@ -16,5 +17,9 @@ constexpr std::uintmax_t MaxProjectFileBytes = std::uintmax_t{16} << 20;
 // слишком велик для файла проекта") without reading it, and "Unable to read NAME." with the cause
 // when it cannot be read.
 std::string readProjectBytes(const std::string &fileName);
+
+// What a load that set nothing tells the user: that the file is empty where it holds no byte,
+// else that it has none of the windows' sections; `shownName` is the name as the message shows it.
+std::string nothingLoadedMessage(const std::string &fileName, std::string_view shownName);
 
 } // namespace pulsefir::project

@@ -33,6 +33,7 @@
 #include "ui/MainUnit.h"
 #include "ui/SignalUnit.h"
 #include "ui/widgets/numeric_text.h"
+#include "ui/widgets/table_text.h"
 
 namespace pulsefir::ui {
 
@@ -62,9 +63,6 @@ QString localNumber(double value, int digits) {
     QString text = QString::fromStdString(base::formatSignificant(value, digits));
     const QChar decimal = widgets::NumberSeparators::current().decimal;
     return text.replace('.', decimal.isNull() ? QChar('.') : decimal);
-}
-QString optionalNumber(const std::optional<double> &value, int digits) {
-    return value ? localNumber(*value, digits) : QStringLiteral("—");
 }
 
 // This window's results in the stale marks.
@@ -293,6 +291,7 @@ void TFilterForm::buildHardware() {
     BitsTable->setObjectName("BitsTable");
     BitsTable->setHorizontalHeaderLabels({"Бит", "ОСШ [дБ]", "Бок. [дБ]", "Длит. [мкс]", "Годится"});
     BitsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    widgets::keepCellsOnOneLine(BitsTable);
     BitsTable->verticalHeader()->setVisible(false);
     BitsTable->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     BitsTable->setMinimumHeight(BitsPanelHeight);
@@ -354,7 +353,7 @@ void TFilterForm::showHdlResources(const io::HdlDesign &d) {
 }
 
 void TFilterForm::ExportHdlBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, HdlDialog);
+    const auto chosen = widgets::chooseFile(this, HdlDialog);
     if (!chosen)
         return;
     HdlDialog.initialDirectory = *chosen;
@@ -426,11 +425,12 @@ void TFilterForm::FitBitsBitBtnClick() {
             series->clearPoints();
         for (int r = 0; r < static_cast<int>(search.Points.size()); ++r) {
             const core::WordLengthPoint &p = search.Points[static_cast<std::size_t>(r)];
-            const QString cells[] = {widgets::integerText(p.TapBits), localNumber(p.SnrDb, FixedPointDigits),
-                                     optionalNumber(p.SideLevelDb, FixedPointDigits),
-                                     optionalNumber(p.Duration20dB, FixedPointDigits), p.Qualifies ? "да" : "нет"};
-            for (int c = 0; c < 5; ++c)
-                BitsTable->setItem(r, c, new QTableWidgetItem(cells[c]));
+            using widgets::Quantity;
+            widgets::setQuantityCell(BitsTable, r, 0, p.TapBits, Quantity::Count);
+            widgets::setQuantityCell(BitsTable, r, 1, p.SnrDb, Quantity::Decibels);
+            widgets::setQuantityCell(BitsTable, r, 2, p.SideLevelDb, Quantity::Decibels);
+            widgets::setQuantityCell(BitsTable, r, 3, p.Duration20dB, Quantity::Microseconds);
+            widgets::setTableText(BitsTable, r, 4, p.Qualifies ? "да" : "нет");
             if (std::isfinite(p.SnrDb))
                 SnrSeries->addPoint(p.TapBits, p.SnrDb, QColor(SnrColor));
             if (p.SideLevelDb)
@@ -639,7 +639,7 @@ void TFilterForm::buildExport() {
 }
 
 void TFilterForm::LoadFilterBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, LoadFilterDialog);
+    const auto chosen = widgets::chooseFile(this, LoadFilterDialog);
     if (!chosen)
         return;
     LoadFilterDialog.fileName = *chosen;
@@ -659,7 +659,7 @@ void TFilterForm::showNote(const QString &note) {
 }
 
 void TFilterForm::ExportFilterBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, ExportDialog);
+    const auto chosen = widgets::chooseFile(this, ExportDialog);
     if (!chosen)
         return;
     ExportDialog.fileName = *chosen;

@@ -25,6 +25,7 @@
 #include "ui/SignalUnit.h"
 #include "ui/SpectorUnit.h"
 #include "ui/widgets/numeric_text.h"
+#include "ui/widgets/table_text.h"
 
 namespace pulsefir::ui {
 
@@ -41,9 +42,7 @@ constexpr QRgb OutputColor = qRgb(255, 0, 0);
 constexpr QRgb ResponseColor = qRgb(0, 255, 0);
 constexpr QRgb FixedOutputColor = qRgb(0, 0, 220);
 
-constexpr int MetricsDigits = 4;          // significant digits in the metrics table
 constexpr double MetricsFontScale = 0.85; // thirteen columns fit the window's width
-const QString NoValue = QStringLiteral("—");
 // Before a value measured up to an end of the window: the true one is larger.
 const QString CutMark = QStringLiteral("> ");
 
@@ -79,13 +78,6 @@ constexpr std::size_t at(ResultSource s) {
 
 // A metric with a few significant digits and the user's decimal separator; "—" when missing,
 // "> value" when cut by an end of the window.
-QString metricText(const std::optional<double> &value, bool cut, QChar decimal) {
-    if (!value)
-        return NoValue;
-    QString text = QString::fromStdString(base::formatSignificant(*value, MetricsDigits));
-    text.replace('.', decimal).replace('e', 'E');
-    return cut ? CutMark + text : text;
-}
 
 QToolButton *toolButton(QWidget *parent, const char *name, QStyle::StandardPixmap icon, const QString &hint) {
     auto *b = new QToolButton(parent);
@@ -196,6 +188,7 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     MetricsTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     MetricsTable->setSelectionMode(QAbstractItemView::NoSelection);
     MetricsTable->setFocusPolicy(Qt::NoFocus);
+    widgets::keepCellsOnOneLine(MetricsTable);
     QFont small = MetricsTable->font();
     small.setPointSizeF(small.pointSizeF() * MetricsFontScale);
     MetricsTable->setFont(small);
@@ -207,7 +200,7 @@ TMainForm::TMainForm(core::CoreState &state) : TForm("MainForm", "Тривела
     MetricsTable->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int row = 0; row < MetricsTable->rowCount(); ++row)
         for (int column = 0; column < MetricsTable->columnCount(); ++column) {
-            auto *item = new QTableWidgetItem(NoValue);
+            auto *item = new QTableWidgetItem(widgets::NoQuantity);
             item->setTextAlignment(Qt::AlignCenter);
             MetricsTable->setItem(row, column, item);
         }
@@ -421,7 +414,6 @@ void TMainForm::refreshMetrics(int halfWidth) {
     noteOutputInputs(now);
     const core::SignalArray *curves[] = {&m_state.SignalBuffer, &m_state.OutputBuffer, &m_state.ResponseBuffer, nullptr,
                                          &m_state.FixedOutputBuffer};
-    const QChar decimal = widgets::NumberSeparators::current().decimal;
     for (int row = 0; row < MetricsTable->rowCount(); ++row) {
         core::PulseMetrics metrics;
         try {
@@ -433,8 +425,8 @@ void TMainForm::refreshMetrics(int halfWidth) {
         }
         for (int column = 0; column < MetricsTable->columnCount(); ++column) {
             const core::MetricField &f = core::MetricFields[column];
-            MetricsTable->item(row, column)
-                ->setText(metricText(metrics.*(f.value), f.cut != nullptr && metrics.*(f.cut), decimal));
+            widgets::setQuantityCell(MetricsTable, row, column, metrics.*(f.value), widgets::quantityOfMetric(f.column),
+                                     f.cut != nullptr && metrics.*(f.cut) ? CutMark : QString());
         }
         // The filtered signal's row stands for the signal and filter the filtered signal was
         // computed from, not those of now.

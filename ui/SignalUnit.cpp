@@ -369,7 +369,7 @@ void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
 }
 
 void TSignalForm::FileBrowseButtonClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, FileOpenDialog);
+    const auto chosen = widgets::chooseFile(this, FileOpenDialog);
     if (!chosen)
         return;
     FileOpenDialog.fileName = *chosen;

@@ -9,6 +9,7 @@
 #include "ui/project_adapter.h"
 #include "ui/project_flows.h"
 #include "ui/widgets/numeric_text.h"
+#include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
 
@@ -33,8 +34,15 @@ Application::Application()
         {"SpectorForm.Chart", m_spector->Chart},
     });
     TMainForm *main = m_main.get();
+    // Every file dialog starts in the one last folder (widgets::chooseFile), on a first run the
+    // first folder; the dialogs' own folders are kept as their requests say, for where no last
+    // folder is known.
     const QString first = firstDialogFolder();
-    for (auto &[key, dialog] : dialogs())
+    widgets::setLastDialogFolder(first);
+    for (widgets::FileDialogRequest *dialog :
+         {&m_main->OpenDialog, &m_main->SaveDialog, &m_main->Chart->savePictureDialog(), &m_signal->FileOpenDialog,
+          &m_filter->Chart->savePictureDialog(), &m_filter->ConvergenceChart->savePictureDialog(),
+          &m_filter->ExportDialog, &m_spector->Chart->savePictureDialog()})
         dialog->initialDirectory = first;
     // The two project buttons: the caption becomes the name of the file loaded or saved.
     main->onOpenProject = [this, main] {
@@ -85,21 +93,13 @@ Application::Application()
     markSaved();
 }
 
-DialogFolders::Dialogs Application::dialogs() {
-    return {
-        {"MainForm.OpenDialog", &m_main->OpenDialog},
-        {"MainForm.SaveDialog", &m_main->SaveDialog},
-        {"MainForm.SavePictureDialog", &m_main->Chart->savePictureDialog()},
-        {"SignalForm.FileOpenDialog", &m_signal->FileOpenDialog},
-        {"FilterForm.SavePictureDialog", &m_filter->Chart->savePictureDialog()},
-        {"FilterForm.ConvergencePictureDialog", &m_filter->ConvergenceChart->savePictureDialog()},
-        {"FilterForm.ExportDialog", &m_filter->ExportDialog},
-        {"SpectorForm.SavePictureDialog", &m_spector->Chart->savePictureDialog()},
-    };
-}
-
 void Application::rememberDialogFolders(const QString &file) {
-    m_folders = std::make_unique<DialogFolders>(file, dialogs());
+    // The keys earlier versions kept a folder per dialog under, the project's dialogs first.
+    m_folders = std::make_unique<DialogFolders>(
+        file,
+        std::vector<QString>{"MainForm.OpenDialog", "MainForm.SaveDialog", "SignalForm.FileOpenDialog",
+                             "FilterForm.ExportDialog", "MainForm.SavePictureDialog", "FilterForm.SavePictureDialog",
+                             "FilterForm.ConvergencePictureDialog", "SpectorForm.SavePictureDialog"});
 }
 
 void Application::markSaved() {

@@ -34,9 +34,10 @@ class Application {
     // name taking the place of the user's choice in the open dialog.
     void openProjectFile(const QString &fileName);
 
-    // Gives every file dialog the folder it last started in, kept in `file` between runs; the
-    // folders are written back there after each project flow and when the program ends. Without
-    // this call the dialogs start in firstDialogFolder() and nothing is written.
+    // Starts every file dialog in the one folder kept in `file` between runs (the folder of the
+    // last file confirmed in any of them); it is written back there after each project flow and
+    // when the program ends. Without this call the dialogs start in firstDialogFolder() until a
+    // file is chosen, and nothing is written.
     void rememberDialogFolders(const QString &file);
 
     // Whether the settings or the work changed since the program started or the project was last
@@ -53,7 +54,6 @@ class Application {
     void markSaved();
     // Draws what a loaded project's work holds: the main chart and the filter.
     void showWork();
-    DialogFolders::Dialogs dialogs();
 
   private:
     std::unique_ptr<core::CoreState> m_state;

@@ -11,12 +11,14 @@
 #include "base/error.h"
 #include "base/file.h"
 #include "project/ini_file.h"
+#include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
 
 namespace {
 
 constexpr std::string_view FoldersSection = "Folders";
+constexpr const char *LastKey = "Last";
 constexpr std::uintmax_t MaxFoldersFileBytes = 64 * 1024;
 
 bool belongsToPackageManager(const QString &folder) {
@@ -48,7 +50,7 @@ QString dialogFoldersFile() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/pulsefir/folders.ini";
 }
 
-DialogFolders::DialogFolders(QString file, Dialogs dialogs) : m_file(std::move(file)), m_dialogs(std::move(dialogs)) {
+DialogFolders::DialogFolders(QString file, const std::vector<QString> &oldKeys) : m_file(std::move(file)) {
     project::IniDocument doc;
     try {
         if (!m_file.isEmpty() && base::kindOfPath(nativeName(m_file)) == base::PathKind::Regular)
@@ -56,20 +58,25 @@ DialogFolders::DialogFolders(QString file, Dialogs dialogs) : m_file(std::move(f
     } catch (const base::Error &) {
         // Unreadable: every dialog starts as on a first run.
     }
-    const QString first = firstDialogFolder();
-    for (auto &[key, dialog] : m_dialogs) {
+    std::vector<QString> keys{QString(LastKey)};
+    keys.insert(keys.end(), oldKeys.begin(), oldKeys.end());
+    for (const QString &key : keys) {
         const QString kept = QString::fromStdString(doc.readString(FoldersSection, key.toStdString(), {}));
-        dialog->initialDirectory = !kept.isEmpty() && QFileInfo(kept).isDir() ? kept : first;
+        if (!kept.isEmpty() && QFileInfo(kept).isDir()) {
+            widgets::setLastDialogFolder(kept);
+            return;
+        }
     }
 }
 
 void DialogFolders::save() const {
     if (m_file.isEmpty())
         return;
+    const QString last = widgets::lastDialogFolder();
+    if (last.isEmpty())
+        return;
     project::IniDocument doc;
-    for (const auto &[key, dialog] : m_dialogs)
-        if (!dialog->initialDirectory.isEmpty())
-            doc.writeString(FoldersSection, key.toStdString(), dialog->initialDirectory.toStdString());
+    doc.writeString(FoldersSection, LastKey, last.toStdString());
     try {
         QDir().mkpath(QFileInfo(m_file).absolutePath());
         base::writeFileWhole(nativeName(m_file), doc.serialize());

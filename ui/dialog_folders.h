@@ -2,10 +2,7 @@
 
 #include <QString>
 
-#include <utility>
 #include <vector>
-
-#include "ui/widgets/platform.h"
 
 namespace pulsefir::ui {
 
@@ -16,23 +13,22 @@ QString firstDialogFolder(const QString &programFolder, bool programFolderWritab
 // The same for this program and this user.
 QString firstDialogFolder();
 
-// The folders the program's file dialogs last started in, kept between runs in a small INI file
-// of their own ([Folders], one key per dialog). A dialog missing there, or whose folder no longer
-// exists, starts in firstDialogFolder().
+// The one folder all the program's file dialogs start in (widgets::lastDialogFolder()), kept
+// between runs in a small INI file of its own: [Folders] Last=FOLDER. Files of earlier versions
+// kept a folder per dialog ([Folders], one key per dialog, `oldKeys`); where Last is missing the
+// first of those, in the order given, whose folder still exists is taken. A folder that no longer
+// exists is not taken: the dialogs then start where they would on a first run.
 class DialogFolders {
   public:
-    using Dialogs = std::vector<std::pair<QString, widgets::FileDialogRequest *>>;
-
-    // Gives every dialog its starting folder from `file` (which may not exist yet).
-    DialogFolders(QString file, Dialogs dialogs);
-    // Writes every dialog's present folder; a failure is kept quiet (the folders are a convenience,
-    // the program goes on as on a first run).
+    // Makes the folder kept in `file` (which may not exist yet) the last dialog folder.
+    DialogFolders(QString file, const std::vector<QString> &oldKeys);
+    // Writes the last dialog folder; a failure is kept quiet (the folder is a convenience, the
+    // program goes on as on a first run).
     void save() const;
     const QString &file() const { return m_file; }
 
   private:
     QString m_file;
-    Dialogs m_dialogs;
 };
 
 // The file the folders are kept in: the user's configuration folder, "pulsefir/folders.ini".

@@ -7,6 +7,7 @@
 
 #include "base/file.h"
 #include "base/messages.h"
+#include "project/file_access.h"
 
 namespace pulsefir::ui {
 
@@ -38,7 +39,7 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Загрузить проект из файла";
-    if (const auto chosen = given ? given : platform.runFileDialog(parent, dialog)) {
+    if (const auto chosen = given ? given : widgets::chooseFile(parent, dialog)) {
         dialog.fileName = *chosen;
         if (exists(*chosen)) {
             const project::LoadReport report =
@@ -48,8 +49,9 @@ QString openProject(widgets::FileDialogRequest &dialog, const QString &caption, 
                 extras->completed = true;
             const std::string name = chosen->toStdString();
             if (!report.anySection)
-                platform.showInformation(parent, "Information",
-                                         QString::fromStdString(base::Message::projectHasNoSections(name)));
+                platform.showInformation(
+                    parent, "Information",
+                    QString::fromStdString(project::nothingLoadedMessage(nativeName(*chosen), name)));
             if (!report.unusable.empty()) {
                 std::string keys;
                 for (const std::string &key : report.unusable)
@@ -71,7 +73,7 @@ QString saveProject(widgets::FileDialogRequest &dialog, const QString &caption, 
     widgets::Platform &platform = widgets::Platform::current();
     QString result = caption;
     dialog.title = "Сохранить проект в файл как...";
-    if (const auto chosen = platform.runFileDialog(parent, dialog)) {
+    if (const auto chosen = widgets::chooseFile(parent, dialog)) {
         dialog.fileName = *chosen;
         bool write = true;
         if (exists(*chosen))

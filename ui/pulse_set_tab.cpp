@@ -17,8 +17,10 @@
 #include <cmath>
 #include <optional>
 
+#include "base/error.h"
 #include "base/number_text.h"
 #include "ui/widgets/numeric_text.h"
+#include "ui/widgets/table_text.h"
 
 namespace pulsefir::ui {
 
@@ -39,7 +41,7 @@ constexpr int ShownRows = 8;           // of the list and of the table, in the w
 constexpr int WindowMargin = 40;       // px of the list's and table's frames, headers and bar
 constexpr QSize WindowSize(900, 0);    // px wide; the height follows from the rows
 
-// A number as the windows show it: the user's decimal separator, six significant digits.
+// A number in a text (the chosen μ): the user's decimal separator, six significant digits.
 QString shown(double value) {
     const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
     std::string text = base::formatSignificant(value, 6);
@@ -50,12 +52,9 @@ QString shown(double value) {
     return QString::fromStdString(text);
 }
 
-QString shown(const std::optional<double> &value) {
-    return value ? shown(*value) : QString("—");
-}
-
 QTableWidgetItem *readOnly(const QString &text) {
     auto *item = new QTableWidgetItem(text);
+    item->setToolTip(text); // the whole of a name the column cuts
     item->setFlags(item->flags() & ~Qt::ItemIsEditable);
     return item;
 }
@@ -81,6 +80,7 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     PulseListTable->verticalHeader()->setDefaultSectionSize(20);
     PulseListTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     PulseListTable->setMinimumHeight(ListMinimumHeight);
+    widgets::keepCellsOnOneLine(PulseListTable);
     PulseListTable->setMaximumHeight(ListMaximumHeight);
     PulseListTable->insertRow(SignalRow);
     PulseListTable->setItem(SignalRow, 0, readOnly("Текущий сигнал"));
@@ -130,6 +130,7 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     PulseFitTable->verticalHeader()->setVisible(false);
     PulseFitTable->verticalHeader()->setDefaultSectionSize(20);
     PulseFitTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    widgets::keepCellsOnOneLine(PulseFitTable);
     PulseFitTable->setMinimumHeight(ListMinimumHeight);
     PulseFitLabel = new QLabel(NoDesignText, m_body);
     PulseFitLabel->setObjectName("PulseFitLabel");
@@ -145,7 +146,7 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     layout->addWidget(PulseFitLabel);
     layout->addWidget(PulseFitTable, 2);
 
-    AddPulseDialog.kind = widgets::FileDialogRequest::Kind::Open;
+    AddPulseDialog.kind = widgets::FileDialogRequest::Kind::OpenSeveral;
     AddPulseDialog.title = "Добавить импульс в набор";
     AddPulseDialog.filter = "Импульсы (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
     AddPulseDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
@@ -304,15 +305,24 @@ std::vector<io::SetPulseData> PulseSetTab::readPulses() const {
 }
 
 void PulseSetTab::AddPulseBitBtnClick() {
-    const auto chosen = widgets::Platform::current().runFileDialog(this, AddPulseDialog);
+    const auto chosen = widgets::chooseFiles(this, AddPulseDialog);
     if (!chosen)
         return;
-    AddPulseDialog.fileName = *chosen;
-    // Read once now, so that a file the readers refuse is reported when it is chosen.
-    guard([&] {
-        io::readSetPulse(requestFor(QFile::encodeName(*chosen).toStdString()));
-        addFile(*chosen, false);
-    });
+    AddPulseDialog.fileName = chosen->back();
+    // Each file read once now, so that one the readers refuse is reported when it is chosen; the
+    // others are added all the same, and the refusals are told together, each by its file's name.
+    std::string refused;
+    for (const QString &name : *chosen)
+        guard([&] {
+            try {
+                io::readSetPulse(requestFor(QFile::encodeName(name).toStdString()));
+                addFile(name, false);
+            } catch (const base::Error &error) {
+                refused += (refused.empty() ? "" : "\n") + std::string(error.what());
+            }
+        });
+    if (!refused.empty())
+        guard([&] { throw base::Error(refused); });
 }
 
 void PulseSetTab::RemovePulseBitBtnClick() {
@@ -354,15 +364,16 @@ void PulseSetTab::showDesign(const core::SetDesignOutcome &outcome, const projec
                    : (k - 1 < designed.size() ? QString::fromStdString(designed[k - 1].fileName) : QString());
         const int row = PulseFitTable->rowCount();
         PulseFitTable->insertRow(row);
-        const QString cells[] = {signal || path ? name : QFileInfo(name).fileName(),
-                                 check ? "проверка" : "расчёт",
-                                 shown(fit.Residual),
-                                 shown(fit.Metrics.Width6dB),
-                                 shown(fit.Metrics.Duration20dB),
-                                 shown(fit.Metrics.SideLevelDb),
-                                 shown(fit.Metrics.Peak)};
-        for (int column = 0; column < 7; ++column)
-            PulseFitTable->setItem(row, column, readOnly(cells[column]));
+        PulseFitTable->setItem(row, 0, readOnly(signal || path ? name : QFileInfo(name).fileName()));
+        PulseFitTable->setItem(row, 1, readOnly(check ? "проверка" : "расчёт"));
+        using widgets::Quantity;
+        const std::pair<std::optional<double>, Quantity> values[] = {{fit.Residual, Quantity::Amplitude},
+                                                                     {fit.Metrics.Width6dB, Quantity::Microseconds},
+                                                                     {fit.Metrics.Duration20dB, Quantity::Microseconds},
+                                                                     {fit.Metrics.SideLevelDb, Quantity::Decibels},
+                                                                     {fit.Metrics.Peak, Quantity::Amplitude}};
+        for (int column = 2; column < 7; ++column)
+            widgets::setQuantityCell(PulseFitTable, row, column, values[column - 2].first, values[column - 2].second);
         PulseFitTable->item(row, 0)->setToolTip(name);
     }
     m_worstRow = outcome.Worst;

@@ -116,4 +116,47 @@ TEST(ShownValueTest, ControlBytesEscapedAndLongValuesCut) {
     EXPECT_EQ(shownValue(cyrillic), first80 + "\u2026");
 }
 
+struct ShownCase {
+    const char *name;
+    std::string bytes;
+    std::string shown;
+};
+
+class ShownBytesTest : public ::testing::TestWithParam<ShownCase> {};
+
+// Bytes quoted from a file reach the message as text: well-formed UTF-8 as it is, every control
+// character and every byte that starts no character as \xHH.
+TEST_P(ShownBytesTest, EscapesWhatIsNoPrintableText) {
+    EXPECT_EQ(shownValue(GetParam().bytes), GetParam().shown);
+}
+
+INSTANTIATE_TEST_SUITE_P(Bytes, ShownBytesTest,
+                         ::testing::Values(ShownCase{"plain", "1.5e-3 В", "1.5e-3 В"},
+                                           ShownCase{"nul_and_newline", std::string("a\0\n", 3), "a\\x00\\x0a"},
+                                           ShownCase{"latin1_byte", "caf\xe9", "caf\\xe9"},
+                                           ShownCase{"stray_continuation", "\x80x", "\\x80x"},
+                                           ShownCase{"overlong_slash", "\xc0\xaf", "\\xc0\\xaf"},
+                                           ShownCase{"surrogate", "\xed\xa0\x80", "\\xed\\xa0\\x80"},
+                                           ShownCase{"above_unicode", "\xf4\x90\x80\x80", "\\xf4\\x90\\x80\\x80"},
+                                           ShownCase{"cut_short_at_end", "ж\xd0", "ж\\xd0"},
+                                           ShownCase{"cut_by_ascii", "\xe2\x82x", "\\xe2\\x82x"},
+                                           ShownCase{"c1_control", "\xc2\x85", "\\xc2\\x85"},
+                                           ShownCase{"no_break_space_kept", "\xc2\xa0", "\xc2\xa0"},
+                                           ShownCase{"four_byte_kept", "\xf0\x9f\x98\x80", "\xf0\x9f\x98\x80"},
+                                           ShownCase{"last_two_byte_kept", "\xdf\xbf", "\xdf\xbf"},
+                                           ShownCase{"first_three_byte_kept", "\xe0\xa0\x80", "\xe0\xa0\x80"},
+                                           ShownCase{"overlong_three_byte", "\xe0\x80\x80", "\\xe0\\x80\\x80"},
+                                           ShownCase{"bad_second_byte", "\xe2\x28\xa1", "\\xe2(\\xa1"},
+                                           ShownCase{"last_code_kept", "\xf4\x8f\xbf\xbf", "\xf4\x8f\xbf\xbf"},
+                                           ShownCase{"lead_byte_f5", "\xf5\x80\x80\x80", "\\xf5\\x80\\x80\\x80"},
+                                           ShownCase{"npy_magic", "\x93NUMPY\x01", "\\x93NUMPY\\x01"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+// Where reading stopped before the first line, no "line 0" is named.
+TEST(AtLineTest, LineZeroIsNotNamed) {
+    AudienceScope scope(Audience::Windows);
+    EXPECT_EQ(Message::atLine(0, "x"), "x");
+    EXPECT_EQ(Message::atLine(1, "x"), "строка 1: x");
+}
+
 } // namespace

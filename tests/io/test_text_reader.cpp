@@ -47,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
 // The text rows of the malformed files.
 INSTANTIATE_TEST_SUITE_P(
     Faults, MalformedFile,
-    ::testing::Values(BadFile{"empty", ".csv", "", "нет ни одного числа"},
+    ::testing::Values(BadFile{"empty", ".csv", "", ": файл пуст"},
                       BadFile{"comments_only", ".txt", "# nothing\n\n", "нет ни одного числа"},
                       BadFile{"text_in_number_column", ".csv", "u\n0.1\n0.2\nabc\n", "строка 4: 'abc' не число"},
                       BadFile{"wrong_column_count", ".csv", "0;1\n1;2\n3\n", "строка 3: 1 столбец вместо 2"},

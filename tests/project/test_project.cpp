@@ -245,6 +245,23 @@ TEST_F(ProjectTest, WhatCannotBeAProjectIsRefusedAtOnce) {
     EXPECT_EQ(std::filesystem::file_size(huge), 50u * 1000 * 1000);
 }
 
+// A load that set nothing says why: an empty file is called empty, a file of other sections has
+// none of the windows' (blank lines are no longer an empty file).
+TEST_F(ProjectTest, ALoadThatSetNothingSaysWhy) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", " пуст, ничего не изменено"},
+        {"\n", ": нет ни одного из разделов"},
+        {"[Other]\nA=1\n", ": нет ни одного из разделов"},
+    };
+    for (const auto &[bytes, message] : cases) {
+        const std::string name = path("nothing.flt");
+        writeAll(name, bytes);
+        EXPECT_FALSE(loadProjectFile(name, pointers(windows)).anySection);
+        const std::string said = nothingLoadedMessage(name, "shown.flt");
+        EXPECT_NE(said.find("shown.flt" + message), std::string::npos) << said;
+    }
+}
+
 TEST_F(ProjectTest, UnwritablePlaceIsReported) {
     const std::string name = "/proc/pulsefir-project-test.flt";
     try {

@@ -2,7 +2,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMap>
+#include <QRegularExpression>
 #include <QScrollArea>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -31,6 +34,7 @@
 #include "ui/application.h"
 #include "ui/widgets/chart_painter.h"
 #include "ui/widgets/numeric_text.h"
+#include "ui/widgets/table_text.h"
 
 using namespace pulsefir;
 using namespace pulsefir::core;
@@ -114,6 +118,42 @@ class WindowsTest : public QObject {
             if (m.kind == "error")
                 texts << m.text;
         return texts;
+    }
+
+    // Every table of every window keeps its cells on one line, and every number in a table was
+    // written by the tables' one formatting, with its kind's digits: a cell that holds a number
+    // says the value and kind it was made from. Returns the cells so checked, per table name.
+    QMap<QString, int> verifyTables() {
+        static const QRegularExpression bareNumber(R"(^[-+>\s]*[0-9][0-9.,E+\-]*$)");
+        QMap<QString, int> numbers;
+        for (QWidget *widget : QApplication::allWidgets()) {
+            auto *table = qobject_cast<QTableWidget *>(widget);
+            if (!table)
+                continue;
+            [&] {
+                QVERIFY2(!table->wordWrap(), qPrintable(table->objectName()));
+                numbers[table->objectName()] += 0;
+                for (int row = 0; row < table->rowCount(); ++row)
+                    for (int column = 0; column < table->columnCount(); ++column) {
+                        const QTableWidgetItem *item = table->item(row, column);
+                        if (!item)
+                            continue;
+                        const QString where = QString("%1 (%2, %3): ").arg(table->objectName()).arg(row).arg(column);
+                        QVERIFY2(!item->text().contains('\n'), qPrintable(where + item->text()));
+                        if (!item->data(widgets::KindRole).isValid()) {
+                            QVERIFY2(!bareNumber.match(item->text()).hasMatch(), qPrintable(where + item->text()));
+                            continue;
+                        }
+                        const QVariant value = item->data(widgets::QuantityRole);
+                        const auto kind = static_cast<widgets::Quantity>(item->data(widgets::KindRole).toInt());
+                        const QString expected = widgets::quantityText(
+                            value.isValid() ? std::optional(value.toDouble()) : std::nullopt, kind);
+                        QVERIFY2(item->text().endsWith(expected), qPrintable(where + item->text() + " ≠ " + expected));
+                        ++numbers[table->objectName()];
+                    }
+            }();
+        }
+        return numbers;
     }
 
   private slots:
@@ -1164,12 +1204,20 @@ class WindowsTest : public QObject {
         PulseSetTab &tab = *filter().TabSheet4;
         QCOMPARE(tab.PulseListTable->rowCount(), 1);
         QCOMPARE(tab.PulseListTable->item(0, 0)->text(), QString("Текущий сигнал"));
-        platform().dialogAnswers = {first, second, dir.filePath("missing.txt")};
+        // Three files chosen at once, the middle one no pulse: the other two are added in order and
+        // the bad one is reported by its name.
+        const QString bad = dir.filePath("bad.txt");
+        {
+            QFile file(bad);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("x\x01y\n");
+        }
+        platform().filesAnswers = {QStringList{first, bad, second}};
         click(tab.AddPulseBitBtn);
-        click(tab.AddPulseBitBtn);
-        click(tab.AddPulseBitBtn);
+        QCOMPARE(platform().dialogRequests.back().kind, widgets::FileDialogRequest::Kind::OpenSeveral);
         QCOMPARE(errors().size(), 1);
-        QVERIFY(errors().last().contains("missing.txt"));
+        QVERIFY2(errors().last().startsWith(bad + ": "), qPrintable(errors().last()));
+        QVERIFY2(errors().last().contains("\\x01"), qPrintable(errors().last()));
         QCOMPARE(tab.PulseListTable->rowCount(), 3);
         tab.PulseListTable->item(2, 1)->setCheckState(Qt::Checked);
         QCOMPARE(tab.list(), (project::PulseSetList{{first.toStdString(), false}, {second.toStdString(), true}}));
@@ -1191,6 +1239,7 @@ class WindowsTest : public QObject {
         for (int row = 0; row < 3; ++row)
             QVERIFY(residual(row) <= residual(tab.worstRow()));
         QVERIFY(tab.PulseFitTable->item(tab.worstRow(), 0)->font().bold());
+        QCOMPARE(verifyTables().value("PulseFitTable"), 3 * 5);
         for (int row = 0; row < 3; ++row)
             QCOMPARE(tab.PulseFitTable->item(row, 0)->font().bold(), row == tab.worstRow());
 
@@ -1457,6 +1506,10 @@ class WindowsTest : public QObject {
             QCOMPARE(state().FilterBuffer[j], 0.0);
         QCOMPARE(filter().LatencyLabel->text(), QString("Задержка МНК-фильтра: 0 отсч. (0 мкс)"));
         QVERIFY(errors().isEmpty());
+        click(main().DrawBitBtn);
+        const QMap<QString, int> numbers = verifyTables();
+        QCOMPARE(numbers.value("MetricsTable"), main().MetricsTable->rowCount() * main().MetricsTable->columnCount());
+        QCOMPARE(numbers.value("BitsTable"), 29 * 4);
     }
 
     void metricsTableShowsDashesThenTheBurst() {

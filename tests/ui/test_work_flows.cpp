@@ -310,26 +310,75 @@ class WorkFlowsTest : public QObject {
         QCOMPARE(firstDialogFolder(program, writable, "/home/u"), expected);
     }
 
-    // The folder of the last file opened or saved is where the dialogs start in the next run; a
-    // folder that has gone since starts the dialog in the first folder.
-    void foldersAreRememberedBetweenRuns() {
+    // One folder for every dialog: a file confirmed in any of them (here the filter export) is
+    // where the others start, the project's and the pulse set's, and where they start in the next
+    // run; a cancelled dialog changes nothing.
+    void oneFolderForEveryDialogBetweenRuns() {
         const QString folders = path("config/folders.ini");
-        QDir(m_dir.path()).mkpath("projects");
-        QDir(m_dir.path()).mkpath("gone");
+        QDir(m_dir.path()).mkpath("taps");
         m_app->rememberDialogFolders(folders);
-        QCOMPARE(m_app->mainForm().SaveDialog.initialDirectory, firstDialogFolder());
-        platform().dialogAnswers = {path("projects/p.flt")};
-        m_app->mainForm().SaveFileSpeedButtonClick();
-        m_app->filterForm().ExportDialog.initialDirectory = path("gone");
+        TFilterForm &filter = m_app->filterForm();
+        platform().dialogAnswers = {std::nullopt, path("taps/f.csv"), std::nullopt, std::nullopt};
+        filter.LoadFilterBitBtnClick();
+        filter.ExportFilterBitBtnClick();
+        m_app->mainForm().OpenFileSpeedButtonClick();
+        filter.TabSheet4->AddPulseBitBtnClick();
+        const auto started = [this](std::size_t k) { return platform().dialogRequests.at(k).initialDirectory; };
+        QCOMPARE(started(0), firstDialogFolder());
+        QCOMPARE(started(1), firstDialogFolder());
+        QCOMPARE(started(2), path("taps"));
+        QCOMPARE(started(3), path("taps"));
+        // The project dialog's own folder stays what its last use left.
+        QCOMPARE(m_app->mainForm().OpenDialog.initialDirectory, QString());
         platform().choiceAnswers = {Platform::Answer::No};
         m_app->mainForm().close();
-        QDir(path("gone")).removeRecursively();
 
         auto next = std::make_unique<Application>();
         next->rememberDialogFolders(folders);
-        QCOMPARE(next->mainForm().SaveDialog.initialDirectory, path("projects"));
-        QCOMPARE(next->filterForm().ExportDialog.initialDirectory, firstDialogFolder());
-        QCOMPARE(next->mainForm().OpenDialog.initialDirectory, firstDialogFolder());
+        platform().dialogAnswers = {std::nullopt};
+        next->signalForm().FileBrowseButtonClick();
+        QCOMPARE(platform().dialogRequests.back().initialDirectory, path("taps"));
+    }
+
+    // What the folders file holds: the one folder, or (from earlier versions) a folder per dialog,
+    // of which the project's dialogs are taken first; a folder gone since is passed over.
+    void keptFolderRead_data() {
+        QTest::addColumn<QString>("ini");
+        QTest::addColumn<QString>("expected"); // relative to the test folder; "" the first folder
+        QTest::newRow("one folder") << "[Folders]\nLast=@/a\n"
+                                    << "a";
+        QTest::newRow("one folder gone") << "[Folders]\nLast=@/gone\n"
+                                         << "";
+        QTest::newRow("old keys, project first") << "[Folders]\nFilterForm.ExportDialog=@/b\nMainForm.SaveDialog=@/a\n"
+                                                 << "a";
+        QTest::newRow("old key gone, next taken")
+            << "[Folders]\nMainForm.OpenDialog=@/gone\nSignalForm.FileOpenDialog=@/b\n"
+            << "b";
+        QTest::newRow("one folder before old keys") << "[Folders]\nMainForm.OpenDialog=@/a\nLast=@/b\n"
+                                                    << "b";
+        QTest::newRow("no folder") << "[Other]\nX=1\n"
+                                   << "";
+        QTest::newRow("not an ini") << QString::fromLatin1("\x01\xff\n[[[") << "";
+    }
+    void keptFolderRead() {
+        QFETCH(QString, ini);
+        QFETCH(QString, expected);
+        QDir(m_dir.path()).mkpath("a");
+        QDir(m_dir.path()).mkpath("b");
+        const QString folders = path("folders.ini");
+        QFile file(folders);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QString(ini).replace("@", m_dir.path()).toUtf8());
+        file.close();
+        m_app->rememberDialogFolders(folders);
+        platform().dialogAnswers = {std::nullopt};
+        m_app->filterForm().ExportFilterBitBtnClick();
+        const QString want = expected.isEmpty() ? firstDialogFolder() : m_dir.filePath(expected);
+        QCOMPARE(platform().dialogRequests.back().initialDirectory, want);
+        // Written back as the one folder.
+        platform().choiceAnswers = {Platform::Answer::No};
+        m_app->mainForm().close();
+        QVERIFY(readAll(folders).contains(("Last=" + want).toUtf8()));
     }
 };
 

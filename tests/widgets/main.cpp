@@ -17,6 +17,7 @@ QObject *makeChartTest();
 QObject *makeChartPainterTest();
 QObject *makeChartExportTest();
 QObject *makePlatformTest();
+QObject *makeTableTextTest();
 
 // Runs every test class; the separator-sensitive ones once under a comma and once under a
 // point locale.
@@ -35,8 +36,8 @@ int main(int argc, char **argv) {
         }
     }
     QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    for (QObject *(*make)() :
-         {makeChartSeriesTest, makeChartTest, makeChartPainterTest, makeChartExportTest, makePlatformTest}) {
+    for (QObject *(*make)() : {makeChartSeriesTest, makeChartTest, makeChartPainterTest, makeChartExportTest,
+                               makePlatformTest, makeTableTextTest}) {
         std::unique_ptr<QObject> test(make());
         failures += QTest::qExec(test.get(), argc, argv);
     }

@@ -23,6 +23,8 @@ class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
     int beeps = 0;
     qint64 now = 100000;                              // ms
     std::deque<std::optional<QString>> dialogAnswers; // nullopt: the user cancels
+    // Of the dialogs that take several files; none left: the next dialogAnswers one alone.
+    std::deque<std::optional<QStringList>> filesAnswers;
     std::vector<pulsefir::ui::widgets::FileDialogRequest> dialogRequests;
     std::vector<QImage> previews;     // the pictures the picture dialogs showed
     std::deque<bool> questionAnswers; // Yes is true
@@ -39,6 +41,16 @@ class ScriptedPlatform : public pulsefir::ui::widgets::Platform {
         std::optional<QString> answer;
         answer.swap(dialogAnswers.front());
         dialogAnswers.pop_front();
+        return answer;
+    }
+    std::optional<QStringList> runFilesDialog(QWidget *parent,
+                                              const pulsefir::ui::widgets::FileDialogRequest &request) override {
+        if (filesAnswers.empty())
+            return Platform::runFilesDialog(parent, request);
+        dialogRequests.push_back(request);
+        std::optional<QStringList> answer;
+        answer.swap(filesAnswers.front());
+        filesAnswers.pop_front();
         return answer;
     }
     std::optional<QString> runPictureDialog(QWidget *parent, const pulsefir::ui::widgets::FileDialogRequest &request,

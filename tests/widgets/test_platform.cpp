@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "scripted_platform.h"
 #include "ui/widgets/platform.h"
 
 using namespace pulsefir::ui;
@@ -79,13 +80,73 @@ class PlatformTest : public QObject {
 
     // The open dialog takes a name that does not exist, so that the project's own message about
     // it can be shown, and no dialog guesses file types by reading files.
+    // A dialog for several files takes existing files only, as many as are selected.
+    void openDialogAcceptsAnyName_data() {
+        QTest::addColumn<FileDialogRequest::Kind>("kind");
+        QTest::addColumn<QFileDialog::FileMode>("mode");
+        QTest::newRow("one file") << FileDialogRequest::Kind::Open << QFileDialog::AnyFile;
+        QTest::newRow("several files") << FileDialogRequest::Kind::OpenSeveral << QFileDialog::ExistingFiles;
+    }
     void openDialogAcceptsAnyName() {
+        QFETCH(FileDialogRequest::Kind, kind);
+        QFETCH(QFileDialog::FileMode, mode);
         FileDialogRequest request;
-        request.kind = FileDialogRequest::Kind::Open;
+        request.kind = kind;
         const std::unique_ptr<QFileDialog> dialog(makeFileDialog(nullptr, request));
-        QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
+        QCOMPARE(dialog->fileMode(), mode);
         QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptOpen);
         QVERIFY(dynamic_cast<PlainFileIconProvider *>(dialog->iconProvider()));
+    }
+
+    // Every dialog starts in the folder of the last file confirmed in any of them (a folder
+    // dialog's choice is that folder itself); a cancel changes nothing; until a folder is known a
+    // dialog starts in its own.
+    void dialogsShareTheLastFolder_data() {
+        QTest::addColumn<QList<FileDialogRequest::Kind>>("kinds");
+        QTest::addColumn<QStringList>("answers"); // "" cancels
+        QTest::addColumn<QStringList>("started");
+        QTest::addColumn<QString>("last");
+        using K = FileDialogRequest::Kind;
+        QTest::newRow("none known: own folder") << QList<K>{K::Open} << QStringList{""} << QStringList{"/own"} << "";
+        QTest::newRow("save then open") << QList<K>{K::Save, K::Open} << QStringList{"/a/p.flt", ""}
+                                        << QStringList{"/own", "/a"} << "/a";
+        QTest::newRow("cancel keeps the folder")
+            << QList<K>{K::Open, K::Open, K::Save} << QStringList{"/a/x.csv", "", ""} << QStringList{"/own", "/a", "/a"}
+            << "/a";
+        QTest::newRow("folder chosen is the folder")
+            << QList<K>{K::Folder, K::Save} << QStringList{"/h/hdl", ""} << QStringList{"/own", "/h/hdl"} << "/h/hdl";
+        QTest::newRow("several: the last one's folder")
+            << QList<K>{K::OpenSeveral, K::Open} << QStringList{"/a/1.txt|/b/2.txt", ""} << QStringList{"/own", "/b"}
+            << "/b";
+    }
+    void dialogsShareTheLastFolder() {
+        QFETCH(QList<FileDialogRequest::Kind>, kinds);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, started);
+        QFETCH(QString, last);
+        PlatformScope scope;
+        setLastDialogFolder({});
+        for (qsizetype k = 0; k < kinds.size(); ++k) {
+            FileDialogRequest request;
+            request.kind = kinds[k];
+            request.initialDirectory = "/own";
+            request.fileName = "/own/p.flt";
+            if (kinds[k] == FileDialogRequest::Kind::OpenSeveral) {
+                scope.platform.filesAnswers = {answers[k].split('|')};
+                QCOMPARE(chooseFiles(nullptr, request), std::optional<QStringList>(answers[k].split('|')));
+            } else {
+                scope.platform.dialogAnswers = {answers[k].isEmpty() ? std::nullopt : std::optional(answers[k])};
+                const bool picture = kinds[k] == FileDialogRequest::Kind::Save;
+                const auto chosen = picture ? choosePicture(nullptr, request, QImage()) : chooseFile(nullptr, request);
+                QCOMPARE(chosen.has_value(), !answers[k].isEmpty());
+            }
+            QCOMPARE(scope.platform.dialogRequests.back().initialDirectory, started[k]);
+            // A proposed name with a folder would take the dialog there: only its name is proposed.
+            QCOMPARE(scope.platform.dialogRequests.back().fileName, k == 0 ? "/own/p.flt" : "p.flt");
+            QCOMPARE(request.initialDirectory, QString("/own")); // the request itself is not changed
+        }
+        QCOMPARE(lastDialogFolder(), last);
+        setLastDialogFolder({});
     }
 
     // The preview pane shows the whole picture, scaled into 416 x 316 px with its shape kept: wide

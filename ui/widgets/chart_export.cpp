@@ -105,7 +105,7 @@ void TChart::SaveToClipBoardN5Click() {
 }
 
 void TChart::SaveToBMPFileN6Click() {
-    const auto chosen = Platform::current().runPictureDialog(this, m_pictureDialog, renderImage(size()));
+    const auto chosen = choosePicture(this, m_pictureDialog, renderImage(size()));
     if (!chosen)
         return;
     m_pictureDialog.fileName = *chosen;
@@ -210,8 +210,7 @@ std::optional<QString> TChart::askFileName(FileDialogRequest &dialog, bool pictu
     if (dialog.initialDirectory.isEmpty())
         dialog.initialDirectory = m_pictureDialog.initialDirectory; // the picture dialog's folder at first
     // The picture dialogs show what will be written.
-    const auto chosen = picture ? Platform::current().runPictureDialog(this, dialog, renderImage(size()))
-                                : Platform::current().runFileDialog(this, dialog);
+    const auto chosen = picture ? choosePicture(this, dialog, renderImage(size())) : chooseFile(this, dialog);
     if (chosen) {
         dialog.fileName = *chosen;
         dialog.initialDirectory = QFileInfo(*chosen).absolutePath();

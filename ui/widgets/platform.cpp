@@ -1,6 +1,7 @@
 #include "platform.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -66,6 +67,62 @@ void Platform::install(Platform *platform) {
     installed = platform;
 }
 
+namespace {
+
+QString lastFolder; // the window thread's alone, as the dialogs are
+
+// The request as it is shown: in the last folder where one is known. A proposed name with a
+// folder of its own (a project's name after its first use) is proposed there by its name alone,
+// since the dialog would otherwise open in the name's folder.
+FileDialogRequest startingInLastFolder(const FileDialogRequest &request) {
+    FileDialogRequest shown = request;
+    if (!lastFolder.isEmpty()) {
+        shown.initialDirectory = lastFolder;
+        shown.fileName = QFileInfo(shown.fileName).fileName();
+    }
+    return shown;
+}
+
+void remember(const FileDialogRequest &request, const QString &chosen) {
+    const QFileInfo info(chosen);
+    lastFolder = QDir::toNativeSeparators(request.kind == FileDialogRequest::Kind::Folder ? info.absoluteFilePath()
+                                                                                          : info.absolutePath());
+}
+
+} // namespace
+
+QString lastDialogFolder() {
+    return lastFolder;
+}
+
+void setLastDialogFolder(const QString &folder) {
+    lastFolder = folder;
+}
+
+std::optional<QString> chooseFile(QWidget *parent, const FileDialogRequest &request) {
+    std::optional<QString> chosen = Platform::current().runFileDialog(parent, startingInLastFolder(request));
+    if (chosen)
+        remember(request, *chosen);
+    return chosen;
+}
+
+std::optional<QStringList> chooseFiles(QWidget *parent, const FileDialogRequest &request) {
+    std::optional<QStringList> chosen = Platform::current().runFilesDialog(parent, startingInLastFolder(request));
+    if (chosen && chosen->isEmpty())
+        chosen.reset();
+    if (chosen)
+        remember(request, chosen->back());
+    return chosen;
+}
+
+std::optional<QString> choosePicture(QWidget *parent, const FileDialogRequest &request, const QImage &preview) {
+    std::optional<QString> chosen =
+        Platform::current().runPictureDialog(parent, startingInLastFolder(request), preview);
+    if (chosen)
+        remember(request, *chosen);
+    return chosen;
+}
+
 void QtPlatform::beep() {
     QApplication::beep();
 }
@@ -84,6 +141,8 @@ QFileDialog *makeFileDialog(QWidget *parent, const FileDialogRequest &request) {
     // Any name, in the open dialog too: a name that does not exist reaches the project's own
     // message instead of being refused by the dialog.
     dialog->setFileMode(QFileDialog::AnyFile);
+    if (request.kind == FileDialogRequest::Kind::OpenSeveral)
+        dialog->setFileMode(QFileDialog::ExistingFiles);
     if (request.kind == FileDialogRequest::Kind::Folder) {
         dialog->setFileMode(QFileDialog::Directory);
         dialog->setOption(QFileDialog::ShowDirsOnly, true);
@@ -123,6 +182,13 @@ std::optional<QString> QtPlatform::runFileDialog(QWidget *parent, const FileDial
     if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
         return std::nullopt;
     return dialog->selectedFiles().front();
+}
+
+std::optional<QStringList> QtPlatform::runFilesDialog(QWidget *parent, const FileDialogRequest &request) {
+    std::unique_ptr<QFileDialog> dialog(makeFileDialog(parent, request));
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog->selectedFiles();
 }
 
 std::optional<QString> QtPlatform::runPictureDialog(QWidget *parent, const FileDialogRequest &request,

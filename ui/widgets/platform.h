@@ -2,6 +2,7 @@
 
 #include <QAbstractFileIconProvider>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 #include <optional>
@@ -18,7 +19,8 @@ namespace pulsefir::ui::widgets {
 // What a file dialog is asked to show; its owner keeps it between uses, as a dialog component
 // keeps its file name and folder.
 struct FileDialogRequest {
-    enum class Kind { Open, Save, Folder }; // Folder: an existing or new folder's full name
+    // Folder: an existing or new folder's full name; OpenSeveral: one or more existing files.
+    enum class Kind { Open, Save, Folder, OpenSeveral };
     Kind kind = Kind::Save;
     QString title;
     QString initialDirectory;
@@ -38,6 +40,13 @@ class Platform {
     virtual qint64 tickCount() = 0;
     // A modal file dialog; the chosen full name, or nothing when the user cancels.
     virtual std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request) = 0;
+    // A modal open dialog of the kind OpenSeveral: the chosen full names (at least one), or nothing
+    // when the user cancels. A platform without a selection of several shows the plain file dialog.
+    virtual std::optional<QStringList> runFilesDialog(QWidget *parent, const FileDialogRequest &request) {
+        if (std::optional<QString> chosen = runFileDialog(parent, request))
+            return QStringList{*chosen};
+        return std::nullopt;
+    }
     // The picture save dialog: a save dialog that previews the picture to be written. Without
     // a preview of its own a platform shows the plain file dialog.
     virtual std::optional<QString> runPictureDialog(QWidget *parent, const FileDialogRequest &request,
@@ -71,11 +80,24 @@ class PlainFileIconProvider : public QAbstractFileIconProvider {
     QString type(const QFileInfo &info) const override;
 };
 
+// One folder for all the program's file dialogs: the folder of the last file confirmed in any of
+// them (for a folder dialog, the folder chosen). Each dialog below starts there, whatever folder
+// its request names; until one is known (empty) a dialog starts in its request's own folder. The
+// program keeps it between runs (ui/dialog_folders.h).
+QString lastDialogFolder();
+void setLastDialogFolder(const QString &folder);
+// The current platform's dialogs, started in the last folder; a confirmed choice makes its folder
+// the last one. Every file dialog of the program is run through these.
+std::optional<QString> chooseFile(QWidget *parent, const FileDialogRequest &request);
+std::optional<QStringList> chooseFiles(QWidget *parent, const FileDialogRequest &request);
+std::optional<QString> choosePicture(QWidget *parent, const FileDialogRequest &request, const QImage &preview);
+
 class QtPlatform : public Platform {
   public:
     void beep() override;
     qint64 tickCount() override;
     std::optional<QString> runFileDialog(QWidget *parent, const FileDialogRequest &request) override;
+    std::optional<QStringList> runFilesDialog(QWidget *parent, const FileDialogRequest &request) override;
     std::optional<QString> runPictureDialog(QWidget *parent, const FileDialogRequest &request,
                                             const QImage &preview) override;
     void showError(QWidget *parent, const QString &text) override;
