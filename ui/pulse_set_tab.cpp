@@ -147,7 +147,7 @@ PulseSetTab::PulseSetTab(QWidget *parent) : QWidget(parent) {
     layout->addWidget(PulseFitTable, 2);
 
     AddPulseDialog.kind = widgets::FileDialogRequest::Kind::OpenSeveral;
-    AddPulseDialog.title = "Добавить импульс в набор";
+    AddPulseDialog.title = "Добавить импульсы в набор";
     AddPulseDialog.filter = "Импульсы (*.csv *.txt *.dat *.wav *.npy);;Все файлы (*)";
     AddPulseDialog.initialDirectory = QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/");
 
