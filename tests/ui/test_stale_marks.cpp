@@ -175,6 +175,22 @@ class StaleMarksTest : public QObject {
                    app.signalForm().PathTemperatureNmSuperSpin->setValue(30.0);
                })
             << Marked{SetTable, LeastSquaresReport};
+        QTest::newRow("a member's role changed: the set's results only")
+            << Action([](Application &app, const QTemporaryDir &dir, ScriptedPlatform &) {
+                   writeFile(dir.filePath("member.txt"), "0.1\n0.7\n-0.4\n0.2\n");
+                   app.filterForm().TabSheet4->addFile(dir.filePath("member.txt"), false);
+                   app.filterForm().LeastSquaresBitBtnClick();
+                   app.mainForm().CalcOutBitBtnClick();
+                   app.filterForm().FixedPointBitBtnClick();
+                   app.filterForm().FitBitsBitBtnClick();
+                   app.filterForm().TabSheet4->PulseListTable->item(1, 1)->setCheckState(Qt::Checked);
+               })
+            << Marked{SetTable, LeastSquaresReport};
+        QTest::newRow("recorded climate with no path member: nothing")
+            << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
+                   app.signalForm().PathTemperatureNmSuperSpin->setValue(30.0);
+               })
+            << Marked{};
         QTest::newRow("redraw and apply: the main window's rows current again")
             << Action([](Application &app, const QTemporaryDir &, ScriptedPlatform &) {
                    app.filterForm().SynthesizeBitBtnClick();
