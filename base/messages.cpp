@@ -838,6 +838,17 @@ std::string Message::cliLatency(int samples, std::string_view microseconds) {
                concat({"filter latency ", integer(samples), " samples (", microseconds, " µs)"}));
 }
 
+std::string Message::hdlResources(int multipliers, int adders, int registerBits, int latency,
+                                  std::string_view microseconds) {
+    const bool time = !microseconds.empty();
+    return say(concat({"умножителей ", integer(multipliers), ", сумматоров ", integer(adders), ", регистров ",
+                       integer(registerBits), " бит; задержка ", integer(latency), " тактов", time ? " = " : "",
+                       microseconds, time ? " мкс" : ""}),
+               concat({integer(multipliers), " multipliers, ", integer(adders), " adders, ", integer(registerBits),
+                       " register bits; latency ", integer(latency), " clocks", time ? " = " : "", microseconds,
+                       time ? " µs" : ""}));
+}
+
 std::string Message::cliFixedPointResult(int shift, int outputBits, int fractionBits, std::string_view snrDb,
                                          std::string_view largestError, int saturated) {
     return say(concat({"сдвиг выхода ", integer(shift), ", выход ", integer(outputBits), " бит, МЗР = FS*2^",

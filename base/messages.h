@@ -183,6 +183,10 @@ struct Message {
     static std::string cliMuChosen(std::string_view key, std::string_view mu);
     static std::string cliNoSetDesign();
     static std::string cliLatency(int samples, std::string_view microseconds);
+    // What the integer filter's hardware costs; `microseconds` the latency in µs as text, or
+    // empty where no sampling frequency is known.
+    static std::string hdlResources(int multipliers, int adders, int registerBits, int latency,
+                                    std::string_view microseconds);
     static std::string cliFixedPointResult(int shift, int outputBits, int fractionBits, std::string_view snrDb,
                                            std::string_view largestError, int saturated);
     static std::string cliNoFixedOutput();

@@ -669,11 +669,10 @@ HdlExport hdlExportOf(const core::CoreState &state, double samplingFrequency, co
 }
 
 std::string hdlReport(const HdlDesign &design, double samplingFrequency) {
-    std::string s = num(design.multipliers) + " multipliers, " + num(design.adders) + " adders, " +
-                    num(design.registerBits) + " register bits; latency " + num(design.latency) + " clocks";
-    if (samplingFrequency > 0.0)
-        s += " = " + base::formatSignificant(design.latency / samplingFrequency, 6) + " µs";
-    return s;
+    const std::string microseconds =
+        samplingFrequency > 0.0 ? base::formatSignificant(design.latency / samplingFrequency, 6) : std::string();
+    return base::Message::hdlResources(design.multipliers, design.adders, design.registerBits, design.latency,
+                                       microseconds);
 }
 
 HdlDesign writeHdl(const std::string &folder, const HdlFilter &filter, std::span<const std::int32_t> signal) {

@@ -852,7 +852,9 @@ INSTANTIATE_TEST_SUITE_P(
                       LanguageCase{"core_error", {"--set", "SpectorForm.PointsNmSpinEdit=20000", "spectra"}},
                       LanguageCase{"search_result",
                                    {"load-signal", "--set", "FilterForm.EpochNmSpinEdit=3", "search", "least-squares"}},
-                      LanguageCase{"project_note", {"--project", "/etc/hostname"}}),
+                      LanguageCase{"project_note", {"--project", "/etc/hostname"}},
+                      LanguageCase{"hardware",
+                                   {"load-signal", "synthesize", "apply-fixed", "write-hdl", "hdl-language"}}),
     [](const auto &info) { return std::string(info.param.name); });
 
 // A run killed at any moment leaves the file it writes either as it was or complete, and no
