@@ -58,13 +58,6 @@ constexpr QRgb DurationColor = qRgb(0, 140, 0);
 constexpr int BitsPanelHeight = 130; // px, the width table and its chart
 constexpr int FixedPointDigits = 4;  // significant digits of the error figures
 
-// A number with the user's decimal separator.
-QString localNumber(double value, int digits) {
-    QString text = QString::fromStdString(base::formatSignificant(value, digits));
-    const QChar decimal = widgets::NumberSeparators::current().decimal;
-    return text.replace('.', decimal.isNull() ? QChar('.') : decimal);
-}
-
 // This window's results in the stale marks.
 constexpr int NoteLines = 2; // of the note under the filter chart
 
@@ -74,7 +67,7 @@ const std::string PulseFitReport = "FilterForm.PulseFitTable";
 const std::string FixedPointReport = "FilterForm.FixedPoint";
 const std::string BitsReport = "FilterForm.BitsTable";
 const std::string HdlReport = "FilterForm.Hdl";
-const QString StaleMark = QStringLiteral(" (устарело)");
+const QString StaleMark = QString::fromUtf8(StaleMarkText);
 
 // A report label with or without the mark, its note as the tooltip.
 void markLabel(QLabel *label, bool stale, const QString &note) {
@@ -349,7 +342,7 @@ void TFilterForm::showHdlResources(const io::HdlDesign &d) {
     HdlLabel->setText(QString("Аппаратная реализация: умножителей %1, сумматоров %2, регистров %3 бит; "
                               "задержка %4 тактов = %5 мкс")
                           .arg(count(d.multipliers), count(d.adders), count(d.registerBits), count(d.latency),
-                               localNumber(d.latency / m_main.samplingFrequency(), FixedPointDigits)));
+                               widgets::significantText(d.latency / m_main.samplingFrequency(), FixedPointDigits)));
 }
 
 void TFilterForm::ExportHdlBitBtnClick() {
@@ -400,8 +393,8 @@ void TFilterForm::FixedPointBitBtnClick() {
                 .arg(widgets::integerText(outcome.Run.shift))
                 .arg(widgets::integerText(s.outBits))
                 .arg(widgets::integerText(-fraction))
-                .arg(std::isinf(e.snrDb) ? QString("∞") : localNumber(e.snrDb, FixedPointDigits))
-                .arg(localNumber(e.largestError, FixedPointDigits))
+                .arg(std::isinf(e.snrDb) ? QString("∞") : widgets::significantText(e.snrDb, FixedPointDigits))
+                .arg(widgets::significantText(e.largestError, FixedPointDigits))
                 .arg(widgets::integerText(e.saturated)));
         showHdlResources(io::planHdl(io::hdlFilterOf(outcome.Run, project::fixedPoint(s))));
         m_fixedPointLabelFromSearch = false;
@@ -542,10 +535,7 @@ void TFilterForm::attachStaleMarks() {
         const bool bitsStale = m.stale(BitsReport, now);
         markLabel(BitsLabel, bitsStale, QString::fromStdString(m.note(BitsReport, now)));
         BitsTable->setToolTip(BitsLabel->toolTip());
-        for (int row = 0; row < BitsTable->rowCount(); ++row)
-            for (int column = 0; column < BitsTable->columnCount(); ++column)
-                if (QTableWidgetItem *item = BitsTable->item(row, column))
-                    item->setForeground(bitsStale ? QBrush(Qt::gray) : QBrush());
+        greyCells(BitsTable, bitsStale);
     });
     connect(TabSheet4, &PulseSetTab::listChanged, &m_main, &TMainForm::refreshStaleMarks);
     // The integer filter's words are inputs of the hardware tab's results.
@@ -820,7 +810,7 @@ void TFilterForm::LeastSquaresBitBtnClick() {
         const int latency = std::min(s.latency, m_state.FilterHalfWidth);
         LatencyLabel->setText(QString("Задержка МНК-фильтра: %1 отсч. (%2 мкс)")
                                   .arg(widgets::integerText(latency))
-                                  .arg(localNumber(latency / samplingFrequency, 6)));
+                                  .arg(widgets::significantText(latency / samplingFrequency, 6)));
     });
 }
 

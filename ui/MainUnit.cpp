@@ -65,7 +65,7 @@ const char *const MetricsCaptions[] = {
 static_assert(std::size(MetricsCaptions) == std::size(core::MetricFields), "a caption for every metric");
 
 // The mark of a result whose sources changed since it was computed.
-const QString StaleMark = QStringLiteral(" (устарело)");
+const QString StaleMark = QString::fromUtf8(StaleMarkText);
 const char *const MetricsRows[] = {"Сигнал", "После фильтрации", "Желаемый отклик", "Фильтр",
                                    "После фильтрации (фикс.)"};
 constexpr int FilterRow = 3;
@@ -401,8 +401,7 @@ void TMainForm::refreshStaleMarks() {
         auto *header = MetricsTable->verticalHeaderItem(row);
         header->setText(QString::fromUtf8(MetricsRows[row]) + (stale ? StaleMark : QString()));
         header->setToolTip(QString::fromStdString(m_marks.note(key, now)));
-        for (int column = 0; column < MetricsTable->columnCount(); ++column)
-            MetricsTable->item(row, column)->setForeground(stale ? QBrush(Qt::gray) : QBrush());
+        greyCells(MetricsTable, stale, row);
     }
     for (const auto &marker : m_markers)
         marker(now);

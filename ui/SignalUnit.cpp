@@ -110,16 +110,6 @@ TSignalForm::TSignalForm(core::CoreState &state, TMainForm &mainForm)
     connect(AddNoiseBitBtn, &QPushButton::clicked, this, &TSignalForm::AddNoiseBitBtnClick);
 }
 
-namespace {
-
-// A number for a label, with the user's decimal separator.
-QString userNumber(double value, int digits) {
-    QString text = QString::fromStdString(base::formatSignificant(value, digits));
-    return text.replace('.', widgets::NumberSeparators::current().decimal);
-}
-
-} // namespace
-
 void TSignalForm::buildFileTab() {
     // Declared after every earlier control, so the project file keeps its old keys first.
     TabSheet3 = declare(new QWidget);
@@ -362,9 +352,10 @@ io::PulseImportRequest TSignalForm::fileRequestFor(const std::string &fileName) 
 void TSignalForm::showFileInfo(const io::PulseImportOutcome &outcome) {
     QString text = "Прочитано отсчётов: " + widgets::integerText(static_cast<long long>(outcome.fileSamples)) +
                    "; частота файла: " +
-                   (outcome.fileSamplingFrequency ? userNumber(*outcome.fileSamplingFrequency, 9) + " МГц"
+                   (outcome.fileSamplingFrequency ? widgets::significantText(*outcome.fileSamplingFrequency, 9) + " МГц"
                                                   : QString("не указана")) +
-                   "; пик: " + userNumber(outcome.peak, 6) + " (" + QString::fromStdString(outcome.description) + ")";
+                   "; пик: " + widgets::significantText(outcome.peak, 6) + " (" +
+                   QString::fromStdString(outcome.description) + ")";
     FileInfoLabel->setText(text);
 }
 
@@ -414,9 +405,11 @@ void TSignalForm::importFile(io::PlacementMode mode, QPushButton *button) {
         QStringList notes;
         if (outcome.newSamplingFrequency) {
             m_main.FNmSuperSpin->setValue(*outcome.newSamplingFrequency);
-            notes << "Частота дискретизации взята из файла: " + userNumber(*outcome.newSamplingFrequency, 9) + " МГц.";
+            notes << "Частота дискретизации взята из файла: " +
+                         widgets::significantText(*outcome.newSamplingFrequency, 9) + " МГц.";
         } else if (outcome.resampled) {
-            notes << "Пересчитано к частоте дискретизации " + userNumber(m_main.samplingFrequency(), 9) + " МГц.";
+            notes << "Пересчитано к частоте дискретизации " + widgets::significantText(m_main.samplingFrequency(), 9) +
+                         " МГц.";
         }
         const auto &placed = outcome.placed;
         if (placed.written > 0)

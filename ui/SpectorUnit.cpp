@@ -309,8 +309,7 @@ void TSpectorForm::CalcSpectorsBitBtnClick() {
         // The note describes the curves shown: it changes only with a computation that succeeded.
         AliasNoteLabel->clear();
         if (core::gridAboveHalfSampling(samplingFrequency, p)) {
-            QString half = QString::fromStdString(base::formatSignificant(samplingFrequency / 2.0, 6));
-            half.replace('.', widgets::NumberSeparators::current().decimal);
+            const QString half = widgets::significantText(samplingFrequency / 2.0, 6);
             AliasNoteLabel->setText(QString("Выше %1 МГц (половины частоты дискретизации) — отражение").arg(half));
         }
         fillSeries(seriesValues());

@@ -19,6 +19,7 @@
 
 #include "base/error.h"
 #include "base/number_text.h"
+#include "ui/stale_marks.h"
 #include "ui/widgets/numeric_text.h"
 #include "ui/widgets/table_text.h"
 
@@ -32,7 +33,7 @@ constexpr QRgb WorstRowColor = qRgb(255, 210, 200);
 constexpr int SignalRow = 0; // the current signal, not a file
 const QString NoDesignText = QStringLiteral("Последний расчёт МНК по набору: нет");
 const QString DesignText = QStringLiteral("Последний расчёт МНК по набору");
-const QString StaleMark = QStringLiteral(" (устарело)");
+const QString StaleMark = QString::fromUtf8(StaleMarkText);
 const QString DetachText = QStringLiteral("В отдельном окне");
 const QString AttachText = QStringLiteral("Вернуть во вкладку");
 constexpr int ListMinimumHeight = 70;  // px in the tab
@@ -40,17 +41,6 @@ constexpr int ListMaximumHeight = 100; // px in the tab
 constexpr int ShownRows = 8;           // of the list and of the table, in the window of their own
 constexpr int WindowMargin = 40;       // px of the list's and table's frames, headers and bar
 constexpr QSize WindowSize(900, 0);    // px wide; the height follows from the rows
-
-// A number in a text (the chosen μ): the user's decimal separator, six significant digits.
-QString shown(double value) {
-    const char decimal = widgets::NumberSeparators::current().decimal.toLatin1();
-    std::string text = base::formatSignificant(value, 6);
-    if (decimal && decimal != '.')
-        for (char &c : text)
-            if (c == '.')
-                c = decimal;
-    return QString::fromStdString(text);
-}
 
 QTableWidgetItem *readOnly(const QString &text) {
     auto *item = new QTableWidgetItem(text);
@@ -233,9 +223,7 @@ void PulseSetTab::markResult(bool stale, const QString &note) {
     }
     PulseFitLabel->setText(DesignText + (stale ? StaleMark : QString()));
     PulseFitLabel->setToolTip(note);
-    for (int row = 0; row < PulseFitTable->rowCount(); ++row)
-        for (int column = 0; column < PulseFitTable->columnCount(); ++column)
-            PulseFitTable->item(row, column)->setForeground(stale ? QBrush(Qt::gray) : QBrush());
+    greyCells(PulseFitTable, stale);
 }
 
 project::PulseSetList PulseSetTab::list() const {
@@ -343,8 +331,8 @@ void PulseSetTab::showDesign(const core::SetDesignOutcome &outcome, const projec
         const core::RegularisationPoint &chosen = outcome.Curve[static_cast<std::size_t>(outcome.Chosen)];
         if (chosen.Residual > 0 && chosen.Energy > 0)
             ChosenSeries->addPoint(std::log10(chosen.Residual), std::log10(chosen.Energy), QColor(ChosenColor));
-        CurveLabel->setText("L-кривая: lg энергии фильтра от lg невязки; выбрано μ = " + shown(chosen.Mu) +
-                            " (обобщённая перекрёстная проверка)");
+        CurveLabel->setText("L-кривая: lg энергии фильтра от lg невязки; выбрано μ = " +
+                            widgets::significantText(chosen.Mu, 6) + " (обобщённая перекрёстная проверка)");
     } else {
         CurveLabel->setText("L-кривая: lg энергии фильтра от lg невязки (при «авто»)");
     }

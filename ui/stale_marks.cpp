@@ -1,9 +1,20 @@
 #include "stale_marks.h"
 
+#include <QTableWidget>
+
 #include <bit>
 #include <stdexcept>
 
 namespace pulsefir::ui {
+
+void greyCells(QTableWidget *table, bool stale, int row) {
+    const int first = row < 0 ? 0 : row;
+    const int last = row < 0 ? table->rowCount() - 1 : row;
+    for (int r = first; r <= last; ++r)
+        for (int column = 0; column < table->columnCount(); ++column)
+            if (QTableWidgetItem *item = table->item(r, column))
+                item->setForeground(stale ? QBrush(Qt::gray) : QBrush());
+}
 
 const char *sourceWords(ResultSource source) {
     switch (source) {

@@ -7,7 +7,15 @@
 #include <string>
 #include <vector>
 
+class QTableWidget;
+
 namespace pulsefir::ui {
+
+// What a stale result's title ends with.
+inline constexpr const char *StaleMarkText = " (устарело)";
+// Shows the cells of a stale result grey, of a current one in the table's own colour; `row` -1 for
+// every row.
+void greyCells(QTableWidget *table, bool stale, int row = -1);
 
 // What a result shown on screen can have been computed from.
 enum class ResultSource {

@@ -50,6 +50,12 @@ QString integerText(long long value) {
     return QString::fromStdString(base::formatInteger(value));
 }
 
+QString significantText(double value, int digits) {
+    QString text = QString::fromStdString(base::formatSignificant(value, digits));
+    const QChar decimal = NumberSeparators::current().decimal;
+    return decimal.isNull() ? text : text.replace('.', decimal);
+}
+
 // ---- Typing ----------------------------------------------------------------------------------
 
 NumericTextEditor::NumericTextEditor(QString text, int caret, int selectionStart, int selectionLength,

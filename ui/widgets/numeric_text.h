@@ -35,6 +35,8 @@ std::optional<int> parseFieldInteger(const QString &text);
 
 // An integer as the windows show it ("-42"), base's integer form.
 QString integerText(long long value);
+// `digits` significant digits with the user's decimal separator, for labels and notes.
+QString significantText(double value, int digits);
 
 // The text and caret of a float field while the user types; every rule of typing and deleting.
 // A rule that refuses a key sets `refused`, and the field beeps.
